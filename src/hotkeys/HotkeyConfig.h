@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// The device-independent modifier bits of key events, the encoding in which the key
+// tap reports modifier changes. Bits below 16 are device-dependent and never matter.
+namespace ModifierFlags {
+inline constexpr quint64 capsLock = 0x10000;
+inline constexpr quint64 shift = 0x20000;
+inline constexpr quint64 control = 0x40000;
+inline constexpr quint64 option = 0x80000;
+inline constexpr quint64 command = 0x100000;
+inline constexpr quint64 numericPad = 0x200000;
+inline constexpr quint64 function = 0x800000;
+// Every bit from position 16 up: the range a "clean" modifier press may not touch
+// beyond its own bit.
+inline constexpr quint64 deviceIndependentAndAbove = ~quint64(0xFFFF);
+} // namespace ModifierFlags
+
+// The hot-key modifier bits a stored combination carries.
+namespace CarbonModifiers {
+inline constexpr quint32 command = 0x100;
+inline constexpr quint32 shift = 0x200;
+inline constexpr quint32 option = 0x800;
+inline constexpr quint32 control = 0x1000;
+} // namespace CarbonModifiers
+
+// How the user summons the panel: a key combination, or a double tap of one modifier.
+class HotkeyConfig {
+public:
+    // In picker order.
+    enum class ModifierKey { Command, Option, Control, Shift };
+    enum class Kind { Combo, DoubleModifier };
+
+    static HotkeyConfig combo(quint32 keyCode, quint32 carbonModifiers);
+    static HotkeyConfig doubleModifier(ModifierKey modifier);
+    // ⌃⌥W: the trigger of a first launch.
+    static HotkeyConfig defaultTrigger();
+
+    Kind kind() const { return m_kind; }
+    quint32 keyCode() const { return m_keyCode; }
+    quint32 carbonModifiers() const { return m_carbonModifiers; }
+    ModifierKey modifier() const { return m_modifier; }
+
+    // "⌃⌥W", "⇧⌘Space", "Double-tap ⌘".
+    QString displayString() const;
+
+    // The stored form: {"combo":{"keyCode":13,"carbonModifiers":6144}} or
+    // {"doubleModifier":{"_0":"command"}}, compact.
+    QByteArray toJson() const;
+    // Nothing when the text is not exactly one of the two forms; error then says why.
+    static std::optional<HotkeyConfig> fromJson(const QByteArray &json, QString *error = nullptr);
+
+    friend bool operator==(const HotkeyConfig &a, const HotkeyConfig &b);
+
+private:
+    HotkeyConfig() = default;
+
+    Kind m_kind = Kind::Combo;
+    quint32 m_keyCode = 0;
+    quint32 m_carbonModifiers = 0;
+    ModifierKey m_modifier = ModifierKey::Command;
+};
+
+namespace ModifierKeys {
+
+inline constexpr HotkeyConfig::ModifierKey all[] = {
+    HotkeyConfig::ModifierKey::Command, HotkeyConfig::ModifierKey::Option,
+    HotkeyConfig::ModifierKey::Control, HotkeyConfig::ModifierKey::Shift};
+
+// "command", "option", "control", "shift": the stored text and the log name.
+QString rawValue(HotkeyConfig::ModifierKey key);
+std::optional<HotkeyConfig::ModifierKey> fromRawValue(const QString &text);
+QString symbol(HotkeyConfig::ModifierKey key);
+quint64 flag(HotkeyConfig::ModifierKey key);
+quint32 carbonBit(HotkeyConfig::ModifierKey key);
+
+} // namespace ModifierKeys
+
+// The hot-key modifier bits of key-event modifier flags; every other flag is ignored.
+quint32 carbonModifiersFromFlags(quint64 flags);

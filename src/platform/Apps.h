@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+#include <QUrl>
+#include <optional>
+
+// Applications as the desktop knows them: identity, focus, icons and launching.
+class Apps {
+public:
+    virtual ~Apps() = default;
+    // The stable identifier of the application that owns pid (a desktop-file id on
+    // Linux); nothing when the process is gone or has none.
+    virtual std::optional<QString> bundleIdentifier(qint32 pid) = 0;
+    // The process of the application in front, if any.
+    virtual std::optional<qint32> frontmostApp() = 0;
+    virtual bool isTerminated(qint32 pid) = 0;
+    // Gives the application the focus; false when it could not be asked to.
+    virtual bool activateApp(qint32 pid) = 0;
+    virtual QIcon appIcon(qint32 pid) = 0;
+    virtual QIcon iconForBundle(const QString &bundleID) = 0;
+    // Whether an installed application answers to the identifier.
+    virtual bool hasApplication(const QString &bundleID) = 0;
+    // Launches the application, or brings it forward when it runs; silent on failure.
+    virtual void openApplication(const QString &bundleID) = 0;
+    // Hands the URL to the desktop's handler; answers whether it could be opened.
+    virtual bool openUrl(const QUrl &url) = 0;
+};

@@ -1,0 +1,8 @@
+#pragma once
+
+// Monotonic time since boot, in seconds. Tests substitute a clock they control.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual double uptime() const = 0;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QObject>
+
+// The identity a hot key is registered under: a four-character signature and an id.
+struct HotKeyId {
+    quint32 signature = 0;
+    quint32 id = 0;
+    friend bool operator==(const HotKeyId &, const HotKeyId &) = default;
+};
+Q_DECLARE_METATYPE(HotKeyId)
+
+// System-wide key combinations. Key codes and modifiers use the stored trigger's
+// encoding (virtual key codes, hot-key modifier bits); each backend translates.
+class HotKeys : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    // False when the system refuses the combination (another client holds it).
+    virtual bool registerHotKey(HotKeyId id, quint32 keyCode, quint32 modifiers) = 0;
+    virtual void unregisterHotKey(HotKeyId id) = 0;
+
+signals:
+    // A registered combination was pressed anywhere; the keystroke went nowhere else.
+    void pressed(HotKeyId id);
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+class Accessibility;
+class Apps;
+class Clock;
+class Feedback;
+class HotKeys;
+class KeyTap;
+class Keystrokes;
+class Pasteboard;
+class ScreenCapture;
+class WindowServer;
+
+// Everything the portable code asks of the desktop, one narrow interface each.
+// One backend is installed for the process at start-up (see PlatformFactory);
+// tests install an in-memory fake.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Short name for the log ("x11", "none", "fake").
+    virtual QString name() const = 0;
+
+    virtual WindowServer &windowServer() = 0;
+    virtual Apps &apps() = 0;
+    virtual Accessibility &accessibility() = 0;
+    virtual HotKeys &hotKeys() = 0;
+    virtual KeyTap &keyTap() = 0;
+    virtual Pasteboard &pasteboard() = 0;
+    virtual Keystrokes &keystrokes() = 0;
+    virtual ScreenCapture &screenCapture() = 0;
+    virtual Feedback &feedback() = 0;
+    virtual Clock &clock() = 0;
+
+    // The installed backend. Installing does not take ownership; the caller keeps
+    // the platform alive while it is installed.
+    static Platform &current();
+    static bool isInstalled();
+    static void install(Platform *platform);
+};

@@ -1,0 +1,15 @@
+#include "platform/null/NullPlatform.h"
+
+#include "platform/Log.h"
+
+#include <QDesktopServices>
+
+NullPlatform::NullPlatform()
+{
+    Log::warning(QStringLiteral("no supported window system: running without windows, hot keys or window pictures"));
+}
+
+bool NullPlatform::openUrl(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}

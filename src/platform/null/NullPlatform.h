@@ -1,0 +1,83 @@
+#pragma once
+
+#include "platform/Accessibility.h"
+#include "platform/Apps.h"
+#include "platform/Feedback.h"
+#include "platform/HotKeys.h"
+#include "platform/KeyTap.h"
+#include "platform/Keystrokes.h"
+#include "platform/Platform.h"
+#include "platform/ScreenCapture.h"
+#include "platform/WindowServer.h"
+#include "platform/qt/QtPasteboard.h"
+#include "platform/qt/SystemClock.h"
+
+// The backend for a session without a supported window system: no windows, no hot
+// keys, no window pictures. The clipboard, links, settings and the update check
+// still work, so the rest of the program runs unchanged.
+class NullPlatform final : public Platform,
+                           private WindowServer,
+                           private Apps,
+                           private Accessibility,
+                           private KeyTap,
+                           private Keystrokes,
+                           private ScreenCapture,
+                           private Feedback {
+public:
+    NullPlatform();
+
+    QString name() const override { return QStringLiteral("none"); }
+    WindowServer &windowServer() override { return *this; }
+    Apps &apps() override { return *this; }
+    Accessibility &accessibility() override { return *this; }
+    HotKeys &hotKeys() override { return m_hotKeys; }
+    KeyTap &keyTap() override { return *this; }
+    Pasteboard &pasteboard() override { return m_pasteboard; }
+    Keystrokes &keystrokes() override { return *this; }
+    ScreenCapture &screenCapture() override { return *this; }
+    Feedback &feedback() override { return *this; }
+    Clock &clock() override { return m_clock; }
+
+private:
+    class RefusingHotKeys final : public HotKeys {
+    public:
+        bool registerHotKey(HotKeyId, quint32, quint32) override { return false; }
+        void unregisterHotKey(HotKeyId) override {}
+    };
+
+    std::optional<QList<WindowRecord>> onScreenWindows() override { return QList<WindowRecord>{}; }
+
+    std::optional<QString> bundleIdentifier(qint32) override { return std::nullopt; }
+    std::optional<qint32> frontmostApp() override { return std::nullopt; }
+    bool isTerminated(qint32) override { return true; }
+    bool activateApp(qint32) override { return false; }
+    QIcon appIcon(qint32) override { return {}; }
+    QIcon iconForBundle(const QString &) override { return {}; }
+    bool hasApplication(const QString &) override { return false; }
+    void openApplication(const QString &) override {}
+    bool openUrl(const QUrl &url) override;
+
+    bool isTrusted() override { return false; }
+    void requestTrust() override {}
+    WindowElementList windowElements(qint32) override { return {}; }
+    std::optional<quint32> windowNumber(WindowElement) override { return std::nullopt; }
+    std::optional<bool> isMinimized(WindowElement) override { return std::nullopt; }
+    void setMinimized(WindowElement, bool) override {}
+    void raise(WindowElement) override {}
+    void focus(qint32, WindowElement) override {}
+    void makeMain(WindowElement) override {}
+
+    std::unique_ptr<KeyTapSession> create() override { return nullptr; }
+    void postPaste() override {}
+
+    bool preflight() override { return false; }
+    bool request() override { return false; }
+    ShareableContent shareableContent() override { return {QStringLiteral("no window system"), {}}; }
+    QImage capture(const ShareableWindow &, QSize) override { return {}; }
+
+    void beep() override {}
+
+    RefusingHotKeys m_hotKeys;
+    QtPasteboard m_pasteboard;
+    SystemClock m_clock;
+};

@@ -1,0 +1,55 @@
+#include "platform/qt/QtPasteboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+QtPasteboard::QtPasteboard(QObject *parent)
+    : QObject(parent)
+    , m_clipboard(QGuiApplication::clipboard())
+{
+    connect(m_clipboard, &QClipboard::dataChanged, this, [this] { ++m_changeCount; });
+}
+
+qint64 QtPasteboard::changeCount()
+{
+    return m_changeCount;
+}
+
+std::optional<QString> QtPasteboard::string()
+{
+    const QMimeData *data = m_clipboard->mimeData();
+    if (!data || !data->hasText())
+        return std::nullopt;
+    return data->text();
+}
+
+std::optional<QImage> QtPasteboard::image()
+{
+    const QMimeData *data = m_clipboard->mimeData();
+    if (!data || !data->hasImage())
+        return std::nullopt;
+    QImage picture = qvariant_cast<QImage>(data->imageData());
+    if (picture.isNull())
+        return std::nullopt;
+    return picture;
+}
+
+void QtPasteboard::clear()
+{
+    m_clipboard->clear();
+}
+
+bool QtPasteboard::setString(const QString &text)
+{
+    m_clipboard->setText(text);
+    return true;
+}
+
+bool QtPasteboard::writeImage(const QImage &image)
+{
+    if (image.isNull())
+        return false;
+    m_clipboard->setImage(image);
+    return true;
+}

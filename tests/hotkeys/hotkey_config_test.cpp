@@ -1,0 +1,103 @@
+#include "hotkeys/HotkeyConfig.h"
+#include "hotkeys/VirtualKeys.h"
+
+#include <QSet>
+#include <QTest>
+
+using ModifierKey = HotkeyConfig::ModifierKey;
+
+class HotkeyConfigTest : public QObject {
+    Q_OBJECT
+private slots:
+    void displayStringOrdersSymbolsAndNamesKeys()
+    {
+        QCOMPARE(HotkeyConfig::defaultTrigger().displayString(), QStringLiteral("⌃⌥W"));
+        QCOMPARE(HotkeyConfig::combo(49, 0x0100).displayString(), QStringLiteral("⌘Space"));
+        QCOMPARE(HotkeyConfig::combo(50, 0x1000).displayString(), QStringLiteral("⌃Key50"));
+        QCOMPARE(HotkeyConfig::combo(0, 0).displayString(), QStringLiteral("A"));
+        QCOMPARE(HotkeyConfig::combo(49, 0x0300).displayString(), QStringLiteral("⇧⌘Space"));
+        QCOMPARE(HotkeyConfig::combo(13, 0x1B00).displayString(), QStringLiteral("⌃⌥⇧⌘W"));
+        QCOMPARE(HotkeyConfig::combo(111, 0).displayString(), QStringLiteral("F12"));
+        QCOMPARE(HotkeyConfig::combo(22, 0).displayString(), QStringLiteral("6"));
+        QCOMPARE(HotkeyConfig::doubleModifier(ModifierKey::Command).displayString(), QStringLiteral("Double-tap ⌘"));
+        QCOMPARE(HotkeyConfig::doubleModifier(ModifierKey::Option).displayString(), QStringLiteral("Double-tap ⌥"));
+    }
+
+    void keyTableHasSixtyTwoDistinctKeys()
+    {
+        QSet<quint32> codes;
+        QSet<int> qtKeys;
+        for (const VirtualKey &key : VirtualKeys::all()) {
+            codes.insert(key.code);
+            qtKeys.insert(key.qtKey);
+        }
+        QCOMPARE(codes.size(), 62);
+        QCOMPARE(qtKeys.size(), 62);
+        QCOMPARE(VirtualKeys::codeForQtKey(Qt::Key_W), std::optional<quint32>(13));
+        QCOMPARE(VirtualKeys::qtKeyForCode(36), std::optional<Qt::Key>(Qt::Key_Return));
+        QVERIFY(!VirtualKeys::codeForQtKey(Qt::Key_F13));
+    }
+
+    void jsonRoundTripsBothCases()
+    {
+        QCOMPARE(HotkeyConfig::defaultTrigger().toJson(), QByteArray(R"({"combo":{"carbonModifiers":6144,"keyCode":13}})"));
+        QCOMPARE(HotkeyConfig::doubleModifier(ModifierKey::Option).toJson(), QByteArray(R"({"doubleModifier":{"_0":"option"}})"));
+        for (ModifierKey key : ModifierKeys::all) {
+            const auto config = HotkeyConfig::doubleModifier(key);
+            QCOMPARE(HotkeyConfig::fromJson(config.toJson()), std::optional(config));
+        }
+        const auto wide = HotkeyConfig::combo(4294967295u, 0x1B00);
+        QCOMPARE(HotkeyConfig::fromJson(wide.toJson()), std::optional(wide));
+        // Member order and unknown members do not matter.
+        QCOMPARE(HotkeyConfig::fromJson(R"({"x":1,"combo":{"keyCode":49,"carbonModifiers":256}})"),
+                 std::optional(HotkeyConfig::combo(49, 256)));
+    }
+
+    void decodingRejectsEverythingElse()
+    {
+        QString error;
+        QVERIFY(!HotkeyConfig::fromJson("{}", &error));
+        QCOMPARE(error, QStringLiteral("Invalid number of keys found, expected one."));
+        error.clear();
+        QVERIFY(!HotkeyConfig::fromJson(R"({"combo":{"keyCode":1,"carbonModifiers":0},"doubleModifier":{"_0":"shift"}})", &error));
+        QCOMPARE(error, QStringLiteral("Invalid number of keys found, expected one."));
+
+        const QList<QByteArray> broken = {
+            R"({"doubleModifier":{"_0":"fn"}})",
+            R"({"doubleModifier":{"_0":1}})",
+            R"({"doubleModifier":"command"})",
+            R"({"combo":{"keyCode":-1,"carbonModifiers":0}})",
+            R"({"combo":{"keyCode":4294967296,"carbonModifiers":0}})",
+            R"({"combo":{"keyCode":1.5,"carbonModifiers":0}})",
+            R"({"combo":{"keyCode":"13","carbonModifiers":0}})",
+            R"({"combo":{"keyCode":13}})",
+            R"([{"combo":{"keyCode":13,"carbonModifiers":0}}])",
+            "not json",
+            "",
+        };
+        for (const QByteArray &json : broken) {
+            error.clear();
+            QVERIFY2(!HotkeyConfig::fromJson(json, &error), json.constData());
+            QVERIFY2(!error.isEmpty(), json.constData());
+        }
+    }
+
+    void carbonBitsComeFromTheFourModifierFlagsOnly()
+    {
+        QCOMPARE(carbonModifiersFromFlags(ModifierFlags::command | ModifierFlags::shift), 0x300u);
+        QCOMPARE(carbonModifiersFromFlags(ModifierFlags::capsLock), 0u);
+        QCOMPARE(carbonModifiersFromFlags(ModifierFlags::control | ModifierFlags::option | ModifierFlags::function | 0xFF),
+                 0x1800u);
+    }
+
+    void equalityComparesCaseAndPayload()
+    {
+        QVERIFY(HotkeyConfig::combo(13, 0x1800) == HotkeyConfig::defaultTrigger());
+        QVERIFY(!(HotkeyConfig::combo(13, 0x1000) == HotkeyConfig::defaultTrigger()));
+        QVERIFY(!(HotkeyConfig::doubleModifier(ModifierKey::Command) == HotkeyConfig::doubleModifier(ModifierKey::Shift)));
+        QVERIFY(!(HotkeyConfig::combo(0, 0) == HotkeyConfig::doubleModifier(ModifierKey::Command)));
+    }
+};
+
+QTEST_APPLESS_MAIN(HotkeyConfigTest)
+#include "hotkey_config_test.moc"

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/Apps.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+
+// Scripted applications with recorded activations, launches and opened URLs.
+class FakeApps final : public Apps {
+public:
+    std::optional<QString> bundleIdentifier(qint32 pid) override
+    {
+        ++bundleLookups[pid];
+        if (!bundleIDs.contains(pid))
+            return std::nullopt;
+        return bundleIDs.value(pid);
+    }
+    std::optional<qint32> frontmostApp() override { return frontmost; }
+    bool isTerminated(qint32 pid) override { return terminated.contains(pid); }
+    bool activateApp(qint32 pid) override
+    {
+        activations.append(pid);
+        if (terminated.contains(pid))
+            return false;
+        frontmost = pid;
+        return true;
+    }
+    QIcon appIcon(qint32) override { return {}; }
+    QIcon iconForBundle(const QString &) override { return {}; }
+    bool hasApplication(const QString &bundleID) override { return installed.contains(bundleID); }
+    void openApplication(const QString &bundleID) override { launches.append(bundleID); }
+    bool openUrl(const QUrl &url) override
+    {
+        openedUrls.append(url);
+        return openUrlResult;
+    }
+
+    QHash<qint32, QString> bundleIDs;
+    QHash<qint32, int> bundleLookups;
+    QSet<qint32> terminated;
+    QSet<QString> installed;
+    std::optional<qint32> frontmost;
+    bool openUrlResult = true;
+
+    QList<qint32> activations;
+    QList<QString> launches;
+    QList<QUrl> openedUrls;
+};

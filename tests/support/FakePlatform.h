@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "support/FakeAccessibility.h"
+#include "support/FakeApps.h"
+#include "support/FakeClock.h"
+#include "support/FakeFeedback.h"
+#include "support/FakeHotKeys.h"
+#include "support/FakeKeyTap.h"
+#include "support/FakePasteboard.h"
+#include "support/FakeScreenCapture.h"
+#include "support/FakeWindowServer.h"
+
+// The in-memory desktop every unit test runs against. Constructing one installs it
+// as the current platform; destroying it uninstalls it.
+class FakePlatform final : public Platform {
+public:
+    FakePlatform() { Platform::install(this); }
+    ~FakePlatform() override { Platform::install(nullptr); }
+
+    QString name() const override { return QStringLiteral("fake"); }
+    WindowServer &windowServer() override { return windows; }
+    Apps &apps() override { return appList; }
+    Accessibility &accessibility() override { return ax; }
+    HotKeys &hotKeys() override { return keys; }
+    KeyTap &keyTap() override { return tap; }
+    Pasteboard &pasteboard() override { return board; }
+    Keystrokes &keystrokes() override { return strokes; }
+    ScreenCapture &screenCapture() override { return capture; }
+    Feedback &feedback() override { return bell; }
+    Clock &clock() override { return time; }
+
+    FakeWindowServer windows;
+    FakeApps appList;
+    FakeAccessibility ax;
+    FakeHotKeys keys;
+    FakeKeyTap tap;
+    FakePasteboard board;
+    FakeKeystrokes strokes;
+    FakeScreenCapture capture;
+    FakeFeedback bell;
+    FakeClock time;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/ScreenCapture.h"
+
+#include <QColor>
+#include <QHash>
+#include <QMutex>
+#include <QSet>
+
+// Scripted capturable windows. capture() may run on worker threads, so everything it
+// touches is guarded.
+class FakeScreenCapture final : public ScreenCapture {
+public:
+    bool preflight() override { return granted; }
+    bool request() override
+    {
+        ++requests;
+        return granted;
+    }
+    ShareableContent shareableContent() override
+    {
+        QMutexLocker lock(&mutex);
+        if (contentError)
+            return {contentError, {}};
+        return {std::nullopt, windows};
+    }
+    QImage capture(const ShareableWindow &window, QSize pixelSize) override
+    {
+        QMutexLocker lock(&mutex);
+        requestedSizes[window.number] = pixelSize;
+        ++captureCount;
+        if (failing.contains(window.number))
+            return {};
+        QImage picture(pixelSize, QImage::Format_RGB32);
+        picture.fill(QColor::fromRgb(window.number % 256, 0, 0));
+        return picture;
+    }
+
+    bool granted = true;
+    int requests = 0;
+    std::optional<QString> contentError;
+    QList<ShareableWindow> windows;
+    QSet<quint32> failing;
+
+    QMutex mutex;
+    QHash<quint32, QSize> requestedSizes;
+    int captureCount = 0;
+};
