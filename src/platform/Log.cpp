@@ -34,6 +34,11 @@ void Log::warning(const QString &message)
     emitLine(prefix.toString() + warningSign.toString() + message);
 }
 
+void Log::plain(const QString &line)
+{
+    emitLine(line);
+}
+
 void Log::setSink(Sink sink)
 {
     currentSink() = std::move(sink);

@@ -12,6 +12,9 @@ inline constexpr QStringView warningSign = u"⚠️ ";
 
 void info(const QString &message);
 void warning(const QString &message);
+// A line exactly as given, without the prefix: the continuation lines of a dump whose
+// header line carries the prefix.
+void plain(const QString &line);
 
 // Receives every complete line instead of standard error; an empty sink restores it.
 using Sink = std::function<void(const QString &line)>;
