@@ -1,31 +1,10 @@
 #pragma once
 
+#include "platform/KeyEncoding.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
-
-// The device-independent modifier bits of key events, the encoding in which the key
-// tap reports modifier changes. Bits below 16 are device-dependent and never matter.
-namespace ModifierFlags {
-inline constexpr quint64 capsLock = 0x10000;
-inline constexpr quint64 shift = 0x20000;
-inline constexpr quint64 control = 0x40000;
-inline constexpr quint64 option = 0x80000;
-inline constexpr quint64 command = 0x100000;
-inline constexpr quint64 numericPad = 0x200000;
-inline constexpr quint64 function = 0x800000;
-// Every bit from position 16 up: the range a "clean" modifier press may not touch
-// beyond its own bit.
-inline constexpr quint64 deviceIndependentAndAbove = ~quint64(0xFFFF);
-} // namespace ModifierFlags
-
-// The hot-key modifier bits a stored combination carries.
-namespace CarbonModifiers {
-inline constexpr quint32 command = 0x100;
-inline constexpr quint32 shift = 0x200;
-inline constexpr quint32 option = 0x800;
-inline constexpr quint32 control = 0x1000;
-} // namespace CarbonModifiers
 
 // How the user summons the panel: a key combination, or a double tap of one modifier.
 class HotkeyConfig {

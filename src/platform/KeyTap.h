@@ -15,7 +15,7 @@ public:
 signals:
     void keyDown();
     // The modifier flags after the change, in the trigger's key-event bit encoding
-    // (see ModifierFlags in hotkeys/HotkeyConfig.h).
+    // (see ModifierFlags in platform/KeyEncoding.h).
     void flagsChanged(quint64 flags);
     // The system switched the tap off; type is the reason's event type.
     void disabledBySystem(quint32 type);

@@ -1,4 +1,4 @@
-#include "hotkeys/VirtualKeys.h"
+#include "platform/KeyEncoding.h"
 
 #include <algorithm>
 #include <array>
