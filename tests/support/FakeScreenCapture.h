@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QSet>
+#include <QThread>
 
 // Scripted capturable windows. capture() may run on worker threads, so everything it
 // touches is guarded.
@@ -20,6 +21,7 @@ public:
     ShareableContent shareableContent() override
     {
         QMutexLocker lock(&mutex);
+        threads.insert(QThread::currentThread());
         if (contentError)
             return {contentError, {}};
         return {std::nullopt, windows};
@@ -27,6 +29,7 @@ public:
     QImage capture(const ShareableWindow &window, QSize pixelSize) override
     {
         QMutexLocker lock(&mutex);
+        threads.insert(QThread::currentThread());
         requestedSizes[window.number] = pixelSize;
         ++captureCount;
         if (failing.contains(window.number))
@@ -45,4 +48,5 @@ public:
     QMutex mutex;
     QHash<quint32, QSize> requestedSizes;
     int captureCount = 0;
+    QSet<QThread *> threads; // every thread that asked for content or a picture
 };

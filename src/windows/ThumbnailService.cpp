@@ -1,0 +1,141 @@
+#include "windows/ThumbnailService.h"
+
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "platform/ScreenCapture.h"
+
+#include <QPromise>
+#include <algorithm>
+
+// One prefetch: where its pictures go and how many are still to come.
+struct ThumbnailService::Run {
+    ScreenCapture *capture = nullptr;
+    ImageHandler onImage;
+    QPromise<void> done;
+    qsizetype pending = 0;
+};
+
+namespace {
+
+// The integer part of a scaled side, never below one pixel. Written so that a NaN or
+// negative side from a broken reply gives one pixel instead of undefined behaviour.
+int pixels(double side)
+{
+    return side >= 1.0 ? static_cast<int>(side) : 1;
+}
+
+// The windows of `windows` that the system offers for capture, each once, in list order.
+QList<ShareableWindow> captureTargets(const QList<WindowInfo> &windows, const QList<ShareableWindow> &offered)
+{
+    QHash<quint32, ShareableWindow> byNumber;
+    for (const ShareableWindow &window : offered) {
+        if (!byNumber.contains(window.number)) // the first listed wins
+            byNumber.insert(window.number, window);
+    }
+    QList<ShareableWindow> targets;
+    for (const WindowInfo &window : windows) {
+        if (const auto found = byNumber.constFind(window.id); found != byNumber.constEnd()) {
+            targets.append(*found);
+            byNumber.erase(found);
+        }
+    }
+    return targets;
+}
+
+} // namespace
+
+ThumbnailService &ThumbnailService::shared()
+{
+    // Never destroyed: captures may still be running while the process exits.
+    static ThumbnailService *instance = new ThumbnailService;
+    return *instance;
+}
+
+ThumbnailService::ThumbnailService() = default;
+
+ThumbnailService::~ThumbnailService()
+{
+    // Workers hold the platform's capture interface; none may outlive the service.
+    m_pool.waitForDone();
+}
+
+QSize ThumbnailService::thumbnailSize(QSizeF frame)
+{
+    const double longest = std::max(frame.width(), frame.height());
+    const double scale = longest <= 1.0 ? 1.0 : std::min(longestSide / longest, 1.0);
+    return QSize(pixels(frame.width() * scale), pixels(frame.height() * scale));
+}
+
+QFuture<void> ThumbnailService::prefetch(const QList<WindowInfo> &windows, ImageHandler onImage)
+{
+    forgetWindowsOtherThan(windows);
+
+    auto run = std::make_shared<Run>();
+    run->capture = &Platform::current().screenCapture();
+    run->onImage = std::move(onImage);
+    run->done.start();
+    QFuture<void> finished = run->done.future();
+    if (!run->capture->preflight()) {
+        run->done.finish();
+        return finished;
+    }
+
+    ScreenCapture *capture = run->capture;
+    inBackground([capture] { return capture->shareableContent(); },
+                 [this, run, windows](const ShareableContent &content) {
+                     if (content.error) {
+                         Log::info(QStringLiteral("failed to get SCShareableContent:") + *content.error);
+                         run->done.finish();
+                         return;
+                     }
+                     startCaptures(run, captureTargets(windows, content.windows));
+                 });
+    return finished;
+}
+
+QHash<quint32, QImage> ThumbnailService::thumbnails(const QList<quint32> &windowIds) const
+{
+    QHash<quint32, QImage> found;
+    for (quint32 id : windowIds) {
+        if (const auto cached = m_cache.constFind(id); cached != m_cache.constEnd())
+            found.insert(id, *cached);
+    }
+    return found;
+}
+
+void ThumbnailService::forgetWindowsOtherThan(const QList<WindowInfo> &windows)
+{
+    m_liveWindows.clear();
+    for (const WindowInfo &window : windows)
+        m_liveWindows.insert(window.id);
+    m_cache.removeIf([this](const auto &entry) { return !m_liveWindows.contains(entry.key()); });
+}
+
+void ThumbnailService::startCaptures(const std::shared_ptr<Run> &run, const QList<ShareableWindow> &targets)
+{
+    run->pending = targets.size();
+    if (targets.isEmpty()) {
+        run->done.finish();
+        return;
+    }
+    for (const ShareableWindow &target : targets) {
+        ScreenCapture *capture = run->capture;
+        inBackground([capture, target] { return capture->capture(target, thumbnailSize(target.frame.size())); },
+                     [this, run, windowId = target.number](const QImage &image) {
+                         store(*run, windowId, image);
+                         if (--run->pending == 0)
+                             run->done.finish();
+                     });
+    }
+}
+
+void ThumbnailService::store(Run &run, quint32 windowId, const QImage &image)
+{
+    // A failed capture keeps the older picture; a window that a newer prefetch no longer
+    // lists has closed, and its late picture would never be shown or forgotten.
+    if (image.isNull() || !m_liveWindows.contains(windowId))
+        return;
+    m_cache.insert(windowId, image);
+    if (run.onImage)
+        run.onImage(windowId, image);
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "platform/ScreenCapture.h"
+#include "windows/WindowInfo.h"
+
+#include <QFuture>
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QSize>
+#include <QSizeF>
+#include <QThreadPool>
+#include <functional>
+
+// Small pictures of windows, captured in the background and kept by window number, so
+// the panel can show the last known picture the moment it opens. Everything here but
+// the captures themselves runs on the GUI thread.
+class ThumbnailService : public QObject {
+    Q_OBJECT
+public:
+    using ImageHandler = std::function<void(quint32 windowId, const QImage &image)>;
+
+    // Pictures are requested at most this many pixels on their longer side.
+    static constexpr double longestSide = 720.0;
+
+    // The process-wide instance, created on first use on the GUI thread.
+    static ThumbnailService &shared();
+
+    ThumbnailService();
+    ~ThumbnailService() override;
+
+    // The pixel size a window with this frame (in points) is captured at: scaled down so
+    // the longer side is at most 720, never enlarged, at least 1 × 1.
+    static QSize thumbnailSize(QSizeF frame);
+
+    // Captures every window of `windows` that the system offers for capture, concurrently
+    // on worker threads. Each picture is stored and handed to onImage on the GUI thread as
+    // it arrives. `windows` is the complete current window list: pictures of windows not
+    // in it are forgotten at once. Does nothing without the screen-capture permission.
+    // The future finishes, on the GUI thread, once every result has been handled.
+    QFuture<void> prefetch(const QList<WindowInfo> &windows, ImageHandler onImage = {});
+
+    // The cached pictures of those of `windowIds` that have one.
+    QHash<quint32, QImage> thumbnails(const QList<quint32> &windowIds) const;
+
+private:
+    struct Run;
+
+    void forgetWindowsOtherThan(const QList<WindowInfo> &windows);
+    void startCaptures(const std::shared_ptr<Run> &run, const QList<ShareableWindow> &targets);
+    void store(Run &run, quint32 windowId, const QImage &image);
+
+    // Runs work on a worker thread and hands its result to handle on this object's
+    // thread: always later through the event loop, never inside the caller.
+    template <typename Work, typename Handle>
+    void inBackground(Work work, Handle handle)
+    {
+        m_pool.start([this, work, handle] {
+            QMetaObject::invokeMethod(
+                this, [handle, result = work()] { handle(result); }, Qt::QueuedConnection);
+        });
+    }
+
+    QThreadPool m_pool;
+    QHash<quint32, QImage> m_cache;
+    // The windows of the newest prefetch's list: a capture that an older, overlapping
+    // prefetch delivers late is dropped when its window has gone since.
+    QSet<quint32> m_liveWindows;
+};

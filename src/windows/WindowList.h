@@ -1,0 +1,14 @@
+#pragma once
+
+#include "windows/WindowInfo.h"
+
+#include <QList>
+#include <optional>
+
+// The ordinary application windows on screen, front-most first: only layer 0, at least
+// 60 × 60 points, and none of excludedPid's (callers pass their own process). Empty
+// when the window server cannot be asked.
+QList<WindowInfo> listWindows(std::optional<qint32> excludedPid);
+
+// Writes the windows of every other process to the log, one line each after a header.
+void printAllWindows();

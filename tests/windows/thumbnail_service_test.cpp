@@ -1,0 +1,207 @@
+#include "support/FakePlatform.h"
+#include "support/LogCapture.h"
+#include "windows/ThumbnailService.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <limits>
+
+namespace {
+
+WindowInfo window(quint32 id)
+{
+    return WindowInfo{id, 42, std::nullopt, QStringLiteral("Editor"), QString(), QRectF(0, 0, 800, 600)};
+}
+
+QList<WindowInfo> windows(std::initializer_list<quint32> ids)
+{
+    QList<WindowInfo> list;
+    for (quint32 id : ids)
+        list.append(window(id));
+    return list;
+}
+
+void offer(FakePlatform &platform, std::initializer_list<quint32> ids, QSizeF frame = QSizeF(800, 600))
+{
+    for (quint32 id : ids)
+        platform.capture.windows.append(ShareableWindow{id, QRectF(QPointF(0, 0), frame)});
+}
+
+// Every (window, image) the service handed back, with whether it arrived on the GUI thread.
+struct Delivered {
+    QList<quint32> ids;
+    bool allOnGuiThread = true;
+
+    ThumbnailService::ImageHandler handler()
+    {
+        return [this](quint32 id, const QImage &image) {
+            QVERIFY(!image.isNull());
+            ids.append(id);
+            allOnGuiThread = allOnGuiThread && QThread::currentThread() == QCoreApplication::instance()->thread();
+        };
+    }
+};
+
+bool finishes(QFuture<void> future)
+{
+    return QTest::qWaitFor([&] { return future.isFinished(); }, 5000);
+}
+
+QList<quint32> sorted(QList<quint32> ids)
+{
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+} // namespace
+
+class ThumbnailServiceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void sizeRuleScalesDownToSevenHundredTwenty_data()
+    {
+        QTest::addColumn<QSizeF>("frame");
+        QTest::addColumn<QSize>("pixels");
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("1440 x 900") << QSizeF(1440, 900) << QSize(720, 450);
+        QTest::newRow("900 x 1440") << QSizeF(900, 1440) << QSize(450, 720);
+        QTest::newRow("never enlarged") << QSizeF(600, 400) << QSize(600, 400);
+        QTest::newRow("exactly 720") << QSizeF(720, 720) << QSize(720, 720);
+        QTest::newRow("integer part") << QSizeF(2000, 10) << QSize(720, 3);
+        QTest::newRow("half a point") << QSizeF(0.5, 0.5) << QSize(1, 1);
+        QTest::newRow("empty") << QSizeF(0, 0) << QSize(1, 1);
+        QTest::newRow("thin") << QSizeF(5000, 0.2) << QSize(720, 1);
+        QTest::newRow("broken") << QSizeF(nan, -3) << QSize(1, 1);
+    }
+
+    void sizeRuleScalesDownToSevenHundredTwenty()
+    {
+        QFETCH(QSizeF, frame);
+        QFETCH(QSize, pixels);
+        QCOMPARE(ThumbnailService::thumbnailSize(frame), pixels);
+    }
+
+    void prefetchCapturesOfferedWindowsOffTheGuiThread()
+    {
+        FakePlatform platform;
+        ThumbnailService service;
+        offer(platform, {1}, QSizeF(1440, 900));
+        offer(platform, {2}, QSizeF(2000, 10));
+        offer(platform, {3});
+        platform.capture.windows.append(ShareableWindow{1, QRectF(0, 0, 100, 100)}); // a duplicate: the first wins
+        Delivered delivered;
+
+        QFuture<void> done = service.prefetch(windows({1, 2, 4}), delivered.handler());
+        QVERIFY(delivered.ids.isEmpty()); // nothing is delivered inside the call
+        QVERIFY(finishes(done));
+
+        QCOMPARE(sorted(delivered.ids), (QList<quint32>{1, 2}));
+        QVERIFY(delivered.allOnGuiThread);
+        QCOMPARE(platform.capture.requestedSizes.value(1), QSize(720, 450));
+        QCOMPARE(platform.capture.requestedSizes.value(2), QSize(720, 3));
+        QVERIFY(!platform.capture.requestedSizes.contains(3)); // offered but not asked for
+        QCOMPARE(platform.capture.captureCount, 2);
+        QVERIFY(!platform.capture.threads.contains(QThread::currentThread()));
+
+        const QHash<quint32, QImage> pictures = service.thumbnails({1, 2, 3, 4});
+        QCOMPARE(sorted(pictures.keys()), (QList<quint32>{1, 2}));
+        QCOMPARE(pictures.value(1).size(), QSize(720, 450));
+        QVERIFY(service.thumbnails({}).isEmpty());
+    }
+
+    void withoutPermissionNothingIsCaptured()
+    {
+        FakePlatform platform;
+        ThumbnailService service;
+        offer(platform, {1, 2});
+        QVERIFY(finishes(service.prefetch(windows({1, 2}))));
+
+        platform.capture.granted = false;
+        platform.capture.captureCount = 0;
+        Delivered delivered;
+        QFuture<void> done = service.prefetch(windows({1, 2}), delivered.handler());
+        QVERIFY(done.isFinished());
+        QCoreApplication::processEvents();
+        QCOMPARE(platform.capture.captureCount, 0);
+        QVERIFY(delivered.ids.isEmpty());
+        QCOMPARE(service.thumbnails({1, 2}).size(), 2); // pictures taken before stay
+    }
+
+    void aContentFailureIsLoggedAndCapturesNothing()
+    {
+        FakePlatform platform;
+        LogCapture log;
+        ThumbnailService service;
+        offer(platform, {1});
+        platform.capture.contentError = QStringLiteral("The display is gone.");
+
+        QVERIFY(finishes(service.prefetch(windows({1}))));
+        QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] failed to get SCShareableContent:The display is gone.")});
+        QCOMPARE(platform.capture.captureCount, 0);
+    }
+
+    void aFailedCaptureKeepsTheOlderPicture()
+    {
+        FakePlatform platform;
+        LogCapture log;
+        ThumbnailService service;
+        offer(platform, {1, 2}, QSizeF(400, 300));
+        QVERIFY(finishes(service.prefetch(windows({1, 2}))));
+
+        platform.capture.windows = {ShareableWindow{1, QRectF(0, 0, 200, 100)}, ShareableWindow{2, QRectF(0, 0, 200, 100)}};
+        platform.capture.failing = {1};
+        Delivered delivered;
+        QVERIFY(finishes(service.prefetch(windows({1, 2}), delivered.handler())));
+
+        QCOMPARE(delivered.ids, QList<quint32>{2});
+        QCOMPARE(service.thumbnails({1}).value(1).size(), QSize(400, 300)); // the old picture
+        QCOMPARE(service.thumbnails({2}).value(2).size(), QSize(200, 100)); // replaced
+        QVERIFY(log.lines.isEmpty());
+    }
+
+    void windowsMissingFromTheListAreForgotten()
+    {
+        FakePlatform platform;
+        ThumbnailService service;
+        offer(platform, {1, 2, 3});
+        QVERIFY(finishes(service.prefetch(windows({1, 2, 3}))));
+        QCOMPARE(service.thumbnails({1, 2, 3}).size(), 3);
+
+        // Window 1 closed, window 2 cannot be captured this time: only 1 is forgotten.
+        platform.capture.failing = {2};
+        QVERIFY(finishes(service.prefetch(windows({2, 3}))));
+        QCOMPARE(sorted(service.thumbnails({1, 2, 3}).keys()), (QList<quint32>{2, 3}));
+
+        // The list decides even when nothing can be captured.
+        platform.capture.granted = false;
+        QVERIFY(finishes(service.prefetch(windows({3}))));
+        QCOMPARE(service.thumbnails({1, 2, 3}).keys(), QList<quint32>{3});
+    }
+
+    void anOverlappingOlderPrefetchCannotBringAClosedWindowBack()
+    {
+        FakePlatform platform;
+        ThumbnailService service;
+        offer(platform, {1, 2});
+        Delivered older;
+        Delivered newer;
+
+        // The second starts before any result of the first is handled; by then window 1 has closed.
+        QFuture<void> first = service.prefetch(windows({1, 2}), older.handler());
+        QFuture<void> second = service.prefetch(windows({2}), newer.handler());
+        QVERIFY(finishes(first));
+        QVERIFY(finishes(second));
+
+        QCOMPARE(older.ids, QList<quint32>{2});
+        QCOMPARE(newer.ids, QList<quint32>{2});
+        QCOMPARE(service.thumbnails({1, 2}).keys(), QList<quint32>{2});
+    }
+
+    void theSharedInstanceIsOne()
+    {
+        QCOMPARE(&ThumbnailService::shared(), &ThumbnailService::shared());
+    }
+};
+
+QTEST_GUILESS_MAIN(ThumbnailServiceTest)
+#include "thumbnail_service_test.moc"

@@ -1,0 +1,153 @@
+#include "support/FakePlatform.h"
+#include "support/LogCapture.h"
+#include "windows/WindowList.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <cmath>
+#include <limits>
+
+Q_DECLARE_METATYPE(WindowRecord)
+
+namespace {
+
+WindowRecord ordinary(QRectF bounds = QRectF(10, 20, 800, 600))
+{
+    return WindowRecord{0, 7, 42, QStringLiteral("Editor"), QStringLiteral("notes.txt"), bounds};
+}
+
+qint32 ownPid()
+{
+    return static_cast<qint32>(QCoreApplication::applicationPid());
+}
+
+} // namespace
+
+class WindowListTest : public QObject {
+    Q_OBJECT
+private slots:
+    void keepsOnlyOrdinaryWindows_data()
+    {
+        QTest::addColumn<WindowRecord>("record");
+        QTest::addColumn<bool>("kept");
+
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        auto with = [](auto change) {
+            WindowRecord record = ordinary();
+            change(record);
+            return record;
+        };
+        QTest::newRow("ordinary") << ordinary() << true;
+        QTest::newRow("60 x 60 passes") << ordinary(QRectF(0, 0, 60, 60)) << true;
+        QTest::newRow("59 x 400 dropped") << ordinary(QRectF(0, 0, 59, 400)) << false;
+        QTest::newRow("400 x 59.9 dropped") << ordinary(QRectF(0, 0, 400, 59.9)) << false;
+        QTest::newRow("NaN width dropped") << ordinary(QRectF(0, 0, nan, 400)) << false;
+        QTest::newRow("no bounds dropped") << with([](WindowRecord &r) { r.bounds.reset(); }) << false;
+        QTest::newRow("layer 25 dropped") << with([](WindowRecord &r) { r.layer = 25; }) << false;
+        QTest::newRow("layer -1 dropped") << with([](WindowRecord &r) { r.layer = -1; }) << false;
+        QTest::newRow("no layer dropped") << with([](WindowRecord &r) { r.layer.reset(); }) << false;
+        QTest::newRow("no number dropped") << with([](WindowRecord &r) { r.number.reset(); }) << false;
+        QTest::newRow("no owner dropped") << with([](WindowRecord &r) { r.ownerPid.reset(); }) << false;
+        QTest::newRow("no owner name kept") << with([](WindowRecord &r) { r.ownerName.reset(); }) << true;
+        QTest::newRow("no title kept") << with([](WindowRecord &r) { r.title.reset(); }) << true;
+    }
+
+    void keepsOnlyOrdinaryWindows()
+    {
+        QFETCH(WindowRecord, record);
+        QFETCH(bool, kept);
+        FakePlatform platform;
+        platform.windows.records = {record};
+        QCOMPARE(listWindows(std::nullopt).size(), kept ? 1 : 0);
+    }
+
+    void fillsEveryFieldAndKeepsTheServersOrder()
+    {
+        FakePlatform platform;
+        platform.appList.bundleIDs[42] = QStringLiteral("org.example.Editor");
+        platform.windows.addWindow(9, 42, QStringLiteral("Editor"), QStringLiteral("b.txt"), QRectF(5, 6, 700.5, 500));
+        platform.windows.addWindow(3, 77, QStringLiteral("Shell"), QStringLiteral("~"));
+        WindowRecord &anonymous = platform.windows.addWindow(4, 78, {}, {});
+        anonymous.ownerName.reset();
+        anonymous.title.reset();
+
+        const QList<WindowInfo> windows = listWindows(std::nullopt);
+        QCOMPARE(windows.size(), 3);
+        QCOMPARE(windows.at(0), (WindowInfo{9, 42, QStringLiteral("org.example.Editor"), QStringLiteral("Editor"),
+                                            QStringLiteral("b.txt"), QRectF(5, 6, 700.5, 500)}));
+        QCOMPARE(windows.at(1).id, 3u);
+        QCOMPARE(windows.at(1).bundleID, std::nullopt);
+        QCOMPARE(windows.at(2).appName, QStringLiteral("?"));
+        QCOMPARE(windows.at(2).title, QString());
+    }
+
+    void excludesOnlyTheGivenProcess()
+    {
+        FakePlatform platform;
+        platform.windows.addWindow(1, 42, QStringLiteral("Editor"), QStringLiteral("a"));
+        platform.windows.addWindow(2, 43, QStringLiteral("Shell"), QStringLiteral("b"));
+        platform.windows.addWindow(3, 42, QStringLiteral("Editor"), QStringLiteral("c"));
+
+        const QList<WindowInfo> others = listWindows(42);
+        QCOMPARE(others.size(), 1);
+        QCOMPARE(others.at(0).pid, 43);
+        QCOMPARE(listWindows(std::nullopt).size(), 3);
+        QCOMPARE(listWindows(99).size(), 3);
+    }
+
+    void looksEachProcessUpOncePerCall()
+    {
+        FakePlatform platform;
+        platform.appList.bundleIDs[42] = QStringLiteral("org.example.Editor");
+        platform.windows.addWindow(1, 42, QStringLiteral("Editor"), QStringLiteral("a"));
+        platform.windows.addWindow(2, 42, QStringLiteral("Editor"), QStringLiteral("b"));
+        platform.windows.addWindow(3, 50, QStringLiteral("Gone"), QStringLiteral("c"));
+        platform.windows.addWindow(4, 50, QStringLiteral("Gone"), QStringLiteral("d"));
+
+        const QList<WindowInfo> windows = listWindows(std::nullopt);
+        QCOMPARE(platform.appList.bundleLookups.value(42), 1);
+        QCOMPARE(platform.appList.bundleLookups.value(50), 1); // an absent answer is remembered too
+        QCOMPARE(windows.at(1).bundleID, std::optional<QString>(QStringLiteral("org.example.Editor")));
+        QCOMPARE(windows.at(3).bundleID, std::nullopt);
+
+        // Nothing is remembered between calls: an app may have been replaced since.
+        listWindows(std::nullopt);
+        QCOMPARE(platform.appList.bundleLookups.value(42), 2);
+    }
+
+    void noAnswerFromTheServerGivesNoWindows()
+    {
+        FakePlatform platform;
+        platform.windows.addWindow(1, 42, QStringLiteral("Editor"), QStringLiteral("a"));
+        platform.windows.unavailable = true;
+        QVERIFY(listWindows(std::nullopt).isEmpty());
+    }
+
+    void printAllWindowsWritesOneLinePerWindow()
+    {
+        FakePlatform platform;
+        LogCapture log;
+        platform.windows.addWindow(1234, 42, QStringLiteral("Finder"), QStringLiteral("Documents"),
+                                   QRectF(0, 0, 800.9, 600.2));
+        platform.windows.addWindow(88, 43, QStringLiteral("Terminal"), QString(), QRectF(-5, 3, 61, 1080));
+        platform.windows.addWindow(5, ownPid(), QStringLiteral("Lettergate"), QStringLiteral("panel"));
+
+        printAllWindows();
+        QCOMPARE(log.lines, (QStringList{
+                                QStringLiteral("[Lettergate] Enumerated 2 windows:"),
+                                QStringLiteral("  [0] Finder  #1234  'Documents'  800x600"),
+                                QStringLiteral("  [1] Terminal  #88  '(no title / needs Screen Recording permission)'  61x1080"),
+                            }));
+    }
+
+    void printAllWindowsPrintsTheHeaderForNoWindows()
+    {
+        FakePlatform platform;
+        LogCapture log;
+        printAllWindows();
+        QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] Enumerated 0 windows:")});
+    }
+};
+
+QTEST_GUILESS_MAIN(WindowListTest)
+#include "window_list_test.moc"
