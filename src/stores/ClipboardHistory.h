@@ -1,0 +1,114 @@
+#pragma once
+
+#include "settings/HistoryLimitTarget.h"
+#include "stores/DataFile.h"
+#include "stores/ImageFileWriter.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QUuid>
+#include <chrono>
+#include <optional>
+
+class Pasteboard;
+
+// What the user copied, text and pictures, newest first, at most `limit` entries.
+// The clipboard's change count is polled; every recorded copy rewrites
+// "clipboard.json", and each picture is kept once as "<UUID>.png" in
+// "clipboard_images" beside it.
+//
+// Two kinds of copy are not recorded (the clipboard itself keeps them, and a log
+// line says so): a text longer than maximumTextLength, because every copy rewrites the
+// whole history file on the GUI thread, and a picture of more than maximumImagePixels,
+// because every picture of the history stays in memory and must read back within Qt's
+// image allocation limit at the next start.
+class ClipboardHistory final : public QObject, public HistoryLimitTarget {
+    Q_OBJECT
+public:
+    struct Item {
+        enum class Kind { text, image };
+
+        QUuid id = QUuid::createUuid();
+        Kind kind = Kind::text;
+        // The copied text, taken unchanged; empty for a picture.
+        QString text;
+        // The copied picture, held in memory; null for a text.
+        QImage image;
+        // The bare name of the picture's PNG inside the images directory, set only once
+        // that file has been written.
+        std::optional<QString> imageFile;
+
+        bool isImage() const { return kind == Kind::image; }
+    };
+
+    static constexpr int defaultLimit = 20;
+    static constexpr std::chrono::milliseconds pollInterval{600};
+    // One mebi UTF-16 units: a megabyte or more of text.
+    static constexpr qsizetype maximumTextLength = qsizetype(1) << 20;
+    // 32 mebipixels: larger than an 8K screen (7680 × 4320), 128 MiB in memory.
+    static constexpr qint64 maximumImagePixels = qint64(32) << 20;
+
+    // The process's history over the installed platform's clipboard and the real data
+    // directory; created, and its file loaded, on first use.
+    static ClipboardHistory &shared();
+
+    // Loads dataDirectory + "/clipboard.json" (creating the directory and its
+    // "clipboard_images", private). Not polling until start().
+    ClipboardHistory(Pasteboard &pasteboard, const QString &dataDirectory, QObject *parent = nullptr);
+
+    const QList<Item> &items() const { return m_items; }
+
+    int limit() const { return m_limit; }
+    // Callers follow it with enforceLimit() and save(). Negative limits count as 0.
+    void setLimit(int limit);
+    // Trims to the limit, deleting the trimmed entries' picture files; writes nothing.
+    void enforceLimit();
+    // Starts writing the pictures not yet on disk and writes the list. An entry's
+    // imageFile is recorded (and the list written again) when its PNG is on disk; a
+    // failed picture write is tried again at the next save.
+    void save();
+    // Offers the clipboard's current content once, then polls every 0.6 s for as long
+    // as the process runs (also while menus are open). A second call does nothing.
+    void start();
+    // Records the clipboard's content if its change count moved since last seen.
+    void checkPasteboard();
+    // Deletes every entry and its picture file and writes the empty list. What is still
+    // on the clipboard is not recorded again until it changes.
+    void clear();
+
+    // Set the limit, trim, save: how the settings store applies a new limit.
+    void applyHistoryLimit(int limit) override;
+
+    // Whether pictures are still being written (tests and benchmarks wait for this).
+    bool isWritingImages() const { return !m_imageWriter.isIdle(); }
+    const QString &imagesDirectory() const { return m_imagesDirectory; }
+    const QString &filePath() const { return m_file.path(); }
+
+signals:
+    void itemsChanged();
+
+private:
+    // One entry as "clipboard.json" stores it.
+    struct Stored;
+
+    void load();
+    void captureCurrent();
+    std::optional<Item> clipboardContent();
+    bool trimToLimit();
+    void writeList();
+    void onImageWritten(const QUuid &id, bool written);
+    void removeImageFile(const Item &item);
+    QString imagePath(const QString &fileName) const;
+
+    Pasteboard &m_pasteboard;
+    QString m_imagesDirectory;
+    DataFile m_file;
+    QList<Item> m_items;
+    int m_limit = defaultLimit;
+    qint64 m_lastChangeCount = 0;
+    QTimer m_pollTimer;
+    ImageFileWriter m_imageWriter;
+};

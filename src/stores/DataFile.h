@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <optional>
+
+// One store's data file: a compact JSON array of records, read as a whole when the
+// store starts and written in full (atomically, owner-only) after every change.
+//
+// A file that exists but cannot be read or decoded is never overwritten: it is first
+// renamed beside itself with a dated suffix ("links.json.unreadable-20250131-142501"),
+// the store then starts empty, and nothing the user had is destroyed. If that rename
+// fails, writing is refused until it succeeds. An empty file holds nothing to keep and
+// a directory in the file's place is left alone (every write then fails).
+//
+// Records provide `QJsonObject toJson() const` and
+// `static std::optional<Record> fromJson(const QJsonObject &)`.
+class DataFile {
+public:
+    explicit DataFile(QString path);
+
+    const QString &path() const { return m_path; }
+
+    // Nothing when there is no file or any element fails to decode.
+    template <typename Record>
+    std::optional<QList<Record>> loadRecords();
+
+    // Whether the records reached the disk. A failure leaves the previous file whole
+    // and is logged once until a write succeeds again.
+    template <typename Record>
+    bool saveRecords(const QList<Record> &records);
+
+private:
+    std::optional<QJsonArray> readArray();
+    bool writeArray(const QJsonArray &array);
+    // Renames the undecodable file aside; remembers to try again before any write.
+    void keepUndecodableFile();
+    bool moveUndecodableFileAside();
+
+    QString m_path;
+    bool m_undecodableFileInPlace = false;
+    bool m_lastWriteFailed = false;
+};
+
+template <typename Record>
+std::optional<QList<Record>> DataFile::loadRecords()
+{
+    const std::optional<QJsonArray> array = readArray();
+    if (!array)
+        return std::nullopt;
+    QList<Record> records;
+    records.reserve(array->size());
+    for (const QJsonValue &element : *array) {
+        std::optional<Record> record = element.isObject() ? Record::fromJson(element.toObject()) : std::nullopt;
+        if (!record) {
+            keepUndecodableFile();
+            return std::nullopt;
+        }
+        records.append(std::move(*record));
+    }
+    return records;
+}
+
+template <typename Record>
+bool DataFile::saveRecords(const QList<Record> &records)
+{
+    QJsonArray array;
+    for (const Record &record : records)
+        array.append(record.toJson());
+    return writeArray(array);
+}

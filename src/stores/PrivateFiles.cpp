@@ -1,0 +1,75 @@
+#include "stores/PrivateFiles.h"
+
+#include "platform/Paths.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QSaveFile>
+
+bool PrivateFiles::makePrivateDirectory(const QString &path)
+{
+    return Paths::ensurePrivateDirectory(path);
+}
+
+QString PrivateFiles::fileInPrivateDirectory(const QString &directory, const QString &fileName)
+{
+    makePrivateDirectory(directory);
+    return directory + u'/' + fileName;
+}
+
+bool PrivateFiles::writeAtomically(const QString &path, const QByteArray &bytes, QString *errorText)
+{
+    const auto fail = [errorText](const QString &why) {
+        if (errorText)
+            *errorText = why;
+        return false;
+    };
+
+    // Only a missing directory is created here: an existing one keeps the permissions
+    // it has, so a directory the user made read-only stays read-only.
+    const QString directory = QFileInfo(path).absolutePath();
+    if (!QFileInfo::exists(directory) && !makePrivateDirectory(directory))
+        return fail(QStringLiteral("cannot create %1").arg(directory));
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    // Restrict the temporary file before the first byte goes in; the rename keeps it.
+    if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        file.cancelWriting();
+        return fail(file.errorString());
+    }
+    if (file.write(bytes) != bytes.size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return fail(why);
+    }
+    if (!file.commit())
+        return fail(file.errorString());
+    return true;
+}
+
+std::optional<QByteArray> PrivateFiles::pngData(const QImage &image)
+{
+    if (image.isNull())
+        return std::nullopt;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image))
+        return std::nullopt;
+    return bytes;
+}
+
+bool PrivateFiles::writePng(const QImage &image, const QString &path)
+{
+    const std::optional<QByteArray> png = pngData(image);
+    return png && writeAtomically(path, *png);
+}
+
+bool PrivateFiles::isBareFileName(const QString &name)
+{
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(QChar(0));
+}

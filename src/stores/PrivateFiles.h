@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <optional>
+
+// How every store puts bytes on disk. The data files hold what the user copied
+// (passwords among it) and what they curated, so each write replaces the old file in
+// one step (a crash, a kill or a full disk leaves the previous file whole), and
+// everything is readable by its owner only: directories 0700, files 0600.
+// All functions are safe to call from any thread.
+namespace PrivateFiles {
+
+// Creates the directory and its missing parents and restricts the directory itself to
+// its owner.
+bool makePrivateDirectory(const QString &path);
+
+// directory + "/" + fileName, with the directory made private first. A failure there
+// only shows later, as failed writes.
+QString fileInPrivateDirectory(const QString &directory, const QString &fileName);
+
+// Replaces the file with exactly these bytes, or leaves it as it was. A missing parent
+// directory is created private first. errorText, when given, says why a write failed.
+bool writeAtomically(const QString &path, const QByteArray &bytes, QString *errorText = nullptr);
+
+// The picture as PNG bytes; nothing for a null image or a failed encoding.
+std::optional<QByteArray> pngData(const QImage &image);
+
+// Encodes the picture as PNG and writes it atomically.
+bool writePng(const QImage &image, const QString &path);
+
+// Whether a stored name names a file directly inside its directory: a hostile or
+// damaged data file must not make the stores read or delete anything elsewhere.
+bool isBareFileName(const QString &name);
+
+} // namespace PrivateFiles

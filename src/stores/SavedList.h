@@ -1,0 +1,36 @@
+#pragma once
+
+#include "settings/SaveIndicator.h"
+#include "stores/DataFile.h"
+
+#include <QList>
+
+// The saved list of a curated store (snippets, links, commands): loaded once from its
+// data file when the store is made, replaced as a whole by the settings window's Save.
+template <typename Record>
+class SavedList {
+public:
+    explicit SavedList(const QString &filePath)
+        : m_file(filePath)
+    {
+        if (std::optional<QList<Record>> loaded = m_file.template loadRecords<Record>())
+            m_records = std::move(*loaded);
+    }
+
+    const QList<Record> &records() const { return m_records; }
+
+    // The new list takes effect at once. The "Saved" badge only flashes for a list that
+    // reached the disk: a write that failed is not reported as a save.
+    bool replace(QList<Record> records)
+    {
+        m_records = std::move(records);
+        if (!m_file.saveRecords(m_records))
+            return false;
+        SaveIndicator::shared().increment();
+        return true;
+    }
+
+private:
+    DataFile m_file;
+    QList<Record> m_records;
+};

@@ -1,0 +1,84 @@
+#include "stores/SnippetStore.h"
+
+#include "platform/Paths.h"
+#include "stores/JsonFields.h"
+#include "stores/PrivateFiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QSet>
+
+namespace {
+
+// Only bare names: a damaged file must not point the store at files elsewhere.
+QSet<QString> imageFileNames(const QList<Snippet> &snippets)
+{
+    QSet<QString> names;
+    for (const Snippet &snippet : snippets) {
+        if (snippet.imageFileName && PrivateFiles::isBareFileName(*snippet.imageFileName))
+            names.insert(*snippet.imageFileName);
+    }
+    return names;
+}
+
+} // namespace
+
+SnippetStore &SnippetStore::shared()
+{
+    static SnippetStore *const instance = new SnippetStore(Paths::dataDirectory());
+    return *instance;
+}
+
+SnippetStore::SnippetStore(const QString &dataDirectory, QObject *parent)
+    : QObject(parent)
+    , m_imagesDirectory(PrivateFiles::fileInPrivateDirectory(dataDirectory, QStringLiteral("images")))
+    , m_snippets(dataDirectory + QStringLiteral("/snippets.json"))
+{
+    PrivateFiles::makePrivateDirectory(m_imagesDirectory);
+}
+
+bool SnippetStore::replaceAll(QList<Snippet> snippets)
+{
+    const QSet<QString> previousNames = imageFileNames(m_snippets.records());
+    const QSet<QString> keptNames = imageFileNames(snippets);
+    const bool written = m_snippets.replace(std::move(snippets));
+    if (written) {
+        for (const QString &name : previousNames - keptNames)
+            QFile::remove(m_imagesDirectory + u'/' + name);
+    }
+    emit snippetsChanged();
+    return written;
+}
+
+std::optional<Snippet> SnippetStore::importImage(const QUrl &fileUrl)
+{
+    const QString path = fileUrl.toLocalFile();
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const std::optional<QByteArray> png = pngData(reader.read());
+    if (!png)
+        return std::nullopt;
+
+    const QString fileName = JsonFields::uuidText(QUuid::createUuid()) + QStringLiteral(".png");
+    if (!PrivateFiles::writeAtomically(m_imagesDirectory + u'/' + fileName, *png))
+        return std::nullopt;
+
+    Snippet snippet;
+    snippet.name = QFileInfo(path).completeBaseName();
+    snippet.kind = Snippet::Kind::image;
+    snippet.imageFileName = fileName;
+    return snippet;
+}
+
+std::optional<QUrl> SnippetStore::imageURL(const Snippet &snippet) const
+{
+    if (!snippet.imageFileName || !PrivateFiles::isBareFileName(*snippet.imageFileName))
+        return std::nullopt;
+    return QUrl::fromLocalFile(m_imagesDirectory + u'/' + *snippet.imageFileName);
+}
+
+std::optional<QByteArray> SnippetStore::pngData(const QImage &image)
+{
+    return PrivateFiles::pngData(image);
+}

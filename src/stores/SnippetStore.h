@@ -1,0 +1,52 @@
+#pragma once
+
+#include "stores/SavedList.h"
+#include "stores/Snippet.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QObject>
+#include <QUrl>
+
+// The user's snippets, in their order, kept in "snippets.json"; picture snippets keep
+// their PNG in the directory "images" beside it. The store holds no pictures in
+// memory: readers load them from imageURL each time.
+class SnippetStore final : public QObject {
+    Q_OBJECT
+public:
+    // The process's store over the real data directory; created, and its file loaded,
+    // on first use.
+    static SnippetStore &shared();
+
+    // Loads dataDirectory + "/snippets.json" (creating the directory and its "images"
+    // directory, private). Picture files are not looked at.
+    explicit SnippetStore(const QString &dataDirectory, QObject *parent = nullptr);
+
+    const QList<Snippet> &snippets() const { return m_snippets.records(); }
+    const QString &imagesDirectory() const { return m_imagesDirectory; }
+
+    // Replaces the list and writes the file. Once the new list is on disk, the picture
+    // files that the previous list named and the new one does not are deleted (never
+    // before: a failed write keeps the old list's pictures). Answers whether it was
+    // written; the save indicator ticks only then.
+    bool replaceAll(QList<Snippet> snippets);
+
+    // Reads a picture file (any format Qt's image readers take: PNG, JPEG, TIFF, GIF,
+    // WebP…), writes it as PNG under a fresh UUID name in the images directory and
+    // answers a new, unsaved picture snippet named after the file without its last
+    // extension. Nothing when the file is no readable picture or the PNG cannot be
+    // made or written. The store's list is not changed.
+    std::optional<Snippet> importImage(const QUrl &fileUrl);
+
+    // The snippet's picture file; nothing for a snippet without one.
+    std::optional<QUrl> imageURL(const Snippet &snippet) const;
+
+    static std::optional<QByteArray> pngData(const QImage &image);
+
+signals:
+    void snippetsChanged();
+
+private:
+    QString m_imagesDirectory;
+    SavedList<Snippet> m_snippets;
+};
