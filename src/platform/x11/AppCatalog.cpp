@@ -1,0 +1,47 @@
+#include "platform/x11/AppCatalog.h"
+
+namespace {
+
+std::optional<QString> nonEmpty(const QString &text)
+{
+    return text.isEmpty() ? std::nullopt : std::optional<QString>(text);
+}
+
+} // namespace
+
+AppIdentity AppCatalog::identify(const AppHints &hints)
+{
+    const std::optional<QString> windowClass = nonEmpty(hints.wmClassName);
+    if (const std::optional<QString> id = m_entries.idFor(hints)) {
+        const QString name = m_entries.name(*id);
+        return {id, name.isEmpty() ? windowClass : name};
+    }
+    return {windowClass, windowClass};
+}
+
+void AppCatalog::rememberAll(const QList<ClientWindow> &windows)
+{
+    m_byPid.clear();
+    // Walked back to front, so the front-most window of each process is the one kept.
+    for (auto window = windows.crbegin(); window != windows.crend(); ++window) {
+        if (window->pid)
+            m_byPid.insert(*window->pid, {identify(window->hints), window->id});
+    }
+}
+
+std::optional<AppCatalog::Known> AppCatalog::known(qint32 pid) const
+{
+    const auto it = m_byPid.constFind(pid);
+    if (it == m_byPid.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+std::optional<qint32> AppCatalog::pidOf(const QString &bundleID) const
+{
+    for (auto it = m_byPid.constBegin(); it != m_byPid.constEnd(); ++it) {
+        if (it->identity.bundleID == bundleID)
+            return it.key();
+    }
+    return std::nullopt;
+}

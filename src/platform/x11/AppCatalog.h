@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/x11/ClientWindow.h"
+#include "platform/x11/DesktopEntries.h"
+
+#include <QHash>
+#include <optional>
+
+// Who an application is, as the switcher names it.
+struct AppIdentity {
+    // The desktop-file id, else the WM_CLASS class, so that an application without a
+    // desktop entry still keeps its letter; nothing when the window has neither.
+    std::optional<QString> bundleID;
+    // The desktop entry's name, else the WM_CLASS class.
+    std::optional<QString> name;
+};
+
+// Names the applications behind windows and remembers, per process, the identity and
+// the most recently seen window, so that questions about a process that the window
+// list just answered need no further trip to the server.
+class AppCatalog {
+public:
+    DesktopEntries &desktopEntries() { return m_entries; }
+
+    AppIdentity identify(const AppHints &hints);
+
+    // Replaces what is known with these windows: every client window the window
+    // manager lists, read with pids and hints, front-most first.
+    void rememberAll(const QList<ClientWindow> &windows);
+
+    struct Known {
+        AppIdentity identity;
+        xcb_window_t window = XCB_WINDOW_NONE;
+    };
+    std::optional<Known> known(qint32 pid) const;
+    // A process known to show windows of the application with this identifier.
+    std::optional<qint32> pidOf(const QString &bundleID) const;
+
+private:
+    DesktopEntries m_entries;
+    QHash<qint32, Known> m_byPid;
+};

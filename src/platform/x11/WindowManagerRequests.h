@@ -1,0 +1,28 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+class X11Display;
+class X11EventPump;
+
+// Asks the window manager to change a client window, the way EWMH and ICCCM say a
+// pager should: client messages to the root window, stamped with the server's time
+// and marked as coming from a pager, so that focus-stealing prevention lets them pass.
+class WindowManagerRequests {
+public:
+    WindowManagerRequests(X11Display &display, X11EventPump &pump);
+
+    // Whether a window manager runs that honours _NET_ACTIVE_WINDOW requests.
+    bool supportsActivation() const;
+
+    // Un-minimises, raises and focuses the window (switching desktops if needed).
+    void activate(xcb_window_t window, xcb_window_t currentlyActive);
+    void raise(xcb_window_t window);
+    void minimize(xcb_window_t window);
+    // Mapping an iconic window is the ICCCM request to restore it.
+    void unminimize(xcb_window_t window);
+
+private:
+    X11Display &m_display;
+    X11EventPump &m_pump;
+};

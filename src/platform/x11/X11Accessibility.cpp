@@ -1,0 +1,96 @@
+#include "platform/x11/X11Accessibility.h"
+
+#include "platform/Log.h"
+#include "platform/x11/ActiveWindowTracker.h"
+#include "platform/x11/ClientWindowQuery.h"
+#include "platform/x11/WindowManagerRequests.h"
+#include "platform/x11/X11Display.h"
+#include "platform/x11/X11Property.h"
+
+#include <limits>
+
+using Field = ClientWindowQuery::Field;
+
+namespace {
+
+xcb_window_t windowOf(WindowElement element)
+{
+    return xcb_window_t(element);
+}
+
+} // namespace
+
+X11Accessibility::X11Accessibility(const X11Display &display, ActiveWindowTracker &activeWindow,
+                                   WindowManagerRequests &windowManager)
+    : m_display(display)
+    , m_activeWindow(activeWindow)
+    , m_windowManager(windowManager)
+{
+}
+
+bool X11Accessibility::isTrusted()
+{
+    return m_windowManager.supportsActivation();
+}
+
+void X11Accessibility::requestTrust()
+{
+    if (isTrusted())
+        Log::info(QStringLiteral("nothing to grant: on X11 any program may raise and focus windows"));
+    else
+        Log::info(QStringLiteral("nothing to grant: raising windows needs an EWMH window manager, and none is running"));
+}
+
+WindowElementList X11Accessibility::windowElements(qint32 pid)
+{
+    xcb_connection_t *c = m_display.connection();
+    const auto clients =
+        X11Property::reply(c, X11Property::request(c, m_display.root(), m_display.ewmh()->_NET_CLIENT_LIST, 65536));
+    if (!clients || clients->format != 32)
+        return {0, std::nullopt};
+    const QList<uint32_t> ids = X11Property::cardinals(clients.get());
+    QList<WindowElement> elements;
+    for (const ClientWindow &window : ClientWindowQuery::read(m_display, QList<xcb_window_t>(ids.begin(), ids.end()), Field::Pid)) {
+        if (window.pid == pid)
+            elements.append(window.id);
+    }
+    return {0, elements};
+}
+
+std::optional<quint32> X11Accessibility::windowNumber(WindowElement element)
+{
+    if (element > std::numeric_limits<quint32>::max())
+        return std::nullopt;
+    return quint32(element);
+}
+
+std::optional<bool> X11Accessibility::isMinimized(WindowElement element)
+{
+    const QList<ClientWindow> window = ClientWindowQuery::read(m_display, {windowOf(element)}, Field::Placement);
+    if (window.isEmpty())
+        return std::nullopt;
+    return window.first().hidden;
+}
+
+void X11Accessibility::setMinimized(WindowElement element, bool minimized)
+{
+    if (minimized)
+        m_windowManager.minimize(windowOf(element));
+    else
+        m_windowManager.unminimize(windowOf(element));
+}
+
+void X11Accessibility::raise(WindowElement element)
+{
+    m_windowManager.raise(windowOf(element));
+}
+
+void X11Accessibility::focus(qint32, WindowElement element)
+{
+    m_activeWindow.noteActivationRequest(windowOf(element));
+    m_windowManager.activate(windowOf(element), m_activeWindow.activeWindow());
+}
+
+void X11Accessibility::makeMain(WindowElement)
+{
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/Accessibility.h"
+
+class ActiveWindowTracker;
+class WindowManagerRequests;
+class X11Display;
+
+// Driving other applications' windows through the window manager. X11 asks for no
+// permission; what it needs is an EWMH window manager that honours activation
+// requests. A window element is the client window's XID.
+class X11Accessibility final : public Accessibility {
+public:
+    X11Accessibility(const X11Display &display, ActiveWindowTracker &activeWindow,
+                     WindowManagerRequests &windowManager);
+
+    bool isTrusted() override;
+    // Nothing to ask for: logs why.
+    void requestTrust() override;
+    // Every client window of the process, minimised and other desktops' included.
+    WindowElementList windowElements(qint32 pid) override;
+    std::optional<quint32> windowNumber(WindowElement element) override;
+    std::optional<bool> isMinimized(WindowElement element) override;
+    void setMinimized(WindowElement element, bool minimized) override;
+    void raise(WindowElement element) override;
+    void focus(qint32 pid, WindowElement element) override;
+    // X11 knows one active window per screen and no separate main window: focus has
+    // already made the window the one its application comes forward with.
+    void makeMain(WindowElement element) override;
+
+private:
+    const X11Display &m_display;
+    ActiveWindowTracker &m_activeWindow;
+    WindowManagerRequests &m_windowManager;
+};

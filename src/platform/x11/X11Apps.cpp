@@ -1,0 +1,125 @@
+#include "platform/x11/X11Apps.h"
+
+#include "platform/x11/ActiveWindowTracker.h"
+#include "platform/x11/AppCatalog.h"
+#include "platform/x11/ClientWindowQuery.h"
+#include "platform/x11/NetWmIcon.h"
+#include "platform/x11/WindowManagerRequests.h"
+#include "platform/x11/X11Display.h"
+#include "platform/x11/X11Property.h"
+
+#include <cerrno>
+#include <csignal>
+
+using Field = ClientWindowQuery::Field;
+
+namespace {
+// A quarter of a million pixels covers every icon size an application ships.
+constexpr uint32_t iconPropertyLimit = 256 * 1024;
+} // namespace
+
+X11Apps::X11Apps(const X11Display &display, AppCatalog &catalog, ActiveWindowTracker &activeWindow,
+                 WindowManagerRequests &windowManager)
+    : m_display(display)
+    , m_catalog(catalog)
+    , m_activeWindow(activeWindow)
+    , m_windowManager(windowManager)
+{
+}
+
+void X11Apps::refreshCatalog()
+{
+    if (const auto snapshot = ClientWindowQuery::snapshot(m_display, Field::Pid | Field::Hints))
+        m_catalog.rememberAll(snapshot->windows);
+}
+
+std::optional<QString> X11Apps::bundleIdentifier(qint32 pid)
+{
+    if (isTerminated(pid))
+        return std::nullopt;
+    if (!m_catalog.known(pid))
+        refreshCatalog();
+    const auto known = m_catalog.known(pid);
+    return known ? known->identity.bundleID : std::nullopt;
+}
+
+std::optional<qint32> X11Apps::frontmostApp()
+{
+    return m_activeWindow.activePid();
+}
+
+bool X11Apps::isTerminated(qint32 pid)
+{
+    // EPERM means the process exists but belongs to someone else.
+    return pid <= 0 || (::kill(pid, 0) != 0 && errno == ESRCH);
+}
+
+bool X11Apps::activateApp(qint32 pid)
+{
+    const auto stacking = ClientWindowQuery::stackingOrder(m_display);
+    if (!stacking)
+        return false;
+    QList<xcb_window_t> windowsOfApp;
+    for (const ClientWindow &window : ClientWindowQuery::read(m_display, *stacking, Field::Pid)) {
+        if (window.pid == pid)
+            windowsOfApp.append(window.id);
+    }
+    if (windowsOfApp.isEmpty())
+        return false;
+    const xcb_window_t target = m_activeWindow.mostRecent(windowsOfApp).value_or(windowsOfApp.first());
+    m_activeWindow.noteActivationRequest(target);
+    m_windowManager.activate(target, m_activeWindow.activeWindow());
+    return true;
+}
+
+QIcon X11Apps::windowIcon(xcb_window_t window) const
+{
+    xcb_connection_t *c = m_display.connection();
+    const auto reply = X11Property::reply(
+        c, X11Property::request(c, window, m_display.ewmh()->_NET_WM_ICON, iconPropertyLimit));
+    return netWmIcon(X11Property::cardinals(reply.get()));
+}
+
+QIcon X11Apps::appIcon(qint32 pid)
+{
+    if (!m_catalog.known(pid))
+        refreshCatalog();
+    const auto known = m_catalog.known(pid);
+    if (!known)
+        return {};
+    if (known->identity.bundleID) {
+        const QIcon icon = m_catalog.desktopEntries().icon(*known->identity.bundleID);
+        if (!icon.isNull())
+            return icon;
+    }
+    return windowIcon(known->window);
+}
+
+QIcon X11Apps::iconForBundle(const QString &bundleID)
+{
+    const QIcon icon = m_catalog.desktopEntries().icon(bundleID);
+    if (!icon.isNull())
+        return icon;
+    // An application known only by its window class has nothing but its windows' icons.
+    if (const auto pid = m_catalog.pidOf(bundleID))
+        return windowIcon(m_catalog.known(*pid)->window);
+    return {};
+}
+
+bool X11Apps::hasApplication(const QString &bundleID)
+{
+    return m_catalog.desktopEntries().contains(bundleID);
+}
+
+void X11Apps::openApplication(const QString &bundleID)
+{
+    refreshCatalog();
+    if (const auto pid = m_catalog.pidOf(bundleID); pid && activateApp(*pid))
+        return;
+    m_catalog.desktopEntries().launch(bundleID);
+}
+
+bool X11Apps::openUrl(const QUrl &url)
+{
+    return DesktopEntries::openUrl(url);
+}

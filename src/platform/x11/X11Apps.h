@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/Apps.h"
+
+#include <xcb/xcb.h>
+
+class ActiveWindowTracker;
+class AppCatalog;
+class WindowManagerRequests;
+class X11Display;
+
+// Applications as X11 shows them: a process with client windows, named by its desktop
+// entry (see AppCatalog), in front when one of its windows is _NET_ACTIVE_WINDOW.
+class X11Apps final : public Apps {
+public:
+    X11Apps(const X11Display &display, AppCatalog &catalog, ActiveWindowTracker &activeWindow,
+            WindowManagerRequests &windowManager);
+
+    std::optional<QString> bundleIdentifier(qint32 pid) override;
+    std::optional<qint32> frontmostApp() override;
+    bool isTerminated(qint32 pid) override;
+    // Activates the application's most recently active window, else its front-most one.
+    bool activateApp(qint32 pid) override;
+    QIcon appIcon(qint32 pid) override;
+    QIcon iconForBundle(const QString &bundleID) override;
+    bool hasApplication(const QString &bundleID) override;
+    // Brings a running application forward; otherwise starts it from its desktop entry.
+    void openApplication(const QString &bundleID) override;
+    bool openUrl(const QUrl &url) override;
+
+private:
+    void refreshCatalog();
+    QIcon windowIcon(xcb_window_t window) const;
+
+    const X11Display &m_display;
+    AppCatalog &m_catalog;
+    ActiveWindowTracker &m_activeWindow;
+    WindowManagerRequests &m_windowManager;
+};

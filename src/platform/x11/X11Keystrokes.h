@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/Keystrokes.h"
+
+#include <QList>
+#include <xcb/xcb.h>
+
+class KeyboardMap;
+class X11Display;
+
+// Synthetic keystrokes through XTest, which the server treats like typing.
+class X11Keystrokes final : public Keystrokes {
+public:
+    X11Keystrokes(const X11Display &display, const KeyboardMap &keyboard);
+
+    // Control+V. Modifier keys the user still holds (Alt from the trigger, Shift from a
+    // pick) are released around it; otherwise the application would receive
+    // Control+Alt+V and paste nothing.
+    void postPaste() override;
+
+private:
+    QList<xcb_keycode_t> heldModifierKeys() const;
+    void fake(uint8_t type, xcb_keycode_t keycode) const;
+
+    const X11Display &m_display;
+    const KeyboardMap &m_keyboard;
+};

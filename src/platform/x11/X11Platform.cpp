@@ -1,0 +1,80 @@
+#include "platform/x11/X11Platform.h"
+
+#include "platform/x11/ActiveWindowTracker.h"
+#include "platform/x11/AppCatalog.h"
+#include "platform/x11/KeyboardMap.h"
+#include "platform/x11/WindowManagerRequests.h"
+#include "platform/x11/X11Accessibility.h"
+#include "platform/x11/X11Apps.h"
+#include "platform/x11/X11Display.h"
+#include "platform/x11/X11EventPump.h"
+#include "platform/x11/X11HotKeys.h"
+#include "platform/x11/X11KeyTap.h"
+#include "platform/x11/X11Keystrokes.h"
+#include "platform/x11/X11ScreenCapture.h"
+#include "platform/x11/X11WindowServer.h"
+
+std::unique_ptr<X11Platform> X11Platform::connect(const QByteArray &displayName)
+{
+    auto display = X11Display::open(displayName);
+    if (!display)
+        return nullptr;
+    auto captureDisplay = X11Display::open(displayName);
+    if (!captureDisplay)
+        return nullptr;
+    return std::unique_ptr<X11Platform>(new X11Platform(std::move(display), std::move(captureDisplay)));
+}
+
+X11Platform::X11Platform(std::unique_ptr<X11Display> display, std::unique_ptr<X11Display> captureDisplay)
+    : m_display(std::move(display))
+    , m_pump(std::make_unique<X11EventPump>(*m_display))
+    , m_keyboard(std::make_unique<KeyboardMap>(*m_display))
+    , m_catalog(std::make_unique<AppCatalog>())
+    , m_activeWindow(std::make_unique<ActiveWindowTracker>(*m_display))
+    , m_windowManager(std::make_unique<WindowManagerRequests>(*m_display, *m_pump))
+    , m_windowServer(std::make_unique<X11WindowServer>(*m_display, *m_catalog))
+    , m_apps(std::make_unique<X11Apps>(*m_display, *m_catalog, *m_activeWindow, *m_windowManager))
+    , m_accessibility(std::make_unique<X11Accessibility>(*m_display, *m_activeWindow, *m_windowManager))
+    , m_hotKeys(std::make_unique<X11HotKeys>(*m_display, *m_keyboard))
+    , m_keyTap(std::make_unique<X11KeyTap>(*m_display, *m_keyboard))
+    , m_keystrokes(std::make_unique<X11Keystrokes>(*m_display, *m_keyboard))
+    , m_screenCapture(std::make_unique<X11ScreenCapture>(std::move(captureDisplay)))
+{
+    // Property changes of the root tell when the active window changes.
+    const uint32_t rootEvents = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(m_display->connection(), m_display->root(), XCB_CW_EVENT_MASK, &rootEvents);
+    m_display->flush();
+    for (X11EventFilter *filter : eventFilters())
+        m_pump->addFilter(filter);
+}
+
+X11Platform::~X11Platform()
+{
+    for (X11EventFilter *filter : eventFilters())
+        m_pump->removeFilter(filter);
+}
+
+QList<X11EventFilter *> X11Platform::eventFilters() const
+{
+    // The keyboard map first: the others rely on it being current when they see a key.
+    return {m_keyboard.get(), m_activeWindow.get(), m_hotKeys.get(), m_keyTap.get()};
+}
+
+WindowServer &X11Platform::windowServer() { return *m_windowServer; }
+Apps &X11Platform::apps() { return *m_apps; }
+Accessibility &X11Platform::accessibility() { return *m_accessibility; }
+HotKeys &X11Platform::hotKeys() { return *m_hotKeys; }
+KeyTap &X11Platform::keyTap() { return *m_keyTap; }
+Keystrokes &X11Platform::keystrokes() { return *m_keystrokes; }
+ScreenCapture &X11Platform::screenCapture() { return *m_screenCapture; }
+
+bool X11Platform::hasWindowManager() const
+{
+    return m_windowManager->supportsActivation();
+}
+
+void X11Platform::beep()
+{
+    xcb_bell(m_display->connection(), 0);
+    m_display->flush();
+}

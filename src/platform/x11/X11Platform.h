@@ -1,0 +1,76 @@
+#pragma once
+
+#include "platform/Feedback.h"
+#include "platform/Platform.h"
+#include "platform/qt/QtPasteboard.h"
+#include "platform/qt/SystemClock.h"
+
+#include <QByteArray>
+#include <memory>
+
+class ActiveWindowTracker;
+class AppCatalog;
+class KeyboardMap;
+class WindowManagerRequests;
+class X11Accessibility;
+class X11Apps;
+class X11Display;
+class X11EventFilter;
+class X11EventPump;
+class X11HotKeys;
+class X11KeyTap;
+class X11Keystrokes;
+class X11ScreenCapture;
+class X11WindowServer;
+
+// The desktop as an X server and an EWMH window manager present it. The backend reads
+// its own connection on the GUI thread, whatever Qt's platform plugin is; window
+// pictures use a second connection of their own. The clipboard goes through Qt.
+class X11Platform final : public Platform, private Feedback {
+public:
+    // Nothing when no X server answers. An empty name means $DISPLAY. Call after the
+    // QGuiApplication exists, on its thread.
+    static std::unique_ptr<X11Platform> connect(const QByteArray &displayName = {});
+    ~X11Platform() override;
+
+    QString name() const override { return QStringLiteral("x11"); }
+    WindowServer &windowServer() override;
+    Apps &apps() override;
+    Accessibility &accessibility() override;
+    HotKeys &hotKeys() override;
+    KeyTap &keyTap() override;
+    Pasteboard &pasteboard() override { return m_pasteboard; }
+    Keystrokes &keystrokes() override;
+    ScreenCapture &screenCapture() override;
+    Feedback &feedback() override { return *this; }
+    Clock &clock() override { return m_clock; }
+
+    // Whether an EWMH window manager runs, without which windows can be neither listed
+    // nor raised.
+    bool hasWindowManager() const;
+
+private:
+    X11Platform(std::unique_ptr<X11Display> display, std::unique_ptr<X11Display> captureDisplay);
+
+    QList<X11EventFilter *> eventFilters() const;
+    // The X bell, the panel's only failure report.
+    void beep() override;
+
+    // In order of construction; the event filters go before the pump they are
+    // registered with.
+    std::unique_ptr<X11Display> m_display;
+    std::unique_ptr<X11EventPump> m_pump;
+    std::unique_ptr<KeyboardMap> m_keyboard;
+    std::unique_ptr<AppCatalog> m_catalog;
+    std::unique_ptr<ActiveWindowTracker> m_activeWindow;
+    std::unique_ptr<WindowManagerRequests> m_windowManager;
+    std::unique_ptr<X11WindowServer> m_windowServer;
+    std::unique_ptr<X11Apps> m_apps;
+    std::unique_ptr<X11Accessibility> m_accessibility;
+    std::unique_ptr<X11HotKeys> m_hotKeys;
+    std::unique_ptr<X11KeyTap> m_keyTap;
+    std::unique_ptr<X11Keystrokes> m_keystrokes;
+    std::unique_ptr<X11ScreenCapture> m_screenCapture;
+    QtPasteboard m_pasteboard;
+    SystemClock m_clock;
+};

@@ -1,0 +1,235 @@
+// A small X client for the X11 tests: one top-level window whose every property the
+// tests care about is set from the command line, written against xcb alone so that it
+// can leave out what toolkits always set (_NET_WM_PID).
+//
+//   --title TEXT          --class INSTANCE,CLASS     --size WxH        --position X,Y
+//   --type normal|dialog|dock|utility               --desktop N       --iconic
+//   --color RRGGBB        --right-color RRGGBB (the right half's colour)
+//   --gtk-app-id ID       --no-pid                  --accept-paste
+//
+// It prints "window <xid>" once the window exists; with --accept-paste, each
+// Control+V makes it fetch the clipboard and print "paste: <text>"; every key press is
+// printed as "key <keycode> <state>".
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_icccm.h>
+#include <xcb/xcb_keysyms.h>
+
+#include <X11/keysym.h>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Options {
+    std::string title = "helper";
+    std::string instance = "lghelper";
+    std::string windowClass = "LgHelper";
+    int width = 400, height = 300;
+    int x = 100, y = 100;
+    std::string type = "normal";
+    long desktop = -1;
+    bool iconic = false;
+    uint32_t color = 0x3060c0;
+    long rightColor = -1;
+    std::string gtkAppId;
+    bool pid = true;
+    bool acceptPaste = false;
+};
+
+[[noreturn]] void fail(const char *message)
+{
+    std::fprintf(stderr, "helper_window: %s\n", message);
+    std::exit(2);
+}
+
+Options parse(int argc, char **argv)
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                fail("missing value");
+            return argv[++i];
+        };
+        if (arg == "--title") {
+            o.title = value();
+        } else if (arg == "--class") {
+            const std::string v = value();
+            const auto comma = v.find(',');
+            if (comma == std::string::npos)
+                fail("--class wants INSTANCE,CLASS");
+            o.instance = v.substr(0, comma);
+            o.windowClass = v.substr(comma + 1);
+        } else if (arg == "--size") {
+            if (std::sscanf(value().c_str(), "%dx%d", &o.width, &o.height) != 2)
+                fail("--size wants WxH");
+        } else if (arg == "--position") {
+            if (std::sscanf(value().c_str(), "%d,%d", &o.x, &o.y) != 2)
+                fail("--position wants X,Y");
+        } else if (arg == "--type") {
+            o.type = value();
+        } else if (arg == "--desktop") {
+            o.desktop = std::strtol(value().c_str(), nullptr, 10);
+        } else if (arg == "--iconic") {
+            o.iconic = true;
+        } else if (arg == "--color") {
+            o.color = uint32_t(std::strtoul(value().c_str(), nullptr, 16));
+        } else if (arg == "--right-color") {
+            o.rightColor = long(std::strtoul(value().c_str(), nullptr, 16));
+        } else if (arg == "--gtk-app-id") {
+            o.gtkAppId = value();
+        } else if (arg == "--no-pid") {
+            o.pid = false;
+        } else if (arg == "--accept-paste") {
+            o.acceptPaste = true;
+        } else {
+            fail("unknown option");
+        }
+    }
+    return o;
+}
+
+xcb_atom_t atom(xcb_connection_t *c, const char *name)
+{
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr), &std::free);
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+void setText(xcb_connection_t *c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type, const std::string &text)
+{
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, type, 8, uint32_t(text.size()), text.data());
+}
+
+void setCardinal(xcb_connection_t *c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type, uint32_t value)
+{
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, type, 32, 1, &value);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const Options o = parse(argc, argv);
+    int screenNumber = 0;
+    xcb_connection_t *c = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(c))
+        fail("cannot connect to the X server");
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
+    for (int i = 0; i < screenNumber; ++i)
+        xcb_screen_next(&screens);
+    xcb_screen_t *screen = screens.data;
+
+    const xcb_window_t window = xcb_generate_id(c);
+    const uint32_t values[] = {o.color, XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_KEY_PRESS};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, int16_t(o.x), int16_t(o.y), uint16_t(o.width),
+                      uint16_t(o.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+
+    const xcb_atom_t utf8 = atom(c, "UTF8_STRING");
+    setText(c, window, atom(c, "_NET_WM_NAME"), utf8, o.title);
+    setText(c, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, o.title);
+    const std::string wmClass = o.instance + '\0' + o.windowClass + '\0';
+    setText(c, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, wmClass);
+    if (!o.gtkAppId.empty())
+        setText(c, window, atom(c, "_GTK_APPLICATION_ID"), utf8, o.gtkAppId);
+    if (o.pid) {
+        char host[256] = {};
+        gethostname(host, sizeof host - 1);
+        setText(c, window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, host);
+        setCardinal(c, window, atom(c, "_NET_WM_PID"), XCB_ATOM_CARDINAL, uint32_t(getpid()));
+    }
+    const std::string typeName = "_NET_WM_WINDOW_TYPE_" + [&] {
+        std::string upper = o.type;
+        for (char &ch : upper)
+            ch = char(std::toupper(static_cast<unsigned char>(ch)));
+        return upper;
+    }();
+    setCardinal(c, window, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, atom(c, typeName.c_str()));
+    if (o.desktop >= 0)
+        setCardinal(c, window, atom(c, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, uint32_t(o.desktop));
+
+    // A position the user asked for, and a size that is also the minimum, so the
+    // window manager places and sizes the window exactly.
+    xcb_size_hints_t size{};
+    xcb_icccm_size_hints_set_position(&size, 1, o.x, o.y);
+    xcb_icccm_size_hints_set_size(&size, 1, o.width, o.height);
+    xcb_icccm_size_hints_set_min_size(&size, o.width, o.height);
+    xcb_icccm_set_wm_normal_hints(c, window, &size);
+    xcb_icccm_wm_hints_t hints{};
+    xcb_icccm_wm_hints_set_input(&hints, 1);
+    if (o.iconic)
+        xcb_icccm_wm_hints_set_iconic(&hints);
+    else
+        xcb_icccm_wm_hints_set_normal(&hints);
+    xcb_icccm_set_wm_hints(c, window, &hints);
+
+    const xcb_gcontext_t rightHalf = xcb_generate_id(c);
+    const uint32_t gcValues[] = {uint32_t(o.rightColor)};
+    xcb_create_gc(c, rightHalf, window, XCB_GC_FOREGROUND, gcValues);
+
+    xcb_map_window(c, window);
+    xcb_flush(c);
+    std::printf("window %u\n", window);
+    std::fflush(stdout);
+
+    xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(c);
+    const xcb_atom_t clipboard = atom(c, "CLIPBOARD");
+    const xcb_atom_t pasteTarget = atom(c, "LG_HELPER_PASTE");
+    while (xcb_generic_event_t *event = xcb_wait_for_event(c)) {
+        switch (event->response_type & 0x7f) {
+        case XCB_EXPOSE:
+            if (o.rightColor >= 0) {
+                const xcb_rectangle_t right{int16_t(o.width / 2), 0, uint16_t(o.width - o.width / 2),
+                                            uint16_t(o.height)};
+                xcb_poly_fill_rectangle(c, window, rightHalf, 1, &right);
+                xcb_flush(c);
+            }
+            break;
+        case XCB_KEY_PRESS: {
+            const auto *key = reinterpret_cast<xcb_key_press_event_t *>(event);
+            std::printf("key %u %u\n", key->detail, key->state);
+            std::fflush(stdout);
+            // Only a plain Control+V pastes (Caps Lock and Num Lock aside), as in the
+            // applications the paste keystroke is meant for.
+            const uint16_t modifiers = key->state & ~(XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2);
+            if (o.acceptPaste && modifiers == XCB_MOD_MASK_CONTROL &&
+                xcb_key_symbols_get_keysym(symbols, key->detail, 0) == XK_v) {
+                xcb_convert_selection(c, window, clipboard, utf8, pasteTarget, key->time);
+                xcb_flush(c);
+            }
+            break;
+        }
+        case XCB_SELECTION_NOTIFY: {
+            const auto *notify = reinterpret_cast<xcb_selection_notify_event_t *>(event);
+            if (notify->property == XCB_ATOM_NONE) {
+                std::printf("paste failed\n");
+            } else {
+                std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+                    xcb_get_property_reply(
+                        c, xcb_get_property(c, 1, window, pasteTarget, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 20), nullptr),
+                    &std::free);
+                const int length = reply ? xcb_get_property_value_length(reply.get()) : 0;
+                std::printf("paste: %.*s\n", length,
+                            reply ? static_cast<const char *>(xcb_get_property_value(reply.get())) : "");
+            }
+            std::fflush(stdout);
+            break;
+        }
+        default:
+            break;
+        }
+        std::free(event);
+    }
+    xcb_key_symbols_free(symbols);
+    xcb_disconnect(c);
+    return 0;
+}
