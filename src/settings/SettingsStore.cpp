@@ -1,0 +1,342 @@
+#include "settings/SettingsStore.h"
+
+#include "hotkeys/HotkeyManager.h"
+#include "platform/Log.h"
+#include "platform/Paths.h"
+#include "settings/Characters.h"
+#include "settings/HistoryLimitTarget.h"
+#include "settings/IniStringMap.h"
+#include "settings/SaveIndicator.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+struct ListKeyDescription {
+    QStringView storedKey;
+    QStringView defaultKey;
+    void (SettingsStore::*changed)(const QString &);
+};
+
+// In the order of SettingsStore::ListKey.
+const std::array<ListKeyDescription, 4> listKeyDescriptions = {{
+    {SettingsStore::clipboardKeyKey, u"v", &SettingsStore::clipboardKeyChanged},
+    {SettingsStore::snippetKeyKey, u"b", &SettingsStore::snippetKeyChanged},
+    {SettingsStore::linkKeyKey, u"q", &SettingsStore::linkKeyChanged},
+    {SettingsStore::commandKeyKey, u"m", &SettingsStore::commandKeyChanged},
+}};
+
+template <typename Which>
+const ListKeyDescription &describe(Which which)
+{
+    return listKeyDescriptions[static_cast<size_t>(which)];
+}
+
+// Assigns and announces a property, staying quiet when nothing changed.
+template <typename T, typename Signal>
+void publish(SettingsStore *store, T &field, const T &value, Signal changed)
+{
+    if (field == value)
+        return;
+    field = value;
+    emit(store->*changed)(field);
+}
+
+// The trigger is stored as JSON text; a hand-written @ByteArray(...) holds the same.
+QByteArray storedJson(const QVariant &stored)
+{
+    if (stored.typeId() == QMetaType::QString)
+        return stored.toString().toUtf8();
+    if (stored.typeId() == QMetaType::QByteArray)
+        return stored.toByteArray();
+    return {};
+}
+
+// A stored limit that is not an integer reads as 0, which the clamp then turns into 1.
+int storedLimit(const QVariant &stored)
+{
+    bool isInteger = false;
+    const qlonglong value = stored.toLongLong(&isInteger);
+    if (!isInteger)
+        return 0;
+    return int(std::clamp<qlonglong>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// Re-arms through the application's hotkey manager, which is created at the first
+// change of the trigger rather than whenever the settings are first read.
+class SharedHotkeyManagerArmer final : public TriggerArmer {
+public:
+    void apply(const HotkeyConfig &config) override { HotkeyManager::shared().apply(config); }
+};
+
+} // namespace
+
+SettingsStore &SettingsStore::shared()
+{
+    // Never destroyed, like the other services; every save is already on disk.
+    static SettingsStore *const instance = [] {
+        static SharedHotkeyManagerArmer armer;
+        auto *store = new SettingsStore(Paths::settingsFile(), armer, SaveIndicator::shared());
+        store->load();
+        return store;
+    }();
+    return *instance;
+}
+
+SettingsStore::SettingsStore(const QString &settingsFile, TriggerArmer &triggerArmer,
+                             SaveIndicator &saveIndicator, QObject *parent)
+    : QObject(parent)
+    , m_settings(settingsFile, QSettings::IniFormat)
+    , m_triggerArmer(triggerArmer)
+    , m_saveIndicator(saveIndicator)
+{
+    for (size_t i = 0; i < m_listKeys.size(); ++i)
+        m_listKeys[i] = listKeyDescriptions[i].defaultKey.toString();
+    keepCopyIfUnreadable();
+}
+
+void SettingsStore::keepCopyIfUnreadable()
+{
+    // QSettings parses sections lazily, so reading every key is what surfaces a format
+    // error, and it must surface before the first write replaces the file with only the
+    // part QSettings understood.
+    m_settings.allKeys();
+    if (m_settings.status() != QSettings::FormatError)
+        return;
+    const QString file = m_settings.fileName();
+    const QString copy = file + QStringLiteral(".unreadable-")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    if (QFile::copy(file, copy))
+        Log::warning(QStringLiteral("The settings file %1 could not be read; it was kept as %2").arg(file, copy));
+    else
+        Log::warning(QStringLiteral("The settings file %1 could not be read, and no copy of it could be kept").arg(file));
+}
+
+void SettingsStore::load()
+{
+    publish(this, m_letters, IniStringMap::read(m_settings, lettersKey), &SettingsStore::lettersChanged);
+    publish(this, m_names, IniStringMap::read(m_settings, namesKey), &SettingsStore::namesChanged);
+
+    // Loading does not arm the trigger: the start-up applies it once the manager is ready.
+    if (const auto stored = HotkeyConfig::fromJson(storedJson(m_settings.value(hotkeyKey))))
+        publish(this, m_hotkey, *stored, &SettingsStore::hotkeyChanged);
+
+    // Taken as written, without lower-casing or a letter check.
+    for (ListKey which : {ListKey::Clipboard, ListKey::Snippet, ListKey::Link, ListKey::Command}) {
+        const QVariant stored = m_settings.value(describe(which).storedKey);
+        if (stored.typeId() == QMetaType::QString && !stored.toString().isEmpty())
+            publish(this, m_listKeys[static_cast<size_t>(which)], Characters::first(stored.toString()),
+                    describe(which).changed);
+    }
+
+    // Without a stored limit the history keeps its own default, which is the same.
+    if (m_settings.contains(historyLimitKey))
+        setClipboardHistoryLimit(storedLimit(m_settings.value(historyLimitKey)));
+    setShowInDock(m_settings.value(showInDockKey).toBool());
+
+    purgeConflictingLetters();
+}
+
+void SettingsStore::purgeConflictingLetters()
+{
+    const QSet<QString> reserved = listKeySet();
+    AppTextMap kept = m_letters;
+    const auto removed = kept.removeIf([&reserved](const AppTextMap::iterator &entry) {
+        return !entry.value().isEmpty() && reserved.contains(Characters::first(entry.value().toLower()));
+    });
+    if (removed == 0)
+        return;
+    setLetters(kept);
+    // A repair, not a save of the user's: it does not tick.
+    IniStringMap::write(m_settings, lettersKey, m_letters);
+    commit();
+}
+
+void SettingsStore::setLetters(const AppTextMap &letters)
+{
+    publish(this, m_letters, letters, &SettingsStore::lettersChanged);
+}
+
+void SettingsStore::setNames(const AppTextMap &names)
+{
+    publish(this, m_names, names, &SettingsStore::namesChanged);
+}
+
+void SettingsStore::setHotkey(const HotkeyConfig &config)
+{
+    publish(this, m_hotkey, config, &SettingsStore::hotkeyChanged);
+    m_settings.setValue(hotkeyKey, QString::fromUtf8(config.toJson()));
+    m_triggerArmer.apply(config);
+    commitAndTick();
+}
+
+QSet<QString> SettingsStore::listKeySet() const
+{
+    return QSet<QString>(m_listKeys.cbegin(), m_listKeys.cend());
+}
+
+void SettingsStore::assignListKey(ListKey which, const QString &key)
+{
+    publish(this, m_listKeys[static_cast<size_t>(which)], key, describe(which).changed);
+    m_settings.setValue(describe(which).storedKey, key);
+}
+
+QSet<QString> SettingsStore::lettersInUse() const
+{
+    QSet<QString> inUse;
+    for (const QString &letter : m_letters) {
+        if (!letter.isEmpty())
+            inUse.insert(Characters::first(letter));
+    }
+    return inUse;
+}
+
+KeyValidation SettingsStore::setQuickKeys(const QString &clipboard, const QString &snippet)
+{
+    const std::optional<QChar> clipboardLetter = Characters::lowerAsciiLetter(clipboard);
+    const std::optional<QChar> snippetLetter = Characters::lowerAsciiLetter(snippet);
+    if (!clipboardLetter || !snippetLetter)
+        return KeyValidation::notALetter();
+
+    const QString c(*clipboardLetter);
+    const QString s(*snippetLetter);
+    if (c == s || c == linkKey() || s == linkKey() || c == commandKey() || s == commandKey())
+        return KeyValidation::notDistinct();
+
+    const QSet<QString> inUse = lettersInUse();
+    if (inUse.contains(c))
+        return KeyValidation::conflict(*clipboardLetter);
+    if (inUse.contains(s))
+        return KeyValidation::conflict(*snippetLetter);
+
+    assignListKey(ListKey::Clipboard, c);
+    assignListKey(ListKey::Snippet, s);
+    commitAndTick();
+    return KeyValidation::ok();
+}
+
+KeyValidation SettingsStore::setLinkKey(const QString &key)
+{
+    return setPairedListKey(ListKey::Link, key);
+}
+
+KeyValidation SettingsStore::setCommandKey(const QString &key)
+{
+    return setPairedListKey(ListKey::Command, key);
+}
+
+KeyValidation SettingsStore::setPairedListKey(ListKey which, const QString &typed)
+{
+    const std::optional<QChar> letter = Characters::lowerAsciiLetter(typed);
+    if (!letter)
+        return KeyValidation::notALetter();
+
+    const QString k(*letter);
+    const ListKey partner = which == ListKey::Link ? ListKey::Command : ListKey::Link;
+    if (k == clipboardKey() || k == snippetKey() || k == listKey(partner))
+        return KeyValidation::notDistinct();
+    if (lettersInUse().contains(k))
+        return KeyValidation::conflict(*letter);
+
+    assignListKey(which, k);
+    commitAndTick();
+    return KeyValidation::ok();
+}
+
+KeyValidation SettingsStore::applyLetters(const AppTextMap &typed)
+{
+    AppTextMap normalised;
+    QList<QChar> given;
+    for (auto entry = typed.cbegin(); entry != typed.cend(); ++entry) {
+        if (entry.value().isEmpty()) {
+            normalised.insert(entry.key(), QString());
+            continue;
+        }
+        const std::optional<QChar> letter = Characters::lowerAsciiLetter(entry.value());
+        if (!letter)
+            return KeyValidation::notALetter();
+        normalised.insert(entry.key(), QString(*letter));
+        given.append(*letter);
+    }
+
+    if (QSet<QChar>(given.cbegin(), given.cend()).size() < given.size())
+        return KeyValidation::notDistinct();
+    const QSet<QString> reserved = listKeySet();
+    for (const QChar letter : std::as_const(given)) {
+        if (reserved.contains(QString(letter)))
+            return KeyValidation::conflict(letter);
+    }
+
+    AppTextMap letters = m_letters;
+    letters.insert(normalised);
+    setLetters(letters);
+    saveLetters();
+    return KeyValidation::ok();
+}
+
+void SettingsStore::saveLetters()
+{
+    IniStringMap::write(m_settings, lettersKey, m_letters);
+    IniStringMap::write(m_settings, namesKey, m_names);
+    commitAndTick();
+}
+
+SettingsStore::AppShortcut SettingsStore::shortcut(const QString &bundleID) const
+{
+    AppShortcut shortcut{bundleID, m_names.value(bundleID, bundleID), std::nullopt};
+    const QString letter = m_letters.value(bundleID);
+    if (!letter.isEmpty())
+        shortcut.letter = Characters::first(letter);
+    return shortcut;
+}
+
+std::optional<QString> SettingsStore::bundleIDForLetter(const QString &typed) const
+{
+    const QString letter = Characters::first(typed.toLower());
+    if (listKeySet().contains(letter))
+        return std::nullopt;
+    // Only the first character of a stored letter counts, as everywhere else.
+    for (auto entry = m_letters.cbegin(); entry != m_letters.cend(); ++entry) {
+        if (!entry.value().isEmpty() && Characters::first(entry.value().toLower()) == letter)
+            return entry.key();
+    }
+    return std::nullopt;
+}
+
+void SettingsStore::setClipboardHistoryLimit(int limit)
+{
+    const int clamped = std::clamp(limit, minimumHistoryLimit, maximumHistoryLimit);
+    publish(this, m_historyLimit, clamped, &SettingsStore::clipboardHistoryLimitChanged);
+    m_settings.setValue(historyLimitKey, clamped);
+    if (m_historyLimitTarget)
+        m_historyLimitTarget->applyHistoryLimit(clamped);
+    commitAndTick();
+}
+
+void SettingsStore::setShowInDock(bool show)
+{
+    publish(this, m_showInDock, show, &SettingsStore::showInDockChanged);
+    m_settings.setValue(showInDockKey, show);
+    emit taskbarPresenceRequested(show);
+    commitAndTick();
+}
+
+bool SettingsStore::commit()
+{
+    m_settings.sync();
+    // QSettings reports the first error it met for the rest of its life: after one failed
+    // write, later saves are reported as failed too. Never the reverse.
+    if (m_settings.status() != QSettings::AccessError)
+        return true;
+    Log::warning(QStringLiteral("Could not write the settings file %1").arg(m_settings.fileName()));
+    return false;
+}
+
+void SettingsStore::commitAndTick()
+{
+    if (commit())
+        m_saveIndicator.increment();
+}

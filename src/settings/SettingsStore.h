@@ -1,0 +1,171 @@
+#pragma once
+
+#include "hotkeys/HotkeyConfig.h"
+#include "settings/KeyValidation.h"
+
+#include <QMap>
+#include <QObject>
+#include <QSet>
+#include <QSettings>
+#include <QString>
+#include <array>
+#include <optional>
+
+class HistoryLimitTarget;
+class SaveIndicator;
+class TriggerArmer;
+
+// Every user setting: published as properties for the settings window and the switcher,
+// persisted in the INI settings file (read by a person as easily as by us), and guarded
+// by the rules that keep the two families of one-letter shortcuts apart: the per-app
+// letters and the four list keys (clipboard, snippet, link, command).
+//
+// Characters are QStrings holding one user-perceived character. The store's own setters
+// only ever store single lower-case ASCII letters; a list key loaded from a hand-edited
+// file is taken as its first character exactly as written ("Xyz" gives "X").
+//
+// Every successful save ticks the save indicator. Nothing here is thread-safe: the store
+// lives on the GUI thread.
+class SettingsStore : public QObject {
+    Q_OBJECT
+public:
+    // Bundle identifier → letter text ("" for an app without a letter) or display name.
+    using AppTextMap = QMap<QString, QString>;
+
+    Q_PROPERTY(AppTextMap letters READ letters WRITE setLetters NOTIFY lettersChanged)
+    Q_PROPERTY(AppTextMap names READ names WRITE setNames NOTIFY namesChanged)
+    Q_PROPERTY(HotkeyConfig hotkey READ hotkey WRITE setHotkey NOTIFY hotkeyChanged)
+    Q_PROPERTY(QString clipboardKey READ clipboardKey NOTIFY clipboardKeyChanged)
+    Q_PROPERTY(QString snippetKey READ snippetKey NOTIFY snippetKeyChanged)
+    Q_PROPERTY(QString linkKey READ linkKey NOTIFY linkKeyChanged)
+    Q_PROPERTY(QString commandKey READ commandKey NOTIFY commandKeyChanged)
+    Q_PROPERTY(int clipboardHistoryLimit READ clipboardHistoryLimit WRITE setClipboardHistoryLimit
+                   NOTIFY clipboardHistoryLimitChanged)
+    Q_PROPERTY(bool showInDock READ showInDock WRITE setShowInDock NOTIFY showInDockChanged)
+
+    // One row of the App shortcuts tab.
+    struct AppShortcut {
+        QString bundleID;
+        QString name;
+        // The first character of the stored letter; absent when the app has none.
+        std::optional<QString> letter;
+
+        friend bool operator==(const AppShortcut &, const AppShortcut &) = default;
+    };
+
+    // The keys under which the settings are stored.
+    static constexpr QStringView lettersKey = u"Lettergate.appLetters";
+    static constexpr QStringView namesKey = u"Lettergate.appNames";
+    static constexpr QStringView hotkeyKey = u"Lettergate.hotkey";
+    static constexpr QStringView clipboardKeyKey = u"Lettergate.clipboardKey";
+    static constexpr QStringView snippetKeyKey = u"Lettergate.snippetKey";
+    static constexpr QStringView linkKeyKey = u"Lettergate.linkKey";
+    static constexpr QStringView commandKeyKey = u"Lettergate.commandKey";
+    static constexpr QStringView historyLimitKey = u"Lettergate.clipboardHistoryLimit";
+    static constexpr QStringView showInDockKey = u"Lettergate.showInDock";
+
+    static constexpr int defaultHistoryLimit = 20;
+    static constexpr int minimumHistoryLimit = 1;
+    static constexpr int maximumHistoryLimit = 50;
+
+    // The application's store, over Paths::settingsFile(), re-arming the trigger through
+    // HotkeyManager::shared() (created only when the trigger is first changed) and
+    // ticking SaveIndicator::shared(). Created and loaded on first use.
+    static SettingsStore &shared();
+
+    // A store over the INI file at `settingsFile`, holding the defaults until load().
+    // An unreadable existing file is copied aside first, so no later save destroys it.
+    SettingsStore(const QString &settingsFile, TriggerArmer &triggerArmer, SaveIndicator &saveIndicator,
+                  QObject *parent = nullptr);
+
+    // Reads every setting from the file, in order: letters, names, trigger, list keys,
+    // the clipboard limit (only when one is stored: clamped, written back, pushed, ticks),
+    // the taskbar choice (written back, ticks), and last drops stored app letters that
+    // equal a list key. Missing or unusable entries keep their defaults.
+    void load();
+
+    // Where a new clipboard-history limit goes: the history, once it exists. Setting it
+    // pushes nothing; the start-up gives the history its limit itself.
+    void setHistoryLimitTarget(HistoryLimitTarget *target) { m_historyLimitTarget = target; }
+
+    const AppTextMap &letters() const { return m_letters; }
+    const AppTextMap &names() const { return m_names; }
+    const HotkeyConfig &hotkey() const { return m_hotkey; }
+    QString clipboardKey() const { return listKey(ListKey::Clipboard); }
+    QString snippetKey() const { return listKey(ListKey::Snippet); }
+    QString linkKey() const { return listKey(ListKey::Link); }
+    QString commandKey() const { return listKey(ListKey::Command); }
+    int clipboardHistoryLimit() const { return m_historyLimit; }
+    bool showInDock() const { return m_showInDock; }
+
+    // Publish only: the letter assignment edits the maps, then persists with saveLetters.
+    void setLetters(const AppTextMap &letters);
+    void setNames(const AppTextMap &names);
+
+    // Publishes, stores the JSON text, re-arms the trigger at once, ticks.
+    void setHotkey(const HotkeyConfig &config);
+
+    // The validating setters: on anything but ok, nothing changes and nothing is saved.
+    KeyValidation setQuickKeys(const QString &clipboard, const QString &snippet);
+    KeyValidation setLinkKey(const QString &key);
+    KeyValidation setCommandKey(const QString &key);
+    // Bundle identifier → the text typed for that app ("" clears its letter). Apps not in
+    // the map keep their letters.
+    KeyValidation applyLetters(const AppTextMap &typed);
+
+    // Writes letters and names, each as a whole, and ticks.
+    void saveLetters();
+
+    AppShortcut shortcut(const QString &bundleID) const;
+    // The app whose stored letter is `typed`; nothing for a list key, which always wins.
+    std::optional<QString> bundleIDForLetter(const QString &typed) const;
+
+    // Clamped to 1…50, stored, pushed to the history target, ticks.
+    void setClipboardHistoryLimit(int limit);
+    // Stored, announced through taskbarPresenceRequested, ticks.
+    void setShowInDock(bool show);
+
+signals:
+    void lettersChanged(const SettingsStore::AppTextMap &letters);
+    void namesChanged(const SettingsStore::AppTextMap &names);
+    void hotkeyChanged(const HotkeyConfig &hotkey);
+    void clipboardKeyChanged(const QString &key);
+    void snippetKeyChanged(const QString &key);
+    void linkKeyChanged(const QString &key);
+    void commandKeyChanged(const QString &key);
+    void clipboardHistoryLimitChanged(int limit);
+    void showInDockChanged(bool show);
+    // Each time the taskbar choice is applied, changed or not: the application gives the
+    // settings window a taskbar entry, or takes it away. The load emits it before anyone
+    // can listen, so the application also applies showInDock() once after shared().
+    void taskbarPresenceRequested(bool present);
+
+private:
+    enum class ListKey { Clipboard, Snippet, Link, Command };
+
+    QString listKey(ListKey which) const { return m_listKeys[static_cast<size_t>(which)]; }
+    QSet<QString> listKeySet() const;
+    void assignListKey(ListKey which, const QString &key);
+    // setLinkKey and setCommandKey: the key being set, checked against its partner.
+    KeyValidation setPairedListKey(ListKey which, const QString &typed);
+    // The first characters of the non-empty stored app letters, as stored.
+    QSet<QString> lettersInUse() const;
+    void purgeConflictingLetters();
+
+    void keepCopyIfUnreadable();
+    // Flushes the file; false (and a warning) when it could not be written.
+    bool commit();
+    void commitAndTick();
+
+    QSettings m_settings;
+    TriggerArmer &m_triggerArmer;
+    SaveIndicator &m_saveIndicator;
+    HistoryLimitTarget *m_historyLimitTarget = nullptr;
+
+    AppTextMap m_letters;
+    AppTextMap m_names;
+    HotkeyConfig m_hotkey = HotkeyConfig::defaultTrigger();
+    std::array<QString, 4> m_listKeys;
+    int m_historyLimit = defaultHistoryLimit;
+    bool m_showInDock = false;
+};
