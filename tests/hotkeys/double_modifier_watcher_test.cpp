@@ -1,0 +1,245 @@
+#include "hotkeys/DoubleModifierWatcher.h"
+#include "support/FakePlatform.h"
+#include "support/LogCapture.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+using ModifierKey = HotkeyConfig::ModifierKey;
+
+namespace {
+
+constexpr quint64 cmd = ModifierFlags::command;
+constexpr quint64 opt = ModifierFlags::option;
+constexpr quint64 ctrl = ModifierFlags::control;
+constexpr quint64 shift = ModifierFlags::shift;
+constexpr quint64 caps = ModifierFlags::capsLock;
+constexpr quint64 fn = ModifierFlags::function;
+
+// One thing the user does, as the key tap reports it, or time passing.
+struct Step {
+    enum Kind { Flags, KeyDown, Wait } kind;
+    quint64 flags = 0;
+    double seconds = 0;
+};
+using Script = QList<Step>;
+
+Script flags(quint64 value) { return {{Step::Flags, value, 0}}; }
+Script keyDown() { return {{Step::KeyDown, 0, 0}}; }
+Script wait(double seconds) { return {{Step::Wait, 0, seconds}}; }
+// Press and release `modifier` while `held` stays down throughout.
+Script tap(quint64 modifier, quint64 held = 0) { return flags(held | modifier) + flags(held); }
+// `count` taps of `modifier`, 0.1 s apart.
+Script quickTaps(int count, quint64 modifier, quint64 held = 0)
+{
+    Script script = tap(modifier, held);
+    for (int i = 1; i < count; ++i)
+        script += wait(0.1) + tap(modifier, held);
+    return script;
+}
+
+// A started watcher on the fake platform, counting what it fires.
+struct Rig {
+    explicit Rig(ModifierKey modifier)
+        : watcher(modifier, [this] { ++fires; }, platform.tap, platform.time)
+    {
+        watcher.start();
+    }
+
+    FakeKeyTapSession &session() { return *platform.tap.last; }
+
+    void play(const Script &script)
+    {
+        for (const Step &step : script) {
+            switch (step.kind) {
+            case Step::Flags: session().sendFlags(step.flags); break;
+            case Step::KeyDown: session().sendKeyDown(); break;
+            case Step::Wait: platform.time.advance(step.seconds); break;
+            }
+        }
+    }
+
+    FakePlatform platform;
+    LogCapture log;
+    int fires = 0;
+    DoubleModifierWatcher watcher;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Step)
+
+class DoubleModifierWatcherTest : public QObject {
+    Q_OBJECT
+private slots:
+    void firesOnTwoCleanPressesWithinTheInterval_data()
+    {
+        QTest::addColumn<ModifierKey>("watched");
+        QTest::addColumn<Script>("script");
+        QTest::addColumn<int>("expectedFires");
+
+        QTest::newRow("⌘⌘ 0.25 s apart") << ModifierKey::Command << tap(cmd) + wait(0.25) + tap(cmd) << 1;
+        QTest::newRow("⌘⌘ 0.31 s apart") << ModifierKey::Command << tap(cmd) + wait(0.31) + tap(cmd) << 0;
+        QTest::newRow("a late press is the first tap of a new pair")
+            << ModifierKey::Command << tap(cmd) + wait(0.31) + tap(cmd) + wait(0.25) + tap(cmd) << 1;
+        QTest::newRow("interval runs press to press, not release to press")
+            << ModifierKey::Command << flags(cmd) + wait(0.2) + flags(0) + wait(0.15) + flags(cmd) << 0;
+        QTest::newRow("⌘C then ⌘") << ModifierKey::Command << flags(cmd) + keyDown() + flags(0) + wait(0.1) + tap(cmd)
+                                  << 0;
+        QTest::newRow("⌘C then ⌘⌘") << ModifierKey::Command
+                                   << flags(cmd) + keyDown() + flags(0) + wait(0.1) + quickTaps(2, cmd) << 1;
+        QTest::newRow("key-down before the first tap")
+            << ModifierKey::Command << keyDown() + wait(0.1) + quickTaps(2, cmd) << 1;
+        QTest::newRow("⌥ pressed while watched ⌘ is held")
+            << ModifierKey::Command << flags(cmd) + flags(cmd | opt) + flags(cmd) + flags(0) + wait(0.2) + tap(cmd) << 1;
+        QTest::newRow("watched ⌥ pressed while ⌘ is held clears the pending tap")
+            << ModifierKey::Option << tap(opt) + wait(0.05) + flags(cmd) + flags(cmd | opt) + flags(0) + wait(0.05) + tap(opt)
+            << 0;
+        QTest::newRow("⇧ held") << ModifierKey::Command << quickTaps(2, cmd, shift) << 0;
+        QTest::newRow("caps lock on") << ModifierKey::Command << quickTaps(6, cmd, caps) << 0;
+        QTest::newRow("fn flag") << ModifierKey::Command << quickTaps(2, cmd, fn) << 0;
+        QTest::newRow("device-dependent low bits are ignored")
+            << ModifierKey::Command << tap(cmd | 0x8) + wait(0.1) + tap(cmd | 0x10) << 1;
+        QTest::newRow("a repeated report of the held key is no press")
+            << ModifierKey::Command << flags(cmd) + wait(0.1) + flags(cmd) + flags(0) << 0;
+        QTest::newRow("three taps") << ModifierKey::Command << quickTaps(3, cmd) << 1;
+        QTest::newRow("four taps") << ModifierKey::Command << quickTaps(4, cmd) << 2;
+        QTest::newRow("⌥⌥") << ModifierKey::Option << quickTaps(2, opt) << 1;
+        QTest::newRow("⌃⌃") << ModifierKey::Control << quickTaps(2, ctrl) << 1;
+        QTest::newRow("⇧⇧") << ModifierKey::Shift << quickTaps(2, shift) << 1;
+        QTest::newRow("⌘⌘ while watching ⌥") << ModifierKey::Option << quickTaps(2, cmd) << 0;
+    }
+
+    void firesOnTwoCleanPressesWithinTheInterval()
+    {
+        QFETCH(ModifierKey, watched);
+        QFETCH(Script, script);
+        QFETCH(int, expectedFires);
+
+        Rig rig(watched);
+        rig.play(script);
+        QCOMPARE(rig.fires, expectedFires);
+        const QString line = QStringLiteral("[Lettergate] double-tap %1 detected → trigger").arg(ModifierKeys::rawValue(watched));
+        QCOMPARE(rig.log.lines, QStringList(expectedFires, line));
+    }
+
+    void firstTapAfterStartNeverFiresEvenRightAfterBoot()
+    {
+        Rig rig(ModifierKey::Command);
+        rig.platform.time.set(0.1);
+        rig.play(tap(cmd));
+        QCOMPARE(rig.fires, 0);
+        rig.play(wait(0.1) + tap(cmd));
+        QCOMPARE(rig.fires, 1);
+    }
+
+    void tapDisabledBySystemIsReenabledAtOnce()
+    {
+        Rig rig(ModifierKey::Command);
+        for (const quint32 type : {4294967294u, 4294967295u}) {
+            rig.log.clear();
+            rig.session().disableBySystem(type);
+            QVERIFY(rig.session().isEnabled());
+            QCOMPARE(rig.log.lines,
+                     QStringList{QStringLiteral("[Lettergate] ⚠️ double-tap tap disabled (type=%1) → re-enabling").arg(type)});
+        }
+        rig.play(quickTaps(2, cmd));
+        QCOMPARE(rig.fires, 1);
+    }
+
+    void healthCheckReenablesASilentlyDisabledTap()
+    {
+        Rig rig(ModifierKey::Command);
+        rig.watcher.checkTapHealth();
+        QVERIFY(rig.log.lines.isEmpty());
+        QCOMPARE(rig.session().enableCount, 1);
+
+        rig.session().disableSilently();
+        rig.watcher.checkTapHealth();
+        QVERIFY(rig.session().isEnabled());
+        QCOMPARE(rig.log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ double-tap watchdog: tap was disabled → re-enabling")});
+        rig.watcher.checkTapHealth();
+        QCOMPARE(rig.log.lines.size(), 1);
+    }
+
+    void healthTimerChecksEveryTwoSeconds()
+    {
+        Rig rig(ModifierKey::Command);
+        for (int round = 0; round < 2; ++round) {
+            rig.session().disableSilently();
+            QElapsedTimer elapsed;
+            elapsed.start();
+            QTRY_VERIFY_WITH_TIMEOUT(rig.session().isEnabled(), 6000);
+            QVERIFY2(elapsed.elapsed() > 1000, "re-enabled by something other than the health timer");
+        }
+        QCOMPARE(rig.log.count(QStringLiteral("[Lettergate] ⚠️ double-tap watchdog: tap was disabled → re-enabling")), 2);
+    }
+
+    void withoutPermissionTheWatcherLogsAndStaysInert()
+    {
+        FakePlatform platform;
+        platform.tap.permitted = false;
+        LogCapture log;
+        DoubleModifierWatcher watcher(ModifierKey::Command, [] { QFAIL("fired without a tap"); }, platform.tap,
+                                      platform.time);
+        watcher.start();
+        QCOMPARE(platform.tap.creations, 1);
+        QCOMPARE(log.lines, QStringList{QStringLiteral(
+                                "[Lettergate] ⚠️ double-tap watcher: CGEventTap creation failed (check accessibility permission)")});
+        watcher.checkTapHealth();
+        watcher.stop();
+        QCOMPARE(log.lines.size(), 1);
+    }
+
+    void stopOrDestructionReleasesTheTap()
+    {
+        Rig rig(ModifierKey::Command);
+        rig.watcher.start(); // already started: keeps its tap
+        QCOMPARE(rig.platform.tap.creations, 1);
+
+        rig.play(tap(cmd));
+        rig.watcher.stop();
+        QVERIFY(!rig.platform.tap.last);
+        rig.watcher.checkTapHealth();
+        QVERIFY(rig.log.lines.isEmpty());
+
+        rig.watcher.start();
+        QCOMPARE(rig.platform.tap.creations, 2);
+        QVERIFY(rig.session().isEnabled());
+        rig.play(wait(0.1) + quickTaps(2, cmd));
+        QCOMPARE(rig.fires, 1);
+
+        auto started = std::make_unique<DoubleModifierWatcher>(ModifierKey::Command, [] {}, rig.platform.tap, rig.platform.time);
+        started->start();
+        QPointer<FakeKeyTapSession> session = rig.platform.tap.last;
+        started.reset();
+        QVERIFY(!session);
+    }
+
+    void actionMayDestroyTheWatcher()
+    {
+        FakePlatform platform;
+        LogCapture log;
+        std::unique_ptr<DoubleModifierWatcher> watcher;
+        int fires = 0;
+        watcher = std::make_unique<DoubleModifierWatcher>(
+            ModifierKey::Command,
+            [&] {
+                watcher.reset();
+                ++fires;
+            },
+            platform.tap, platform.time);
+        watcher->start();
+        QPointer<FakeKeyTapSession> session = platform.tap.last;
+        session->sendFlags(cmd);
+        session->sendFlags(0);
+        platform.time.advance(0.1);
+        session->sendFlags(cmd);
+        QCOMPARE(fires, 1);
+        QVERIFY(!watcher);
+        QVERIFY(!session);
+    }
+};
+
+QTEST_GUILESS_MAIN(DoubleModifierWatcherTest)
+#include "double_modifier_watcher_test.moc"
