@@ -1,0 +1,189 @@
+#include "hotkeys/GlobalHotkey.h"
+#include "hotkeys/HotkeyConfig.h"
+#include "hotkeys/HotkeyManager.h"
+#include "support/FakePlatform.h"
+#include "support/LogCapture.h"
+
+#include <QTest>
+
+using ModifierKey = HotkeyConfig::ModifierKey;
+
+namespace {
+
+const HotkeyConfig ctrlOptW = HotkeyConfig::defaultTrigger();
+const HotkeyConfig cmdSpace = HotkeyConfig::combo(49, CarbonModifiers::command);
+const HotkeyConfig doubleCommand = HotkeyConfig::doubleModifier(ModifierKey::Command);
+const HotkeyConfig doubleOption = HotkeyConfig::doubleModifier(ModifierKey::Option);
+
+const QString registeredCtrlOptW = QStringLiteral("[Lettergate] hotkey registered:⌃⌥W");
+const QString registeredDoubleCommand =
+    QStringLiteral("[Lettergate] hotkey registered:Double-tap ⌘ (requires accessibility permission)");
+const QString chordFailed = QStringLiteral("[Lettergate] ⚠️ chord registration failed");
+
+// A manager over the fake platform whose trigger counts how often it fired.
+struct Rig {
+    Rig() { manager.setOnTrigger([this] { ++fires; }); }
+
+    void doubleTap(quint64 flag)
+    {
+        for (const quint64 flags : {flag, quint64(0)})
+            sendFlags(flags);
+        platform.time.advance(0.2);
+        for (const quint64 flags : {flag, quint64(0)})
+            sendFlags(flags);
+    }
+    // To whichever tap is live: the trigger may have been re-armed by now.
+    void sendFlags(quint64 flags)
+    {
+        if (platform.tap.last)
+            platform.tap.last->sendFlags(flags);
+    }
+
+    FakePlatform platform;
+    LogCapture log;
+    HotkeyManager manager{platform.keys, platform.tap, platform.time};
+    int fires = 0;
+};
+
+} // namespace
+
+class HotkeyManagerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void reapplyingUnregistersFirstAndTakesANewId()
+    {
+        Rig rig;
+        TriggerArmer &armer = rig.manager; // the settings store re-arms through this
+        armer.apply(ctrlOptW);
+        const quint32 first = rig.platform.keys.registrations.at(0).id.id;
+        armer.apply(ctrlOptW);
+
+        QCOMPARE(rig.platform.keys.log, (QStringList{QStringLiteral("register %1 13 6144").arg(first),
+                                                     QStringLiteral("unregister %1").arg(first),
+                                                     QStringLiteral("register %1 13 6144").arg(first + 1)}));
+        QCOMPARE(rig.platform.keys.registrations.size(), 1);
+        QCOMPARE(rig.platform.keys.registrations[0].id, (HotKeyId{GlobalHotkey::signature, first + 1}));
+        QCOMPARE(rig.log.lines, (QStringList{registeredCtrlOptW, registeredCtrlOptW}));
+
+        rig.platform.keys.press(13, 0x1800);
+        QCOMPARE(rig.fires, 1);
+        // A press still carrying the first registration's id reaches nothing.
+        emit rig.platform.keys.pressed({GlobalHotkey::signature, first});
+        QCOMPARE(rig.fires, 1);
+    }
+
+    void switchingTriggersReleasesTheOldOneBeforeArmingTheNew()
+    {
+        Rig rig;
+        rig.manager.apply(doubleCommand);
+        QCOMPARE(rig.log.lines, QStringList{registeredDoubleCommand});
+        QVERIFY(rig.platform.tap.last->isEnabled());
+        connect(rig.platform.tap.last, &QObject::destroyed, [&] { rig.platform.keys.log << QStringLiteral("tap released"); });
+
+        rig.manager.apply(cmdSpace);
+        QCOMPARE(rig.platform.keys.log.size(), 2);
+        QCOMPARE(rig.platform.keys.log[0], QStringLiteral("tap released"));
+        QVERIFY(rig.platform.keys.log[1].startsWith(QStringLiteral("register ")));
+        QCOMPARE(rig.log.lines.last(), QStringLiteral("[Lettergate] hotkey registered:⌘Space"));
+
+        rig.manager.apply(doubleOption);
+        QVERIFY(rig.platform.keys.registrations.isEmpty());
+        QCOMPARE(rig.platform.tap.creations, 2);
+        rig.platform.keys.press(49, CarbonModifiers::command);
+        rig.doubleTap(ModifierFlags::command);
+        QCOMPARE(rig.fires, 0);
+        rig.doubleTap(ModifierFlags::option);
+        QCOMPARE(rig.fires, 1);
+        QCOMPARE(rig.log.lines.last(), QStringLiteral("[Lettergate] double-tap option detected → trigger"));
+    }
+
+    void withoutOnTriggerApplyOnlyTearsDown()
+    {
+        FakePlatform platform;
+        LogCapture log;
+        HotkeyManager manager(platform.keys, platform.tap, platform.time);
+        manager.apply(ctrlOptW);
+        manager.apply(doubleCommand);
+        QVERIFY(platform.keys.log.isEmpty());
+        QCOMPARE(platform.tap.creations, 0);
+        QVERIFY(log.lines.isEmpty());
+
+        // Armed, then the action is taken away: the next apply disarms and arms nothing.
+        for (const HotkeyConfig &armed : {ctrlOptW, doubleCommand}) {
+            manager.setOnTrigger([] {});
+            manager.apply(armed);
+            manager.setOnTrigger({});
+            log.clear();
+            manager.apply(cmdSpace);
+            QVERIFY(platform.keys.registrations.isEmpty());
+            QVERIFY(!platform.tap.last);
+            QVERIFY(log.lines.isEmpty());
+        }
+    }
+
+    void refusedCombinationLogsAndLeavesNothingArmed()
+    {
+        Rig rig;
+        rig.manager.apply(doubleCommand);
+        rig.log.clear();
+        rig.platform.keys.refused.insert({13, 0x1800});
+
+        rig.manager.apply(ctrlOptW);
+        QCOMPARE(rig.log.lines, QStringList{chordFailed});
+        QVERIFY(rig.platform.keys.registrations.isEmpty());
+        QVERIFY(!rig.platform.tap.last);
+        emit rig.platform.keys.pressed({GlobalHotkey::signature, rig.platform.keys.log.last().split(u' ')[1].toUInt()});
+        QCOMPARE(rig.fires, 0);
+    }
+
+    void doubleTapWithoutPermissionIsArmedInNameOnly()
+    {
+        Rig rig;
+        rig.platform.tap.permitted = false;
+        rig.manager.apply(doubleCommand);
+        QCOMPARE(rig.log.lines,
+                 (QStringList{QStringLiteral("[Lettergate] ⚠️ double-tap watcher: CGEventTap creation failed "
+                                             "(check accessibility permission)"),
+                              registeredDoubleCommand}));
+        QCOMPARE(rig.platform.tap.creations, 1);
+    }
+
+    void triggerMayReapplyItselfWhenItFires()
+    {
+        Rig rig;
+        rig.manager.setOnTrigger([&] {
+            ++rig.fires;
+            rig.manager.apply(cmdSpace);
+        });
+        rig.manager.apply(doubleCommand);
+        rig.doubleTap(ModifierFlags::command);
+        QCOMPARE(rig.fires, 1);
+        QVERIFY(!rig.platform.tap.last);
+
+        const quint32 armedId = rig.platform.keys.registrations.at(0).id.id;
+        rig.platform.keys.press(49, CarbonModifiers::command);
+        QCOMPARE(rig.fires, 2);
+        QCOMPARE(rig.platform.keys.registrations.size(), 1);
+        QCOMPARE(rig.platform.keys.registrations[0].id.id, armedId + 1);
+    }
+
+    // Last: the shared manager keeps the platform it was first used with.
+    void sharedManagerArmsOverTheInstalledPlatform()
+    {
+        FakePlatform platform;
+        HotkeyManager &shared = HotkeyManager::shared();
+        QCOMPARE(&HotkeyManager::shared(), &shared);
+        int fires = 0;
+        shared.setOnTrigger([&] { ++fires; });
+        shared.apply(ctrlOptW);
+        platform.keys.press(13, 0x1800);
+        QCOMPARE(fires, 1);
+
+        shared.setOnTrigger({});
+        shared.apply(ctrlOptW);
+        QVERIFY(platform.keys.registrations.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(HotkeyManagerTest)
+#include "hotkey_manager_test.moc"
