@@ -1,0 +1,47 @@
+#pragma once
+
+#include "updates/UpdateChecker.h"
+
+#include <QByteArray>
+#include <QSignalSpy>
+#include <QTest>
+
+// Readable QCOMPARE output for outcomes.
+inline char *toString(const UpdateResult &result)
+{
+    QString text;
+    switch (result.kind()) {
+    case UpdateResult::Kind::UpdateAvailable:
+        text = QStringLiteral("updateAvailable(%1, %2, %3)")
+                   .arg(result.version(), result.url(), result.notes() ? *result.notes() : QStringLiteral("<none>"));
+        break;
+    case UpdateResult::Kind::Error:
+        text = QStringLiteral("error(%1)").arg(result.message());
+        break;
+    case UpdateResult::Kind::UpToDate:
+        text = QStringLiteral("upToDate");
+        break;
+    }
+    return qstrdup(text.toUtf8().constData());
+}
+
+inline char *toString(const std::optional<UpdateResult> &result)
+{
+    return result ? toString(*result) : qstrdup("no outcome");
+}
+
+// A latest-release document naming version and url, with extra members as written.
+inline QByteArray releaseJson(const QByteArray &version, const QByteArray &url = "https://lettergate.app/download",
+                              const QByteArray &extraMembers = {})
+{
+    return R"({"version":")" + version + R"(","url":")" + url + '"' + extraMembers + '}';
+}
+
+// Runs one check to its end and answers its outcome, or nothing if none came in time.
+inline std::optional<UpdateResult> runCheck(UpdateChecker &checker, int waitMs = 5000)
+{
+    std::optional<UpdateResult> outcome;
+    const QObject receiver; // a check that outlives this call no longer reaches outcome
+    checker.check(&receiver, [&outcome](const UpdateResult &result) { outcome = result; });
+    return QTest::qWaitFor([&outcome] { return outcome.has_value(); }, waitMs) ? outcome : std::nullopt;
+}
