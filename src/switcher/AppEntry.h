@@ -1,0 +1,25 @@
+#pragma once
+
+#include "windows/WindowInfo.h"
+
+#include <QList>
+#include <QMetaType>
+#include <QString>
+#include <optional>
+
+// One application on the panel: a process with on-screen windows and the letter that
+// selects it in this showing.
+struct AppEntry {
+    qint32 pid = 0;
+    std::optional<QString> bundleID;
+    QString appName;
+    // One character; "?" when every letter is taken; absent when the user cleared the
+    // app's letter (it can still be clicked).
+    std::optional<QString> letter;
+    // Never empty; sorted by window id, so window 1 stays window 1 whichever is in front.
+    QList<WindowInfo> windows;
+
+    friend bool operator==(const AppEntry &, const AppEntry &) = default;
+};
+
+Q_DECLARE_METATYPE(AppEntry)

@@ -1,0 +1,250 @@
+#include "settings/SettingsTestSupport.h"
+#include "support/TestEnvironment.h"
+#include "switcher/AppLetters.h"
+#include "switcher/RunningApps.h"
+
+#include <QTest>
+
+namespace {
+
+const QSet<QString> listKeys{QStringLiteral("v"), QStringLiteral("b"), QStringLiteral("q"), QStringLiteral("m")};
+
+WindowInfo window(quint32 id, qint32 pid, const QString &appName, std::optional<QString> bundleID = std::nullopt)
+{
+    return WindowInfo{id, pid, std::move(bundleID), appName, QString(), QRectF(0, 0, 800, 600)};
+}
+
+QList<quint32> ids(const AppEntry &app)
+{
+    QList<quint32> numbers;
+    for (const WindowInfo &w : app.windows)
+        numbers.append(w.id);
+    return numbers;
+}
+
+QStringList shownLetters(const QList<AppEntry> &apps)
+{
+    QStringList letters;
+    for (const AppEntry &app : apps)
+        letters.append(app.letter.value_or(QStringLiteral("(none)")));
+    return letters;
+}
+
+// What the next launch of the program would read.
+SettingsStore::AppTextMap storedLetters()
+{
+    Launch next(freshCopyOfSettingsFile());
+    return next.store.letters();
+}
+
+SettingsStore::AppTextMap storedNames()
+{
+    Launch next(freshCopyOfSettingsFile());
+    return next.store.names();
+}
+
+} // namespace
+
+class RunningAppsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void groupsByProcessInFrontMostOrderAndSortsWindowsById()
+    {
+        TestEnvironment environment;
+        Launch launch;
+        const QString a = QStringLiteral("org.example.A");
+        // A1, B1, A2, front-most first; A's windows have ids 900 and 120.
+        const QList<AppEntry> apps = buildApps(
+            {window(900, 1, QStringLiteral("Alpha"), a), window(50, 2, QStringLiteral("Beta")), window(120, 1, QStringLiteral("Alpha"), a)},
+            listKeys, launch.store);
+
+        QCOMPARE(apps.size(), 2);
+        QCOMPARE(apps.at(0).pid, 1);
+        QCOMPARE(apps.at(0).bundleID, std::optional<QString>(a));
+        QCOMPARE(apps.at(0).appName, QStringLiteral("Alpha"));
+        QCOMPARE(ids(apps.at(0)), (QList<quint32>{120, 900}));
+        QCOMPARE(apps.at(1).pid, 2);
+        QCOMPARE(apps.at(1).bundleID, std::nullopt);
+        QCOMPARE(shownLetters(apps), (QStringList{QStringLiteral("a"), QStringLiteral("e")}));
+    }
+
+    void aNewAppGetsALetterFromItsNameStoredAtOnce()
+    {
+        TestEnvironment environment;
+        Launch launch;
+        const int ticks = launch.tick();
+        const QString notes = QStringLiteral("com.example.Notes");
+
+        const QList<AppEntry> apps = buildApps({window(1, 10, QStringLiteral("Notes"), notes)}, listKeys, launch.store);
+        QCOMPARE(apps.at(0).letter, std::optional<QString>(QStringLiteral("n")));
+        QCOMPARE(launch.tick(), ticks + 1);
+        QCOMPARE(storedLetters(), (SettingsStore::AppTextMap{{notes, QStringLiteral("n")}}));
+        QCOMPARE(storedNames(), (SettingsStore::AppTextMap{{notes, QStringLiteral("Notes")}}));
+
+        // The next showing finds it stored and saves nothing.
+        buildApps({window(1, 10, QStringLiteral("Notes"), notes)}, listKeys, launch.store);
+        QCOMPARE(launch.tick(), ticks + 1);
+    }
+
+    void storedLettersAreShownUnlessTakenInThisShowing()
+    {
+        TestEnvironment environment;
+        Launch launch;
+        launch.store.setLetters({{QStringLiteral("app.cleared"), QString()},
+                                 {QStringLiteral("app.clipboardish"), QStringLiteral("v")},
+                                 {QStringLiteral("app.first"), QStringLiteral("s")},
+                                 {QStringLiteral("app.second"), QStringLiteral("s")}});
+        launch.store.setNames({{QStringLiteral("app.cleared"), QStringLiteral("Cleared")},
+                               {QStringLiteral("app.clipboardish"), QStringLiteral("Viewer")},
+                               {QStringLiteral("app.first"), QStringLiteral("Safari")},
+                               {QStringLiteral("app.second"), QStringLiteral("Slack")}});
+        launch.store.saveLetters();
+        const int ticks = launch.tick();
+
+        const QList<AppEntry> apps = buildApps({window(1, 1, QStringLiteral("Cleared"), QStringLiteral("app.cleared")),
+                                                window(2, 2, QStringLiteral("Viewer"), QStringLiteral("app.clipboardish")),
+                                                window(3, 3, QStringLiteral("Safari"), QStringLiteral("app.first")),
+                                                window(4, 4, QStringLiteral("Slack"), QStringLiteral("app.second"))},
+                                               listKeys, launch.store);
+        // No letter; v is a list key, so the first free letter; s to the first app listed.
+        QCOMPARE(shownLetters(apps),
+                 (QStringList{QStringLiteral("(none)"), QStringLiteral("a"), QStringLiteral("s"), QStringLiteral("c")}));
+        QCOMPARE(launch.tick(), ticks); // nothing was stored
+        QCOMPARE(launch.store.letters().value(QStringLiteral("app.clipboardish")), QStringLiteral("v"));
+        QCOMPARE(storedLetters().value(QStringLiteral("app.second")), QStringLiteral("s"));
+    }
+
+    void processesWithoutIdentifierArePickedEachTimeAndNothingIsStored()
+    {
+        TestEnvironment environment;
+        Launch launch;
+        const int ticks = launch.tick();
+        const QList<AppEntry> apps =
+            buildApps({window(1, 1, QStringLiteral("Agent")), window(2, 2, QStringLiteral("Agent"))}, listKeys, launch.store);
+        QCOMPARE(shownLetters(apps), (QStringList{QStringLiteral("a"), QStringLiteral("c")}));
+        QCOMPARE(launch.tick(), ticks);
+        QVERIFY(launch.store.letters().isEmpty());
+        QVERIFY(launch.store.names().isEmpty());
+    }
+
+    void aRenamedAppKeepsItsLetterAndItsNewNameIsSaved()
+    {
+        TestEnvironment environment;
+        Launch launch;
+        const QString id = QStringLiteral("org.example.Mail");
+        launch.store.setLetters({{id, QStringLiteral("l")}});
+        launch.store.setNames({{id, QStringLiteral("Mail")}});
+        launch.store.saveLetters();
+        const int ticks = launch.tick();
+
+        const QList<AppEntry> apps = buildApps({window(1, 1, QStringLiteral("Post"), id)}, listKeys, launch.store);
+        QCOMPARE(apps.at(0).letter, std::optional<QString>(QStringLiteral("l")));
+        QCOMPARE(launch.tick(), ticks + 1);
+        QCOMPARE(storedNames().value(id), QStringLiteral("Post"));
+        QCOMPARE(storedLetters().value(id), QStringLiteral("l"));
+    }
+
+    void exhaustedLettersShowAQuestionMarkThatIsNeverStored()
+    {
+        TestEnvironment environment;
+        Launch launch;
+        // 22 apps hold every letter the four list keys leave.
+        SettingsStore::AppTextMap letters;
+        for (char16_t c = u'a'; c <= u'z'; ++c) {
+            if (!listKeys.contains(QString(QChar(c))))
+                letters.insert(QStringLiteral("app.") + QChar(c), QString(QChar(c)));
+        }
+        QCOMPARE(letters.size(), 22);
+        launch.store.setLetters(letters);
+        launch.store.saveLetters();
+
+        // With all 22 apps on the panel, every letter is reserved in this showing too.
+        QList<WindowInfo> windows;
+        for (auto entry = letters.cbegin(); entry != letters.cend(); ++entry)
+            windows.append(window(100 + windows.size(), 100 + windows.size(), entry.value(), entry.key()));
+        windows << window(1, 1, QStringLiteral("Zed"), QStringLiteral("app.zed"))
+                << window(2, 2, QStringLiteral("Yak"), QStringLiteral("app.yak"));
+        const QList<AppEntry> apps = buildApps(windows, listKeys, launch.store);
+        QCOMPARE(shownLetters(apps).mid(22), (QStringList{QStringLiteral("?"), QStringLiteral("?")}));
+        QVERIFY(!storedLetters().contains(QStringLiteral("app.zed")));
+        QCOMPARE(storedNames().value(QStringLiteral("app.zed")), QStringLiteral("Zed"));
+
+        // When the apps holding the letters are not on the panel, a second "?" is given a
+        // letter that is free in this showing, for this showing only.
+        const QList<AppEntry> fewer = buildApps(windows.mid(22), listKeys, launch.store);
+        QCOMPARE(shownLetters(fewer), (QStringList{QStringLiteral("?"), QStringLiteral("a")}));
+        QVERIFY(!storedLetters().contains(QStringLiteral("app.yak")));
+
+        // Once the user frees a letter, the app gets it and keeps it.
+        QCOMPARE(launch.store.applyLetters({{QStringLiteral("app.z"), QString()}}), KeyValidation::ok());
+        const QList<AppEntry> later =
+            buildApps({window(1, 1, QStringLiteral("Zed"), QStringLiteral("app.zed"))}, listKeys, launch.store);
+        QCOMPARE(shownLetters(later), QStringList{QStringLiteral("z")});
+        QCOMPARE(storedLetters().value(QStringLiteral("app.zed")), QStringLiteral("z"));
+    }
+
+    void pickLetterPrefersTheNamesOwnAsciiLetters()
+    {
+        TestEnvironment environment;
+        Launch launch;
+        AppLetters letters(launch.store);
+        QCOMPARE(letters.pickLetter(QStringLiteral("Safari")), QStringLiteral("s"));
+        QCOMPARE(letters.letterFor(QStringLiteral("com.example.Safari"), QStringLiteral("Safari")),
+                 std::optional<QString>(QStringLiteral("s")));
+        QCOMPARE(letters.pickLetter(QStringLiteral("Slack")), QStringLiteral("l"));
+        QCOMPARE(letters.pickLetter(QStringLiteral("Vim")), QStringLiteral("i")); // v is a list key
+        QCOMPARE(letters.pickLetter(QStringLiteral("Écran")), QStringLiteral("c"));
+        QCOMPARE(letters.pickLetter(QStringLiteral("e\u0301cran")), QStringLiteral("c")); // é as e + accent
+        QCOMPARE(letters.pickLetter(QStringLiteral("3D 42")), QStringLiteral("d"));
+        QCOMPARE(letters.pickLetter(QStringLiteral("123")), QStringLiteral("a"));
+        QCOMPARE(letters.pickLetter(QString()), QStringLiteral("a"));
+        QCOMPARE(letters.pickLetter(QStringLiteral("Ss")), QStringLiteral("a")); // its only letter is taken
+    }
+
+    void usedLettersTakesStoredValuesAsTheyAre()
+    {
+        TestEnvironment environment;
+        Launch launch;
+        launch.store.setLetters({{QStringLiteral("one"), QStringLiteral("Q")},
+                                 {QStringLiteral("two"), QString()},
+                                 {QStringLiteral("three"), QStringLiteral("xy")}});
+        QCOMPARE(AppLetters(launch.store).usedLetters(), (QSet<QString>{QStringLiteral("Q"), QStringLiteral("x")}));
+    }
+
+    void firstFreeLetterIgnoresNamesAndStoredLetters()
+    {
+        QCOMPARE(firstFreeLetter({}), QStringLiteral("a"));
+        QCOMPARE(firstFreeLetter({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("d")}), QStringLiteral("c"));
+        QSet<QString> all;
+        for (char16_t c = u'a'; c <= u'z'; ++c)
+            all.insert(QString(QChar(c)));
+        QCOMPARE(firstFreeLetter(all), QStringLiteral("?"));
+        all.remove(QStringLiteral("z"));
+        QCOMPARE(firstFreeLetter(all), QStringLiteral("z"));
+    }
+
+    void assignLettersGivesEachWindowedAppOneStoredLetter()
+    {
+        TestEnvironment environment;
+        Launch launch;
+        const QString known = QStringLiteral("org.example.Known");
+        launch.store.setLetters({{known, QStringLiteral("k")}});
+        launch.store.setNames({{known, QStringLiteral("Known")}});
+        launch.store.saveLetters();
+        const int ticks = launch.tick();
+
+        AppLetters(launch.store)
+            .assignLetters({window(1, 1, QStringLiteral("Files"), QStringLiteral("org.example.Files")),
+                            window(2, 1, QStringLiteral("Files"), QStringLiteral("org.example.Files")),
+                            window(3, 2, QStringLiteral("Known"), known),
+                            window(4, 3, QStringLiteral("Agent")),
+                            window(5, 4, QStringLiteral("Fonts"), QStringLiteral("org.example.Fonts"))});
+        QCOMPARE(launch.tick(), ticks + 2); // one save per app that got a letter
+        QCOMPARE(storedLetters(), (SettingsStore::AppTextMap{{QStringLiteral("org.example.Files"), QStringLiteral("f")},
+                                                            {QStringLiteral("org.example.Fonts"), QStringLiteral("o")},
+                                                            {known, QStringLiteral("k")}}));
+    }
+};
+
+QTEST_GUILESS_MAIN(RunningAppsTest)
+#include "running_apps_test.moc"
