@@ -30,8 +30,22 @@ HelperWindow::HelperWindow(const QStringList &options)
     QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] { readOutput(); });
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(helperProgram(), options);
-    const QString line = waitForLine(QStringLiteral("window "));
-    m_window = line.section(u' ', 1).toUInt();
+    const qsizetype count = options.contains(QStringLiteral("--windows"))
+        ? options.value(options.indexOf(QStringLiteral("--windows")) + 1).toInt()
+        : 1;
+    QDeadlineTimer deadline(5000);
+    while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
+        QList<quint32> windows;
+        for (const QString &line : std::as_const(m_lines)) {
+            if (line.startsWith(QStringLiteral("window ")))
+                windows.append(line.section(u' ', 1).toUInt());
+        }
+        if (windows.size() == count) {
+            m_windows = windows;
+            return;
+        }
+        QTest::qWait(10);
+    }
 }
 
 HelperWindow::~HelperWindow()
@@ -69,6 +83,82 @@ QString HelperWindow::waitForLine(const QString &prefix, int timeoutMs)
             return {};
         QTest::qWait(10);
     }
+}
+
+OtherClient::OtherClient()
+    : m_connection(xcb_connect(nullptr, nullptr))
+{
+    if (!xcb_connection_has_error(m_connection))
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+}
+
+OtherClient::~OtherClient()
+{
+    xcb_disconnect(m_connection);
+}
+
+bool OtherClient::grabKey(xcb_keycode_t keycode, uint16_t modifiers)
+{
+    const xcb_void_cookie_t cookie = xcb_grab_key_checked(m_connection, 1, m_root, modifiers, keycode,
+                                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    xcb_generic_error_t *error = xcb_request_check(m_connection, cookie);
+    std::free(error);
+    return error == nullptr;
+}
+
+void OtherClient::ungrabKey(xcb_keycode_t keycode, uint16_t modifiers)
+{
+    // Checked, so the server has done it before this returns: requests of two clients
+    // are not ordered otherwise.
+    std::free(xcb_request_check(m_connection, xcb_ungrab_key_checked(m_connection, keycode, m_root, modifiers)));
+}
+
+uint16_t OtherClient::modifierState()
+{
+    xcb_query_pointer_reply_t *reply =
+        xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
+    const uint16_t mask = reply ? reply->mask : 0;
+    std::free(reply);
+    return mask;
+}
+
+bool OtherClient::isKeyDown(xcb_keycode_t keycode)
+{
+    xcb_query_keymap_reply_t *reply = xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr);
+    const bool down = reply && (reply->keys[keycode / 8] & (1 << (keycode % 8)));
+    std::free(reply);
+    return down;
+}
+
+QList<xcb_keysym_t> OtherClient::keysyms(xcb_keycode_t keycode)
+{
+    xcb_get_keyboard_mapping_reply_t *reply = xcb_get_keyboard_mapping_reply(
+        m_connection, xcb_get_keyboard_mapping(m_connection, keycode, 1), nullptr);
+    QList<xcb_keysym_t> result;
+    if (reply) {
+        const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(reply);
+        result = QList<xcb_keysym_t>(syms, syms + reply->keysyms_per_keycode);
+    }
+    std::free(reply);
+    return result;
+}
+
+void OtherClient::setKeysyms(xcb_keycode_t keycode, const QList<xcb_keysym_t> &keysyms)
+{
+    std::free(xcb_request_check(m_connection, xcb_change_keyboard_mapping_checked(m_connection, 1, keycode,
+                                                                                uint8_t(keysyms.size()),
+                                                                                keysyms.constData())));
+}
+
+xcb_keycode_t OtherClient::unusedKeycode()
+{
+    const xcb_setup_t *setup = xcb_get_setup(m_connection);
+    for (int keycode = setup->max_keycode; keycode >= setup->min_keycode; --keycode) {
+        const QList<xcb_keysym_t> syms = keysyms(xcb_keycode_t(keycode));
+        if (std::ranges::all_of(syms, [](xcb_keysym_t sym) { return sym == 0; }))
+            return xcb_keycode_t(keycode);
+    }
+    return 0;
 }
 
 QString run(const QString &program, const QStringList &arguments)

@@ -3,24 +3,27 @@
 #include <QProcess>
 #include <QStringList>
 #include <memory>
+#include <xcb/xcb.h>
 
 // What the X11 tests share: foreign client windows in processes of their own, and the
 // command-line tools that drive the session (xdotool, xclip, xprop). Every test runs
 // inside the private session that scripts/x11-session starts for CTest.
 namespace X11Test {
 
-// One window of the helper program (helper_window.cpp), alive while the object lives.
+// The helper program (helper_window.cpp) with its window (or windows, with
+// --windows N), alive while the object lives.
 class HelperWindow {
 public:
-    // Starts the helper with these options and waits until its window exists; the
-    // window manager may still be about to manage it (see waitUntilManaged).
+    // Starts the helper with these options and waits until its windows exist; the
+    // window manager may still be about to manage them (see waitUntilManaged).
     explicit HelperWindow(const QStringList &options);
     ~HelperWindow();
     HelperWindow(const HelperWindow &) = delete;
     HelperWindow &operator=(const HelperWindow &) = delete;
 
-    bool isValid() const { return m_window != 0; }
-    quint32 window() const { return m_window; }
+    bool isValid() const { return !m_windows.isEmpty(); }
+    quint32 window() const { return m_windows.value(0); }
+    QList<quint32> windows() const { return m_windows; }
     qint64 pid() const { return m_process.processId(); }
 
     // Waits, serving the event loop, for an output line that starts with prefix; answers
@@ -35,9 +38,39 @@ private:
     void readOutput();
 
     QProcess m_process;
-    quint32 m_window = 0;
+    QList<quint32> m_windows;
     QByteArray m_pending;
     QStringList m_lines;
+};
+
+// Another X client, for what the tools cannot do: hold key grabs, read the modifier
+// state, change the keyboard mapping.
+class OtherClient {
+public:
+    OtherClient();
+    ~OtherClient();
+    OtherClient(const OtherClient &) = delete;
+    OtherClient &operator=(const OtherClient &) = delete;
+
+    xcb_connection_t *connection() const { return m_connection; }
+    xcb_window_t root() const { return m_root; }
+
+    // A passive grab on the root; false when the server refuses it (BadAccess).
+    bool grabKey(xcb_keycode_t keycode, uint16_t modifiers);
+    void ungrabKey(xcb_keycode_t keycode, uint16_t modifiers);
+    // The modifier and lock state of the core keyboard.
+    uint16_t modifierState();
+    // Whether the key is down, as the server sees it.
+    bool isKeyDown(xcb_keycode_t keycode);
+    // The keysyms of one key (two columns), and a replacement of them.
+    QList<xcb_keysym_t> keysyms(xcb_keycode_t keycode);
+    void setKeysyms(xcb_keycode_t keycode, const QList<xcb_keysym_t> &keysyms);
+    // A key the keyboard map leaves without symbols.
+    xcb_keycode_t unusedKeycode();
+
+private:
+    xcb_connection_t *m_connection;
+    xcb_window_t m_root = XCB_WINDOW_NONE;
 };
 
 // Runs a tool to its end, without serving the event loop; for tools that need nothing

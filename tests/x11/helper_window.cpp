@@ -6,8 +6,10 @@
 //   --type normal|dialog|dock|utility               --desktop N       --iconic
 //   --color RRGGBB        --right-color RRGGBB (the right half's colour)
 //   --gtk-app-id ID       --no-pid                  --accept-paste
+//   --windows N           (N windows of one process, titled TEXT, TEXT 2, ..., each
+//                          30 pixels further down and right)
 //
-// It prints "window <xid>" once the window exists; with --accept-paste, each
+// It prints "window <xid>" once a window exists; with --accept-paste, each
 // Control+V makes it fetch the clipboard and print "paste: <text>"; every key press is
 // printed as "key <keycode> <state>".
 
@@ -41,6 +43,7 @@ struct Options {
     std::string gtkAppId;
     bool pid = true;
     bool acceptPaste = false;
+    int windows = 1;
 };
 
 [[noreturn]] void fail(const char *message)
@@ -88,6 +91,8 @@ Options parse(int argc, char **argv)
             o.gtkAppId = value();
         } else if (arg == "--no-pid") {
             o.pid = false;
+        } else if (arg == "--windows") {
+            o.windows = int(std::strtol(value().c_str(), nullptr, 10));
         } else if (arg == "--accept-paste") {
             o.acceptPaste = true;
         } else {
@@ -114,6 +119,66 @@ void setCardinal(xcb_connection_t *c, xcb_window_t w, xcb_atom_t property, xcb_a
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, type, 32, 1, &value);
 }
 
+struct Session {
+    xcb_connection_t *c;
+    xcb_screen_t *screen;
+    xcb_atom_t utf8;
+};
+
+xcb_window_t createWindow(const Session &s, const Options &o, int index)
+{
+    xcb_connection_t *c = s.c;
+    const int x = o.x + 30 * index;
+    const int y = o.y + 30 * index;
+    const std::string title = index == 0 ? o.title : o.title + ' ' + std::to_string(index + 1);
+
+    const xcb_window_t window = xcb_generate_id(c);
+    const uint32_t values[] = {o.color, XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_KEY_PRESS};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, s.screen->root, int16_t(x), int16_t(y), uint16_t(o.width),
+                      uint16_t(o.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, s.screen->root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+
+    setText(c, window, atom(c, "_NET_WM_NAME"), s.utf8, title);
+    setText(c, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, title);
+    const std::string wmClass = o.instance + '\0' + o.windowClass + '\0';
+    setText(c, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, wmClass);
+    if (!o.gtkAppId.empty())
+        setText(c, window, atom(c, "_GTK_APPLICATION_ID"), s.utf8, o.gtkAppId);
+    if (o.pid) {
+        char host[256] = {};
+        gethostname(host, sizeof host - 1);
+        setText(c, window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, host);
+        setCardinal(c, window, atom(c, "_NET_WM_PID"), XCB_ATOM_CARDINAL, uint32_t(getpid()));
+    }
+    std::string typeName = "_NET_WM_WINDOW_TYPE_";
+    for (char ch : o.type)
+        typeName += char(std::toupper(static_cast<unsigned char>(ch)));
+    setCardinal(c, window, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, atom(c, typeName.c_str()));
+    if (o.desktop >= 0)
+        setCardinal(c, window, atom(c, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, uint32_t(o.desktop));
+
+    // A position the user asked for, and a size that is also the minimum, so the
+    // window manager places and sizes the window exactly.
+    xcb_size_hints_t size{};
+    xcb_icccm_size_hints_set_position(&size, 1, x, y);
+    xcb_icccm_size_hints_set_size(&size, 1, o.width, o.height);
+    xcb_icccm_size_hints_set_min_size(&size, o.width, o.height);
+    xcb_icccm_set_wm_normal_hints(c, window, &size);
+    xcb_icccm_wm_hints_t hints{};
+    xcb_icccm_wm_hints_set_input(&hints, 1);
+    if (o.iconic)
+        xcb_icccm_wm_hints_set_iconic(&hints);
+    else
+        xcb_icccm_wm_hints_set_normal(&hints);
+    xcb_icccm_set_wm_hints(c, window, &hints);
+
+    xcb_map_window(c, window);
+    xcb_flush(c);
+    std::printf("window %u\n", window);
+    std::fflush(stdout);
+    return window;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -126,60 +191,13 @@ int main(int argc, char **argv)
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
     for (int i = 0; i < screenNumber; ++i)
         xcb_screen_next(&screens);
-    xcb_screen_t *screen = screens.data;
-
-    const xcb_window_t window = xcb_generate_id(c);
-    const uint32_t values[] = {o.color, XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_KEY_PRESS};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, int16_t(o.x), int16_t(o.y), uint16_t(o.width),
-                      uint16_t(o.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
-                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
-
-    const xcb_atom_t utf8 = atom(c, "UTF8_STRING");
-    setText(c, window, atom(c, "_NET_WM_NAME"), utf8, o.title);
-    setText(c, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, o.title);
-    const std::string wmClass = o.instance + '\0' + o.windowClass + '\0';
-    setText(c, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, wmClass);
-    if (!o.gtkAppId.empty())
-        setText(c, window, atom(c, "_GTK_APPLICATION_ID"), utf8, o.gtkAppId);
-    if (o.pid) {
-        char host[256] = {};
-        gethostname(host, sizeof host - 1);
-        setText(c, window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, host);
-        setCardinal(c, window, atom(c, "_NET_WM_PID"), XCB_ATOM_CARDINAL, uint32_t(getpid()));
-    }
-    const std::string typeName = "_NET_WM_WINDOW_TYPE_" + [&] {
-        std::string upper = o.type;
-        for (char &ch : upper)
-            ch = char(std::toupper(static_cast<unsigned char>(ch)));
-        return upper;
-    }();
-    setCardinal(c, window, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, atom(c, typeName.c_str()));
-    if (o.desktop >= 0)
-        setCardinal(c, window, atom(c, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, uint32_t(o.desktop));
-
-    // A position the user asked for, and a size that is also the minimum, so the
-    // window manager places and sizes the window exactly.
-    xcb_size_hints_t size{};
-    xcb_icccm_size_hints_set_position(&size, 1, o.x, o.y);
-    xcb_icccm_size_hints_set_size(&size, 1, o.width, o.height);
-    xcb_icccm_size_hints_set_min_size(&size, o.width, o.height);
-    xcb_icccm_set_wm_normal_hints(c, window, &size);
-    xcb_icccm_wm_hints_t hints{};
-    xcb_icccm_wm_hints_set_input(&hints, 1);
-    if (o.iconic)
-        xcb_icccm_wm_hints_set_iconic(&hints);
-    else
-        xcb_icccm_wm_hints_set_normal(&hints);
-    xcb_icccm_set_wm_hints(c, window, &hints);
+    const Session session{c, screens.data, atom(c, "UTF8_STRING")};
 
     const xcb_gcontext_t rightHalf = xcb_generate_id(c);
     const uint32_t gcValues[] = {uint32_t(o.rightColor)};
-    xcb_create_gc(c, rightHalf, window, XCB_GC_FOREGROUND, gcValues);
-
-    xcb_map_window(c, window);
-    xcb_flush(c);
-    std::printf("window %u\n", window);
-    std::fflush(stdout);
+    xcb_create_gc(c, rightHalf, session.screen->root, XCB_GC_FOREGROUND, gcValues);
+    for (int i = 0; i < o.windows; ++i)
+        createWindow(session, o, i);
 
     xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(c);
     const xcb_atom_t clipboard = atom(c, "CLIPBOARD");
@@ -188,9 +206,10 @@ int main(int argc, char **argv)
         switch (event->response_type & 0x7f) {
         case XCB_EXPOSE:
             if (o.rightColor >= 0) {
+                const auto *expose = reinterpret_cast<xcb_expose_event_t *>(event);
                 const xcb_rectangle_t right{int16_t(o.width / 2), 0, uint16_t(o.width - o.width / 2),
                                             uint16_t(o.height)};
-                xcb_poly_fill_rectangle(c, window, rightHalf, 1, &right);
+                xcb_poly_fill_rectangle(c, expose->window, rightHalf, 1, &right);
                 xcb_flush(c);
             }
             break;
@@ -203,7 +222,7 @@ int main(int argc, char **argv)
             const uint16_t modifiers = key->state & ~(XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2);
             if (o.acceptPaste && modifiers == XCB_MOD_MASK_CONTROL &&
                 xcb_key_symbols_get_keysym(symbols, key->detail, 0) == XK_v) {
-                xcb_convert_selection(c, window, clipboard, utf8, pasteTarget, key->time);
+                xcb_convert_selection(c, key->event, clipboard, session.utf8, pasteTarget, key->time);
                 xcb_flush(c);
             }
             break;
@@ -214,8 +233,10 @@ int main(int argc, char **argv)
                 std::printf("paste failed\n");
             } else {
                 std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
-                    xcb_get_property_reply(
-                        c, xcb_get_property(c, 1, window, pasteTarget, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 20), nullptr),
+                    xcb_get_property_reply(c,
+                                           xcb_get_property(c, 1, notify->requestor, pasteTarget,
+                                                            XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 20),
+                                           nullptr),
                     &std::free);
                 const int length = reply ? xcb_get_property_value_length(reply.get()) : 0;
                 std::printf("paste: %.*s\n", length,

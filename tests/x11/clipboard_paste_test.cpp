@@ -1,0 +1,116 @@
+#include "X11TestSupport.h"
+#include "platform/Keystrokes.h"
+#include "platform/Pasteboard.h"
+#include "platform/x11/X11Platform.h"
+#include "support/TestEnvironment.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QTemporaryFile>
+#include <QTest>
+
+using X11Test::HelperWindow;
+using X11Test::OtherClient;
+
+namespace {
+
+constexpr xcb_keycode_t keycodeAlt = 64;
+
+// xclip with the clipboard selection; the copying one stays in the background as the
+// selection's owner until something else is copied.
+void xclipCopy(const QString &file, const QString &type = {})
+{
+    QStringList arguments{"-selection", "clipboard", "-i", file};
+    if (!type.isEmpty())
+        arguments << "-t" << type;
+    X11Test::run(QStringLiteral("xclip"), arguments);
+}
+
+} // namespace
+
+// The clipboard through Qt on the real server, and the synthetic paste keystroke.
+class ClipboardPasteTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        m_platform = X11Platform::connect();
+        QVERIFY(m_platform);
+    }
+
+    void copiesOfOthersAndOursMeetOnTheServersClipboard()
+    {
+        Pasteboard &board = m_platform->pasteboard();
+        QTemporaryFile text;
+        QVERIFY(text.open());
+        text.write("copied by xclip ✓");
+        text.close();
+
+        const qint64 before = board.changeCount();
+        xclipCopy(text.fileName());
+        QTRY_VERIFY(board.changeCount() > before);
+        QCOMPARE(board.string(), QStringLiteral("copied by xclip ✓"));
+
+        const qint64 afterCopy = board.changeCount();
+        QVERIFY(board.setString(QStringLiteral("written by us ✓")));
+        QTRY_VERIFY(board.changeCount() > afterCopy);
+        QCOMPARE(X11Test::runServingEvents(QStringLiteral("xclip"), {"-selection", "clipboard", "-o"}),
+                 QStringLiteral("written by us ✓"));
+
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QVERIFY(board.writeImage(picture));
+        QTemporaryFile read;
+        QVERIFY(read.open());
+        const QString png = X11Test::runServingEvents(QStringLiteral("sh"),
+            {"-c", QStringLiteral("xclip -selection clipboard -o -t image/png > %1; echo done").arg(read.fileName())});
+        QCOMPARE(png, QStringLiteral("done"));
+        QImage back;
+        QVERIFY(back.load(read.fileName(), "PNG"));
+        QCOMPARE(back.size(), QSize(40, 30));
+        QCOMPARE(back.pixelColor(5, 5), QColor(Qt::darkCyan));
+
+        QTemporaryFile pngFile;
+        QVERIFY(pngFile.open());
+        QImage red(20, 10, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(&pngFile, "PNG"));
+        pngFile.close();
+        const qint64 beforeImage = board.changeCount();
+        xclipCopy(pngFile.fileName(), QStringLiteral("image/png"));
+        QTRY_VERIFY(board.changeCount() > beforeImage);
+        QCOMPARE(board.string(), std::nullopt);
+        QCOMPARE(board.image()->size(), QSize(20, 10));
+    }
+
+    void thePasteKeystrokeReachesTheFocusedWindowAsPlainControlV()
+    {
+        HelperWindow target({"--title", "Paste target", "--accept-paste"});
+        QVERIFY(X11Test::waitUntilManaged(target.window()));
+        X11Test::run(QStringLiteral("xdotool"), {"windowactivate", "--sync", QString::number(target.window())});
+        QTRY_COMPARE(X11Test::activeWindow(), target.window());
+        m_platform->pasteboard().setString(QStringLiteral("pasted ✓"));
+
+        m_platform->keystrokes().postPaste();
+        QCOMPARE(target.waitForLine(QStringLiteral("paste")), QStringLiteral("paste: pasted ✓"));
+
+        // Alt still held from the trigger must not turn it into Control+Alt+V, and the
+        // server must still see Alt held afterwards.
+        OtherClient client;
+        X11Test::run(QStringLiteral("xdotool"), {"keydown", "alt"});
+        m_platform->pasteboard().setString(QStringLiteral("with Alt held"));
+        m_platform->keystrokes().postPaste();
+        QCOMPARE(target.waitForLine(QStringLiteral("paste: with")), QStringLiteral("paste: with Alt held"));
+        QVERIFY(client.isKeyDown(keycodeAlt));
+        X11Test::run(QStringLiteral("xdotool"), {"keyup", "alt"});
+        QVERIFY(!client.isKeyDown(keycodeAlt));
+    }
+
+private:
+    TestEnvironment m_environment;
+    std::unique_ptr<X11Platform> m_platform;
+};
+
+QTEST_MAIN(ClipboardPasteTest)
+#include "clipboard_paste_test.moc"
