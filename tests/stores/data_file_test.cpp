@@ -1,0 +1,194 @@
+#include "StoreTesting.h"
+#include "stores/DataFile.h"
+#include "stores/LinkStore.h"
+#include "stores/PrivateFiles.h"
+#include "support/FakeApps.h"
+#include "support/FakeFeedback.h"
+#include "support/LogCapture.h"
+#include "support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace StoreTesting;
+
+namespace {
+
+constexpr char saveLoopMode[] = "--save-links-in-a-loop";
+constexpr int linksPerList = 3000;
+
+QList<QuickLink> numberedLinks(QChar series)
+{
+    QList<QuickLink> links;
+    for (int i = 0; i < linksPerList; ++i) {
+        QuickLink link;
+        link.name = QStringLiteral("%1-%2").arg(series).arg(i);
+        link.url = QStringLiteral("https://example.com/%1/a/rather/long/path/to/make/the/file/bigger?item=%2").arg(series).arg(i);
+        links.append(link);
+    }
+    return links;
+}
+
+// Unbuffered, so the parent sees exactly how far the child got when it was killed.
+void mark(char marker)
+{
+    (void)::write(STDOUT_FILENO, &marker, 1);
+}
+
+// The child's side of the kill test: save two different lists in turn until killed,
+// marking the beginning and the end of every save on standard output.
+[[noreturn]] void saveLinksInALoop(const QString &dataDirectory)
+{
+    FakeApps apps;
+    FakeFeedback feedback;
+    LinkStore store(apps, feedback, dataDirectory);
+    const QList<QuickLink> lists[] = {numberedLinks(u'A'), numberedLinks(u'B')};
+    for (int turn = 0;; turn ^= 1) {
+        mark('(');
+        store.replaceAll(lists[turn]);
+        mark(')');
+    }
+}
+
+} // namespace
+
+class DataFileTest : public QObject {
+    Q_OBJECT
+private slots:
+    void writesAtomicallyAndOwnerOnly()
+    {
+        TestEnvironment environment;
+        const QString directory = environment.dataHome() + QStringLiteral("/Lettergate");
+        const QString path = directory + QStringLiteral("/links.json");
+        const mode_t savedMask = ::umask(0); // a permissive umask must not matter
+        QVERIFY(PrivateFiles::writeAtomically(path, "[1]"));
+        QCOMPARE(mode(directory), 0700);
+        QCOMPARE(mode(path), 0600);
+
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        QVERIFY(PrivateFiles::writeAtomically(path, "[2]"));
+        ::umask(savedMask);
+        QCOMPARE(mode(path), 0600);
+        QCOMPARE(fileBytes(path), QByteArray("[2]"));
+        QCOMPARE(QDir(directory).entryList(QDir::Files), QStringList{QStringLiteral("links.json")});
+
+        QString why;
+        QVERIFY(!PrivateFiles::writeAtomically(path + QStringLiteral("/not/a/directory"), "x", &why));
+        QVERIFY(!why.isEmpty());
+        QVERIFY(!PrivateFiles::isBareFileName(QStringLiteral("../x.png")));
+        QVERIFY(!PrivateFiles::isBareFileName(QStringLiteral("..")));
+        QVERIFY(!PrivateFiles::isBareFileName(QString()));
+        QVERIFY(PrivateFiles::isBareFileName(QStringLiteral("6BA7B810-9DAD-11D1-80B4-00C04FD430C8.png")));
+    }
+
+    void everyUndecodableVersionIsKeptSeparately()
+    {
+        TestEnvironment environment;
+        const QString path = environment.dataHome() + QStringLiteral("/links.json");
+        writeFile(path, "first garbage");
+        DataFile first(path);
+        QVERIFY(!first.loadRecords<QuickLink>());
+        writeFile(path, "second garbage");
+        DataFile second(path);
+        QVERIFY(!second.loadRecords<QuickLink>());
+
+        const QStringList copies = keptCopies(path);
+        QCOMPARE(copies.size(), 2);
+        QStringList contents;
+        for (const QString &copy : copies)
+            contents << QString::fromLatin1(fileBytes(environment.dataHome() + u'/' + copy));
+        contents.sort();
+        QCOMPARE(contents, QStringList({QStringLiteral("first garbage"), QStringLiteral("second garbage")}));
+        QVERIFY(!QFileInfo::exists(path));
+    }
+
+    void anUndecodableFileThatCannotBeMovedIsNeverOverwritten()
+    {
+        TestEnvironment environment;
+        const QString directory = environment.dataHome() + QStringLiteral("/Lettergate");
+        const QString path = directory + QStringLiteral("/links.json");
+        writeFile(path, "[{\"id\":");
+        LogCapture log;
+        std::optional<DataFile> file;
+        {
+            ReadOnlyDirectory readOnly(directory, environment.root());
+            file.emplace(path);
+            QVERIFY(!file->loadRecords<QuickLink>());
+            QVERIFY(keptCopies(path).isEmpty());
+            QVERIFY(!file->saveRecords(QList<QuickLink>{}));
+            QCOMPARE(fileBytes(path), QByteArray("[{\"id\":"));
+        }
+        QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ could not write %1: the unreadable file there "
+                                                       "could not be kept aside")
+                                            .arg(path)});
+
+        // Once it can be moved, it is kept before the first write.
+        QVERIFY(file->saveRecords(QList<QuickLink>{}));
+        QCOMPARE(fileBytes(path), QByteArray("[]"));
+        QCOMPARE(keptCopies(path).size(), 1);
+        QCOMPARE(fileBytes(directory + u'/' + keptCopies(path).first()), QByteArray("[{\"id\":"));
+        QCOMPARE(log.lines.size(), 2);
+        QVERIFY(log.lines.last().endsWith(keptCopies(path).first()));
+    }
+
+    void aKilledWriterLeavesTheOldOrTheNewFileWhole()
+    {
+        TestEnvironment environment;
+        const QString directory = environment.dataHome() + QStringLiteral("/Lettergate");
+        const QString path = directory + QStringLiteral("/links.json");
+        const QStringList arguments{QString::fromLatin1(saveLoopMode), directory};
+        QSet<QString> listsSeen;
+        int killedWhileSaving = 0;
+
+        for (int round = 0; round < 40; ++round) {
+            QProcess writer;
+            writer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            writer.start(QCoreApplication::applicationFilePath(), arguments);
+            QVERIFY(writer.waitForStarted());
+            // Let it finish one save, then kill it at a random moment of the saves that follow.
+            QByteArray marks;
+            while (!marks.contains(')') && writer.waitForReadyRead(20000))
+                marks += writer.readAllStandardOutput();
+            QVERIFY(marks.contains(')'));
+            QTest::qSleep(QRandomGenerator::global()->bounded(0, 40));
+            QCOMPARE(::kill(pid_t(writer.processId()), SIGKILL), 0);
+            QVERIFY(writer.waitForFinished());
+            QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
+            if ((marks + writer.readAllStandardOutput()).endsWith('('))
+                ++killedWhileSaving;
+
+            QJsonParseError error;
+            const QJsonDocument document = QJsonDocument::fromJson(fileBytes(path), &error);
+            QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+            const QJsonArray array = document.array();
+            QCOMPARE(array.size(), linksPerList);
+            const QString series = array.first().toObject().value(QLatin1StringView("name")).toString().left(1);
+            QCOMPARE(array.last().toObject().value(QLatin1StringView("name")).toString(),
+                     QStringLiteral("%1-%2").arg(series).arg(linksPerList - 1));
+            listsSeen.insert(series);
+        }
+        QVERIFY(listsSeen.contains(QStringLiteral("A")) || listsSeen.contains(QStringLiteral("B")));
+        // Most kills must have landed in the middle of a save, or the test proved nothing.
+        qInfo("%d of 40 kills landed in a save", killedWhileSaving);
+        QVERIFY2(killedWhileSaving >= 20, qPrintable(QString::number(killedWhileSaving)));
+        QCOMPARE(QDir(directory).entryList(QDir::Files), QStringList{QStringLiteral("links.json")});
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], saveLoopMode) == 0)
+        saveLinksInALoop(QString::fromLocal8Bit(argv[2]));
+    DataFileTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "data_file_test.moc"

@@ -1,0 +1,227 @@
+#include "StoreTesting.h"
+#include "platform/Paths.h"
+#include "settings/SaveIndicator.h"
+#include "stores/SnippetStore.h"
+#include "support/TestEnvironment.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace StoreTesting;
+
+namespace {
+
+Snippet textSnippet(const QString &name, const QString &text)
+{
+    Snippet snippet;
+    snippet.name = name;
+    snippet.text = text;
+    return snippet;
+}
+
+QImage gradient()
+{
+    QImage image(16, 9, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixelColor(x, y, QColor(x * 16, y * 28, 128));
+    return image;
+}
+
+QStringList imageFiles(const SnippetStore &store)
+{
+    return QDir(store.imagesDirectory()).entryList(QDir::Files, QDir::Name);
+}
+
+} // namespace
+
+class SnippetStoreTest : public QObject {
+    Q_OBJECT
+private slots:
+    void importTurnsAnyReadablePictureIntoAPng_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QSize>("size");
+        for (const auto &[fileName, format] : {std::pair{"Diagram.final.png", "png"}, {"Screen Shot.jpeg", "jpeg"},
+                                               {"scan.tiff", "tiff"}, {"old.bmp", "bmp"}, {"icon.webp", "webp"}}) {
+            QByteArray content;
+            QBuffer buffer(&content);
+            buffer.open(QIODevice::WriteOnly);
+            QImageWriter writer(&buffer, format);
+            QVERIFY2(writer.write(gradient()), qPrintable(writer.errorString()));
+            QTest::newRow(format) << QString::fromUtf8(fileName) << content << QSize(16, 9);
+        }
+        // Qt reads GIF but cannot write it: one red pixel, made by hand.
+        QTest::newRow("gif") << QStringLiteral("dot.gif")
+                             << QByteArray("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00"
+                                           ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+                                           43)
+                             << QSize(1, 1);
+    }
+    void importTurnsAnyReadablePictureIntoAPng()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, content);
+        QFETCH(QSize, size);
+        TestEnvironment environment;
+        SnippetStore store(Paths::dataDirectory());
+        const QString source = environment.root() + u'/' + fileName;
+        writeFile(source, content);
+
+        const std::optional<Snippet> snippet = store.importImage(QUrl::fromLocalFile(source));
+        QVERIFY(snippet);
+        QCOMPARE(snippet->name, QFileInfo(fileName).completeBaseName());
+        QCOMPARE(snippet->kind, Snippet::Kind::image);
+        QCOMPARE(snippet->text, QString());
+        QCOMPARE(snippet->letter, QString());
+        QVERIFY(snippet->imageFileName);
+        QVERIFY(snippet->imageFileName->endsWith(QStringLiteral(".png")));
+        QVERIFY(!snippet->imageFileName->startsWith(snippet->id.toString(QUuid::WithoutBraces).toUpper()));
+        QVERIFY(store.snippets().isEmpty()); // not saved until the list is
+
+        const QString png = store.imageURL(*snippet)->toLocalFile();
+        QCOMPARE(png, store.imagesDirectory() + u'/' + *snippet->imageFileName);
+        QCOMPARE(QImageReader(png).format(), QByteArray("png"));
+        QCOMPARE(QImage(png).size(), size);
+        QCOMPARE(mode(png), 0600);
+        QCOMPARE(mode(store.imagesDirectory()), 0700);
+    }
+
+    void importOfWhatIsNoPictureChangesNothing()
+    {
+        TestEnvironment environment;
+        SnippetStore store(Paths::dataDirectory());
+        const QString notAPicture = environment.root() + QStringLiteral("/notes.png");
+        writeFile(notAPicture, "just text");
+        QVERIFY(!store.importImage(QUrl::fromLocalFile(notAPicture)));
+        QVERIFY(!store.importImage(QUrl::fromLocalFile(environment.root() + QStringLiteral("/missing.png"))));
+        QVERIFY(imageFiles(store).isEmpty());
+        QVERIFY(!SnippetStore::pngData(QImage()));
+        QVERIFY(SnippetStore::pngData(gradient())->startsWith("\x89PNG"));
+    }
+
+    void saveWritesTheStoredFormAndDeletesOnlyUnnamedPictures()
+    {
+        TestEnvironment environment;
+        const QString file = Paths::dataDirectory() + QStringLiteral("/snippets.json");
+        SnippetStore store(Paths::dataDirectory());
+        const QString source = environment.root() + QStringLiteral("/a.png");
+        QVERIFY(gradient().save(source));
+        Snippet first = *store.importImage(QUrl::fromLocalFile(source));
+        const Snippet second = *store.importImage(QUrl::fromLocalFile(source));
+        Snippet text = textSnippet(QStringLiteral("Sig"), QStringLiteral("Regards"));
+        text.letter = QStringLiteral("s"); // carried through unchanged
+        QSignalSpy changes(&store, &SnippetStore::snippetsChanged);
+        const int ticks = SaveIndicator::shared().tick();
+
+        QVERIFY(store.replaceAll({first, second, text}));
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(SaveIndicator::shared().tick(), ticks + 1);
+        const QJsonArray array = jsonArray(file);
+        QCOMPARE(array[0].toObject(),
+                 QJsonObject({{QLatin1StringView("id"), first.id.toString(QUuid::WithoutBraces).toUpper()},
+                              {QLatin1StringView("name"), QStringLiteral("a")},
+                              {QLatin1StringView("letter"), QString()},
+                              {QLatin1StringView("kind"), QStringLiteral("image")},
+                              {QLatin1StringView("text"), QString()},
+                              {QLatin1StringView("imageFileName"), *first.imageFileName}}));
+        QCOMPARE(array[2].toObject(),
+                 QJsonObject({{QLatin1StringView("id"), text.id.toString(QUuid::WithoutBraces).toUpper()},
+                              {QLatin1StringView("name"), QStringLiteral("Sig")},
+                              {QLatin1StringView("letter"), QStringLiteral("s")},
+                              {QLatin1StringView("kind"), QStringLiteral("text")},
+                              {QLatin1StringView("text"), QStringLiteral("Regards")}}));
+        QCOMPARE(mode(file), 0600);
+
+        // The same list again: written again, ticked again, nothing deleted.
+        QVERIFY(store.replaceAll(store.snippets()));
+        QCOMPARE(SaveIndicator::shared().tick(), ticks + 2);
+        QCOMPARE(imageFiles(store).size(), 2);
+
+        // Renaming keeps the picture; deleting the snippet deletes it, on Save.
+        first.name = QStringLiteral("renamed");
+        QVERIFY(store.replaceAll({first, text}));
+        QCOMPARE(imageFiles(store), QStringList{*first.imageFileName});
+
+        // A picture imported into the working copy but never saved is left alone.
+        const Snippet unsaved = *store.importImage(QUrl::fromLocalFile(source));
+        QVERIFY(store.replaceAll({text}));
+        QCOMPARE(imageFiles(store), QStringList{*unsaved.imageFileName});
+
+        SnippetStore reloaded(Paths::dataDirectory());
+        QCOMPARE(reloaded.snippets(), QList<Snippet>{text});
+    }
+
+    void aFailedSaveKeepsThePicturesTheFileStillNames()
+    {
+        TestEnvironment environment;
+        SnippetStore store(Paths::dataDirectory());
+        const QString source = environment.root() + QStringLiteral("/a.png");
+        QVERIFY(gradient().save(source));
+        const Snippet picture = *store.importImage(QUrl::fromLocalFile(source));
+        QVERIFY(store.replaceAll({picture}));
+        const int ticks = SaveIndicator::shared().tick();
+        {
+            ReadOnlyDirectory readOnly(Paths::dataDirectory(), environment.root());
+            QVERIFY(!store.replaceAll({}));
+        }
+        QVERIFY(store.snippets().isEmpty());
+        QCOMPARE(SaveIndicator::shared().tick(), ticks);
+        QCOMPARE(imageFiles(store), QStringList{*picture.imageFileName});
+        SnippetStore reloaded(Paths::dataDirectory());
+        QCOMPARE(reloaded.snippets(), QList<Snippet>{picture});
+        QVERIFY(QFileInfo::exists(reloaded.imageURL(picture)->toLocalFile()));
+    }
+
+    void loadIsStrictAboutKindAndLenientAboutMissingPictures()
+    {
+        TestEnvironment environment;
+        const QString file = Paths::dataDirectory() + QStringLiteral("/snippets.json");
+        const QByteArray missingPicture = R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","name":"gone","letter":"",)"
+                                          R"("kind":"image","text":"","imageFileName":"GONE.png"}])";
+        writeFile(file, missingPicture);
+        {
+            SnippetStore store(Paths::dataDirectory());
+            QCOMPARE(store.snippets().size(), 1);
+            const std::optional<QUrl> url = store.imageURL(store.snippets().first());
+            QVERIFY(url);
+            QVERIFY(QImage(url->toLocalFile()).isNull()); // readers show it as missing its picture
+            QVERIFY(!store.imageURL(textSnippet(QStringLiteral("t"), QStringLiteral("t"))));
+        }
+
+        const QByteArray badKind = R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","name":"n","letter":"",)"
+                                   R"("kind":"video","text":""}])";
+        writeFile(file, badKind);
+        SnippetStore store(Paths::dataDirectory());
+        QVERIFY(store.snippets().isEmpty());
+        QCOMPARE(keptCopies(file).size(), 1);
+        QCOMPARE(fileBytes(Paths::dataDirectory() + u'/' + keptCopies(file).first()), badKind);
+
+        // A missing required member is as bad.
+        writeFile(file, R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","name":"n","kind":"text","text":""}])");
+        QVERIFY(SnippetStore(Paths::dataDirectory()).snippets().isEmpty());
+    }
+
+    void storedNamesNeverReachOutsideTheImagesDirectory()
+    {
+        TestEnvironment environment;
+        const QString file = Paths::dataDirectory() + QStringLiteral("/snippets.json");
+        const QString outside = Paths::dataDirectory() + QStringLiteral("/precious.txt");
+        writeFile(outside, "mine");
+        writeFile(file, R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","name":"n","letter":"",)"
+                        R"("kind":"image","text":"","imageFileName":"../precious.txt"}])");
+        SnippetStore store(Paths::dataDirectory());
+        QCOMPARE(store.snippets().size(), 1);
+        QVERIFY(!store.imageURL(store.snippets().first()));
+        QVERIFY(store.replaceAll({}));
+        QCOMPARE(fileBytes(outside), QByteArray("mine"));
+    }
+};
+
+QTEST_GUILESS_MAIN(SnippetStoreTest)
+#include "snippet_store_test.moc"
