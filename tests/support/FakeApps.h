@@ -26,7 +26,7 @@ public:
         frontmost = pid;
         return true;
     }
-    QIcon appIcon(qint32) override { return {}; }
+    QIcon appIcon(qint32 pid) override { return icons.value(pid); }
     QIcon iconForBundle(const QString &) override { return {}; }
     bool hasApplication(const QString &bundleID) override { return installed.contains(bundleID); }
     void openApplication(const QString &bundleID) override { launches.append(bundleID); }
@@ -40,6 +40,7 @@ public:
     QHash<qint32, int> bundleLookups;
     QSet<qint32> terminated;
     QSet<QString> installed;
+    QHash<qint32, QIcon> icons;
     std::optional<qint32> frontmost;
     bool openUrlResult = true;
 

@@ -1,0 +1,65 @@
+#include "panel/Card.h"
+
+#include "panel/DropShadow.h"
+#include "panel/PanelStyle.h"
+
+#include <QPainter>
+
+namespace {
+const DropShadow backCardShadow{QColor(0, 0, 0, 26), 4, QPointF(0, 2)};
+
+// Room around the face for its shadow and, with back cards, for the cards and theirs.
+QMargins marginsFor(bool cascade)
+{
+    return cascade ? CardFace::shadowMargins + QMargins(0, 0, 6, 4) : CardFace::shadowMargins;
+}
+} // namespace
+
+Card::Card(Data data, std::function<void()> action, QWidget *parent)
+    : CardFace(data.title, data.keyText, data.metrics, data.cardCorner, marginsFor(data.cascade), std::move(action),
+               parent)
+    , m_data(std::move(data))
+    , m_logo(m_data.pid)
+    , m_picture(m_data.thumbnail.value_or(QImage()), Qt::KeepAspectRatio)
+{
+}
+
+QList<QPointF> Card::backCardOffsets() const
+{
+    if (!m_data.cascade)
+        return {};
+    if (m_data.countBadge.value_or(0) >= 3)
+        return {QPointF(10, 10), QPointF(5, 5)};
+    return {QPointF(5, 5)};
+}
+
+void Card::paintBehind(QPainter &painter, const QRectF &face)
+{
+    const QList<QPointF> offsets = backCardOffsets();
+    for (const QPointF &offset : offsets)
+        backCardShadow.paint(painter, face.translated(offset), corner());
+    painter.setPen(QPen(PanelStyle::primary(0.08), 1));
+    painter.setBrush(PanelStyle::controlBackground());
+    for (const QPointF &offset : offsets)
+        painter.drawRoundedRect(face.translated(offset).adjusted(0.5, 0.5, -0.5, -0.5), corner() - 0.5, corner() - 0.5);
+}
+
+void Card::paintLeading(QPainter &painter, const QRectF &square)
+{
+    m_logo.paint(painter, square);
+}
+
+QString Card::titleSuffix() const
+{
+    return m_data.countBadge ? QStringLiteral("\u00B7%1").arg(*m_data.countBadge) : QString();
+}
+
+void Card::paintBody(QPainter &painter, const QRectF &area)
+{
+    if (m_picture.isNull()) {
+        const qreal side = 0.4 * qMin(area.width(), area.height());
+        m_logo.paint(painter, QRectF(area.center() - QPointF(side / 2, side / 2), QSizeF(side, side)));
+        return;
+    }
+    m_picture.paint(painter, area);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "panel/AppLogo.h"
+#include "panel/CardFace.h"
+#include "panel/ScaledImage.h"
+
+#include <QImage>
+#include <optional>
+
+// The card of an app (apps page) or of one window (windows page): the app's icon,
+// the title, the key badge and the window's picture. An app with several windows
+// shows its window count after the title and, with `cascade`, back cards behind the
+// face: one for two windows, two for three or more.
+class Card : public CardFace {
+    Q_OBJECT
+public:
+    struct Data {
+        qint32 pid = 0;
+        QString title;
+        QString keyText;
+        std::optional<int> countBadge;
+        std::optional<QImage> thumbnail;
+        GridMetrics metrics;
+        bool cascade = false;
+        qreal cardCorner = 14;
+    };
+
+    Card(Data data, std::function<void()> action, QWidget *parent = nullptr);
+
+    const Data &data() const { return m_data; }
+    // The back cards' offsets from the face, lowest first.
+    QList<QPointF> backCardOffsets() const;
+
+protected:
+    void paintBehind(QPainter &painter, const QRectF &face) override;
+    void paintLeading(QPainter &painter, const QRectF &square) override;
+    QString titleSuffix() const override;
+    void paintBody(QPainter &painter, const QRectF &area) override;
+
+private:
+    Data m_data;
+    AppLogo m_logo;
+    ScaledImage m_picture;
+};

@@ -1,0 +1,20 @@
+#include "panel/CompactChipData.h"
+
+#include "panel/PickLabel.h"
+
+namespace {
+CompactChipData chip(const QUuid &id, int index, const QString &name, const QString &detail)
+{
+    return {id, index, pickLabel(index), name.isEmpty() ? detail : name, detail};
+}
+} // namespace
+
+CompactChipData CompactChipData::forLink(int index, const QuickLink &link)
+{
+    return chip(link.id, index, link.name, link.url);
+}
+
+CompactChipData CompactChipData::forCommand(int index, const Command &command)
+{
+    return chip(command.id, index, command.name, command.command);
+}

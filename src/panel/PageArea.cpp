@@ -1,0 +1,57 @@
+#include "panel/PageArea.h"
+
+#include "panel/PageTransition.h"
+
+#include <QGraphicsOpacityEffect>
+
+PageArea::PageArea(QWidget *parent) : QWidget(parent) {}
+
+qreal PageArea::scaleFor(Stage stage)
+{
+    return stage == Stage::apps() ? appsPageScale : otherPageScale;
+}
+
+void PageArea::endTransition()
+{
+    if (!m_transition)
+        return;
+    PageTransition *ending = m_transition;
+    m_transition = nullptr;
+    ending->hide();
+    ending->deleteLater();
+    if (m_page)
+        m_page->setGraphicsEffect(nullptr);
+}
+
+void PageArea::setPage(QWidget *page, Stage stage, std::optional<Spring> spring)
+{
+    endTransition();
+    QWidget *leaving = m_page;
+    const Stage leavingStage = m_stage;
+    const bool animate = spring && leaving && stage != leavingStage;
+    const QImage leavingPicture = animate ? leaving->grab().toImage() : QImage();
+
+    page->setParent(this);
+    page->move(0, 0);
+    page->show();
+    m_page = page;
+    m_stage = stage;
+    if (leaving) {
+        // Deleted later: the click that led here may still be on its way out of it.
+        leaving->hide();
+        leaving->deleteLater();
+    }
+    if (!animate)
+        return;
+
+    m_transition = new PageTransition({leavingPicture, scaleFor(leavingStage)},
+                                      {page->grab().toImage(), scaleFor(stage)},
+                                      SpringCurve{spring->response, spring->dampingFraction}, this);
+    m_transition->setGeometry(rect());
+    // Hidden while the pictures move, yet under the pointer for clicks.
+    auto *hidden = new QGraphicsOpacityEffect(page);
+    hidden->setOpacity(0);
+    page->setGraphicsEffect(hidden);
+    connect(m_transition, &PageTransition::finished, this, &PageArea::endTransition);
+    m_transition->start();
+}

@@ -1,0 +1,79 @@
+#include "panel/PanelHeader.h"
+
+#include "panel/PanelStyle.h"
+#include "panel/SymbolButton.h"
+#include "panel/Symbols.h"
+#include "panel/TextBlock.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+namespace {
+constexpr int paddingX = 18;
+constexpr int paddingY = 12;
+constexpr qreal spacing = 8;
+constexpr int symbolSize = 18;
+constexpr int backSymbolSize = 16;
+} // namespace
+
+PanelHeader::PanelHeader(std::function<void()> onBack, QWidget *parent)
+    : QWidget(parent), m_back(new SymbolButton(QStringLiteral("chevron.backward"), backSymbolSize, tr("Back"), this))
+{
+    connect(m_back, &QAbstractButton::clicked, this, [onBack = std::move(onBack)] {
+        if (onBack)
+            onBack();
+    });
+    m_back->hide();
+}
+
+int PanelHeader::lineHeight()
+{
+    return qCeil(QFontMetricsF(PanelStyle::title3()).height()) + 2 * paddingY;
+}
+
+void PanelHeader::setContent(const HeaderContent &content)
+{
+    m_content = content;
+    m_back->setVisible(content.backButton);
+    update();
+}
+
+void PanelHeader::resizeEvent(QResizeEvent *)
+{
+    m_back->move(paddingX, (height() - m_back->height()) / 2);
+}
+
+void PanelHeader::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF line = QRectF(rect()).adjusted(paddingX, paddingY, -paddingX, -paddingY);
+
+    qreal x = line.left();
+    if (m_content.backButton) {
+        x += m_back->width();
+    } else if (!m_content.symbol.isEmpty()) {
+        Symbols::paint(painter, QRectF(x, line.center().y() - symbolSize / 2.0, symbolSize, symbolSize),
+                       m_content.symbol, PanelStyle::secondary());
+        x += symbolSize;
+    }
+    x += spacing;
+
+    // The count stays whole at the right edge; the title comes next; the hint takes
+    // what is left and is cut first.
+    qreal right = line.right();
+    if (m_content.count) {
+        const QFont font = PanelStyle::caption();
+        const qreal width = QFontMetricsF(font).horizontalAdvance(*m_content.count) + 1;
+        TextBlock::paintLine(painter, QRectF(right - width, line.top(), width, line.height()), *m_content.count, font,
+                             PanelStyle::tertiary());
+        right -= width + spacing;
+    }
+    const QFont titleFont = PanelStyle::title3();
+    const qreal titleWidth = qMin(qMax<qreal>(0, right - x), QFontMetricsF(titleFont).horizontalAdvance(m_content.title) + 1);
+    TextBlock::paintLine(painter, QRectF(x, line.top(), titleWidth, line.height()), m_content.title, titleFont,
+                         PanelStyle::primary());
+    x += titleWidth + spacing;
+    TextBlock::paintLine(painter, QRectF(x, line.top(), qMax<qreal>(0, right - x), line.height()), m_content.hint,
+                         PanelStyle::caption(), PanelStyle::secondary());
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+
+class SnippetStore;
+class SwitcherViewModel;
+
+// The panel as it shows the view model, at `size` (logical pixels), as a picture: for
+// screenshots and design reviews. Clicks are not wired. Translucent: the corners
+// outside the rounded panel are transparent.
+QImage renderSwitcherView(SwitcherViewModel &viewModel, const SnippetStore &snippets, QSize size,
+                          qreal devicePixelRatio = 1);

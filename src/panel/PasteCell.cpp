@@ -1,0 +1,29 @@
+#include "panel/PasteCell.h"
+
+#include "panel/PickLabel.h"
+#include "panel/PreviewText.h"
+#include "panel/SnippetPicture.h"
+
+PasteCell PasteCell::forClip(int index, const ClipboardHistory::Item &item)
+{
+    PasteCell cell{QUuid::createUuid(), index, pickLabel(index), item.isImage(), {}, std::nullopt};
+    if (item.isImage()) {
+        if (!item.image.isNull())
+            cell.image = item.image;
+    } else {
+        cell.text = previewText(item.text);
+    }
+    return cell;
+}
+
+PasteCell PasteCell::forSnippet(int index, const Snippet &snippet, const SnippetStore &store)
+{
+    PasteCell cell{QUuid::createUuid(), index, pickLabel(index), snippet.kind == Snippet::Kind::image, {}, std::nullopt};
+    if (cell.isImage) {
+        cell.text = snippet.name.isEmpty() ? QStringLiteral("Image") : snippet.name;
+        cell.image = loadSnippetPicture(store, snippet);
+    } else {
+        cell.text = previewText(snippet.name.isEmpty() ? snippet.text : snippet.name);
+    }
+    return cell;
+}

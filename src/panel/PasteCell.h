@@ -1,0 +1,28 @@
+#pragma once
+
+#include "stores/ClipboardHistory.h"
+#include "stores/Snippet.h"
+
+#include <QImage>
+#include <QString>
+#include <QUuid>
+#include <optional>
+
+class SnippetStore;
+
+// One entry of a paste column on the apps page: a clipboard entry or a snippet at
+// list position `index`, with its key label and a one-line preview or its picture.
+struct PasteCell {
+    QUuid id;
+    int index = 0;
+    QString badge;
+    bool isImage = false;
+    QString text;
+    std::optional<QImage> image;
+
+    // A text entry shows its preview; a picture entry shows the picture.
+    static PasteCell forClip(int index, const ClipboardHistory::Item &item);
+    // A text snippet previews its name, or its text when it has no name; a picture
+    // snippet shows its name (or "Image") and the picture read from its file.
+    static PasteCell forSnippet(int index, const Snippet &snippet, const SnippetStore &store);
+};

@@ -1,0 +1,23 @@
+#include "panel/ScaledImage.h"
+
+#include <QPainter>
+
+ScaledImage::ScaledImage(QImage image, Qt::AspectRatioMode mode) : m_source(std::move(image)), m_mode(mode) {}
+
+void ScaledImage::paint(QPainter &painter, const QRectF &area)
+{
+    if (m_source.isNull() || area.isEmpty())
+        return;
+    const qreal dpr = painter.device()->devicePixelRatioF();
+    const QSize pixels = (area.size() * dpr).toSize().expandedTo(QSize(1, 1));
+    if (pixels != m_scaledFor) {
+        m_scaled = m_source.scaled(pixels, m_mode, Qt::SmoothTransformation);
+        m_scaled.setDevicePixelRatio(dpr);
+        m_scaledFor = pixels;
+    }
+    const QSizeF shown = m_scaled.deviceIndependentSize();
+    painter.save();
+    painter.setClipRect(area, Qt::IntersectClip);
+    painter.drawImage(QRectF(area.center() - QPointF(shown.width() / 2, shown.height() / 2), shown), m_scaled);
+    painter.restore();
+}

@@ -1,0 +1,120 @@
+#include "panel/SwitcherView.h"
+
+#include "panel/PageArea.h"
+#include "panel/PageBuilder.h"
+#include "panel/PanelHeader.h"
+#include "panel/PanelStyle.h"
+#include "panel/ScreenRecordingBanner.h"
+#include "panel/Symbols.h"
+#include "switcher/SwitcherViewModel.h"
+
+#include <QPainter>
+
+SwitcherView::SwitcherView(SwitcherViewModel &viewModel, const SnippetStore &snippets, SwitcherActions actions,
+                           int firstLayerCount, int linkFirstLayerCount, std::function<void()> requestScreenRecording,
+                           QWidget *parent)
+    : QWidget(parent)
+    , m_viewModel(viewModel)
+    , m_snippets(snippets)
+    , m_actions(std::move(actions))
+    , m_firstLayerCount(firstLayerCount)
+    , m_linkFirstLayerCount(linkFirstLayerCount)
+    , m_header(new PanelHeader([this] { m_viewModel.back(); }, this))
+    , m_banner(new ScreenRecordingBanner(this))
+    , m_pageArea(new PageArea(this))
+{
+    setAttribute(Qt::WA_NoSystemBackground);
+    Symbols::prepare();
+    connect(m_banner, &QAbstractButton::clicked, this, [request = std::move(requestScreenRecording)] {
+        if (request)
+            request();
+    });
+
+    const auto changed = [this] { scheduleRebuild(); };
+    connect(&viewModel, &SwitcherViewModel::appsChanged, this, changed);
+    connect(&viewModel, &SwitcherViewModel::stageChanged, this, changed);
+    connect(&viewModel, &SwitcherViewModel::pendingChanged, this, changed);
+    connect(&viewModel, &SwitcherViewModel::thumbnailsChanged, this, changed);
+    connect(&viewModel, &SwitcherViewModel::screenRecordingGrantedChanged, this, changed);
+    connect(&viewModel, &SwitcherViewModel::clipItemsChanged, this, changed);
+    connect(&viewModel, &SwitcherViewModel::snippetItemsChanged, this, changed);
+    connect(&viewModel, &SwitcherViewModel::linkItemsChanged, this, changed);
+    connect(&viewModel, &SwitcherViewModel::commandItemsChanged, this, changed);
+    connect(&viewModel, &SwitcherViewModel::clipboardKeyChanged, this, changed);
+    connect(&viewModel, &SwitcherViewModel::snippetKeyChanged, this, changed);
+    connect(&viewModel, &SwitcherViewModel::linkKeyChanged, this, changed);
+    connect(&viewModel, &SwitcherViewModel::commandKeyChanged, this, changed);
+    rebuild();
+}
+
+void SwitcherView::setTranslucent(bool translucent)
+{
+    m_translucent = translucent;
+    update();
+}
+
+QPainterPath SwitcherView::panelShape(const QRectF &rect)
+{
+    QPainterPath shape;
+    shape.addRoundedRect(rect, cornerRadius, cornerRadius);
+    return shape;
+}
+
+QRegion SwitcherView::panelMask(QSize size)
+{
+    return QRegion(panelShape(QRectF(QPointF(0, 0), size)).toFillPolygon().toPolygon());
+}
+
+void SwitcherView::scheduleRebuild()
+{
+    if (m_rebuildScheduled)
+        return;
+    m_rebuildScheduled = true;
+    // The view model announces a reset field by field: one rebuild follows them all.
+    QMetaObject::invokeMethod(this, &SwitcherView::rebuild, Qt::QueuedConnection);
+}
+
+QSize SwitcherView::layoutParts()
+{
+    int y = 0;
+    m_header->setGeometry(0, y, width(), PanelHeader::lineHeight());
+    y += m_header->height();
+    if (m_banner->isVisibleTo(this)) {
+        m_banner->setGeometry(0, y, width(), ScreenRecordingBanner::bannerHeight());
+        y += m_banner->height();
+    }
+    m_dividerY = y;
+    y += 1;
+    m_pageArea->setGeometry(0, y, width(), qMax(0, height() - y));
+    return m_pageArea->size();
+}
+
+void SwitcherView::rebuild()
+{
+    m_rebuildScheduled = false;
+    m_header->setContent(HeaderContent::forViewModel(m_viewModel));
+    m_banner->setVisible(m_viewModel.stage() == Stage::apps() && !m_viewModel.screenRecordingGranted());
+    const QSize pageSize = layoutParts();
+    const PageContext context{m_viewModel, m_snippets, m_actions, m_firstLayerCount, m_linkFirstLayerCount};
+    m_pageArea->setPage(buildPage(context, pageSize), m_viewModel.stage(), m_viewModel.stageTransition());
+    update();
+}
+
+void SwitcherView::resizeEvent(QResizeEvent *)
+{
+    layoutParts();
+    scheduleRebuild();
+}
+
+void SwitcherView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF bounds = rect();
+    painter.fillPath(panelShape(bounds), PanelStyle::panelFill(m_translucent));
+    painter.fillRect(QRectF(0, m_dividerY, width(), 1), PanelStyle::primary(0.12));
+    // A 1-wide border inside the panel's edge.
+    painter.setPen(QPen(PanelStyle::panelBorder(), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(panelShape(bounds.adjusted(0.5, 0.5, -0.5, -0.5)));
+}

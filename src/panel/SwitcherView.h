@@ -1,0 +1,67 @@
+#pragma once
+
+#include "panel/SwitcherActions.h"
+
+#include <QPainterPath>
+#include <QRegion>
+#include <QWidget>
+#include <functional>
+
+class PageArea;
+class PanelHeader;
+class ScreenRecordingBanner;
+class SnippetStore;
+class SwitcherViewModel;
+
+// The whole content of the switcher panel: the header line, the Screen Recording
+// banner (apps page only, while the permission is missing), a divider and the page of
+// the view model's stage, on a dark rounded panel. It holds no state of its own: every
+// change the view model announces rebuilds it (once per turn of the event loop), and
+// every click goes to the actions, to the view model's back, or to the permission
+// request.
+class SwitcherView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr qreal cornerRadius = 18;
+
+    SwitcherView(SwitcherViewModel &viewModel, const SnippetStore &snippets, SwitcherActions actions,
+                 int firstLayerCount, int linkFirstLayerCount, std::function<void()> requestScreenRecording,
+                 QWidget *parent = nullptr);
+
+    // Whether a compositor blends the panel over the desktop. Without one the panel is
+    // painted opaque and its window owner shapes it with panelMask().
+    void setTranslucent(bool translucent);
+
+    // The panel's rounded outline, and the window shape for an opaque panel of `size`.
+    static QPainterPath panelShape(const QRectF &rect);
+    static QRegion panelMask(QSize size);
+
+    // Builds the header, the banner and the page from the view model now. Changes of
+    // the view model call it on the next turn of the event loop.
+    void rebuild();
+
+    PanelHeader *header() const { return m_header; }
+    ScreenRecordingBanner *banner() const { return m_banner; }
+    PageArea *pageArea() const { return m_pageArea; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void scheduleRebuild();
+    // Places the header, banner, divider and page area; answers the page area's size.
+    QSize layoutParts();
+
+    SwitcherViewModel &m_viewModel;
+    const SnippetStore &m_snippets;
+    SwitcherActions m_actions;
+    int m_firstLayerCount;
+    int m_linkFirstLayerCount;
+    bool m_translucent = true;
+    bool m_rebuildScheduled = false;
+    PanelHeader *m_header;
+    ScreenRecordingBanner *m_banner;
+    PageArea *m_pageArea;
+    int m_dividerY = 0;
+};

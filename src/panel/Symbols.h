@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QRectF>
+#include <QString>
+
+class QPainter;
+
+// The panel's symbols, named as the panel's design names them ("chevron.backward",
+// "doc.on.clipboard", …). Each maps to a freedesktop icon of the desktop's theme, drawn
+// as a one-colour silhouette in the colour asked for; where the theme lacks the icon a
+// painted stand-in of the same meaning keeps the panel complete.
+namespace Symbols {
+
+// The freedesktop icon name (symbolic variant) of a symbol; empty for unknown symbols.
+QString iconName(QStringView symbol);
+
+// Where Qt found no icon theme of the desktop (no platform theme: offscreen, a bare X
+// server), selects the installed Adwaita theme; the desktop's own theme stays
+// otherwise, with Adwaita as its fallback. Looks every symbol up once, so that drawing
+// never reads the theme from disk. Call on the GUI thread before the panel is drawn.
+void prepare();
+
+// Whether the theme provides the symbol (false: the painted stand-in is used).
+bool hasThemeIcon(QStringView symbol);
+
+// The symbol as a `side` × `side` silhouette in `color`, for a device pixel ratio.
+QImage image(QStringView symbol, int side, const QColor &color, qreal devicePixelRatio);
+
+// Draws the symbol centred in `rect`, as large as its smaller side.
+void paint(QPainter &painter, const QRectF &rect, QStringView symbol, const QColor &color);
+
+} // namespace Symbols

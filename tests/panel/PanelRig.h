@@ -1,0 +1,48 @@
+#pragma once
+
+#include "switcher/SwitcherRig.h"
+
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+
+// The switcher rig with what the panel draws on top: window pictures in the thumbnail
+// cache, application icons, and picture entries.
+namespace PanelRig {
+
+// Captures the windows of `apps` into the rig's thumbnail cache.
+inline void captureThumbnails(SwitcherRig &rig, const QList<AppEntry> &apps)
+{
+    QList<WindowInfo> windows;
+    for (const AppEntry &entry : apps) {
+        for (const WindowInfo &window : entry.windows) {
+            windows.append(window);
+            rig.platform.capture.windows.append(ShareableWindow{window.id, window.bounds});
+        }
+    }
+    rig.platform.capture.granted = true;
+    QVERIFY(QTest::qWaitFor([f = rig.thumbnails.prefetch(windows)] { return f.isFinished(); }));
+}
+
+// A plain coloured square icon for the process.
+inline void giveIcon(SwitcherRig &rig, qint32 pid, const QColor &color)
+{
+    QPixmap square(64, 64);
+    square.fill(Qt::transparent);
+    QPainter painter(&square);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(color);
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(4, 4, 56, 56), 14, 14);
+    painter.end();
+    rig.platform.appList.icons.insert(pid, QIcon(square));
+}
+
+inline QImage picture(QSize size, const QColor &color)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
+
+} // namespace PanelRig
