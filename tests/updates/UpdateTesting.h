@@ -6,23 +6,25 @@
 #include <QSignalSpy>
 #include <QTest>
 
+// "updateAvailable(2.0, https://…, notes)", "error(…)" or "upToDate".
+inline QString describe(const UpdateResult &result)
+{
+    switch (result.kind()) {
+    case UpdateResult::Kind::UpdateAvailable:
+        return QStringLiteral("updateAvailable(%1, %2, %3)")
+            .arg(result.version(), result.url(), result.notes() ? *result.notes() : QStringLiteral("<none>"));
+    case UpdateResult::Kind::Error:
+        return QStringLiteral("error(%1)").arg(result.message());
+    case UpdateResult::Kind::UpToDate:
+        break;
+    }
+    return QStringLiteral("upToDate");
+}
+
 // Readable QCOMPARE output for outcomes.
 inline char *toString(const UpdateResult &result)
 {
-    QString text;
-    switch (result.kind()) {
-    case UpdateResult::Kind::UpdateAvailable:
-        text = QStringLiteral("updateAvailable(%1, %2, %3)")
-                   .arg(result.version(), result.url(), result.notes() ? *result.notes() : QStringLiteral("<none>"));
-        break;
-    case UpdateResult::Kind::Error:
-        text = QStringLiteral("error(%1)").arg(result.message());
-        break;
-    case UpdateResult::Kind::UpToDate:
-        text = QStringLiteral("upToDate");
-        break;
-    }
-    return qstrdup(text.toUtf8().constData());
+    return qstrdup(describe(result).toUtf8().constData());
 }
 
 inline char *toString(const std::optional<UpdateResult> &result)

@@ -93,7 +93,7 @@ private slots:
         UpdateChecker checker(server.baseUrl(), 60s);
         const std::optional<UpdateResult> outcome = runCheck(checker, 20000);
         QVERIFY(outcome && outcome->isError());
-        QVERIFY2(*outcome != timedOut, toString(*outcome));
+        QVERIFY2(*outcome != timedOut, qPrintable(describe(*outcome)));
 
         // Compression as such is fine.
         Server small(Server::respond(200, "OK", qCompress(releaseJson("0")).mid(4), "Content-Encoding: deflate\r\n"));
@@ -147,7 +147,7 @@ private slots:
         UpdateChecker checker(server.baseUrl(), 5s);
         const std::optional<UpdateResult> outcome = runCheck(checker);
         QVERIFY(outcome && outcome->isError());
-        QVERIFY2(outcome->message().startsWith(message), toString(*outcome));
+        QVERIFY2(outcome->message().startsWith(message), qPrintable(describe(*outcome)));
     }
 
     void stopsFollowingEndlessRedirects()
