@@ -62,16 +62,14 @@ public:
     static Answer silence() { return sendAndWait({}); }
 
     // head, then chunk after chunk for as long as the client keeps reading: a server
-    // whose answer never ends. sentBytes counts what the client was sent.
-    static Answer endless(const QByteArray &head, const QByteArray &chunk, std::shared_ptr<qint64> sentBytes)
+    // whose answer never ends.
+    static Answer endless(const QByteArray &head, const QByteArray &chunk)
     {
-        return [head, chunk, sentBytes](QTcpSocket &socket) {
+        return [head, chunk](QTcpSocket &socket) {
             socket.write(head);
-            const auto more = [&socket, chunk, sentBytes] {
-                if (socket.bytesToWrite() < 4 * chunk.size()) {
+            const auto more = [&socket, chunk] {
+                if (socket.bytesToWrite() < 4 * chunk.size())
                     socket.write(chunk);
-                    *sentBytes += chunk.size();
-                }
             };
             QObject::connect(&socket, &QTcpSocket::bytesWritten, &socket, more);
             more();

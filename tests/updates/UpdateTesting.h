@@ -3,7 +3,6 @@
 #include "updates/UpdateChecker.h"
 
 #include <QByteArray>
-#include <QSignalSpy>
 #include <QTest>
 
 // "updateAvailable(2.0, https://…, notes)", "error(…)" or "upToDate".

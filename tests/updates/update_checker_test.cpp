@@ -1,8 +1,6 @@
 #include "LoopbackHttpServer.h"
 #include "UpdateTesting.h"
-#include "updates/ReleaseFetch.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace std::chrono_literals;
