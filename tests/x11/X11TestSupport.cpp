@@ -33,7 +33,7 @@ HelperWindow::HelperWindow(const QStringList &options)
     const qsizetype count = options.contains(QStringLiteral("--windows"))
         ? options.value(options.indexOf(QStringLiteral("--windows")) + 1).toInt()
         : 1;
-    QDeadlineTimer deadline(5000);
+    QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
         QList<quint32> windows;
         for (const QString &line : std::as_const(m_lines)) {
@@ -59,6 +59,17 @@ void HelperWindow::close()
         return;
     m_process.kill();
     m_process.waitForFinished(5000);
+    // The server hands a new client the id range of one that left, so the next helper's
+    // window may get this one's id: it must be gone from the window manager's list
+    // first, or a test could take the old entry for the new window.
+    QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        const QList<quint32> managed =
+            windowIds(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")}));
+        if (std::ranges::none_of(m_windows, [&](quint32 window) { return managed.contains(window); }))
+            return;
+        QTest::qWait(10);
+    }
 }
 
 void HelperWindow::readOutput()

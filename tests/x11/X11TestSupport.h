@@ -28,10 +28,10 @@ public:
 
     // Waits, serving the event loop, for an output line that starts with prefix; answers
     // that line, or an empty text after the timeout.
-    QString waitForLine(const QString &prefix, int timeoutMs = 5000);
+    QString waitForLine(const QString &prefix, int timeoutMs = 10000);
     QStringList lines() const { return m_lines; }
 
-    // Ends the program and its window now.
+    // Ends the program and waits until the window manager has let its windows go.
     void close();
 
 private:
@@ -85,6 +85,6 @@ QString runServingEvents(const QString &program, const QStringList &arguments, i
 quint32 activeWindow();
 
 // Waits until the window manager lists the window (it is then managed and framed).
-bool waitUntilManaged(quint32 window, int timeoutMs = 5000);
+bool waitUntilManaged(quint32 window, int timeoutMs = 10000);
 
 } // namespace X11Test

@@ -1,0 +1,108 @@
+#include "platform/Accessibility.h"
+#include "platform/HotKeys.h"
+#include "platform/KeyEncoding.h"
+#include "platform/WindowServer.h"
+#include "platform/factory/PlatformFactory.h"
+#include "support/LogCapture.h"
+#include "support/TestEnvironment.h"
+
+#include <QProcess>
+#include <QTemporaryFile>
+#include <QTest>
+
+namespace {
+
+// Points DISPLAY (and the session variables) elsewhere for one scope.
+class SessionVariables {
+public:
+    SessionVariables()
+        : m_display(qgetenv("DISPLAY"))
+    {
+    }
+    ~SessionVariables()
+    {
+        qputenv("DISPLAY", m_display);
+        qunsetenv("WAYLAND_DISPLAY");
+    }
+
+private:
+    QByteArray m_display;
+};
+
+} // namespace
+
+// Which backend a session gets, and what it says about a session it cannot fully serve.
+class FactoryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void anXServerGetsTheX11Backend()
+    {
+        LogCapture log;
+        const std::unique_ptr<Platform> platform = PlatformFactory::create();
+        QCOMPARE(platform->name(), QStringLiteral("x11"));
+        QCOMPARE(log.lines, QStringList{});
+    }
+
+    void aWaylandSessionIsNamedInOneLine()
+    {
+        SessionVariables restore;
+        qputenv("WAYLAND_DISPLAY", "wayland-0");
+        LogCapture log;
+        const std::unique_ptr<Platform> platform = PlatformFactory::create();
+        QCOMPARE(platform->name(), QStringLiteral("x11"));
+        QCOMPARE(log.lines, QStringList{QStringLiteral(
+                                "[Lettergate] ⚠️ Wayland session: only XWayland windows can be listed, raised and "
+                                "pictured, and the trigger works only while an XWayland window has the focus")});
+    }
+
+    void noXServerGetsTheBackendWithoutWindows()
+    {
+        SessionVariables restore;
+        qputenv("DISPLAY", ":4095");
+        LogCapture log;
+        const std::unique_ptr<Platform> platform = PlatformFactory::create();
+        QCOMPARE(platform->name(), QStringLiteral("none"));
+        QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ no supported window system: running without "
+                                                       "windows, hot keys or window pictures")});
+    }
+
+    void withoutAWindowManagerWhatWorksKeepsWorking()
+    {
+        // A second server of our own, with no window manager on it.
+        QProcess server;
+        QTemporaryFile displayFile;
+        QVERIFY(displayFile.open());
+        server.setStandardOutputFile(displayFile.fileName());
+        server.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-nolisten", "tcp"});
+        QTRY_VERIFY_WITH_TIMEOUT(displayFile.size() > 0, 10000);
+        const QByteArray display = ':' + displayFile.readAll().trimmed();
+
+        {
+            SessionVariables restore;
+            qputenv("DISPLAY", display);
+            LogCapture log;
+            const std::unique_ptr<Platform> platform = PlatformFactory::create();
+            QCOMPARE(platform->name(), QStringLiteral("x11"));
+            QCOMPARE(log.lines, QStringList{QStringLiteral(
+                                    "[Lettergate] ⚠️ no EWMH window manager is running: windows can be neither listed "
+                                    "nor raised until one starts; the trigger, the clipboard and pasting work")});
+            QCOMPARE(platform->windowServer().onScreenWindows(), std::nullopt);
+            QVERIFY(!platform->accessibility().isTrusted());
+            QCOMPARE(platform->accessibility().windowElements(1).elements, std::nullopt);
+            QVERIFY(platform->hotKeys().registerHotKey({1, 1}, 13, CarbonModifiers::control | CarbonModifiers::option));
+            log.clear();
+            platform->accessibility().requestTrust();
+            QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] nothing to grant: raising windows needs an "
+                                                           "EWMH window manager, and none is running")});
+        }
+        server.terminate();
+        QVERIFY(server.waitForFinished());
+    }
+
+private:
+    TestEnvironment m_environment;
+};
+
+QTEST_MAIN(FactoryTest)
+#include "factory_test.moc"
