@@ -1,0 +1,147 @@
+// The content stores' costs on the GUI thread: saving and loading the clipboard
+// history, one poll tick, opening a link, and running a command to its completion.
+#include "platform/Paths.h"
+#include "stores/ClipboardHistory.h"
+#include "stores/CommandRunner.h"
+#include "stores/LinkStore.h"
+#include "support/FakePlatform.h"
+#include "support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPainter>
+#include <QThread>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// A screenshot-sized picture with enough detail that PNG has something to compress.
+QImage screenshot(int seed)
+{
+    QImage image(1280, 800, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            line[x] = qRgb((x + seed * 13) & 0xff, (y * 3) & 0xff, ((x ^ y) + seed) & 0xff);
+    }
+    return image;
+}
+
+void waitUntil(const std::function<bool()> &done)
+{
+    while (!done()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+}
+
+// A full history of 50 entries, 20 of them pictures whose PNG files are written.
+struct FullHistory {
+    TestEnvironment environment;
+    FakePlatform platform;
+    ClipboardHistory history{platform.board, Paths::dataDirectory()};
+
+    explicit FullHistory(qsizetype textLength = 200)
+    {
+        history.setLimit(50);
+        for (int i = 0; i < 50; ++i) {
+            if (i % 5 < 2)
+                platform.board.copyImage(screenshot(i));
+            else
+                platform.board.copyText(QStringLiteral("entry %1 ").arg(i) + QString(textLength, u'x'));
+            history.checkPasteboard();
+        }
+        waitUntil([this] { return !history.isWritingImages(); });
+    }
+};
+
+void BM_saveHistory50Entries20ImagesWritten(benchmark::State &state)
+{
+    FullHistory full;
+    for (auto _ : state)
+        full.history.save();
+    state.counters["entries"] = double(full.history.items().size());
+}
+BENCHMARK(BM_saveHistory50Entries20ImagesWritten)->Unit(benchmark::kMillisecond);
+
+// The worst case the text limit allows: 50 entries, 30 of them 1 Mi characters long.
+void BM_saveHistory30LongestTexts(benchmark::State &state)
+{
+    FullHistory full(ClipboardHistory::maximumTextLength - 16);
+    for (auto _ : state)
+        full.history.save();
+    state.counters["MB"] = double(QFileInfo(full.history.filePath()).size()) / 1e6;
+}
+BENCHMARK(BM_saveHistory30LongestTexts)->Unit(benchmark::kMillisecond);
+
+void BM_loadHistory50Entries20Images(benchmark::State &state)
+{
+    FullHistory full;
+    for (auto _ : state) {
+        ClipboardHistory loaded(full.platform.board, Paths::dataDirectory());
+        benchmark::DoNotOptimize(loaded.items().size());
+    }
+}
+BENCHMARK(BM_loadHistory50Entries20Images)->Unit(benchmark::kMillisecond);
+
+// What a copy costs the GUI thread before its picture goes to the background writer,
+// and how long the writer then takes for one screenshot.
+void BM_recordScreenshotAndWriteItsPng(benchmark::State &state)
+{
+    TestEnvironment environment;
+    FakePlatform platform;
+    ClipboardHistory history(platform.board, Paths::dataDirectory());
+    history.setLimit(1);
+    const QImage picture = screenshot(1);
+    for (auto _ : state) {
+        platform.board.copyImage(picture);
+        history.checkPasteboard();
+        waitUntil([&history] { return !history.isWritingImages(); });
+    }
+}
+BENCHMARK(BM_recordScreenshotAndWriteItsPng)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_pollTickWithoutChange(benchmark::State &state)
+{
+    FullHistory full;
+    for (auto _ : state)
+        full.history.checkPasteboard();
+}
+BENCHMARK(BM_pollTickWithoutChange);
+
+// Trim, parse, scheme check, and the percent-encoding fallback; the desktop is the fake.
+void BM_linkOpenNormalisation(benchmark::State &state)
+{
+    TestEnvironment environment;
+    FakePlatform platform;
+    LinkStore store(platform.appList, platform.bell, Paths::dataDirectory());
+    const QString typed[] = {QStringLiteral("  example.com/docs?q=1 "), QStringLiteral("slack://open?team=T1"),
+                             QStringLiteral("https://example.com/a path with spaces")};
+    const QString &url = typed[state.range(0)];
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(store.open(url));
+        platform.appList.openedUrls.clear();
+    }
+}
+BENCHMARK(BM_linkOpenNormalisation)->Arg(0)->Arg(1)->Arg(2)->ArgNames({"bareHost|scheme|encoded"});
+
+void BM_runTrueToCompletion(benchmark::State &state)
+{
+    for (auto _ : state) {
+        bool done = false;
+        CommandRunner::run(QStringLiteral("true"), [&done](const CommandRunner::Result &) { done = true; });
+        waitUntil([&done] { return done; });
+    }
+}
+BENCHMARK(BM_runTrueToCompletion)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
