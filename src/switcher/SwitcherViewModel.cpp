@@ -46,6 +46,19 @@ bool screenRecordingGrantedNow()
     return Platform::current().screenCapture().preflight();
 }
 
+// Assigns a property and announces it when it changed. Values that cannot be compared
+// (clipboard entries) are announced on every assignment.
+template <typename T, typename Signal>
+void publish(SwitcherViewModel *model, T &field, T value, Signal changed)
+{
+    if constexpr (std::equality_comparable<T>) {
+        if (field == value)
+            return;
+    }
+    field = std::move(value);
+    emit(model->*changed)(field);
+}
+
 } // namespace
 
 SwitcherSources SwitcherSources::shared()
@@ -70,19 +83,6 @@ SwitcherViewModel::SwitcherViewModel(SwitcherSources sources, QObject *parent)
     , m_sources(sources)
     , m_screenRecordingGranted(screenRecordingGrantedNow())
 {
-}
-
-// Assigns a property and announces it when it changed. Values that cannot be compared
-// (clipboard entries) are announced on every assignment.
-template <typename T, typename Signal>
-static void publish(SwitcherViewModel *model, T &field, T value, Signal changed)
-{
-    if constexpr (std::equality_comparable<T>) {
-        if (field == value)
-            return;
-    }
-    field = std::move(value);
-    emit(model->*changed)(field);
 }
 
 void SwitcherViewModel::reset(const QList<AppEntry> &apps)

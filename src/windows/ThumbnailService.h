@@ -13,6 +13,7 @@
 #include <QSizeF>
 #include <QThreadPool>
 #include <functional>
+#include <memory>
 
 // Small pictures of windows, captured in the background and kept by window number, so
 // the panel can show the last known picture the moment it opens. Everything here but
