@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "platform/ScreenCapture.h"
 
+#include <QCoreApplication>
 #include <QPromise>
 #include <algorithm>
 
@@ -46,8 +47,16 @@ QList<ShareableWindow> captureTargets(const QList<WindowInfo> &windows, const QL
 
 ThumbnailService &ThumbnailService::shared()
 {
-    // Never destroyed: captures may still be running while the process exits.
-    static ThumbnailService *instance = new ThumbnailService;
+    // Never destroyed, like the other services. Its captures use the platform backend,
+    // which goes away after the event loop ends, so quitting waits for them first.
+    static ThumbnailService *const instance = [] {
+        auto *service = new ThumbnailService;
+        if (QCoreApplication *application = QCoreApplication::instance()) {
+            QObject::connect(application, &QCoreApplication::aboutToQuit, service,
+                             [service] { service->m_pool.waitForDone(); });
+        }
+        return service;
+    }();
     return *instance;
 }
 
