@@ -196,11 +196,6 @@ private slots:
         QCOMPARE(newer.ids, QList<quint32>{2});
         QCOMPARE(service.thumbnails({1, 2}).keys(), QList<quint32>{2});
     }
-
-    void theSharedInstanceIsOne()
-    {
-        QCOMPARE(&ThumbnailService::shared(), &ThumbnailService::shared());
-    }
 };
 
 QTEST_GUILESS_MAIN(ThumbnailServiceTest)
