@@ -6,6 +6,7 @@
 //   --type normal|dialog|dock|utility               --desktop N       --iconic
 //   --color RRGGBB        --right-color RRGGBB (the right half's colour)
 //   --gtk-app-id ID       --no-pid                  --accept-paste
+//   --icon RRGGBB         (a 16 × 16 _NET_WM_ICON of that colour)
 //   --windows N           (N windows of one process, titled TEXT, TEXT 2, ..., each
 //                          30 pixels further down and right)
 //
@@ -44,6 +45,7 @@ struct Options {
     bool pid = true;
     bool acceptPaste = false;
     int windows = 1;
+    long iconColor = -1;
 };
 
 [[noreturn]] void fail(const char *message)
@@ -91,6 +93,8 @@ Options parse(int argc, char **argv)
             o.gtkAppId = value();
         } else if (arg == "--no-pid") {
             o.pid = false;
+        } else if (arg == "--icon") {
+            o.iconColor = long(std::strtoul(value().c_str(), nullptr, 16));
         } else if (arg == "--windows") {
             o.windows = int(std::strtol(value().c_str(), nullptr, 10));
         } else if (arg == "--accept-paste") {
@@ -154,6 +158,12 @@ xcb_window_t createWindow(const Session &s, const Options &o, int index)
     for (char ch : o.type)
         typeName += char(std::toupper(static_cast<unsigned char>(ch)));
     setCardinal(c, window, atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, atom(c, typeName.c_str()));
+    if (o.iconColor >= 0) {
+        std::vector<uint32_t> icon{16, 16};
+        icon.resize(2 + 16 * 16, 0xff000000u | uint32_t(o.iconColor));
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom(c, "_NET_WM_ICON"), XCB_ATOM_CARDINAL, 32,
+                            uint32_t(icon.size()), icon.data());
+    }
     if (o.desktop >= 0)
         setCardinal(c, window, atom(c, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, uint32_t(o.desktop));
 

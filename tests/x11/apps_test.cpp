@@ -1,0 +1,119 @@
+#include "X11TestSupport.h"
+#include "platform/Apps.h"
+#include "platform/x11/X11Platform.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QTest>
+
+using X11Test::HelperWindow;
+
+// Applications as their desktop entries and their windows describe them.
+class AppsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        // Entries in the temporary data directory, which GIO reads before the system's.
+        const QString applications = m_environment.dataHome() + QStringLiteral("/applications");
+        QVERIFY(QDir().mkpath(applications));
+        m_marker = m_environment.root() + QStringLiteral("/launched");
+        QImage icon(32, 32, QImage::Format_ARGB32);
+        icon.fill(Qt::magenta);
+        const QString iconFile = m_environment.root() + QStringLiteral("/helper-icon.png");
+        QVERIFY(icon.save(iconFile));
+        writeEntry(applications + QStringLiteral("/org.example.Helper.desktop"),
+                   "Name=Helper Deluxe\nStartupWMClass=LgHelper\nIcon=" + iconFile.toUtf8() + "\nExec=touch " +
+                       m_marker.toUtf8() + "\n");
+        writeEntry(applications + QStringLiteral("/org.example.Declared.desktop"), "Name=Declared\nExec=true\n");
+        writeEntry(applications + QStringLiteral("/org.example.Handler.desktop"),
+                   "Name=Handler\nMimeType=x-scheme-handler/lgtest;\nNoDisplay=true\nExec=sh -c \"touch " +
+                       m_marker.toUtf8() + "-url\" %u\n");
+        // The user's choice of handler, as the desktop's settings record it.
+        QVERIFY(QDir().mkpath(m_environment.configHome()));
+        QFile choices(m_environment.configHome() + QStringLiteral("/mimeapps.list"));
+        QVERIFY(choices.open(QIODevice::WriteOnly));
+        choices.write("[Default Applications]\nx-scheme-handler/lgtest=org.example.Handler.desktop\n");
+        choices.close();
+        m_platform = X11Platform::connect();
+        QVERIFY(m_platform);
+    }
+
+    void identitiesComeFromWhatTheWindowDeclaresThenItsClass()
+    {
+        HelperWindow declared({"--title", "Declared", "--class", "whatever,Whatever", "--gtk-app-id", "org.example.Declared"});
+        HelperWindow byClass({"--title", "By class", "--class", "lghelper,LgHelper"});
+        HelperWindow bare({"--title", "Bare", "--class", "bare,Bare", "--icon", "00ff00"});
+        HelperWindow classless({"--title", "Classless", "--class", ","});
+        for (const HelperWindow *helper : {&declared, &byClass, &bare, &classless})
+            QVERIFY(X11Test::waitUntilManaged(helper->window()));
+
+        Apps &apps = m_platform->apps();
+        QCOMPARE(apps.bundleIdentifier(qint32(declared.pid())), QStringLiteral("org.example.Declared"));
+        QCOMPARE(apps.bundleIdentifier(qint32(byClass.pid())), QStringLiteral("org.example.Helper"));
+        QCOMPARE(apps.bundleIdentifier(qint32(bare.pid())), QStringLiteral("Bare"));
+        QCOMPARE(apps.bundleIdentifier(qint32(classless.pid())), std::nullopt);
+
+        // The desktop entry's icon; else the one the window carries (openbox gives every
+        // window one); nothing for a process without windows.
+        QCOMPARE(apps.appIcon(qint32(byClass.pid())).pixmap(32).toImage().pixelColor(5, 5), QColor(Qt::magenta));
+        QCOMPARE(apps.iconForBundle(QStringLiteral("org.example.Helper")).pixmap(32).toImage().pixelColor(5, 5),
+                 QColor(Qt::magenta));
+        QCOMPARE(apps.appIcon(qint32(bare.pid())).pixmap(16).toImage().pixelColor(5, 5), QColor(Qt::green));
+        QCOMPARE(apps.iconForBundle(QStringLiteral("Bare")).pixmap(16).toImage().pixelColor(5, 5), QColor(Qt::green));
+        QVERIFY(apps.appIcon(qint32(classless.pid()) + 100000).isNull());
+        QVERIFY(apps.iconForBundle(QStringLiteral("org.example.Nothing")).isNull());
+    }
+
+    void openingAnApplicationRaisesItWhenItRunsAndStartsItOtherwise()
+    {
+        Apps &apps = m_platform->apps();
+        QVERIFY(apps.hasApplication(QStringLiteral("org.example.Helper")));
+        QVERIFY(!apps.hasApplication(QStringLiteral("org.example.Nothing")));
+
+        apps.openApplication(QStringLiteral("org.example.Helper"));
+        QTRY_VERIFY(QFileInfo::exists(m_marker));
+        QFile::remove(m_marker);
+
+        HelperWindow running({"--title", "Running", "--class", "lghelper,LgHelper"});
+        HelperWindow other({"--title", "Other", "--class", "other,Other"});
+        QVERIFY(X11Test::waitUntilManaged(running.window()) && X11Test::waitUntilManaged(other.window()));
+        QTRY_COMPARE(X11Test::activeWindow(), other.window());
+        apps.openApplication(QStringLiteral("org.example.Helper"));
+        QTRY_COMPARE(X11Test::activeWindow(), running.window());
+        QTest::qWait(200);
+        QVERIFY(!QFileInfo::exists(m_marker));
+
+        // An identifier without an entry and without windows: nothing, silently.
+        apps.openApplication(QStringLiteral("org.example.Nothing"));
+        QCOMPARE(X11Test::activeWindow(), running.window());
+    }
+
+    void urlsGoToTheDesktopsHandlerForTheirScheme()
+    {
+        Apps &apps = m_platform->apps();
+        QVERIFY(apps.openUrl(QUrl(QStringLiteral("lgtest:hello"))));
+        QTRY_VERIFY(QFileInfo::exists(m_marker + QStringLiteral("-url")));
+        QVERIFY(!apps.openUrl(QUrl(QStringLiteral("lgnohandler:hello"))));
+        QVERIFY(!apps.openUrl(QUrl()));
+    }
+
+private:
+    static void writeEntry(const QString &path, const QByteArray &keys)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Desktop Entry]\nType=Application\n" + keys);
+    }
+
+    TestEnvironment m_environment;
+    QString m_marker;
+    std::unique_ptr<X11Platform> m_platform;
+};
+
+QTEST_MAIN(AppsTest)
+#include "apps_test.moc"
