@@ -62,7 +62,7 @@ ClipboardHistory::ClipboardHistory(Pasteboard &pasteboard, const QString &dataDi
     , m_file(dataDirectory + QStringLiteral("/clipboard.json"))
     , m_lastChangeCount(pasteboard.changeCount())
 {
-    PrivateFiles::makePrivateDirectory(m_imagesDirectory);
+    Paths::ensurePrivateDirectory(m_imagesDirectory);
     m_pollTimer.setInterval(pollInterval);
     connect(&m_pollTimer, &QTimer::timeout, this, &ClipboardHistory::checkPasteboard);
     connect(&m_imageWriter, &ImageFileWriter::finished, this, &ClipboardHistory::onImageWritten);

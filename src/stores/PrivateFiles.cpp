@@ -7,14 +7,9 @@
 #include <QImageWriter>
 #include <QSaveFile>
 
-bool PrivateFiles::makePrivateDirectory(const QString &path)
-{
-    return Paths::ensurePrivateDirectory(path);
-}
-
 QString PrivateFiles::fileInPrivateDirectory(const QString &directory, const QString &fileName)
 {
-    makePrivateDirectory(directory);
+    Paths::ensurePrivateDirectory(directory);
     return directory + u'/' + fileName;
 }
 
@@ -29,7 +24,7 @@ bool PrivateFiles::writeAtomically(const QString &path, const QByteArray &bytes,
     // Only a missing directory is created here: an existing one keeps the permissions
     // it has, so a directory the user made read-only stays read-only.
     const QString directory = QFileInfo(path).absolutePath();
-    if (!QFileInfo::exists(directory) && !makePrivateDirectory(directory))
+    if (!QFileInfo::exists(directory) && !Paths::ensurePrivateDirectory(directory))
         return fail(QStringLiteral("cannot create %1").arg(directory));
 
     QSaveFile file(path);

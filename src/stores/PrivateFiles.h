@@ -12,10 +12,6 @@
 // All functions are safe to call from any thread.
 namespace PrivateFiles {
 
-// Creates the directory and its missing parents and restricts the directory itself to
-// its owner.
-bool makePrivateDirectory(const QString &path);
-
 // directory + "/" + fileName, with the directory made private first. A failure there
 // only shows later, as failed writes.
 QString fileInPrivateDirectory(const QString &directory, const QString &fileName);

@@ -35,7 +35,7 @@ SnippetStore::SnippetStore(const QString &dataDirectory, QObject *parent)
     , m_imagesDirectory(PrivateFiles::fileInPrivateDirectory(dataDirectory, QStringLiteral("images")))
     , m_snippets(dataDirectory + QStringLiteral("/snippets.json"))
 {
-    PrivateFiles::makePrivateDirectory(m_imagesDirectory);
+    Paths::ensurePrivateDirectory(m_imagesDirectory);
 }
 
 bool SnippetStore::replaceAll(QList<Snippet> snippets)
