@@ -30,11 +30,11 @@ public:
     const Data &data() const { return m_data; }
     // The back cards' offsets from the face, lowest first.
     QList<QPointF> backCardOffsets() const;
+    QString titleSuffix() const override;
 
 protected:
     void paintBehind(QPainter &painter, const QRectF &face) override;
     void paintLeading(QPainter &painter, const QRectF &square) override;
-    QString titleSuffix() const override;
     void paintBody(QPainter &painter, const QRectF &area) override;
 
 private:

@@ -30,6 +30,8 @@ public:
     const Clickable &clickable() const { return *m_clickable; }
     QString title() const { return m_title; }
     QString keyText() const { return m_keyText; }
+    // The text after the title, in the title's row ("·3"); empty for none.
+    virtual QString titleSuffix() const { return {}; }
 
 protected:
     CardFace(QString title, QString keyText, const GridMetrics &metrics, qreal corner, QMargins margins,
@@ -39,8 +41,6 @@ protected:
     virtual void paintBehind(QPainter &, const QRectF & /*face*/) {}
     // The 33 × 33 square at the start of the title row.
     virtual void paintLeading(QPainter &painter, const QRectF &square) = 0;
-    // The text after the title, in the title's row ("· 3"); empty for none.
-    virtual QString titleSuffix() const { return {}; }
     // The picture area, already clipped to its rounded corners.
     virtual void paintBody(QPainter &painter, const QRectF &area) = 0;
 

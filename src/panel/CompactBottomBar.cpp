@@ -12,7 +12,7 @@ CompactBottomBar::CompactBottomBar(const Data &data, QSize size, QWidget *parent
 CompactBottomBar::CompactBottomBar(const Data &data, QList<CompactChip *> chips, QSize size, QWidget *parent)
     : EntryBox({data.title, data.icon, data.entryKey, data.active,
                 data.active ? Border::active : Border::plain, data.emptyHint, data.total, data.onMore},
-               {widgets(chips), CompactChip::maximumWidth, CompactChip::naturalHeight(), CompactChip::naturalHeight()},
+               {widgets(chips), CompactChip::maximumChipWidth, CompactChip::naturalHeight(), CompactChip::naturalHeight()},
                size, parent)
     , m_chips(std::move(chips))
 {

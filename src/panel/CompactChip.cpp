@@ -32,7 +32,7 @@ CompactChip::CompactChip(CompactChipData cell, std::function<void()> action, QWi
 qreal CompactChip::naturalHeight()
 {
     const qreal lines = QFontMetricsF(nameFont()).height() + lineGap + QFontMetricsF(detailFont()).height();
-    return qMax(minimumHeight, lines + 2 * insetY);
+    return qMax(minimumChipHeight, lines + 2 * insetY);
 }
 
 void CompactChip::paintEvent(QPaintEvent *)

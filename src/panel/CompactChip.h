@@ -12,14 +12,14 @@ class Clickable;
 class CompactChip : public QWidget {
     Q_OBJECT
 public:
-    static constexpr qreal maximumWidth = 220;
-    static constexpr qreal minimumHeight = 44;
+    static constexpr qreal maximumChipWidth = 220;
+    static constexpr qreal minimumChipHeight = 44;
 
     CompactChip(CompactChipData cell, std::function<void()> action, QWidget *parent = nullptr);
 
     const CompactChipData &cell() const { return m_cell; }
     const Clickable &clickable() const { return *m_clickable; }
-    // The height its two lines need, never below minimumHeight.
+    // The height its two lines need, never below minimumChipHeight.
     static qreal naturalHeight();
 
 protected:

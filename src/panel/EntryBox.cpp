@@ -52,7 +52,7 @@ void EntryBox::layoutRow()
 {
     const qreal top = inset + headerHeight() + spacing;
     const qreal innerWidth = width() - 2 * inset;
-    const qreal moreWidth = m_moreChip ? MoreChip::width : 0;
+    const qreal moreWidth = m_moreChip ? MoreChip::chipWidth : 0;
     const qsizetype items = m_blocks.size() + (m_moreChip ? 1 : 0);
     const qreal shared = m_blocks.isEmpty() ? 0 : (innerWidth - moreWidth - spacing * (items - 1)) / m_blocks.size();
     const qreal blockWidth = qBound<qreal>(0, shared, m_row.blockMaximumWidth);
@@ -67,7 +67,7 @@ void EntryBox::layoutRow()
     for (QWidget *block : std::as_const(m_blocks))
         place(block, blockWidth, m_row.blockHeight);
     if (m_moreChip)
-        place(m_moreChip, MoreChip::width, m_row.moreChipHeight);
+        place(m_moreChip, MoreChip::chipWidth, m_row.moreChipHeight);
 }
 
 void EntryBox::paintEvent(QPaintEvent *)

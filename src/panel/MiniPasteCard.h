@@ -15,8 +15,8 @@ class Clickable;
 class MiniPasteCard : public QWidget {
     Q_OBJECT
 public:
-    static constexpr qreal maximumWidth = 180;
-    static constexpr qreal height = 96;
+    static constexpr qreal maximumCellWidth = 180;
+    static constexpr qreal cellHeight = 96;
 
     MiniPasteCard(PasteCell cell, std::function<void()> action, QWidget *parent = nullptr);
 

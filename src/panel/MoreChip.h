@@ -11,7 +11,7 @@ class Clickable;
 class MoreChip : public QWidget {
     Q_OBJECT
 public:
-    static constexpr qreal width = 72;
+    static constexpr qreal chipWidth = 72;
     static constexpr qreal columnHeight = 96;
 
     MoreChip(int count, QString key, std::function<void()> action, QWidget *parent = nullptr);

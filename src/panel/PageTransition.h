@@ -27,6 +27,9 @@ public:
     // Ends the change at once.
     void finish();
     qreal progress() const { return m_progress; }
+    qreal leavingScale() const { return m_leaving.scale; }
+    qreal arrivingScale() const { return m_arriving.scale; }
+    const SpringCurve &spring() const { return m_spring; }
 
 signals:
     void finished();

@@ -1,0 +1,232 @@
+#include "PanelRig.h"
+#include "panel/Card.h"
+#include "panel/Clickable.h"
+#include "panel/CompactBottomBar.h"
+#include "panel/CompactChip.h"
+#include "panel/MiniPasteCard.h"
+#include "panel/MoreChip.h"
+#include "panel/PasteColumn.h"
+#include "panel/SnipCard.h"
+
+#include <QTest>
+
+using namespace PanelRig;
+
+namespace {
+
+const GridMetrics metrics{1, 160, 100};
+
+QImage rendered(QWidget &widget)
+{
+    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+Card::Data appCard(std::optional<int> windows, bool cascade)
+{
+    Card::Data data;
+    data.pid = 7;
+    data.title = QStringLiteral("Terminal");
+    data.keyText = QStringLiteral("T");
+    data.countBadge = windows;
+    data.metrics = metrics;
+    data.cascade = cascade;
+    return data;
+}
+
+bool sameColour(QColor a, QColor b)
+{
+    return qAbs(a.red() - b.red()) < 8 && qAbs(a.green() - b.green()) < 8 && qAbs(a.blue() - b.blue()) < 8;
+}
+
+} // namespace
+
+class BlocksTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cardsStackBackCardsForAppsWithSeveralWindows()
+    {
+        Card two(appCard(2, true), {});
+        QCOMPARE(two.titleSuffix(), QStringLiteral("·2"));
+        QCOMPARE(two.backCardOffsets(), QList<QPointF>{QPointF(5, 5)});
+        Card three(appCard(3, true), {});
+        QCOMPARE(three.backCardOffsets(), (QList<QPointF>{QPointF(10, 10), QPointF(5, 5)}));
+        Card window(appCard(std::nullopt, false), {});
+        QCOMPARE(window.titleSuffix(), QString());
+        QVERIFY(window.backCardOffsets().isEmpty());
+        Card uncascaded(appCard(3, false), {});
+        QVERIFY(uncascaded.backCardOffsets().isEmpty());
+
+        // The face is exactly (thumbW + 24) × (thumbH + 67); the back cards show below
+        // and beside it, inside the widget.
+        QCOMPARE(three.faceRect().size(), QSizeF(184, 167));
+        const QPointF below(three.faceRect().center().x(), three.faceRect().bottom());
+        QVERIFY(rendered(three).pixelColor((below + QPointF(0, 8)).toPoint()).alpha() > 200);
+        QVERIFY(rendered(two).pixelColor((below + QPointF(0, 3)).toPoint()).alpha() > 200);
+        QVERIFY(rendered(two).pixelColor((below + QPointF(0, 8)).toPoint()).alpha() < 100);
+        QVERIFY(rendered(window).pixelColor((below + QPointF(0, 3)).toPoint()).alpha() < 100);
+    }
+
+    void cardsShowTheThumbnailOrTheAppIcon()
+    {
+        FakePlatform platform;
+        QPixmap icon(32, 32);
+        icon.fill(QColor(0, 200, 0));
+        platform.appList.icons.insert(7, QIcon(icon));
+
+        Card::Data withPicture = appCard(std::nullopt, false);
+        withPicture.thumbnail = picture(QSize(320, 200), QColor(200, 0, 0));
+        Card pictured(withPicture, {});
+        Card iconOnly(appCard(std::nullopt, false), {});
+        const QPoint bodyCentre = (iconOnly.faceRect().topLeft() + QPointF(12 + 80, 12 + 33 + 10 + 50)).toPoint();
+        QVERIFY(sameColour(rendered(pictured).pixelColor(bodyCentre), QColor(200, 0, 0)));
+        QVERIFY(sameColour(rendered(iconOnly).pixelColor(bodyCentre), QColor(0, 200, 0)));
+
+        // A process without an icon gets the placeholder symbol, not an empty square.
+        Card::Data gone = appCard(std::nullopt, false);
+        gone.pid = 99;
+        Card placeholder(gone, {});
+        const QImage image = rendered(placeholder);
+        int inked = 0;
+        for (int y = bodyCentre.y() - 20; y <= bodyCentre.y() + 20; ++y) {
+            for (int x = bodyCentre.x() - 20; x <= bodyCentre.x() + 20; ++x)
+                inked += image.pixelColor(x, y).lightness() > 100 ? 1 : 0;
+        }
+        QVERIFY(inked > 20);
+    }
+
+    void snipCardsShowEmptyForMissingText()
+    {
+        SnipCard::Data data;
+        data.keyText = QStringLiteral("1");
+        data.title = QStringLiteral("Image");
+        data.systemIcon = QStringLiteral("photo");
+        data.metrics = metrics;
+        QCOMPARE(SnipCard(data, {}).bodyText(), QStringLiteral("(empty)"));
+        data.text = QString();
+        QCOMPARE(SnipCard(data, {}).bodyText(), QStringLiteral("(empty)"));
+        data.text = QStringLiteral("echo hi");
+        QCOMPARE(SnipCard(data, {}).bodyText(), QStringLiteral("echo hi"));
+
+        data.image = picture(QSize(40, 40), QColor(0, 0, 220));
+        SnipCard pictured(data, {});
+        const QPoint bodyCentre = (pictured.faceRect().topLeft() + QPointF(12 + 80, 12 + 33 + 10 + 50)).toPoint();
+        QVERIFY(sameColour(rendered(pictured).pixelColor(bodyCentre), QColor(0, 0, 220)));
+    }
+
+    void cellsAndChipsShowWhatTheyWereGiven()
+    {
+        const MiniPasteCard blank(PasteCell{QUuid::createUuid(), 0, QStringLiteral("1"), false, {}, std::nullopt}, {});
+        QCOMPARE(blank.shownText(), QStringLiteral("(empty)"));
+        const MiniPasteCard text(PasteCell{QUuid::createUuid(), 1, QStringLiteral("2"), false, QStringLiteral("hi"), {}}, {});
+        QCOMPARE(text.shownText(), QStringLiteral("hi"));
+
+        const MoreChip more(6, QStringLiteral("V"), {});
+        QCOMPARE(more.countText(), QStringLiteral("+6"));
+        QCOMPARE(more.key(), QStringLiteral("V"));
+        QVERIFY(CompactChip::naturalHeight() >= 44);
+    }
+
+    void hoveringOutlinesTheFaceAndShowsAPointingHand()
+    {
+        int clicks = 0;
+        Card card(appCard(3, true), [&clicks] { ++clicks; });
+        card.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&card));
+        const Clickable &clickable = card.clickable();
+        QCOMPARE(clickable.area(), card.faceRect());
+        QVERIFY(!clickable.isHovering());
+
+        const QPoint inside = card.faceRect().center().toPoint();
+        QTest::mouseMove(&card, inside);
+        QTRY_VERIFY(clickable.isHovering());
+        QCOMPARE(card.cursor().shape(), Qt::PointingHandCursor);
+        QTRY_COMPARE(clickable.currentOutlineWidth(), Clickable::outlineWidth);
+
+        // The margin around the face (shadow, back cards) does not count.
+        const QPoint margin = (card.faceRect().bottomRight() + QPointF(4, 4)).toPoint();
+        QTest::mouseMove(&card, margin);
+        QTRY_VERIFY(!clickable.isHovering());
+        QCOMPARE(card.cursor().shape(), Qt::ArrowCursor);
+        QTRY_COMPARE(clickable.currentOutlineWidth(), 0.0);
+
+        QTest::mouseClick(&card, Qt::LeftButton, {}, margin);
+        QCOMPARE(clicks, 0);
+        QTest::mouseClick(&card, Qt::LeftButton, {}, inside);
+        QCOMPARE(clicks, 1);
+        QTest::mouseClick(&card, Qt::RightButton, {}, inside);
+        QCOMPARE(clicks, 1);
+        // Pressed on the card, released beside it: no click.
+        QTest::mousePress(&card, Qt::LeftButton, {}, inside);
+        QTest::mouseRelease(&card, Qt::LeftButton, {}, margin);
+        QCOMPARE(clicks, 1);
+        // The rounded corner of the face is outside its area.
+        QTest::mouseClick(&card, Qt::LeftButton, {}, (card.faceRect().topLeft() + QPointF(1, 1)).toPoint());
+        QCOMPARE(clicks, 1);
+    }
+
+    void columnsShareTheirWidthAmongTheirCells()
+    {
+        QList<PasteCell> cells;
+        for (int i = 0; i < 4; ++i)
+            cells.append(PasteCell{QUuid::createUuid(), i, QString::number(i + 1), false, QStringLiteral("text"), {}});
+        QList<int> selected;
+        int more = 0;
+        const PasteColumn::Data data{QStringLiteral("Clipboard"), QStringLiteral("doc.on.clipboard"), QStringLiteral("V"),
+                                     false, false, QString(), cells, 10,
+                                     [&selected](int index) { selected.append(index); }, [&more] { ++more; }};
+
+        PasteColumn wide(data, QSize(1200, 150));
+        QCOMPARE(wide.cells().size(), 4);
+        for (const MiniPasteCard *cell : wide.cells()) {
+            QCOMPARE(cell->width(), 180);
+            QCOMPARE(cell->height(), 96);
+        }
+        QCOMPARE(wide.moreChip()->size(), QSize(72, 96));
+        QCOMPARE(wide.moreChip()->count(), 6);
+
+        PasteColumn narrow(data, QSize(400, 150));
+        const QList<MiniPasteCard *> squeezed = narrow.cells();
+        QVERIFY(squeezed.first()->width() < 180);
+        QCOMPARE(squeezed.first()->width(), squeezed.last()->width());
+        QVERIFY(narrow.rect().contains(narrow.moreChip()->geometry()));
+        QVERIFY(squeezed.last()->geometry().right() < narrow.moreChip()->x());
+
+        narrow.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&narrow));
+        QTest::mouseClick(squeezed.at(2), Qt::LeftButton, {}, squeezed.at(2)->rect().center());
+        QTest::mouseClick(narrow.moreChip(), Qt::LeftButton, {}, narrow.moreChip()->rect().center());
+        QCOMPARE(selected, QList<int>{2});
+        QCOMPARE(more, 1);
+    }
+
+    void aBarsMoreChipStaysInsideTheBar()
+    {
+        QList<CompactChipData> chips;
+        for (int i = 0; i < 6; ++i)
+            chips.append(CompactChipData{QUuid::createUuid(), i, QString::number(i + 1), QStringLiteral("n"), QStringLiteral("d")});
+        const CompactBottomBar::Data data{QStringLiteral("Quick Links"), QStringLiteral("link"), QStringLiteral("Q"),
+                                          false, QString(), 8, chips, {}, {}};
+        const CompactBottomBar bar(data, QSize(560, 100));
+        QCOMPARE(bar.chips().size(), 6);
+        QVERIFY(bar.moreChip());
+        QCOMPARE(bar.moreChip()->width(), 72);
+        QCOMPARE(bar.moreChip()->height(), bar.chips().first()->height());
+        for (const CompactChip *chip : bar.chips())
+            QVERIFY(bar.rect().contains(chip->geometry()));
+        QVERIFY(bar.rect().contains(bar.moreChip()->geometry()));
+
+        // With room to spare the chips reach their 220 and stop there.
+        const CompactBottomBar roomy({QStringLiteral("Commands"), QStringLiteral("terminal"), QStringLiteral("M"), false,
+                                      QString(), 3, chips.mid(0, 3), {}, {}},
+                                     QSize(1200, 100));
+        QVERIFY(!roomy.moreChip());
+        for (const CompactChip *chip : roomy.chips())
+            QCOMPARE(chip->width(), 220);
+    }
+};
+
+QTEST_MAIN(BlocksTest)
+#include "blocks_test.moc"

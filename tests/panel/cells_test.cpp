@@ -1,0 +1,179 @@
+#include "PanelRig.h"
+#include "panel/CompactChipData.h"
+#include "panel/EntryBox.h"
+#include "panel/PanelStyle.h"
+#include "panel/PasteCell.h"
+#include "panel/PickLabel.h"
+#include "panel/PreviewText.h"
+#include "panel/TextBlock.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace PanelRig;
+
+class CellsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void previewTextKeepsOneLineOfAtMost37Characters()
+    {
+        const QString alphabet = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+        const QString exactly37 = alphabet + QStringLiteral("ABCDEFGHIJK");
+        QCOMPARE(previewText(exactly37), exactly37);
+        QCOMPARE(previewText(alphabet + QStringLiteral("ABCDEFGHIJKL")),
+                 QStringLiteral("abcdefghijklmnopqrstuvwx…ABCDEFGHIJKL"));
+        QCOMPARE(previewText(alphabet + QStringLiteral("ABCDEFGHIJKL")).size(), 37);
+        QCOMPARE(previewText(QStringLiteral("first\nsecond")), QStringLiteral("first second"));
+        QCOMPARE(previewText(QStringLiteral("\n\n  middle \n\n")), QStringLiteral("middle"));
+        QCOMPARE(previewText(QStringLiteral(" \n \t\n")), QString());
+        QCOMPARE(previewText(QString()), QString());
+
+        // User-perceived characters: a flag, an accented letter made of two code points
+        // and a family emoji each count as one.
+        const QString flag = QStringLiteral("🇩🇪");
+        const QString accented = QStringLiteral("e\u0301");
+        const QString family = QStringLiteral("👩\u200D👩\u200D👧");
+        QString wide;
+        for (int i = 0; i < 37; ++i)
+            wide += flag;
+        QCOMPARE(previewText(wide), wide);
+        QString longer = accented.repeated(30) + family.repeated(10);
+        QCOMPARE(previewText(longer), accented.repeated(24) + QChar(0x2026) + family.repeated(10).prepend(accented.repeated(2)));
+
+        // A huge text costs no more than its ends.
+        const QString huge = QStringLiteral("head ") + QString(4 << 20, u'x') + QStringLiteral(" tail");
+        QCOMPARE(previewText(huge), QStringLiteral("head xxxxxxxxxxxxxxxxxxx…xxxxxxx tail"));
+    }
+
+    void pickLabelsAreTheKeysThatPickUpperCased()
+    {
+        QCOMPARE(pickLabel(0), QStringLiteral("1"));
+        QCOMPARE(pickLabel(8), QStringLiteral("9"));
+        QCOMPARE(pickLabel(9), QStringLiteral("A"));
+        QCOMPARE(pickLabel(34), QStringLiteral("Z"));
+        QCOMPARE(pickLabel(35), QStringLiteral("?"));
+        QCOMPARE(pickLabel(1000), QStringLiteral("?"));
+        QCOMPARE(pickLabel(-1), QStringLiteral("?"));
+        QStringList labels;
+        for (int i = 0; i < 35; ++i)
+            labels << pickLabel(i);
+        QCOMPARE(labels.join(QString()), QStringLiteral("123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+    }
+
+    void clipCellsPreviewTextsAndShowPictures()
+    {
+        ClipboardHistory::Item text;
+        text.text = QStringLiteral("one\ntwo");
+        const PasteCell textCell = PasteCell::forClip(3, text);
+        QCOMPARE(textCell.index, 3);
+        QCOMPARE(textCell.badge, QStringLiteral("4"));
+        QVERIFY(!textCell.isImage);
+        QCOMPARE(textCell.text, QStringLiteral("one two"));
+        QVERIFY(!textCell.image);
+        // A fresh identity at every build: cells never keep a hover across redraws.
+        QVERIFY(!textCell.id.isNull());
+        QVERIFY(PasteCell::forClip(3, text).id != textCell.id);
+
+        ClipboardHistory::Item image;
+        image.kind = ClipboardHistory::Item::Kind::image;
+        image.image = picture(QSize(8, 6), Qt::red);
+        const PasteCell imageCell = PasteCell::forClip(9, image);
+        QCOMPARE(imageCell.badge, QStringLiteral("A"));
+        QVERIFY(imageCell.isImage);
+        QCOMPARE(imageCell.text, QString());
+        QCOMPARE(imageCell.image->size(), QSize(8, 6));
+    }
+
+    void snippetCellsNameTheSnippetAndReadItsPicture()
+    {
+        SwitcherRig rig;
+        Snippet named;
+        named.name = QStringLiteral("Signature");
+        named.text = QStringLiteral("Kind regards");
+        QCOMPARE(PasteCell::forSnippet(0, named, rig.snippets).text, QStringLiteral("Signature"));
+        Snippet unnamed;
+        unnamed.text = QStringLiteral("  Kind\nregards  ");
+        QCOMPARE(PasteCell::forSnippet(0, unnamed, rig.snippets).text, QStringLiteral("Kind regards"));
+
+        QTemporaryDir files;
+        const QString png = files.filePath(QStringLiteral("Logo.png"));
+        QVERIFY(picture(QSize(20, 10), Qt::green).save(png));
+        std::optional<Snippet> logo = rig.snippets.importImage(QUrl::fromLocalFile(png));
+        QVERIFY(logo);
+        const PasteCell logoCell = PasteCell::forSnippet(1, *logo, rig.snippets);
+        QVERIFY(logoCell.isImage);
+        QCOMPARE(logoCell.text, QStringLiteral("Logo"));
+        QCOMPARE(logoCell.image->size(), QSize(20, 10));
+
+        // A picture snippet whose file is gone, or that never had one, shows its name,
+        // or "Image" without a name, unshortened.
+        Snippet lost = *logo;
+        lost.name = QString(50, u'n');
+        QVERIFY(QFile::remove(rig.snippets.imageURL(lost)->toLocalFile()));
+        const PasteCell lostCell = PasteCell::forSnippet(1, lost, rig.snippets);
+        QVERIFY(lostCell.isImage);
+        QVERIFY(!lostCell.image);
+        QCOMPARE(lostCell.text, QString(50, u'n'));
+        Snippet fileless;
+        fileless.kind = Snippet::Kind::image;
+        QCOMPARE(PasteCell::forSnippet(0, fileless, rig.snippets).text, QStringLiteral("Image"));
+        QVERIFY(!PasteCell::forSnippet(0, fileless, rig.snippets).image);
+    }
+
+    void chipsNameTheEntryOrFallBackToItsTarget()
+    {
+        const QuickLink named{QUuid::createUuid(), QStringLiteral("Docs"), QStringLiteral("https://example.org/docs")};
+        const CompactChipData docs = CompactChipData::forLink(34, named);
+        QCOMPARE(docs.id, named.id);
+        QCOMPARE(docs.badge, QStringLiteral("Z"));
+        QCOMPARE(docs.name, QStringLiteral("Docs"));
+        QCOMPARE(docs.detail, QStringLiteral("https://example.org/docs"));
+
+        const QuickLink unnamed{QUuid::createUuid(), QString(), QStringLiteral("https://example.org")};
+        const CompactChipData bare = CompactChipData::forLink(0, unnamed);
+        QCOMPARE(bare.name, QStringLiteral("https://example.org"));
+        QCOMPARE(bare.detail, QStringLiteral("https://example.org"));
+
+        const Command command{QUuid::createUuid(), QString(), QStringLiteral("make -j2")};
+        const CompactChipData run = CompactChipData::forCommand(35, command);
+        QCOMPARE(run.badge, QStringLiteral("?"));
+        QCOMPARE(run.name, QStringLiteral("make -j2"));
+        QCOMPARE(run.detail, QStringLiteral("make -j2"));
+    }
+
+    void boxHeaderHintsSayHowToReachTheRest()
+    {
+        using Hint = EntryBox::Hint;
+        QCOMPARE(EntryBox::headerHint(4, 10, false), std::optional(Hint{QStringLiteral("10 total"), false}));
+        QCOMPARE(EntryBox::headerHint(4, 10, true), std::optional(Hint{QStringLiteral("All"), true}));
+        QCOMPARE(EntryBox::headerHint(3, 3, true), std::optional(Hint{QStringLiteral("Press a number"), true}));
+        QCOMPARE(EntryBox::headerHint(3, 3, false), std::nullopt);
+        QCOMPARE(EntryBox::headerHint(0, 0, false), std::nullopt);
+    }
+
+    void textBlocksWrapAndEndInAnEllipsis()
+    {
+        const QFont font = PanelStyle::font(12);
+        const TextBlock three(QStringLiteral("one\ntwo\nthree\nfour"), font, Qt::white, 3);
+        const QStringList lines = three.lines(400);
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.at(0).trimmed(), QStringLiteral("one"));
+        QCOMPARE(lines.at(2), QStringLiteral("three…"));
+
+        const TextBlock fits(QStringLiteral("one\ntwo"), font, Qt::white, 3);
+        QCOMPARE(fits.lines(400).size(), 2);
+        QVERIFY(!fits.lines(400).last().contains(QChar(0x2026)));
+
+        // Wrapped at the width; a huge text is laid out only as far as it is shown.
+        const TextBlock huge(QString(1 << 22, u'w'), font, Qt::white, 8);
+        const QStringList hugeLines = huge.lines(120);
+        QCOMPARE(hugeLines.size(), 8);
+        QVERIFY(hugeLines.last().endsWith(QChar(0x2026)));
+        for (const QString &line : hugeLines)
+            QVERIFY(QFontMetricsF(font).horizontalAdvance(line) <= 120.5);
+        QVERIFY(huge.lines(0).isEmpty());
+    }
+};
+
+QTEST_MAIN(CellsTest)
+#include "cells_test.moc"

@@ -1,0 +1,108 @@
+#include "panel/AppsPage.h"
+#include "panel/CardFace.h"
+#include "panel/GridMetrics.h"
+#include "panel/GridPage.h"
+
+#include <QTest>
+
+namespace {
+
+// A bare card face, enough to see where the grid puts it.
+class Face : public CardFace {
+public:
+    explicit Face(const GridMetrics &metrics)
+        : CardFace(QStringLiteral("title"), QStringLiteral("1"), metrics, 14, shadowMargins, {}, nullptr)
+    {
+    }
+
+protected:
+    void paintLeading(QPainter &, const QRectF &) override {}
+    void paintBody(QPainter &, const QRectF &) override {}
+};
+
+QRectF faceIn(const GridPage &page, int index)
+{
+    const CardFace *card = page.cards().at(index);
+    return card->faceRect().translated(card->pos());
+}
+
+} // namespace
+
+class GridMetricsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void fitPicksTheColumnCountWithTheLargestPictures()
+    {
+        struct Case {
+            int count;
+            double width, height;
+            int columns;
+            double thumbW, thumbH;
+        };
+        const QList<Case> cases{
+            {1, 1000, 600, 1, 460, 287.5},            // the 460 ceiling
+            {0, 1000, 600, 1, 460, 287.5},            // laid out as one card
+            {3, 1000, 600, 2, 313.6, 196},            // two rows of two beat one row of three (278.67)
+            {5, 1000, 600, 3, 278.0 + 2.0 / 3, 174.0 + 1.0 / 6},
+            {30, 1000, 600, 8, 78.25, 48.90625},
+            {40, 1000, 600, 8, 75, 46.875},           // below the 75 floor: the fallback
+            {2, 200, 200, 1, 75, 46.875},             // the fallback although 2 columns give 39
+            {1, 10, 10, 1, 75, 46.875},               // nothing positive at all
+        };
+        for (const Case &c : cases) {
+            const GridMetrics metrics = GridMetrics::fit(c.count, c.width, c.height);
+            const QString label = QStringLiteral("fit(%1, %2, %3)").arg(c.count).arg(c.width).arg(c.height);
+            QVERIFY2(metrics.columns == c.columns, qPrintable(label + QStringLiteral(" columns %1").arg(metrics.columns)));
+            QVERIFY2(qFuzzyCompare(metrics.thumbW, c.thumbW), qPrintable(label + QStringLiteral(" thumbW %1").arg(metrics.thumbW)));
+            QVERIFY2(qFuzzyCompare(metrics.thumbH, c.thumbH), qPrintable(label + QStringLiteral(" thumbH %1").arg(metrics.thumbH)));
+        }
+        const GridMetrics five = GridMetrics::fit(5, 1000, 600);
+        QVERIFY(qAbs(five.contentHeight(five.rowsFor(5)) - 500.333) < 0.01);
+        const GridMetrics forty = GridMetrics::fit(40, 1000, 600);
+        QCOMPARE(forty.rowsFor(40), 5);
+        QCOMPARE(forty.contentHeight(5), 641.375);
+        QCOMPARE(forty.contentHeight(0), 0.0);
+        QCOMPARE(forty.cardWidth(), 99.0);
+        QCOMPARE(forty.cardHeight(), 113.875);
+    }
+
+    void gridCentresRowsAndAlignsOverflowToTheTop()
+    {
+        const auto makeFace = [](int, const GridMetrics &metrics) -> CardFace * { return new Face(metrics); };
+
+        // Five cards: three above two, both rows centred, the block centred vertically.
+        GridPage five(5, QSize(1000, 600), makeFace);
+        QVERIFY(!five.isAlignedToTop());
+        QCOMPARE(five.cards().size(), 5);
+        const double cardW = five.metrics().cardWidth();
+        const double firstRowWidth = 3 * cardW + 2 * 18;
+        QVERIFY(qAbs(faceIn(five, 0).left() - (1000 - firstRowWidth) / 2) <= 1);
+        QVERIFY(qAbs(faceIn(five, 0).top() - (600 - 500.333) / 2) <= 1);
+        QVERIFY(qAbs(faceIn(five, 1).left() - faceIn(five, 0).left() - (cardW + 18)) <= 1);
+        const double secondRowWidth = 2 * cardW + 18;
+        QVERIFY(qAbs(faceIn(five, 3).left() - (1000 - secondRowWidth) / 2) <= 1);
+        QVERIFY(qAbs(faceIn(five, 3).top() - faceIn(five, 0).top() - (five.metrics().cardHeight() + 18)) <= 1);
+
+        // Forty cards overflow: the grid starts at the top and the fifth row is cut off.
+        GridPage forty(40, QSize(1000, 600), makeFace);
+        QVERIFY(forty.isAlignedToTop());
+        QCOMPARE(forty.cards().size(), 40);
+        QCOMPARE(faceIn(forty, 0).top(), 0.0);
+        QVERIFY(faceIn(forty, 39).bottom() > 600);
+        QVERIFY(forty.rect().contains(faceIn(forty, 31).toRect()));
+
+        // An empty grid has no cards.
+        GridPage none(0, QSize(1000, 600), makeFace);
+        QVERIFY(none.cards().isEmpty());
+    }
+
+    void theAppGridGetsWhatTheBoxesLeaveButAtLeast120()
+    {
+        QCOMPARE(AppsPage::gridHeight(700), 370);
+        QCOMPARE(AppsPage::gridHeight(400), 120);
+        QCOMPARE(AppsPage::gridHeight(300), 120);
+    }
+};
+
+QTEST_MAIN(GridMetricsTest)
+#include "grid_metrics_test.moc"
