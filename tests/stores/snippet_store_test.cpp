@@ -57,11 +57,9 @@ private slots:
             QTest::newRow(format) << QString::fromUtf8(fileName) << content << QSize(16, 9);
         }
         // Qt reads GIF but cannot write it: one red pixel, made by hand.
-        QTest::newRow("gif") << QStringLiteral("dot.gif")
-                             << QByteArray("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00"
-                                           ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
-                                           43)
-                             << QSize(1, 1);
+        static const char gif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00"
+                                  ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;";
+        QTest::newRow("gif") << QStringLiteral("dot.gif") << QByteArray(gif, sizeof gif - 1) << QSize(1, 1);
     }
     void importTurnsAnyReadablePictureIntoAPng()
     {
