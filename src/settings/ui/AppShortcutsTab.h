@@ -1,0 +1,35 @@
+#pragma once
+
+#include "settings/ui/SettingsTab.h"
+
+#include <QList>
+#include <optional>
+
+class Apps;
+class AppShortcutRow;
+class ErrorLine;
+class RowList;
+class SettingsStore;
+
+// The letter of every application the switcher has met, one row each, sorted by name.
+// Edits stay in the fields until Save (or Ctrl+S) hands them all to the settings store
+// at once; a rejected Save shows why and keeps what was typed.
+class AppShortcutsTab : public SettingsTab {
+    Q_OBJECT
+public:
+    AppShortcutsTab(SettingsStore &store, Apps &apps, QWidget *parent = nullptr);
+
+    // Rebuilds the rows from the store, discarding unsaved edits.
+    void reload() override;
+    void save();
+
+    QList<AppShortcutRow *> rows() const;
+    bool showsEmptyState() const;
+    std::optional<QString> errorText() const;
+
+private:
+    SettingsStore &m_store;
+    Apps &m_apps;
+    RowList *m_list;
+    ErrorLine *m_error;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QLabel>
+#include <optional>
+
+// The one red caption line of a rejected Save; hidden while there is no message.
+class ErrorLine : public QLabel {
+    Q_OBJECT
+public:
+    explicit ErrorLine(QWidget *parent = nullptr);
+
+    std::optional<QString> message() const { return m_message; }
+    void setMessage(const std::optional<QString> &message);
+
+private:
+    std::optional<QString> m_message;
+};

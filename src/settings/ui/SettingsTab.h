@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QWidget>
+
+// A tab of the settings window. Each time it is shown (picked in the tab bar, or the
+// window opened again) it re-reads what it displays from the stores, so unsaved edits
+// do not outlive a visit. The window system re-showing a minimised window reloads
+// nothing.
+class SettingsTab : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+    virtual void reload() = 0;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+};

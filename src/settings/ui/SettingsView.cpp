@@ -1,0 +1,46 @@
+#include "settings/ui/SettingsView.h"
+
+#include "platform/Platform.h"
+#include "settings/ui/AppShortcutsTab.h"
+#include "settings/ui/CommandsTab.h"
+#include "settings/ui/GeneralSettingsTab.h"
+#include "settings/ui/LinksTab.h"
+#include "settings/ui/SavedBadge.h"
+#include "settings/ui/SettingsSymbols.h"
+#include "settings/ui/SnippetsTab.h"
+
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+SettingsView::SettingsView(const SettingsServices &services, QWidget *parent)
+    : QWidget(parent)
+    , m_tabs(new QTabWidget(this))
+    , m_general(new GeneralSettingsTab(services.settings, services.platform))
+    , m_appShortcuts(new AppShortcutsTab(services.settings, services.platform.apps()))
+    , m_snippets(new SnippetsTab(services.snippets, services.settings, services.clipboardHistory))
+    , m_links(new LinksTab(services.links, services.settings))
+    , m_commands(new CommandsTab(services.commands, services.settings))
+    , m_badge(new SavedBadge(services.saveIndicator, this))
+{
+    m_tabs->setDocumentMode(true);
+    m_tabs->addTab(m_general, SettingsSymbols::icon(u"gearshape"), QStringLiteral("General"));
+    m_tabs->addTab(m_appShortcuts, SettingsSymbols::icon(u"keyboard"), QStringLiteral("App Shortcuts"));
+    m_tabs->addTab(m_snippets, SettingsSymbols::icon(u"doc.on.clipboard"), QStringLiteral("Snippets"));
+    m_tabs->addTab(m_links, SettingsSymbols::icon(u"link"), QStringLiteral("Links"));
+    m_tabs->addTab(m_commands, SettingsSymbols::icon(u"terminal"), QStringLiteral("Commands"));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 6, 0, 0);
+    layout->addWidget(m_tabs);
+    m_badge->raise();
+}
+
+SettingsView::Tab SettingsView::currentTab() const
+{
+    return Tab(m_tabs->currentIndex());
+}
+
+void SettingsView::showTab(Tab tab)
+{
+    m_tabs->setCurrentIndex(int(tab));
+}

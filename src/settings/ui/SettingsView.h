@@ -1,0 +1,46 @@
+#pragma once
+
+#include "settings/ui/SettingsServices.h"
+
+#include <QSize>
+#include <QWidget>
+
+class AppShortcutsTab;
+class CommandsTab;
+class GeneralSettingsTab;
+class LinksTab;
+class QTabWidget;
+class SavedBadge;
+class SnippetsTab;
+
+// The content of the settings window: the five tabs, starting on General and keeping
+// their selection, with the "Saved" badge laid over the bottom centre.
+class SettingsView : public QWidget {
+    Q_OBJECT
+public:
+    // In tab-bar order.
+    enum class Tab { General, AppShortcuts, Snippets, Links, Commands };
+
+    static constexpr QSize contentSize{580, 480};
+
+    explicit SettingsView(const SettingsServices &services, QWidget *parent = nullptr);
+
+    Tab currentTab() const;
+    void showTab(Tab tab);
+
+    GeneralSettingsTab &generalTab() const { return *m_general; }
+    AppShortcutsTab &appShortcutsTab() const { return *m_appShortcuts; }
+    SnippetsTab &snippetsTab() const { return *m_snippets; }
+    LinksTab &linksTab() const { return *m_links; }
+    CommandsTab &commandsTab() const { return *m_commands; }
+    SavedBadge &savedBadge() const { return *m_badge; }
+
+private:
+    QTabWidget *m_tabs;
+    GeneralSettingsTab *m_general;
+    AppShortcutsTab *m_appShortcuts;
+    SnippetsTab *m_snippets;
+    LinksTab *m_links;
+    CommandsTab *m_commands;
+    SavedBadge *m_badge;
+};

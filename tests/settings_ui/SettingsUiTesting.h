@@ -1,0 +1,89 @@
+#pragma once
+
+#include "hotkeys/TriggerArmer.h"
+#include "platform/Paths.h"
+#include "settings/SaveIndicator.h"
+#include "settings/SettingsStore.h"
+#include "settings/ui/SettingsServices.h"
+#include "settings/ui/SettingsView.h"
+#include "stores/ClipboardHistory.h"
+#include "stores/CommandStore.h"
+#include "stores/LinkStore.h"
+#include "stores/SnippetStore.h"
+#include "support/FakePlatform.h"
+#include "support/TestEnvironment.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <algorithm>
+#include <vector>
+
+class RecordingArmer final : public TriggerArmer {
+public:
+    void apply(const HotkeyConfig &config) override { applied.push_back(config); }
+    std::vector<HotkeyConfig> applied;
+};
+
+// One run of the program behind the settings window: the settings and the content
+// stores over a fresh scratch home, on the fake desktop. Every save ticks the process's
+// save indicator, as in the application, so tests compare ticks before and after.
+struct SettingsFixture {
+    SettingsFixture()
+    {
+        settings.setHistoryLimitTarget(&history);
+        settings.load();
+    }
+
+    SettingsServices services()
+    {
+        return {settings, SaveIndicator::shared(), snippets, links, commands, history, platform};
+    }
+    static int tick() { return SaveIndicator::shared().tick(); }
+
+    TestEnvironment environment;
+    FakePlatform platform;
+    RecordingArmer armer;
+    SettingsStore settings{Paths::settingsFile(), armer, SaveIndicator::shared()};
+    ClipboardHistory history{platform.board, Paths::dataDirectory()};
+    SnippetStore snippets{Paths::dataDirectory()};
+    LinkStore links{platform.appList, platform.bell, Paths::dataDirectory()};
+    CommandStore commands{Paths::dataDirectory()};
+};
+
+// The settings window's content, shown (offscreen) on one tab.
+struct ShownView {
+    ShownView(SettingsFixture &fixture, SettingsView::Tab tab)
+        : view(fixture.services())
+    {
+        view.resize(SettingsView::contentSize);
+        view.showTab(tab);
+        view.show();
+        // Window shortcuts (Ctrl+S) need the window active.
+        view.activateWindow();
+        if (!QTest::qWaitForWindowActive(&view))
+            qWarning("the settings view did not become active");
+    }
+    // Away to another tab and back: what makes a tab re-read the stores.
+    void revisit(SettingsView::Tab tab)
+    {
+        view.showTab(tab == SettingsView::Tab::General ? SettingsView::Tab::Commands : SettingsView::Tab::General);
+        view.showTab(tab);
+    }
+
+    SettingsView view;
+};
+
+// Every text the widget shows in labels (Markdown labels give their source).
+inline QStringList labelTexts(const QWidget &widget)
+{
+    QStringList texts;
+    for (const QLabel *label : widget.findChildren<QLabel *>())
+        texts << label->text();
+    return texts;
+}
+
+inline bool showsTextContaining(const QWidget &widget, const QString &part)
+{
+    return std::ranges::any_of(labelTexts(widget), [&part](const QString &text) { return text.contains(part); });
+}

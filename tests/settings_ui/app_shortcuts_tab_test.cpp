@@ -1,0 +1,172 @@
+#include "SettingsUiTesting.h"
+
+#include "settings/ui/AppShortcutRow.h"
+#include "settings/ui/AppShortcutsTab.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+using Tab = SettingsView::Tab;
+using AppTextMap = SettingsStore::AppTextMap;
+
+namespace {
+
+void storeApps(SettingsStore &store, const AppTextMap &letters, const AppTextMap &names)
+{
+    store.setLetters(letters);
+    store.setNames(names);
+    store.saveLetters();
+}
+
+QStringList rowTexts(const AppShortcutsTab &tab)
+{
+    QStringList texts;
+    for (const AppShortcutRow *row : tab.rows())
+        texts << row->findChildren<QLabel *>().last()->text() + u'=' + row->text();
+    return texts;
+}
+
+AppShortcutRow *rowOf(const AppShortcutsTab &tab, const QString &bundleID)
+{
+    for (AppShortcutRow *row : tab.rows()) {
+        if (row->bundleID() == bundleID)
+            return row;
+    }
+    qFatal("no row for %s", qPrintable(bundleID));
+}
+
+} // namespace
+
+class AppShortcutsTabTest : public QObject {
+    Q_OBJECT
+private slots:
+    void rowsAreSortedByNameWithLettersInUpperCase()
+    {
+        SettingsFixture fixture;
+        storeApps(
+            fixture.settings,
+            {{"org.example.zed", "z"}, {"org.example.alpha", "a"}, {"org.example.beta", ""}, {"com.unnamed.Tool", "u"}},
+            {{"org.example.zed", "zed"}, {"org.example.alpha", "Alpha"}, {"org.example.beta", "beta"}});
+        ShownView shown(fixture, Tab::AppShortcuts);
+        const AppShortcutsTab &tab = shown.view.appShortcutsTab();
+        QVERIFY(!tab.showsEmptyState());
+        // Case-insensitive by name; an app without a recorded name goes by its identifier.
+        QCOMPARE(rowTexts(tab), QStringList({"Alpha=A", "beta=", "com.unnamed.Tool=U", "zed=Z"}));
+        QCOMPARE(tab.rows().at(1)->field()->placeholderText(), QStringLiteral("None"));
+    }
+
+    void saveStoresFirstLettersAndShowsThemUpperCased()
+    {
+        SettingsFixture fixture;
+        storeApps(fixture.settings, {{"app.one", "a"}, {"app.two", "b"}, {"app.three", "c"}},
+                  {{"app.one", "One"}, {"app.two", "Two"}, {"app.three", "Three"}});
+        ShownView shown(fixture, Tab::AppShortcuts);
+        AppShortcutsTab &tab = shown.view.appShortcutsTab();
+        const int ticks = fixture.tick();
+
+        rowOf(tab, "app.one")->field()->setText(QStringLiteral("kx"));
+        rowOf(tab, "app.two")->field()->setText(QString());
+        rowOf(tab, "app.three")->field()->setText(QStringLiteral("d"));
+        // Ctrl+S is Save (the button shows itself pressed for a moment first).
+        QTest::keyClick(rowOf(tab, "app.one")->field(), Qt::Key_S, Qt::ControlModifier);
+
+        QTRY_COMPARE(fixture.settings.letters(), AppTextMap({{"app.one", "k"}, {"app.two", ""}, {"app.three", "d"}}));
+        QCOMPARE(fixture.tick(), ticks + 1);
+        QCOMPARE(tab.errorText(), std::nullopt);
+        // Reloaded: one letter, upper case; a cleared app stays listed without one.
+        QCOMPARE(rowTexts(tab), QStringList({"One=K", "Three=D", "Two="}));
+    }
+
+    void rejectedSavesNameTheProblemAndStoreNothing_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("digit") << "7"
+                               << "b"
+                               << "Only A–Z or blank";
+        QTest::newRow("accented letter") << "é"
+                                         << "b"
+                                         << "Only A–Z or blank";
+        QTest::newRow("not a letter wins over a duplicate") << "c"
+                                                            << "7"
+                                                            << "Only A–Z or blank";
+        QTest::newRow("duplicate in any case") << "K"
+                                               << "k"
+                                               << "Duplicate letter";
+        QTest::newRow("the clipboard key") << "v"
+                                           << "b"
+                                           << "Letter V conflicts with a quick-access key";
+        QTest::newRow("the command key, typed upper case") << "a"
+                                                           << "M"
+                                                           << "Letter M conflicts with a quick-access key";
+    }
+
+    void rejectedSavesNameTheProblemAndStoreNothing()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, message);
+        SettingsFixture fixture;
+        storeApps(fixture.settings, {{"app.one", "a"}, {"app.two", "b"}, {"app.three", "c"}},
+                  {{"app.one", "One"}, {"app.two", "Two"}, {"app.three", "Three"}});
+        ShownView shown(fixture, Tab::AppShortcuts);
+        AppShortcutsTab &tab = shown.view.appShortcutsTab();
+        const AppTextMap before = fixture.settings.letters();
+        const int ticks = fixture.tick();
+
+        rowOf(tab, "app.one")->field()->setText(first);
+        rowOf(tab, "app.two")->field()->setText(second);
+        tab.save();
+
+        QCOMPARE(tab.errorText(), std::optional<QString>(message));
+        QVERIFY(tab.findChild<QLabel *>(QStringLiteral("errorText"))->isVisibleTo(&tab));
+        QCOMPARE(fixture.settings.letters(), before);
+        QCOMPARE(fixture.tick(), ticks);
+        // What was typed stays for correction.
+        QCOMPARE(rowOf(tab, "app.one")->text(), first);
+        QCOMPARE(rowOf(tab, "app.two")->text(), second);
+
+        // The next good Save clears the message.
+        rowOf(tab, "app.one")->field()->setText(QStringLiteral("x"));
+        rowOf(tab, "app.two")->field()->setText(QStringLiteral("y"));
+        tab.save();
+        QCOMPARE(tab.errorText(), std::nullopt);
+    }
+
+    void unsavedEditsAreDiscardedWhenTheTabIsShownAgain()
+    {
+        SettingsFixture fixture;
+        storeApps(fixture.settings, {{"app.one", "a"}}, {{"app.one", "One"}});
+        ShownView shown(fixture, Tab::AppShortcuts);
+        AppShortcutsTab &tab = shown.view.appShortcutsTab();
+        rowOf(tab, "app.one")->field()->setText(QStringLiteral("7"));
+        tab.save();
+        QVERIFY(tab.errorText());
+
+        shown.revisit(Tab::AppShortcuts);
+        QCOMPARE(rowOf(tab, "app.one")->text(), QStringLiteral("A"));
+        QCOMPARE(tab.errorText(), std::nullopt);
+    }
+
+    void emptyStateStillSaves()
+    {
+        SettingsFixture fixture;
+        ShownView shown(fixture, Tab::AppShortcuts);
+        AppShortcutsTab &tab = shown.view.appShortcutsTab();
+        QVERIFY(tab.showsEmptyState());
+        QVERIFY(labelTexts(tab).contains(QStringLiteral("No apps recorded yet")));
+        QVERIFY(labelTexts(tab).contains(QStringLiteral("Open the switcher once to auto-generate initial bindings")));
+
+        const int ticks = fixture.tick();
+        auto *save = tab.findChild<QPushButton *>(QStringLiteral("saveButton"));
+        QVERIFY(save->isEnabled());
+        save->click();
+        QCOMPARE(fixture.tick(), ticks + 1);
+        QVERIFY(shown.view.findChild<QWidget *>(QStringLiteral("savedBadge"))->isVisible());
+        QVERIFY(fixture.settings.letters().isEmpty());
+    }
+};
+
+QTEST_MAIN(AppShortcutsTabTest)
+#include "app_shortcuts_tab_test.moc"

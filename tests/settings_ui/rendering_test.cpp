@@ -1,0 +1,62 @@
+#include "SettingsUiTesting.h"
+
+#include "settings/ui/SettingsRendering.h"
+
+#include <QDir>
+
+using Tab = SettingsView::Tab;
+
+namespace {
+
+const std::pair<Tab, const char *> tabs[] = {
+    {Tab::General, "general"}, {Tab::AppShortcuts, "app-shortcuts"}, {Tab::Snippets, "snippets"},
+    {Tab::Links, "links"},     {Tab::Commands, "commands"},
+};
+
+// LETTERGATE_SCREENSHOT_DIR keeps the pictures for review (the screenshot script sets it).
+void keep(const QImage &picture, const QString &name)
+{
+    const QString directory = qEnvironmentVariable("LETTERGATE_SCREENSHOT_DIR");
+    if (directory.isEmpty())
+        return;
+    QDir().mkpath(directory);
+    QVERIFY(picture.save(directory + QStringLiteral("/settings-%1.png").arg(name)));
+}
+
+} // namespace
+
+class RenderingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyTabRendersEmptyAndFilled()
+    {
+        SettingsFixture fixture;
+        QList<QImage> empty;
+        for (const auto &[tab, name] : tabs) {
+            const QImage picture = SettingsRendering::render(fixture.services(), tab);
+            QCOMPARE(picture.size() / picture.devicePixelRatio(), SettingsView::contentSize);
+            keep(picture, QString::fromLatin1(name) + QStringLiteral("-empty"));
+            empty << picture;
+        }
+
+        const int ticks = fixture.tick();
+        SettingsServices services = fixture.services();
+        SettingsRendering::fillWithSampleData(services);
+        QVERIFY(fixture.tick() > ticks);
+        QCOMPARE(fixture.settings.letters().size(), 5);
+        QCOMPARE(fixture.snippets.snippets().size(), 4);
+        QVERIFY(QFile::exists(fixture.snippets.imageURL(fixture.snippets.snippets().at(1))->toLocalFile()));
+        QCOMPARE(fixture.links.links().size(), 3);
+        QCOMPARE(fixture.commands.commands().size(), 2);
+
+        for (size_t i = 0; i < std::size(tabs); ++i) {
+            const QImage picture = SettingsRendering::render(fixture.services(), tabs[i].first);
+            keep(picture, QString::fromLatin1(tabs[i].second) + QStringLiteral("-filled"));
+            // The General tab shows no lists; every other tab shows its content.
+            QCOMPARE(picture == empty.at(int(i)), tabs[i].first == Tab::General);
+        }
+    }
+};
+
+QTEST_MAIN(RenderingTest)
+#include "rendering_test.moc"

@@ -1,0 +1,118 @@
+#include "SettingsUiTesting.h"
+
+#include "settings/ui/SavedBadge.h"
+#include "settings/ui/SettingsWindowController.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
+
+using Tab = SettingsView::Tab;
+
+class SettingsWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void windowIsMadeOnceAndReusedWhereItWas()
+    {
+        SettingsFixture fixture;
+        SettingsWindowController controller(fixture.services());
+        QVERIFY(!controller.window());
+
+        controller.show();
+        SettingsView *window = controller.window();
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Lettergate Settings"));
+        QCOMPARE(window->size(), QSize(580, 480));
+        QCOMPARE(window->minimumSize(), window->maximumSize()); // not resizable
+
+        const auto *tabs = window->findChild<QTabWidget *>();
+        QStringList titles;
+        for (int i = 0; i < tabs->count(); ++i)
+            titles << tabs->tabText(i);
+        QCOMPARE(titles, QStringList({"General", "App Shortcuts", "Snippets", "Links", "Commands"}));
+        QCOMPARE(window->currentTab(), Tab::General);
+
+        window->showTab(Tab::Links);
+        window->move(130, 90);
+        QVERIFY(window->close()); // closing only hides
+        QVERIFY(!window->isVisible());
+
+        controller.show();
+        QCOMPARE(controller.window(), window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->pos(), QPoint(130, 90));
+        QCOMPARE(window->currentTab(), Tab::Links); // the tab view keeps its selection
+    }
+
+    void taskbarEntryFollowsShowInDockAtOnce()
+    {
+        SettingsFixture fixture;
+        SettingsWindowController controller(fixture.services());
+        controller.show();
+        SettingsView *window = controller.window();
+        QCOMPARE(window->windowType(), Qt::Tool); // no taskbar entry by default
+        window->move(40, 50);
+
+        fixture.settings.setShowInDock(true);
+        QCOMPARE(window->windowType(), Qt::Window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->pos(), QPoint(40, 50));
+        QVERIFY(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+
+        fixture.settings.setShowInDock(false);
+        QCOMPARE(window->windowType(), Qt::Tool);
+        QVERIFY(window->isVisible());
+
+        // A window made while the choice is on starts with its entry.
+        SettingsWindowController second(fixture.services());
+        fixture.settings.setShowInDock(true);
+        second.show();
+        QCOMPARE(second.window()->windowType(), Qt::Window);
+    }
+
+    void savedBadgeStaysUpUntilShortlyAfterTheLastSave()
+    {
+        SettingsFixture fixture;
+        ShownView shown(fixture, Tab::General);
+        const SavedBadge &badge = shown.view.savedBadge();
+        QVERIFY(!badge.isShowing()); // the load's ticks came before the window
+        QSignalSpy changes(&badge, &SavedBadge::showingChanged);
+
+        QElapsedTimer sinceLastSave;
+        fixture.settings.setShowInDock(true);
+        QVERIFY(badge.isShowing());
+        QTRY_VERIFY(badge.isVisible());
+        QTest::qWait(1000);
+        fixture.settings.setShowInDock(false);
+        sinceLastSave.start();
+
+        // 2 s after the first save, 1 s after the second: still up, and never went down.
+        QTest::qWait(1000);
+        QVERIFY(badge.isShowing());
+        QCOMPARE(changes.count(), 1);
+
+        QTRY_VERIFY_WITH_TIMEOUT(!badge.isShowing(), 3000);
+        QVERIFY(sinceLastSave.elapsed() >= SavedBadge::hideDelay.count());
+        QCOMPARE(changes.count(), 2);
+        QCOMPARE(changes.at(1).first(), QVariant(false));
+        QTRY_VERIFY(!badge.isVisible()); // faded out
+    }
+
+    void savedBadgeSitsAtTheBottomCentre()
+    {
+        SettingsFixture fixture;
+        ShownView shown(fixture, Tab::General);
+        const SavedBadge &badge = shown.view.savedBadge();
+        fixture.settings.saveLetters();
+        QTest::qWait(int(SavedBadge::fadeIn.count()) + 100);
+        const QRect area = badge.geometry();
+        QVERIFY(qAbs(area.center().x() - shown.view.rect().center().x()) <= 1);
+        QVERIFY(area.bottom() < shown.view.height() - SavedBadge::bottomMargin + 8);
+        QVERIFY(area.bottom() > shown.view.height() - SavedBadge::bottomMargin - 8);
+    }
+};
+
+QTEST_MAIN(SettingsWindowTest)
+#include "settings_window_test.moc"

@@ -1,0 +1,294 @@
+#include "SettingsUiTesting.h"
+
+#include "settings/ui/KeyField.h"
+#include "settings/ui/SnippetImagePreview.h"
+#include "settings/ui/SnippetsTab.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+using Tab = SettingsView::Tab;
+
+namespace {
+
+Snippet textSnippet(const QString &name, const QString &text)
+{
+    Snippet snippet;
+    snippet.name = name;
+    snippet.text = text;
+    return snippet;
+}
+
+QStringList namesOf(const QList<Snippet> &snippets)
+{
+    QStringList names;
+    for (const Snippet &snippet : snippets)
+        names << snippet.name;
+    return names;
+}
+
+QList<Snippet> draftOf(const SnippetsTab &tab)
+{
+    QList<Snippet> draft;
+    for (const SnippetEditor *editor : tab.editors())
+        draft << editor->record();
+    return draft;
+}
+
+void typeKeys(SnippetsTab &tab, const QString &clipboard, const QString &snippet)
+{
+    tab.clipboardKeyField().setText(clipboard);
+    tab.snippetKeyField().setText(snippet);
+}
+
+// A picture file outside the store, as the user would pick one.
+QString pictureFile(const QString &directory, const QString &name)
+{
+    QImage picture(32, 20, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    const QString path = directory + u'/' + name;
+    QDir().mkpath(directory);
+    return picture.save(path) ? path : QString();
+}
+
+} // namespace
+
+class SnippetsTabTest : public QObject {
+    Q_OBJECT
+private slots:
+    void rejectedSavesStoreNeitherSnippetsNorLimit_data()
+    {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("snippet");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("clipboard key emptied") << ""
+                                               << "B"
+                                               << "Keys must be letters";
+        QTest::newRow("snippet key emptied") << "V"
+                                             << ""
+                                             << "Keys must be letters";
+        QTest::newRow("digit") << "1"
+                               << "B"
+                               << "Keys must be letters";
+        QTest::newRow("the same letter twice") << "b"
+                                               << "b"
+                                               << "Keys must be different";
+        QTest::newRow("the link key") << "V"
+                                      << "Q"
+                                      << "Keys must be different";
+        QTest::newRow("the command key") << "m"
+                                         << "B"
+                                         << "Keys must be different";
+        QTest::newRow("an app's letter") << "V"
+                                         << "s"
+                                         << "Key S conflicts with an app letter";
+    }
+
+    void rejectedSavesStoreNeitherSnippetsNorLimit()
+    {
+        QFETCH(QString, clipboard);
+        QFETCH(QString, snippet);
+        QFETCH(QString, message);
+        SettingsFixture fixture;
+        fixture.settings.applyLetters({{"app.with.s", "s"}});
+        ShownView shown(fixture, Tab::Snippets);
+        SnippetsTab &tab = shown.view.snippetsTab();
+        const int ticks = fixture.tick();
+
+        tab.addTextSnippet();
+        tab.limitStepper().setValue(5);
+        typeKeys(tab, clipboard, snippet);
+        tab.save();
+
+        QCOMPARE(tab.errorText(), std::optional<QString>(message));
+        QCOMPARE(fixture.tick(), ticks);
+        QVERIFY(fixture.snippets.snippets().isEmpty());
+        QCOMPARE(fixture.settings.clipboardHistoryLimit(), 20);
+        QCOMPARE(fixture.history.limit(), 20);
+        QCOMPARE(fixture.settings.clipboardKey(), QStringLiteral("v"));
+        QCOMPARE(fixture.settings.snippetKey(), QStringLiteral("b"));
+    }
+
+    void saveStoresKeysLimitAndSnippetsWithoutReloading()
+    {
+        SettingsFixture fixture;
+        for (int i = 0; i < 8; ++i) {
+            fixture.platform.board.copyText(QStringLiteral("copy %1").arg(i));
+            fixture.history.checkPasteboard();
+        }
+        QCOMPARE(fixture.history.items().size(), 8);
+        ShownView shown(fixture, Tab::Snippets);
+        SnippetsTab &tab = shown.view.snippetsTab();
+        QCOMPARE(tab.clipboardKeyField().text(), QStringLiteral("V"));
+        QCOMPARE(tab.snippetKeyField().text(), QStringLiteral("B"));
+        QCOMPARE(tab.limitStepper().value(), 20);
+        QCOMPARE(tab.limitStepper().text(), QStringLiteral("Clipboard history limit: 20"));
+
+        tab.addTextSnippet();
+        SnippetEditor *editor = tab.editors().constLast();
+        QCOMPARE(editor->record().name, QStringLiteral("New text snippet"));
+        QCOMPARE(editor->record().kind, Snippet::Kind::text);
+        editor->textEditor()->setPlainText(QStringLiteral("Kind regards"));
+        typeKeys(tab, QStringLiteral("cx"), QStringLiteral("s"));
+        tab.limitStepper().setValue(5);
+        const int ticks = fixture.tick();
+        tab.save();
+
+        QCOMPARE(tab.errorText(), std::nullopt);
+        QCOMPARE(fixture.settings.clipboardKey(), QStringLiteral("c"));
+        QCOMPARE(fixture.settings.snippetKey(), QStringLiteral("s"));
+        QCOMPARE(fixture.settings.clipboardHistoryLimit(), 5);
+        QCOMPARE(fixture.history.items().size(), 5); // trimmed at once
+        QCOMPARE(fixture.snippets.snippets().size(), 1);
+        QCOMPARE(fixture.snippets.snippets().first().text, QStringLiteral("Kind regards"));
+        QCOMPARE(fixture.tick(), ticks + 3); // keys, limit, snippets
+        // Not reloaded: the fields keep the text as typed, the editor is the same one.
+        QCOMPARE(tab.clipboardKeyField().text(), QStringLiteral("cx"));
+        QCOMPARE(tab.editors().constLast(), editor);
+    }
+
+    void limitStepsWithinRangeAndWaitsForSave()
+    {
+        SettingsFixture fixture;
+        ShownView shown(fixture, Tab::Snippets);
+        SnippetsTab &tab = shown.view.snippetsTab();
+        QSpinBox &stepper = tab.limitStepper();
+        stepper.setValue(1);
+        stepper.stepDown();
+        QCOMPARE(stepper.value(), 1);
+        stepper.setValue(50);
+        stepper.stepUp();
+        QCOMPARE(stepper.value(), 50);
+
+        stepper.setValue(5);
+        shown.revisit(Tab::Snippets);
+        QCOMPARE(fixture.settings.clipboardHistoryLimit(), 20);
+        QCOMPARE(stepper.value(), 20);
+    }
+
+    void clearingTheHistoryActsAtOnceAndLeavesTheDraft()
+    {
+        SettingsFixture fixture;
+        fixture.platform.board.copyText(QStringLiteral("secret"));
+        fixture.history.checkPasteboard();
+        ShownView shown(fixture, Tab::Snippets);
+        SnippetsTab &tab = shown.view.snippetsTab();
+        tab.addTextSnippet();
+        typeKeys(tab, QStringLiteral("b"), QStringLiteral("b"));
+
+        tab.findChild<QPushButton *>(QStringLiteral("clearHistory"))->click();
+        QVERIFY(fixture.history.items().isEmpty());
+        // The unsaved edits are still there, and still unsaved.
+        QCOMPARE(tab.editors().size(), 1);
+        QCOMPARE(tab.clipboardKeyField().text(), QStringLiteral("b"));
+        QVERIFY(fixture.snippets.snippets().isEmpty());
+    }
+
+    void workingCopyIsDiscardedWhenTheTabIsShownAgain()
+    {
+        SettingsFixture fixture;
+        fixture.snippets.replaceAll({textSnippet(QStringLiteral("Greeting"), QStringLiteral("Hello"))});
+        ShownView shown(fixture, Tab::Snippets);
+        SnippetsTab &tab = shown.view.snippetsTab();
+        QCOMPARE(tab.editors().size(), 1);
+
+        tab.editors().first()->nameField()->setText(QStringLiteral("Renamed"));
+        tab.addTextSnippet();
+        typeKeys(tab, QStringLiteral("1"), QStringLiteral("b"));
+        tab.save();
+        QVERIFY(tab.errorText());
+
+        shown.revisit(Tab::Snippets);
+        QCOMPARE(namesOf(draftOf(tab)), QStringList{"Greeting"});
+        QCOMPARE(tab.clipboardKeyField().text(), QStringLiteral("V"));
+        QCOMPARE(tab.errorText(), std::nullopt);
+    }
+
+    void picturesAreImportedAndTheirFilesFollowSaves()
+    {
+        SettingsFixture fixture;
+        ShownView shown(fixture, Tab::Snippets);
+        SnippetsTab &tab = shown.view.snippetsTab();
+        const QString picked = pictureFile(fixture.environment.root() + QStringLiteral("/Pictures"), "Team logo.jpg");
+        std::optional<QUrl> choice;
+        tab.setImageChooser([&choice](QWidget *) { return choice; });
+
+        tab.importImage(); // cancelled
+        QVERIFY(tab.editors().isEmpty());
+        choice = QUrl::fromLocalFile(fixture.environment.root() + QStringLiteral("/no-such-file.png"));
+        tab.importImage(); // not a picture
+        QVERIFY(tab.editors().isEmpty());
+
+        choice = QUrl::fromLocalFile(picked);
+        tab.importImage();
+        QCOMPARE(tab.editors().size(), 1);
+        const Snippet imported = tab.editors().first()->record();
+        QCOMPARE(imported.name, QStringLiteral("Team logo"));
+        QCOMPARE(imported.kind, Snippet::Kind::image);
+        const QString png = fixture.snippets.imageURL(imported)->toLocalFile();
+        QVERIFY(QFile::exists(png)); // written at import, before any Save
+        SnippetImagePreview *preview = tab.editors().first()->picture();
+        QTRY_VERIFY(!preview->isLoading());
+        QVERIFY(!preview->showsMissing());
+        QVERIFY(!preview->pixmap().isNull());
+
+        tab.save();
+        QCOMPARE(fixture.snippets.snippets().size(), 1);
+
+        // Deleted but not saved: switching tabs brings both snippet and file back.
+        tab.editors().first()->findChild<QPushButton *>(QStringLiteral("delete"))->click();
+        QVERIFY(tab.editors().isEmpty());
+        shown.revisit(Tab::Snippets);
+        QCOMPARE(tab.editors().size(), 1);
+        QVERIFY(QFile::exists(png));
+
+        // Deleted and saved: the file goes with it.
+        tab.editors().first()->findChild<QPushButton *>(QStringLiteral("delete"))->click();
+        tab.save();
+        QVERIFY(fixture.snippets.snippets().isEmpty());
+        QVERIFY(!QFile::exists(png));
+    }
+
+    void missingPictureIsShownAndKept()
+    {
+        SettingsFixture fixture;
+        Snippet lost;
+        lost.name = QStringLiteral("Diagram");
+        lost.kind = Snippet::Kind::image;
+        lost.imageFileName = QStringLiteral("gone.png");
+        fixture.snippets.replaceAll({lost});
+        ShownView shown(fixture, Tab::Snippets);
+        SnippetsTab &tab = shown.view.snippetsTab();
+
+        SnippetImagePreview *preview = tab.editors().first()->picture();
+        QTRY_VERIFY(!preview->isLoading());
+        QVERIFY(preview->showsMissing());
+        QCOMPARE(preview->text(), QStringLiteral("(image file missing)"));
+
+        tab.save();
+        QCOMPARE(fixture.snippets.snippets(), QList<Snippet>{lost});
+    }
+
+    void helpTextNamesTheClipboardKeyAsTyped()
+    {
+        SettingsFixture fixture;
+        ShownView shown(fixture, Tab::Snippets);
+        SnippetsTab &tab = shown.view.snippetsTab();
+        const QString start = QStringLiteral("From the panel, press a key + number to pick directly (e.g. ");
+        const QString end = QStringLiteral("1); double-tap the key for the full list. Both keys must be distinct "
+                                           "letters. Click Save to apply.");
+        QVERIFY(labelTexts(tab).contains(start + "V" + end));
+        tab.clipboardKeyField().setText(QStringLiteral("c"));
+        QVERIFY(labelTexts(tab).contains(start + "C" + end));
+        tab.clipboardKeyField().setText(QString());
+        QVERIFY(labelTexts(tab).contains(start + "V" + end));
+        QVERIFY(tab.findChild<QPushButton *>(QStringLiteral("clearHistory")));
+    }
+};
+
+QTEST_MAIN(SnippetsTabTest)
+#include "snippets_tab_test.moc"
