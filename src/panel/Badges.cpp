@@ -1,13 +1,11 @@
 #include "panel/Badges.h"
 
 #include "panel/PanelStyle.h"
+#include "panel/RoundedPlate.h"
 
 #include <QFontMetricsF>
 #include <QMarginsF>
 #include <QPainter>
-#include <QPainterPath>
-
-#include <optional>
 
 namespace {
 
@@ -17,7 +15,7 @@ struct BadgeStyle {
     qreal minimumTextWidth;
     qreal radius;
     QColor fill;
-    std::optional<QColor> border;
+    QColor border;  // none when invalid
 
     QSizeF size(const QString &text) const
     {
@@ -29,17 +27,8 @@ struct BadgeStyle {
     void paint(QPainter &painter, const QPointF &topLeft, const QString &text) const
     {
         const QRectF plate(topLeft, size(text));
+        RoundedPlate{radius, fill, border}.paint(painter, plate);
         painter.save();
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(fill);
-        painter.drawRoundedRect(plate, radius, radius);
-        if (border) {
-            // A 1-wide line inside the plate's edge.
-            painter.setPen(QPen(*border, 1));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRoundedRect(plate.adjusted(0.5, 0.5, -0.5, -0.5), radius - 0.5, radius - 0.5);
-        }
         painter.setFont(font);
         painter.setPen(Qt::white);
         painter.drawText(plate.marginsRemoved(insets), Qt::AlignCenter, text);
@@ -49,7 +38,7 @@ struct BadgeStyle {
 
 const BadgeStyle &keyBadge()
 {
-    static const BadgeStyle style{PanelStyle::font(12, QFont::Bold), QMarginsF(7, 2, 7, 2), 0, 6,
+    static const BadgeStyle style{PanelStyle::subheadline(QFont::Bold), QMarginsF(7, 2, 7, 2), 0, 6,
                                   QColor(0, 0, 0, 153), QColor(255, 255, 255, 56)};
     return style;
 }
@@ -57,7 +46,7 @@ const BadgeStyle &keyBadge()
 const BadgeStyle &miniBadge()
 {
     static const BadgeStyle style{PanelStyle::font(11, QFont::Bold), QMarginsF(4, 1, 4, 1), 16, 4,
-                                  QColor(0, 0, 0, 140), std::nullopt};
+                                  QColor(0, 0, 0, 140), QColor()};
     return style;
 }
 

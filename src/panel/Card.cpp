@@ -2,6 +2,7 @@
 
 #include "panel/DropShadow.h"
 #include "panel/PanelStyle.h"
+#include "panel/RoundedPlate.h"
 
 #include <QPainter>
 
@@ -38,10 +39,8 @@ void Card::paintBehind(QPainter &painter, const QRectF &face)
     const QList<QPointF> offsets = backCardOffsets();
     for (const QPointF &offset : offsets)
         backCardShadow.paint(painter, face.translated(offset), corner());
-    painter.setPen(QPen(PanelStyle::primary(0.08), 1));
-    painter.setBrush(PanelStyle::controlBackground());
     for (const QPointF &offset : offsets)
-        painter.drawRoundedRect(face.translated(offset).adjusted(0.5, 0.5, -0.5, -0.5), corner() - 0.5, corner() - 0.5);
+        cardPlate().paint(painter, face.translated(offset));
 }
 
 void Card::paintLeading(QPainter &painter, const QRectF &square)

@@ -4,6 +4,7 @@
 #include "panel/Clickable.h"
 #include "panel/DropShadow.h"
 #include "panel/PanelStyle.h"
+#include "panel/RoundedPlate.h"
 #include "panel/TextBlock.h"
 
 #include <QFontMetricsF>
@@ -35,6 +36,11 @@ CardFace::CardFace(QString title, QString keyText, const GridMetrics &metrics, q
     setAccessibleName(m_keyText.isEmpty() ? m_title : m_keyText + QStringLiteral(": ") + m_title);
 }
 
+RoundedPlate CardFace::cardPlate() const
+{
+    return {m_corner, PanelStyle::controlBackground(), PanelStyle::primary(0.08)};
+}
+
 QRectF CardFace::faceRect() const
 {
     return {QPointF(m_margins.left(), m_margins.top()), QSizeF(m_metrics.cardWidth(), m_metrics.cardHeight())};
@@ -48,9 +54,7 @@ void CardFace::paintEvent(QPaintEvent *)
 
     paintBehind(painter, face);
     faceShadow.paint(painter, face, m_corner);
-    painter.setPen(QPen(PanelStyle::primary(0.08), 1));
-    painter.setBrush(PanelStyle::controlBackground());
-    painter.drawRoundedRect(face.adjusted(0.5, 0.5, -0.5, -0.5), m_corner - 0.5, m_corner - 0.5);
+    cardPlate().paint(painter, face);
 
     const QRectF content = face.adjusted(inset, inset, -inset, -inset);
     paintTitleRow(painter, QRectF(content.topLeft(), QSizeF(content.width(), titleRowHeight)));

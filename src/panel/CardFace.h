@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panel/GridMetrics.h"
+#include "panel/RoundedPlate.h"
 
 #include <QMargins>
 #include <QWidget>
@@ -47,6 +48,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
     qreal corner() const { return m_corner; }
+    // The face's fill and border, also those of the back cards.
+    RoundedPlate cardPlate() const;
     const GridMetrics &metrics() const { return m_metrics; }
 
 private:

@@ -1,6 +1,7 @@
 #include "panel/Clickable.h"
 
 #include "panel/PanelStyle.h"
+#include "panel/RoundedPlate.h"
 
 #include <QEnterEvent>
 #include <QMouseEvent>
@@ -25,12 +26,7 @@ protected:
         if (width <= 0)
             return;
         QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(PanelStyle::accent(), width));
-        painter.setBrush(Qt::NoBrush);
-        const qreal half = width / 2;
-        const qreal corner = qMax<qreal>(0, m_owner.m_corner - half);
-        painter.drawRoundedRect(QRectF(rect()).adjusted(half, half, -half, -half), corner, corner);
+        RoundedPlate::paintBorder(painter, rect(), m_owner.m_corner, PanelStyle::accent(), width);
     }
 
 private:
@@ -84,8 +80,14 @@ void Clickable::setHovering(bool hovering)
     else
         m_block->unsetCursor();
     m_fade->stop();
+    const qreal target = hovering ? outlineWidth : 0.0;
+    if (!m_painted) {
+        m_outline = target;
+        m_outlineView->update();
+        return;
+    }
     m_fade->setStartValue(m_outline);
-    m_fade->setEndValue(hovering ? outlineWidth : 0.0);
+    m_fade->setEndValue(target);
     m_fade->start();
 }
 
@@ -94,6 +96,9 @@ bool Clickable::eventFilter(QObject *watched, QEvent *event)
     if (watched != m_block)
         return false;
     switch (event->type()) {
+    case QEvent::Paint:
+        m_painted = true;
+        return false;
     case QEvent::Resize:
         if (!m_area)
             m_outlineView->setGeometry(m_block->rect());

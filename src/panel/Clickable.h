@@ -11,7 +11,8 @@ class QWidget;
 // Makes a painted block clickable: while the pointer is over the block's rounded area
 // an accent outline 2.5 wide fades in (0.12 s, ease-out) along the area's edge and the
 // pointer becomes a pointing hand; a single click inside the area calls `action` once.
-// Owned by the block it serves.
+// A block that appears under the pointer (the panel rebuilds its blocks at every change)
+// shows its outline at once, without the fade. Owned by the block it serves.
 class Clickable : public QObject {
     Q_OBJECT
 public:
@@ -46,5 +47,6 @@ private:
     std::optional<QRectF> m_area;
     bool m_hovering = false;
     bool m_pressed = false;
+    bool m_painted = false;
     qreal m_outline = 0;
 };

@@ -3,6 +3,7 @@
 #include "panel/Badges.h"
 #include "panel/MoreChip.h"
 #include "panel/PanelStyle.h"
+#include "panel/RoundedPlate.h"
 #include "panel/Symbols.h"
 #include "panel/TextBlock.h"
 
@@ -76,18 +77,11 @@ void EntryBox::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds = rect();
 
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(PanelStyle::controlBackground(0.55));
-    painter.drawRoundedRect(bounds, corner, corner);
-
-    const qreal borderWidth = m_frame.border == Border::active ? 2 : 1;
     const QColor borderColor = m_frame.border == Border::active   ? PanelStyle::accent()
                                : m_frame.border == Border::accent ? PanelStyle::accent(0.4)
                                                                   : PanelStyle::primary(0.10);
-    const qreal half = borderWidth / 2;
-    painter.setPen(QPen(borderColor, borderWidth));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(bounds.adjusted(half, half, -half, -half), corner - half, corner - half);
+    RoundedPlate{corner, PanelStyle::controlBackground(0.55), borderColor, m_frame.border == Border::active ? 2.0 : 1.0}
+        .paint(painter, bounds);
 
     QPainterPath clip;
     clip.addRoundedRect(bounds, corner, corner);

@@ -47,11 +47,11 @@ QFont font(int pixelSize, QFont::Weight weight)
     return font;
 }
 
-QFont title3() { return font(17, QFont::DemiBold); }
-QFont headline() { return font(14, QFont::Bold); }
-QFont callout() { return font(13); }
-QFont subheadline() { return font(12); }
-QFont caption() { return font(11); }
-QFont caption2() { return font(10); }
+QFont title3(QFont::Weight weight) { return font(17, weight); }
+QFont headline(QFont::Weight weight) { return font(14, weight); }
+QFont callout(QFont::Weight weight) { return font(13, weight); }
+QFont subheadline(QFont::Weight weight) { return font(12, weight); }
+QFont caption(QFont::Weight weight) { return font(11, weight); }
+QFont caption2(QFont::Weight weight) { return font(10, weight); }
 
 } // namespace PanelStyle

@@ -25,12 +25,12 @@ QColor panelBorder();
 // The application's font at `pixelSize`.
 QFont font(int pixelSize, QFont::Weight weight = QFont::Normal);
 
-// The named text styles.
-QFont title3();
-QFont headline();
-QFont callout();
-QFont subheadline();
-QFont caption();
-QFont caption2();
+// The named text styles, in their usual weight unless asked otherwise.
+QFont title3(QFont::Weight weight = QFont::DemiBold);
+QFont headline(QFont::Weight weight = QFont::Bold);
+QFont callout(QFont::Weight weight = QFont::Normal);
+QFont subheadline(QFont::Weight weight = QFont::Normal);
+QFont caption(QFont::Weight weight = QFont::Normal);
+QFont caption2(QFont::Weight weight = QFont::Normal);
 
 } // namespace PanelStyle

@@ -4,6 +4,7 @@
 #include "panel/PageBuilder.h"
 #include "panel/PanelHeader.h"
 #include "panel/PanelStyle.h"
+#include "panel/RoundedPlate.h"
 #include "panel/ScreenRecordingBanner.h"
 #include "panel/Symbols.h"
 #include "switcher/SwitcherViewModel.h"
@@ -109,12 +110,7 @@ void SwitcherView::resizeEvent(QResizeEvent *)
 void SwitcherView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF bounds = rect();
-    painter.fillPath(panelShape(bounds), PanelStyle::panelFill(m_translucent));
-    painter.fillRect(QRectF(0, m_dividerY, width(), 1), PanelStyle::primary(0.12));
-    // A 1-wide border inside the panel's edge.
-    painter.setPen(QPen(PanelStyle::panelBorder(), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(panelShape(bounds.adjusted(0.5, 0.5, -0.5, -0.5)));
+    const RoundedPlate panel{cornerRadius, PanelStyle::panelFill(m_translucent), PanelStyle::panelBorder()};
+    panel.paint(painter, rect());
+    painter.fillRect(QRectF(1, m_dividerY, width() - 2, 1), PanelStyle::primary(0.12));
 }

@@ -1,6 +1,7 @@
 #include "PanelRig.h"
 #include "panel/AppsPage.h"
 #include "panel/Card.h"
+#include "panel/Clickable.h"
 #include "panel/CompactBottomBar.h"
 #include "panel/CompactChip.h"
 #include "panel/EmptyState.h"
@@ -482,6 +483,28 @@ private slots:
         rig.model.handle(QStringLiteral("v"));
         QCoreApplication::processEvents();
         QCOMPARE(panel.view.pageArea()->transition(), nullptr);
+    }
+
+    void aCardRebuiltUnderThePointerKeepsItsOutline()
+    {
+        SwitcherRig rig;
+        furnish(rig);
+        Panel panel(rig);
+        CardFace *card = panel.cards().at(1);
+        const QPoint centre = card->faceRect().center().toPoint();
+        QTest::mouseMove(card, centre);
+        QTRY_COMPARE(card->clickable().currentOutlineWidth(), Clickable::outlineWidth);
+
+        // Typing a list key rebuilds the page; the new card under the pointer shows its
+        // outline at once instead of fading in again.
+        rig.model.handle(QStringLiteral("v"));
+        panel.settle();
+        CardFace *rebuilt = panel.cards().at(1);
+        QVERIFY(rebuilt != card);
+        QVERIFY(rebuilt->clickable().isHovering());
+        QCOMPARE(rebuilt->clickable().currentOutlineWidth(), Clickable::outlineWidth);
+        QCOMPARE(rebuilt->cursor().shape(), Qt::PointingHandCursor);
+        QVERIFY(!panel.cards().at(0)->clickable().isHovering());
     }
 
     void aResizeRebuildsThePageForTheNewSize()
