@@ -1,0 +1,82 @@
+#include "app/LettergateApp.h"
+
+#include "app/OverlayController.h"
+#include "app/TrayMenu.h"
+#include "app/UpdateAlerts.h"
+#include "hotkeys/HotkeyManager.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "settings/SettingsStore.h"
+#include "stores/ClipboardHistory.h"
+#include "updates/UpdateChecker.h"
+#include "windows/WindowList.h"
+
+#include <QApplication>
+#include <QSystemTrayIcon>
+
+LettergateApp::LettergateApp(Platform &platform, SettingsWindowHooks settingsWindow, QObject *parent)
+    : QObject(parent)
+    , m_platform(platform)
+    , m_settingsWindow(std::move(settingsWindow))
+{
+}
+
+LettergateApp::~LettergateApp() = default;
+
+void LettergateApp::finishLaunching()
+{
+    SettingsStore &settings = SettingsStore::shared();
+    // The taskbar choice was applied while loading, before anyone could listen.
+    m_settingsWindow.setTaskbarEntry(settings.showInDock());
+    connect(&settings, &SettingsStore::taskbarPresenceRequested, this,
+            [this](bool present) { m_settingsWindow.setTaskbarEntry(present); });
+
+    m_startUp = std::make_unique<StartUp>(
+        StartUpServices{m_platform, settings, HotkeyManager::shared(), ClipboardHistory::shared(),
+                        UpdateChecker::shared()},
+        StartUp::Hooks{[] { OverlayController::shared().toggle(); },
+                       [] { OverlayController::shared().prefetchThumbnails(); }});
+    m_startUp->finishLaunching();
+    installTrayIcon();
+}
+
+void LettergateApp::installTrayIcon()
+{
+    Platform &platform = m_platform;
+    m_trayMenu = std::make_unique<TrayMenu>(
+        SettingsStore::shared(), UpdateChecker::shared(), platform,
+        TrayMenu::Actions{[] { OverlayController::shared().show(); }, [this] { showSettings(); }, &printAllWindows,
+                          &QApplication::quit,
+                          [&platform](const UpdateResult &result) { UpdateAlerts::present(result, platform.apps()); }});
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        Log::info(QStringLiteral("no system tray in this session: start lettergate again to open Settings"));
+        return;
+    }
+    m_trayIcon = new QSystemTrayIcon(QIcon(QStringLiteral(":/lettergate/lettergate.svg")), this);
+    m_trayIcon->setToolTip(QStringLiteral("Lettergate"));
+    m_trayIcon->setContextMenu(m_trayMenu->menu());
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            OverlayController::shared().show();
+    });
+    m_trayIcon->show();
+}
+
+void LettergateApp::showSettings()
+{
+    m_settingsWindow.show();
+}
+
+void LettergateApp::handleRequest(const QString &request)
+{
+    if (request.isEmpty() || request == u"settings")
+        showSettings();
+    else if (request == u"show")
+        OverlayController::shared().show();
+    else if (request == u"toggle")
+        OverlayController::shared().toggle();
+    else if (request == u"quit")
+        QApplication::quit();
+    else
+        Log::warning(QStringLiteral("ignoring an unknown request from another start: %1").arg(request.left(64)));
+}

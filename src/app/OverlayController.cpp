@@ -1,0 +1,290 @@
+#include "app/OverlayController.h"
+
+#include "app/OverlayPanel.h"
+#include "panel/SwitcherView.h"
+#include "platform/Apps.h"
+#include "platform/Feedback.h"
+#include "platform/Log.h"
+#include "platform/Platform.h"
+#include "platform/ScreenCapture.h"
+#include "settings/SettingsStore.h"
+#include "stores/CommandRunner.h"
+#include "stores/LinkStore.h"
+#include "stores/SnippetStore.h"
+#include "switcher/RunningApps.h"
+#include "windows/ThumbnailService.h"
+#include "windows/WindowActivation.h"
+#include "windows/WindowList.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QTimer>
+
+namespace {
+
+QString boolText(bool value)
+{
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+qint32 ownPid()
+{
+    return static_cast<qint32>(QCoreApplication::applicationPid());
+}
+
+} // namespace
+
+// Swallows every key-down of the application while the panel is open and hands it to
+// the controller, so no key reaches the panel's widgets or any shortcut.
+class OverlayController::KeyMonitor : public QObject {
+public:
+    explicit KeyMonitor(OverlayController &controller)
+        : m_controller(controller)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~KeyMonitor() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            event->accept(); // no shortcut fires while the panel is open
+            return true;
+        case QEvent::KeyPress:
+            return m_controller.handleKey(*static_cast<QKeyEvent *>(event));
+        default:
+            return false;
+        }
+    }
+
+private:
+    OverlayController &m_controller;
+};
+
+OverlayController &OverlayController::shared()
+{
+    static OverlayController *instance = new OverlayController(SwitcherSources::shared(), Platform::current());
+    return *instance;
+}
+
+OverlayController::OverlayController(SwitcherSources sources, Platform &platform, QObject *parent)
+    : QObject(parent)
+    , m_sources(sources)
+    , m_platform(platform)
+    , m_viewModel(sources)
+    , m_paster(platform.pasteboard(), platform.apps(), platform.keystrokes(), platform.feedback(), sources.snippets)
+{
+}
+
+OverlayController::~OverlayController()
+{
+    delete m_panel;
+}
+
+bool OverlayController::isPanelVisible() const
+{
+    return m_panel && m_panel->isVisible();
+}
+
+void OverlayController::toggle()
+{
+    const bool visible = isPanelVisible();
+    Log::info(QStringLiteral("toggle: isVisible=") + boolText(visible));
+    if (visible)
+        hide(true);
+    else
+        show();
+}
+
+void OverlayController::show()
+{
+    // Showing an already open panel keeps the application it was opened over.
+    if (!isPanelVisible())
+        m_previousApp = m_platform.apps().frontmostApp();
+
+    const QList<WindowInfo> windows = listWindows(ownPid());
+    const SettingsStore &settings = m_sources.settings;
+    const QSet<QString> reserved{settings.clipboardKey(), settings.snippetKey(), settings.linkKey(),
+                                 settings.commandKey()};
+    const QList<AppEntry> apps = buildApps(windows, reserved, m_sources.settings);
+    // A copy made since the last poll is listed already.
+    m_sources.clipboard.checkPasteboard();
+    m_viewModel.reset(apps);
+
+    if (!m_panel)
+        createPanel();
+    m_panel->placeOnPrimaryScreen();
+    m_panel->present();
+    m_keyMonitor = std::make_unique<KeyMonitor>(*this);
+    logShowDone();
+}
+
+void OverlayController::logShowDone() const
+{
+    const bool active = QGuiApplication::applicationState() == Qt::ApplicationActive;
+    // The raw activation policy: 0 with a taskbar entry, 1 without.
+    const int policy = m_sources.settings.showInDock() ? 0 : 1;
+    Log::info(QStringLiteral("show done: isActive=%1 panelVisible=%2 panelKey=%3 policy=%4")
+                  .arg(boolText(active), boolText(isPanelVisible()), boolText(m_panel && m_panel->isActiveWindow()))
+                  .arg(policy));
+}
+
+void OverlayController::createPanel()
+{
+    ScreenCapture &capture = m_platform.screenCapture();
+    auto *view = new SwitcherView(m_viewModel, m_sources.snippets, makeActions(), firstLayerCount,
+                                  linkFirstLayerCount, [&capture] { capture.request(); });
+    view->setTranslucent(false);
+    m_panel = new OverlayPanel(view);
+    connect(m_panel, &OverlayPanel::focusLost, this, [this] {
+        if (isPanelVisible())
+            hide(false);
+    });
+}
+
+void OverlayController::hide(bool restorePrevious)
+{
+    // Hiding makes the panel lose the focus, which asks for a hide again: ignore it.
+    if (m_isHiding)
+        return;
+    m_isHiding = true;
+    const std::optional<qint32> previous = m_previousApp;
+    m_keyMonitor.reset();
+    if (m_panel)
+        m_panel->hide();
+    Apps &apps = m_platform.apps();
+    if (restorePrevious && previous && *previous >= 1 && !apps.isTerminated(*previous))
+        apps.activateApp(*previous);
+    QTimer::singleShot(0, this, &OverlayController::prefetchThumbnails);
+    m_isHiding = false;
+}
+
+void OverlayController::prefetchThumbnails()
+{
+    if (!m_platform.screenCapture().preflight())
+        return;
+    m_sources.thumbnails.prefetch(listWindows(ownPid()));
+}
+
+bool OverlayController::handleKey(const QKeyEvent &event)
+{
+    switch (event.key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+        m_viewModel.back();
+        return true;
+    case Qt::Key_Escape:
+        hide(true);
+        return true;
+    default:
+        break;
+    }
+    // Control, Alt and Super turn a key into a shortcut, which means nothing here.
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return true;
+    const QString characters = event.text();
+    if (characters.isEmpty() || !characters.front().isLetterOrNumber())
+        return true;
+    carryOut(m_viewModel.handle(characters.left(1)));
+    return true;
+}
+
+void OverlayController::carryOut(const InputResult &result)
+{
+    if (const auto *fire = result.as<InputResult::Fire>())
+        fireWindow(fire->window);
+    else if (const auto *clip = result.as<InputResult::PasteClip>())
+        pasteClip(clip->item);
+    else if (const auto *snippet = result.as<InputResult::PasteSnippet>())
+        pasteSnippet(snippet->snippet);
+    else if (const auto *link = result.as<InputResult::OpenLink>())
+        openLink(link->link);
+    else if (const auto *command = result.as<InputResult::RunCommand>())
+        runCommand(command->command);
+    else if (const auto *launch = result.as<InputResult::LaunchApp>())
+        launchApp(launch->bundleID);
+    else if (result.is<InputResult::Rejected>())
+        m_platform.feedback().beep();
+    // Awaiting and Drilled: the panel stays open and redraws.
+}
+
+void OverlayController::fireWindow(const WindowInfo &window)
+{
+    hide(false);
+    activateWindow(window);
+}
+
+void OverlayController::pasteClip(const ClipboardHistory::Item &item)
+{
+    const std::optional<qint32> previous = m_previousApp;
+    hide(false);
+    if (item.isImage())
+        m_paster.pasteImage(item.image, previous);
+    else
+        m_paster.pasteText(item.text, previous);
+}
+
+void OverlayController::pasteSnippet(const Snippet &snippet)
+{
+    const std::optional<qint32> previous = m_previousApp;
+    hide(false);
+    m_paster.pasteSnippet(snippet, previous);
+}
+
+void OverlayController::openLink(const QuickLink &link)
+{
+    hide(false);
+    m_sources.links.open(link.url);
+}
+
+void OverlayController::runCommand(const Command &command)
+{
+    // The previous application has the focus back before the command runs.
+    hide(true);
+    const QString line = command.command.trimmed();
+    Feedback &feedback = m_platform.feedback();
+    if (line.isEmpty()) {
+        QTimer::singleShot(0, this, [&feedback] { feedback.beep(); });
+        return;
+    }
+    CommandRunner::run(line, [&feedback](const CommandRunner::Result &result) {
+        if (result.exitCode != 0)
+            feedback.beep();
+    });
+}
+
+void OverlayController::launchApp(const QString &bundleID)
+{
+    hide(false);
+    Apps &apps = m_platform.apps();
+    if (apps.hasApplication(bundleID))
+        apps.openApplication(bundleID);
+}
+
+void OverlayController::selectApp(const AppEntry &app)
+{
+    if (app.windows.size() == 1)
+        fireWindow(app.windows.front());
+    else
+        m_viewModel.showWindows(app.pid);
+}
+
+SwitcherActions OverlayController::makeActions()
+{
+    // The panel lives no longer than the controller, so the callbacks may hold it.
+    SwitcherActions actions;
+    actions.selectApp = [this](const AppEntry &app) { selectApp(app); };
+    actions.selectWindow = [this](const WindowInfo &window) { fireWindow(window); };
+    actions.pasteClip = [this](const ClipboardHistory::Item &item) { pasteClip(item); };
+    actions.pasteSnippet = [this](const Snippet &snippet) { pasteSnippet(snippet); };
+    actions.openLink = [this](const QuickLink &link) { openLink(link); };
+    actions.runCommand = [this](const Command &command) { runCommand(command); };
+    actions.enterClipboard = [this] { m_viewModel.enter(Prefix::clipboard); };
+    actions.enterSnippets = [this] { m_viewModel.enter(Prefix::snippet); };
+    actions.enterLinks = [this] { m_viewModel.enter(Prefix::link); };
+    actions.enterCommands = [this] { m_viewModel.enter(Prefix::command); };
+    return actions;
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app/OverlayPanel.h"
+#include "app/Paster.h"
+#include "switcher/SwitcherViewModel.h"
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+#include <optional>
+
+class Platform;
+class QKeyEvent;
+struct SwitcherActions;
+
+// Owns the floating switcher panel: opens it on the trigger with fresh data, turns
+// every key-down into a decision of the view model while it is open, carries the
+// decision out (switch a window, paste, open a link, run a command, launch an app),
+// and hides the panel, afterwards refreshing the window pictures in the background.
+// GUI thread only.
+class OverlayController : public QObject {
+    Q_OBJECT
+public:
+    // How many entries the apps page shows in its clipboard and snippet columns, and in
+    // its link and command bars.
+    static constexpr int firstLayerCount = 4;
+    static constexpr int linkFirstLayerCount = 6;
+
+    static OverlayController &shared();
+
+    OverlayController(SwitcherSources sources, Platform &platform, QObject *parent = nullptr);
+    ~OverlayController() override;
+
+    void toggle();
+    void show();
+    void hide(bool restorePrevious);
+    // Every key-down while the panel is open comes here and goes no further.
+    bool handleKey(const QKeyEvent &event);
+    void pasteClip(const ClipboardHistory::Item &item);
+    void pasteSnippet(const Snippet &snippet);
+    void runCommand(const Command &command);
+    // Fills the picture cache for the next opening, off the GUI thread.
+    void prefetchThumbnails();
+
+    bool isPanelVisible() const;
+    SwitcherViewModel &viewModel() { return m_viewModel; }
+    // Null until the first show.
+    OverlayPanel *panel() const { return m_panel; }
+
+private:
+    class KeyMonitor;
+
+    void createPanel();
+    SwitcherActions makeActions();
+    void carryOut(const InputResult &result);
+    void fireWindow(const WindowInfo &window);
+    void openLink(const QuickLink &link);
+    void launchApp(const QString &bundleID);
+    void selectApp(const AppEntry &app);
+    void logShowDone() const;
+
+    SwitcherSources m_sources;
+    Platform &m_platform;
+    SwitcherViewModel m_viewModel;
+    Paster m_paster;
+    QPointer<OverlayPanel> m_panel;
+    std::unique_ptr<KeyMonitor> m_keyMonitor;
+    std::optional<qint32> m_previousApp;
+    bool m_isHiding = false;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <optional>
+
+class Apps;
+class Feedback;
+class Keystrokes;
+class Pasteboard;
+class SnippetStore;
+struct Snippet;
+
+// Puts text or a picture on the clipboard, gives the focus back to the application
+// that was in front before the panel opened, and a moment later types the paste
+// keystroke into it. Nothing to paste is reported with the bell alone.
+class Paster {
+public:
+    // How long the re-activated application gets to come to the front before the
+    // keystroke arrives.
+    static constexpr int keystrokeDelayMs = 120;
+
+    Paster(Pasteboard &pasteboard, Apps &apps, Keystrokes &keystrokes, Feedback &feedback, SnippetStore &snippets);
+
+    // Empty text beeps and leaves the clipboard alone.
+    void pasteText(const QString &text, std::optional<qint32> previousApp);
+    void pasteImage(const QImage &image, std::optional<qint32> previousApp);
+    // A snippet with nothing to paste (empty text, a missing or unreadable picture)
+    // beeps and leaves the user's clipboard as it was: it is checked before the
+    // clipboard is cleared.
+    void pasteSnippet(const Snippet &snippet, std::optional<qint32> previousApp);
+
+private:
+    std::optional<QImage> snippetPicture(const Snippet &snippet) const;
+    // Focus to the previous application, then the keystroke after the delay.
+    void activateAndPaste(std::optional<qint32> previousApp);
+
+    Pasteboard &m_pasteboard;
+    Apps &m_apps;
+    Keystrokes &m_keystrokes;
+    Feedback &m_feedback;
+    SnippetStore &m_snippets;
+};

@@ -1,0 +1,48 @@
+#include "app/StartUp.h"
+
+#include "hotkeys/HotkeyManager.h"
+#include "platform/Accessibility.h"
+#include "platform/Platform.h"
+#include "settings/SettingsStore.h"
+#include "stores/ClipboardHistory.h"
+#include "switcher/AppLetters.h"
+#include "updates/UpdateChecker.h"
+#include "windows/WindowList.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+StartUp::StartUp(StartUpServices services, Hooks hooks)
+    : m_services(services)
+    , m_hooks(std::move(hooks))
+{
+}
+
+void StartUp::finishLaunching()
+{
+    Accessibility &accessibility = m_services.platform.accessibility();
+    if (!accessibility.isTrusted())
+        accessibility.requestTrust();
+    QTimer::singleShot(0, [this] { runStartupTask(); });
+    QTimer::singleShot(0, [prepare = m_hooks.prepareOverlay] { prepare(); });
+}
+
+void StartUp::runStartupTask()
+{
+    const std::function<void()> toggle = m_hooks.toggleSwitcher;
+    m_services.hotkeys.setOnTrigger([toggle] { QTimer::singleShot(0, toggle); });
+    m_services.hotkeys.apply(m_services.settings.hotkey());
+
+    ClipboardHistory &clipboard = m_services.clipboard;
+    clipboard.setLimit(m_services.settings.clipboardHistoryLimit());
+    clipboard.enforceLimit();
+    clipboard.save();
+    clipboard.start();
+    m_services.settings.setHistoryLimitTarget(&clipboard);
+
+    const auto ownPid = static_cast<qint32>(QCoreApplication::applicationPid());
+    AppLetters(m_services.settings).assignLetters(listWindows(ownPid));
+
+    // Silent: the outcome only feeds the tray menu's new-version item.
+    m_services.updates.check();
+}

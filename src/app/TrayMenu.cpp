@@ -1,0 +1,99 @@
+#include "app/TrayMenu.h"
+
+#include "platform/Accessibility.h"
+#include "platform/Apps.h"
+#include "platform/Platform.h"
+#include "platform/ScreenCapture.h"
+#include "settings/SettingsStore.h"
+#include "updates/UpdateChecker.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QUrl>
+
+TrayMenu::TrayMenu(SettingsStore &settings, UpdateChecker &updates, Platform &platform, Actions actions,
+                   QObject *parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_updates(updates)
+    , m_platform(platform)
+    , m_actions(std::move(actions))
+    , m_menu(new QMenu)
+{
+    m_showSwitcher = addAction(m_actions.showSwitcher);
+    m_settingsItem = addAction(m_actions.showSettings);
+    m_settingsItem->setText(QStringLiteral("Settings…"));
+    m_settingsItem->setShortcut(QKeySequence(QStringLiteral("Ctrl+,")));
+    m_menu->addSeparator();
+    m_newVersion = addAction([this] { openDownloadPage(); });
+    m_checkForUpdates = addAction([this] { checkForUpdates(); });
+    m_checkForUpdates->setText(QStringLiteral("Check for Updates…"));
+    m_menu->addSeparator();
+    m_printWindows = addAction(m_actions.printAllWindows);
+    m_printWindows->setText(QStringLiteral("Print All Windows to Console"));
+    m_accessibility = addAction([&platform] { platform.accessibility().requestTrust(); });
+    m_screenRecording = addAction([&platform] { platform.screenCapture().request(); });
+    m_menu->addSeparator();
+    m_quit = addAction(m_actions.quit);
+    m_quit->setText(QStringLiteral("Quit Lettergate"));
+
+    connect(m_menu, &QMenu::aboutToShow, this, &TrayMenu::refresh);
+    refresh();
+}
+
+TrayMenu::~TrayMenu()
+{
+    delete m_menu;
+}
+
+QAction *TrayMenu::addAction(std::function<void()> onTriggered)
+{
+    QAction *action = m_menu->addAction(QString());
+    connect(action, &QAction::triggered, this, [onTriggered = std::move(onTriggered)] {
+        if (onTriggered)
+            onTriggered();
+    });
+    return action;
+}
+
+void TrayMenu::refresh()
+{
+    m_showSwitcher->setText(QStringLiteral("Show Switcher  (") + m_settings.hotkey().displayString() + u')');
+
+    const std::optional<UpdateResult> &known = m_updates.lastResult();
+    const bool updateKnown = known && known->isUpdateAvailable();
+    m_newVersion->setVisible(updateKnown);
+    if (updateKnown)
+        m_newVersion->setText(QStringLiteral("New Version v") + known->version() + QStringLiteral(" · Download"));
+    m_checkForUpdates->setEnabled(!m_checkingUpdate);
+
+    m_accessibility->setText(m_platform.accessibility().isTrusted() ? QStringLiteral("Accessibility: Granted ✓")
+                                                                    : QStringLiteral("Accessibility: Grant Access…"));
+    m_screenRecording->setText(m_platform.screenCapture().preflight()
+                                   ? QStringLiteral("Screen Recording: Granted ✓")
+                                   : QStringLiteral("Screen Recording: Grant for Thumbnails/Titles…"));
+}
+
+void TrayMenu::checkForUpdates()
+{
+    if (m_checkingUpdate)
+        return;
+    m_checkingUpdate = true;
+    m_checkForUpdates->setEnabled(false);
+    m_updates.check(this, [this](const UpdateResult &result) {
+        m_checkingUpdate = false;
+        m_checkForUpdates->setEnabled(true);
+        if (m_actions.presentUpdateResult)
+            m_actions.presentUpdateResult(result);
+    });
+}
+
+void TrayMenu::openDownloadPage()
+{
+    const std::optional<UpdateResult> &known = m_updates.lastResult();
+    if (!known || !known->isUpdateAvailable())
+        return;
+    const QUrl url(known->url(), QUrl::StrictMode);
+    if (url.isValid() && !url.scheme().isEmpty())
+        m_platform.apps().openUrl(url);
+}

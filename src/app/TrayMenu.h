@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+class Platform;
+class QAction;
+class QMenu;
+class SettingsStore;
+class UpdateChecker;
+class UpdateResult;
+
+// The tray icon's menu. Its labels are built afresh each time it opens, so it always
+// names the current trigger, the live permissions and a known update.
+class TrayMenu : public QObject {
+    Q_OBJECT
+public:
+    struct Actions {
+        std::function<void()> showSwitcher;
+        std::function<void()> showSettings;
+        std::function<void()> printAllWindows;
+        std::function<void()> quit;
+        // Shows the outcome of a check the user asked for (modal alerts in the app).
+        std::function<void(const UpdateResult &)> presentUpdateResult;
+    };
+
+    TrayMenu(SettingsStore &settings, UpdateChecker &updates, Platform &platform, Actions actions,
+             QObject *parent = nullptr);
+    ~TrayMenu() override;
+
+    QMenu *menu() const { return m_menu; }
+    // Updates every label, visibility and enabled state from the current state.
+    void refresh();
+    // "Check for Updates…": one check at a time; the item stays disabled until its
+    // outcome is shown.
+    void checkForUpdates();
+    bool isCheckingUpdate() const { return m_checkingUpdate; }
+
+private:
+    QAction *addAction(std::function<void()> onTriggered);
+    void openDownloadPage();
+
+    SettingsStore &m_settings;
+    UpdateChecker &m_updates;
+    Platform &m_platform;
+    Actions m_actions;
+    QMenu *m_menu;
+    QAction *m_showSwitcher;
+    QAction *m_settingsItem;
+    QAction *m_newVersion;
+    QAction *m_checkForUpdates;
+    QAction *m_printWindows;
+    QAction *m_accessibility;
+    QAction *m_screenRecording;
+    QAction *m_quit;
+    bool m_checkingUpdate = false;
+};

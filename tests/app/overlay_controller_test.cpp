@@ -1,0 +1,246 @@
+#include "app/OverlayController.h"
+#include "app/OverlayPanel.h"
+#include "support/LogCapture.h"
+#include "switcher/SwitcherRig.h"
+
+#include <QKeyEvent>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+constexpr qint32 editorPid = 4100;
+constexpr qint32 browserPid = 4200;
+
+QKeyEvent keyPress(Qt::Key key, const QString &text, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    return QKeyEvent(QEvent::KeyPress, key, modifiers, text);
+}
+
+} // namespace
+
+// The controller over real stores and the fake desktop: an editor with one window and a
+// browser with two, the editor in front.
+class OverlayControllerTest : public QObject {
+    Q_OBJECT
+
+    struct Rig : SwitcherRig {
+        OverlayController controller{SwitcherSources{settings.store, thumbnails, clipboard, snippets, links, commands},
+                                     platform};
+        Rig()
+        {
+            platform.windows.addWindow(11, editorPid, QStringLiteral("Editor"), QStringLiteral("notes.txt"));
+            platform.windows.addWindow(21, browserPid, QStringLiteral("Browser"), QStringLiteral("News"));
+            platform.windows.addWindow(22, browserPid, QStringLiteral("Browser"), QStringLiteral("Mail"));
+            platform.appList.bundleIDs = {{editorPid, QStringLiteral("org.example.Editor")},
+                                          {browserPid, QStringLiteral("org.example.Browser")}};
+            platform.appList.frontmost = editorPid;
+            platform.ax.elements = {{editorPid, {11}}, {browserPid, {21, 22}}};
+        }
+        bool press(Qt::Key key, const QString &text, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+        {
+            const QKeyEvent event = keyPress(key, text, modifiers);
+            return controller.handleKey(event);
+        }
+        QString letterOf(const QString &appName)
+        {
+            for (const AppEntry &app : controller.viewModel().apps())
+                if (app.appName == appName)
+                    return app.letter.value_or(QString());
+            return {};
+        }
+    };
+
+private slots:
+    void showRemembersTheAppInFrontAndToggleRestoresIt()
+    {
+        Rig rig;
+        LogCapture log;
+        rig.controller.toggle();
+        QVERIFY(rig.controller.isPanelVisible());
+        QCOMPARE(rig.controller.viewModel().apps().size(), 2);
+        QVERIFY(log.contains(QStringLiteral("[Lettergate] toggle: isVisible=false")));
+        QVERIFY(log.lines.last().startsWith(QStringLiteral("[Lettergate] show done: isActive=")));
+        QVERIFY(log.lines.last().endsWith(QStringLiteral(" policy=1")));
+
+        // Opening again from the menu while open keeps the app it was opened over.
+        rig.platform.appList.frontmost = browserPid;
+        rig.controller.show();
+        rig.controller.toggle();
+        QVERIFY(!rig.controller.isPanelVisible());
+        QVERIFY(log.contains(QStringLiteral("[Lettergate] toggle: isVisible=true")));
+        QCOMPARE(rig.platform.appList.activations, QList<qint32>{editorPid});
+    }
+
+    void everyKeyIsSwallowedAndOnlyLettersAndDigitsDecide()
+    {
+        Rig rig;
+        rig.controller.show();
+        // Shortcuts, Return, Tab, arrows and space: swallowed, ignored, silent.
+        QVERIFY(rig.press(Qt::Key_Q, QStringLiteral("q"), Qt::ControlModifier));
+        QVERIFY(rig.press(Qt::Key_Q, QStringLiteral("q"), Qt::MetaModifier));
+        QVERIFY(rig.press(Qt::Key_W, QStringLiteral("w"), Qt::AltModifier));
+        QVERIFY(rig.press(Qt::Key_Return, QStringLiteral("\r")));
+        QVERIFY(rig.press(Qt::Key_Tab, QStringLiteral("\t")));
+        QVERIFY(rig.press(Qt::Key_Left, QString()));
+        QVERIFY(rig.press(Qt::Key_Space, QStringLiteral(" ")));
+        QCOMPARE(rig.platform.bell.beeps, 0);
+        QVERIFY(rig.controller.isPanelVisible());
+
+        // A key that means nothing beeps and keeps the panel open.
+        QVERIFY(rig.press(Qt::Key_9, QStringLiteral("9")));
+        QCOMPARE(rig.platform.bell.beeps, 1);
+        QVERIFY(rig.controller.isPanelVisible());
+    }
+
+    void lettersSwitchWindowsAndDrillIntoApps()
+    {
+        Rig rig;
+        rig.controller.show();
+        const QString browser = rig.letterOf(QStringLiteral("Browser"));
+        QVERIFY(!browser.isEmpty());
+        // Upper case acts as lower case: the browser has two windows, so its page opens.
+        rig.press(Qt::Key_A, browser.toUpper(), Qt::ShiftModifier);
+        QCOMPARE(rig.controller.viewModel().stage(), Stage::windows(browserPid));
+        QVERIFY(rig.controller.isPanelVisible());
+
+        // Backspace goes back a page; "2" on the window page activates the second window.
+        rig.press(Qt::Key_Backspace, QString());
+        QCOMPARE(rig.controller.viewModel().stage(), Stage::apps());
+        rig.press(Qt::Key_A, browser);
+        rig.press(Qt::Key_2, QStringLiteral("2"));
+        QVERIFY(!rig.controller.isPanelVisible());
+        QVERIFY(rig.platform.ax.acts.contains(QStringLiteral("raise 22")));
+        QCOMPARE(rig.platform.appList.activations, QList<qint32>{browserPid});
+    }
+
+    void escapeRestoresAndLosingTheFocusDoesNot()
+    {
+        Rig rig;
+        rig.controller.show();
+        rig.press(Qt::Key_Escape, QString());
+        QVERIFY(!rig.controller.isPanelVisible());
+        QCOMPARE(rig.platform.appList.activations, QList<qint32>{editorPid});
+
+        rig.controller.show();
+        emit rig.controller.panel()->focusLost();
+        QVERIFY(!rig.controller.isPanelVisible());
+        QCOMPARE(rig.platform.appList.activations, QList<qint32>{editorPid});
+
+        // A previous app that has gone is not activated.
+        rig.controller.show();
+        rig.platform.appList.terminated.insert(editorPid);
+        rig.press(Qt::Key_Escape, QString());
+        QCOMPARE(rig.platform.appList.activations, QList<qint32>{editorPid});
+    }
+
+    void pastingPutsTheClipOnTheClipboardThenTypesPasteIntoThePreviousApp()
+    {
+        Rig rig;
+        rig.copy({QStringLiteral("older"), QStringLiteral("newest")});
+        rig.controller.show();
+        rig.press(Qt::Key_V, QStringLiteral("v"));
+        QCOMPARE(rig.controller.viewModel().pending(), std::optional<Prefix>(Prefix::clipboard));
+        rig.press(Qt::Key_2, QStringLiteral("2"));
+        QVERIFY(!rig.controller.isPanelVisible());
+        QCOMPARE(rig.platform.board.string(), std::optional<QString>(QStringLiteral("older")));
+        QCOMPARE(rig.platform.appList.activations, QList<qint32>{editorPid});
+        QCOMPARE(rig.platform.strokes.pastes, 0); // the keystroke waits for the app to come forward
+        QTRY_COMPARE(rig.platform.strokes.pastes, 1);
+    }
+
+    void nothingToPasteBeepsAndKeepsTheClipboard()
+    {
+        Rig rig;
+        rig.platform.board.copyText(QStringLiteral("the user's clipboard"));
+        Snippet missingPicture;
+        missingPicture.name = QStringLiteral("Logo");
+        missingPicture.kind = Snippet::Kind::image;
+        missingPicture.imageFileName = QStringLiteral("gone.png");
+        Snippet emptyText;
+        emptyText.name = QStringLiteral("Blank");
+        QVERIFY(rig.snippets.replaceAll({missingPicture, emptyText}));
+
+        rig.controller.show();
+        rig.press(Qt::Key_B, QStringLiteral("b"));
+        rig.press(Qt::Key_1, QStringLiteral("1"));
+        rig.controller.show();
+        rig.press(Qt::Key_B, QStringLiteral("b"));
+        rig.press(Qt::Key_2, QStringLiteral("2"));
+        QCOMPARE(rig.platform.bell.beeps, 2);
+        QCOMPARE(rig.platform.board.acts, QStringList());
+        QCOMPARE(rig.platform.board.string(), std::optional<QString>(QStringLiteral("the user's clipboard")));
+        QTest::qWait(2 * Paster::keystrokeDelayMs);
+        QCOMPARE(rig.platform.strokes.pastes, 0);
+    }
+
+    void commandsRunAfterThePreviousAppIsBack()
+    {
+        Rig rig;
+        QVERIFY(rig.commands.replaceAll({Command{QUuid::createUuid(), QStringLiteral("Blank"), QStringLiteral("  \n ")},
+                                         Command{QUuid::createUuid(), QStringLiteral("Fail"), QStringLiteral("exit 3")},
+                                         Command{QUuid::createUuid(), QStringLiteral("Fine"), QStringLiteral("true")}}));
+        rig.controller.show();
+        rig.press(Qt::Key_M, QStringLiteral("m"));
+        rig.press(Qt::Key_1, QStringLiteral("1"));
+        QCOMPARE(rig.platform.appList.activations, QList<qint32>{editorPid});
+        QTRY_COMPARE(rig.platform.bell.beeps, 1);
+
+        rig.controller.show();
+        rig.press(Qt::Key_M, QStringLiteral("m"));
+        rig.press(Qt::Key_2, QStringLiteral("2"));
+        QTRY_COMPARE(rig.platform.bell.beeps, 2);
+
+        rig.controller.show();
+        rig.press(Qt::Key_M, QStringLiteral("m"));
+        rig.press(Qt::Key_3, QStringLiteral("3"));
+        QTest::qWait(500);
+        QCOMPARE(rig.platform.bell.beeps, 2);
+    }
+
+    void linksOpenAndStoredLettersLaunchApps()
+    {
+        Rig rig;
+        rig.setLinks({QStringLiteral("docs")});
+        rig.controller.show();
+        rig.press(Qt::Key_Q, QStringLiteral("q"));
+        rig.press(Qt::Key_1, QStringLiteral("1"));
+        QVERIFY(!rig.controller.isPanelVisible());
+        QCOMPARE(rig.platform.appList.openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://example.org/docs"))});
+
+        // An app with a stored letter but no window: launched when installed, silently
+        // nothing otherwise.
+        QCOMPARE(rig.settings.store.applyLetters({{QStringLiteral("org.example.Mail"), QStringLiteral("x")},
+                                                  {QStringLiteral("org.example.Gone"), QStringLiteral("y")}}),
+                 KeyValidation::ok());
+        rig.platform.appList.installed.insert(QStringLiteral("org.example.Mail"));
+        rig.controller.show();
+        rig.press(Qt::Key_X, QStringLiteral("x"));
+        rig.controller.show();
+        rig.press(Qt::Key_Y, QStringLiteral("y"));
+        QCOMPARE(rig.platform.appList.launches, QList<QString>{QStringLiteral("org.example.Mail")});
+        QCOMPARE(rig.platform.bell.beeps, 0);
+    }
+
+    void everyHideRefreshesThePicturesForTheNextOpening()
+    {
+        Rig rig;
+        rig.platform.capture.windows = {{11, QRectF(0, 0, 800, 600)}, {21, QRectF(0, 0, 800, 600)}};
+        rig.controller.show();
+        QVERIFY(rig.controller.viewModel().thumbnails().isEmpty());
+        rig.press(Qt::Key_Escape, QString());
+        QTRY_COMPARE(rig.thumbnails.thumbnails({11, 21}).size(), 2);
+        rig.controller.show();
+        QCOMPARE(rig.controller.viewModel().thumbnails().size(), 2);
+
+        // Without the permission nothing is captured.
+        rig.platform.capture.granted = false;
+        const int captures = rig.platform.capture.captureCount;
+        rig.press(Qt::Key_Escape, QString());
+        QTest::qWait(100);
+        QCOMPARE(rig.platform.capture.captureCount, captures);
+    }
+};
+
+QTEST_MAIN(OverlayControllerTest)
+#include "overlay_controller_test.moc"
