@@ -40,8 +40,7 @@ private slots:
         }
 
         const int ticks = fixture.tick();
-        SettingsServices services = fixture.services();
-        SettingsRendering::fillWithSampleData(services);
+        SettingsRendering::fillWithSampleData(fixture.services());
         QVERIFY(fixture.tick() > ticks);
         QCOMPARE(fixture.settings.letters().size(), 5);
         QCOMPARE(fixture.snippets.snippets().size(), 4);

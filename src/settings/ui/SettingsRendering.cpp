@@ -126,7 +126,7 @@ void waitForPictures(const QWidget &view)
 
 } // namespace
 
-void SettingsRendering::fillWithSampleData(SettingsServices &services)
+void SettingsRendering::fillWithSampleData(const SettingsServices &services)
 {
     fillLetters(services.settings);
     fillSnippets(services.snippets);

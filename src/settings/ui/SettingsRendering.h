@@ -13,7 +13,7 @@ namespace SettingsRendering {
 // (one whose picture file is missing), links and commands. It is written through the
 // stores to their files, so pass services over a scratch configuration and data
 // directory, never the user's.
-void fillWithSampleData(SettingsServices &services);
+void fillWithSampleData(const SettingsServices &services);
 
 // The settings window's content showing `tab`, at its window size, drawn without
 // appearing on any screen. Waits (up to a few seconds) for snippet pictures to load.

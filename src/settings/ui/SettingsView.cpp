@@ -6,6 +6,7 @@
 #include "settings/ui/GeneralSettingsTab.h"
 #include "settings/ui/LinksTab.h"
 #include "settings/ui/SavedBadge.h"
+#include "settings/ui/SettingsServices.h"
 #include "settings/ui/SettingsSymbols.h"
 #include "settings/ui/SnippetsTab.h"
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "settings/ui/SettingsServices.h"
-
 #include <QSize>
 #include <QWidget>
 
@@ -12,6 +10,7 @@ class LinksTab;
 class QTabWidget;
 class SavedBadge;
 class SnippetsTab;
+struct SettingsServices;
 
 // The content of the settings window: the five tabs, starting on General and keeping
 // their selection, with the "Saved" badge laid over the bottom centre.
