@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QFlags>
 #include <QList>
 #include <QRect>
 #include <QString>

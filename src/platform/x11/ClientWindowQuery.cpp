@@ -165,24 +165,41 @@ void fillPidsFromServer(const X11Display &display, QList<ClientWindow> &windows)
     }
 }
 
+xcb_get_property_cookie_t requestWindowList(const X11Display &display, xcb_atom_t list)
+{
+    // Room for 65536 windows: far beyond any desktop, and still a bounded reply.
+    return X11Property::request(display.connection(), display.root(), list, 65536);
+}
+
+std::optional<QList<xcb_window_t>> windowList(const xcb_get_property_reply_t *reply)
+{
+    if (!reply || reply->format != 32)
+        return std::nullopt;
+    return X11Property::cardinals(reply);
+}
+
+// The stacking list runs from the bottom to the top.
+std::optional<QList<xcb_window_t>> frontToBack(const xcb_get_property_reply_t *reply)
+{
+    auto windows = windowList(reply);
+    if (windows)
+        std::reverse(windows->begin(), windows->end());
+    return windows;
+}
+
 } // namespace
 
 std::optional<QList<xcb_window_t>> ClientWindowQuery::stackingOrder(const X11Display &display)
 {
     xcb_connection_t *c = display.connection();
-    const auto reply = X11Property::reply(
-        c, X11Property::request(c, display.root(), display.ewmh()->_NET_CLIENT_LIST_STACKING, 65536));
-    if (!reply || reply->format != 32)
-        return std::nullopt;
-    QList<uint32_t> bottomToTop = X11Property::cardinals(reply.get());
-    return QList<xcb_window_t>(bottomToTop.rbegin(), bottomToTop.rend());
+    return frontToBack(
+        X11Property::reply(c, requestWindowList(display, display.ewmh()->_NET_CLIENT_LIST_STACKING)).get());
 }
 
-std::optional<uint32_t> ClientWindowQuery::currentDesktop(const X11Display &display)
+std::optional<QList<xcb_window_t>> ClientWindowQuery::managedWindows(const X11Display &display)
 {
     xcb_connection_t *c = display.connection();
-    return X11Property::firstCardinal(
-        X11Property::reply(c, X11Property::request(c, display.root(), display.ewmh()->_NET_CURRENT_DESKTOP, 1)).get());
+    return windowList(X11Property::reply(c, requestWindowList(display, display.ewmh()->_NET_CLIENT_LIST)).get());
 }
 
 QList<ClientWindow> ClientWindowQuery::read(const X11Display &display, const QList<xcb_window_t> &windows,
@@ -220,13 +237,11 @@ std::optional<ClientWindowQuery::Snapshot> ClientWindowQuery::snapshot(const X11
 {
     xcb_connection_t *c = display.connection();
     const xcb_ewmh_connection_t &ewmh = *display.ewmh();
-    const auto stackingCookie = X11Property::request(c, display.root(), ewmh._NET_CLIENT_LIST_STACKING, 65536);
+    const auto stackingCookie = requestWindowList(display, ewmh._NET_CLIENT_LIST_STACKING);
     const auto desktopCookie = X11Property::request(c, display.root(), ewmh._NET_CURRENT_DESKTOP, 1);
-    const auto stacking = X11Property::reply(c, stackingCookie);
+    const auto stacking = frontToBack(X11Property::reply(c, stackingCookie).get());
     const auto desktop = X11Property::reply(c, desktopCookie);
-    if (!stacking || stacking->format != 32)
+    if (!stacking)
         return std::nullopt;
-    const QList<uint32_t> bottomToTop = X11Property::cardinals(stacking.get());
-    const QList<xcb_window_t> frontToBack(bottomToTop.rbegin(), bottomToTop.rend());
-    return Snapshot{read(display, frontToBack, fields), X11Property::firstCardinal(desktop.get())};
+    return Snapshot{read(display, *stacking, fields), X11Property::firstCardinal(desktop.get())};
 }

@@ -24,8 +24,9 @@ Q_DECLARE_FLAGS(Fields, Field)
 // _NET_CLIENT_LIST_STACKING, front-most first; nothing without an EWMH window manager.
 std::optional<QList<xcb_window_t>> stackingOrder(const X11Display &display);
 
-// _NET_CURRENT_DESKTOP, when the window manager has desktops.
-std::optional<uint32_t> currentDesktop(const X11Display &display);
+// _NET_CLIENT_LIST: every managed window, minimised and other desktops' included,
+// oldest first; nothing without an EWMH window manager.
+std::optional<QList<xcb_window_t>> managedWindows(const X11Display &display);
 
 // The windows in the order given; windows that no longer exist are left out.
 QList<ClientWindow> read(const X11Display &display, const QList<xcb_window_t> &windows, Fields fields);

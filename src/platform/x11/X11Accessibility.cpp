@@ -5,7 +5,6 @@
 #include "platform/x11/ClientWindowQuery.h"
 #include "platform/x11/WindowManagerRequests.h"
 #include "platform/x11/X11Display.h"
-#include "platform/x11/X11Property.h"
 
 #include <limits>
 
@@ -43,14 +42,11 @@ void X11Accessibility::requestTrust()
 
 WindowElementList X11Accessibility::windowElements(qint32 pid)
 {
-    xcb_connection_t *c = m_display.connection();
-    const auto clients =
-        X11Property::reply(c, X11Property::request(c, m_display.root(), m_display.ewmh()->_NET_CLIENT_LIST, 65536));
-    if (!clients || clients->format != 32)
+    const auto managed = ClientWindowQuery::managedWindows(m_display);
+    if (!managed)
         return {0, std::nullopt};
-    const QList<uint32_t> ids = X11Property::cardinals(clients.get());
     QList<WindowElement> elements;
-    for (const ClientWindow &window : ClientWindowQuery::read(m_display, QList<xcb_window_t>(ids.begin(), ids.end()), Field::Pid)) {
+    for (const ClientWindow &window : ClientWindowQuery::read(m_display, *managed, Field::Pid)) {
         if (window.pid == pid)
             elements.append(window.id);
     }
