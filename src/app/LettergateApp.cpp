@@ -14,10 +14,10 @@
 #include <QApplication>
 #include <QSystemTrayIcon>
 
-LettergateApp::LettergateApp(Platform &platform, SettingsWindowHooks settingsWindow, QObject *parent)
+LettergateApp::LettergateApp(Platform &platform, std::function<void()> showSettings, QObject *parent)
     : QObject(parent)
     , m_platform(platform)
-    , m_settingsWindow(std::move(settingsWindow))
+    , m_showSettings(std::move(showSettings))
 {
 }
 
@@ -26,11 +26,6 @@ LettergateApp::~LettergateApp() = default;
 void LettergateApp::finishLaunching()
 {
     SettingsStore &settings = SettingsStore::shared();
-    // The taskbar choice was applied while loading, before anyone could listen.
-    m_settingsWindow.setTaskbarEntry(settings.showInDock());
-    connect(&settings, &SettingsStore::taskbarPresenceRequested, this,
-            [this](bool present) { m_settingsWindow.setTaskbarEntry(present); });
-
     m_startUp = std::make_unique<StartUp>(
         StartUpServices{m_platform, settings, HotkeyManager::shared(), ClipboardHistory::shared(),
                         UpdateChecker::shared()},
@@ -45,7 +40,7 @@ void LettergateApp::installTrayIcon()
     Platform &platform = m_platform;
     m_trayMenu = std::make_unique<TrayMenu>(
         SettingsStore::shared(), UpdateChecker::shared(), platform,
-        TrayMenu::Actions{[] { OverlayController::shared().show(); }, [this] { showSettings(); }, &printAllWindows,
+        TrayMenu::Actions{[] { OverlayController::shared().show(); }, m_showSettings, &printAllWindows,
                           &QApplication::quit,
                           [&platform](const UpdateResult &result) { UpdateAlerts::present(result, platform.apps()); }});
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
@@ -62,15 +57,10 @@ void LettergateApp::installTrayIcon()
     m_trayIcon->show();
 }
 
-void LettergateApp::showSettings()
-{
-    m_settingsWindow.show();
-}
-
 void LettergateApp::handleRequest(const QString &request)
 {
     if (request.isEmpty() || request == u"settings")
-        showSettings();
+        m_showSettings();
     else if (request == u"show")
         OverlayController::shared().show();
     else if (request == u"toggle")

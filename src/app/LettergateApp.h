@@ -16,14 +16,8 @@ class TrayMenu;
 class LettergateApp : public QObject {
     Q_OBJECT
 public:
-    // What the settings window offers the shell.
-    struct SettingsWindowHooks {
-        std::function<void()> show;
-        // Gives the settings window a taskbar entry, or takes it away.
-        std::function<void(bool)> setTaskbarEntry;
-    };
-
-    LettergateApp(Platform &platform, SettingsWindowHooks settingsWindow, QObject *parent = nullptr);
+    // showSettings opens the settings window (which follows the taskbar choice itself).
+    LettergateApp(Platform &platform, std::function<void()> showSettings, QObject *parent = nullptr);
     ~LettergateApp() override;
 
     // Everything that happens once the event loop is about to run.
@@ -33,11 +27,10 @@ public:
     void handleRequest(const QString &request);
 
 private:
-    void showSettings();
     void installTrayIcon();
 
     Platform &m_platform;
-    SettingsWindowHooks m_settingsWindow;
+    std::function<void()> m_showSettings;
     std::unique_ptr<StartUp> m_startUp;
     std::unique_ptr<TrayMenu> m_trayMenu;
     QSystemTrayIcon *m_trayIcon = nullptr;

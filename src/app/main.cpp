@@ -38,8 +38,7 @@ int main(int argc, char *argv[])
     Platform::install(platform.get());
     SingleInstance instance;
     instance.listen();
-    LettergateApp app(*platform, {[] { SettingsWindowController::shared().show(); },
-                                  [](bool present) { SettingsWindowController::shared().applyTaskbarPresence(present); }});
+    LettergateApp app(*platform, [] { SettingsWindowController::shared().show(); });
     QObject::connect(&instance, &SingleInstance::requestReceived, &app, &LettergateApp::handleRequest);
     app.finishLaunching();
     const int status = QApplication::exec();

@@ -1,0 +1,132 @@
+#include "app/StartUp.h"
+#include "app/TrayMenu.h"
+#include "hotkeys/HotkeyManager.h"
+#include "settings/SettingsTestSupport.h"
+#include "stores/ClipboardHistory.h"
+#include "support/FakePlatform.h"
+#include "support/TestEnvironment.h"
+#include "updates/LoopbackHttpServer.h"
+#include "updates/UpdateChecker.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTest>
+
+namespace {
+
+constexpr qint32 terminalPid = 5100;
+constexpr qint32 playerPid = 5200;
+
+QByteArray releaseReply(const QByteArray &version)
+{
+    return R"({"version":")" + version + R"(","url":"https://example.org/download"})";
+}
+
+} // namespace
+
+// A first launch on the fake desktop with a loopback release endpoint.
+class StartUpAndTrayTest : public QObject {
+    Q_OBJECT
+
+    struct Rig {
+        explicit Rig(const QByteArray &releaseVersion)
+            : server(LoopbackHttpServer::respond(200, "OK", releaseReply(releaseVersion)))
+        {
+            platform.windows.addWindow(31, terminalPid, QStringLiteral("Terminal"), QStringLiteral("~"));
+            platform.windows.addWindow(41, playerPid, QStringLiteral("Player"), QStringLiteral("Song"));
+            platform.appList.bundleIDs = {{terminalPid, QStringLiteral("org.example.Terminal")},
+                                          {playerPid, QStringLiteral("org.example.Player")}};
+            platform.ax.trusted = false;
+        }
+
+        TestEnvironment environment;
+        FakePlatform platform;
+        Launch settings;
+        HotkeyManager hotkeys{platform.keys, platform.tap, platform.time};
+        ClipboardHistory clipboard{platform.board, Paths::dataDirectory()};
+        LoopbackHttpServer server;
+        UpdateChecker updates{server.baseUrl(), std::chrono::seconds(5)};
+        int toggles = 0;
+        int overlayPreparations = 0;
+        StartUp startUp{StartUpServices{platform, settings.store, hotkeys, clipboard, updates},
+                        StartUp::Hooks{[this] { ++toggles; }, [this] { ++overlayPreparations; }}};
+        QList<UpdateResult> presented;
+        TrayMenu tray{settings.store, updates, platform,
+                      TrayMenu::Actions{{}, {}, {}, {}, [this](const UpdateResult &result) { presented.append(result); }}};
+
+        QAction *item(int index) const
+        {
+            const QList<QAction *> actions = tray.menu()->actions();
+            return actions.value(index);
+        }
+    };
+
+private slots:
+    void firstLaunchArmsTheTriggerLettersEveryAppAndChecksQuietly()
+    {
+        Rig rig("0.0.1");
+        QCOMPARE(rig.settings.tick(), 1); // the taskbar choice is applied at load
+        rig.startUp.finishLaunching();
+        QCOMPARE(rig.platform.ax.trustRequests, 1);
+        QCOMPARE(rig.overlayPreparations, 0); // both tasks wait for the event loop
+
+        QTRY_COMPARE(rig.overlayPreparations, 1);
+        QCOMPARE(rig.settings.store.letters().keys(),
+                 QStringList({QStringLiteral("org.example.Player"), QStringLiteral("org.example.Terminal")}));
+        QCOMPARE(rig.platform.keys.registrations.size(), 1);
+        QCOMPARE(rig.platform.keys.registrations.front().keyCode, 13u);
+        QCOMPARE(rig.platform.keys.registrations.front().modifiers, 0x1800u);
+        QVERIFY(QFileInfo::exists(rig.clipboard.filePath()));
+
+        // The trigger queues the toggle rather than running it inside the key event.
+        rig.platform.keys.press(13, 0x1800);
+        QCOMPARE(rig.toggles, 0);
+        QTRY_COMPARE(rig.toggles, 1);
+
+        QTRY_VERIFY(rig.updates.lastResult().has_value());
+        QVERIFY(rig.updates.lastResult()->isUpToDate());
+        QVERIFY(rig.presented.isEmpty());
+    }
+
+    void menuLabelsFollowTheTriggerPermissionsAndAKnownUpdate()
+    {
+        Rig rig("99.0");
+        rig.tray.refresh();
+        QCOMPARE(rig.item(0)->text(), QStringLiteral("Show Switcher  (⌃⌥W)"));
+        QCOMPARE(rig.item(1)->text(), QStringLiteral("Settings…"));
+        QCOMPARE(rig.item(1)->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
+        QVERIFY(!rig.item(3)->isVisible());
+        QCOMPARE(rig.item(4)->text(), QStringLiteral("Check for Updates…"));
+        QCOMPARE(rig.item(6)->text(), QStringLiteral("Print All Windows to Console"));
+        QCOMPARE(rig.item(7)->text(), QStringLiteral("Accessibility: Grant Access…"));
+        QCOMPARE(rig.item(8)->text(), QStringLiteral("Screen Recording: Granted ✓"));
+        QCOMPARE(rig.item(10)->text(), QStringLiteral("Quit Lettergate"));
+
+        rig.settings.store.setHotkey(HotkeyConfig::doubleModifier(HotkeyConfig::ModifierKey::Command));
+        rig.platform.ax.trusted = true;
+        rig.platform.capture.granted = false;
+        rig.tray.refresh();
+        QCOMPARE(rig.item(0)->text(), QStringLiteral("Show Switcher  (Double-tap ⌘)"));
+        QCOMPARE(rig.item(7)->text(), QStringLiteral("Accessibility: Granted ✓"));
+        QCOMPARE(rig.item(8)->text(), QStringLiteral("Screen Recording: Grant for Thumbnails/Titles…"));
+
+        // Two quick clicks run one check; the item is disabled until its outcome is shown.
+        rig.tray.checkForUpdates();
+        rig.tray.checkForUpdates();
+        QVERIFY(!rig.item(4)->isEnabled());
+        QTRY_COMPARE(rig.presented.size(), 1);
+        QTest::qWait(100);
+        QCOMPARE(rig.server.requests.size(), 1);
+        QVERIFY(rig.item(4)->isEnabled());
+        QVERIFY(rig.presented.front().isUpdateAvailable());
+
+        rig.tray.refresh();
+        QVERIFY(rig.item(3)->isVisible());
+        QCOMPARE(rig.item(3)->text(), QStringLiteral("New Version v99.0 · Download"));
+        rig.item(3)->trigger();
+        QCOMPARE(rig.platform.appList.openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://example.org/download"))});
+    }
+};
+
+QTEST_MAIN(StartUpAndTrayTest)
+#include "startup_and_tray_test.moc"
