@@ -1,0 +1,164 @@
+#include "x11/X11TestSupport.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using X11Test::HelperWindow;
+
+namespace {
+
+QString hex(quint32 window)
+{
+    return QStringLiteral("0x%1").arg(window, 0, 16);
+}
+
+QString windowClass(quint32 window)
+{
+    return X11Test::run(QStringLiteral("xprop"), {QStringLiteral("-id"), hex(window), QStringLiteral("WM_CLASS")});
+}
+
+bool panelIsActive()
+{
+    return windowClass(X11Test::activeWindow()).contains(QStringLiteral("\"lettergate\""));
+}
+
+bool panelIsMapped()
+{
+    QProcess search;
+    search.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
+                  QStringLiteral("^Lettergate$")});
+    search.waitForFinished(5000);
+    return !search.readAllStandardOutput().trimmed().isEmpty();
+}
+
+void key(const QString &keys)
+{
+    X11Test::run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys});
+}
+
+void activate(quint32 window)
+{
+    X11Test::run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), hex(window)});
+    QTRY_COMPARE(X11Test::activeWindow(), window);
+}
+
+} // namespace
+
+// Lettergate as a user meets it: the real program in a session with two other
+// applications, one with a single window that accepts pastes and one with two windows.
+class EndToEndAppTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        m_alpha = std::make_unique<HelperWindow>(QStringList{"--title", "Alpha notes", "--class", "alpha,Alpha",
+                                                             "--size", "500x400", "--accept-paste"});
+        m_delta = std::make_unique<HelperWindow>(QStringList{"--title", "Delta", "--class", "delta,Delta",
+                                                             "--size", "500x400", "--position", "600,100",
+                                                             "--windows", "2"});
+        QVERIFY(m_alpha->isValid() && m_delta->isValid());
+        QVERIFY(X11Test::waitUntilManaged(m_alpha->window()));
+        for (quint32 window : m_delta->windows())
+            QVERIFY(X11Test::waitUntilManaged(window));
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path() + QStringLiteral("/config"));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path() + QStringLiteral("/data"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
+        m_program.setProcessEnvironment(environment);
+        m_program.setProcessChannelMode(QProcess::MergedChannels);
+        connect(&m_program, &QProcess::readyRead, this, [this] { m_log += m_program.readAll(); });
+        m_program.start(qEnvironmentVariable("LETTERGATE_BINARY"), {});
+        QVERIFY(m_program.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(m_log.contains("[Lettergate] hotkey registered:⌃⌥W"), 10000);
+    }
+
+    void cleanupTestCase()
+    {
+        m_program.terminate();
+        if (!m_program.waitForFinished(5000))
+            m_program.kill();
+    }
+
+    void init() { m_log.clear(); }
+
+    void aLetterSwitchesToTheAppsWindow()
+    {
+        activate(m_delta->window());
+        key(QStringLiteral("ctrl+alt+w"));
+        QTRY_VERIFY_WITH_TIMEOUT(panelIsActive(), 5000);
+        key(QStringLiteral("a"));
+        QTRY_COMPARE(X11Test::activeWindow(), m_alpha->window());
+        QVERIFY(!panelIsMapped());
+        QTRY_VERIFY(m_log.contains("switched → Alpha"));
+    }
+
+    void anAppWithTwoWindowsShowsThemAndADigitPicksOne()
+    {
+        activate(m_alpha->window());
+        key(QStringLiteral("ctrl+alt+w"));
+        QTRY_VERIFY_WITH_TIMEOUT(panelIsActive(), 5000);
+        key(QStringLiteral("d"));
+        QTest::qWait(200);
+        QVERIFY(panelIsActive()); // the window page is open
+        key(QStringLiteral("2"));
+        QTRY_COMPARE(X11Test::activeWindow(), m_delta->windows().value(1));
+        QVERIFY(!panelIsMapped());
+    }
+
+    void aClipboardEntryIsPastedIntoThePreviousApp()
+    {
+        X11Test::run(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                            QStringLiteral("printf 'hello from the clipboard' | xclip -selection clipboard")});
+        activate(m_alpha->window());
+        key(QStringLiteral("ctrl+alt+w"));
+        QTRY_VERIFY_WITH_TIMEOUT(panelIsActive(), 5000);
+        key(QStringLiteral("v"));
+        key(QStringLiteral("1"));
+        QCOMPARE(m_alpha->waitForLine(QStringLiteral("paste: ")), QStringLiteral("paste: hello from the clipboard"));
+        QCOMPARE(X11Test::activeWindow(), m_alpha->window());
+    }
+
+    void escapeRestoresThePreviousWindowAndTheTriggerToggles()
+    {
+        activate(m_delta->windows().value(0));
+        key(QStringLiteral("ctrl+alt+w"));
+        QTRY_VERIFY_WITH_TIMEOUT(panelIsActive(), 5000);
+        key(QStringLiteral("Escape"));
+        QTRY_COMPARE(X11Test::activeWindow(), m_delta->windows().value(0));
+        QVERIFY(!panelIsMapped());
+
+        key(QStringLiteral("ctrl+alt+w"));
+        QTRY_VERIFY_WITH_TIMEOUT(panelIsActive(), 5000);
+        key(QStringLiteral("ctrl+alt+w"));
+        QTRY_VERIFY(!panelIsMapped());
+        QTRY_COMPARE(X11Test::activeWindow(), m_delta->windows().value(0));
+    }
+
+    void aClickOutsideHidesWithoutRestoring()
+    {
+        activate(m_alpha->window());
+        key(QStringLiteral("ctrl+alt+w"));
+        QTRY_VERIFY_WITH_TIMEOUT(panelIsActive(), 5000);
+        // The panel covers the middle 80 % of the screen; the top-left corner is outside.
+        X11Test::run(QStringLiteral("xdotool"),
+                     {QStringLiteral("mousemove"), QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("click"),
+                      QStringLiteral("1")});
+        QTRY_VERIFY(!panelIsMapped());
+        QVERIFY(!m_log.contains("toggle: isVisible=true"));
+    }
+
+private:
+    QTemporaryDir m_home;
+    std::unique_ptr<HelperWindow> m_alpha;
+    std::unique_ptr<HelperWindow> m_delta;
+    QProcess m_program;
+    QByteArray m_log;
+};
+
+QTEST_GUILESS_MAIN(EndToEndAppTest)
+#include "app_test.moc"
