@@ -43,15 +43,22 @@ void X11EventPump::removeFilter(X11EventFilter *filter)
 
 void X11EventPump::drain()
 {
-    while (!m_deferred.empty()) {
-        const XcbPtr<xcb_generic_event_t> event = std::move(m_deferred.front());
-        m_deferred.pop_front();
-        dispatch(event.get());
-    }
-    while (XcbPtr<xcb_generic_event_t> event{xcb_poll_for_event(m_display.connection())})
+    while (const XcbPtr<xcb_generic_event_t> event = nextEvent())
         dispatch(event.get());
     if (m_display.hasFailed())
         reportLostConnection();
+}
+
+XcbPtr<xcb_generic_event_t> X11EventPump::nextEvent()
+{
+    // Events put aside while waiting for the server time (perhaps by a filter in the
+    // middle of this very drain) arrived before anything still to be read.
+    if (!m_deferred.empty()) {
+        XcbPtr<xcb_generic_event_t> event = std::move(m_deferred.front());
+        m_deferred.pop_front();
+        return event;
+    }
+    return XcbPtr<xcb_generic_event_t>(xcb_poll_for_event(m_display.connection()));
 }
 
 void X11EventPump::dispatch(const xcb_generic_event_t *event)

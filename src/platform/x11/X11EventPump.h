@@ -44,6 +44,7 @@ public:
     void drain();
 
 private:
+    XcbPtr<xcb_generic_event_t> nextEvent();
     void dispatch(const xcb_generic_event_t *event);
     void reportLostConnection();
 
