@@ -1,6 +1,5 @@
 #include "platform/x11/DesktopEntries.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
