@@ -25,10 +25,13 @@ void PageArea::endTransition()
 
 void PageArea::setPage(QWidget *page, Stage stage, std::optional<Spring> spring)
 {
-    endTransition();
+    const bool stageChanges = stage != m_stage;
+    // A redraw of the same page lets a running transition finish; a new page ends it.
+    if (stageChanges)
+        endTransition();
     QWidget *leaving = m_page;
     const Stage leavingStage = m_stage;
-    const bool animate = spring && leaving && stage != leavingStage;
+    const bool animate = spring && leaving && stageChanges;
     const QImage leavingPicture = animate ? leaving->grab().toImage() : QImage();
 
     page->setParent(this);
@@ -41,17 +44,19 @@ void PageArea::setPage(QWidget *page, Stage stage, std::optional<Spring> spring)
         leaving->hide();
         leaving->deleteLater();
     }
-    if (!animate)
-        return;
-
-    m_transition = new PageTransition({leavingPicture, scaleFor(leavingStage)},
-                                      {page->grab().toImage(), scaleFor(stage)},
-                                      SpringCurve{spring->response, spring->dampingFraction}, this);
-    m_transition->setGeometry(rect());
-    // Hidden while the pictures move, yet under the pointer for clicks.
-    auto *hidden = new QGraphicsOpacityEffect(page);
-    hidden->setOpacity(0);
-    page->setGraphicsEffect(hidden);
-    connect(m_transition, &PageTransition::finished, this, &PageArea::endTransition);
-    m_transition->start();
+    if (animate) {
+        m_transition = new PageTransition({leavingPicture, scaleFor(leavingStage)},
+                                          {page->grab().toImage(), scaleFor(stage)},
+                                          SpringCurve{spring->response, spring->dampingFraction}, this);
+        m_transition->setGeometry(rect());
+        connect(m_transition, &PageTransition::finished, this, &PageArea::endTransition);
+        m_transition->start();
+    }
+    if (m_transition) {
+        // Hidden while the pictures move, yet under the pointer for clicks.
+        auto *hidden = new QGraphicsOpacityEffect(page);
+        hidden->setOpacity(0);
+        page->setGraphicsEffect(hidden);
+        m_transition->raise();
+    }
 }

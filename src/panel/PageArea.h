@@ -20,7 +20,8 @@ public:
     explicit PageArea(QWidget *parent = nullptr);
 
     // Shows `page` (taking it) for `stage`. With a spring and a stage other than the
-    // shown one the change is animated; otherwise the page replaces the shown one at once.
+    // shown one the change is animated; otherwise the page replaces the shown one at once
+    // (beneath a transition still running towards it).
     void setPage(QWidget *page, Stage stage, std::optional<Spring> spring);
 
     QWidget *page() const { return m_page; }

@@ -26,6 +26,9 @@ SwitcherView::SwitcherView(SwitcherViewModel &viewModel, const SnippetStore &sni
 {
     setAttribute(Qt::WA_NoSystemBackground);
     Symbols::prepare();
+    m_rebuildTimer.setSingleShot(true);
+    m_rebuildTimer.setInterval(0);
+    connect(&m_rebuildTimer, &QTimer::timeout, this, &SwitcherView::rebuild);
     connect(m_banner, &QAbstractButton::clicked, this, [request = std::move(requestScreenRecording)] {
         if (request)
             request();
@@ -68,11 +71,9 @@ QRegion SwitcherView::panelMask(QSize size)
 
 void SwitcherView::scheduleRebuild()
 {
-    if (m_rebuildScheduled)
-        return;
-    m_rebuildScheduled = true;
     // The view model announces a reset field by field: one rebuild follows them all.
-    QMetaObject::invokeMethod(this, &SwitcherView::rebuild, Qt::QueuedConnection);
+    if (!m_rebuildTimer.isActive())
+        m_rebuildTimer.start();
 }
 
 QSize SwitcherView::layoutParts()
@@ -92,7 +93,7 @@ QSize SwitcherView::layoutParts()
 
 void SwitcherView::rebuild()
 {
-    m_rebuildScheduled = false;
+    m_rebuildTimer.stop();
     m_header->setContent(HeaderContent::forViewModel(m_viewModel));
     m_banner->setVisible(m_viewModel.stage() == Stage::apps() && !m_viewModel.screenRecordingGranted());
     const QSize pageSize = layoutParts();

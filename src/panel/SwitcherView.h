@@ -4,6 +4,7 @@
 
 #include <QPainterPath>
 #include <QRegion>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -59,7 +60,7 @@ private:
     int m_firstLayerCount;
     int m_linkFirstLayerCount;
     bool m_translucent = true;
-    bool m_rebuildScheduled = false;
+    QTimer m_rebuildTimer;
     PanelHeader *m_header;
     ScreenRecordingBanner *m_banner;
     PageArea *m_pageArea;

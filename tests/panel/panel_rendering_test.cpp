@@ -133,6 +133,26 @@ private slots:
         }
     }
 
+    void rendersASmallPanelWithoutSpillingOverTheHeader()
+    {
+        SwitcherRig rig;
+        QTemporaryDir files;
+        furnishFully(rig, files);
+        const QSize size(640, 360);
+        const QImage small = renderSwitcherView(rig.model, rig.snippets, size);
+        verifyPanel(small, size);
+        keep(small, QStringLiteral("apps-small"));
+        // The page is taller than its area and is cut at the area's edge: the header's
+        // row under the title stays the panel's own colour.
+        const QImage headerOnly = [&] {
+            QList<AppEntry> none;
+            rig.model.reset(none);
+            return renderSwitcherView(rig.model, rig.snippets, size);
+        }();
+        for (int x = 300; x < 600; x += 7)
+            QCOMPARE(small.pixel(x, 40), headerOnly.pixel(x, 40));
+    }
+
     void rendersAtTwiceThePixelDensity()
     {
         SwitcherRig rig;

@@ -462,6 +462,10 @@ private slots:
         // The arriving page is live beneath the pictures: a click reaches it.
         click(panel.cards().at(0));
         QCOMPARE(panel.clicks.take(), QStringList{QStringLiteral("pasteClip first")});
+        // A redraw of the arriving page lets the transition run on over the new page.
+        panel.view.rebuild();
+        QCOMPARE(panel.view.pageArea()->transition(), forward);
+        QVERIFY(panel.page()->graphicsEffect());
         QTRY_VERIFY_WITH_TIMEOUT(!panel.view.pageArea()->transition(), 2000);
         QCOMPARE(panel.page()->graphicsEffect(), nullptr);
 

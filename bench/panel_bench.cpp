@@ -1,0 +1,164 @@
+// What drawing the switcher panel costs on the GUI thread, offscreen on the fake
+// platform: rebuilding a page from the view model (every change does), painting it,
+// and one frame of a page transition.
+#include "hotkeys/TriggerArmer.h"
+#include "panel/PageArea.h"
+#include "panel/PageTransition.h"
+#include "panel/SwitcherView.h"
+#include "platform/Paths.h"
+#include "settings/SaveIndicator.h"
+#include "settings/SettingsStore.h"
+#include "stores/ClipboardHistory.h"
+#include "stores/CommandStore.h"
+#include "stores/LinkStore.h"
+#include "stores/SnippetStore.h"
+#include "support/FakePlatform.h"
+#include "support/TestEnvironment.h"
+#include "switcher/SwitcherViewModel.h"
+#include "windows/ThumbnailService.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QThread>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class IgnoringArmer final : public TriggerArmer {
+public:
+    void apply(const HotkeyConfig &) override {}
+};
+
+// A panel of 1200 × 760 over `windowCount` windows of ten apps, every window captured,
+// with full clipboard, snippet, link and command lists.
+struct Panel {
+    TestEnvironment environment;
+    FakePlatform platform;
+    IgnoringArmer armer;
+    SaveIndicator saveIndicator;
+    SettingsStore settings{Paths::settingsFile(), armer, saveIndicator};
+    ThumbnailService thumbnails;
+    ClipboardHistory clipboard{platform.board, Paths::dataDirectory()};
+    SnippetStore snippets{Paths::dataDirectory()};
+    LinkStore links{platform.appList, platform.bell, Paths::dataDirectory()};
+    CommandStore commands{Paths::dataDirectory()};
+    SwitcherViewModel model{SwitcherSources{settings, thumbnails, clipboard, snippets, links, commands}};
+    SwitcherView view{model, snippets, SwitcherActions{}, 4, 6, {}};
+
+    explicit Panel(int windowCount)
+    {
+        settings.load();
+        clipboard.setLimit(50);
+        for (int i = 0; i < 50; ++i) {
+            platform.board.copyText(QStringLiteral("clipboard entry %1 with a line of text").arg(i));
+            clipboard.checkPasteboard();
+        }
+        QList<Snippet> someSnippets;
+        QList<QuickLink> someLinks;
+        QList<Command> someCommands;
+        for (int i = 0; i < 10; ++i) {
+            someSnippets.append(Snippet{QUuid::createUuid(), QStringLiteral("snippet %1").arg(i), QString(),
+                                        Snippet::Kind::text, QStringLiteral("text"), std::nullopt});
+            someLinks.append(QuickLink{QUuid::createUuid(), QStringLiteral("link %1").arg(i), QStringLiteral("example.org")});
+            someCommands.append(Command{QUuid::createUuid(), QStringLiteral("command %1").arg(i), QStringLiteral("true")});
+        }
+        snippets.replaceAll(someSnippets);
+        links.replaceAll(someLinks);
+        commands.replaceAll(someCommands);
+
+        QList<AppEntry> apps;
+        QList<WindowInfo> windows;
+        for (int i = 0; i < windowCount; ++i) {
+            const qint32 pid = 100 + i % 10;
+            const WindowInfo window{quint32(1000 + i), pid, std::nullopt, QStringLiteral("App %1").arg(pid),
+                                    QStringLiteral("Window %1").arg(i), QRectF(0, 0, 1280, 800)};
+            windows.append(window);
+            platform.capture.windows.append(ShareableWindow{window.id, window.bounds});
+            if (i < 10)
+                apps.append(AppEntry{pid, std::nullopt, window.appName, QString(QChar(u'a' + i)), {}});
+            apps[i % 10].windows.append(window);
+        }
+        platform.capture.granted = true;
+        const QFuture<void> capturing = thumbnails.prefetch(windows);
+        while (!capturing.isFinished()) {
+            QCoreApplication::processEvents();
+            QThread::msleep(1);
+        }
+        model.reset(apps);
+        view.resize(1200, 760);
+        view.rebuild();
+    }
+};
+
+QImage paint(QWidget &widget)
+{
+    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    widget.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+// Builds the apps page anew, as every change of the view model does (the hover-free
+// steady state: icons, thumbnails, four cells, six chips).
+void BM_rebuildAppsPage(benchmark::State &state)
+{
+    Panel panel(int(state.range(0)));
+    for (auto _ : state) {
+        panel.view.rebuild();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+BENCHMARK(BM_rebuildAppsPage)->Arg(10)->Arg(50)->Unit(benchmark::kMicrosecond);
+
+void BM_rebuildClipboardPageOf50(benchmark::State &state)
+{
+    Panel panel(10);
+    panel.model.enter(Prefix::clipboard);
+    panel.view.rebuild();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (auto _ : state) {
+        panel.view.rebuild();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+BENCHMARK(BM_rebuildClipboardPageOf50)->Unit(benchmark::kMicrosecond);
+
+// One full paint of the panel: what the first frame after a showing costs.
+void BM_paintAppsPage(benchmark::State &state)
+{
+    Panel panel(int(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(paint(panel.view).constBits());
+}
+BENCHMARK(BM_paintAppsPage)->Arg(10)->Arg(50)->Unit(benchmark::kMicrosecond);
+
+// One frame of the page change: both page pictures scaled and blended over the page area.
+void BM_transitionFrame(benchmark::State &state)
+{
+    Panel panel(10);
+    panel.view.show();
+    panel.model.enter(Prefix::clipboard);
+    QCoreApplication::processEvents(); // the rebuild the change scheduled starts the transition
+    PageTransition *transition = panel.view.pageArea()->transition();
+    // Half-way, where both pages are drawn scaled; the clock stands still from here on,
+    // as nothing turns the event loop while the frames are timed.
+    while (transition->progress() < 0.5)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    state.counters["progress"] = transition->progress();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(paint(*transition).constBits());
+}
+BENCHMARK(BM_transitionFrame)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
