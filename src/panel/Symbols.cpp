@@ -1,12 +1,12 @@
 #include "panel/Symbols.h"
 
+#include "platform/IconTheme.h"
+
 #include <QCoreApplication>
-#include <QFile>
 #include <QHash>
 #include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
-#include <QStandardPaths>
 
 #include <array>
 
@@ -131,30 +131,6 @@ const Symbol *find(QStringView name)
     return nullptr;
 }
 
-constexpr QStringView fallbackTheme = u"Adwaita";
-
-// Without a platform theme (offscreen, a bare X server) Qt searches only its own
-// resources for icon themes: add the desktop's icon directories.
-void addDesktopIconDirectories()
-{
-    QStringList paths = QIcon::themeSearchPaths();
-    for (const QString &data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
-        const QString icons = data + QStringLiteral("/icons");
-        if (!paths.contains(icons) && QFile::exists(icons))
-            paths.append(icons);
-    }
-    QIcon::setThemeSearchPaths(paths);
-}
-
-bool themeInstalled(QStringView theme)
-{
-    for (const QString &root : QIcon::themeSearchPaths()) {
-        if (QFile::exists(root + u'/' + theme.toString() + QStringLiteral("/index.theme")))
-            return true;
-    }
-    return false;
-}
-
 // Theme icons by symbol name, looked up once, and the tinted silhouettes drawn so far.
 // Released with the application, while the icon engines are still loaded.
 struct Cache {
@@ -208,15 +184,7 @@ void prepare()
         return;
     cache = new Cache;
     qAddPostRoutine(releaseCache);
-    addDesktopIconDirectories();
-    const QString current = QIcon::themeName();
-    const bool desktopTheme = !current.isEmpty() && current != u"hicolor" && themeInstalled(current);
-    if (themeInstalled(fallbackTheme)) {
-        if (!desktopTheme)
-            QIcon::setThemeName(fallbackTheme.toString());
-        else if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == u"hicolor")
-            QIcon::setFallbackThemeName(fallbackTheme.toString());
-    }
+    IconTheme::select();
     for (const Symbol &symbol : symbolTable) {
         const QString name = symbol.iconName.toString();
         QIcon icon = QIcon::fromTheme(name);

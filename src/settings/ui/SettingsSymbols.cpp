@@ -1,10 +1,9 @@
 #include "settings/ui/SettingsSymbols.h"
 
-#include <QFileInfo>
-#include <QPainter>
-#include <QStandardPaths>
+#include "platform/IconTheme.h"
 
-#include <algorithm>
+#include <QPainter>
+
 #include <array>
 
 namespace {
@@ -32,52 +31,11 @@ constexpr std::array<Symbol, 14> symbolTable{{
     {u"app.dashed", u"application-x-executable-symbolic"},
 }};
 
-constexpr QStringView fallbackTheme = u"Adwaita";
-
-// Without a desktop platform theme (offscreen, a bare X server) Qt searches for icon
-// themes only in its resources: add the XDG data directories' "icons".
-void addSystemIconDirectories()
-{
-    QStringList paths = QIcon::themeSearchPaths();
-    for (const QString &data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
-        const QString icons = data + QStringLiteral("/icons");
-        if (!paths.contains(icons) && QFileInfo::exists(icons))
-            paths.append(icons);
-    }
-    QIcon::setThemeSearchPaths(paths);
-}
-
-bool themeInstalled(QStringView theme)
-{
-    const QStringList roots = QIcon::themeSearchPaths();
-    return std::ranges::any_of(roots, [theme](const QString &root) {
-        return QFileInfo::exists(root + u'/' + theme.toString() + QStringLiteral("/index.theme"));
-    });
-}
-
-// Once per process: the desktop's theme when it has one, Adwaita otherwise.
-void selectTheme()
-{
-    static const bool selected = [] {
-        addSystemIconDirectories();
-        const QString current = QIcon::themeName();
-        const bool desktopTheme = !current.isEmpty() && current != u"hicolor" && themeInstalled(current);
-        if (themeInstalled(fallbackTheme)) {
-            if (!desktopTheme)
-                QIcon::setThemeName(fallbackTheme.toString());
-            else if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == u"hicolor")
-                QIcon::setFallbackThemeName(fallbackTheme.toString());
-        }
-        return true;
-    }();
-    Q_UNUSED(selected);
-}
-
 } // namespace
 
 QIcon SettingsSymbols::icon(QStringView symbol)
 {
-    selectTheme();
+    IconTheme::select();
     for (const Symbol &entry : symbolTable) {
         if (entry.name == symbol)
             return QIcon::fromTheme(entry.themeIcon.toString());
