@@ -125,6 +125,13 @@ private slots:
         QCOMPARE(rig.item(3)->text(), QStringLiteral("New Version v99.0 · Download"));
         rig.item(3)->trigger();
         QCOMPARE(rig.platform.appList.openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://example.org/download"))});
+
+        // The screenshot script keeps a picture of the menu in this state.
+        const QString directory = qEnvironmentVariable("LETTERGATE_SCREENSHOT_DIR");
+        if (!directory.isEmpty()) {
+            rig.tray.menu()->adjustSize();
+            QVERIFY(rig.tray.menu()->grab().save(directory + QStringLiteral("/tray-menu.png")));
+        }
     }
 };
 
