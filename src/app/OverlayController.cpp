@@ -137,8 +137,7 @@ void OverlayController::createPanel()
     ScreenCapture &capture = m_platform.screenCapture();
     auto *view = new SwitcherView(m_viewModel, m_sources.snippets, makeActions(), firstLayerCount,
                                   linkFirstLayerCount, [&capture] { capture.request(); });
-    view->setTranslucent(false);
-    m_panel = new OverlayPanel(view);
+    m_panel = new OverlayPanel(view, m_platform.ownWindows());
     connect(m_panel, &OverlayPanel::focusLost, this, [this] {
         if (isPanelVisible())
             hide(false);

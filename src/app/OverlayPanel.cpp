@@ -1,6 +1,7 @@
 #include "app/OverlayPanel.h"
 
 #include "panel/SwitcherView.h"
+#include "platform/OwnWindows.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -9,13 +10,18 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-OverlayPanel::OverlayPanel(SwitcherView *content)
+OverlayPanel::OverlayPanel(SwitcherView *content, OwnWindows &ownWindows)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , m_ownWindows(ownWindows)
+    , m_translucent(ownWindows.hasCompositor())
 {
     setObjectName(QStringLiteral("LettergatePanel"));
     setWindowTitle(QStringLiteral("Lettergate"));
-    // The view paints the rounded panel opaque and the window is cut to its rounded
-    // shape (resizeEvent), so the corners are right with or without a compositor.
+    // Where a compositor blends windows the panel's rounded corners are simply clear;
+    // without one a translucent window shows black corners, so the panel is painted
+    // opaque and the window is cut to its rounded shape instead (resizeEvent).
+    setAttribute(Qt::WA_TranslucentBackground, m_translucent);
+    content->setTranslucent(m_translucent);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(content);
@@ -35,6 +41,7 @@ void OverlayPanel::placeOnPrimaryScreen()
 void OverlayPanel::present()
 {
     show();
+    m_ownWindows.keepAsFloatingPanel(winId());
     raise();
     activateWindow();
 }
@@ -49,5 +56,6 @@ void OverlayPanel::changeEvent(QEvent *event)
 void OverlayPanel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    setMask(SwitcherView::panelMask(size()));
+    if (!m_translucent)
+        setMask(SwitcherView::panelMask(size()));
 }

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class OwnWindows;
 class SwitcherView;
 
 // The floating window that holds the switcher view: frameless, above other windows,
@@ -9,7 +10,7 @@ class SwitcherView;
 class OverlayPanel : public QWidget {
     Q_OBJECT
 public:
-    explicit OverlayPanel(SwitcherView *content);
+    OverlayPanel(SwitcherView *content, OwnWindows &ownWindows);
 
     // Covers 80 % of the primary screen's available area, centred. Left where it is
     // when there is no screen at all.
@@ -25,4 +26,9 @@ signals:
 protected:
     void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+
+private:
+    OwnWindows &m_ownWindows;
+    // Blended over the desktop by a compositor; otherwise opaque and cut to shape.
+    bool m_translucent;
 };

@@ -9,6 +9,7 @@ class Feedback;
 class HotKeys;
 class KeyTap;
 class Keystrokes;
+class OwnWindows;
 class Pasteboard;
 class ScreenCapture;
 class WindowServer;
@@ -32,6 +33,7 @@ public:
     virtual Keystrokes &keystrokes() = 0;
     virtual ScreenCapture &screenCapture() = 0;
     virtual Feedback &feedback() = 0;
+    virtual OwnWindows &ownWindows() = 0;
     virtual Clock &clock() = 0;
 
     // The installed backend. Installing does not take ownership; the caller keeps

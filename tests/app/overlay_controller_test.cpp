@@ -72,6 +72,22 @@ private slots:
         QCOMPARE(rig.platform.appList.activations, QList<qint32>{editorPid});
     }
 
+    void thePanelFloatsAndIsShapedOnlyWithoutACompositor()
+    {
+        Rig opaque;
+        opaque.controller.show();
+        OverlayPanel *panel = opaque.controller.panel();
+        QCOMPARE(opaque.platform.own.floatingPanels, QList<quintptr>{panel->winId()});
+        QVERIFY(!panel->testAttribute(Qt::WA_TranslucentBackground));
+        QVERIFY(!panel->mask().isEmpty());
+
+        Rig blended;
+        blended.platform.own.compositor = true;
+        blended.controller.show();
+        QVERIFY(blended.controller.panel()->testAttribute(Qt::WA_TranslucentBackground));
+        QVERIFY(blended.controller.panel()->mask().isEmpty());
+    }
+
     void everyKeyIsSwallowedAndOnlyLettersAndDigitsDecide()
     {
         Rig rig;

@@ -91,6 +91,13 @@ private slots:
         activate(m_delta->window());
         key(QStringLiteral("ctrl+alt+w"));
         QTRY_VERIFY_WITH_TIMEOUT(panelIsActive(), 5000);
+        // On every desktop, and in no taskbar or pager.
+        const QString hints = X11Test::run(QStringLiteral("xprop"), {QStringLiteral("-id"), hex(X11Test::activeWindow()),
+                                                                     QStringLiteral("_NET_WM_DESKTOP"),
+                                                                     QStringLiteral("_NET_WM_STATE")});
+        QVERIFY2(hints.contains(QStringLiteral("_NET_WM_DESKTOP(CARDINAL) = 4294967295")), qPrintable(hints));
+        QVERIFY2(hints.contains(QStringLiteral("_NET_WM_STATE_SKIP_TASKBAR")), qPrintable(hints));
+        QVERIFY2(hints.contains(QStringLiteral("_NET_WM_STATE_SKIP_PAGER")), qPrintable(hints));
         key(QStringLiteral("a"));
         QTRY_COMPARE(X11Test::activeWindow(), m_alpha->window());
         QVERIFY(!panelIsMapped());

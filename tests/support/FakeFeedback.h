@@ -2,6 +2,9 @@
 
 #include "platform/Feedback.h"
 #include "platform/Keystrokes.h"
+#include "platform/OwnWindows.h"
+
+#include <QList>
 
 class FakeFeedback final : public Feedback {
 public:
@@ -13,4 +16,13 @@ class FakeKeystrokes final : public Keystrokes {
 public:
     void postPaste() override { ++pastes; }
     int pastes = 0;
+};
+
+class FakeOwnWindows final : public OwnWindows {
+public:
+    void keepAsFloatingPanel(quintptr windowId) override { floatingPanels.append(windowId); }
+    bool hasCompositor() override { return compositor; }
+
+    bool compositor = false;
+    QList<quintptr> floatingPanels;
 };

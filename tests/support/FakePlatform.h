@@ -28,6 +28,7 @@ public:
     Keystrokes &keystrokes() override { return strokes; }
     ScreenCapture &screenCapture() override { return capture; }
     Feedback &feedback() override { return bell; }
+    OwnWindows &ownWindows() override { return own; }
     Clock &clock() override { return time; }
 
     FakeWindowServer windows;
@@ -39,5 +40,6 @@ public:
     FakeKeystrokes strokes;
     FakeScreenCapture capture;
     FakeFeedback bell;
+    FakeOwnWindows own;
     FakeClock time;
 };

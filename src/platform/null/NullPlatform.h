@@ -6,6 +6,7 @@
 #include "platform/HotKeys.h"
 #include "platform/KeyTap.h"
 #include "platform/Keystrokes.h"
+#include "platform/OwnWindows.h"
 #include "platform/Platform.h"
 #include "platform/ScreenCapture.h"
 #include "platform/WindowServer.h"
@@ -22,7 +23,8 @@ class NullPlatform final : public Platform,
                            private KeyTap,
                            private Keystrokes,
                            private ScreenCapture,
-                           private Feedback {
+                           private Feedback,
+                           private OwnWindows {
 public:
     NullPlatform();
 
@@ -36,6 +38,7 @@ public:
     Keystrokes &keystrokes() override { return *this; }
     ScreenCapture &screenCapture() override { return *this; }
     Feedback &feedback() override { return *this; }
+    OwnWindows &ownWindows() override { return *this; }
     Clock &clock() override { return m_clock; }
 
 private:
@@ -76,6 +79,9 @@ private:
     QImage capture(const ShareableWindow &, QSize) override { return {}; }
 
     void beep() override {}
+
+    void keepAsFloatingPanel(quintptr) override {}
+    bool hasCompositor() override { return false; }
 
     RefusingHotKeys m_hotKeys;
     QtPasteboard m_pasteboard;

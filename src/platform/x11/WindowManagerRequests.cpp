@@ -58,3 +58,22 @@ void WindowManagerRequests::unminimize(xcb_window_t window)
     xcb_map_window(m_display.connection(), window);
     m_display.flush();
 }
+
+void WindowManagerRequests::keepOnAllDesktopsWithoutTaskbarEntry(xcb_window_t window)
+{
+    xcb_ewmh_connection_t *ewmh = m_display.ewmh();
+    const int screen = m_display.screenNumber();
+    constexpr uint32_t allDesktops = 0xFFFFFFFF;
+    xcb_ewmh_request_change_wm_desktop(ewmh, screen, window, allDesktops, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+    xcb_ewmh_request_change_wm_state(ewmh, screen, window, XCB_EWMH_WM_STATE_ADD, ewmh->_NET_WM_STATE_SKIP_TASKBAR,
+                                     ewmh->_NET_WM_STATE_SKIP_PAGER, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+    m_display.flush();
+}
+
+bool WindowManagerRequests::compositorRuns() const
+{
+    xcb_window_t owner = XCB_WINDOW_NONE;
+    xcb_ewmh_connection_t *ewmh = m_display.ewmh();
+    const auto cookie = xcb_ewmh_get_wm_cm_owner(ewmh, m_display.screenNumber());
+    return xcb_ewmh_get_wm_cm_owner_reply(ewmh, cookie, &owner, nullptr) && owner != XCB_WINDOW_NONE;
+}

@@ -78,3 +78,13 @@ void X11Platform::beep()
     xcb_bell(m_display->connection(), 0);
     m_display->flush();
 }
+
+void X11Platform::keepAsFloatingPanel(quintptr windowId)
+{
+    m_windowManager->keepOnAllDesktopsWithoutTaskbarEntry(static_cast<xcb_window_t>(windowId));
+}
+
+bool X11Platform::hasCompositor()
+{
+    return m_windowManager->compositorRuns();
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Feedback.h"
+#include "platform/OwnWindows.h"
 #include "platform/Platform.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/qt/SystemClock.h"
@@ -26,7 +27,7 @@ class X11WindowServer;
 // The desktop as an X server and an EWMH window manager present it. The backend reads
 // its own connection on the GUI thread, whatever Qt's platform plugin is; window
 // pictures use a second connection of their own. The clipboard goes through Qt.
-class X11Platform final : public Platform, private Feedback {
+class X11Platform final : public Platform, private Feedback, private OwnWindows {
 public:
     // Nothing when no X server answers. An empty name means $DISPLAY. Call after the
     // QGuiApplication exists, on its thread.
@@ -43,6 +44,7 @@ public:
     Keystrokes &keystrokes() override;
     ScreenCapture &screenCapture() override;
     Feedback &feedback() override { return *this; }
+    OwnWindows &ownWindows() override { return *this; }
     Clock &clock() override { return m_clock; }
 
     // Whether an EWMH window manager runs, without which windows can be neither listed
@@ -55,6 +57,8 @@ private:
     QList<X11EventFilter *> eventFilters() const;
     // The X bell, the panel's only failure report.
     void beep() override;
+    void keepAsFloatingPanel(quintptr windowId) override;
+    bool hasCompositor() override;
 
     // In order of construction; the event filters go before the pump they are
     // registered with.
