@@ -184,7 +184,7 @@ void SettingsStore::assignListKey(ListKey which, const QString &key)
     m_settings.setValue(describe(which).storedKey, key);
 }
 
-QSet<QString> SettingsStore::lettersInUse() const
+QSet<QString> SettingsStore::usedLetters() const
 {
     QSet<QString> inUse;
     for (const QString &letter : m_letters) {
@@ -206,7 +206,7 @@ KeyValidation SettingsStore::setQuickKeys(const QString &clipboard, const QStrin
     if (c == s || c == linkKey() || s == linkKey() || c == commandKey() || s == commandKey())
         return KeyValidation::notDistinct();
 
-    const QSet<QString> inUse = lettersInUse();
+    const QSet<QString> inUse = usedLetters();
     if (inUse.contains(c))
         return KeyValidation::conflict(*clipboardLetter);
     if (inUse.contains(s))
@@ -238,7 +238,7 @@ KeyValidation SettingsStore::setPairedListKey(ListKey which, const QString &type
     const ListKey partner = which == ListKey::Link ? ListKey::Command : ListKey::Link;
     if (k == clipboardKey() || k == snippetKey() || k == listKey(partner))
         return KeyValidation::notDistinct();
-    if (lettersInUse().contains(k))
+    if (usedLetters().contains(k))
         return KeyValidation::conflict(*letter);
 
     assignListKey(which, k);

@@ -117,6 +117,8 @@ public:
     void saveLetters();
 
     AppShortcut shortcut(const QString &bundleID) const;
+    // The first characters of the non-empty stored app letters, as stored.
+    QSet<QString> usedLetters() const;
     // The app whose stored letter is `typed`; nothing for a list key, which always wins.
     std::optional<QString> bundleIDForLetter(const QString &typed) const;
 
@@ -148,8 +150,6 @@ private:
     void assignListKey(ListKey which, const QString &key);
     // setLinkKey and setCommandKey: the key being set, checked against its partner.
     KeyValidation setPairedListKey(ListKey which, const QString &typed);
-    // The first characters of the non-empty stored app letters, as stored.
-    QSet<QString> lettersInUse() const;
     void purgeConflictingLetters();
 
     void keepCopyIfUnreadable();

@@ -77,12 +77,7 @@ QString AppLetters::pickLetter(const QString &appName) const
 
 QSet<QString> AppLetters::usedLetters() const
 {
-    QSet<QString> used;
-    for (const QString &letter : m_settings.letters()) {
-        if (!letter.isEmpty())
-            used.insert(Characters::first(letter));
-    }
-    return used;
+    return m_settings.usedLetters();
 }
 
 void AppLetters::assignLetters(const QList<WindowInfo> &windows)
