@@ -13,7 +13,7 @@ DataFile::DataFile(QString path)
 {
 }
 
-std::optional<QJsonArray> DataFile::readArray()
+std::optional<QByteArray> DataFile::readBytes()
 {
     const QFileInfo info(m_path);
     if (!info.exists() || info.isDir())
@@ -31,24 +31,31 @@ std::optional<QJsonArray> DataFile::readArray()
     }
     if (bytes.isEmpty())
         return std::nullopt;
+    return bytes;
+}
 
+std::optional<QJsonArray> DataFile::decodeArray(const QByteArray &bytes)
+{
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray()) {
-        keepUndecodableFile();
+    if (error.error != QJsonParseError::NoError || !document.isArray())
         return std::nullopt;
-    }
     return document.array();
 }
 
-bool DataFile::writeArray(const QJsonArray &array)
+QByteArray DataFile::encodeArray(const QJsonArray &array)
+{
+    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+}
+
+bool DataFile::writeBytes(const QByteArray &bytes)
 {
     QString why;
     bool written = false;
     if (m_undecodableFileInPlace && !moveUndecodableFileAside())
         why = QStringLiteral("the unreadable file there could not be kept aside");
     else
-        written = PrivateFiles::writeAtomically(m_path, QJsonDocument(array).toJson(QJsonDocument::Compact), &why);
+        written = PrivateFiles::writeAtomically(m_path, bytes, &why);
 
     if (!written && !m_lastWriteFailed)
         Log::warning(QStringLiteral("could not write %1: %2").arg(m_path, why));

@@ -32,9 +32,19 @@ public:
     template <typename Record>
     bool saveRecords(const QList<Record> &records);
 
+    // The records that the bytes of a data file hold: nothing unless they are one JSON
+    // array whose every element decodes. encodeRecords is the file's compact form.
+    template <typename Record>
+    static std::optional<QList<Record>> decodeRecords(const QByteArray &bytes);
+    template <typename Record>
+    static QByteArray encodeRecords(const QList<Record> &records);
+
 private:
-    std::optional<QJsonArray> readArray();
-    bool writeArray(const QJsonArray &array);
+    // The file's bytes; nothing when there is no file or it is empty.
+    std::optional<QByteArray> readBytes();
+    static std::optional<QJsonArray> decodeArray(const QByteArray &bytes);
+    static QByteArray encodeArray(const QJsonArray &array);
+    bool writeBytes(const QByteArray &bytes);
     // Renames the undecodable file aside; remembers to try again before any write.
     void keepUndecodableFile();
     bool moveUndecodableFileAside();
@@ -47,27 +57,43 @@ private:
 template <typename Record>
 std::optional<QList<Record>> DataFile::loadRecords()
 {
-    const std::optional<QJsonArray> array = readArray();
-    if (!array)
+    const std::optional<QByteArray> bytes = readBytes();
+    if (!bytes)
         return std::nullopt;
-    QList<Record> records;
-    records.reserve(array->size());
-    for (const QJsonValue &element : *array) {
-        std::optional<Record> record = element.isObject() ? Record::fromJson(element.toObject()) : std::nullopt;
-        if (!record) {
-            keepUndecodableFile();
-            return std::nullopt;
-        }
-        records.append(std::move(*record));
-    }
+    std::optional<QList<Record>> records = decodeRecords<Record>(*bytes);
+    if (!records)
+        keepUndecodableFile();
     return records;
 }
 
 template <typename Record>
 bool DataFile::saveRecords(const QList<Record> &records)
 {
+    return writeBytes(encodeRecords(records));
+}
+
+template <typename Record>
+std::optional<QList<Record>> DataFile::decodeRecords(const QByteArray &bytes)
+{
+    const std::optional<QJsonArray> array = decodeArray(bytes);
+    if (!array)
+        return std::nullopt;
+    QList<Record> records;
+    records.reserve(array->size());
+    for (const QJsonValue &element : *array) {
+        std::optional<Record> record = element.isObject() ? Record::fromJson(element.toObject()) : std::nullopt;
+        if (!record)
+            return std::nullopt;
+        records.append(std::move(*record));
+    }
+    return records;
+}
+
+template <typename Record>
+QByteArray DataFile::encodeRecords(const QList<Record> &records)
+{
     QJsonArray array;
     for (const Record &record : records)
         array.append(record.toJson());
-    return writeArray(array);
+    return encodeArray(array);
 }
