@@ -1,0 +1,8 @@
+// commands.json: arbitrary bytes through the data file decoder, round trip checked.
+#include "DataFileRoundTrip.h"
+#include "stores/Command.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    return fuzzDataFile<Command>(data, size);
+}
