@@ -1,11 +1,37 @@
 #include "app/CommandLine.h"
 
+#include "app/RequestProtocol.h"
 #include "platform/BuildInfo.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QStringList>
 #include <cstdio>
+
+namespace {
+
+// Status for a command line we cannot use (sysexits' EX_USAGE).
+constexpr int usageError = 64;
+
+const char *verbHelp = R"(
+Verbs (each asks the running Lettergate and exits; status 1 when none is running):
+  toggle    open the panel, or close it when it is open (bind this to a key in
+            a window manager or compositor that Lettergate cannot grab keys in)
+  show      open the panel
+  settings  open the settings window (also what starting Lettergate again does)
+  windows   print the windows as the panel would show them, one per line:
+            letter, application, window number, window id, title, separated by
+            tabs ("-" for an application without a letter)
+  quit      quit Lettergate
+Without a verb Lettergate starts; if it already runs, its settings window opens.
+)";
+
+int usage(const QString &problem)
+{
+    std::fprintf(stderr, "lettergate: %s\nTry 'lettergate --help'.\n", qUtf8Printable(problem));
+    return usageError;
+}
+
+} // namespace
 
 CommandLine CommandLine::parse(int argc, char *argv[])
 {
@@ -20,19 +46,33 @@ CommandLine CommandLine::parse(int argc, char *argv[])
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version and exit."));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addPositionalArgument(QStringLiteral("verb"), QStringLiteral("One of the verbs below (optional)."),
+                                 QStringLiteral("[verb]"));
 
     CommandLine result;
     if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "lettergate: %s\nTry 'lettergate --help'.\n", qUtf8Printable(parser.errorText()));
-        result.exitCode = 64;
+        result.exitCode = usage(parser.errorText());
         return result;
     }
     if (parser.isSet(version)) {
         std::printf("Lettergate %s\n", BuildInfo::version);
         result.exitCode = 0;
-    } else if (parser.isSet(help)) {
-        std::printf("%s", qUtf8Printable(parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("lettergate"))));
+        return result;
+    }
+    if (parser.isSet(help)) {
+        QString text = parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("lettergate"));
+        std::printf("%s%s", qUtf8Printable(text), verbHelp);
         result.exitCode = 0;
+        return result;
+    }
+    const QStringList verbs = parser.positionalArguments();
+    if (verbs.size() > 1) {
+        result.exitCode = usage(QStringLiteral("one verb at a time, not \"%1\"").arg(verbs.join(u' ')));
+    } else if (verbs.size() == 1) {
+        if (RequestProtocol::isVerb(verbs.first()))
+            result.verb = verbs.first();
+        else
+            result.exitCode = usage(QStringLiteral("unknown verb \"%1\"").arg(verbs.first()));
     }
     return result;
 }

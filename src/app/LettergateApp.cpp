@@ -1,8 +1,10 @@
 #include "app/LettergateApp.h"
 
 #include "app/OverlayController.h"
+#include "app/RequestProtocol.h"
 #include "app/TrayMenu.h"
 #include "app/UpdateAlerts.h"
+#include "app/WindowReport.h"
 #include "hotkeys/HotkeyManager.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
@@ -13,6 +15,7 @@
 
 #include <QApplication>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 LettergateApp::LettergateApp(Platform &platform, std::function<void()> showSettings, QObject *parent)
     : QObject(parent)
@@ -30,7 +33,7 @@ void LettergateApp::finishLaunching()
         StartUpServices{m_platform, settings, HotkeyManager::shared(), ClipboardHistory::shared(),
                         UpdateChecker::shared()},
         StartUp::Hooks{[] { OverlayController::shared().toggle(); },
-                       [] { OverlayController::shared().prefetchThumbnails(); }});
+                       [] { OverlayController::shared().prepare(); }});
     m_startUp->finishLaunching();
     installTrayIcon();
 }
@@ -57,16 +60,23 @@ void LettergateApp::installTrayIcon()
     m_trayIcon->show();
 }
 
-void LettergateApp::handleRequest(const QString &request)
+QByteArray LettergateApp::handleRequest(const QString &request)
 {
-    if (request.isEmpty() || request == u"settings")
+    if (request == u"windows")
+        return RequestProtocol::acknowledgement(windowReport(panelApps(SettingsStore::shared())));
+    if (request.isEmpty() || request == u"settings") {
         m_showSettings();
-    else if (request == u"show")
+    } else if (request == u"show") {
         OverlayController::shared().show();
-    else if (request == u"toggle")
+    } else if (request == u"toggle") {
         OverlayController::shared().toggle();
-    else if (request == u"quit")
-        QApplication::quit();
-    else
-        Log::warning(QStringLiteral("ignoring an unknown request from another start: %1").arg(request.left(64)));
+    } else if (request == u"quit") {
+        // After the reply is on its way.
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    } else {
+        Log::warning(QStringLiteral("ignoring an unknown request from another start: %1")
+                         .arg(RequestProtocol::oneLine(request, 64)));
+        return RequestProtocol::refusal(QStringLiteral("unknown request"));
+    }
+    return RequestProtocol::acknowledgement();
 }

@@ -2,6 +2,7 @@
 
 #include "app/StartUp.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -22,9 +23,11 @@ public:
 
     // Everything that happens once the event loop is about to run.
     void finishLaunching();
-    // "settings" (also an empty request), "show", "toggle" or "quit"; anything else is
-    // logged and ignored.
-    void handleRequest(const QString &request);
+    // Carries out a request from another start of the program (RequestProtocol) and
+    // answers the reply: an acknowledgement for "settings" (also an empty request),
+    // "show", "toggle", "quit" and "windows" (carrying the window list), and a refusal
+    // for anything else, which is logged and otherwise ignored.
+    QByteArray handleRequest(const QString &request);
 
 private:
     void installTrayIcon();

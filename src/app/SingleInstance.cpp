@@ -1,16 +1,31 @@
 #include "app/SingleInstance.h"
 
+#include "app/RequestProtocol.h"
 #include "platform/Log.h"
 
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTimer>
 #include <unistd.h>
 
 namespace {
 constexpr int connectTimeoutMs = 500;
-// A request is one short line; anything longer is not ours.
-constexpr qint64 maximumRequestLength = 256;
+// The first opening of the panel builds it; listing windows asks the X server.
+constexpr int replyTimeoutMs = 10000;
+// A reply longer than this (a window list of thousands of windows) is cut off.
+constexpr qsizetype maximumReplyLength = 4 * 1024 * 1024;
+// A client that has not sent its line by then, or not taken its reply, is dropped.
+constexpr int requestTimeoutMs = 2000;
+constexpr int replyDeliveryTimeoutMs = 10000;
+// Connections served at once; more are refused, so a flood cannot pile them up.
+constexpr int maximumOpenConnections = 8;
+void drop(QLocalSocket *socket)
+{
+    socket->abort();
+    socket->deleteLater();
+}
+
 } // namespace
 
 QString SingleInstance::socketPath()
@@ -21,26 +36,30 @@ QString SingleInstance::socketPath()
     return QDir::tempPath() + QStringLiteral("/lettergate-%1.socket").arg(getuid());
 }
 
-bool SingleInstance::sendToRunning(const QString &request)
+std::optional<QByteArray> SingleInstance::ask(const QString &request)
 {
     QLocalSocket socket;
     socket.connectToServer(socketPath());
     if (!socket.waitForConnected(connectTimeoutMs))
-        return false;
+        return std::nullopt;
     socket.write(request.toUtf8() + '\n');
-    socket.flush();
-    socket.waitForBytesWritten(connectTimeoutMs);
-    socket.disconnectFromServer();
-    return true;
+    QByteArray reply;
+    // The instance closes the connection once its reply is written.
+    while (reply.size() < maximumReplyLength && socket.state() == QLocalSocket::ConnectedState
+           && socket.waitForReadyRead(replyTimeoutMs))
+        reply += socket.readAll();
+    reply += socket.readAll();
+    return reply.left(maximumReplyLength);
 }
 
-SingleInstance::SingleInstance(QObject *parent)
+SingleInstance::SingleInstance(Responder respond, QObject *parent)
     : QObject(parent)
     , m_server(new QLocalServer(this))
+    , m_respond(std::move(respond))
 {
     // Only this user may connect.
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::readRequest);
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
 }
 
 bool SingleInstance::listen()
@@ -54,19 +73,41 @@ bool SingleInstance::listen()
     return false;
 }
 
-void SingleInstance::readRequest()
+void SingleInstance::acceptConnections()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine()) {
-                if (socket->bytesAvailable() > maximumRequestLength)
-                    socket->abort();
-                return;
-            }
-            const QString request = QString::fromUtf8(socket->readLine(maximumRequestLength)).trimmed();
-            socket->disconnectFromServer();
-            emit requestReceived(request);
-        });
+        if (m_openConnections >= maximumOpenConnections) {
+            drop(socket);
+            continue;
+        }
+        ++m_openConnections;
+        connect(socket, &QObject::destroyed, this, [this] { --m_openConnections; });
+        serve(socket);
     }
+}
+
+void SingleInstance::serve(QLocalSocket *socket)
+{
+    auto *deadline = new QTimer(socket);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, socket, [socket] { drop(socket); });
+    deadline->start(requestTimeoutMs);
+
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, deadline] {
+        if (!socket->canReadLine()) {
+            if (socket->bytesAvailable() > RequestProtocol::maximumRequestLength)
+                drop(socket);
+            return;
+        }
+        const QString request
+            = QString::fromUtf8(socket->readLine(RequestProtocol::maximumRequestLength)).trimmed();
+        // One request per connection: whatever follows it is not read.
+        disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+        socket->write(m_respond(request));
+        // Written out now, so the reply leaves even when the request was to quit.
+        socket->flush();
+        deadline->start(replyDeliveryTimeoutMs);
+        socket->disconnectFromServer();
+    });
 }

@@ -1,6 +1,8 @@
 #include "app/CommandLine.h"
 #include "app/LettergateApp.h"
+#include "app/RequestProtocol.h"
 #include "app/SingleInstance.h"
+#include "platform/BuildInfo.h"
 #include "platform/factory/PlatformFactory.h"
 #include "settings/ui/SettingsWindowController.h"
 
@@ -8,11 +10,43 @@
 #include <QIcon>
 #include <cstdio>
 
+namespace {
+
+// A verb on the command line: handed to the running instance; what its reply carries
+// (the window list) is printed, and the reply is turned into the exit status. Nothing here opens a display, so
+// `lettergate toggle` costs no more than a connection to the socket.
+int askRunningInstance(int argc, char *argv[], const QString &verb)
+{
+    const QCoreApplication application(argc, argv);
+    const std::optional<QByteArray> reply = SingleInstance::ask(verb);
+    if (!reply) {
+        std::fprintf(stderr, "lettergate: Lettergate is not running (nothing answers on %s); start it with 'lettergate'\n",
+                     qUtf8Printable(SingleInstance::socketPath()));
+        return 1;
+    }
+    if (const std::optional<QString> reason = RequestProtocol::refusalReason(*reply)) {
+        std::fprintf(stderr, "lettergate: the running Lettergate refused \"%s\": %s\n", qUtf8Printable(verb),
+                     qUtf8Printable(*reason));
+        return 1;
+    }
+    const std::optional<QByteArray> payload = RequestProtocol::payload(*reply);
+    if (!payload) {
+        std::fprintf(stderr, "lettergate: the running Lettergate did not answer \"%s\"\n", qUtf8Printable(verb));
+        return 1;
+    }
+    std::fwrite(payload->constData(), 1, size_t(payload->size()), stdout);
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     const CommandLine commandLine = CommandLine::parse(argc, argv);
     if (commandLine.exitCode)
         return *commandLine.exitCode;
+    if (commandLine.verb)
+        return askRunningInstance(argc, argv, *commandLine.verb);
 
     QString reason;
     if (!PlatformFactory::displayIsUsable(&reason)) {
@@ -27,19 +61,20 @@ int main(int argc, char *argv[])
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lettergate"));
+    // Lets desktops match our windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(BuildInfo::appId));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/lettergate/lettergate.svg")));
 
     // A second start opens Settings in the running instance, as reopening an app does.
-    if (SingleInstance::sendToRunning(QStringLiteral("settings")))
+    if (SingleInstance::ask(QStringLiteral("settings")))
         return 0;
 
     const auto platform = PlatformFactory::create();
     Platform::install(platform.get());
-    SingleInstance instance;
-    instance.listen();
     LettergateApp app(*platform, [] { SettingsWindowController::shared().show(); });
-    QObject::connect(&instance, &SingleInstance::requestReceived, &app, &LettergateApp::handleRequest);
+    SingleInstance instance([&app](const QString &request) { return app.handleRequest(request); });
+    instance.listen();
     app.finishLaunching();
     const int status = QApplication::exec();
     Platform::install(nullptr);

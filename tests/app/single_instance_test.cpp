@@ -1,13 +1,58 @@
+#include "app/RequestProtocol.h"
 #include "app/SingleInstance.h"
 
 #include <QFile>
+#include <QFuture>
 #include <QLocalSocket>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtConcurrent/QtConcurrentRun>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// The asking side blocks until the reply comes, and the answering side needs this
+// thread's event loop: the question is asked from a worker thread.
+QFuture<std::optional<QByteArray>> askInBackground(const QString &request)
+{
+    return QtConcurrent::run([request] { return SingleInstance::ask(request); });
+}
+
+std::optional<QByteArray> askAndWait(const QString &request)
+{
+    QFuture<std::optional<QByteArray>> reply = askInBackground(request);
+    if (!QTest::qWaitFor([&reply] { return reply.isFinished(); }, 15000))
+        return QByteArrayLiteral("<no reply>");
+    return reply.result();
+}
+
+std::unique_ptr<QLocalSocket> silentClient()
+{
+    auto client = std::make_unique<QLocalSocket>();
+    client->connectToServer(SingleInstance::socketPath());
+    client->waitForConnected(1000);
+    return client;
+}
+
+} // namespace
 
 class SingleInstanceTest : public QObject {
     Q_OBJECT
+
+    // The running instance, answering every request with a fixed reply.
+    struct Running {
+        Running()
+            : instance([this](const QString &request) {
+                requests << request;
+                return RequestProtocol::acknowledgement(request == u"windows" ? QByteArrayLiteral("a\tAlpha\t1\t0x2a\tnotes\n")
+                                                                              : QByteArray());
+            })
+        {
+        }
+        QStringList requests;
+        SingleInstance instance;
+    };
 
 private slots:
     void init()
@@ -16,38 +61,75 @@ private slots:
         qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
     }
 
-    void aSecondStartHandsItsRequestToTheRunningOne()
+    void aRequestIsAnsweredByTheRunningOne()
     {
         QCOMPARE(SingleInstance::socketPath(), m_runtime.path() + QStringLiteral("/lettergate.socket"));
-        QVERIFY(!SingleInstance::sendToRunning(QStringLiteral("settings")));
+        QCOMPARE(SingleInstance::ask(QStringLiteral("settings")), std::nullopt);
 
         // A socket file left by an instance that died does not stop the next one.
         QFile stale(SingleInstance::socketPath());
         QVERIFY(stale.open(QIODevice::WriteOnly));
         stale.close();
+        QCOMPARE(SingleInstance::ask(QStringLiteral("settings")), std::nullopt);
 
-        SingleInstance running;
-        QVERIFY(running.listen());
-        QSignalSpy requests(&running, &SingleInstance::requestReceived);
-        QVERIFY(SingleInstance::sendToRunning(QStringLiteral("settings")));
-        QVERIFY(SingleInstance::sendToRunning(QStringLiteral("toggle")));
-        QTRY_COMPARE(requests.size(), 2);
-        QCOMPARE(requests.at(0).at(0).toString(), QStringLiteral("settings"));
-        QCOMPARE(requests.at(1).at(0).toString(), QStringLiteral("toggle"));
+        Running running;
+        QVERIFY(running.instance.listen());
+        QCOMPARE(askAndWait(QStringLiteral("settings")), QByteArrayLiteral("ok\n"));
+        QCOMPARE(askAndWait(QStringLiteral("windows")), QByteArrayLiteral("ok\na\tAlpha\t1\t0x2a\tnotes\n"));
+        QCOMPARE(running.requests, QStringList({QStringLiteral("settings"), QStringLiteral("windows")}));
+    }
+
+    void onlyTheFirstLineOfAConnectionIsARequest()
+    {
+        Running running;
+        QVERIFY(running.instance.listen());
+        QLocalSocket client;
+        client.connectToServer(SingleInstance::socketPath());
+        QVERIFY(client.waitForConnected(1000));
+        client.write("show\r\nquit\n");
+        QTRY_COMPARE(client.state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(client.readAll(), QByteArrayLiteral("ok\n"));
+        QCOMPARE(running.requests, QStringList({QStringLiteral("show")}));
     }
 
     void anEndlessRequestIsCutOff()
     {
-        SingleInstance running;
-        QVERIFY(running.listen());
-        QSignalSpy requests(&running, &SingleInstance::requestReceived);
+        Running running;
+        QVERIFY(running.instance.listen());
         QLocalSocket flood;
         flood.connectToServer(SingleInstance::socketPath());
         QVERIFY(flood.waitForConnected(1000));
         flood.write(QByteArray(4096, 'x'));
         flood.flush();
         QTRY_COMPARE(flood.state(), QLocalSocket::UnconnectedState);
-        QCOMPARE(requests.size(), 0);
+        QVERIFY(running.requests.isEmpty());
+        // The flood cost nothing lasting.
+        QCOMPARE(askAndWait(QStringLiteral("toggle")), QByteArrayLiteral("ok\n"));
+    }
+
+    void silentClientsBlockNothingAndAreDropped()
+    {
+        Running running;
+        QVERIFY(running.instance.listen());
+        // Clients that connect and never write: requests are still served beside them...
+        std::vector<std::unique_ptr<QLocalSocket>> silent;
+        silent.push_back(silentClient());
+        QCOMPARE(silent.back()->state(), QLocalSocket::ConnectedState);
+        QCOMPARE(askAndWait(QStringLiteral("toggle")), QByteArrayLiteral("ok\n"));
+
+        // ...until so many are open that a new connection is refused at once, the next
+        // request included...
+        while (silent.size() < 8)
+            silent.push_back(silentClient());
+        QTest::qWait(300); // the instance accepts them
+        QCOMPARE(askAndWait(QStringLiteral("toggle")), QByteArray());
+        QCOMPARE(running.requests.size(), 1);
+
+        // ...and after a while the silent ones are dropped and requests served again.
+        for (const auto &client : silent)
+            QTRY_COMPARE_WITH_TIMEOUT(client->state(), QLocalSocket::UnconnectedState, 10000);
+        QCOMPARE(askAndWait(QStringLiteral("show")), QByteArrayLiteral("ok\n"));
+        QCOMPARE(running.requests, QStringList({QStringLiteral("toggle"), QStringLiteral("show")}));
     }
 
 private:

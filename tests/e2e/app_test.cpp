@@ -1,5 +1,6 @@
 #include "x11/X11TestSupport.h"
 
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -44,6 +45,22 @@ void activate(quint32 window)
     QTRY_COMPARE(X11Test::activeWindow(), window);
 }
 
+bool settingsWindowIsMapped()
+{
+    QProcess search;
+    search.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                  QStringLiteral("^Lettergate Settings$")});
+    search.waitForFinished(5000);
+    return !search.readAllStandardOutput().trimmed().isEmpty();
+}
+
+struct VerbRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
 } // namespace
 
 // Lettergate as a user meets it: the real program in a session with two other
@@ -65,11 +82,11 @@ private slots:
         for (quint32 window : m_delta->windows())
             QVERIFY(X11Test::waitUntilManaged(window));
 
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path() + QStringLiteral("/config"));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path() + QStringLiteral("/data"));
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
-        m_program.setProcessEnvironment(environment);
+        m_environment = QProcessEnvironment::systemEnvironment();
+        m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path() + QStringLiteral("/config"));
+        m_environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path() + QStringLiteral("/data"));
+        m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
+        m_program.setProcessEnvironment(m_environment);
         m_program.setProcessChannelMode(QProcess::MergedChannels);
         connect(&m_program, &QProcess::readyRead, this, [this] { m_log += m_program.readAll(); });
         m_program.start(qEnvironmentVariable("LETTERGATE_BINARY"), {});
@@ -159,8 +176,73 @@ private slots:
         QVERIFY(!m_log.contains("toggle: isVisible=true"));
     }
 
+    void theCommandLineDrivesTheRunningProgram()
+    {
+        activate(m_alpha->window());
+        // A client that connects and says nothing holds nothing up.
+        QLocalSocket silent;
+        silent.connectToServer(m_home.path() + QStringLiteral("/lettergate.socket"));
+        QVERIFY(silent.waitForConnected(2000));
+
+        QCOMPARE(verb(QStringLiteral("toggle")).exitCode, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(panelIsActive(), 5000);
+        QCOMPARE(verb(QStringLiteral("toggle")).exitCode, 0);
+        QTRY_VERIFY(!panelIsMapped());
+        QTRY_COMPARE(X11Test::activeWindow(), m_alpha->window());
+
+        QCOMPARE(verb(QStringLiteral("show")).exitCode, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(panelIsActive(), 5000);
+        QCOMPARE(verb(QStringLiteral("show")).exitCode, 0); // an open panel stays open
+        QVERIFY(panelIsMapped());
+        key(QStringLiteral("Escape"));
+        QTRY_VERIFY(!panelIsMapped());
+
+        // The windows as the panel lists them: letter, app, number, id, title.
+        const VerbRun windows = verb(QStringLiteral("windows"));
+        QCOMPARE(windows.exitCode, 0);
+        const QStringList lines = windows.out.split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY2(lines.contains(QStringLiteral("a\tAlpha\t1\t%1\tAlpha notes").arg(hex(m_alpha->window()))),
+                 qPrintable(windows.out));
+        QVERIFY2(lines.contains(QStringLiteral("d\tDelta\t1\t%1\tDelta").arg(hex(m_delta->windows().value(0)))),
+                 qPrintable(windows.out));
+        QVERIFY2(lines.contains(QStringLiteral("d\tDelta\t2\t%1\tDelta 2").arg(hex(m_delta->windows().value(1)))),
+                 qPrintable(windows.out));
+        QVERIFY2(lines.filter(QStringLiteral("Lettergate")).isEmpty(), qPrintable(windows.out));
+
+        QCOMPARE(verb(QStringLiteral("settings")).exitCode, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(settingsWindowIsMapped(), 5000);
+        QTRY_COMPARE(silent.state(), QLocalSocket::UnconnectedState); // dropped after a while
+    }
+
+    // Last: the program is gone afterwards.
+    void quitEndsTheProgramAndVerbsThenSaySo()
+    {
+        const VerbRun quit = verb(QStringLiteral("quit"));
+        QCOMPARE(quit.exitCode, 0);
+        QVERIFY(m_program.waitForFinished(10000));
+        QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_program.exitCode(), 0);
+
+        const VerbRun toggle = verb(QStringLiteral("toggle"));
+        QCOMPARE(toggle.exitCode, 1);
+        QVERIFY2(toggle.err.startsWith(QStringLiteral("lettergate: Lettergate is not running")), qPrintable(toggle.err));
+    }
+
 private:
+    // `lettergate <verb>` as a user runs it beside the running program.
+    VerbRun verb(const QString &name)
+    {
+        QProcess process;
+        process.setProcessEnvironment(m_environment);
+        process.start(qEnvironmentVariable("LETTERGATE_BINARY"), {name});
+        if (!process.waitForFinished(15000))
+            return {};
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
     QTemporaryDir m_home;
+    QProcessEnvironment m_environment;
     std::unique_ptr<HelperWindow> m_alpha;
     std::unique_ptr<HelperWindow> m_delta;
     QProcess m_program;

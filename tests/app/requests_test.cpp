@@ -1,0 +1,114 @@
+#include "app/CommandLine.h"
+#include "app/LettergateApp.h"
+#include "app/RequestProtocol.h"
+#include "app/WindowReport.h"
+#include "settings/SettingsTestSupport.h"
+#include "support/FakePlatform.h"
+#include "support/LogCapture.h"
+#include "support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <vector>
+
+namespace {
+
+constexpr qint32 terminalPid = 5100;
+constexpr qint32 viewerPid = 5200;
+
+CommandLine parse(std::vector<const char *> arguments)
+{
+    arguments.insert(arguments.begin(), "lettergate");
+    return CommandLine::parse(int(arguments.size()), const_cast<char **>(arguments.data()));
+}
+
+} // namespace
+
+// What the command line asks of the running program, and what it answers.
+class RequestsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theCommandLineKnowsItsVerbs()
+    {
+        for (const char *verb : {"toggle", "show", "settings", "windows", "quit"}) {
+            const CommandLine line = parse({verb});
+            QCOMPARE(line.verb, QString::fromLatin1(verb));
+            QCOMPARE(line.exitCode, std::nullopt);
+        }
+        const CommandLine start = parse({});
+        QCOMPARE(start.verb, std::nullopt);
+        QCOMPARE(start.exitCode, std::nullopt);
+
+        // Usage errors exit at once, and nothing is sent.
+        const QList<std::vector<const char *>> usageErrors{{"Toggle"}, {"bogus"}, {"toggle", "quit"}, {"--frobnicate"}};
+        for (const std::vector<const char *> &wrong : usageErrors) {
+            const CommandLine line = parse(wrong);
+            QCOMPARE(line.exitCode, 64);
+            QCOMPARE(line.verb, std::nullopt);
+        }
+        QCOMPARE(parse({"--version"}).exitCode, 0);
+    }
+
+    void windowsAreListedAsThePanelShowsThem()
+    {
+        TestEnvironment environment;
+        FakePlatform platform;
+        Launch settings;
+        settings.store.setLetters({{QStringLiteral("org.example.Terminal"), QStringLiteral("t")},
+                                   // The clipboard key: this listing gives the app another letter.
+                                   {QStringLiteral("org.example.Viewer"), QStringLiteral("v")}});
+        platform.windows.addWindow(41, viewerPid, QStringLiteral("Viewer"), QStringLiteral("Photo"));
+        platform.windows.addWindow(33, terminalPid, QStringLiteral("Terminal"), QStringLiteral("make\tall\nline two"));
+        platform.windows.addWindow(31, terminalPid, QStringLiteral("Terminal"), QStringLiteral("~"));
+        // Our own windows are never listed.
+        platform.windows.addWindow(51, qint32(QCoreApplication::applicationPid()), QStringLiteral("Lettergate"),
+                                   QStringLiteral("Settings"));
+        platform.appList.bundleIDs = {{terminalPid, QStringLiteral("org.example.Terminal")},
+                                      {viewerPid, QStringLiteral("org.example.Viewer")}};
+
+        QCOMPARE(windowReport(panelApps(settings.store)),
+                 QByteArrayLiteral("a\tViewer\t1\t0x29\tPhoto\n"
+                                   "t\tTerminal\t1\t0x1f\t~\n"
+                                   "t\tTerminal\t2\t0x21\tmake all line two\n"));
+
+        // An app whose letter the user cleared; a name with a line break.
+        const AppEntry unlettered{7, std::nullopt, QStringLiteral("Two\u2028lines"), std::nullopt,
+                                  {WindowInfo{0xabc, 7, std::nullopt, QStringLiteral("Two"), QString(), {}}}};
+        QCOMPARE(windowReport({unlettered}), QByteArrayLiteral("-\tTwo lines\t1\t0xabc\t\n"));
+        QCOMPARE(windowReport({}), QByteArray());
+    }
+
+    void theRunningProgramAnswersEachRequest()
+    {
+        TestEnvironment environment;
+        FakePlatform platform;
+        int settingsShown = 0;
+        LettergateApp app(platform, [&settingsShown] { ++settingsShown; });
+        LogCapture log;
+
+        QCOMPARE(app.handleRequest(QStringLiteral("settings")), RequestProtocol::acknowledgement());
+        QCOMPARE(app.handleRequest(QString()), RequestProtocol::acknowledgement());
+        QCOMPARE(settingsShown, 2);
+
+        // An empty window list is an answer; an empty reply is none.
+        QCOMPARE(RequestProtocol::payload(RequestProtocol::acknowledgement()), QByteArray());
+        QCOMPARE(RequestProtocol::payload(RequestProtocol::acknowledgement("a\tAlpha\n")), QByteArrayLiteral("a\tAlpha\n"));
+        QCOMPARE(RequestProtocol::payload(QByteArray()), std::nullopt);
+        QCOMPARE(RequestProtocol::payload("okay\n"), std::nullopt);
+
+        // Whatever else arrives on the socket is refused, logged on one line, and does nothing.
+        const QByteArray refused = app.handleRequest(QStringLiteral("\x1b[2Jsettings\u2029again"));
+        QCOMPARE(refused, QByteArrayLiteral("error: unknown request\n"));
+        QCOMPARE(RequestProtocol::refusalReason(refused), QStringLiteral("unknown request"));
+        QCOMPARE(RequestProtocol::refusalReason(RequestProtocol::acknowledgement()), std::nullopt);
+        QCOMPARE(RequestProtocol::payload(refused), std::nullopt);
+        QCOMPARE(settingsShown, 2);
+        QCOMPARE(log.lines.size(), 1);
+        QVERIFY2(log.lines.first().endsWith(QStringLiteral("ignoring an unknown request from another start:  [2Jsettings again")),
+                 qPrintable(log.lines.first()));
+    }
+};
+
+QTEST_MAIN(RequestsTest)
+#include "requests_test.moc"

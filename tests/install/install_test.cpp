@@ -1,0 +1,140 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run run(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// Key=value lines of the [Desktop Entry] group.
+QHash<QString, QString> desktopEntry(const QString &path)
+{
+    QFile file(path);
+    QHash<QString, QString> keys;
+    if (!file.open(QIODevice::ReadOnly))
+        return keys;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const qsizetype equals = line.indexOf('=');
+        if (equals > 0)
+            keys.insert(QString::fromUtf8(line.left(equals)), QString::fromUtf8(line.mid(equals + 1)));
+    }
+    return keys;
+}
+
+} // namespace
+
+// The build installed into a temporary prefix as `cmake --install` installs it, and
+// the program run from there as a user would.
+class InstallTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_prefix.isValid());
+        const Run install = run(qEnvironmentVariable("CMAKE_COMMAND"),
+                                {QStringLiteral("--install"), qEnvironmentVariable("LETTERGATE_BUILD_DIR"),
+                                 QStringLiteral("--prefix"), m_prefix.path()});
+        QVERIFY2(install.exitCode == 0, install.err.constData());
+    }
+
+    void theInstalledProgramAnswersWithoutADisplay()
+    {
+        const QString program = m_prefix.filePath(QStringLiteral("bin/lettergate"));
+        QVERIFY(QFileInfo(program).isExecutable());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_prefix.path()); // nothing listens here
+
+        const Run version = run(program, {QStringLiteral("--version")}, environment);
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.out, "Lettergate " + qgetenv("LETTERGATE_VERSION") + '\n');
+
+        const Run help = run(program, {QStringLiteral("--help")}, environment);
+        QCOMPARE(help.exitCode, 0);
+        for (const char *verb : {"toggle", "show", "settings", "windows", "quit"})
+            QVERIFY2(help.out.contains(QByteArray("\n  ") + verb + ' '), verb);
+
+        // A verb with nobody to ask: a clear message, and a status a script can test.
+        const Run toggle = run(program, {QStringLiteral("toggle")}, environment);
+        QCOMPARE(toggle.exitCode, 1);
+        QVERIFY2(toggle.err.contains("Lettergate is not running"), toggle.err.constData());
+        QVERIFY(toggle.out.isEmpty());
+        const Run unknown = run(program, {QStringLiteral("frobnicate")}, environment);
+        QCOMPARE(unknown.exitCode, 64);
+        QVERIFY2(unknown.err.contains("unknown verb \"frobnicate\""), unknown.err.constData());
+
+        // Starting it needs a display.
+        const Run start = run(program, {}, environment);
+        QCOMPARE(start.exitCode, 2);
+        QVERIFY2(start.err.contains("no usable display"), start.err.constData());
+    }
+
+    void theDesktopEntryNamesTheProgramAndItsIcon()
+    {
+        const QString appId = qEnvironmentVariable("LETTERGATE_APP_ID");
+        const QString entryPath = m_prefix.filePath(QStringLiteral("share/applications/%1.desktop").arg(appId));
+        const QHash<QString, QString> entry = desktopEntry(entryPath);
+        QCOMPARE(entry.value(QStringLiteral("Type")), QStringLiteral("Application"));
+        QCOMPARE(entry.value(QStringLiteral("Name")), QStringLiteral("Lettergate"));
+        QVERIFY(!entry.value(QStringLiteral("Comment")).isEmpty());
+        QVERIFY(entry.value(QStringLiteral("Categories")).endsWith(u';'));
+        // The command is the installed binary's name, found on PATH.
+        QCOMPARE(entry.value(QStringLiteral("Exec")), QStringLiteral("lettergate"));
+        QCOMPARE(entry.value(QStringLiteral("Icon")), appId);
+
+        QSvgRenderer icon(m_prefix.filePath(QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(appId)));
+        QVERIFY(icon.isValid());
+        QCOMPARE(icon.viewBoxF().width(), icon.viewBoxF().height());
+
+        // The system-wide autostart entry is only there when asked for.
+        QVERIFY(!QDir(m_prefix.filePath(QStringLiteral("etc"))).exists());
+        QTemporaryDir withAutostart;
+        const Run install = run(qEnvironmentVariable("CMAKE_COMMAND"),
+                                {QStringLiteral("--install"), qEnvironmentVariable("LETTERGATE_BUILD_DIR"),
+                                 QStringLiteral("--prefix"), withAutostart.path(), QStringLiteral("--component"),
+                                 QStringLiteral("autostart")});
+        QVERIFY2(install.exitCode == 0, install.err.constData());
+        QCOMPARE(desktopEntry(withAutostart.filePath(QStringLiteral("etc/xdg/autostart/%1.desktop").arg(appId))), entry);
+    }
+
+    void theDesktopEntryIsValid()
+    {
+        const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        if (validator.isEmpty())
+            QSKIP("desktop-file-validate is not installed (scripts/install-deps installs it)");
+        const QString entryPath = m_prefix.filePath(
+            QStringLiteral("share/applications/%1.desktop").arg(qEnvironmentVariable("LETTERGATE_APP_ID")));
+        const Run validation = run(validator, {entryPath});
+        QCOMPARE(validation.exitCode, 0);
+        // Hints are printed but do not fail validation; we want none.
+        QVERIFY2(validation.out.isEmpty(), validation.out.constData());
+    }
+
+private:
+    QTemporaryDir m_prefix;
+};
+
+QTEST_MAIN(InstallTest)
+#include "install_test.moc"
