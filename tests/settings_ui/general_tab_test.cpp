@@ -1,5 +1,6 @@
 #include "SettingsUiTesting.h"
 
+#include "settings/LaunchAtLogin.h"
 #include "settings/ui/GeneralSettingsTab.h"
 #include "settings/ui/HotkeyRecorderButton.h"
 #include "settings/ui/PermissionRow.h"
@@ -7,9 +8,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalSpy>
+
+#include "support/LogCapture.h"
 
 using Tab = SettingsView::Tab;
 using HKMode = GeneralSettingsTab::HKMode;
@@ -222,6 +229,82 @@ private slots:
 
         fixture.settings.setShowInDock(false);
         QVERIFY(!toggle->isChecked());
+    }
+
+    void launchAtLoginWritesAndRemovesTheAutostartEntry()
+    {
+        SettingsFixture fixture;
+        const QString entry = fixture.environment.configHome() + QStringLiteral("/autostart/app.lettergate.Lettergate.desktop");
+        QCOMPARE(LaunchAtLogin::entryPath(), entry);
+        ShownView shown(fixture, Tab::General);
+        auto *toggle = shown.view.generalTab().findChild<QCheckBox *>(QStringLiteral("launchAtLogin"));
+        QVERIFY(!toggle->isChecked());
+
+        toggle->click();
+        QVERIFY(toggle->isChecked());
+        QFile written(entry);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(written.readAll());
+        const QStringList lines = text.split(u'\n');
+        QVERIFY(lines.contains(QStringLiteral("[Desktop Entry]")));
+        QVERIFY(lines.contains(QStringLiteral("Exec=") + QCoreApplication::applicationFilePath()));
+        QVERIFY(lines.contains(QStringLiteral("Icon=app.lettergate.Lettergate")));
+        QCOMPARE(lines.filter(QStringLiteral("Exec=")).size(), 1);
+        const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        if (!validator.isEmpty()) {
+            QProcess validate;
+            validate.start(validator, {entry});
+            QVERIFY(validate.waitForFinished());
+            QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
+        }
+
+        toggle->click();
+        QVERIFY(!toggle->isChecked());
+        QVERIFY(!QFile::exists(entry));
+
+        // The switch shows what is on disk when the tab is shown again.
+        QFile placedByHand(entry);
+        QVERIFY(placedByHand.open(QIODevice::WriteOnly));
+        placedByHand.close();
+        shown.revisit(Tab::General);
+        QVERIFY(toggle->isChecked());
+        QVERIFY(QFile::remove(entry));
+        shown.revisit(Tab::General);
+        QVERIFY(!toggle->isChecked());
+
+        // When the entry cannot be written or removed, the switch says so by not moving.
+        LogCapture log;
+        QFile blocker(fixture.environment.configHome() + QStringLiteral("/autostart"));
+        QVERIFY(QDir(fixture.environment.configHome() + QStringLiteral("/autostart")).removeRecursively());
+        QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder belongs
+        blocker.close();
+        toggle->click();
+        QVERIFY(!toggle->isChecked());
+        QCOMPARE(log.lines.size(), 1);
+        QVERIFY(QFile::remove(blocker.fileName()));
+        QVERIFY(QDir().mkpath(entry + QStringLiteral("/not-a-file"))); // a folder where the entry belongs
+        shown.revisit(Tab::General);
+        QVERIFY(toggle->isChecked());
+        toggle->click();
+        QVERIFY(toggle->isChecked());
+        QCOMPARE(log.lines.size(), 2);
+    }
+
+    void autostartEntriesQuoteTheProgramPath()
+    {
+        const auto execLine = [](const QString &executable) -> std::optional<QString> {
+            const std::optional<QString> text = LaunchAtLogin::entryText(executable);
+            if (!text)
+                return std::nullopt;
+            return text->split(u'\n').filter(QStringLiteral("Exec=")).value(0);
+        };
+        QCOMPARE(execLine(QStringLiteral("/usr/bin/lettergate")), QStringLiteral("Exec=/usr/bin/lettergate"));
+        QCOMPARE(execLine(QStringLiteral("/opt/my apps/100%/lettergate")),
+                 QStringLiteral("Exec=\"/opt/my apps/100%%/lettergate\""));
+        // Quoted: \ before $, ` and \; then every backslash written twice in the file.
+        QCOMPARE(execLine(QStringLiteral("/x/a$b\\c`d")), QStringLiteral("Exec=\"/x/a\\\\$b\\\\\\\\c\\\\`d\""));
+        QCOMPARE(execLine(QStringLiteral("/tmp/two\nlines")), std::nullopt);
+        QCOMPARE(execLine(QString()), std::nullopt);
     }
 };
 

@@ -11,6 +11,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -58,12 +59,14 @@ GeneralSettingsTab::GeneralSettingsTab(SettingsStore &store, Platform &platform,
     : SettingsTab(parent)
     , m_store(store)
     , m_platform(platform)
+    , m_launchAtLogin(QCoreApplication::applicationFilePath())
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 12, 16, 12);
     layout->setSpacing(12);
     layout->addWidget(activationSection());
     layout->addWidget(dockSection());
+    layout->addWidget(loginSection());
     layout->addWidget(permissionsSection());
     layout->addStretch();
     reload();
@@ -121,6 +124,22 @@ QWidget *GeneralSettingsTab::dockSection()
     return section(QStringLiteral("Dock"), form);
 }
 
+QWidget *GeneralSettingsTab::loginSection()
+{
+    auto *form = sectionForm();
+    m_launchAtLoginBox = new QCheckBox(QStringLiteral("Launch at login"));
+    m_launchAtLoginBox->setObjectName(QStringLiteral("launchAtLogin"));
+    connect(m_launchAtLoginBox, &QCheckBox::clicked, this, [this](bool checked) {
+        m_launchAtLogin.setEnabled(checked);
+        // What is on disk, also when writing or removing the entry failed.
+        m_launchAtLoginBox->setChecked(m_launchAtLogin.isEnabled());
+    });
+    form->addRow(m_launchAtLoginBox);
+    form->addRow(SettingsStyle::caption(
+        QStringLiteral("Starts Lettergate when you log in, through an entry in your autostart folder.")));
+    return section(QStringLiteral("Login"), form);
+}
+
 QWidget *GeneralSettingsTab::permissionsSection()
 {
     auto *rows = new QVBoxLayout;
@@ -138,6 +157,7 @@ void GeneralSettingsTab::reload()
 {
     m_accessibility->setGranted(m_platform.accessibility().isTrusted());
     m_screenRecording->setGranted(m_platform.screenCapture().preflight());
+    m_launchAtLoginBox->setChecked(m_launchAtLogin.isEnabled());
 
     const HotkeyConfig &stored = m_store.hotkey();
     if (stored.kind() == HotkeyConfig::Kind::DoubleModifier) {

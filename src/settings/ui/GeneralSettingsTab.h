@@ -1,18 +1,20 @@
 #pragma once
 
 #include "hotkeys/HotkeyConfig.h"
+#include "settings/LaunchAtLogin.h"
 #include "settings/ui/SettingsTab.h"
 
 class HotkeyRecorderButton;
 class PermissionRow;
 class Platform;
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QFormLayout;
 class SettingsStore;
 
-// The trigger (a key combination or a double tap of one modifier), the taskbar entry and
-// the two permissions. Changing the trigger kind or the modifier stores the new trigger
+// The trigger (a key combination or a double tap of one modifier), the taskbar entry,
+// launching at login and the two permissions. Changing the trigger kind or the modifier stores the new trigger
 // at once; the store re-arms it.
 class GeneralSettingsTab : public SettingsTab {
     Q_OBJECT
@@ -33,12 +35,14 @@ public:
     const PermissionRow &accessibilityRow() const { return *m_accessibility; }
     const PermissionRow &screenRecordingRow() const { return *m_screenRecording; }
 
-    // Reads both permissions and the stored trigger; stores nothing.
+    // Reads both permissions, the stored trigger and whether the autostart entry exists;
+    // stores nothing.
     void reload() override;
 
 private:
     QWidget *activationSection();
     QWidget *dockSection();
+    QWidget *loginSection();
     QWidget *permissionsSection();
 
     void showMode();
@@ -55,6 +59,8 @@ private:
     QWidget *m_comboHelp = nullptr;
     QComboBox *m_modifierPicker = nullptr;
     QWidget *m_doubleTapHelp = nullptr;
+    LaunchAtLogin m_launchAtLogin;
+    QCheckBox *m_launchAtLoginBox = nullptr;
     PermissionRow *m_accessibility = nullptr;
     PermissionRow *m_screenRecording = nullptr;
 };

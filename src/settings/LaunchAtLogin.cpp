@@ -1,0 +1,89 @@
+#include "settings/LaunchAtLogin.h"
+
+#include "platform/BuildInfo.h"
+#include "platform/Log.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QStringList>
+#include <algorithm>
+
+namespace {
+
+// The Exec value for one program path: quoted when it holds a character the desktop
+// entry format reserves, with the format's escapes for quoting and for string values.
+QString execValue(const QString &executable)
+{
+    static const QString reserved = QStringLiteral(" \t\"'\\><~|&;$*?#()`");
+    QString value = executable;
+    value.replace(u'%', QStringLiteral("%%")); // a field code otherwise
+    if (std::any_of(value.cbegin(), value.cend(), [](QChar c) { return reserved.contains(c); })) {
+        QString quoted;
+        for (const QChar c : value) {
+            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+                quoted += u'\\';
+            quoted += c;
+        }
+        value = u'"' + quoted + u'"';
+    }
+    // The value is a string, where a backslash is written twice.
+    return value.replace(u'\\', QStringLiteral("\\\\"));
+}
+
+} // namespace
+
+LaunchAtLogin::LaunchAtLogin(QString executable)
+    : m_executable(std::move(executable))
+{
+}
+
+QString LaunchAtLogin::entryPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart/")
+        + QString::fromUtf8(BuildInfo::appId) + QStringLiteral(".desktop");
+}
+
+bool LaunchAtLogin::isEnabled() const
+{
+    return QFileInfo::exists(entryPath());
+}
+
+std::optional<QString> LaunchAtLogin::entryText(const QString &executable)
+{
+    if (executable.isEmpty() || std::any_of(executable.cbegin(), executable.cend(), [](QChar c) {
+            return c == u'\n' || c == u'\r' || c.category() == QChar::Other_Control;
+        }))
+        return std::nullopt;
+    QStringList lines = QString::fromUtf8(BuildInfo::desktopEntry).split(u'\n');
+    for (QString &line : lines) {
+        if (line.startsWith(QStringLiteral("Exec=")))
+            line = QStringLiteral("Exec=") + execValue(executable);
+    }
+    return lines.join(u'\n');
+}
+
+bool LaunchAtLogin::setEnabled(bool enabled)
+{
+    const QString path = entryPath();
+    if (!enabled) {
+        if (!QFileInfo::exists(path) || QFile::remove(path))
+            return true;
+        Log::warning(QStringLiteral("cannot remove the autostart entry %1").arg(path));
+        return false;
+    }
+    const std::optional<QString> text = entryText(m_executable);
+    if (!text) {
+        Log::warning(QStringLiteral("cannot write an autostart entry for a program path with line breaks"));
+        return false;
+    }
+    QSaveFile file(path);
+    if (!QDir().mkpath(QFileInfo(path).path()) || !file.open(QIODevice::WriteOnly)
+        || file.write(text->toUtf8()) < 0 || !file.commit()) {
+        Log::warning(QStringLiteral("cannot write the autostart entry %1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    return true;
+}
