@@ -1,5 +1,6 @@
 // The content stores' costs on the GUI thread: saving and loading the clipboard
-// history, one poll tick, opening a link, and running a command to its completion.
+// history, one poll tick, opening a link, and running a command to its completion; and
+// what a full history of pictures holds in memory.
 #include "platform/Paths.h"
 #include "stores/ClipboardHistory.h"
 #include "stores/CommandRunner.h"
@@ -9,9 +10,11 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QPainter>
 #include <QThread>
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 namespace {
 
@@ -35,24 +38,39 @@ void waitUntil(const std::function<bool()> &done)
     }
 }
 
+// Copies 50 entries into the history, 20 of them screenshots, and waits until their PNG
+// files are written.
+void fillHistory(FakePasteboard &board, ClipboardHistory &history, qsizetype textLength = 200)
+{
+    history.setLimit(50);
+    for (int i = 0; i < 50; ++i) {
+        if (i % 5 < 2)
+            board.copyImage(screenshot(i));
+        else
+            board.copyText(QStringLiteral("entry %1 ").arg(i) + QString(textLength, u'x'));
+        history.checkPasteboard();
+    }
+    waitUntil([&history] { return !history.isWritingImages(); });
+}
+
+// Starts the history and waits until every picture has its preview.
+void startAndWaitForPreviews(ClipboardHistory &history)
+{
+    history.start();
+    waitUntil([&history] {
+        return std::all_of(history.items().cbegin(), history.items().cend(), [](const ClipboardHistory::Item &item) {
+            return !item.isImage() || !item.picture.preview().isNull();
+        });
+    });
+}
+
 // A full history of 50 entries, 20 of them pictures whose PNG files are written.
 struct FullHistory {
     TestEnvironment environment;
     FakePlatform platform;
     ClipboardHistory history{platform.board, Paths::dataDirectory()};
 
-    explicit FullHistory(qsizetype textLength = 200)
-    {
-        history.setLimit(50);
-        for (int i = 0; i < 50; ++i) {
-            if (i % 5 < 2)
-                platform.board.copyImage(screenshot(i));
-            else
-                platform.board.copyText(QStringLiteral("entry %1 ").arg(i) + QString(textLength, u'x'));
-            history.checkPasteboard();
-        }
-        waitUntil([this] { return !history.isWritingImages(); });
-    }
+    explicit FullHistory(qsizetype textLength = 200) { fillHistory(platform.board, history, textLength); }
 };
 
 void BM_saveHistory50Entries20ImagesWritten(benchmark::State &state)
@@ -83,6 +101,59 @@ void BM_loadHistory50Entries20Images(benchmark::State &state)
     }
 }
 BENCHMARK(BM_loadHistory50Entries20Images)->Unit(benchmark::kMillisecond);
+
+// The previews of that history, made in the background once it starts: the time until
+// the last one is there.
+void BM_previewsOfLoadedHistory(benchmark::State &state)
+{
+    FullHistory full;
+    for (auto _ : state) {
+        ClipboardHistory loaded(full.platform.board, Paths::dataDirectory());
+        startAndWaitForPreviews(loaded);
+    }
+}
+BENCHMARK(BM_previewsOfLoadedHistory)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+qint64 residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+// What the history of 50 entries with 20 screenshots holds once loaded and its previews
+// made, as the program has it after a start: the process's resident size, and its growth
+// over the process before the history was loaded. Run it alone
+// (--benchmark_filter=BM_residentMemory), as earlier benchmarks leave memory behind.
+void BM_residentMemoryOfLoadedHistory(benchmark::State &state)
+{
+    TestEnvironment environment;
+    {
+        // The files, written by a history that is gone before the measurement.
+        FakePlatform platform;
+        ClipboardHistory writer(platform.board, Paths::dataDirectory());
+        fillHistory(platform.board, writer);
+    }
+    malloc_trim(0);
+    FakePlatform platform;
+    const qint64 before = residentKiB();
+    for (auto _ : state) {
+        ClipboardHistory loaded(platform.board, Paths::dataDirectory());
+        startAndWaitForPreviews(loaded);
+        QCoreApplication::processEvents();
+        const qint64 after = residentKiB();
+        state.counters["RSS_MiB"] = double(after) / 1024;
+        state.counters["growth_MiB"] = double(after - before) / 1024;
+        state.counters["pictures"] = double(std::count_if(loaded.items().cbegin(), loaded.items().cend(),
+                                                          [](const ClipboardHistory::Item &item) { return item.isImage(); }));
+    }
+}
+BENCHMARK(BM_residentMemoryOfLoadedHistory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // What a copy costs the GUI thread before its picture goes to the background writer,
 // and how long the writer then takes for one screenshot.

@@ -221,7 +221,7 @@ void OverlayController::pasteClip(const ClipboardHistory::Item &item)
     const std::optional<qint32> previous = m_previousApp;
     hide(false);
     if (item.isImage())
-        m_paster.pasteImage(item.image, previous);
+        m_paster.pasteImage(item.picture.image(), previous);
     else
         m_paster.pasteText(item.text, previous);
 }

@@ -61,8 +61,8 @@ SnipCard::Data clipCard(const ClipboardHistory::Item &item)
     data.title = item.isImage() ? QStringLiteral("Image") : QStringLiteral("Text");
     data.systemIcon = item.isImage() ? QStringLiteral("photo") : QStringLiteral("doc.on.clipboard");
     data.text = item.text;
-    if (item.isImage() && !item.image.isNull())
-        data.image = item.image;
+    if (item.isImage() && !item.picture.preview().isNull())
+        data.image = item.picture.preview();
     return data;
 }
 

@@ -8,8 +8,11 @@ PasteCell PasteCell::forClip(int index, const ClipboardHistory::Item &item)
 {
     PasteCell cell{QUuid::createUuid(), index, pickLabel(index), item.isImage(), {}, std::nullopt};
     if (item.isImage()) {
-        if (!item.image.isNull())
-            cell.image = item.image;
+        // The preview is made in the background; until it is there, the cell says what it holds.
+        if (!item.picture.preview().isNull())
+            cell.image = item.picture.preview();
+        else
+            cell.text = QStringLiteral("Image");
     } else {
         cell.text = previewText(item.text);
     }

@@ -20,7 +20,8 @@ struct PasteCell {
     QString text;
     std::optional<QImage> image;
 
-    // A text entry shows its preview; a picture entry shows the picture.
+    // A text entry shows its preview; a picture entry shows the picture's preview, or
+    // "Image" while that is still being made.
     static PasteCell forClip(int index, const ClipboardHistory::Item &item);
     // A text snippet previews its name, or its text when it has no name; a picture
     // snippet shows its name (or "Image") and the picture read from its file.

@@ -8,6 +8,8 @@
 #include "stores/PrivateFiles.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
 #include <algorithm>
 
 struct ClipboardHistory::Stored {
@@ -66,6 +68,7 @@ ClipboardHistory::ClipboardHistory(Pasteboard &pasteboard, const QString &dataDi
     m_pollTimer.setInterval(pollInterval);
     connect(&m_pollTimer, &QTimer::timeout, this, &ClipboardHistory::checkPasteboard);
     connect(&m_imageWriter, &ImageFileWriter::finished, this, &ClipboardHistory::onImageWritten);
+    connect(&m_imageWriter, &ImageFileWriter::previewMade, this, &ClipboardHistory::onPreviewMade);
     load();
 }
 
@@ -80,16 +83,35 @@ void ClipboardHistory::load()
             items.append(Item{record.id, Item::Kind::text, record.text.value_or(QString()), {}, std::nullopt});
             continue;
         }
-        // A picture whose file is gone (or was never written) cannot be pasted: skip it.
-        if (!record.imageFile || !PrivateFiles::isBareFileName(*record.imageFile))
-            continue;
-        const QImage image(imagePath(*record.imageFile));
-        if (image.isNull())
-            continue;
-        items.append(Item{record.id, Item::Kind::image, QString(), image, record.imageFile});
+        if (std::optional<Item> picture = loadedPicture(record))
+            items.append(std::move(*picture));
     }
     m_items = std::move(items);
     emit itemsChanged();
+}
+
+std::optional<ClipboardHistory::Item> ClipboardHistory::loadedPicture(const Stored &record) const
+{
+    // A picture whose file is gone (or was never written) cannot be pasted: skip it.
+    if (!record.imageFile || !PrivateFiles::isBareFileName(*record.imageFile))
+        return std::nullopt;
+    // Nothing but a regular file is opened: a pipe put in a picture's place would block.
+    const QString path = imagePath(*record.imageFile);
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // Only the header is decoded here: the pixels are, away from the GUI thread, when the
+    // preview is made.
+    QImageReader header(&file, "PNG");
+    const QSize size = header.size();
+    if (!header.canRead() || size.isEmpty() || qint64(size.width()) * size.height() > maximumImagePixels)
+        return std::nullopt;
+    // A file far larger than any PNG of its size could be is not read into memory: even
+    // 16-bit RGBA stored uncompressed is 8 bytes a pixel and one a row.
+    const qint64 largestSound = qint64(size.height()) * (1 + qint64(size.width()) * 8) * 11 / 10 + (qint64(1) << 20);
+    if (file.size() > largestSound || !file.seek(0))
+        return std::nullopt;
+    return Item{record.id, Item::Kind::image, QString(), ClipPicture::fromPng(file.readAll(), size), record.imageFile};
 }
 
 void ClipboardHistory::setLimit(int limit)
@@ -116,7 +138,7 @@ void ClipboardHistory::save()
 {
     for (const Item &item : std::as_const(m_items)) {
         if (item.isImage() && !item.imageFile && !m_imageWriter.isWriting(item.id))
-            m_imageWriter.write(item.id, item.image, imagePath(imageFileName(item.id)));
+            m_imageWriter.write(item.id, item.picture.image(), imagePath(imageFileName(item.id)));
     }
     writeList();
 }
@@ -134,20 +156,38 @@ void ClipboardHistory::writeList()
     m_file.saveRecords(records);
 }
 
-void ClipboardHistory::onImageWritten(const QUuid &id, bool written)
+void ClipboardHistory::onImageWritten(const QUuid &id, bool written, const QByteArray &png, const QImage &preview)
 {
-    const auto item = std::find_if(m_items.begin(), m_items.end(), [&id](const Item &entry) { return entry.id == id; });
+    const auto item = findItem(id);
     if (item == m_items.end()) {
         // Trimmed or cleared while its picture was being written.
         if (written)
             QFile::remove(imagePath(imageFileName(id)));
         return;
     }
-    if (!written)
-        return;
-    item->imageFile = imageFileName(id);
+    if (!preview.isNull())
+        item->picture.setPreview(preview);
+    if (written) {
+        item->imageFile = imageFileName(id);
+        item->picture.keepOnlyPng(png);
+    }
     emit itemsChanged();
-    writeList();
+    if (written)
+        writeList();
+}
+
+void ClipboardHistory::onPreviewMade(const QUuid &id, const QImage &preview)
+{
+    const auto item = findItem(id);
+    if (item == m_items.end() || preview.isNull())
+        return;
+    item->picture.setPreview(preview);
+    emit itemsChanged();
+}
+
+QList<ClipboardHistory::Item>::iterator ClipboardHistory::findItem(const QUuid &id)
+{
+    return std::find_if(m_items.begin(), m_items.end(), [&id](const Item &entry) { return entry.id == id; });
 }
 
 void ClipboardHistory::start()
@@ -156,16 +196,29 @@ void ClipboardHistory::start()
         return;
     m_lastChangeCount = m_pasteboard.changeCount();
     captureCurrent();
+    // Each change is read as it is announced: a later copy replaces the content, so a
+    // copy left to the next poll tick could be gone by then.
+    connect(&m_pasteboard, &Pasteboard::changed, this, &ClipboardHistory::checkPasteboard);
     m_pollTimer.start();
+    for (const Item &item : std::as_const(m_items)) {
+        if (item.picture.hasPng() && item.picture.preview().isNull())
+            m_imageWriter.makePreview(item.id, item.picture.png());
+    }
 }
 
 void ClipboardHistory::checkPasteboard()
 {
-    const qint64 changeCount = m_pasteboard.changeCount();
-    if (changeCount == m_lastChangeCount)
+    // Reading the clipboard may wait on its owner; a change announced meanwhile is
+    // picked up by the loop rather than by a nested check.
+    if (m_isChecking)
         return;
-    m_lastChangeCount = changeCount;
-    captureCurrent();
+    m_isChecking = true;
+    for (qint64 changeCount = m_pasteboard.changeCount(); changeCount != m_lastChangeCount;
+         changeCount = m_pasteboard.changeCount()) {
+        m_lastChangeCount = changeCount;
+        captureCurrent();
+    }
+    m_isChecking = false;
 }
 
 void ClipboardHistory::captureCurrent()
@@ -185,6 +238,8 @@ void ClipboardHistory::captureCurrent()
 
 std::optional<ClipboardHistory::Item> ClipboardHistory::clipboardContent()
 {
+    if (m_pasteboard.isMarkedSecret())
+        return std::nullopt;
     if (std::optional<QString> text = m_pasteboard.string(); text && !text->isEmpty()) {
         if (text->size() > maximumTextLength) {
             Log::info(QStringLiteral("clipboard text of %1 characters not recorded: the history takes at most %2")
@@ -209,7 +264,7 @@ std::optional<ClipboardHistory::Item> ClipboardHistory::clipboardContent()
     }
     Item item;
     item.kind = Item::Kind::image;
-    item.image = std::move(*image);
+    item.picture = ClipPicture::fromImage(std::move(*image));
     return item;
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "settings/HistoryLimitTarget.h"
+#include "stores/ClipPicture.h"
 #include "stores/DataFile.h"
 #include "stores/ImageFileWriter.h"
 
-#include <QImage>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -16,15 +16,17 @@
 class Pasteboard;
 
 // What the user copied, text and pictures, newest first, at most `limit` entries.
-// The clipboard's change count is polled; every recorded copy rewrites
+// The clipboard is checked as soon as it announces a change, and its change count is
+// also polled in case an announcement goes missing; every recorded copy rewrites
 // "clipboard.json", and each picture is kept once as "<UUID>.png" in
-// "clipboard_images" beside it.
+// "clipboard_images" beside it. Pictures are held as PNG bytes with a small preview
+// (ClipPicture); nothing decodes a PNG on the GUI thread but a paste.
 //
-// Two kinds of copy are not recorded (the clipboard itself keeps them, and a log
-// line says so): a text longer than maximumTextLength, because every copy rewrites the
-// whole history file on the GUI thread, and a picture of more than maximumImagePixels,
-// because every picture of the history stays in memory and must read back within Qt's
-// image allocation limit at the next start.
+// Three kinds of copy are not recorded (the clipboard itself keeps them): content its
+// owner marks as secret, as password managers do, and, with a log line each, a text
+// longer than maximumTextLength, because every copy rewrites the whole history file on
+// the GUI thread, and a picture of more than maximumImagePixels, because it must decode
+// within Qt's image allocation limit when it is pasted.
 class ClipboardHistory final : public QObject, public HistoryLimitTarget {
     Q_OBJECT
 public:
@@ -35,8 +37,8 @@ public:
         Kind kind = Kind::text;
         // The copied text, taken unchanged; empty for a picture.
         QString text;
-        // The copied picture, held in memory; null for a text.
-        QImage image;
+        // The copied picture; null for a text.
+        ClipPicture picture;
         // The bare name of the picture's PNG inside the images directory, set only once
         // that file has been written.
         std::optional<QString> imageFile;
@@ -70,8 +72,10 @@ public:
     // imageFile is recorded (and the list written again) when its PNG is on disk; a
     // failed picture write is tried again at the next save.
     void save();
-    // Offers the clipboard's current content once, then polls every 0.6 s for as long
-    // as the process runs (also while menus are open). A second call does nothing.
+    // Offers the clipboard's current content once, then checks it at each change the
+    // clipboard announces and polls every 0.6 s, for as long as the process runs (also
+    // while menus are open), and makes the loaded pictures' previews in the background.
+    // A second call does nothing.
     void start();
     // Records the clipboard's content if its change count moved since last seen.
     void checkPasteboard();
@@ -99,7 +103,10 @@ private:
     std::optional<Item> clipboardContent();
     bool trimToLimit();
     void writeList();
-    void onImageWritten(const QUuid &id, bool written);
+    void onImageWritten(const QUuid &id, bool written, const QByteArray &png, const QImage &preview);
+    void onPreviewMade(const QUuid &id, const QImage &preview);
+    QList<Item>::iterator findItem(const QUuid &id);
+    std::optional<Item> loadedPicture(const Stored &record) const;
     void removeImageFile(const Item &item);
     QString imagePath(const QString &fileName) const;
 
@@ -109,6 +116,7 @@ private:
     QList<Item> m_items;
     int m_limit = defaultLimit;
     qint64 m_lastChangeCount = 0;
+    bool m_isChecking = false;
     QTimer m_pollTimer;
     ImageFileWriter m_imageWriter;
 };

@@ -1,5 +1,6 @@
 #include "stores/ImageFileWriter.h"
 
+#include "stores/ClipPicture.h"
 #include "stores/PrivateFiles.h"
 
 ImageFileWriter::ImageFileWriter(QObject *parent)
@@ -19,13 +20,24 @@ void ImageFileWriter::write(const QUuid &id, const QImage &image, const QString 
 {
     m_writing.insert(id);
     m_pool.start([this, id, image, path] {
-        const bool written = PrivateFiles::writePng(image, path);
+        const std::optional<QByteArray> png = PrivateFiles::pngData(image);
+        const bool written = png && PrivateFiles::writeAtomically(path, *png);
+        const QByteArray bytes = written ? *png : QByteArray();
+        const QImage preview = png ? ClipPicture::previewOf(image) : QImage();
         QMetaObject::invokeMethod(
             this,
-            [this, id, written] {
+            [this, id, written, bytes, preview] {
                 m_writing.remove(id);
-                emit finished(id, written);
+                emit finished(id, written, bytes, preview);
             },
             Qt::QueuedConnection);
+    });
+}
+
+void ImageFileWriter::makePreview(const QUuid &id, const QByteArray &png)
+{
+    m_pool.start([this, id, png] {
+        const QImage preview = ClipPicture::previewOfPng(png);
+        QMetaObject::invokeMethod(this, [this, id, preview] { emit previewMade(id, preview); }, Qt::QueuedConnection);
     });
 }

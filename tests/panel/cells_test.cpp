@@ -74,11 +74,17 @@ private slots:
         QVERIFY(!textCell.id.isNull());
         QVERIFY(PasteCell::forClip(3, text).id != textCell.id);
 
+        // A picture shows its preview; until that is made, what the entry is.
         ClipboardHistory::Item image;
         image.kind = ClipboardHistory::Item::Kind::image;
-        image.image = picture(QSize(8, 6), Qt::red);
+        image.picture = ClipPicture::fromImage(picture(QSize(800, 600), Qt::red));
+        const PasteCell waiting = PasteCell::forClip(9, image);
+        QCOMPARE(waiting.badge, QStringLiteral("A"));
+        QVERIFY(waiting.isImage);
+        QVERIFY(!waiting.image);
+        QCOMPARE(waiting.text, QStringLiteral("Image"));
+        image.picture.setPreview(picture(QSize(8, 6), Qt::red));
         const PasteCell imageCell = PasteCell::forClip(9, image);
-        QCOMPARE(imageCell.badge, QStringLiteral("A"));
         QVERIFY(imageCell.isImage);
         QCOMPARE(imageCell.text, QString());
         QCOMPARE(imageCell.image->size(), QSize(8, 6));

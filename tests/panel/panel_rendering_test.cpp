@@ -58,6 +58,7 @@ class PanelRenderingTest : public QObject {
                   QStringLiteral("git commit -m 'Fix the panel'"), QStringLiteral("Dear team,\nthanks!")});
         rig.platform.board.copyImage(picture(QSize(320, 200), QColor(0x3d, 0x8b, 0xfd)));
         rig.clipboard.checkPasteboard();
+        QTRY_VERIFY(!rig.clipboard.isWritingImages()); // the preview comes with the written PNG
 
         const QString png = files.filePath(QStringLiteral("Logo.png"));
         QVERIFY(picture(QSize(200, 120), QColor(0x2e, 0xc2, 0x7e)).save(png));

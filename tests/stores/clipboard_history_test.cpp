@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <sys/stat.h>
 
 using namespace StoreTesting;
 using Kind = ClipboardHistory::Item::Kind;
@@ -34,6 +35,18 @@ QStringList texts(const ClipboardHistory &history)
 QStringList pngFiles(const ClipboardHistory &history)
 {
     return QDir(history.imagesDirectory()).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+}
+
+// PNG's chunk checksum, so that an edited header still reads as sound.
+quint32 crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
 }
 
 bool waitForImages(const ClipboardHistory &history)
@@ -109,7 +122,7 @@ private slots:
         history->checkPasteboard();
         QCOMPARE(history->items().size(), 2);
         QCOMPARE(history->items().first().kind, Kind::image);
-        QCOMPARE(history->items().first().image.size(), QSize(4, 3));
+        QCOMPARE(history->items().first().picture.size(), QSize(4, 3));
 
         board.clear(); // nothing at all: no entry, no save
         history->checkPasteboard();
@@ -281,7 +294,7 @@ private slots:
         auto reloaded = fixture.open();
         QCOMPARE(texts(*reloaded), QStringList({QStringLiteral("newest"), QStringLiteral("<image>")}));
         QCOMPARE(reloaded->items()[1].id, keptPicture);
-        QCOMPARE(reloaded->items()[1].image.pixelColor(0, 0), QColor(Qt::red));
+        QCOMPARE(reloaded->items()[1].picture.image().pixelColor(0, 0), QColor(Qt::red));
         // Loading writes nothing: the file still names the missing picture.
         QCOMPARE(jsonArray(fixture.jsonPath()).size(), 3);
 
@@ -436,6 +449,144 @@ private slots:
         QVERIFY(waitForImages(*history));
     }
 
+    void announcedChangesAreRecordedAtOnceOursAsOthers()
+    {
+        Fixture fixture;
+        FakePasteboard &board = fixture.platform.board;
+        auto history = fixture.open();
+        board.copyText(QStringLiteral("before start"));
+        QVERIFY(history->items().isEmpty()); // nothing is listened to before start()
+        history->start();
+
+        // Two copies with no poll tick and no event loop turn between them.
+        board.copyText(QStringLiteral("first"));
+        board.copyText(QStringLiteral("second"));
+        QCOMPARE(texts(*history), QStringList({QStringLiteral("second"), QStringLiteral("first"),
+                                               QStringLiteral("before start")}));
+        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 3);
+
+        // Our own paste clears, then writes: the clear records nothing, the text is a copy
+        // like any other, and the newest text again is not a second entry.
+        board.clear();
+        board.setString(QStringLiteral("first"));
+        board.clear();
+        board.setString(QStringLiteral("first"));
+        QCOMPARE(texts(*history), QStringList({QStringLiteral("first"), QStringLiteral("second"),
+                                               QStringLiteral("first"), QStringLiteral("before start")}));
+
+        // A history that is gone no longer listens; a new one hears every change.
+        history.reset();
+        board.copyText(QStringLiteral("unheard"));
+        auto reopened = fixture.open();
+        reopened->start();
+        board.copyText(QStringLiteral("heard"));
+        QCOMPARE(texts(*reopened).mid(0, 3), QStringList({QStringLiteral("heard"), QStringLiteral("unheard"),
+                                                          QStringLiteral("first")}));
+    }
+
+    void contentMarkedSecretIsNeverRecorded()
+    {
+        Fixture fixture;
+        FakePasteboard &board = fixture.platform.board;
+        board.copySecretText(QStringLiteral("hunter2 on the clipboard at start"));
+        auto history = fixture.open();
+        history->start();
+        QVERIFY(history->items().isEmpty());
+
+        board.copyText(QStringLiteral("plain"));
+        board.copySecretText(QStringLiteral("hunter2"));
+        history->checkPasteboard();
+        QCOMPARE(texts(*history), QStringList{QStringLiteral("plain")});
+        board.copyText(QStringLiteral("after the password"));
+        QCOMPARE(texts(*history), QStringList({QStringLiteral("after the password"), QStringLiteral("plain")}));
+        QVERIFY(!fileBytes(fixture.jsonPath()).contains("hunter2"));
+        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 2);
+    }
+
+    void picturesAreKeptAsPngWithAPreviewMadeInTheBackground()
+    {
+        Fixture fixture;
+        QImage wide(1200, 300, QImage::Format_RGB32);
+        wide.fill(Qt::blue);
+        wide.setPixelColor(0, 0, Qt::yellow);
+        {
+            auto history = fixture.open();
+            fixture.platform.board.copyImage(wide);
+            fixture.platform.board.copyImage(picture(40, 30, Qt::red));
+            history->checkPasteboard();
+            fixture.platform.board.copyImage(wide);
+            history->checkPasteboard();
+            QVERIFY(waitForImages(*history));
+            const ClipPicture &written = history->items().first().picture;
+            // Once written the picture is its file's bytes, and still pastes in full.
+            QCOMPARE(written.png(), fileBytes(history->imagesDirectory() + u'/' + *history->items().first().imageFile));
+            QCOMPARE(written.image().convertToFormat(QImage::Format_RGB32), wide);
+            // Scaled down to the preview bounds, keeping its shape; a small one unchanged.
+            QCOMPARE(written.preview().size(), QSize(480, 120));
+            QCOMPARE(history->items()[1].picture.preview().size(), QSize(40, 30));
+        }
+
+        // Reading the history back decodes nothing: the previews follow start().
+        auto reloaded = fixture.open();
+        QCOMPARE(reloaded->items().size(), 2);
+        QCOMPARE(reloaded->items().first().picture.size(), QSize(1200, 300));
+        QVERIFY(reloaded->items().first().picture.preview().isNull());
+        QSignalSpy changes(reloaded.get(), &ClipboardHistory::itemsChanged);
+        reloaded->start();
+        QTRY_VERIFY(!reloaded->items().first().picture.preview().isNull()
+                    && !reloaded->items()[1].picture.preview().isNull());
+        QCOMPARE(reloaded->items().first().picture.preview().size(), QSize(480, 120));
+        QCOMPARE(reloaded->items().first().picture.image().pixelColor(0, 0), QColor(Qt::yellow));
+        QVERIFY(changes.count() >= 1);
+    }
+
+    void damagedPictureFilesAreLeftOutUnread()
+    {
+        Fixture fixture;
+        QUuid kept;
+        QString hugeName;
+        QString paddedName;
+        QString pipeName;
+        {
+            auto history = fixture.open();
+            for (const QColor &colour : {QColor(Qt::red), QColor(Qt::green), QColor(Qt::blue), QColor(Qt::cyan)}) {
+                fixture.platform.board.copyImage(picture(64, 64, colour));
+                history->checkPasteboard();
+            }
+            QVERIFY(waitForImages(*history));
+            kept = history->items()[0].id;
+            hugeName = *history->items()[1].imageFile;
+            paddedName = *history->items()[2].imageFile;
+            pipeName = *history->items()[3].imageFile;
+        }
+        const QString images = fixture.dataDirectory + QStringLiteral("/clipboard_images/");
+        // A header that claims a picture larger than the history takes: never decoded.
+        QByteArray header = fileBytes(images + hugeName);
+        const QByteArray side("\x00\x00\x80\x00", 4); // 32768 pixels each way
+        header.replace(16, 4, side); // IHDR width
+        header.replace(20, 4, side); // IHDR height
+        const quint32 checksum = crc32(header.mid(12, 17)); // the chunk type and its data
+        const char checksumBytes[] = {char(checksum >> 24), char(checksum >> 16), char(checksum >> 8), char(checksum)};
+        header.replace(29, 4, QByteArray(checksumBytes, 4));
+        writeFile(images + hugeName, header);
+        // A sound header with half a gibibyte behind it (sparse): never read into memory.
+        QFile padded(images + paddedName);
+        QVERIFY(padded.resize(qint64(512) << 20));
+        // A pipe in a picture's place: opening it would wait for a writer forever.
+        QVERIFY(QFile::remove(images + pipeName));
+        QCOMPARE(::mkfifo(QFile::encodeName(images + pipeName).constData(), 0600), 0);
+
+        fixture.platform.board.clear(); // so that starting records nothing new
+        auto reloaded = fixture.open();
+        QCOMPARE(reloaded->items().size(), 1);
+        QCOMPARE(reloaded->items().first().id, kept);
+        reloaded->start();
+        QTRY_VERIFY(!reloaded->items().first().picture.preview().isNull());
+        // Loading writes nothing and deletes nothing.
+        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 4);
+        QVERIFY(QFileInfo::exists(images + paddedName));
+    }
+
     void pollKeepsRunningInsideANestedEventLoop()
     {
         Fixture fixture;
@@ -443,8 +594,10 @@ private slots:
         history->start();
         QVERIFY(history->items().isEmpty());
 
-        // A menu runs its own event loop; copies made meanwhile are still recorded.
+        // A menu runs its own event loop; copies made meanwhile are still recorded, also
+        // when the clipboard does not announce them.
         int recordedInside = 0;
+        QObject::disconnect(&fixture.platform.board, &Pasteboard::changed, history.get(), nullptr);
         QTimer::singleShot(0, this, [&] {
             QEventLoop menu;
             fixture.platform.board.copyText(QStringLiteral("while the menu is open"));

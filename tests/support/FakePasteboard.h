@@ -4,25 +4,24 @@
 
 #include <QStringList>
 
-// An in-memory clipboard. copyText/copyImage act as another application copying;
-// the Pasteboard calls act as this program. Writes are recorded in `acts`.
+// An in-memory clipboard. copyText/copyImage/copySecretText act as another application
+// copying; the Pasteboard calls act as this program. Writes are recorded in `acts`.
+// Every change announces itself at once, as the real clipboard does.
 class FakePasteboard final : public Pasteboard {
 public:
     qint64 changeCount() override { return m_changeCount; }
+    bool isMarkedSecret() override { return m_markedSecret; }
     std::optional<QString> string() override { return m_text; }
     std::optional<QImage> image() override { return m_image; }
     void clear() override
     {
         acts << QStringLiteral("clear");
-        m_text.reset();
-        m_image.reset();
-        ++m_changeCount;
+        replaceContent(std::nullopt, std::nullopt);
     }
     bool setString(const QString &text) override
     {
         acts << QStringLiteral("setString ") + text;
-        m_text = text;
-        ++m_changeCount;
+        replaceContent(text, m_image);
         return true;
     }
     bool writeImage(const QImage &image) override
@@ -30,28 +29,29 @@ public:
         acts << QStringLiteral("writeImage %1x%2").arg(image.width()).arg(image.height());
         if (image.isNull())
             return false;
-        m_image = image;
-        ++m_changeCount;
+        replaceContent(m_text, image);
         return true;
     }
 
-    void copyText(const QString &text)
-    {
-        m_text = text;
-        m_image.reset();
-        ++m_changeCount;
-    }
-    void copyImage(const QImage &image)
-    {
-        m_text.reset();
-        m_image = image;
-        ++m_changeCount;
-    }
+    void copyText(const QString &text) { replaceContent(text, std::nullopt); }
+    void copyImage(const QImage &image) { replaceContent(std::nullopt, image); }
+    // A text offered with the password managers' hint that it is secret.
+    void copySecretText(const QString &text) { replaceContent(text, std::nullopt, true); }
 
     QStringList acts;
 
 private:
+    void replaceContent(std::optional<QString> text, std::optional<QImage> image, bool markedSecret = false)
+    {
+        m_text = std::move(text);
+        m_image = std::move(image);
+        m_markedSecret = markedSecret;
+        ++m_changeCount;
+        emit changed();
+    }
+
     qint64 m_changeCount = 0;
     std::optional<QString> m_text;
     std::optional<QImage> m_image;
+    bool m_markedSecret = false;
 };

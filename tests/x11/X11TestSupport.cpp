@@ -186,6 +186,14 @@ QString run(const QString &program, const QStringList &arguments)
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
+void xclipCopy(const QString &file, const QString &type)
+{
+    QStringList arguments{"-selection", "clipboard", "-i", file};
+    if (!type.isEmpty())
+        arguments << "-t" << type;
+    run(QStringLiteral("xclip"), arguments);
+}
+
 QString runServingEvents(const QString &program, const QStringList &arguments, int timeoutMs)
 {
     QProcess process;

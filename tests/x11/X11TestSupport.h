@@ -81,6 +81,11 @@ QString run(const QString &program, const QStringList &arguments);
 // the server (xclip reading a clipboard this process owns).
 QString runServingEvents(const QString &program, const QStringList &arguments, int timeoutMs = 5000);
 
+// Copies the file's content with xclip to the clipboard selection, as the given MIME type
+// when one is given; the copying xclip stays in the background as the selection's
+// owner until something else is copied.
+void xclipCopy(const QString &file, const QString &type = {});
+
 // The root window's _NET_ACTIVE_WINDOW, through xprop.
 quint32 activeWindow();
 

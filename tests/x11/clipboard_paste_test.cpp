@@ -11,20 +11,11 @@
 
 using X11Test::HelperWindow;
 using X11Test::OtherClient;
+using X11Test::xclipCopy;
 
 namespace {
 
 constexpr xcb_keycode_t keycodeAlt = 64;
-
-// xclip with the clipboard selection; the copying one stays in the background as the
-// selection's owner until something else is copied.
-void xclipCopy(const QString &file, const QString &type = {})
-{
-    QStringList arguments{"-selection", "clipboard", "-i", file};
-    if (!type.isEmpty())
-        arguments << "-t" << type;
-    X11Test::run(QStringLiteral("xclip"), arguments);
-}
 
 } // namespace
 

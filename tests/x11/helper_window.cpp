@@ -9,10 +9,14 @@
 //   --icon RRGGBB         (a 16 × 16 _NET_WM_ICON of that colour)
 //   --windows N           (N windows of one process, titled TEXT, TEXT 2, ..., each
 //                          30 pixels further down and right)
+//   --clipboard TEXT      (takes the CLIPBOARD selection offering TEXT as UTF8_STRING)
+//   --secret              (with --clipboard: offers "x-kde-passwordManagerHint" as
+//                          "secret" beside it, as password managers do)
 //
 // It prints "window <xid>" once a window exists; with --accept-paste, each
 // Control+V makes it fetch the clipboard and print "paste: <text>"; every key press is
-// printed as "key <keycode> <state>".
+// printed as "key <keycode> <state>". With --clipboard it prints "clipboard owned" once
+// it holds the selection and "clipboard lost" when another client takes it.
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_icccm.h>
@@ -46,6 +50,9 @@ struct Options {
     bool acceptPaste = false;
     int windows = 1;
     long iconColor = -1;
+    bool ownClipboard = false;
+    std::string clipboardText;
+    bool secret = false;
 };
 
 [[noreturn]] void fail(const char *message)
@@ -97,6 +104,11 @@ Options parse(int argc, char **argv)
             o.iconColor = long(std::strtoul(value().c_str(), nullptr, 16));
         } else if (arg == "--windows") {
             o.windows = int(std::strtol(value().c_str(), nullptr, 10));
+        } else if (arg == "--clipboard") {
+            o.ownClipboard = true;
+            o.clipboardText = value();
+        } else if (arg == "--secret") {
+            o.secret = true;
         } else if (arg == "--accept-paste") {
             o.acceptPaste = true;
         } else {
@@ -189,6 +201,68 @@ xcb_window_t createWindow(const Session &s, const Options &o, int index)
     return window;
 }
 
+// The clipboard as its owner serves it: the list of targets, the text, and the hint.
+class ClipboardOwner {
+public:
+    ClipboardOwner(const Session &s, const Options &o, xcb_window_t window)
+        : m_c(s.c)
+        , m_window(window)
+        , m_utf8(s.utf8)
+        , m_clipboard(atom(s.c, "CLIPBOARD"))
+        , m_targets(atom(s.c, "TARGETS"))
+        , m_hint(atom(s.c, "x-kde-passwordManagerHint"))
+        , m_text(o.clipboardText)
+        , m_secret(o.secret)
+    {
+        xcb_set_selection_owner(m_c, m_window, m_clipboard, XCB_CURRENT_TIME);
+        std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
+            xcb_get_selection_owner_reply(m_c, xcb_get_selection_owner(m_c, m_clipboard), nullptr), &std::free);
+        if (!owner || owner->owner != m_window)
+            fail("could not take the clipboard");
+        std::printf("clipboard owned\n");
+        std::fflush(stdout);
+    }
+
+    void serve(const xcb_selection_request_event_t &request)
+    {
+        xcb_atom_t property = request.property == XCB_ATOM_NONE ? request.target : request.property;
+        if (request.selection != m_clipboard) {
+            property = XCB_ATOM_NONE;
+        } else if (request.target == m_targets) {
+            std::vector<xcb_atom_t> offered{m_targets, m_utf8};
+            if (m_secret)
+                offered.push_back(m_hint);
+            xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM, 32,
+                                uint32_t(offered.size()), offered.data());
+        } else if (request.target == m_utf8) {
+            setText(m_c, request.requestor, property, m_utf8, m_text);
+        } else if (m_secret && request.target == m_hint) {
+            setText(m_c, request.requestor, property, m_hint, "secret");
+        } else {
+            property = XCB_ATOM_NONE;
+        }
+        xcb_selection_notify_event_t notify{};
+        notify.response_type = XCB_SELECTION_NOTIFY;
+        notify.time = request.time;
+        notify.requestor = request.requestor;
+        notify.selection = request.selection;
+        notify.target = request.target;
+        notify.property = property;
+        xcb_send_event(m_c, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&notify));
+        xcb_flush(m_c);
+    }
+
+private:
+    xcb_connection_t *m_c;
+    xcb_window_t m_window;
+    xcb_atom_t m_utf8;
+    xcb_atom_t m_clipboard;
+    xcb_atom_t m_targets;
+    xcb_atom_t m_hint;
+    std::string m_text;
+    bool m_secret;
+};
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -206,8 +280,15 @@ int main(int argc, char **argv)
     const xcb_gcontext_t rightHalf = xcb_generate_id(c);
     const uint32_t gcValues[] = {uint32_t(o.rightColor)};
     xcb_create_gc(c, rightHalf, session.screen->root, XCB_GC_FOREGROUND, gcValues);
-    for (int i = 0; i < o.windows; ++i)
-        createWindow(session, o, i);
+    xcb_window_t firstWindow = XCB_WINDOW_NONE;
+    for (int i = 0; i < o.windows; ++i) {
+        const xcb_window_t window = createWindow(session, o, i);
+        if (i == 0)
+            firstWindow = window;
+    }
+    std::unique_ptr<ClipboardOwner> clipboardOwner;
+    if (o.ownClipboard)
+        clipboardOwner = std::make_unique<ClipboardOwner>(session, o, firstWindow);
 
     xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(c);
     const xcb_atom_t clipboard = atom(c, "CLIPBOARD");
@@ -255,6 +336,14 @@ int main(int argc, char **argv)
             std::fflush(stdout);
             break;
         }
+        case XCB_SELECTION_REQUEST:
+            if (clipboardOwner)
+                clipboardOwner->serve(*reinterpret_cast<xcb_selection_request_event_t *>(event));
+            break;
+        case XCB_SELECTION_CLEAR:
+            std::printf("clipboard lost\n");
+            std::fflush(stdout);
+            break;
         default:
             break;
         }

@@ -5,15 +5,27 @@
 #include <QMimeData>
 
 QtPasteboard::QtPasteboard(QObject *parent)
-    : QObject(parent)
+    : Pasteboard(parent)
     , m_clipboard(QGuiApplication::clipboard())
 {
-    connect(m_clipboard, &QClipboard::dataChanged, this, [this] { ++m_changeCount; });
+    connect(m_clipboard, &QClipboard::dataChanged, this, [this] {
+        ++m_changeCount;
+        emit changed();
+    });
 }
 
 qint64 QtPasteboard::changeCount()
 {
     return m_changeCount;
+}
+
+bool QtPasteboard::isMarkedSecret()
+{
+    static const QString hint = QStringLiteral("x-kde-passwordManagerHint");
+    const QMimeData *data = m_clipboard->mimeData();
+    // The offered formats are known already; only a clipboard that offers the hint is
+    // asked for its value, which costs a round trip to the owner.
+    return data && data->hasFormat(hint) && data->data(hint).trimmed() == "secret";
 }
 
 std::optional<QString> QtPasteboard::string()

@@ -2,18 +2,17 @@
 
 #include "platform/Pasteboard.h"
 
-#include <QObject>
-
 class QClipboard;
 
 // The clipboard through Qt, which on X11 learns of every change of owner (XFixes)
-// and so can keep the change counter that the history's poll compares.
-class QtPasteboard final : public QObject, public Pasteboard {
+// and so can keep the change counter and announce each change as it happens.
+class QtPasteboard final : public Pasteboard {
     Q_OBJECT
 public:
     explicit QtPasteboard(QObject *parent = nullptr);
 
     qint64 changeCount() override;
+    bool isMarkedSecret() override;
     std::optional<QString> string() override;
     std::optional<QImage> image() override;
     void clear() override;
