@@ -161,6 +161,13 @@ void OverlayController::hide(bool restorePrevious)
     m_isHiding = false;
 }
 
+void OverlayController::prepare()
+{
+    if (!m_panel)
+        createPanel();
+    prefetchThumbnails();
+}
+
 void OverlayController::prefetchThumbnails()
 {
     if (!m_platform.screenCapture().preflight())

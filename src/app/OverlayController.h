@@ -41,10 +41,13 @@ public:
     void runCommand(const Command &command);
     // Fills the picture cache for the next opening, off the GUI thread.
     void prefetchThumbnails();
+    // Builds the panel before it is first needed, so that the first opening costs no
+    // more than any later one, and fills the picture cache.
+    void prepare();
 
     bool isPanelVisible() const;
     SwitcherViewModel &viewModel() { return m_viewModel; }
-    // Null until the first show.
+    // Null until prepared or first shown.
     OverlayPanel *panel() const { return m_panel; }
 
 private:

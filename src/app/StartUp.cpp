@@ -24,7 +24,6 @@ void StartUp::finishLaunching()
     if (!accessibility.isTrusted())
         accessibility.requestTrust();
     QTimer::singleShot(0, [this] { runStartupTask(); });
-    QTimer::singleShot(0, [prepare = m_hooks.prepareOverlay] { prepare(); });
 }
 
 void StartUp::runStartupTask()
@@ -32,7 +31,16 @@ void StartUp::runStartupTask()
     const std::function<void()> toggle = m_hooks.toggleSwitcher;
     m_services.hotkeys.setOnTrigger([toggle] { QTimer::singleShot(0, toggle); });
     m_services.hotkeys.apply(m_services.settings.hotkey());
+    // The trigger is armed: the rest waits for the event loop, so that a trigger pressed
+    // meanwhile is not held up by it, and the overlay follows the rest.
+    QTimer::singleShot(0, [this] {
+        startServices();
+        QTimer::singleShot(0, [prepare = m_hooks.prepareOverlay] { prepare(); });
+    });
+}
 
+void StartUp::startServices()
+{
     ClipboardHistory &clipboard = m_services.clipboard;
     clipboard.setLimit(m_services.settings.clipboardHistoryLimit());
     clipboard.enforceLimit();

@@ -18,9 +18,10 @@ struct StartUpServices {
 };
 
 // Brings the program up in a fixed order, on the GUI thread: the settings are loaded
-// (by whoever built the services), the permission prompt is asked for, and two tasks
-// follow on the event loop: the trigger, the clipboard history, every windowed app's
-// letter and a silent update check; then the overlay with its first window pictures.
+// (by whoever built the services), the permission prompt is asked for, and three tasks
+// follow on the event loop, each queued by the one before: the trigger; the clipboard
+// history, every windowed app's letter and a silent update check; then the overlay with
+// its first window pictures. Nothing but the trigger waits for the first task.
 class StartUp {
 public:
     struct Hooks {
@@ -33,13 +34,16 @@ public:
 
     StartUp(StartUpServices services, Hooks hooks);
 
-    // Asks for the window-control permission when it is missing, then queues the two
+    // Asks for the window-control permission when it is missing, then queues the
     // start-up tasks without waiting for them.
     void finishLaunching();
-    // The first task: trigger, clipboard history, letters, update check.
+    // The first task: arms the trigger and queues the others.
     void runStartupTask();
 
 private:
+    // The second task: clipboard history, letters, update check.
+    void startServices();
+
     StartUpServices m_services;
     Hooks m_hooks;
 };

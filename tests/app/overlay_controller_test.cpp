@@ -88,6 +88,23 @@ private slots:
         QVERIFY(blended.controller.panel()->mask().isEmpty());
     }
 
+    void preparingBuildsThePanelHiddenAndTheFirstShowingReusesIt()
+    {
+        Rig rig;
+        QVERIFY(!rig.controller.panel());
+        rig.controller.prepare();
+        OverlayPanel *prepared = rig.controller.panel();
+        QVERIFY(prepared);
+        QVERIFY(!rig.controller.isPanelVisible());
+        rig.controller.prepare(); // a second preparation builds nothing new
+        QCOMPARE(rig.controller.panel(), prepared);
+
+        rig.controller.show();
+        QVERIFY(rig.controller.isPanelVisible());
+        QCOMPARE(rig.controller.panel(), prepared);
+        QCOMPARE(rig.platform.own.floatingPanels, QList<quintptr>{prepared->winId()});
+    }
+
     void everyKeyIsSwallowedAndOnlyLettersAndDigitsDecide()
     {
         Rig rig;
