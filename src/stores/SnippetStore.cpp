@@ -1,12 +1,13 @@
 #include "stores/SnippetStore.h"
 
+#include "stores/PictureFiles.h"
+
 #include "platform/Paths.h"
 #include "stores/JsonFields.h"
 #include "stores/PrivateFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QSet>
 
 namespace {
@@ -54,9 +55,7 @@ bool SnippetStore::replaceAll(QList<Snippet> snippets)
 std::optional<Snippet> SnippetStore::importImage(const QUrl &fileUrl)
 {
     const QString path = fileUrl.toLocalFile();
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const std::optional<QByteArray> png = pngData(reader.read());
+    const std::optional<QByteArray> png = pngData(PictureFiles::readAnyPicture(path));
     if (!png)
         return std::nullopt;
 

@@ -1,8 +1,8 @@
 #include "settings/ui/SnippetImagePreview.h"
 
 #include "settings/ui/SettingsStyle.h"
+#include "stores/PictureFiles.h"
 
-#include <QImageReader>
 #include <QPromise>
 #include <QThreadPool>
 #include <QtMath>
@@ -14,9 +14,7 @@ namespace {
 // on the worker, rather than on every paint.
 QImage readPreview(const QString &path, int maximumPixelHeight)
 {
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    QImage picture = reader.read();
+    QImage picture = PictureFiles::readStoredPng(path);
     if (!picture.isNull() && picture.height() > maximumPixelHeight)
         picture = picture.scaledToHeight(maximumPixelHeight, Qt::SmoothTransformation);
     return picture;

@@ -1,0 +1,139 @@
+#include "stores/PictureFiles.h"
+#include "stores/SnippetStore.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTest>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr qint64 gibibyte = qint64(1) << 30;
+// Reading one of these files whole would read, and perhaps hold, a gibibyte; giving up
+// after a picture's first bytes reads and holds next to nothing.
+constexpr qint64 readBound = 64 << 20;
+constexpr qint64 peakGrowthBoundKiB = 64 * 1024;
+
+qint64 peakResidentKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// The bytes this process has read through read() so far (the kernel's own count).
+qint64 bytesRead()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : io.readAll().split('\n')) {
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    }
+    return -1;
+}
+
+// A file of `size` bytes that starts with `head` and takes no disk space after it.
+void writeSparse(const QString &path, const QByteArray &head, qint64 size)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(head), head.size());
+    QVERIFY(file.resize(size));
+}
+
+Snippet pictureSnippet(const QString &fileName)
+{
+    Snippet snippet;
+    snippet.kind = Snippet::Kind::image;
+    snippet.imageFileName = fileName;
+    return snippet;
+}
+
+} // namespace
+
+// Picture files that are not what they claim: a gibibyte of (sparse) nothing behind a
+// picture's first bytes, a pipe, or no picture at all. Reading a stored picture and
+// importing one both give up without reading the gibibyte or holding it in memory, and
+// an import makes no snippet.
+class HostilePicturesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void hugeOrBogusPictureFilesAreRefusedWithoutBeingRead_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<qint64>("size");
+        QTest::newRow("a gibibyte of zeros") << QByteArray() << gibibyte;
+        QTest::newRow("a PNG signature, then zeros") << QByteArray("\x89PNG\r\n\x1a\n", 8) << gibibyte;
+        QTest::newRow("an SVG opening, then zeros") << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\">") << gibibyte;
+        QTest::newRow("an XPM opening, then zeros") << QByteArray("/* XPM */\nstatic char *x[] = {\n") << gibibyte;
+        QTest::newRow("a PGM promising 900 megapixels") << QByteArray("P5\n30000 30000\n255\n") << gibibyte;
+        QTest::newRow("a BMP opening, then zeros") << QByteArray("BM\0\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0", 18) << gibibyte;
+        QTest::newRow("an XPM just over the size limit")
+            << QByteArray("/* XPM */\nstatic char *x[] = {\n") << PictureFiles::maximumFileBytes + 1;
+        QTest::newRow("text") << QByteArray("not a picture\n") << qint64(14);
+        QTest::newRow("empty") << QByteArray() << qint64(0);
+    }
+    void hugeOrBogusPictureFilesAreRefusedWithoutBeingRead()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(qint64, size);
+        TestEnvironment environment;
+        SnippetStore store(environment.dataHome());
+        const QString name = QStringLiteral("hostile.png");
+        const QString path = store.imagesDirectory() + u'/' + name;
+        writeSparse(path, head, size);
+        const qint64 peakBefore = peakResidentKiB();
+        const qint64 readBefore = bytesRead();
+
+        QVERIFY(PictureFiles::readStoredPng(path).isNull());
+        QVERIFY(PictureFiles::readAnyPicture(path).isNull());
+        QVERIFY(!store.importImage(QUrl::fromLocalFile(path)));
+
+        const qint64 read = bytesRead() - readBefore;
+        QVERIFY2(read < readBound, qPrintable(QStringLiteral("read %1 bytes").arg(read)));
+        const qint64 growth = peakResidentKiB() - peakBefore;
+        QVERIFY2(growth < peakGrowthBoundKiB, qPrintable(QStringLiteral("peak grew by %1 KiB").arg(growth)));
+        QCOMPARE(QDir(store.imagesDirectory()).entryList(QDir::Files), QStringList{name});
+        QVERIFY(store.imageURL(pictureSnippet(name)));
+    }
+
+    void aPipeInPlaceOfAPictureIsNeverOpened()
+    {
+        // Opening a pipe nobody writes to would wait forever.
+        TestEnvironment environment;
+        SnippetStore store(environment.dataHome());
+        const QString path = store.imagesDirectory() + QStringLiteral("/pipe.png");
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        QVERIFY(PictureFiles::readStoredPng(path).isNull());
+        QVERIFY(PictureFiles::readAnyPicture(path).isNull());
+        QVERIFY(!store.importImage(QUrl::fromLocalFile(path)));
+    }
+
+    void realPicturesStillRead()
+    {
+        TestEnvironment environment;
+        SnippetStore store(environment.dataHome());
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        const QString png = environment.root() + QStringLiteral("/picture.png");
+        const QString jpeg = environment.root() + QStringLiteral("/picture.jpg");
+        QVERIFY(picture.save(png));
+        QVERIFY(picture.save(jpeg));
+        QCOMPARE(PictureFiles::readStoredPng(png).convertToFormat(QImage::Format_RGB32), picture);
+        QCOMPARE(PictureFiles::readAnyPicture(jpeg).size(), picture.size());
+        // A stored picture is the PNG the program wrote: anything else is not read.
+        QVERIFY(PictureFiles::readStoredPng(jpeg).isNull());
+        const std::optional<Snippet> imported = store.importImage(QUrl::fromLocalFile(jpeg));
+        QVERIFY(imported);
+        QCOMPARE(PictureFiles::readStoredPng(store.imageURL(*imported)->toLocalFile()).size(), picture.size());
+    }
+};
+
+QTEST_MAIN(HostilePicturesTest)
+#include "hostile_pictures_test.moc"
