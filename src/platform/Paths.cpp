@@ -34,3 +34,14 @@ bool Paths::ensurePrivateDirectory(const QString &path)
         return false;
     return QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
+
+bool Paths::restrictFileToOwner(const QString &path)
+{
+    constexpr QFileDevice::Permissions ownerOnly =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadUser
+        | QFileDevice::WriteUser | QFileDevice::ExeUser;
+    const QFileDevice::Permissions current = QFile::permissions(path);
+    if (current == QFileDevice::Permissions())
+        return false;
+    return (current & ~ownerOnly) == QFileDevice::Permissions() || QFile::setPermissions(path, current & ownerOnly);
+}

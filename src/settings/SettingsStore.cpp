@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <limits>
 
@@ -95,6 +96,9 @@ SettingsStore::SettingsStore(const QString &settingsFile, TriggerArmer &triggerA
 {
     for (size_t i = 0; i < m_listKeys.size(); ++i)
         m_listKeys[i] = listKeyDescriptions[i].defaultKey.toString();
+    // QSettings creates its folder and file as the umask allows; the letters and names
+    // of the user's apps are theirs alone, so the folder is private before any write.
+    Paths::ensurePrivateDirectory(QFileInfo(settingsFile).absolutePath());
     keepCopyIfUnreadable();
 }
 
@@ -329,8 +333,11 @@ bool SettingsStore::commit()
     m_settings.sync();
     // QSettings reports the first error it met for the rest of its life: after one failed
     // write, later saves are reported as failed too. Never the reverse.
-    if (m_settings.status() != QSettings::AccessError)
+    if (m_settings.status() != QSettings::AccessError) {
+        // A new file gets the umask's permissions; later writes keep the file's own.
+        Paths::restrictFileToOwner(m_settings.fileName());
         return true;
+    }
     Log::warning(QStringLiteral("Could not write the settings file %1").arg(m_settings.fileName()));
     return false;
 }

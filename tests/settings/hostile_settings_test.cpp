@@ -1,0 +1,110 @@
+#include "SettingsTestSupport.h"
+#include "support/LogCapture.h"
+#include "support/TestEnvironment.h"
+
+#include <QSettings>
+#include <sys/stat.h>
+
+namespace {
+
+// A value for every kind of garbage a settings key may hold by hand or by damage.
+QByteArray garbageFile(const QByteArray &value)
+{
+    return "[General]\n"
+           "Lettergate.hotkey=" + value + "\n"
+           "Lettergate.clipboardKey=" + value + "\n"
+           "Lettergate.snippetKey=" + value + "\n"
+           "Lettergate.linkKey=" + value + "\n"
+           "Lettergate.commandKey=" + value + "\n"
+           "Lettergate.clipboardHistoryLimit=" + value + "\n"
+           "Lettergate.showInDock=" + value + "\n"
+           "[Lettergate.appLetters]\n"
+           "org.example.One.desktop=" + value + "\n"
+           "[Lettergate.appNames]\n"
+           "org.example.One.desktop=" + value + "\n";
+}
+
+int modeOf(const QString &path)
+{
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 0777) : -1;
+}
+
+} // namespace
+
+// A settings file with garbage in every key, and the permissions of the settings.
+class HostileSettingsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void garbageInEveryKeyLeavesUsableSettings_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("words") << QByteArray("not a setting at all");
+        QTest::newRow("a number beyond every type") << QByteArray("99999999999999999999999999999");
+        QTest::newRow("negative") << QByteArray("-2147483649");
+        QTest::newRow("@Variant of nothing") << QByteArray("@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x5)");
+        QTest::newRow("@ByteArray") << QByteArray("@ByteArray(\\xff\\xfe)");
+        QTest::newRow("@Invalid") << QByteArray("@Invalid()");
+        QTest::newRow("a list") << QByteArray("a, b, c");
+        QTest::newRow("escapes") << QByteArray("\\x1\\x2\\0\\t\\n\\r");
+        QTest::newRow("not UTF-8") << QByteArray("\xff\xfe\xc3");
+        QTest::newRow("deep JSON") << QByteArray(100000, '[');
+        QTest::newRow("JSON of another shape") << QByteArray("\"{\\\"combo\\\":{\\\"keyCode\\\":-1,\\\"modifiers\\\":\\\"x\\\"}}\"");
+        QTest::newRow("a megabyte") << QByteArray(1 << 20, 'z');
+        QTest::newRow("a combining mark") << QByteArray("\xcc\x81");
+    }
+    void garbageInEveryKeyLeavesUsableSettings()
+    {
+        QFETCH(QByteArray, value);
+        TestEnvironment environment;
+        writeSettingsFile(garbageFile(value));
+        Launch launch;
+        const SettingsStore &store = launch.store;
+
+        QCOMPARE(store.hotkey(), HotkeyConfig::defaultTrigger());
+        QVERIFY(store.clipboardHistoryLimit() >= SettingsStore::minimumHistoryLimit
+                && store.clipboardHistoryLimit() <= SettingsStore::maximumHistoryLimit);
+        for (const QString &key : {store.clipboardKey(), store.snippetKey(), store.linkKey(), store.commandKey()})
+            QVERIFY2(!key.isEmpty() && key.size() <= 2, qPrintable(key.left(20))); // one character, maybe a pair
+
+        // Saving still works, and what it wrote reads back as written.
+        QCOMPARE(launch.store.setCommandKey(QStringLiteral("k")).kind(),
+                 store.clipboardKey() == u"k" || store.snippetKey() == u"k" || store.linkKey() == u"k"
+                     ? KeyValidation::Kind::NotDistinct
+                     : KeyValidation::Kind::Ok);
+        launch.store.setClipboardHistoryLimit(7);
+        Launch next;
+        QCOMPARE(next.store.clipboardHistoryLimit(), 7);
+        QCOMPARE(next.store.hotkey(), HotkeyConfig::defaultTrigger());
+    }
+
+    void settingsArePrivateWhateverTheUmask()
+    {
+        TestEnvironment environment;
+        const mode_t savedMask = ::umask(0);
+        const QString folder = QFileInfo(Paths::settingsFile()).absolutePath();
+        {
+            Launch launch;
+            launch.store.setClipboardHistoryLimit(9);
+        }
+        QCOMPARE(modeOf(folder), 0700);
+        QCOMPARE(modeOf(Paths::settingsFile()), 0600);
+
+        // A folder and file left open to everyone are closed at the next start; the
+        // owner's own permissions stay as they were.
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(Paths::settingsFile()).constData(), 0664) == 0);
+        {
+            Launch launch;
+            launch.store.setClipboardHistoryLimit(10);
+        }
+        ::umask(savedMask);
+        QCOMPARE(modeOf(folder), 0700);
+        QCOMPARE(modeOf(Paths::settingsFile()), 0600);
+        QCOMPARE(Launch().store.clipboardHistoryLimit(), 10);
+    }
+};
+
+QTEST_GUILESS_MAIN(HostileSettingsTest)
+#include "hostile_settings_test.moc"
