@@ -5,6 +5,39 @@
 
 #include <QAbstractEventDispatcher>
 #include <QThread>
+#include <atomic>
+#include <mutex>
+
+namespace {
+
+// Qt's xcb plugin reads the same server over a connection of its own. When the server
+// goes away, whichever notices first says so, and the program says it once: Qt's own
+// report (after which it ends the process) is folded into this backend's.
+std::atomic_flag serverLossReported;
+QtMessageHandler messageHandlerBefore = nullptr;
+
+void reportServerLoss()
+{
+    if (!serverLossReported.test_and_set())
+        Log::warning(QStringLiteral("the connection to the X server was lost: windows, hot keys and pictures stop working"));
+}
+
+void foldQtServerLossReport(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.startsWith(u"The X11 connection broke")) {
+        reportServerLoss();
+        return;
+    }
+    messageHandlerBefore(type, context, message);
+}
+
+void installServerLossReporting()
+{
+    static std::once_flag installed;
+    std::call_once(installed, [] { messageHandlerBefore = qInstallMessageHandler(foldQtServerLossReport); });
+}
+
+} // namespace
 
 X11EventPump::X11EventPump(X11Display &display, QObject *parent)
     : QObject(parent)
@@ -19,6 +52,7 @@ X11EventPump::X11EventPump(X11Display &display, QObject *parent)
                       XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
     display.flush();
 
+    installServerLossReporting();
     connect(&m_notifier, &QSocketNotifier::activated, this, &X11EventPump::drain);
     if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance(thread()))
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &X11EventPump::drain);
@@ -105,5 +139,5 @@ void X11EventPump::reportLostConnection()
         return;
     m_lost = true;
     m_notifier.setEnabled(false);
-    Log::warning(QStringLiteral("the connection to the X server was lost: windows, hot keys and pictures stop working"));
+    reportServerLoss();
 }
