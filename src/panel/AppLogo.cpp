@@ -2,13 +2,11 @@
 
 #include "panel/PanelStyle.h"
 #include "panel/Symbols.h"
-#include "platform/Apps.h"
-#include "platform/Platform.h"
 
 #include <QPainter>
 
-AppLogo::AppLogo(qint32 pid)
-    : m_icon(Platform::isInstalled() ? Platform::current().apps().appIcon(pid) : QIcon())
+AppLogo::AppLogo(QIcon icon)
+    : m_icon(std::move(icon))
 {
 }
 

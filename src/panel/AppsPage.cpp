@@ -1,5 +1,6 @@
 #include "panel/AppsPage.h"
 
+#include "panel/AppIconCache.h"
 #include "panel/Card.h"
 #include "panel/CompactBottomBar.h"
 #include "panel/GridPage.h"
@@ -26,7 +27,7 @@ CardFace *appCard(const PageContext &context, const AppEntry &app, const GridMet
 {
     const qsizetype windows = app.windows.size();
     Card::Data data;
-    data.pid = app.pid;
+    data.icon = context.icons.icon(app.pid);
     data.title = app.appName;
     data.keyText = app.letter ? app.letter->toUpper() : QString();
     if (windows >= 2)

@@ -20,7 +20,7 @@ Card::Card(Data data, std::function<void()> action, QWidget *parent)
     : CardFace(data.title, data.keyText, data.metrics, data.cardCorner, marginsFor(data.cascade), std::move(action),
                parent)
     , m_data(std::move(data))
-    , m_logo(m_data.pid)
+    , m_logo(m_data.icon)
     , m_picture(m_data.thumbnail.value_or(QImage()), Qt::KeepAspectRatio)
 {
 }

@@ -15,7 +15,8 @@ class Card : public CardFace {
     Q_OBJECT
 public:
     struct Data {
-        qint32 pid = 0;
+        // The app's icon (AppIconCache); null shows the placeholder symbol.
+        QIcon icon;
         QString title;
         QString keyText;
         std::optional<int> countBadge;

@@ -1,5 +1,6 @@
 #include "panel/PageBuilder.h"
 
+#include "panel/AppIconCache.h"
 #include "panel/AppsPage.h"
 #include "panel/Card.h"
 #include "panel/EmptyState.h"
@@ -23,7 +24,7 @@ QWidget *windowsPage(const PageContext &context, QSize size)
     return new GridPage(int(windows.size()), size, [&](int index, const GridMetrics &metrics) -> CardFace * {
         const WindowInfo &window = windows.at(index);
         Card::Data data;
-        data.pid = window.pid;
+        data.icon = context.icons.icon(window.pid);
         data.title = window.title.isEmpty() ? window.appName : window.title;
         data.keyText = pickLabel(index);
         const auto &thumbnails = context.viewModel.thumbnails();

@@ -2,15 +2,18 @@
 
 #include "panel/SwitcherActions.h"
 
+class AppIconCache;
 class SnippetStore;
 class SwitcherViewModel;
 
 // What every page is built from: the view model's state, the snippet pictures, the
-// click callbacks, and how many entries the apps page's columns and bars show.
+// click callbacks, the apps' icons, and how many entries the apps page's columns and
+// bars show.
 struct PageContext {
     const SwitcherViewModel &viewModel;
     const SnippetStore &snippets;
     const SwitcherActions &actions;
+    AppIconCache &icons;
     int firstLayerCount = 4;
     int linkFirstLayerCount = 6;
 };

@@ -35,6 +35,8 @@ SwitcherView::SwitcherView(SwitcherViewModel &viewModel, const SnippetStore &sni
     });
 
     const auto changed = [this] { scheduleRebuild(); };
+    // Another list of apps may hold other processes under the same ids.
+    connect(&viewModel, &SwitcherViewModel::appsChanged, this, [this] { m_icons.clear(); });
     connect(&viewModel, &SwitcherViewModel::appsChanged, this, changed);
     connect(&viewModel, &SwitcherViewModel::stageChanged, this, changed);
     connect(&viewModel, &SwitcherViewModel::pendingChanged, this, changed);
@@ -97,7 +99,7 @@ void SwitcherView::rebuild()
     m_header->setContent(HeaderContent::forViewModel(m_viewModel));
     m_banner->setVisible(m_viewModel.stage() == Stage::apps() && !m_viewModel.screenRecordingGranted());
     const QSize pageSize = layoutParts();
-    const PageContext context{m_viewModel, m_snippets, m_actions, m_firstLayerCount, m_linkFirstLayerCount};
+    const PageContext context{m_viewModel, m_snippets, m_actions, m_icons, m_firstLayerCount, m_linkFirstLayerCount};
     m_pageArea->setPage(buildPage(context, pageSize), m_viewModel.stage(), m_viewModel.stageTransition());
     update();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "panel/AppIconCache.h"
 #include "panel/SwitcherActions.h"
 
 #include <QPainterPath>
@@ -60,6 +61,7 @@ private:
     int m_firstLayerCount;
     int m_linkFirstLayerCount;
     bool m_translucent = true;
+    AppIconCache m_icons;
     QTimer m_rebuildTimer;
     PanelHeader *m_header;
     ScreenRecordingBanner *m_banner;

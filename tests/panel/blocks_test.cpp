@@ -1,4 +1,5 @@
 #include "PanelRig.h"
+#include "panel/AppIconCache.h"
 #include "panel/Card.h"
 #include "panel/Clickable.h"
 #include "panel/CompactBottomBar.h"
@@ -27,7 +28,6 @@ QImage rendered(QWidget &widget)
 Card::Data appCard(std::optional<int> windows, bool cascade)
 {
     Card::Data data;
-    data.pid = 7;
     data.title = QStringLiteral("Terminal");
     data.keyText = QStringLiteral("T");
     data.countBadge = windows;
@@ -75,18 +75,21 @@ private slots:
         QPixmap icon(32, 32);
         icon.fill(QColor(0, 200, 0));
         platform.appList.icons.insert(7, QIcon(icon));
+        AppIconCache icons;
 
-        Card::Data withPicture = appCard(std::nullopt, false);
+        Card::Data withIcon = appCard(std::nullopt, false);
+        withIcon.icon = icons.icon(7);
+        Card::Data withPicture = withIcon;
         withPicture.thumbnail = picture(QSize(320, 200), QColor(200, 0, 0));
         Card pictured(withPicture, {});
-        Card iconOnly(appCard(std::nullopt, false), {});
+        Card iconOnly(withIcon, {});
         const QPoint bodyCentre = (iconOnly.faceRect().topLeft() + QPointF(12 + 80, 12 + 33 + 10 + 50)).toPoint();
         QVERIFY(sameColour(rendered(pictured).pixelColor(bodyCentre), QColor(200, 0, 0)));
         QVERIFY(sameColour(rendered(iconOnly).pixelColor(bodyCentre), QColor(0, 200, 0)));
 
         // A process without an icon gets the placeholder symbol, not an empty square.
         Card::Data gone = appCard(std::nullopt, false);
-        gone.pid = 99;
+        gone.icon = icons.icon(99);
         Card placeholder(gone, {});
         const QImage image = rendered(placeholder);
         int inked = 0;
@@ -95,6 +98,29 @@ private slots:
                 inked += image.pixelColor(x, y).lightness() > 100 ? 1 : 0;
         }
         QVERIFY(inked > 20);
+    }
+
+    void appIconsAreAskedOncePerProcessUntilCleared()
+    {
+        FakePlatform platform;
+        QPixmap green(16, 16);
+        green.fill(Qt::green);
+        QPixmap red(16, 16);
+        red.fill(Qt::red);
+        platform.appList.icons.insert(7, QIcon(green));
+        AppIconCache icons;
+        QCOMPARE(icons.icon(7).pixmap(16).toImage().pixelColor(0, 0), QColor(Qt::green));
+        QVERIFY(icons.icon(8).isNull());
+
+        // What was asked once is not asked again, an absent icon included...
+        platform.appList.icons.insert(7, QIcon(red));
+        platform.appList.icons.insert(8, QIcon(red));
+        QCOMPARE(icons.icon(7).pixmap(16).toImage().pixelColor(0, 0), QColor(Qt::green));
+        QVERIFY(icons.icon(8).isNull());
+        // ...until the list of apps changes.
+        icons.clear();
+        QCOMPARE(icons.icon(7).pixmap(16).toImage().pixelColor(0, 0), QColor(Qt::red));
+        QCOMPARE(icons.icon(8).pixmap(16).toImage().pixelColor(0, 0), QColor(Qt::red));
     }
 
     void snipCardsShowEmptyForMissingText()

@@ -110,6 +110,10 @@ private slots:
         QVERIFY(logoCell.isImage);
         QCOMPARE(logoCell.text, QStringLiteral("Logo"));
         QCOMPARE(logoCell.image->size(), QSize(20, 10));
+        // Read once and kept, but a file that changed is read again.
+        QCOMPARE(PasteCell::forSnippet(1, *logo, rig.snippets).image->size(), QSize(20, 10));
+        QVERIFY(picture(QSize(30, 12), Qt::blue).save(rig.snippets.imageURL(*logo)->toLocalFile(), "PNG"));
+        QCOMPARE(PasteCell::forSnippet(1, *logo, rig.snippets).image->pixelColor(0, 0), QColor(Qt::blue));
 
         // A picture snippet whose file is gone, or that never had one, shows its name,
         // or "Image" without a name, unshortened.
