@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QTemporaryDir>
+#include <optional>
+
+// The real program ($LETTERGATE_BINARY) as the reliability tests drive it: in a home of
+// its own (config, data and runtime directories inside one temporary directory that
+// outlives restarts), on the display the test runs on, with everything it prints kept.
+class RunningProgram {
+public:
+    RunningProgram();
+    ~RunningProgram();
+    RunningProgram(const RunningProgram &) = delete;
+    RunningProgram &operator=(const RunningProgram &) = delete;
+
+    // Writes the settings file (INI text) before a start.
+    void writeSettings(const QByteArray &iniText);
+    QProcessEnvironment &environment() { return m_environment; }
+
+    // Starts the program and waits until its trigger is armed; false if it never was.
+    bool start();
+    // Ends it with SIGTERM (or SIGKILL when it does not go within five seconds).
+    void stop();
+    // SIGSTOP, then SIGKILL: the process ends at one precise moment, which the caller
+    // may inspect in between (see openDataFiles).
+    void pause();
+    void killNow();
+
+    QProcess &process() { return m_process; }
+    qint64 pid() const { return m_process.processId(); }
+    bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+    // Everything it printed since the last start (stdout and stderr merged).
+    const QByteArray &output() const { return m_output; }
+    // Serves the event loop until the output holds text `count` times.
+    bool waitForOutput(const QByteArray &text, int count = 1, int timeoutMs = 10000);
+
+    // Resident set size in KiB (from /proc), 0 when the process is gone.
+    qint64 residentKiB() const;
+    // Files below the data directory the process holds open right now.
+    QStringList openDataFiles() const;
+    // Whether it is writing a data file right now: it holds one open that is not a
+    // finished data file or picture (an atomic write's temporary file).
+    bool isWritingData() const;
+
+    QString configDirectory() const { return m_home.path() + QStringLiteral("/config/Lettergate"); }
+    QString dataDirectory() const { return m_home.path() + QStringLiteral("/data/Lettergate"); }
+    QString settingsFile() const { return configDirectory() + QStringLiteral("/Lettergate.ini"); }
+
+private:
+    QTemporaryDir m_home;
+    QProcessEnvironment m_environment;
+    QProcess m_process;
+    QByteArray m_output;
+};
+
+namespace Reliability {
+
+// The first count, or the second when LETTERGATE_RELIABILITY_FULL is set: the default
+// suite runs a round that fits the CI budget, scripts/reliability the full one.
+int rounds(int quick, int full);
+
+// A whole data file parsed strictly as a JSON array; nothing when it is missing, cut
+// off, or anything but an array.
+std::optional<QJsonArray> readJsonArray(const QString &path);
+
+// The trigger (Control+Alt+W) and other keys, through XTest.
+void pressKeys(const QString &keys);
+// Whether the panel is mapped on the screen, as the server sees it.
+bool panelIsMapped();
+
+// Prints a figure the reliability script collects ("figure: <name> = <value>").
+void reportFigure(const QString &name, const QString &value);
+
+} // namespace Reliability
