@@ -1,6 +1,7 @@
 #include "panel/SnippetPicture.h"
 
 #include "stores/ClipPicture.h"
+#include "stores/PictureFiles.h"
 #include "stores/SnippetStore.h"
 
 #include <QCache>
@@ -38,7 +39,7 @@ std::optional<QImage> loadSnippetPicture(const SnippetStore &store, const Snippe
     if (const CachedPicture *cached = cache().object(path);
         cached && cached->modified == file.lastModified() && cached->size == file.size())
         return cached->preview;
-    const QImage preview = ClipPicture::previewOf(QImage(path));
+    const QImage preview = ClipPicture::previewOf(PictureFiles::readStoredPng(path));
     if (preview.isNull())
         return std::nullopt;
     cache().insert(path, new CachedPicture{file.lastModified(), file.size(), preview});

@@ -1,5 +1,6 @@
 #include "stores/PictureFiles.h"
 #include "stores/SnippetStore.h"
+#include "support/HostileFiles.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -8,6 +9,9 @@
 #include <QTest>
 #include <sys/resource.h>
 #include <sys/stat.h>
+
+using HostileFiles::bytesRead;
+using HostileFiles::writeSparse;
 
 namespace {
 
@@ -22,28 +26,6 @@ qint64 peakResidentKiB()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
-}
-
-// The bytes this process has read through read() so far (the kernel's own count).
-qint64 bytesRead()
-{
-    QFile io(QStringLiteral("/proc/self/io"));
-    if (!io.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : io.readAll().split('\n')) {
-        if (line.startsWith("rchar:"))
-            return line.mid(6).trimmed().toLongLong();
-    }
-    return -1;
-}
-
-// A file of `size` bytes that starts with `head` and takes no disk space after it.
-void writeSparse(const QString &path, const QByteArray &head, qint64 size)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(head), head.size());
-    QVERIFY(file.resize(size));
 }
 
 Snippet pictureSnippet(const QString &fileName)
