@@ -227,10 +227,16 @@ void OverlayController::pasteClip(const ClipboardHistory::Item &item)
 {
     const std::optional<qint32> previous = m_previousApp;
     hide(false);
-    if (item.isImage())
-        m_paster.pasteImage(item.picture.image(), previous);
-    else
+    if (!item.isImage()) {
         m_paster.pasteText(item.text, previous);
+        return;
+    }
+    // A picture whose file has gone since is checked before the clipboard is touched.
+    const QImage picture = item.picture.image();
+    if (picture.isNull())
+        m_platform.feedback().beep();
+    else
+        m_paster.pasteImage(picture, previous);
 }
 
 void OverlayController::pasteSnippet(const Snippet &snippet)

@@ -1,5 +1,7 @@
 #include "stores/ClipPicture.h"
 
+#include <QFileInfo>
+
 ClipPicture ClipPicture::fromImage(QImage image)
 {
     ClipPicture picture;
@@ -8,24 +10,25 @@ ClipPicture ClipPicture::fromImage(QImage image)
     return picture;
 }
 
-ClipPicture ClipPicture::fromPng(QByteArray png, QSize size)
+ClipPicture ClipPicture::fromFile(QString path, QSize size)
 {
     ClipPicture picture;
     picture.m_size = size;
-    picture.m_png = std::move(png);
+    picture.m_file = std::move(path);
     return picture;
 }
 
 QImage ClipPicture::image() const
 {
-    if (!m_image.isNull() || m_png.isEmpty())
+    // Nothing but a regular file is opened: a pipe put in its place would block.
+    if (!m_image.isNull() || !QFileInfo(m_file).isFile())
         return m_image;
-    return QImage::fromData(m_png, "PNG");
+    return QImage(m_file, "PNG");
 }
 
-void ClipPicture::keepOnlyPng(QByteArray png)
+void ClipPicture::keepOnlyFile(QString path)
 {
-    m_png = std::move(png);
+    m_file = std::move(path);
     m_image = QImage();
 }
 
@@ -36,9 +39,4 @@ QImage ClipPicture::previewOf(const QImage &image)
     if (image.width() <= previewBounds.width() && image.height() <= previewBounds.height())
         return image;
     return image.scaled(previewBounds, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-}
-
-QImage ClipPicture::previewOfPng(const QByteArray &png)
-{
-    return previewOf(QImage::fromData(png, "PNG"));
 }

@@ -106,12 +106,12 @@ std::optional<ClipboardHistory::Item> ClipboardHistory::loadedPicture(const Stor
     const QSize size = header.size();
     if (!header.canRead() || size.isEmpty() || qint64(size.width()) * size.height() > maximumImagePixels)
         return std::nullopt;
-    // A file far larger than any PNG of its size could be is not read into memory: even
-    // 16-bit RGBA stored uncompressed is 8 bytes a pixel and one a row.
+    // A file far larger than any PNG of its size could be is never decoded: even 16-bit
+    // RGBA stored uncompressed is 8 bytes a pixel and one a row.
     const qint64 largestSound = qint64(size.height()) * (1 + qint64(size.width()) * 8) * 11 / 10 + (qint64(1) << 20);
-    if (file.size() > largestSound || !file.seek(0))
+    if (file.size() > largestSound)
         return std::nullopt;
-    return Item{record.id, Item::Kind::image, QString(), ClipPicture::fromPng(file.readAll(), size), record.imageFile};
+    return Item{record.id, Item::Kind::image, QString(), ClipPicture::fromFile(path, size), record.imageFile};
 }
 
 void ClipboardHistory::setLimit(int limit)
@@ -156,7 +156,7 @@ void ClipboardHistory::writeList()
     m_file.saveRecords(records);
 }
 
-void ClipboardHistory::onImageWritten(const QUuid &id, bool written, const QByteArray &png, const QImage &preview)
+void ClipboardHistory::onImageWritten(const QUuid &id, bool written, const QImage &preview)
 {
     const auto item = findItem(id);
     if (item == m_items.end()) {
@@ -169,7 +169,7 @@ void ClipboardHistory::onImageWritten(const QUuid &id, bool written, const QByte
         item->picture.setPreview(preview);
     if (written) {
         item->imageFile = imageFileName(id);
-        item->picture.keepOnlyPng(png);
+        item->picture.keepOnlyFile(imagePath(*item->imageFile));
     }
     emit itemsChanged();
     if (written)
@@ -201,8 +201,8 @@ void ClipboardHistory::start()
     connect(&m_pasteboard, &Pasteboard::changed, this, &ClipboardHistory::checkPasteboard);
     m_pollTimer.start();
     for (const Item &item : std::as_const(m_items)) {
-        if (item.picture.hasPng() && item.picture.preview().isNull())
-            m_imageWriter.makePreview(item.id, item.picture.png());
+        if (!item.picture.file().isEmpty() && item.picture.preview().isNull())
+            m_imageWriter.makePreview(item.id, item.picture.file());
     }
 }
 

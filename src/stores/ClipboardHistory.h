@@ -19,8 +19,8 @@ class Pasteboard;
 // The clipboard is checked as soon as it announces a change, and its change count is
 // also polled in case an announcement goes missing; every recorded copy rewrites
 // "clipboard.json", and each picture is kept once as "<UUID>.png" in
-// "clipboard_images" beside it. Pictures are held as PNG bytes with a small preview
-// (ClipPicture); nothing decodes a PNG on the GUI thread but a paste.
+// "clipboard_images" beside it. Once written, a picture is held as its file and a small
+// preview (ClipPicture); nothing decodes a PNG on the GUI thread but a paste.
 //
 // Three kinds of copy are not recorded (the clipboard itself keeps them): content its
 // owner marks as secret, as password managers do, and, with a log line each, a text
@@ -103,7 +103,7 @@ private:
     std::optional<Item> clipboardContent();
     bool trimToLimit();
     void writeList();
-    void onImageWritten(const QUuid &id, bool written, const QByteArray &png, const QImage &preview);
+    void onImageWritten(const QUuid &id, bool written, const QImage &preview);
     void onPreviewMade(const QUuid &id, const QImage &preview);
     QList<Item>::iterator findItem(const QUuid &id);
     std::optional<Item> loadedPicture(const Stored &record) const;

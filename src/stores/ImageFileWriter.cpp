@@ -22,22 +22,21 @@ void ImageFileWriter::write(const QUuid &id, const QImage &image, const QString 
     m_pool.start([this, id, image, path] {
         const std::optional<QByteArray> png = PrivateFiles::pngData(image);
         const bool written = png && PrivateFiles::writeAtomically(path, *png);
-        const QByteArray bytes = written ? *png : QByteArray();
         const QImage preview = png ? ClipPicture::previewOf(image) : QImage();
         QMetaObject::invokeMethod(
             this,
-            [this, id, written, bytes, preview] {
+            [this, id, written, preview] {
                 m_writing.remove(id);
-                emit finished(id, written, bytes, preview);
+                emit finished(id, written, preview);
             },
             Qt::QueuedConnection);
     });
 }
 
-void ImageFileWriter::makePreview(const QUuid &id, const QByteArray &png)
+void ImageFileWriter::makePreview(const QUuid &id, const QString &path)
 {
-    m_pool.start([this, id, png] {
-        const QImage preview = ClipPicture::previewOfPng(png);
+    m_pool.start([this, id, path] {
+        const QImage preview = ClipPicture::previewOf(QImage(path, "PNG"));
         QMetaObject::invokeMethod(this, [this, id, preview] { emit previewMade(id, preview); }, Qt::QueuedConnection);
     });
 }

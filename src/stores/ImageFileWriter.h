@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QImage>
 #include <QObject>
 #include <QSet>
@@ -25,13 +24,12 @@ public:
     bool isWriting(const QUuid &id) const { return m_writing.contains(id); }
     bool isIdle() const { return m_writing.isEmpty(); }
 
-    // Decodes the PNG into its preview (ClipPicture::previewOfPng); `previewMade` follows.
-    void makePreview(const QUuid &id, const QByteArray &png);
+    // Decodes the PNG file into its preview (ClipPicture::previewOf); `previewMade` follows.
+    void makePreview(const QUuid &id, const QString &path);
 
 signals:
-    // The PNG bytes and the preview are empty when the write failed or the picture
-    // would not encode.
-    void finished(const QUuid &id, bool written, const QByteArray &png, const QImage &preview);
+    // The preview is null when the picture would not encode.
+    void finished(const QUuid &id, bool written, const QImage &preview);
     // The preview is null when the PNG does not decode.
     void previewMade(const QUuid &id, const QImage &preview);
 

@@ -185,7 +185,15 @@ private slots:
     void nothingToPasteBeepsAndKeepsTheClipboard()
     {
         Rig rig;
+        // A clipboard picture whose file has gone since it was written.
+        QImage picture(8, 8, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        rig.platform.board.copyImage(picture);
+        rig.clipboard.checkPasteboard();
+        QTRY_VERIFY(!rig.clipboard.isWritingImages());
+        QVERIFY(QFile::remove(rig.clipboard.items().first().picture.file()));
         rig.platform.board.copyText(QStringLiteral("the user's clipboard"));
+        rig.clipboard.checkPasteboard();
         Snippet missingPicture;
         missingPicture.name = QStringLiteral("Logo");
         missingPicture.kind = Snippet::Kind::image;
@@ -200,7 +208,10 @@ private slots:
         rig.controller.show();
         rig.press(Qt::Key_B, QStringLiteral("b"));
         rig.press(Qt::Key_2, QStringLiteral("2"));
-        QCOMPARE(rig.platform.bell.beeps, 2);
+        rig.controller.show();
+        rig.press(Qt::Key_V, QStringLiteral("v"));
+        rig.press(Qt::Key_2, QStringLiteral("2"));
+        QCOMPARE(rig.platform.bell.beeps, 3);
         QCOMPARE(rig.platform.board.acts, QStringList());
         QCOMPARE(rig.platform.board.string(), std::optional<QString>(QStringLiteral("the user's clipboard")));
         QTest::qWait(2 * Paster::keystrokeDelayMs);
