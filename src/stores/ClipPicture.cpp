@@ -1,11 +1,28 @@
 #include "stores/ClipPicture.h"
 
 #include <QFileInfo>
+#include <QHash>
+
+namespace {
+
+// Each row's pixel bytes only: the padding at a row's end is not part of the picture.
+size_t pixelHash(const QImage &image)
+{
+    const qsizetype rowBytes = (qsizetype(image.width()) * image.depth() + 7) / 8;
+    size_t hash = qHashMulti(0, image.width(), image.height(), int(image.format()));
+    for (int row = 0; row < image.height(); ++row)
+        hash = qHashBits(image.constScanLine(row), size_t(rowBytes), hash);
+    return hash;
+}
+
+} // namespace
 
 ClipPicture ClipPicture::fromImage(QImage image)
 {
     ClipPicture picture;
     picture.m_size = image.size();
+    if (!image.isNull())
+        picture.m_pixelHash = pixelHash(image);
     picture.m_image = std::move(image);
     return picture;
 }
@@ -24,6 +41,11 @@ QImage ClipPicture::image() const
     if (!m_image.isNull() || !QFileInfo(m_file).isFile())
         return m_image;
     return QImage(m_file, "PNG");
+}
+
+bool ClipPicture::hasSamePixelsAs(const ClipPicture &other) const
+{
+    return m_pixelHash && m_pixelHash == other.m_pixelHash && m_size == other.m_size;
 }
 
 void ClipPicture::keepOnlyFile(QString path)

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <optional>
 
 // A picture of the clipboard history, kept small in memory: a screenshot decoded is
 // megabytes. The copied image is held only until its PNG file is written; from then on
@@ -30,6 +31,10 @@ public:
     // Null until a preview was made.
     const QImage &preview() const { return m_preview; }
 
+    // Whether both were copied with the very same pixels: only pictures copied in this
+    // run know theirs, so one read back from its file is the same as none.
+    bool hasSamePixelsAs(const ClipPicture &other) const;
+
     // Drops the decoded image once its PNG file is written.
     void keepOnlyFile(QString path);
     void setPreview(QImage preview) { m_preview = std::move(preview); }
@@ -42,4 +47,6 @@ private:
     QString m_file;
     QSize m_size;
     QImage m_preview;
+    // A hash of the copied pixels, kept after the image is dropped.
+    std::optional<size_t> m_pixelHash;
 };

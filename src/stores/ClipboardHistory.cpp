@@ -67,6 +67,9 @@ ClipboardHistory::ClipboardHistory(Pasteboard &pasteboard, const QString &dataDi
     Paths::ensurePrivateDirectory(m_imagesDirectory);
     m_pollTimer.setInterval(pollInterval);
     connect(&m_pollTimer, &QTimer::timeout, this, &ClipboardHistory::checkPasteboard);
+    m_recheckTimer.setSingleShot(true);
+    m_recheckTimer.setInterval(0);
+    connect(&m_recheckTimer, &QTimer::timeout, this, &ClipboardHistory::checkPasteboard);
     connect(&m_imageWriter, &ImageFileWriter::finished, this, &ClipboardHistory::onImageWritten);
     connect(&m_imageWriter, &ImageFileWriter::previewMade, this, &ClipboardHistory::onPreviewMade);
     load();
@@ -129,7 +132,7 @@ bool ClipboardHistory::trimToLimit()
 {
     if (m_items.size() <= m_limit)
         return false;
-    std::for_each(m_items.cbegin() + m_limit, m_items.cend(), [this](const Item &item) { removeImageFile(item); });
+    std::for_each(m_items.cbegin() + m_limit, m_items.cend(), [this](const Item &item) { forgetImageFile(item); });
     m_items.resize(m_limit);
     return true;
 }
@@ -153,7 +156,8 @@ void ClipboardHistory::writeList()
         else
             records.append(Stored{item.id, false, item.text, std::nullopt});
     }
-    m_file.saveRecords(records);
+    if (m_file.saveRecords(records))
+        removeForgottenImageFiles();
 }
 
 void ClipboardHistory::onImageWritten(const QUuid &id, bool written, const QImage &preview)
@@ -208,17 +212,18 @@ void ClipboardHistory::start()
 
 void ClipboardHistory::checkPasteboard()
 {
-    // Reading the clipboard may wait on its owner; a change announced meanwhile is
-    // picked up by the loop rather than by a nested check.
-    if (m_isChecking)
+    // Reading the clipboard waits on its owner, seconds when the owner dies mid-transfer,
+    // and never runs nested: a change announced meanwhile is read once afterwards. That
+    // read goes through the event loop, so a burst of copies cannot hold the GUI thread
+    // for read after read while a key press waits.
+    if (m_isChecking || m_pasteboard.changeCount() == m_lastChangeCount)
         return;
     m_isChecking = true;
-    for (qint64 changeCount = m_pasteboard.changeCount(); changeCount != m_lastChangeCount;
-         changeCount = m_pasteboard.changeCount()) {
-        m_lastChangeCount = changeCount;
-        captureCurrent();
-    }
+    m_lastChangeCount = m_pasteboard.changeCount();
+    captureCurrent();
     m_isChecking = false;
+    if (m_pasteboard.changeCount() != m_lastChangeCount)
+        m_recheckTimer.start();
 }
 
 void ClipboardHistory::captureCurrent()
@@ -226,9 +231,7 @@ void ClipboardHistory::captureCurrent()
     std::optional<Item> candidate = clipboardContent();
     if (!candidate)
         return;
-    // Only the newest entry is compared, and pictures never are.
-    if (!candidate->isImage() && !m_items.isEmpty() && !m_items.constFirst().isImage()
-        && m_items.constFirst().text == candidate->text)
+    if (!m_items.isEmpty() && isSameAsNewest(*candidate))
         return;
     m_items.prepend(std::move(*candidate));
     trimToLimit();
@@ -236,11 +239,30 @@ void ClipboardHistory::captureCurrent()
     save();
 }
 
+bool ClipboardHistory::isSameAsNewest(const Item &candidate) const
+{
+    // Two reads that find the same content, one after the other, are one copy: an owner
+    // replaced while it is read answers with what was already recorded. Only the newest
+    // entry is compared, texts by their text, pictures by their pixels.
+    const Item &newest = m_items.constFirst();
+    if (newest.kind != candidate.kind)
+        return false;
+    return candidate.isImage() ? newest.picture.hasSamePixelsAs(candidate.picture) : newest.text == candidate.text;
+}
+
 std::optional<ClipboardHistory::Item> ClipboardHistory::clipboardContent()
 {
     if (m_pasteboard.isMarkedSecret())
         return std::nullopt;
     if (std::optional<QString> text = m_pasteboard.string(); text && !text->isEmpty()) {
+        // No text format carries a NUL character; a picture's bytes always do. They come
+        // as text when the owner changes between the question for the formats and the
+        // one for the text, and the new owner answers the latter with its picture; the
+        // change is announced, and the picture read, next.
+        if (text->contains(QChar(u'\0'))) {
+            Log::info(QStringLiteral("clipboard text holding binary data not recorded"));
+            return std::nullopt;
+        }
         if (text->size() > maximumTextLength) {
             Log::info(QStringLiteral("clipboard text of %1 characters not recorded: the history takes at most %2")
                           .arg(text->size())
@@ -271,7 +293,7 @@ std::optional<ClipboardHistory::Item> ClipboardHistory::clipboardContent()
 void ClipboardHistory::clear()
 {
     for (const Item &item : std::as_const(m_items))
-        removeImageFile(item);
+        forgetImageFile(item);
     m_items.clear();
     emit itemsChanged();
     save();
@@ -284,10 +306,17 @@ void ClipboardHistory::applyHistoryLimit(int limit)
     save();
 }
 
-void ClipboardHistory::removeImageFile(const Item &item)
+void ClipboardHistory::forgetImageFile(const Item &item)
 {
     if (item.imageFile && PrivateFiles::isBareFileName(*item.imageFile))
-        QFile::remove(imagePath(*item.imageFile));
+        m_forgottenImageFiles.append(*item.imageFile);
+}
+
+void ClipboardHistory::removeForgottenImageFiles()
+{
+    for (const QString &fileName : std::as_const(m_forgottenImageFiles))
+        QFile::remove(imagePath(fileName));
+    m_forgottenImageFiles.clear();
 }
 
 QString ClipboardHistory::imagePath(const QString &fileName) const

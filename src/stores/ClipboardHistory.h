@@ -66,7 +66,8 @@ public:
     int limit() const { return m_limit; }
     // Callers follow it with enforceLimit() and save(). Negative limits count as 0.
     void setLimit(int limit);
-    // Trims to the limit, deleting the trimmed entries' picture files; writes nothing.
+    // Trims to the limit; writes nothing. The trimmed entries' picture files are deleted
+    // once a list without them is written, so a list on disk never names a missing file.
     void enforceLimit();
     // Starts writing the pictures not yet on disk and writes the list. An entry's
     // imageFile is recorded (and the list written again) when its PNG is on disk; a
@@ -77,10 +78,12 @@ public:
     // while menus are open), and makes the loaded pictures' previews in the background.
     // A second call does nothing.
     void start();
-    // Records the clipboard's content if its change count moved since last seen.
+    // Records the clipboard's content if its change count moved since last seen. A change
+    // announced while the clipboard is being read is read once afterwards, from the event
+    // loop, so that input waiting meanwhile is served between two reads.
     void checkPasteboard();
-    // Deletes every entry and its picture file and writes the empty list. What is still
-    // on the clipboard is not recorded again until it changes.
+    // Deletes every entry and writes the empty list, then the pictures' files. What is
+    // still on the clipboard is not recorded again until it changes.
     void clear();
 
     // Set the limit, trim, save: how the settings store applies a new limit.
@@ -101,13 +104,15 @@ private:
     void load();
     void captureCurrent();
     std::optional<Item> clipboardContent();
+    bool isSameAsNewest(const Item &candidate) const;
     bool trimToLimit();
     void writeList();
     void onImageWritten(const QUuid &id, bool written, const QImage &preview);
     void onPreviewMade(const QUuid &id, const QImage &preview);
     QList<Item>::iterator findItem(const QUuid &id);
     std::optional<Item> loadedPicture(const Stored &record) const;
-    void removeImageFile(const Item &item);
+    void forgetImageFile(const Item &item);
+    void removeForgottenImageFiles();
     QString imagePath(const QString &fileName) const;
 
     Pasteboard &m_pasteboard;
@@ -118,5 +123,9 @@ private:
     qint64 m_lastChangeCount = 0;
     bool m_isChecking = false;
     QTimer m_pollTimer;
+    // Runs checkPasteboard once from the event loop when a change came during a read.
+    QTimer m_recheckTimer;
+    // Picture files of entries that left the list, deleted once the list is written.
+    QStringList m_forgottenImageFiles;
     ImageFileWriter m_imageWriter;
 };

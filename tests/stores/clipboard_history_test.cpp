@@ -5,6 +5,7 @@
 #include "support/LogCapture.h"
 #include "support/TestEnvironment.h"
 
+#include <QBuffer>
 #include <QEventLoop>
 #include <QJsonObject>
 #include <QSignalSpy>
@@ -105,6 +106,100 @@ private slots:
         QCOMPARE(QSet<QUuid>({history->items()[0].id, history->items()[1].id, history->items()[3].id}).size(), 3);
     }
 
+    void theSamePictureTwiceInARowIsOneCopyAsTextIs()
+    {
+        Fixture fixture;
+        auto history = fixture.open();
+        FakePasteboard &board = fixture.platform.board;
+        ClipboardHistory *current = history.get();
+        const auto copyAndCheck = [&](const QImage &image) {
+            board.copyImage(image);
+            current->checkPasteboard();
+        };
+
+        copyAndCheck(picture(6, 4, Qt::red));
+        copyAndCheck(picture(6, 4, Qt::red));
+        QCOMPARE(history->items().size(), 1);
+        // Still the same once the first is held only as its file.
+        QVERIFY(waitForImages(*history));
+        QVERIFY(history->items().first().imageFile);
+        copyAndCheck(picture(6, 4, Qt::red));
+        QCOMPARE(history->items().size(), 1);
+
+        // Other pixels, another size, or the same picture after another copy: new entries.
+        QImage almost = picture(6, 4, Qt::red);
+        almost.setPixelColor(5, 3, Qt::blue);
+        copyAndCheck(almost);
+        copyAndCheck(picture(4, 6, Qt::red));
+        copyAndCheck(picture(6, 4, Qt::red));
+        QCOMPARE(history->items().size(), 4);
+        QCOMPARE(history->items()[1].picture.size(), QSize(4, 6));
+        QCOMPARE(history->items()[2].picture.image().pixelColor(5, 3), QColor(Qt::blue));
+
+        // A text is never the same as a picture, even with nothing to compare by.
+        board.copyText(QStringLiteral("caption"));
+        history->checkPasteboard();
+        QCOMPARE(history->items().size(), 5);
+        QVERIFY(waitForImages(*history));
+        QCOMPARE(pngFiles(*history).size(), 4);
+
+        // A picture read back from its file is not compared: its pixels are decoded only to
+        // be pasted, never to compare a copy with.
+        history.reset();
+        auto reopened = fixture.open();
+        current = reopened.get();
+        copyAndCheck(picture(6, 4, Qt::green));
+        copyAndCheck(picture(6, 4, Qt::green));
+        QCOMPARE(reopened->items().size(), 6);
+        QVERIFY(waitForImages(*reopened));
+    }
+
+    void picturesBytesOfferedAsTextAreNotRecorded()
+    {
+        Fixture fixture;
+        auto history = fixture.open();
+        FakePasteboard &board = fixture.platform.board;
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(picture(8, 8, Qt::red).save(&buffer, "PNG"));
+
+        // What a text read of a picture's owner gives: its bytes decoded as UTF-8.
+        LogCapture log;
+        board.copyText(QString::fromUtf8(png));
+        history->checkPasteboard();
+        QVERIFY(history->items().isEmpty());
+        QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] clipboard text holding binary data not recorded")});
+
+        // Any other text, replacement characters and all, is a copy.
+        board.copyText(QStringLiteral("caf\uFFFD \u2713"));
+        history->checkPasteboard();
+        QCOMPARE(texts(*history), QStringList{QStringLiteral("caf\uFFFD \u2713")});
+    }
+
+    void aChangeDuringAReadIsReadOnceAfterItFromTheEventLoop()
+    {
+        Fixture fixture;
+        auto history = fixture.open();
+        FakePasteboard &board = fixture.platform.board;
+        history->start();
+
+        // The owner of "first" is replaced twice while its text is read.
+        board.duringRead = [&board] {
+            board.duringRead = nullptr;
+            board.copyText(QStringLiteral("second"));
+            board.copyText(QStringLiteral("third"));
+        };
+        const qint64 countBefore = board.changeCount();
+        board.copyText(QStringLiteral("first"));
+        QCOMPARE(board.changeCount(), countBefore + 3);
+        // The read answered "first"; nothing was read inside it, nor straight after it...
+        QCOMPARE(texts(*history), QStringList{QStringLiteral("first")});
+        // ...but once, from the event loop, what the clipboard holds by then.
+        QSignalSpy changes(history.get(), &ClipboardHistory::itemsChanged);
+        QTRY_COMPARE(texts(*history), QStringList({QStringLiteral("third"), QStringLiteral("first")}));
+        QCOMPARE(changes.count(), 1);
+    }
+
     void textWinsOverAPictureAndAnEmptyTextLooksForOne()
     {
         Fixture fixture;
@@ -139,7 +234,8 @@ private slots:
         const QImage red = picture(8, 6, Qt::red);
         fixture.platform.board.copyImage(red);
         history->checkPasteboard();
-        fixture.platform.board.copyImage(red); // the same picture again: a second entry
+        const QImage blue = picture(8, 6, Qt::blue);
+        fixture.platform.board.copyImage(blue);
         history->checkPasteboard();
         QVERIFY(waitForImages(*history));
 
@@ -159,7 +255,7 @@ private slots:
             QVERIFY(!image.contains(QLatin1StringView("text")));
             QCOMPARE(items[i].imageFile, std::optional<QString>(id + QStringLiteral(".png")));
             const QString png = history->imagesDirectory() + u'/' + id + QStringLiteral(".png");
-            QCOMPARE(QImage(png).convertToFormat(QImage::Format_ARGB32), red);
+            QCOMPARE(QImage(png).convertToFormat(QImage::Format_ARGB32), i == 0 ? blue : red);
             QCOMPARE(mode(png), 0600);
         }
         const QJsonObject text = array[2].toObject();
@@ -239,11 +335,15 @@ private slots:
         history->applyHistoryLimit(10); // raising changes nothing
         QCOMPARE(history->items().size(), 4);
 
-        // enforceLimit alone trims without writing; the caller saves.
+        // enforceLimit alone trims without writing; the caller saves. The list on disk
+        // still names the trimmed picture, so its file stays until the list is written.
         history->setLimit(1);
         history->enforceLimit();
         QCOMPARE(texts(*history), QStringList{QStringLiteral("three")});
         QCOMPARE(jsonArray(fixture.jsonPath()).size(), 4);
+        QCOMPARE(pngFiles(*history), QStringList{keptPicture});
+        history->save();
+        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 1);
         QVERIFY(pngFiles(*history).isEmpty());
 
         // New copies push the oldest out at once.
@@ -251,6 +351,39 @@ private slots:
         history->checkPasteboard();
         QCOMPARE(texts(*history), QStringList{QStringLiteral("four")});
         QCOMPARE(jsonArray(fixture.jsonPath()).size(), 1);
+    }
+
+    void trimmedPicturesOutliveEveryListThatNamesThem()
+    {
+        Fixture fixture;
+        auto history = fixture.open();
+        history->setLimit(1);
+        fixture.platform.board.copyImage(picture(5, 5, Qt::red));
+        history->checkPasteboard();
+        QVERIFY(waitForImages(*history));
+        const QString picturePath = history->imagesDirectory() + u'/' + *history->items().first().imageFile;
+        QVERIFY(QFile::exists(picturePath));
+
+        // The list that drops the picture cannot be written: the file it names stays.
+        LogCapture log;
+        {
+            ReadOnlyDirectory readOnly(fixture.dataDirectory, fixture.environment.root());
+            fixture.platform.board.copyText(QStringLiteral("pushes the picture out"));
+            history->checkPasteboard();
+            QCOMPARE(texts(*history), QStringList{QStringLiteral("pushes the picture out")});
+            QVERIFY(jsonArray(fixture.jsonPath()).at(0).toObject().value(QStringLiteral("isImage")).toBool());
+            QVERIFY(QFile::exists(picturePath));
+            history->clear();
+            QVERIFY(QFile::exists(picturePath));
+        }
+        QVERIFY(!log.lines.isEmpty());
+
+        // The next list written without it lets the file go.
+        fixture.platform.board.copyText(QStringLiteral("written"));
+        history->checkPasteboard();
+        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 1);
+        QVERIFY(!QFile::exists(picturePath));
+        QVERIFY(pngFiles(*history).isEmpty());
     }
 
     void clearEmptiesTheFileAndKeepsTheLastChangeCount()

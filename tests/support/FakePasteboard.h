@@ -3,6 +3,7 @@
 #include "platform/Pasteboard.h"
 
 #include <QStringList>
+#include <functional>
 
 // An in-memory clipboard. copyText/copyImage/copySecretText act as another application
 // copying; the Pasteboard calls act as this program. Writes are recorded in `acts`.
@@ -11,7 +12,14 @@ class FakePasteboard final : public Pasteboard {
 public:
     qint64 changeCount() override { return m_changeCount; }
     bool isMarkedSecret() override { return m_markedSecret; }
-    std::optional<QString> string() override { return m_text; }
+    // The answer is the content when the read starts, as a reply already on its way is.
+    std::optional<QString> string() override
+    {
+        std::optional<QString> answer = m_text;
+        if (duringRead)
+            duringRead();
+        return answer;
+    }
     std::optional<QImage> image() override { return m_image; }
     void clear() override
     {
@@ -39,6 +47,8 @@ public:
     void copySecretText(const QString &text) { replaceContent(text, std::nullopt, true); }
 
     QStringList acts;
+    // Runs inside each read of the text: another application copying meanwhile.
+    std::function<void()> duringRead;
 
 private:
     void replaceContent(std::optional<QString> text, std::optional<QImage> image, bool markedSecret = false)
