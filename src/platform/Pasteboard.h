@@ -18,6 +18,13 @@ public:
     virtual bool isMarkedSecret() = 0;
     virtual std::optional<QString> string() = 0;
     virtual std::optional<QImage> image() = 0;
+    // Bracket one reading of the content (isMarkedSecret, string, image): endRead() says
+    // whether the clipboard kept one owner throughout. The formats and the data come in
+    // separate requests, each answered by whoever owns the clipboard then, so a read
+    // across a change of owner may join one owner's formats to another's data. Where
+    // the owner cannot be known, every read counts.
+    virtual void beginRead() {}
+    virtual bool endRead() { return true; }
     virtual void clear() = 0;
     virtual bool setString(const QString &text) = 0;
     virtual bool writeImage(const QImage &image) = 0;

@@ -228,8 +228,11 @@ void ClipboardHistory::checkPasteboard()
 
 void ClipboardHistory::captureCurrent()
 {
+    m_pasteboard.beginRead();
     std::optional<Item> candidate = clipboardContent();
-    if (!candidate)
+    // A read across a change of owner may be one owner's formats with another's data;
+    // the change is announced, and the new content read, next.
+    if (!m_pasteboard.endRead() || !candidate)
         return;
     if (!m_items.isEmpty() && isSameAsNewest(*candidate))
         return;

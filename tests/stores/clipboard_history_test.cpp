@@ -176,7 +176,7 @@ private slots:
         QCOMPARE(texts(*history), QStringList{QStringLiteral("caf\uFFFD \u2713")});
     }
 
-    void aChangeDuringAReadIsReadOnceAfterItFromTheEventLoop()
+    void aReadAcrossAChangeCountsNotAndTheChangeIsReadFromTheEventLoop()
     {
         Fixture fixture;
         auto history = fixture.open();
@@ -192,12 +192,18 @@ private slots:
         const qint64 countBefore = board.changeCount();
         board.copyText(QStringLiteral("first"));
         QCOMPARE(board.changeCount(), countBefore + 3);
-        // The read answered "first"; nothing was read inside it, nor straight after it...
-        QCOMPARE(texts(*history), QStringList{QStringLiteral("first")});
+        // The read answered "first", but across two changes: it does not count. Nothing
+        // was read inside it, nor straight after it...
+        QVERIFY(history->items().isEmpty());
+        QVERIFY(!QFile::exists(fixture.jsonPath()));
         // ...but once, from the event loop, what the clipboard holds by then.
         QSignalSpy changes(history.get(), &ClipboardHistory::itemsChanged);
-        QTRY_COMPARE(texts(*history), QStringList({QStringLiteral("third"), QStringLiteral("first")}));
+        QTRY_COMPARE(texts(*history), QStringList{QStringLiteral("third")});
         QCOMPARE(changes.count(), 1);
+
+        // Reads that keep one owner count, however many follow each other.
+        board.copyText(QStringLiteral("fourth"));
+        QCOMPARE(texts(*history), QStringList({QStringLiteral("fourth"), QStringLiteral("third")}));
     }
 
     void textWinsOverAPictureAndAnEmptyTextLooksForOne()

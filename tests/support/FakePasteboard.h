@@ -21,6 +21,8 @@ public:
         return answer;
     }
     std::optional<QImage> image() override { return m_image; }
+    void beginRead() override { m_changeCountAtReadStart = m_changeCount; }
+    bool endRead() override { return m_changeCount == m_changeCountAtReadStart; }
     void clear() override
     {
         acts << QStringLiteral("clear");
@@ -61,6 +63,7 @@ private:
     }
 
     qint64 m_changeCount = 0;
+    qint64 m_changeCountAtReadStart = 0;
     std::optional<QString> m_text;
     std::optional<QImage> m_image;
     bool m_markedSecret = false;

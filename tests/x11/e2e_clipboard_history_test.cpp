@@ -1,6 +1,9 @@
 #include "X11TestSupport.h"
 #include "platform/Paths.h"
 #include "platform/Pasteboard.h"
+#include "platform/qt/QtPasteboard.h"
+#include "platform/x11/X11ClipboardOwner.h"
+#include "platform/x11/X11Display.h"
 #include "platform/x11/X11Platform.h"
 #include "stores/ClipboardHistory.h"
 #include "support/TestEnvironment.h"
@@ -92,6 +95,46 @@ private slots:
         QCOMPARE(m_history->items().size(), recorded + 1);
         QCOMPARE(m_history->items().first().text, QStringLiteral("not a secret"));
         QVERIFY(!historyFile(*m_history).contains("hunter2"));
+    }
+
+    void aReadAcrossAChangeOfOwnerDoesNotCount()
+    {
+        // A clipboard of its own, so that the history's reads do not interleave with ours.
+        const std::unique_ptr<X11Display> display = X11Display::open();
+        QVERIFY(display);
+        const X11ClipboardOwner owner(*display);
+        QtPasteboard board([&owner] { return owner.current(); });
+        QTemporaryFile first;
+        QTemporaryFile second;
+        QVERIFY(first.open() && second.open());
+        first.write("owned by the first xclip");
+        second.write("owned by the second xclip");
+        first.close();
+        second.close();
+
+        qint64 before = board.changeCount();
+        X11Test::xclipCopy(first.fileName());
+        QTRY_VERIFY(board.changeCount() > before);
+        const std::optional<quint32> firstOwner = owner.current();
+        QVERIFY(firstOwner && *firstOwner != XCB_NONE);
+
+        // One owner throughout: the read counts.
+        board.beginRead();
+        QCOMPARE(board.string(), QStringLiteral("owned by the first xclip"));
+        QVERIFY(board.endRead());
+
+        // Another client takes the clipboard while it is read: the read does not count.
+        board.beginRead();
+        QCOMPARE(board.string(), QStringLiteral("owned by the first xclip"));
+        before = board.changeCount();
+        X11Test::xclipCopy(second.fileName());
+        QTRY_VERIFY(owner.current() != firstOwner);
+        QVERIFY(!board.endRead());
+        QTRY_VERIFY(board.changeCount() > before);
+
+        board.beginRead();
+        QCOMPARE(board.string(), QStringLiteral("owned by the second xclip"));
+        QVERIFY(board.endRead());
     }
 
 private:

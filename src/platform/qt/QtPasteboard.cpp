@@ -4,9 +4,10 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-QtPasteboard::QtPasteboard(QObject *parent)
+QtPasteboard::QtPasteboard(OwnerQuery currentOwner, QObject *parent)
     : Pasteboard(parent)
     , m_clipboard(QGuiApplication::clipboard())
+    , m_currentOwner(std::move(currentOwner))
 {
     connect(m_clipboard, &QClipboard::dataChanged, this, [this] {
         ++m_changeCount;
@@ -45,6 +46,16 @@ std::optional<QImage> QtPasteboard::image()
     if (picture.isNull())
         return std::nullopt;
     return picture;
+}
+
+void QtPasteboard::beginRead()
+{
+    m_ownerAtReadStart = m_currentOwner ? m_currentOwner() : std::nullopt;
+}
+
+bool QtPasteboard::endRead()
+{
+    return !m_ownerAtReadStart || m_currentOwner() == m_ownerAtReadStart;
 }
 
 void QtPasteboard::clear()

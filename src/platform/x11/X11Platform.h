@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/qt/SystemClock.h"
+#include "platform/x11/X11ClipboardOwner.h"
 
 #include <QByteArray>
 #include <memory>
@@ -75,6 +76,7 @@ private:
     std::unique_ptr<X11KeyTap> m_keyTap;
     std::unique_ptr<X11Keystrokes> m_keystrokes;
     std::unique_ptr<X11ScreenCapture> m_screenCapture;
-    QtPasteboard m_pasteboard;
+    X11ClipboardOwner m_clipboardOwner{*m_display};
+    QtPasteboard m_pasteboard{[this] { return m_clipboardOwner.current(); }};
     SystemClock m_clock;
 };
