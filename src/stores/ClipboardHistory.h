@@ -22,8 +22,10 @@ class Pasteboard;
 // "clipboard_images" beside it. Once written, a picture is held as its file and a small
 // preview (ClipPicture); nothing decodes a PNG on the GUI thread but a paste.
 //
-// Three kinds of copy are not recorded (the clipboard itself keeps them): content its
-// owner marks as secret, as password managers do, and, with a log line each, a text
+// A read across a change of the clipboard's owner does not count: the new content is
+// read next. Four kinds of copy are not recorded (the clipboard itself keeps them):
+// content its owner marks as secret, as password managers do, and, with a log line
+// each, a text holding a NUL character (a picture's bytes offered as text), a text
 // longer than maximumTextLength, because every copy rewrites the whole history file on
 // the GUI thread, and a picture of more than maximumImagePixels, because it must decode
 // within Qt's image allocation limit when it is pasted.
