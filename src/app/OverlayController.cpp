@@ -106,10 +106,7 @@ void OverlayController::show()
         m_previousApp = m_platform.apps().frontmostApp();
 
     const QList<WindowInfo> windows = listWindows(ownPid());
-    const SettingsStore &settings = m_sources.settings;
-    const QSet<QString> reserved{settings.clipboardKey(), settings.snippetKey(), settings.linkKey(),
-                                 settings.commandKey()};
-    const QList<AppEntry> apps = buildApps(windows, reserved, m_sources.settings);
+    const QList<AppEntry> apps = buildApps(windows, m_sources.settings.listKeys(), m_sources.settings);
     // A copy made since the last poll is listed already.
     m_sources.clipboard.checkPasteboard();
     m_viewModel.reset(apps);

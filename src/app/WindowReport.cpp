@@ -27,7 +27,5 @@ QByteArray windowReport(const QList<AppEntry> &apps)
 QList<AppEntry> panelApps(SettingsStore &settings)
 {
     const auto ownPid = static_cast<qint32>(QCoreApplication::applicationPid());
-    const QSet<QString> listKeys{settings.clipboardKey(), settings.snippetKey(), settings.linkKey(),
-                                 settings.commandKey()};
-    return buildApps(listWindows(ownPid), listKeys, settings);
+    return buildApps(listWindows(ownPid), settings.listKeys(), settings);
 }

@@ -146,7 +146,7 @@ void SettingsStore::load()
 
 void SettingsStore::purgeConflictingLetters()
 {
-    const QSet<QString> reserved = listKeySet();
+    const QSet<QString> reserved = listKeys();
     AppTextMap kept = m_letters;
     const auto removed = kept.removeIf([&reserved](const AppTextMap::iterator &entry) {
         return !entry.value().isEmpty() && reserved.contains(Characters::first(entry.value().toLower()));
@@ -177,7 +177,7 @@ void SettingsStore::setHotkey(const HotkeyConfig &config)
     commitAndTick();
 }
 
-QSet<QString> SettingsStore::listKeySet() const
+QSet<QString> SettingsStore::listKeys() const
 {
     return QSet<QString>(m_listKeys.cbegin(), m_listKeys.cend());
 }
@@ -268,7 +268,7 @@ KeyValidation SettingsStore::applyLetters(const AppTextMap &typed)
 
     if (QSet<QChar>(given.cbegin(), given.cend()).size() < given.size())
         return KeyValidation::notDistinct();
-    const QSet<QString> reserved = listKeySet();
+    const QSet<QString> reserved = listKeys();
     for (const QChar letter : std::as_const(given)) {
         if (reserved.contains(QString(letter)))
             return KeyValidation::conflict(letter);
@@ -300,7 +300,7 @@ SettingsStore::AppShortcut SettingsStore::shortcut(const QString &bundleID) cons
 std::optional<QString> SettingsStore::bundleIDForLetter(const QString &typed) const
 {
     const QString letter = Characters::first(typed.toLower());
-    if (listKeySet().contains(letter))
+    if (listKeys().contains(letter))
         return std::nullopt;
     // Only the first character of a stored letter counts, as everywhere else.
     for (auto entry = m_letters.cbegin(); entry != m_letters.cend(); ++entry) {

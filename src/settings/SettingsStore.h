@@ -95,6 +95,8 @@ public:
     QString snippetKey() const { return listKey(ListKey::Snippet); }
     QString linkKey() const { return listKey(ListKey::Link); }
     QString commandKey() const { return listKey(ListKey::Command); }
+    // The four list keys: the letters no application may take.
+    QSet<QString> listKeys() const;
     int clipboardHistoryLimit() const { return m_historyLimit; }
     bool showInDock() const { return m_showInDock; }
 
@@ -146,7 +148,6 @@ private:
     enum class ListKey { Clipboard, Snippet, Link, Command };
 
     QString listKey(ListKey which) const { return m_listKeys[static_cast<size_t>(which)]; }
-    QSet<QString> listKeySet() const;
     void assignListKey(ListKey which, const QString &key);
     // setLinkKey and setCommandKey: the key being set, checked against its partner.
     KeyValidation setPairedListKey(ListKey which, const QString &typed);

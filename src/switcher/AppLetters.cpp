@@ -66,8 +66,7 @@ std::optional<QString> AppLetters::letterFor(const std::optional<QString> &bundl
 
 QString AppLetters::pickLetter(const QString &appName) const
 {
-    QSet<QString> used = usedLetters();
-    used << m_settings.clipboardKey() << m_settings.snippetKey() << m_settings.linkKey() << m_settings.commandKey();
+    const QSet<QString> used = usedLetters() + m_settings.listKeys();
     for (const QString &character : graphemes(appName.toLower())) {
         if (isAsciiLetter(character) && !used.contains(character))
             return character;

@@ -246,6 +246,8 @@ private slots:
 
         QCOMPARE(launch.store.setQuickKeys(clipboard, snippet), expected);
         QCOMPARE(listKeys(launch.store), keysAfter);
+        // The letters apps must avoid follow every change of a list key.
+        QCOMPARE(launch.store.listKeys(), QSet<QString>(keysAfter.cbegin(), keysAfter.cend()));
         if (!expected.isOk()) {
             QCOMPARE(Snapshot(launch), before);
             return;
