@@ -65,6 +65,9 @@ private slots:
 
         Accessibility &ax = m_platform->accessibility();
         QTRY_COMPARE(ax.isMinimized(minimised.window()), true);
+        // Right after a listing the answer comes from the listing's own replies.
+        QCOMPARE(ax.windowElements(qint32(minimised.pid())).elements, QList<WindowElement>{minimised.window()});
+        QCOMPARE(ax.isMinimized(minimised.window()), true);
         ax.setMinimized(minimised.window(), false);
         ax.raise(minimised.window());
         ax.focus(qint32(minimised.pid()), minimised.window());
@@ -95,6 +98,15 @@ private slots:
         QTRY_COMPARE(X11Test::activeWindow(), windows[0]);
         QTest::qWait(100);
         QCOMPARE(X11Test::activeWindow(), windows[0]);
+
+        // Once the window manager has moved the focus elsewhere, the application's
+        // activation is a request of its own again, not a repeat of the last one.
+        HelperWindow other({"--title", "Elsewhere", "--position", "300,300"});
+        QVERIFY(X11Test::waitUntilManaged(other.window()));
+        X11Test::run(QStringLiteral("xdotool"), {"windowactivate", "--sync", QString::number(other.window())});
+        QTRY_COMPARE(m_platform->apps().frontmostApp(), qint32(other.pid()));
+        QVERIFY(m_platform->apps().activateApp(qint32(app.pid())));
+        QTRY_COMPARE(X11Test::activeWindow(), windows[0]);
     }
 
     void aClosedWindowHasNoElementAndItsProcessIsGone()

@@ -95,6 +95,15 @@ private slots:
             platform->accessibility().requestTrust();
             QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] nothing to grant: raising windows needs an "
                                                            "EWMH window manager, and none is running")});
+
+            // A window manager that starts later is found, and one that dies is
+            // noticed, though the properties it announced itself with stay behind.
+            QProcess windowManager;
+            windowManager.start(QStringLiteral("openbox"), {"--sm-disable"});
+            QTRY_VERIFY_WITH_TIMEOUT(platform->accessibility().isTrusted(), 10000);
+            windowManager.kill();
+            QVERIFY(windowManager.waitForFinished());
+            QTRY_VERIFY(!platform->accessibility().isTrusted());
         }
         server.terminate();
         QVERIFY(server.waitForFinished());

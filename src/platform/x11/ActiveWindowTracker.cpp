@@ -32,6 +32,7 @@ void ActiveWindowTracker::refresh()
         c, X11Property::request(c, m_display.root(), m_display.ewmh()->_NET_ACTIVE_WINDOW, 1));
     m_activeWindow = X11Property::firstCardinal(reply.get()).value_or(XCB_WINDOW_NONE);
     m_activePid.reset();
+    m_pendingActivationPid.reset();
     if (m_activeWindow == XCB_WINDOW_NONE)
         return;
     pushRecent(m_activeWindow);
@@ -40,9 +41,10 @@ void ActiveWindowTracker::refresh()
         m_activePid = active.first().pid;
 }
 
-void ActiveWindowTracker::noteActivationRequest(xcb_window_t window)
+void ActiveWindowTracker::noteActivationRequest(xcb_window_t window, qint32 pid)
 {
     pushRecent(window);
+    m_pendingActivationPid = pid;
 }
 
 void ActiveWindowTracker::pushRecent(xcb_window_t window)

@@ -19,7 +19,11 @@ public:
     std::optional<qint32> activePid() const { return m_activePid; }
     xcb_window_t activeWindow() const { return m_activeWindow; }
 
-    void noteActivationRequest(xcb_window_t window);
+    void noteActivationRequest(xcb_window_t window, qint32 pid);
+    // Whether this program's last activation request was for a window of the process
+    // and the window manager has reported no change of the active window since: the
+    // application is already on its way to the front.
+    bool activationPendingFor(qint32 pid) const { return m_pendingActivationPid == pid; }
     // The most recently active of the candidates, if any of them ever was.
     std::optional<xcb_window_t> mostRecent(const QList<xcb_window_t> &candidates) const;
 
@@ -32,5 +36,6 @@ private:
     const X11Display &m_display;
     xcb_window_t m_activeWindow = XCB_WINDOW_NONE;
     std::optional<qint32> m_activePid;
+    std::optional<qint32> m_pendingActivationPid;
     QList<xcb_window_t> m_recent;  // most recent first, bounded
 };

@@ -64,10 +64,11 @@ Requests send(const X11Display &display, xcb_window_t window, Fields fields)
         r.geometry = xcb_get_geometry(c, window);
         r.origin = xcb_translate_coordinates(c, window, display.root(), 0, 0);
         r.types = X11Property::request(c, window, ewmh._NET_WM_WINDOW_TYPE, 32);
-        r.states = X11Property::request(c, window, ewmh._NET_WM_STATE, 32);
         r.desktop = X11Property::request(c, window, ewmh._NET_WM_DESKTOP, 1);
         r.extents = X11Property::request(c, window, ewmh._NET_FRAME_EXTENTS, 4);
     }
+    if (fields & (Field::Placement | Field::State))
+        r.states = X11Property::request(c, window, ewmh._NET_WM_STATE, 32);
     if (fields & Field::Title) {
         r.netName = X11Property::request(c, window, ewmh._NET_WM_NAME);
         r.wmName = X11Property::request(c, window, XCB_ATOM_WM_NAME);
@@ -87,14 +88,10 @@ void collectPlacement(const X11Display &display, const Requests &r, ClientWindow
     XcbPtr<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, r.geometry, nullptr));
     XcbPtr<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(c, r.origin, nullptr));
     const auto types = X11Property::reply(c, r.types);
-    const auto states = X11Property::reply(c, r.states);
     const auto desktop = X11Property::reply(c, r.desktop);
     const auto extentsReply = X11Property::reply(c, r.extents);
 
     window.kind = kindOf(ewmh, X11Property::cardinals(types.get()));
-    const QList<uint32_t> stateAtoms = X11Property::cardinals(states.get());
-    window.hidden = stateAtoms.contains(ewmh._NET_WM_STATE_HIDDEN);
-    window.skipTaskbar = stateAtoms.contains(ewmh._NET_WM_STATE_SKIP_TASKBAR);
     window.desktop = X11Property::firstCardinal(desktop.get());
     if (geometry && origin) {
         FrameExtents extents;
@@ -107,6 +104,15 @@ void collectPlacement(const X11Display &display, const Requests &r, ClientWindow
     }
 }
 
+void collectState(const X11Display &display, const Requests &r, ClientWindow &window)
+{
+    const xcb_ewmh_connection_t &ewmh = *display.ewmh();
+    const auto states = X11Property::reply(display.connection(), r.states);
+    const QList<uint32_t> stateAtoms = X11Property::cardinals(states.get());
+    window.hidden = stateAtoms.contains(ewmh._NET_WM_STATE_HIDDEN);
+    window.skipTaskbar = stateAtoms.contains(ewmh._NET_WM_STATE_SKIP_TASKBAR);
+}
+
 void collect(const X11Display &display, const Requests &r, Fields fields, ClientWindow &window)
 {
     xcb_connection_t *c = display.connection();
@@ -117,6 +123,8 @@ void collect(const X11Display &display, const Requests &r, Fields fields, Client
     }
     if (fields & Field::Placement)
         collectPlacement(display, r, window);
+    if (fields & (Field::Placement | Field::State))
+        collectState(display, r, window);
     if (fields & Field::Title) {
         const xcb_atom_t utf8 = display.ewmh()->UTF8_STRING;
         const auto netName = X11Property::reply(c, r.netName);

@@ -18,6 +18,7 @@ enum class Field {
     Placement = 0x2,  // viewable, override-redirect, kind, state, desktop, frame
     Title = 0x4,
     Hints = 0x8,      // WM_CLASS and the application-id properties
+    State = 0x10,     // _NET_WM_STATE alone (hidden, skip-taskbar); Placement includes it
 };
 Q_DECLARE_FLAGS(Fields, Field)
 

@@ -14,7 +14,12 @@ WindowManagerRequests::WindowManagerRequests(X11Display &display, X11EventPump &
 {
 }
 
-bool WindowManagerRequests::supportsActivation() const
+bool WindowManagerRequests::supportsActivation()
+{
+    return m_checkWindow != XCB_WINDOW_NONE || findActivatingWindowManager();
+}
+
+bool WindowManagerRequests::findActivatingWindowManager()
 {
     xcb_connection_t *c = m_display.connection();
     const xcb_ewmh_connection_t &ewmh = *m_display.ewmh();
@@ -24,11 +29,35 @@ bool WindowManagerRequests::supportsActivation() const
     const QList<uint32_t> supported = X11Property::cardinals(X11Property::reply(c, supportedCookie).get());
     if (!check || !supported.contains(ewmh._NET_ACTIVE_WINDOW))
         return false;
+    // Watched before it is read: if it still points at itself afterwards, it existed
+    // when the watch began, and its destruction cannot go unreported.
+    const uint32_t structureEvents = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(c, *check, XCB_CW_EVENT_MASK, &structureEvents);
     // A window manager that died leaves its root properties behind; its check window,
     // which must point at itself, goes with it.
     const auto self = X11Property::firstCardinal(
         X11Property::reply(c, X11Property::request(c, *check, ewmh._NET_SUPPORTING_WM_CHECK, 1)).get());
-    return self == check;
+    if (self != check)
+        return false;
+    m_checkWindow = *check;
+    return true;
+}
+
+void WindowManagerRequests::x11Event(const xcb_generic_event_t *event)
+{
+    if (m_checkWindow == XCB_WINDOW_NONE)
+        return;
+    const uint8_t type = x11EventType(event);
+    if (type == XCB_DESTROY_NOTIFY) {
+        if (reinterpret_cast<const xcb_destroy_notify_event_t *>(event)->window == m_checkWindow)
+            m_checkWindow = XCB_WINDOW_NONE;
+    } else if (type == XCB_PROPERTY_NOTIFY) {
+        const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+        const xcb_ewmh_connection_t &ewmh = *m_display.ewmh();
+        if (notify->window == m_display.root()
+            && (notify->atom == ewmh._NET_SUPPORTING_WM_CHECK || notify->atom == ewmh._NET_SUPPORTED))
+            m_checkWindow = XCB_WINDOW_NONE;
+    }
 }
 
 void WindowManagerRequests::activate(xcb_window_t window, xcb_window_t currentlyActive)

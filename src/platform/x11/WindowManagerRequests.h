@@ -1,19 +1,23 @@
 #pragma once
 
+#include "platform/x11/X11EventPump.h"
+
 #include <xcb/xcb.h>
 
 class X11Display;
-class X11EventPump;
 
 // Asks the window manager to change a client window, the way EWMH and ICCCM say a
 // pager should: client messages to the root window, stamped with the server's time
 // and marked as coming from a pager, so that focus-stealing prevention lets them pass.
-class WindowManagerRequests {
+// As an event filter it learns when the window manager it found goes away.
+class WindowManagerRequests final : public X11EventFilter {
 public:
     WindowManagerRequests(X11Display &display, X11EventPump &pump);
 
-    // Whether a window manager runs that honours _NET_ACTIVE_WINDOW requests.
-    bool supportsActivation() const;
+    // Whether a window manager runs that honours _NET_ACTIVE_WINDOW requests. Asked of
+    // the server until one is found; then answered from memory until its check
+    // window is destroyed or the root's announcement changes.
+    bool supportsActivation();
 
     // Un-minimises, raises and focuses the window (switching desktops if needed).
     void activate(xcb_window_t window, xcb_window_t currentlyActive);
@@ -26,7 +30,13 @@ public:
     // Whether a compositing manager owns this screen's _NET_WM_CM_S selection.
     bool compositorRuns() const;
 
+    void x11Event(const xcb_generic_event_t *event) override;
+
 private:
+    bool findActivatingWindowManager();
+
     X11Display &m_display;
     X11EventPump &m_pump;
+    // The check window of the window manager found to honour activation requests.
+    xcb_window_t m_checkWindow = XCB_WINDOW_NONE;
 };

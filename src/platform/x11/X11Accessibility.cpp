@@ -46,9 +46,14 @@ WindowElementList X11Accessibility::windowElements(qint32 pid)
     if (!managed)
         return {0, std::nullopt};
     QList<WindowElement> elements;
-    for (const ClientWindow &window : ClientWindowQuery::read(m_display, *managed, Field::Pid)) {
-        if (window.pid == pid)
+    m_listedMinimized.clear();
+    // The state comes in the same batch as the pids, so that the activation's
+    // "minimised?" costs no round trip of its own.
+    for (const ClientWindow &window : ClientWindowQuery::read(m_display, *managed, Field::Pid | Field::State)) {
+        if (window.pid == pid) {
             elements.append(window.id);
+            m_listedMinimized.insert(window.id, window.hidden);
+        }
     }
     return {0, elements};
 }
@@ -62,6 +67,11 @@ std::optional<quint32> X11Accessibility::windowNumber(WindowElement element)
 
 std::optional<bool> X11Accessibility::isMinimized(WindowElement element)
 {
+    if (const auto listed = m_listedMinimized.find(element); listed != m_listedMinimized.end()) {
+        const bool minimized = *listed;
+        m_listedMinimized.erase(listed);
+        return minimized;
+    }
     const QList<ClientWindow> window = ClientWindowQuery::read(m_display, {windowOf(element)}, Field::Placement);
     if (window.isEmpty())
         return std::nullopt;
@@ -81,9 +91,9 @@ void X11Accessibility::raise(WindowElement element)
     m_windowManager.raise(windowOf(element));
 }
 
-void X11Accessibility::focus(qint32, WindowElement element)
+void X11Accessibility::focus(qint32 pid, WindowElement element)
 {
-    m_activeWindow.noteActivationRequest(windowOf(element));
+    m_activeWindow.noteActivationRequest(windowOf(element), pid);
     m_windowManager.activate(windowOf(element), m_activeWindow.activeWindow());
 }
 

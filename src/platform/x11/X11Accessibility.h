@@ -2,6 +2,8 @@
 
 #include "platform/Accessibility.h"
 
+#include <QHash>
+
 class ActiveWindowTracker;
 class WindowManagerRequests;
 class X11Display;
@@ -20,6 +22,8 @@ public:
     // Every client window of the process, minimised and other desktops' included.
     WindowElementList windowElements(qint32 pid) override;
     std::optional<quint32> windowNumber(WindowElement element) override;
+    // Answered without a round trip for a window of the last windowElements answer,
+    // whose state came in the same batch of replies; asked of the server otherwise.
     std::optional<bool> isMinimized(WindowElement element) override;
     void setMinimized(WindowElement element, bool minimized) override;
     void raise(WindowElement element) override;
@@ -32,4 +36,7 @@ private:
     const X11Display &m_display;
     ActiveWindowTracker &m_activeWindow;
     WindowManagerRequests &m_windowManager;
+    // Whether each window of the last windowElements answer was minimised, each
+    // answer used once, so that a later question never gets a stale one.
+    QHash<WindowElement, bool> m_listedMinimized;
 };

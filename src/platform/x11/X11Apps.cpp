@@ -56,6 +56,10 @@ bool X11Apps::isTerminated(qint32 pid)
 
 bool X11Apps::activateApp(qint32 pid)
 {
+    // Right after a window of the application was asked for, its most recent window
+    // is that one: a second request would only repeat the first, after a listing.
+    if (m_activeWindow.activationPendingFor(pid))
+        return true;
     const auto stacking = ClientWindowQuery::stackingOrder(m_display);
     if (!stacking)
         return false;
@@ -67,7 +71,7 @@ bool X11Apps::activateApp(qint32 pid)
     if (windowsOfApp.isEmpty())
         return false;
     const xcb_window_t target = m_activeWindow.mostRecent(windowsOfApp).value_or(windowsOfApp.first());
-    m_activeWindow.noteActivationRequest(target);
+    m_activeWindow.noteActivationRequest(target, pid);
     m_windowManager.activate(target, m_activeWindow.activeWindow());
     return true;
 }

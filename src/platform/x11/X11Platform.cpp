@@ -57,7 +57,7 @@ X11Platform::~X11Platform()
 QList<X11EventFilter *> X11Platform::eventFilters() const
 {
     // The keyboard map first: the others rely on it being current when they see a key.
-    return {m_keyboard.get(), m_activeWindow.get(), m_hotKeys.get(), m_keyTap.get()};
+    return {m_keyboard.get(), m_activeWindow.get(), m_windowManager.get(), m_hotKeys.get(), m_keyTap.get()};
 }
 
 WindowServer &X11Platform::windowServer() { return *m_windowServer; }
