@@ -7,18 +7,6 @@
 #include <QTest>
 #include <sys/stat.h>
 
-namespace {
-
-Snippet pictureSnippet(const QString &fileName)
-{
-    Snippet snippet;
-    snippet.kind = Snippet::Kind::image;
-    snippet.imageFileName = fileName;
-    return snippet;
-}
-
-} // namespace
-
 // The panel draws a picture snippet from its file each time a page is built, on the
 // GUI thread: a file that is not the PNG the store wrote is given up at once.
 class HostileSnippetPictureTest : public QObject {
@@ -34,8 +22,8 @@ private slots:
                                   "/* XPM */\nstatic char *x[] = {\n", qint64(1) << 30);
         QCOMPARE(::mkfifo(QFile::encodeName(store.imagesDirectory() + QStringLiteral("/pipe.png")).constData(), 0600), 0);
         const qint64 readBefore = HostileFiles::bytesRead();
-        QVERIFY(!loadSnippetPicture(store, pictureSnippet(QStringLiteral("huge.png"))));
-        QVERIFY(!loadSnippetPicture(store, pictureSnippet(QStringLiteral("pipe.png"))));
+        QVERIFY(!loadSnippetPicture(store, HostileFiles::pictureSnippet(QStringLiteral("huge.png"))));
+        QVERIFY(!loadSnippetPicture(store, HostileFiles::pictureSnippet(QStringLiteral("pipe.png"))));
         const qint64 read = HostileFiles::bytesRead() - readBefore;
         QVERIFY2(read < (64 << 20), qPrintable(QStringLiteral("read %1 bytes").arg(read)));
 
@@ -43,7 +31,7 @@ private slots:
         QImage picture(30, 20, QImage::Format_RGB32);
         picture.fill(Qt::darkYellow);
         QVERIFY(picture.save(store.imagesDirectory() + QStringLiteral("/real.png")));
-        const std::optional<QImage> drawn = loadSnippetPicture(store, pictureSnippet(QStringLiteral("real.png")));
+        const std::optional<QImage> drawn = loadSnippetPicture(store, HostileFiles::pictureSnippet(QStringLiteral("real.png")));
         QVERIFY(drawn);
         QCOMPARE(drawn->size(), picture.size());
     }

@@ -28,14 +28,6 @@ qint64 peakResidentKiB()
     return usage.ru_maxrss;
 }
 
-Snippet pictureSnippet(const QString &fileName)
-{
-    Snippet snippet;
-    snippet.kind = Snippet::Kind::image;
-    snippet.imageFileName = fileName;
-    return snippet;
-}
-
 } // namespace
 
 // Picture files that are not what they claim: a gibibyte of (sparse) nothing behind a
@@ -82,7 +74,7 @@ private slots:
         const qint64 growth = peakResidentKiB() - peakBefore;
         QVERIFY2(growth < peakGrowthBoundKiB, qPrintable(QStringLiteral("peak grew by %1 KiB").arg(growth)));
         QCOMPARE(QDir(store.imagesDirectory()).entryList(QDir::Files), QStringList{name});
-        QVERIFY(store.imageURL(pictureSnippet(name)));
+        QVERIFY(store.imageURL(HostileFiles::pictureSnippet(name)));
     }
 
     void aPipeInPlaceOfAPictureIsNeverOpened()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stores/Snippet.h"
+
 #include <QFile>
 #include <QString>
 #include <QTest>
@@ -27,6 +29,15 @@ inline qint64 bytesRead()
             return line.mid(6).trimmed().toLongLong();
     }
     return -1;
+}
+
+// A picture snippet whose stored file is `fileName`, for handing such files to readers.
+inline Snippet pictureSnippet(const QString &fileName)
+{
+    Snippet snippet;
+    snippet.kind = Snippet::Kind::image;
+    snippet.imageFileName = fileName;
+    return snippet;
 }
 
 } // namespace HostileFiles
