@@ -1,21 +1,10 @@
 // What drawing the switcher panel costs on the GUI thread, offscreen on the fake
 // platform: rebuilding a page from the view model (every change does), painting it,
 // and one frame of a page transition.
-#include "hotkeys/TriggerArmer.h"
 #include "panel/PageArea.h"
 #include "panel/PageTransition.h"
 #include "panel/SwitcherView.h"
-#include "platform/Paths.h"
-#include "settings/SaveIndicator.h"
-#include "settings/SettingsStore.h"
-#include "stores/ClipboardHistory.h"
-#include "stores/CommandStore.h"
-#include "stores/LinkStore.h"
-#include "stores/SnippetStore.h"
-#include "support/FakePlatform.h"
-#include "support/TestEnvironment.h"
-#include "switcher/SwitcherViewModel.h"
-#include "windows/ThumbnailService.h"
+#include "switcher/SwitcherRig.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -24,47 +13,23 @@
 
 namespace {
 
-class IgnoringArmer final : public TriggerArmer {
-public:
-    void apply(const HotkeyConfig &) override {}
-};
-
 // A panel of 1200 × 760 over `windowCount` windows of ten apps, every window captured,
 // with full clipboard, snippet, link and command lists.
-struct Panel {
-    TestEnvironment environment;
-    FakePlatform platform;
-    IgnoringArmer armer;
-    SaveIndicator saveIndicator;
-    SettingsStore settings{Paths::settingsFile(), armer, saveIndicator};
-    ThumbnailService thumbnails;
-    ClipboardHistory clipboard{platform.board, Paths::dataDirectory()};
-    SnippetStore snippets{Paths::dataDirectory()};
-    LinkStore links{platform.appList, platform.bell, Paths::dataDirectory()};
-    CommandStore commands{Paths::dataDirectory()};
-    SwitcherViewModel model{SwitcherSources{settings, thumbnails, clipboard, snippets, links, commands}};
+struct Panel : SwitcherRig {
     SwitcherView view{model, snippets, SwitcherActions{}, 4, 6, {}};
 
     explicit Panel(int windowCount)
     {
-        settings.load();
-        clipboard.setLimit(50);
-        for (int i = 0; i < 50; ++i) {
-            platform.board.copyText(QStringLiteral("clipboard entry %1 with a line of text").arg(i));
-            clipboard.checkPasteboard();
-        }
-        QList<Snippet> someSnippets;
-        QList<QuickLink> someLinks;
-        QList<Command> someCommands;
-        for (int i = 0; i < 10; ++i) {
-            someSnippets.append(Snippet{QUuid::createUuid(), QStringLiteral("snippet %1").arg(i), QString(),
-                                        Snippet::Kind::text, QStringLiteral("text"), std::nullopt});
-            someLinks.append(QuickLink{QUuid::createUuid(), QStringLiteral("link %1").arg(i), QStringLiteral("example.org")});
-            someCommands.append(Command{QUuid::createUuid(), QStringLiteral("command %1").arg(i), QStringLiteral("true")});
-        }
-        snippets.replaceAll(someSnippets);
-        links.replaceAll(someLinks);
-        commands.replaceAll(someCommands);
+        QStringList clips;
+        for (int i = 0; i < 50; ++i)
+            clips.append(QStringLiteral("clipboard entry %1 with a line of text").arg(i));
+        copy(clips);
+        QStringList names;
+        for (int i = 0; i < 10; ++i)
+            names.append(QStringLiteral("entry %1").arg(i));
+        setSnippets(names);
+        setLinks(names);
+        setCommands(names);
 
         QList<AppEntry> apps;
         QList<WindowInfo> windows;

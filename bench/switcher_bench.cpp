@@ -1,28 +1,12 @@
 // The switcher's per-showing and per-key costs over real stores in a private directory
 // on the fake platform: building the app list, resetting the view model, one key.
-#include "hotkeys/TriggerArmer.h"
-#include "platform/Paths.h"
-#include "settings/SaveIndicator.h"
-#include "settings/SettingsStore.h"
-#include "stores/ClipboardHistory.h"
-#include "stores/CommandStore.h"
-#include "stores/LinkStore.h"
-#include "stores/SnippetStore.h"
-#include "support/FakePlatform.h"
-#include "support/TestEnvironment.h"
 #include "switcher/RunningApps.h"
-#include "switcher/SwitcherViewModel.h"
-#include "windows/ThumbnailService.h"
+#include "switcher/SwitcherRig.h"
 
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
-
-class IgnoringArmer final : public TriggerArmer {
-public:
-    void apply(const HotkeyConfig &) override {}
-};
 
 // 200 windows of 40 apps, interleaved as a stacking order is, front-most first.
 QList<WindowInfo> desktopWindows()
@@ -40,31 +24,17 @@ QList<WindowInfo> desktopWindows()
 const QSet<QString> listKeys{QStringLiteral("v"), QStringLiteral("b"), QStringLiteral("q"), QStringLiteral("m")};
 
 // Everything a panel showing reads, over files in a temporary directory.
-struct Desktop {
-    TestEnvironment environment;
-    FakePlatform platform;
-    IgnoringArmer armer;
-    SaveIndicator saveIndicator;
-    SettingsStore settings{Paths::settingsFile(), armer, saveIndicator};
-    ThumbnailService thumbnails;
-    ClipboardHistory clipboard{platform.board, Paths::dataDirectory()};
-    SnippetStore snippets{Paths::dataDirectory()};
-    LinkStore links{platform.appList, platform.bell, Paths::dataDirectory()};
-    CommandStore commands{Paths::dataDirectory()};
-    SwitcherViewModel model{SwitcherSources{settings, thumbnails, clipboard, snippets, links, commands}};
-
+struct Desktop : SwitcherRig {
     Desktop()
     {
-        settings.load();
-        clipboard.setLimit(20);
-        for (int i = 0; i < 20; ++i) {
-            platform.board.copyText(QStringLiteral("clip %1").arg(i));
-            clipboard.checkPasteboard();
-        }
-        QList<QuickLink> someLinks;
+        QStringList clips;
+        QStringList names;
+        for (int i = 0; i < 20; ++i)
+            clips.append(QStringLiteral("clip %1").arg(i));
         for (int i = 0; i < 10; ++i)
-            someLinks.append(QuickLink{QUuid::createUuid(), QStringLiteral("link %1").arg(i), QStringLiteral("example.org")});
-        links.replaceAll(someLinks);
+            names.append(QStringLiteral("link %1").arg(i));
+        copy(clips);
+        setLinks(names);
     }
 };
 
@@ -73,19 +43,19 @@ void BM_buildApps200Windows40Apps(benchmark::State &state)
 {
     Desktop desktop;
     const QList<WindowInfo> windows = desktopWindows();
-    buildApps(windows, listKeys, desktop.settings); // stores the 40 letters once
+    buildApps(windows, listKeys, desktop.settings.store); // stores the 40 letters once
     for (auto _ : state) {
-        const QList<AppEntry> apps = buildApps(windows, listKeys, desktop.settings);
+        const QList<AppEntry> apps = buildApps(windows, listKeys, desktop.settings.store);
         benchmark::DoNotOptimize(apps.constData());
     }
-    state.counters["apps"] = double(buildApps(windows, listKeys, desktop.settings).size());
+    state.counters["apps"] = double(buildApps(windows, listKeys, desktop.settings.store).size());
 }
 BENCHMARK(BM_buildApps200Windows40Apps);
 
 void BM_resetWith40Apps(benchmark::State &state)
 {
     Desktop desktop;
-    const QList<AppEntry> apps = buildApps(desktopWindows(), listKeys, desktop.settings);
+    const QList<AppEntry> apps = buildApps(desktopWindows(), listKeys, desktop.settings.store);
     const QList<AppEntry> other = apps.mid(1); // alternate, so every reset publishes a change
     bool flip = false;
     for (auto _ : state) {
@@ -96,7 +66,7 @@ BENCHMARK(BM_resetWith40Apps);
 
 // A panel just shown over the 40 apps, each with five windows.
 struct ShownPanel : Desktop {
-    ShownPanel() { model.reset(buildApps(desktopWindows(), listKeys, settings)); }
+    ShownPanel() { model.reset(buildApps(desktopWindows(), listKeys, settings.store)); }
 };
 
 // An app letter: the app's window page opens (then Backspace, to start over).
