@@ -18,16 +18,17 @@ namespace {
 
 struct ListKeyDescription {
     QStringView storedKey;
-    QStringView defaultKey;
+    QChar defaultKey;
+    QStringView name;
     void (SettingsStore::*changed)(const QString &);
 };
 
 // In the order of SettingsStore::ListKey.
 const std::array<ListKeyDescription, 4> listKeyDescriptions = {{
-    {SettingsStore::clipboardKeyKey, u"v", &SettingsStore::clipboardKeyChanged},
-    {SettingsStore::snippetKeyKey, u"b", &SettingsStore::snippetKeyChanged},
-    {SettingsStore::linkKeyKey, u"q", &SettingsStore::linkKeyChanged},
-    {SettingsStore::commandKeyKey, u"m", &SettingsStore::commandKeyChanged},
+    {SettingsStore::clipboardKeyKey, u'v', u"clipboard", &SettingsStore::clipboardKeyChanged},
+    {SettingsStore::snippetKeyKey, u'b', u"snippet", &SettingsStore::snippetKeyChanged},
+    {SettingsStore::linkKeyKey, u'q', u"link", &SettingsStore::linkKeyChanged},
+    {SettingsStore::commandKeyKey, u'm', u"command", &SettingsStore::commandKeyChanged},
 }};
 
 template <typename Which>
@@ -95,7 +96,7 @@ SettingsStore::SettingsStore(const QString &settingsFile, TriggerArmer &triggerA
     , m_saveIndicator(saveIndicator)
 {
     for (size_t i = 0; i < m_listKeys.size(); ++i)
-        m_listKeys[i] = listKeyDescriptions[i].defaultKey.toString();
+        m_listKeys[i] = QString(listKeyDescriptions[i].defaultKey);
     // QSettings creates its folder and file as the umask allows; the letters and names
     // of the user's apps are theirs alone, so the folder is private before any write.
     Paths::ensurePrivateDirectory(QFileInfo(settingsFile).absolutePath());
@@ -128,13 +129,7 @@ void SettingsStore::load()
     if (const auto stored = HotkeyConfig::fromJson(storedJson(m_settings.value(hotkeyKey))))
         publish(this, m_hotkey, *stored, &SettingsStore::hotkeyChanged);
 
-    // Taken as written, without lower-casing or a letter check.
-    for (ListKey which : {ListKey::Clipboard, ListKey::Snippet, ListKey::Link, ListKey::Command}) {
-        const QVariant stored = m_settings.value(describe(which).storedKey);
-        if (stored.typeId() == QMetaType::QString && !stored.toString().isEmpty())
-            publish(this, m_listKeys[static_cast<size_t>(which)], Characters::first(stored.toString()),
-                    describe(which).changed);
-    }
+    loadListKeys();
 
     // Without a stored limit the history keeps its own default, which is the same.
     if (m_settings.contains(historyLimitKey))
@@ -142,6 +137,74 @@ void SettingsStore::load()
     setShowInDock(m_settings.value(showInDockKey).toBool());
 
     purgeConflictingLetters();
+}
+
+void SettingsStore::loadListKeys()
+{
+    std::array<std::optional<QChar>, 4> chosen;
+    std::array<bool, 4> repaired{};
+    QSet<QChar> taken;
+    // A key the file names is kept, lower-cased, when it is a letter no earlier list key
+    // holds: anything else could never be typed on the panel, or would hide a list.
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        const QVariant stored = m_settings.value(listKeyDescriptions[i].storedKey);
+        const bool isText = stored.typeId() == QMetaType::QString;
+        if (!stored.isValid() || (isText && stored.toString().isEmpty()))
+            continue;
+        const std::optional<QChar> letter = isText ? Characters::lowerAsciiLetter(stored.toString()) : std::nullopt;
+        repaired[i] = !letter || taken.contains(*letter);
+        if (!repaired[i]) {
+            chosen[i] = letter;
+            taken.insert(*letter);
+        }
+    }
+    // The others take their defaults, unless a key the user chose holds one already.
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        if (!chosen[i] && !taken.contains(listKeyDescriptions[i].defaultKey)) {
+            chosen[i] = listKeyDescriptions[i].defaultKey;
+            taken.insert(*chosen[i]);
+        }
+    }
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        if (chosen[i])
+            continue;
+        chosen[i] = freeListKey(taken);
+        taken.insert(*chosen[i]);
+        repaired[i] = true;
+    }
+
+    QStringList repairs;
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        publish(this, m_listKeys[i], QString(*chosen[i]), listKeyDescriptions[i].changed);
+        if (!repaired[i])
+            continue;
+        repairs.append(QStringLiteral("the %1 key is now %2").arg(listKeyDescriptions[i].name, m_listKeys[i]));
+        // A repair, not a save of the user's, so it does not tick: the file then holds
+        // what the settings show, and a later save of another key cannot revive the clash.
+        m_settings.setValue(listKeyDescriptions[i].storedKey, m_listKeys[i]);
+    }
+    if (repairs.isEmpty())
+        return;
+    Log::warning(QStringLiteral("List keys in the settings file %1 clash or are not letters: %2")
+                     .arg(m_settings.fileName(), repairs.join(QStringLiteral(", "))));
+    commit();
+}
+
+QChar SettingsStore::freeListKey(const QSet<QChar> &listKeysTaken) const
+{
+    const QSet<QString> appLetters = usedLetters();
+    QChar freeOfListKeys;
+    for (char16_t c = u'a'; c <= u'z'; ++c) {
+        if (listKeysTaken.contains(c))
+            continue;
+        // Stored app letters keep their case; the panel matches them lower-cased.
+        if (!appLetters.contains(QString(QChar(c))) && !appLetters.contains(QString(QChar(c)).toUpper()))
+            return c;
+        if (freeOfListKeys.isNull())
+            freeOfListKeys = c;
+    }
+    // Every free letter is some app's; the purge after the list keys drops that app's.
+    return freeOfListKeys;
 }
 
 void SettingsStore::purgeConflictingLetters()

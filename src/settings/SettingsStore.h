@@ -20,9 +20,9 @@ class TriggerArmer;
 // by the rules that keep the two families of one-letter shortcuts apart: the per-app
 // letters and the four list keys (clipboard, snippet, link, command).
 //
-// Characters are QStrings holding one user-perceived character. The store's own setters
-// only ever store single lower-case ASCII letters; a list key loaded from a hand-edited
-// file is taken as its first character exactly as written ("Xyz" gives "X").
+// Characters are QStrings holding one user-perceived character. List keys are always
+// four distinct single lower-case ASCII letters: the setters refuse anything else, and the
+// load repairs a hand-edited file that breaks the rule (see load()).
 //
 // Every successful save ticks the save indicator. Nothing here is thread-safe: the store
 // lives on the GUI thread.
@@ -82,6 +82,11 @@ public:
     // the clipboard limit (only when one is stored: clamped, written back, pushed, ticks),
     // the taskbar choice (written back, ticks), and last drops stored app letters that
     // equal a list key. Missing or unusable entries keep their defaults.
+    // A stored list key counts by its first character, lower-cased ("Xyz" gives x). One
+    // that is not a letter, or that an earlier list key (clipboard, snippet, link, command)
+    // already holds, falls back to its default; where a chosen key holds that default, to
+    // the first letter held by no list key and, if possible, no app. Such repairs are
+    // written back without a tick and reported in one warning.
     void load();
 
     // Where a new clipboard-history limit goes: the history, once it exists. Setting it
@@ -151,6 +156,9 @@ private:
     void assignListKey(ListKey which, const QString &key);
     // setLinkKey and setCommandKey: the key being set, checked against its partner.
     KeyValidation setPairedListKey(ListKey which, const QString &typed);
+    void loadListKeys();
+    // The first letter not in `listKeysTaken`, preferring one that no app holds.
+    QChar freeListKey(const QSet<QChar> &listKeysTaken) const;
     void purgeConflictingLetters();
 
     void keepCopyIfUnreadable();

@@ -1,6 +1,5 @@
 #include "SettingsTestSupport.h"
 
-#include "settings/IniStringMap.h"
 #include "support/LogCapture.h"
 #include "support/TestEnvironment.h"
 
@@ -91,16 +90,6 @@ private slots:
         QCOMPARE(next.store.names(), namesByIdentifier);
         // Ordinary identifiers stay legible in the file.
         QVERIFY(settingsFileText().contains("\norg.gnome.Terminal.desktop=\"Foo, Inc.\"\n"));
-    }
-
-    void identifierKeysAreReversible()
-    {
-        for (const QString identifier : {"", "%", "%%", "/", "%2F", "%2f", "a%252Fb", "plain.id"}) {
-            const QString key = IniStringMap::encodeKey(identifier);
-            QVERIFY2(!key.isEmpty() && !key.contains(u'/'), qPrintable(identifier));
-            QCOMPARE(IniStringMap::decodeKey(key), identifier);
-        }
-        QCOMPARE(IniStringMap::encodeKey("plain.id"), QStringLiteral("plain.id"));
     }
 
     void mapWithAnEntryThatIsNotPlainTextIsDroppedWhole_data()

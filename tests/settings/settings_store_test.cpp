@@ -1,11 +1,11 @@
 #include "SettingsTestSupport.h"
 
+#include "support/LogCapture.h"
 #include "support/TestEnvironment.h"
 
 #include <QSignalSpy>
 
 using AppTextMap = SettingsStore::AppTextMap;
-using AppShortcut = SettingsStore::AppShortcut;
 using ModifierKey = HotkeyConfig::ModifierKey;
 
 namespace {
@@ -105,37 +105,75 @@ private slots:
         QCOMPARE(onDisk.value(SettingsStore::historyLimitKey).toString(), QString::number(expected));
     }
 
-    void listKeysLoadAsStoredWithoutChecks_data()
+    void listKeysThatClashOrAreNotLettersAreRepairedAtLoad_data()
     {
         QTest::addColumn<QByteArray>("lines");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("first character kept upper-case")
-            << QByteArray("Lettergate.clipboardKey=Xyz") << QStringList{"X", "b", "q", "m"};
+        // What the one warning reports; empty when the file needed no repair.
+        QTest::addColumn<QString>("repairs");
+        QTest::newRow("first character, lower-cased")
+            << QByteArray("Lettergate.clipboardKey=Xyz") << QStringList{"x", "b", "q", "m"} << QString();
         QTest::newRow("empty keeps the default")
-            << QByteArray("Lettergate.clipboardKey=") << QStringList{"v", "b", "q", "m"};
-        QTest::newRow("digit taken as is")
-            << QByteArray("Lettergate.commandKey=7") << QStringList{"v", "b", "q", "7"};
-        QTest::newRow("a letter with a combining accent is one character")
-            << QByteArray("Lettergate.snippetKey=e\xCC\x81x") << QStringList{"v", "e\u0301", "q", "m"};
-        QTest::newRow("outside the basic plane")
-            << QByteArray("Lettergate.linkKey=\xF0\x9F\x98\x80z") << QStringList{"v", "b", "\U0001F600", "m"};
-        QTest::newRow("a list is not a string")
-            << QByteArray("Lettergate.commandKey=k, l") << QStringList{"v", "b", "q", "m"};
-        QTest::newRow("all four")
+            << QByteArray("Lettergate.clipboardKey=") << QStringList{"v", "b", "q", "m"} << QString();
+        QTest::newRow("all four chosen")
             << QByteArray("Lettergate.clipboardKey=c\nLettergate.snippetKey=s\n"
                           "Lettergate.linkKey=l\nLettergate.commandKey=k")
-            << QStringList{"c", "s", "l", "k"};
+            << QStringList{"c", "s", "l", "k"} << QString();
+        QTest::newRow("a digit, which picks an entry")
+            << QByteArray("Lettergate.commandKey=7") << QStringList{"v", "b", "q", "m"}
+            << "the command key is now m";
+        QTest::newRow("a letter with a combining accent")
+            << QByteArray("Lettergate.snippetKey=e\xCC\x81x") << QStringList{"v", "b", "q", "m"}
+            << "the snippet key is now b";
+        QTest::newRow("outside the basic plane")
+            << QByteArray("Lettergate.linkKey=\xF0\x9F\x98\x80z") << QStringList{"v", "b", "q", "m"}
+            << "the link key is now q";
+        QTest::newRow("a list is not a key")
+            << QByteArray("Lettergate.commandKey=k, l") << QStringList{"v", "b", "q", "m"}
+            << "the command key is now m";
+        QTest::newRow("the later of two equal keys falls back")
+            << QByteArray("Lettergate.clipboardKey=c\nLettergate.linkKey=C") << QStringList{"c", "b", "q", "m"}
+            << "the link key is now q";
+        QTest::newRow("three lists on one key")
+            << QByteArray("Lettergate.clipboardKey=v\nLettergate.linkKey=v\nLettergate.commandKey=v")
+            << QStringList{"v", "b", "q", "m"} << "the link key is now q, the command key is now m";
+        QTest::newRow("a chosen key holds another's default")
+            << QByteArray("Lettergate.clipboardKey=q") << QStringList{"q", "b", "a", "m"} << "the link key is now a";
+        QTest::newRow("the default given up skips app letters")
+            << QByteArray("Lettergate.commandKey=b\n[Lettergate.appLetters]\napp.a=a\napp.c=C")
+            << QStringList{"v", "d", "q", "b"} << "the snippet key is now d";
+        QTest::newRow("a clash whose default is taken")
+            << QByteArray("Lettergate.clipboardKey=m\nLettergate.commandKey=m") << QStringList{"m", "b", "q", "a"}
+            << "the command key is now a";
     }
 
-    void listKeysLoadAsStoredWithoutChecks()
+    void listKeysThatClashOrAreNotLettersAreRepairedAtLoad()
     {
         QFETCH(QByteArray, lines);
         QFETCH(QStringList, expected);
+        QFETCH(QString, repairs);
         TestEnvironment environment;
         writeSettingsFile("[General]\n" + lines + "\n");
+        LogCapture log;
 
         Launch launch;
         QCOMPARE(listKeys(launch.store), expected);
+        QCOMPARE(launch.store.listKeys().size(), 4);
+        QCOMPARE(launch.tick(), 1); // a repair is not the user's save
+        const QStringList warnings = repairs.isEmpty()
+            ? QStringList()
+            : QStringList{QStringLiteral("[Lettergate] ⚠️ List keys in the settings file %1 clash or are not letters: %2")
+                              .arg(Paths::settingsFile(), repairs)};
+        QCOMPARE(log.lines, warnings);
+
+        // The repair is written back, so the next start is quiet and a later save of one
+        // key cannot bring the clash back.
+        log.clear();
+        Launch next(freshCopyOfSettingsFile());
+        QCOMPARE(listKeys(next.store), expected);
+        QVERIFY(log.lines.isEmpty());
+        QCOMPARE(launch.store.setQuickKeys("x", "y"), KeyValidation::ok());
+        QCOMPARE(listKeys(Launch(freshCopyOfSettingsFile()).store).mid(2), expected.mid(2));
     }
 
     void storedTriggerLoadsOrLeavesTheDefault_data()
@@ -200,95 +238,56 @@ private slots:
         QVERIFY(next.armer.applied.empty());
     }
 
-    void setQuickKeys_data()
+    void listKeySettersRefuseClashesAndStoreLowerCase_data()
     {
-        QTest::addColumn<QString>("clipboard");
-        QTest::addColumn<QString>("snippet");
-        QTest::addColumn<AppTextMap>("letters");
-        QTest::addColumn<KeyValidation>("expected");
-        QTest::addColumn<QStringList>("keysAfter");
-        const AppTextMap none;
-        const AppTextMap safari{{"com.example.safari", "s"}};
-        const QStringList unchanged{"v", "b", "q", "m"};
-
-        QTest::newRow("same key twice") << "a" << "a" << none << KeyValidation::notDistinct() << unchanged;
-        QTest::newRow("clipboard is the link key") << "q" << "b" << none << KeyValidation::notDistinct() << unchanged;
-        QTest::newRow("snippet is the link key") << "x" << "Q" << none << KeyValidation::notDistinct() << unchanged;
-        QTest::newRow("clipboard is the command key") << "m" << "x" << none << KeyValidation::notDistinct() << unchanged;
-        QTest::newRow("snippet is the command key") << "x" << "M" << none << KeyValidation::notDistinct() << unchanged;
-        QTest::newRow("digit") << "1" << "b" << none << KeyValidation::notALetter() << unchanged;
-        QTest::newRow("digit for the snippet") << "x" << "2" << none << KeyValidation::notALetter() << unchanged;
-        QTest::newRow("digit twice") << "1" << "1" << none << KeyValidation::notALetter() << unchanged;
-        QTest::newRow("precomposed accent") << "\u00E9" << "b" << none << KeyValidation::notALetter() << unchanged;
-        QTest::newRow("combining accent") << "e\u0301" << "b" << none << KeyValidation::notALetter() << unchanged;
-        QTest::newRow("nothing typed") << "" << "b" << none << KeyValidation::notALetter() << unchanged;
-        QTest::newRow("app letter for the clipboard") << "s" << "b" << safari << KeyValidation::conflict('s') << unchanged;
-        QTest::newRow("app letter for the snippet") << "x" << "S" << safari << KeyValidation::conflict('s') << unchanged;
-        QTest::newRow("first character of a stored letter")
-            << "x" << "y" << AppTextMap{{"app.y", "yes"}} << KeyValidation::conflict('y') << unchanged;
-        QTest::newRow("accepted, lower-cased, first character")
-            << "X" << "Yz" << AppTextMap{{"app.s", "s"}, {"app.none", ""}} << KeyValidation::ok()
-            << QStringList{"x", "y", "q", "m"};
-        QTest::newRow("the pair swapped") << "b" << "v" << none << KeyValidation::ok() << QStringList{"b", "v", "q", "m"};
-    }
-
-    void setQuickKeys()
-    {
-        QFETCH(QString, clipboard);
-        QFETCH(QString, snippet);
-        QFETCH(AppTextMap, letters);
-        QFETCH(KeyValidation, expected);
-        QFETCH(QStringList, keysAfter);
-        TestEnvironment environment;
-        Launch launch;
-        storeLetters(launch.store, letters);
-        const Snapshot before(launch);
-
-        QCOMPARE(launch.store.setQuickKeys(clipboard, snippet), expected);
-        QCOMPARE(listKeys(launch.store), keysAfter);
-        // The letters apps must avoid follow every change of a list key.
-        QCOMPARE(launch.store.listKeys(), QSet<QString>(keysAfter.cbegin(), keysAfter.cend()));
-        if (!expected.isOk()) {
-            QCOMPARE(Snapshot(launch), before);
-            return;
-        }
-        QCOMPARE(launch.tick(), before.tick + 1);
-        Launch next(freshCopyOfSettingsFile());
-        QCOMPARE(listKeys(next.store), keysAfter);
-    }
-
-    void setLinkOrCommandKey_data()
-    {
-        QTest::addColumn<bool>("commandKey");
-        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("setter"); // "quick" (clipboard and snippet), "link" or "command"
+        QTest::addColumn<QStringList>("typed");
         QTest::addColumn<QStringList>("quickKeysFirst");
         QTest::addColumn<AppTextMap>("letters");
         QTest::addColumn<KeyValidation>("expected");
         QTest::addColumn<QStringList>("keysAfter");
         const AppTextMap none;
+        const AppTextMap safari{{"com.example.safari", "s"}};
         const QStringList defaults{"v", "b", "q", "m"};
+        const auto row = [&](const char *name, const char *setter, const QStringList &typed, const AppTextMap &letters,
+                             KeyValidation expected, const QStringList &keysAfter) {
+            QTest::newRow(name) << setter << typed << QStringList() << letters << expected << keysAfter;
+        };
 
-        QTest::newRow("V while the clipboard key is v")
-            << false << "V" << QStringList() << none << KeyValidation::notDistinct() << defaults;
-        QTest::newRow("V once v is free")
-            << false << "V" << QStringList{"c", "b"} << none << KeyValidation::ok() << QStringList{"c", "b", "v", "m"};
-        QTest::newRow("link is the snippet key") << false << "b" << QStringList() << none << KeyValidation::notDistinct() << defaults;
-        QTest::newRow("link is the command key") << false << "m" << QStringList() << none << KeyValidation::notDistinct() << defaults;
-        QTest::newRow("command is the link key") << true << "Q" << QStringList() << none << KeyValidation::notDistinct() << defaults;
-        QTest::newRow("command is the clipboard key") << true << "v" << QStringList() << none << KeyValidation::notDistinct() << defaults;
-        QTest::newRow("digit") << true << "7" << QStringList() << none << KeyValidation::notALetter() << defaults;
-        QTest::newRow("accented") << false << "\u00C9" << QStringList() << none << KeyValidation::notALetter() << defaults;
-        QTest::newRow("app letter") << false << "s" << QStringList() << AppTextMap{{"app.s", "s"}}
-                                    << KeyValidation::conflict('s') << defaults;
-        QTest::newRow("command accepted") << true << "Z" << QStringList() << none << KeyValidation::ok()
-                                          << QStringList{"v", "b", "q", "z"};
-        QTest::newRow("link set to itself") << false << "q" << QStringList() << none << KeyValidation::ok() << defaults;
+        row("same key twice", "quick", {"a", "a"}, none, KeyValidation::notDistinct(), defaults);
+        row("clipboard is the link key", "quick", {"q", "b"}, none, KeyValidation::notDistinct(), defaults);
+        row("snippet is the link key", "quick", {"x", "Q"}, none, KeyValidation::notDistinct(), defaults);
+        row("clipboard is the command key", "quick", {"m", "x"}, none, KeyValidation::notDistinct(), defaults);
+        row("snippet is the command key", "quick", {"x", "M"}, none, KeyValidation::notDistinct(), defaults);
+        row("digit", "quick", {"1", "b"}, none, KeyValidation::notALetter(), defaults);
+        row("digit for the snippet", "quick", {"x", "2"}, none, KeyValidation::notALetter(), defaults);
+        row("combining accent", "quick", {"e\u0301", "b"}, none, KeyValidation::notALetter(), defaults);
+        row("nothing typed", "quick", {"", "b"}, none, KeyValidation::notALetter(), defaults);
+        row("app letter for the clipboard", "quick", {"s", "b"}, safari, KeyValidation::conflict('s'), defaults);
+        row("app letter for the snippet", "quick", {"x", "S"}, safari, KeyValidation::conflict('s'), defaults);
+        row("first character of a stored letter", "quick", {"x", "y"}, {{"app.y", "yes"}},
+            KeyValidation::conflict('y'), defaults);
+        row("accepted, lower-cased, first character", "quick", {"X", "Yz"}, {{"app.s", "s"}, {"app.none", ""}},
+            KeyValidation::ok(), {"x", "y", "q", "m"});
+        row("the pair swapped", "quick", {"b", "v"}, none, KeyValidation::ok(), {"b", "v", "q", "m"});
+        row("link is the clipboard key", "link", {"V"}, none, KeyValidation::notDistinct(), defaults);
+        QTest::newRow("link V once the clipboard key has left it")
+            << "link" << QStringList{"V"} << QStringList{"c", "b"} << none << KeyValidation::ok()
+            << QStringList{"c", "b", "v", "m"};
+        row("link is the snippet key", "link", {"b"}, none, KeyValidation::notDistinct(), defaults);
+        row("link is the command key", "link", {"m"}, none, KeyValidation::notDistinct(), defaults);
+        row("command is the link key", "command", {"Q"}, none, KeyValidation::notDistinct(), defaults);
+        row("command is the clipboard key", "command", {"v"}, none, KeyValidation::notDistinct(), defaults);
+        row("command a digit", "command", {"7"}, none, KeyValidation::notALetter(), defaults);
+        row("link an app letter", "link", {"s"}, {{"app.s", "s"}}, KeyValidation::conflict('s'), defaults);
+        row("command accepted", "command", {"Z"}, none, KeyValidation::ok(), {"v", "b", "q", "z"});
+        row("link set to itself", "link", {"q"}, none, KeyValidation::ok(), defaults);
     }
 
-    void setLinkOrCommandKey()
+    void listKeySettersRefuseClashesAndStoreLowerCase()
     {
-        QFETCH(bool, commandKey);
-        QFETCH(QString, typed);
+        QFETCH(QString, setter);
+        QFETCH(QStringList, typed);
         QFETCH(QStringList, quickKeysFirst);
         QFETCH(AppTextMap, letters);
         QFETCH(KeyValidation, expected);
@@ -300,9 +299,13 @@ private slots:
             QCOMPARE(launch.store.setQuickKeys(quickKeysFirst[0], quickKeysFirst[1]), KeyValidation::ok());
         const Snapshot before(launch);
 
-        const KeyValidation result = commandKey ? launch.store.setCommandKey(typed) : launch.store.setLinkKey(typed);
+        const KeyValidation result = setter == u"link"  ? launch.store.setLinkKey(typed[0])
+                                   : setter == u"command" ? launch.store.setCommandKey(typed[0])
+                                                          : launch.store.setQuickKeys(typed[0], typed[1]);
         QCOMPARE(result, expected);
         QCOMPARE(listKeys(launch.store), keysAfter);
+        // The letters apps must avoid follow every change of a list key.
+        QCOMPARE(launch.store.listKeys(), QSet<QString>(keysAfter.cbegin(), keysAfter.cend()));
         if (!expected.isOk()) {
             QCOMPARE(Snapshot(launch), before);
             return;
@@ -409,20 +412,6 @@ private slots:
         QCOMPARE(store.setQuickKeys("c", "b"), KeyValidation::ok());
         QCOMPARE(store.bundleIDForLetter("V"), std::optional<QString>("app.vim"));
         QCOMPARE(store.bundleIDForLetter("C"), std::nullopt);
-    }
-
-    void shortcutNamesTheAppAndItsLetter()
-    {
-        TestEnvironment environment;
-        Launch launch;
-        SettingsStore &store = launch.store;
-        store.setLetters({{"app.named", "n"}, {"app.unnamed", "Up"}, {"app.cleared", ""}});
-        store.setNames({{"app.named", "Notes"}, {"app.cleared", "Cleared"}});
-
-        QCOMPARE(store.shortcut("app.named"), (AppShortcut{"app.named", "Notes", "n"}));
-        QCOMPARE(store.shortcut("app.unnamed"), (AppShortcut{"app.unnamed", "app.unnamed", "U"}));
-        QCOMPARE(store.shortcut("app.cleared"), (AppShortcut{"app.cleared", "Cleared", std::nullopt}));
-        QCOMPARE(store.shortcut("app.unknown"), (AppShortcut{"app.unknown", "app.unknown", std::nullopt}));
     }
 
     void limitSetterClampsStoresPushesAndTicks()
