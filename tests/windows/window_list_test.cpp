@@ -138,12 +138,10 @@ private slots:
                                 QStringLiteral("  [0] Finder  #1234  'Documents'  800x600"),
                                 QStringLiteral("  [1] Terminal  #88  '(no title / needs Screen Recording permission)'  61x1080"),
                             }));
-    }
 
-    void printAllWindowsPrintsTheHeaderForNoWindows()
-    {
-        FakePlatform platform;
-        LogCapture log;
+        // No windows: the header alone.
+        log.clear();
+        platform.windows.records.clear();
         printAllWindows();
         QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] Enumerated 0 windows:")});
     }
