@@ -2,7 +2,6 @@
 #include "support/FakePlatform.h"
 #include "support/LogCapture.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 
 using ModifierKey = HotkeyConfig::ModifierKey;
@@ -162,17 +161,12 @@ private slots:
         QCOMPARE(rig.log.lines.size(), 1);
     }
 
-    void healthTimerChecksEveryTwoSeconds()
+    void healthTimerReenablesTheTapWithoutBeingAsked()
     {
         Rig rig(ModifierKey::Command);
-        for (int round = 0; round < 2; ++round) {
-            rig.session().disableSilently();
-            QElapsedTimer elapsed;
-            elapsed.start();
-            QTRY_VERIFY_WITH_TIMEOUT(rig.session().isEnabled(), 6000);
-            QVERIFY2(elapsed.elapsed() > 1000, "re-enabled by something other than the health timer");
-        }
-        QCOMPARE(rig.log.count(QStringLiteral("[Lettergate] ⚠️ double-tap watchdog: tap was disabled → re-enabling")), 2);
+        rig.session().disableSilently();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.session().isEnabled(), 6000);
+        QCOMPARE(rig.log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ double-tap watchdog: tap was disabled → re-enabling")});
     }
 
     void withoutPermissionTheWatcherLogsAndStaysInert()
