@@ -50,7 +50,6 @@ private slots:
 
         QTest::newRow("min_os a number") << QByteArray(R"({"version":"2","url":"u","min_os":14})") << QStringLiteral("min_os");
         QTest::newRow("notes an object") << QByteArray(R"({"version":"2","url":"u","notes":{"en":"x"}})") << QStringLiteral("notes");
-        QTest::newRow("notes an array") << QByteArray(R"({"version":"2","url":"u","notes":["x"]})") << QStringLiteral("notes");
         QTest::newRow("published_at a bool") << QByteArray(R"({"version":"2","url":"u","published_at":false})") << QStringLiteral("published_at");
         QTest::newRow("url missing") << QByteArray(R"({"version":"2"})") << QStringLiteral("url");
         QTest::newRow("version missing") << QByteArray(R"({"url":"u"})") << QStringLiteral("version");
@@ -83,7 +82,6 @@ private slots:
         QTest::addColumn<bool>("newer");
 
         QTest::newRow("1.2.10 vs 1.2.9") << "1.2.10" << "1.2.9" << true;
-        QTest::newRow("1.2.9 vs 1.2.10") << "1.2.9" << "1.2.10" << false;
         QTest::newRow("numbers, not text") << "1.10" << "1.9" << true;
         QTest::newRow("1.2 vs 1.2.0") << "1.2" << "1.2.0" << false;
         QTest::newRow("1.2.0 vs 1.2") << "1.2.0" << "1.2" << false;
@@ -95,8 +93,6 @@ private slots:
         QTest::newRow("v2.0 vs 1.9: reads as 0") << "v2.0" << "1.9" << false;
         QTest::newRow("2.v1 vs 2.0") << "2.v1" << "2.0" << false;
         QTest::newRow("anything positive vs 0") << "0.0.1" << "0" << true;
-        QTest::newRow("1 vs 0") << "1" << "0" << true;
-        QTest::newRow("0 vs 0") << "0" << "0" << false;
         QTest::newRow("nothing vs 0") << "" << "0" << false;
         QTest::newRow("empty pieces dropped") << "1..2" << "1.1" << true;
         QTest::newRow("leading dot") << ".2" << "1" << true;
@@ -104,7 +100,6 @@ private slots:
         QTest::newRow("-1 converts") << "-1" << "0" << false;
         QTest::newRow("newer than negative") << "0" << "-1" << true;
         QTest::newRow("a lone sign does not convert") << "+.2" << "1" << true;
-        QTest::newRow("double sign does not convert") << "+-5" << "1" << false;
         QTest::newRow("whitespace does not convert") << " 2" << "1" << false;
         QTest::newRow("hex does not convert") << "0x10" << "1" << false;
         QTest::newRow("exponent does not convert") << "1e3" << "2" << false;
@@ -112,7 +107,6 @@ private slots:
         QTest::newRow("largest 64-bit") << "9223372036854775807" << "9223372036854775806" << true;
         QTest::newRow("smallest 64-bit") << "-9223372036854775808" << "-9223372036854775807" << false;
         QTest::newRow("beyond 64 bits does not convert") << "99999999999999999999" << "1" << false;
-        QTest::newRow("beyond 64 bits, negative") << "-99999999999999999999" << "0.0" << false;
     }
     void comparesVersionsPieceByPiece()
     {
@@ -120,29 +114,6 @@ private slots:
         QFETCH(QString, local);
         QFETCH(bool, newer);
         QCOMPARE(UpdateChecker::isNewer(remote, local), newer);
-    }
-
-    void currentVersionIsTheBuildsVersion()
-    {
-        const QString version = UpdateChecker::currentVersion();
-        QVERIFY(!version.isEmpty());
-        QVERIFY(UpdateChecker::isNewer(QStringLiteral("999"), version));
-        QVERIFY(!UpdateChecker::isNewer(version, version));
-    }
-
-    void outcomesAreEqualByCaseAndPayload()
-    {
-        const auto available = UpdateResult::updateAvailable(QStringLiteral("2.0"), QStringLiteral("https://x.test"), QStringLiteral("n"));
-        QCOMPARE(available, UpdateResult::updateAvailable(QStringLiteral("2.0"), QStringLiteral("https://x.test"), QStringLiteral("n")));
-        QVERIFY(available != UpdateResult::updateAvailable(QStringLiteral("2.0"), QStringLiteral("https://x.test"), std::nullopt));
-        QVERIFY(available != UpdateResult::updateAvailable(QStringLiteral("2.0"), QStringLiteral("https://x.test"), QString()));
-        QVERIFY(available != UpdateResult::updateAvailable(QStringLiteral("2.1"), QStringLiteral("https://x.test"), QStringLiteral("n")));
-        QVERIFY(available != UpdateResult::updateAvailable(QStringLiteral("2.0"), QStringLiteral("https://y.test"), QStringLiteral("n")));
-        QCOMPARE(UpdateResult::error(QStringLiteral("a")), UpdateResult::error(QStringLiteral("a")));
-        QVERIFY(UpdateResult::error(QStringLiteral("a")) != UpdateResult::error(QStringLiteral("b")));
-        QCOMPARE(UpdateResult::upToDate(), UpdateResult::upToDate());
-        QVERIFY(UpdateResult::upToDate() != UpdateResult::error(QString()));
-        QVERIFY(UpdateResult::error(QString()) != UpdateResult::updateAvailable(QString(), QString(), std::nullopt));
     }
 };
 

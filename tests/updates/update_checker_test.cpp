@@ -6,6 +6,8 @@
 using namespace std::chrono_literals;
 using Server = LoopbackHttpServer;
 
+Q_DECLARE_METATYPE(UpdateResult)
+
 // The update check end to end, against a real HTTP server on 127.0.0.1.
 class UpdateCheckerTest : public QObject {
     Q_OBJECT
@@ -29,38 +31,43 @@ private slots:
         QCOMPARE(server.requests.size(), 2);
     }
 
-    void comparesTheReleaseWithTheRunningVersion()
+    void answersByStatusVersionAndNotes_data()
     {
-        Server newerServer(Server::json(releaseJson(newer().toUtf8(), "https://lettergate.app/download")));
-        UpdateChecker checker(newerServer.baseUrl(), 5s);
-        QCOMPARE(runCheck(checker),
-                 UpdateResult::updateAvailable(newer(), QStringLiteral("https://lettergate.app/download"), std::nullopt));
-
-        Server sameServer(Server::json(releaseJson(UpdateChecker::currentVersion().toUtf8())));
-        UpdateChecker same(sameServer.baseUrl(), 5s);
-        QCOMPARE(runCheck(same), UpdateResult::upToDate());
-
-        Server olderServer(Server::json(releaseJson("0.0.1")));
-        UpdateChecker older(olderServer.baseUrl(), 5s);
-        QCOMPARE(runCheck(older), UpdateResult::upToDate());
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<UpdateResult>("expected");
+        const QByteArray newerRelease = releaseJson(newer().toUtf8(), "https://x.test/dl");
+        const auto available = [](std::optional<QString> notes) {
+            return UpdateResult::updateAvailable(newer(), QStringLiteral("https://x.test/dl"), notes);
+        };
+        const auto badResponse = [](const char *status) {
+            return UpdateResult::error(QStringLiteral("The update server sent a bad response (HTTP %1).").arg(status));
+        };
+        QTest::newRow("newer, no notes") << 200 << newerRelease << available(std::nullopt);
+        QTest::newRow("newer, notes null")
+            << 200 << releaseJson(newer().toUtf8(), "https://x.test/dl", R"(,"notes":null)") << available(std::nullopt);
+        QTest::newRow("newer, notes")
+            << 200 << releaseJson(newer().toUtf8(), "https://x.test/dl", R"(,"notes":"Faster panel.")")
+            << available(QStringLiteral("Faster panel."));
+        QTest::newRow("newer, empty notes")
+            << 200 << releaseJson(newer().toUtf8(), "https://x.test/dl", R"(,"notes":"")") << available(QString());
+        QTest::newRow("the running version") << 200 << releaseJson(UpdateChecker::currentVersion().toUtf8())
+                                             << UpdateResult::upToDate();
+        QTest::newRow("older") << 200 << releaseJson("0.0.1") << UpdateResult::upToDate();
+        QTest::newRow("any success status") << 203 << newerRelease << available(std::nullopt);
+        // The body would be a valid release: only the status refuses it.
+        QTest::newRow("304") << 304 << newerRelease << badResponse("304 Status");
+        QTest::newRow("500") << 500 << newerRelease << badResponse("500 Status");
+        QTest::newRow("199") << 199 << newerRelease << badResponse("199 Status");
     }
-
-    void carriesTheNotesOnlyWhenTheyAreAString_data()
+    void answersByStatusVersionAndNotes()
     {
-        QTest::addColumn<QByteArray>("notesMember");
-        QTest::addColumn<std::optional<QString>>("notes");
-        QTest::newRow("absent") << QByteArray() << std::optional<QString>();
-        QTest::newRow("null") << QByteArray(R"(,"notes":null)") << std::optional<QString>();
-        QTest::newRow("string") << QByteArray(R"(,"notes":"Faster panel.")") << std::optional<QString>(QStringLiteral("Faster panel."));
-        QTest::newRow("empty string") << QByteArray(R"(,"notes":"")") << std::optional<QString>(QString());
-    }
-    void carriesTheNotesOnlyWhenTheyAreAString()
-    {
-        QFETCH(QByteArray, notesMember);
-        QFETCH(std::optional<QString>, notes);
-        Server server(Server::json(releaseJson(newer().toUtf8(), "https://x.test/dl", notesMember)));
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(UpdateResult, expected);
+        Server server(Server::respond(status, "Status", body));
         UpdateChecker checker(server.baseUrl(), 5s);
-        QCOMPARE(runCheck(checker), UpdateResult::updateAvailable(newer(), QStringLiteral("https://x.test/dl"), notes));
+        QCOMPARE(runCheck(checker), expected);
     }
 
     void refusesRepliesThatAreNotARelease_data()
@@ -69,8 +76,6 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("malformed JSON") << QByteArray(R"({"version":"2.0",)")
             << QStringLiteral("The update server's reply could not be read. It is not valid JSON (unterminated object at offset 17).");
-        QTest::newRow("min_os a number") << releaseJson(newer().toUtf8(), "u", R"(,"min_os":14)")
-            << QStringLiteral("The update server's reply could not be read. The member \"min_os\" is neither a string nor null.");
         QTest::newRow("url missing") << QByteArray(R"({"version":"999.0"})")
             << QStringLiteral("The update server's reply could not be read. The member \"url\" is missing.");
         QTest::newRow("empty body") << QByteArray()
@@ -83,38 +88,6 @@ private slots:
         Server server(Server::json(body));
         UpdateChecker checker(server.baseUrl(), 5s);
         QCOMPARE(runCheck(checker), UpdateResult::error(message));
-    }
-
-    void refusesEveryStatusButSuccess_data()
-    {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("reason");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("304") << 304 << QByteArray("Not Modified")
-                             << QStringLiteral("The update server sent a bad response (HTTP 304 Not Modified).");
-        QTest::newRow("500") << 500 << QByteArray("Internal Server Error")
-                             << QStringLiteral("The update server sent a bad response (HTTP 500 Internal Server Error).");
-        QTest::newRow("404") << 404 << QByteArray("Not Found")
-                             << QStringLiteral("The update server sent a bad response (HTTP 404 Not Found).");
-        QTest::newRow("199") << 199 << QByteArray("Odd")
-                             << QStringLiteral("The update server sent a bad response (HTTP 199 Odd).");
-    }
-    void refusesEveryStatusButSuccess()
-    {
-        QFETCH(int, status);
-        QFETCH(QByteArray, reason);
-        QFETCH(QString, message);
-        // The body would be a valid release: only the status refuses it.
-        Server server(Server::respond(status, reason, releaseJson(newer().toUtf8())));
-        UpdateChecker checker(server.baseUrl(), 5s);
-        QCOMPARE(runCheck(checker), UpdateResult::error(message));
-    }
-
-    void acceptsEverySuccessStatus()
-    {
-        Server server(Server::respond(203, "Non-Authoritative Information", releaseJson(newer().toUtf8(), "https://x.test/dl")));
-        UpdateChecker checker(server.baseUrl(), 5s);
-        QCOMPARE(runCheck(checker), UpdateResult::updateAvailable(newer(), QStringLiteral("https://x.test/dl"), std::nullopt));
     }
 
     void reportsUnreachableAndUnusableEndpoints()
