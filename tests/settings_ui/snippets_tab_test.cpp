@@ -65,27 +65,11 @@ private slots:
         QTest::addColumn<QString>("clipboard");
         QTest::addColumn<QString>("snippet");
         QTest::addColumn<QString>("message");
-        QTest::newRow("clipboard key emptied") << ""
-                                               << "B"
-                                               << "Keys must be letters";
-        QTest::newRow("snippet key emptied") << "V"
-                                             << ""
-                                             << "Keys must be letters";
-        QTest::newRow("digit") << "1"
-                               << "B"
-                               << "Keys must be letters";
-        QTest::newRow("the same letter twice") << "b"
-                                               << "b"
-                                               << "Keys must be different";
-        QTest::newRow("the link key") << "V"
-                                      << "Q"
-                                      << "Keys must be different";
-        QTest::newRow("the command key") << "m"
-                                         << "B"
-                                         << "Keys must be different";
-        QTest::newRow("an app's letter") << "V"
-                                         << "s"
-                                         << "Key S conflicts with an app letter";
+        // One row for each way the tab refuses; the store's own tests cover every rule.
+        QTest::newRow("clipboard key emptied") << "" << "B" << "Keys must be letters";
+        QTest::newRow("snippet key emptied") << "V" << "" << "Keys must be letters";
+        QTest::newRow("the link key") << "V" << "Q" << "Keys must be different";
+        QTest::newRow("an app's letter") << "V" << "s" << "Key S conflicts with an app letter";
     }
 
     void rejectedSavesStoreNeitherSnippetsNorLimit()
@@ -119,8 +103,8 @@ private slots:
         for (int i = 0; i < 8; ++i) {
             fixture.platform.board.copyText(QStringLiteral("copy %1").arg(i));
             fixture.history.checkPasteboard();
+            QTRY_COMPARE(fixture.history.items().size(), i + 1); // a read may finish later
         }
-        QCOMPARE(fixture.history.items().size(), 8);
         ShownView shown(fixture, Tab::Snippets);
         SnippetsTab &tab = shown.view.snippetsTab();
         QCOMPARE(tab.clipboardKeyField().text(), QStringLiteral("V"));
@@ -151,30 +135,12 @@ private slots:
         QCOMPARE(tab.editors().constLast(), editor);
     }
 
-    void limitStepsWithinRangeAndWaitsForSave()
-    {
-        SettingsFixture fixture;
-        ShownView shown(fixture, Tab::Snippets);
-        SnippetsTab &tab = shown.view.snippetsTab();
-        QSpinBox &stepper = tab.limitStepper();
-        stepper.setValue(1);
-        stepper.stepDown();
-        QCOMPARE(stepper.value(), 1);
-        stepper.setValue(50);
-        stepper.stepUp();
-        QCOMPARE(stepper.value(), 50);
-
-        stepper.setValue(5);
-        shown.revisit(Tab::Snippets);
-        QCOMPARE(fixture.settings.clipboardHistoryLimit(), 20);
-        QCOMPARE(stepper.value(), 20);
-    }
-
     void clearingTheHistoryActsAtOnceAndLeavesTheDraft()
     {
         SettingsFixture fixture;
         fixture.platform.board.copyText(QStringLiteral("secret"));
         fixture.history.checkPasteboard();
+        QTRY_COMPARE(fixture.history.items().size(), 1);
         ShownView shown(fixture, Tab::Snippets);
         SnippetsTab &tab = shown.view.snippetsTab();
         tab.addTextSnippet();
@@ -198,6 +164,7 @@ private slots:
 
         tab.editors().first()->nameField()->setText(QStringLiteral("Renamed"));
         tab.addTextSnippet();
+        tab.limitStepper().setValue(5);
         typeKeys(tab, QStringLiteral("1"), QStringLiteral("b"));
         tab.save();
         QVERIFY(tab.errorText());
@@ -205,6 +172,8 @@ private slots:
         shown.revisit(Tab::Snippets);
         QCOMPARE(namesOf(draftOf(tab)), QStringList{"Greeting"});
         QCOMPARE(tab.clipboardKeyField().text(), QStringLiteral("V"));
+        QCOMPARE(tab.limitStepper().value(), 20);
+        QCOMPARE(fixture.settings.clipboardHistoryLimit(), 20);
         QCOMPARE(tab.errorText(), std::nullopt);
     }
 
@@ -278,15 +247,14 @@ private slots:
         SettingsFixture fixture;
         ShownView shown(fixture, Tab::Snippets);
         SnippetsTab &tab = shown.view.snippetsTab();
-        const QString start = QStringLiteral("From the panel, press a key + number to pick directly (e.g. ");
-        const QString end = QStringLiteral("1); double-tap the key for the full list. Both keys must be distinct "
-                                           "letters. Click Save to apply.");
-        QVERIFY(labelTexts(tab).contains(start + "V" + end));
+        const auto example = [&tab](const QString &key) {
+            return showsTextContaining(tab, QStringLiteral("(e.g. %1").arg(key) + QStringLiteral("1); double-tap"));
+        };
+        QVERIFY(example(QStringLiteral("V")));
         tab.clipboardKeyField().setText(QStringLiteral("c"));
-        QVERIFY(labelTexts(tab).contains(start + "C" + end));
+        QVERIFY(example(QStringLiteral("C")));
         tab.clipboardKeyField().setText(QString());
-        QVERIFY(labelTexts(tab).contains(start + "V" + end));
-        QVERIFY(tab.findChild<QPushButton *>(QStringLiteral("clearHistory")));
+        QVERIFY(example(QStringLiteral("V"))); // an empty field names the stored key
     }
 };
 
