@@ -101,7 +101,6 @@ private slots:
         // Bytes keep coming, so only a deadline on the whole exchange ends these.
         QTest::newRow("headers that never finish")
             << trickle("HTTP/1.1 200 OK\r\n", "X-Wait: 1\r\n", 50ms);
-        QTest::newRow("a status line that never finishes") << trickle("HTTP/1.1 200", "0", 50ms);
         QTest::newRow("a flood of header lines")
             << Server::endless("HTTP/1.1 200 OK\r\n", "X-Pad: " + QByteArray(1000, 'a') + "\r\n");
         QTest::newRow("a body that trickles")
@@ -117,12 +116,12 @@ private slots:
 
     void turnsGarbageIntoErrors_data()
     {
+        // Qt's HTTP parser rejects malformed replies in many ways; the check turns each
+        // into the same kind of error, so one row stands for each kind.
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QString>("message");
-        QTest::newRow("not HTTP") << QByteArray("garbage garbage\r\n\r\n") << QStringLiteral("Connection closed");
         QTest::newRow("binary") << QByteArray("\x00\xff\x13\x37\r\n\r\n\x00", 9) << QStringLiteral("Connection closed");
         QTest::newRow("nothing at all") << QByteArray() << QStringLiteral("Connection closed");
-        QTest::newRow("cut off in the headers") << QByteArray("HTTP/1.1 200 OK\r\nContent-Le") << QStringLiteral("Connection closed");
         QTest::newRow("cut off in the body")
             << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n{\"version\":") << QStringLiteral("Connection closed");
         QTest::newRow("a status beyond HTTP")
