@@ -33,9 +33,8 @@ void LettergateApp::finishLaunching()
         StartUpServices{m_platform, settings, HotkeyManager::shared(), ClipboardHistory::shared(),
                         UpdateChecker::shared()},
         StartUp::Hooks{[] { OverlayController::shared().toggle(); },
-                       [] { OverlayController::shared().prepare(); }});
+                       [] { OverlayController::shared().prepare(); }, [this] { installTrayIcon(); }});
     m_startUp->finishLaunching();
-    installTrayIcon();
 }
 
 void LettergateApp::installTrayIcon()

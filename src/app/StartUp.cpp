@@ -34,6 +34,7 @@ void StartUp::runStartupTask()
     // The trigger is armed: the rest waits for the event loop, so that a trigger pressed
     // meanwhile is not held up by it, and the overlay follows the rest.
     QTimer::singleShot(0, [this] {
+        m_hooks.installTrayIcon();
         startServices();
         QTimer::singleShot(0, [prepare = m_hooks.prepareOverlay] { prepare(); });
     });

@@ -19,9 +19,10 @@ struct StartUpServices {
 
 // Brings the program up in a fixed order, on the GUI thread: the settings are loaded
 // (by whoever built the services), the permission prompt is asked for, and three tasks
-// follow on the event loop, each queued by the one before: the trigger; the clipboard
-// history, every windowed app's letter and a silent update check; then the overlay with
-// its first window pictures. Nothing but the trigger waits for the first task.
+// follow on the event loop, each queued by the one before: the trigger; the tray icon,
+// the clipboard history, every windowed app's letter and a silent update check; then
+// the overlay with its first window pictures. Nothing but the trigger waits for the
+// first task: the tray icon asks the X server and renders its picture, so it comes after.
 class StartUp {
 public:
     struct Hooks {
@@ -30,6 +31,8 @@ public:
         std::function<void()> toggleSwitcher;
         // Creates the overlay and fills the picture cache for its first opening.
         std::function<void()> prepareOverlay;
+        // Shows the tray icon with its menu.
+        std::function<void()> installTrayIcon;
     };
 
     StartUp(StartUpServices services, Hooks hooks);
@@ -41,7 +44,7 @@ public:
     void runStartupTask();
 
 private:
-    // The second task: clipboard history, letters, update check.
+    // The second task: tray icon, clipboard history, letters, update check.
     void startServices();
 
     StartUpServices m_services;

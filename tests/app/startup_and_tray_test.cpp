@@ -48,8 +48,11 @@ class StartUpAndTrayTest : public QObject {
         UpdateChecker updates{server.baseUrl(), std::chrono::seconds(5)};
         int toggles = 0;
         int overlayPreparations = 0;
+        // How many trigger registrations there were when the tray icon was installed.
+        std::optional<qsizetype> registrationsAtTrayInstall;
         StartUp startUp{StartUpServices{platform, settings.store, hotkeys, clipboard, updates},
-                        StartUp::Hooks{[this] { ++toggles; }, [this] { ++overlayPreparations; }}};
+                        StartUp::Hooks{[this] { ++toggles; }, [this] { ++overlayPreparations; },
+                                       [this] { registrationsAtTrayInstall = platform.keys.registrations.size(); }}};
         QList<UpdateResult> presented;
         TrayMenu tray{settings.store, updates, platform,
                       TrayMenu::Actions{{}, {}, {}, {}, [this](const UpdateResult &result) { presented.append(result); }}};
@@ -69,8 +72,11 @@ private slots:
         rig.startUp.finishLaunching();
         QCOMPARE(rig.platform.ax.trustRequests, 1);
         QCOMPARE(rig.overlayPreparations, 0); // both tasks wait for the event loop
+        QVERIFY(!rig.registrationsAtTrayInstall);
 
         QTRY_COMPARE(rig.overlayPreparations, 1);
+        // The tray icon waits for the trigger, which nothing else may hold up.
+        QCOMPARE(rig.registrationsAtTrayInstall, 1);
         QCOMPARE(rig.settings.store.letters().keys(),
                  QStringList({QStringLiteral("org.example.Player"), QStringLiteral("org.example.Terminal")}));
         QCOMPARE(rig.platform.keys.registrations.size(), 1);
