@@ -216,8 +216,10 @@ void OverlayController::carryOut(const InputResult &result)
 
 void OverlayController::fireWindow(const WindowInfo &window)
 {
-    hide(false);
+    // The request goes out first: hidden first, the panel would hand the focus to
+    // whatever the window manager picks, only to take it away again.
     activateWindow(window);
+    hide(false);
 }
 
 void OverlayController::pasteClip(const ClipboardHistory::Item &item)

@@ -22,10 +22,14 @@ AppIdentity AppCatalog::identify(const AppHints &hints)
 void AppCatalog::rememberAll(const QList<ClientWindow> &windows)
 {
     m_byPid.clear();
-    // Walked back to front, so the front-most window of each process is the one kept.
-    for (auto window = windows.crbegin(); window != windows.crend(); ++window) {
-        if (window->pid)
-            m_byPid.insert(*window->pid, {identify(window->hints), window->id});
+    // The first window met of each process is its front-most one, which names it.
+    for (const ClientWindow &window : windows) {
+        if (!window.pid)
+            continue;
+        auto known = m_byPid.find(*window.pid);
+        if (known == m_byPid.end())
+            known = m_byPid.insert(*window.pid, {identify(window.hints), window.id, {}});
+        known->windows.append(window.id);
     }
 }
 

@@ -16,7 +16,7 @@ struct AppIdentity {
 };
 
 // Names the applications behind windows and remembers, per process, the identity and
-// the most recently seen window, so that questions about a process that the window
+// the windows of the last listing, so that questions about a process that the window
 // list just answered need no further trip to the server.
 class AppCatalog {
 public:
@@ -30,7 +30,8 @@ public:
 
     struct Known {
         AppIdentity identity;
-        xcb_window_t window = XCB_WINDOW_NONE;
+        xcb_window_t window = XCB_WINDOW_NONE;  // the front-most one
+        QList<xcb_window_t> windows;             // every one, front-most first
     };
     std::optional<Known> known(qint32 pid) const;
     // A process known to show windows of the application with this identifier.

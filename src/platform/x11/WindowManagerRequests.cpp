@@ -11,6 +11,7 @@ constexpr uint32_t iconicState = 3;  // ICCCM WM_STATE value
 WindowManagerRequests::WindowManagerRequests(X11Display &display, X11EventPump &pump)
     : m_display(display)
     , m_pump(pump)
+    , m_userInput(display.extensions().xinputOpcode)
 {
 }
 
@@ -45,9 +46,14 @@ bool WindowManagerRequests::findActivatingWindowManager()
 
 void WindowManagerRequests::x11Event(const xcb_generic_event_t *event)
 {
+    const uint8_t type = x11EventType(event);
+    if (type == XCB_PROPERTY_NOTIFY) {
+        const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+        if (notify->window == m_display.root() && notify->atom == m_display.ewmh()->_NET_ACTIVE_WINDOW)
+            m_activeWindowChanged = notify->time;
+    }
     if (m_checkWindow == XCB_WINDOW_NONE)
         return;
-    const uint8_t type = x11EventType(event);
     if (type == XCB_DESTROY_NOTIFY) {
         if (reinterpret_cast<const xcb_destroy_notify_event_t *>(event)->window == m_checkWindow)
             m_checkWindow = XCB_WINDOW_NONE;
@@ -60,9 +66,17 @@ void WindowManagerRequests::x11Event(const xcb_generic_event_t *event)
     }
 }
 
+xcb_timestamp_t WindowManagerRequests::activationTime()
+{
+    // The server ignores a focus change stamped earlier than the last one, so an input
+    // older than the last change of the active window will not do.
+    const std::optional<xcb_timestamp_t> userTime = m_userInput.newestAfter(m_activeWindowChanged);
+    return userTime ? *userTime : m_pump.serverTime();
+}
+
 void WindowManagerRequests::activate(xcb_window_t window, xcb_window_t currentlyActive)
 {
-    const xcb_timestamp_t time = m_pump.serverTime();
+    const xcb_timestamp_t time = activationTime();
     xcb_ewmh_request_change_active_window(m_display.ewmh(), m_display.screenNumber(), window,
                                           XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, time, currentlyActive);
     m_display.flush();

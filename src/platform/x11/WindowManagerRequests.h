@@ -1,15 +1,19 @@
 #pragma once
 
+#include "platform/x11/UserInputTime.h"
 #include "platform/x11/X11EventPump.h"
 
+#include <optional>
 #include <xcb/xcb.h>
 
 class X11Display;
 
 // Asks the window manager to change a client window, the way EWMH and ICCCM say a
-// pager should: client messages to the root window, stamped with the server's time
-// and marked as coming from a pager, so that focus-stealing prevention lets them pass.
-// As an event filter it learns when the window manager it found goes away.
+// pager should: client messages to the root window, stamped with the time of the
+// user's key or click that asked for them (else the server's time) and marked as
+// coming from a pager, so that focus-stealing prevention lets them pass. As an event
+// filter it learns when the window manager it found goes away, and when the active
+// window last changed.
 class WindowManagerRequests final : public X11EventFilter {
 public:
     WindowManagerRequests(X11Display &display, X11EventPump &pump);
@@ -19,7 +23,9 @@ public:
     // window is destroyed or the root's announcement changes.
     bool supportsActivation();
 
-    // Un-minimises, raises and focuses the window (switching desktops if needed).
+    // Un-minimises, raises and focuses the window (switching desktops if needed). Sent
+    // without waiting for any reply when a key or click in this program's own windows
+    // came after the last change of the active window: its time is the request's.
     void activate(xcb_window_t window, xcb_window_t currentlyActive);
     void raise(xcb_window_t window);
     void minimize(xcb_window_t window);
@@ -34,9 +40,13 @@ public:
 
 private:
     bool findActivatingWindowManager();
+    xcb_timestamp_t activationTime();
 
     X11Display &m_display;
     X11EventPump &m_pump;
     // The check window of the window manager found to honour activation requests.
     xcb_window_t m_checkWindow = XCB_WINDOW_NONE;
+    UserInputTime m_userInput;
+    // When _NET_ACTIVE_WINDOW last changed, by the server's clock.
+    std::optional<xcb_timestamp_t> m_activeWindowChanged;
 };

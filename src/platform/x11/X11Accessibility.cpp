@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 #include "platform/x11/ActiveWindowTracker.h"
+#include "platform/x11/AppCatalog.h"
 #include "platform/x11/ClientWindowQuery.h"
 #include "platform/x11/WindowManagerRequests.h"
 #include "platform/x11/X11Display.h"
@@ -19,9 +20,10 @@ xcb_window_t windowOf(WindowElement element)
 
 } // namespace
 
-X11Accessibility::X11Accessibility(const X11Display &display, ActiveWindowTracker &activeWindow,
-                                   WindowManagerRequests &windowManager)
+X11Accessibility::X11Accessibility(const X11Display &display, const AppCatalog &catalog,
+                                   ActiveWindowTracker &activeWindow, WindowManagerRequests &windowManager)
     : m_display(display)
+    , m_catalog(catalog)
     , m_activeWindow(activeWindow)
     , m_windowManager(windowManager)
 {
@@ -42,20 +44,30 @@ void X11Accessibility::requestTrust()
 
 WindowElementList X11Accessibility::windowElements(qint32 pid)
 {
+    // The state comes in the same batch as the windows' existence, so that the
+    // activation's "minimised?" costs no round trip of its own.
+    if (const auto known = m_catalog.known(pid)) {
+        const QList<ClientWindow> remaining = ClientWindowQuery::read(m_display, known->windows, Field::State);
+        if (!remaining.isEmpty())
+            return {0, rememberListed(remaining)};
+    }
     const auto managed = ClientWindowQuery::managedWindows(m_display);
     if (!managed)
         return {0, std::nullopt};
+    QList<ClientWindow> ofProcess = ClientWindowQuery::read(m_display, *managed, Field::Pid | Field::State);
+    ofProcess.removeIf([pid](const ClientWindow &window) { return window.pid != pid; });
+    return {0, rememberListed(ofProcess)};
+}
+
+QList<WindowElement> X11Accessibility::rememberListed(const QList<ClientWindow> &windows)
+{
     QList<WindowElement> elements;
     m_listedMinimized.clear();
-    // The state comes in the same batch as the pids, so that the activation's
-    // "minimised?" costs no round trip of its own.
-    for (const ClientWindow &window : ClientWindowQuery::read(m_display, *managed, Field::Pid | Field::State)) {
-        if (window.pid == pid) {
-            elements.append(window.id);
-            m_listedMinimized.insert(window.id, window.hidden);
-        }
+    for (const ClientWindow &window : windows) {
+        elements.append(window.id);
+        m_listedMinimized.insert(window.id, window.hidden);
     }
-    return {0, elements};
+    return elements;
 }
 
 std::optional<quint32> X11Accessibility::windowNumber(WindowElement element)

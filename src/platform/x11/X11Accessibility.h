@@ -5,6 +5,8 @@
 #include <QHash>
 
 class ActiveWindowTracker;
+class AppCatalog;
+struct ClientWindow;
 class WindowManagerRequests;
 class X11Display;
 
@@ -13,13 +15,16 @@ class X11Display;
 // requests. A window element is the client window's XID.
 class X11Accessibility final : public Accessibility {
 public:
-    X11Accessibility(const X11Display &display, ActiveWindowTracker &activeWindow,
+    X11Accessibility(const X11Display &display, const AppCatalog &catalog, ActiveWindowTracker &activeWindow,
                      WindowManagerRequests &windowManager);
 
     bool isTrusted() override;
     // Nothing to ask for: logs why.
     void requestTrust() override;
-    // Every client window of the process, minimised and other desktops' included.
+    // Every client window of the process, minimised and other desktops' included. A
+    // process of the last window listing answers with the windows listed then that
+    // still exist, checked in one round trip (the window being activated was picked
+    // from that listing); any other is listed afresh.
     WindowElementList windowElements(qint32 pid) override;
     std::optional<quint32> windowNumber(WindowElement element) override;
     // Answered without a round trip for a window of the last windowElements answer,
@@ -33,7 +38,11 @@ public:
     void makeMain(WindowElement element) override;
 
 private:
+    // The windows as elements, their state kept for isMinimized.
+    QList<WindowElement> rememberListed(const QList<ClientWindow> &windows);
+
     const X11Display &m_display;
+    const AppCatalog &m_catalog;
     ActiveWindowTracker &m_activeWindow;
     WindowManagerRequests &m_windowManager;
     // Whether each window of the last windowElements answer was minimised, each

@@ -60,20 +60,34 @@ bool X11Apps::activateApp(qint32 pid)
     // is that one: a second request would only repeat the first, after a listing.
     if (m_activeWindow.activationPendingFor(pid))
         return true;
-    const auto stacking = ClientWindowQuery::stackingOrder(m_display);
-    if (!stacking)
-        return false;
-    QList<xcb_window_t> windowsOfApp;
-    for (const ClientWindow &window : ClientWindowQuery::read(m_display, *stacking, Field::Pid)) {
-        if (window.pid == pid)
-            windowsOfApp.append(window.id);
-    }
+    const QList<xcb_window_t> windowsOfApp = windowsOf(pid);
     if (windowsOfApp.isEmpty())
         return false;
     const xcb_window_t target = m_activeWindow.mostRecent(windowsOfApp).value_or(windowsOfApp.first());
     m_activeWindow.noteActivationRequest(target, pid);
     m_windowManager.activate(target, m_activeWindow.activeWindow());
     return true;
+}
+
+QList<xcb_window_t> X11Apps::windowsOf(qint32 pid) const
+{
+    QList<xcb_window_t> windows;
+    // The last listing's windows of the process that still exist cost one round trip;
+    // a process it did not show is looked for among all windows.
+    if (const auto known = m_catalog.known(pid)) {
+        for (const ClientWindow &window : ClientWindowQuery::read(m_display, known->windows, {}))
+            windows.append(window.id);
+        if (!windows.isEmpty())
+            return windows;
+    }
+    const auto stacking = ClientWindowQuery::stackingOrder(m_display);
+    if (!stacking)
+        return windows;
+    for (const ClientWindow &window : ClientWindowQuery::read(m_display, *stacking, Field::Pid)) {
+        if (window.pid == pid)
+            windows.append(window.id);
+    }
+    return windows;
 }
 
 QIcon X11Apps::windowIcon(xcb_window_t window) const

@@ -30,6 +30,8 @@ public:
 
 private:
     void refreshCatalog();
+    // The process's client windows, front-most first.
+    QList<xcb_window_t> windowsOf(qint32 pid) const;
     QIcon windowIcon(xcb_window_t window) const;
 
     const X11Display &m_display;

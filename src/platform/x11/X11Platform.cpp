@@ -34,7 +34,7 @@ X11Platform::X11Platform(std::unique_ptr<X11Display> display, std::unique_ptr<X1
     , m_windowManager(std::make_unique<WindowManagerRequests>(*m_display, *m_pump))
     , m_windowServer(std::make_unique<X11WindowServer>(*m_display, *m_catalog))
     , m_apps(std::make_unique<X11Apps>(*m_display, *m_catalog, *m_activeWindow, *m_windowManager))
-    , m_accessibility(std::make_unique<X11Accessibility>(*m_display, *m_activeWindow, *m_windowManager))
+    , m_accessibility(std::make_unique<X11Accessibility>(*m_display, *m_catalog, *m_activeWindow, *m_windowManager))
     , m_hotKeys(std::make_unique<X11HotKeys>(*m_display, *m_keyboard))
     , m_keyTap(std::make_unique<X11KeyTap>(*m_display, *m_keyboard))
     , m_keystrokes(std::make_unique<X11Keystrokes>(*m_display, *m_keyboard))
