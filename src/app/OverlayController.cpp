@@ -4,6 +4,7 @@
 #include "panel/SwitcherView.h"
 #include "platform/Apps.h"
 #include "platform/Feedback.h"
+#include "platform/FreeMemory.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "platform/ScreenCapture.h"
@@ -169,7 +170,13 @@ void OverlayController::prefetchThumbnails()
 {
     if (!m_platform.screenCapture().preflight())
         return;
-    m_sources.thumbnails.prefetch(listWindows(ownPid()));
+    // Capturing and scaling every window leaves megabytes freed but still held by the
+    // heap; they go back to the system once the pictures are in, unless the panel has
+    // opened meanwhile (nothing slow runs while it is open; the next hide comes here).
+    m_sources.thumbnails.prefetch(listWindows(ownPid())).then(this, [this] {
+        if (!isPanelVisible())
+            returnFreeMemoryToSystem();
+    });
 }
 
 bool OverlayController::handleKey(const QKeyEvent &event)

@@ -1,5 +1,6 @@
 #include "stores/ImageFileWriter.h"
 
+#include "platform/FreeMemory.h"
 #include "stores/ClipPicture.h"
 #include "stores/PrivateFiles.h"
 
@@ -19,15 +20,21 @@ ImageFileWriter::~ImageFileWriter()
 void ImageFileWriter::write(const QUuid &id, const QImage &image, const QString &path)
 {
     m_writing.insert(id);
-    m_pool.start([this, id, image, path] {
-        const std::optional<QByteArray> png = PrivateFiles::pngData(image);
+    m_pool.start([this, id, picture = image, path]() mutable {
+        std::optional<QByteArray> png = PrivateFiles::pngData(picture);
         const bool written = png && PrivateFiles::writeAtomically(path, *png);
-        const QImage preview = png ? ClipPicture::previewOf(image) : QImage();
+        const QImage preview = png ? ClipPicture::previewOf(picture) : QImage();
+        // Released before the report, so that the batch's last report finds every
+        // screenshot of the batch freed.
+        picture = QImage();
+        png.reset();
         QMetaObject::invokeMethod(
             this,
             [this, id, written, preview] {
                 m_writing.remove(id);
                 emit finished(id, written, preview);
+                if (m_writing.isEmpty())
+                    returnFreeMemoryToSystem();
             },
             Qt::QueuedConnection);
     });

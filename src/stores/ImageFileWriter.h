@@ -19,7 +19,8 @@ public:
     ~ImageFileWriter() override;
 
     // Writes the picture as PNG, atomically and owner-only, to path and makes its
-    // preview (ClipPicture::previewOf); `finished` follows.
+    // preview (ClipPicture::previewOf); `finished` follows. Once the last write in
+    // progress has been reported, the memory the batch freed goes back to the system.
     void write(const QUuid &id, const QImage &image, const QString &path);
     bool isWriting(const QUuid &id) const { return m_writing.contains(id); }
     bool isIdle() const { return m_writing.isEmpty(); }
