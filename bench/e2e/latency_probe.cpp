@@ -15,6 +15,9 @@
 //       then the typed title fragment and Return to the target window active
 //   latency_probe command --home-class C [--reps N] -- CMD...
 //       CMD (a command-line verb of the running program) to the panel open
+//   latency_probe copy [--reps N]
+//       the probe copies a text of its own (takes CLIPBOARD, as any application does)
+//       and times until the program asks it for that text
 //
 // Every figure is printed as "figure NAME MEDIAN MIN P90 MAX COUNT" in milliseconds.
 // Any step that does not happen within its timeout ends the probe with status 1 and
@@ -370,6 +373,139 @@ private:
 };
 
 // ---------------------------------------------------------------------------------
+// A copy made by the probe itself
+
+// Owns CLIPBOARD with a window of its own and answers every request for it as an owner
+// must, so the program reads the text as it would read any application's copy.
+class ClipboardOffer {
+public:
+    explicit ClipboardOffer(XSession &x)
+        : m_x(x)
+        , m_window(xcb_generate_id(x.connection()))
+        , m_targets(x.atom("TARGETS"))
+        , m_timestamp(x.atom("TIMESTAMP"))
+        , m_stamp(x.atom("LG_PROBE_STAMP"))
+        , m_textTargets{x.atom("UTF8_STRING"), x.atom("text/plain;charset=utf-8"), x.atom("text/plain"),
+                        XCB_ATOM_STRING, x.atom("TEXT")}
+    {
+        // Its own property changes give the probe the server's time.
+        const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(x.connection(), XCB_COPY_FROM_PARENT, m_window, x.root(), 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+        xcb_flush(x.connection());
+    }
+
+    // Asks the server for its time: a change of one of the probe's own properties
+    // comes back stamped with it. Requests that arrive meanwhile are answered.
+    xcb_timestamp_t serverTime(Micros deadline)
+    {
+        xcb_change_property(m_x.connection(), XCB_PROP_MODE_APPEND, m_window, m_stamp, XCB_ATOM_INTEGER, 32, 0,
+                            nullptr);
+        xcb_flush(m_x.connection());
+        for (;;) {
+            auto event = m_x.next(deadline);
+            if (!event)
+                fail("the server did not report a change of the probe's own property");
+            const auto &notify = reinterpret_cast<const xcb_property_notify_event_t &>(*event);
+            if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY && notify.window == m_window &&
+                notify.atom == m_stamp)
+                return notify.time;
+            handle(*event);
+        }
+    }
+
+    // Takes the clipboard with this text, stamped with a fresh server time (a stale one
+    // would be refused); answers when the request went out.
+    Micros take(const std::string &text, Micros deadline)
+    {
+        m_text = text;
+        m_since = serverTime(deadline);
+        xcb_set_selection_owner(m_x.connection(), m_window, m_x.clipboardAtom, m_since);
+        xcb_flush(m_x.connection());
+        return now();
+    }
+
+    // Answers any request for the clipboard; true when it was one for the text itself.
+    bool handle(const xcb_generic_event_t &event)
+    {
+        if ((event.response_type & 0x7f) != XCB_SELECTION_REQUEST)
+            return false;
+        const auto &request = reinterpret_cast<const xcb_selection_request_event_t &>(event);
+        if (request.owner != m_window)
+            return false;
+        const bool forText = isText(request.target);
+        answer(request);
+        return forText && request.selection == m_x.clipboardAtom;
+    }
+
+    // Waits until the clipboard's text is asked for, answering every request meanwhile;
+    // answers when that request was read.
+    Micros awaitTextRequest(Micros deadline, const std::string &what)
+    {
+        for (;;) {
+            auto event = m_x.next(deadline);
+            if (!event)
+                fail(what);
+            const Micros at = now();
+            if (handle(*event))
+                return at;
+        }
+    }
+
+private:
+    bool isText(xcb_atom_t target) const
+    {
+        return std::find(m_textTargets.begin(), m_textTargets.end(), target) != m_textTargets.end();
+    }
+
+    // ICCCM: the data goes into the requestor's property, then a SelectionNotify says
+    // so; a property of None refuses.
+    void answer(const xcb_selection_request_event_t &request)
+    {
+        xcb_connection_t *c = m_x.connection();
+        // Old clients name no property: the target's name is then the property.
+        xcb_atom_t property = request.property == XCB_NONE ? request.target : request.property;
+        // Whatever time the request names: toolkits stamp theirs with the last event
+        // they saw, which may precede this copy, and owners in practice answer anyway.
+        if (request.selection != m_x.clipboardAtom) {
+            property = XCB_NONE;
+        } else if (request.target == m_targets) {
+            std::vector<xcb_atom_t> offered = m_textTargets;
+            offered.push_back(m_targets);
+            offered.push_back(m_timestamp);
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM, 32,
+                                uint32_t(offered.size()), offered.data());
+        } else if (request.target == m_timestamp) {
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_INTEGER, 32, 1,
+                                &m_since);
+        } else if (isText(request.target)) {
+            // The texts are ASCII, so every text target gets the same bytes.
+            const xcb_atom_t type = request.target == m_textTargets.back() ? xcb_atom_t(XCB_ATOM_STRING) : request.target;
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, type, 8,
+                                uint32_t(m_text.size()), m_text.data());
+        } else {
+            property = XCB_NONE;
+        }
+        xcb_selection_notify_event_t notify{};
+        notify.response_type = XCB_SELECTION_NOTIFY;
+        notify.time = request.time;
+        notify.requestor = request.requestor;
+        notify.selection = request.selection;
+        notify.target = request.target;
+        notify.property = property;
+        xcb_send_event(c, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&notify));
+        xcb_flush(c);
+    }
+
+    XSession &m_x;
+    xcb_window_t m_window;
+    xcb_atom_t m_targets, m_timestamp, m_stamp;
+    std::vector<xcb_atom_t> m_textTargets; // TEXT last: answered as STRING
+    std::string m_text;
+    xcb_timestamp_t m_since = XCB_CURRENT_TIME;
+};
+
+// ---------------------------------------------------------------------------------
 // What the server reported during one repetition
 
 struct Watched {
@@ -541,7 +677,7 @@ struct Options {
 Options parse(int argc, char **argv)
 {
     if (argc < 2)
-        fail("usage: latency_probe startup|switcher|peer|command [options] [-- command...]");
+        fail("usage: latency_probe startup|switcher|peer|command|copy [options] [-- command...]");
     Options o;
     o.mode = argv[1];
     for (int i = 2; i < argc; ++i) {
@@ -623,6 +759,8 @@ public:
     {
         if (m_options.mode == "startup")
             return startup();
+        if (m_options.mode == "copy")
+            return copy();
         findClientWindows();
         if (m_options.mode == "peer") {
             peer();
@@ -919,6 +1057,35 @@ private:
         toReady.print();
         fromReturn.print();
         fromTyping.print();
+    }
+
+    // The probe copies a text of its own, each time a new one, and times until the
+    // program asks for it: its reaction to a change of the clipboard's owner, whatever
+    // it reads the clipboard with. The pause lets each copy's reading finish.
+    int copy()
+    {
+        ClipboardOffer offer(m_x);
+        Figure toRequest("copy_to_text_requested");
+        for (int rep = 0; rep < m_options.reps; ++rep) {
+            const Micros copied =
+                offer.take("lettergate probe copy " + std::to_string(rep) + " " + std::to_string(now()),
+                           now() + stepTimeout);
+            const Micros requested = offer.awaitTextRequest(
+                now() + stepTimeout, "the program did not ask for the copied text within " +
+                                         std::to_string(stepTimeout / 1000) + " ms (is it running?)");
+            toRequest.add(requested - copied);
+            answerFor(offer, lookPause);
+        }
+        toRequest.print();
+        return 0;
+    }
+
+    // Keeps answering the clipboard's requests for that long.
+    void answerFor(ClipboardOffer &offer, Micros duration)
+    {
+        const Micros end = now() + duration;
+        while (auto event = m_x.next(end))
+            offer.handle(*event);
     }
 
     void command()
