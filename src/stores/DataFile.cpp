@@ -8,6 +8,17 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 
+namespace {
+
+QString tooLarge(qint64 bytes)
+{
+    return QStringLiteral("is %1 MiB, larger than the %2 MiB a data file may hold, and was not read")
+        .arg(double(bytes) / (1 << 20), 0, 'f', 1)
+        .arg(DataFile::maximumFileBytes >> 20);
+}
+
+} // namespace
+
 DataFile::DataFile(QString path)
     : m_path(std::move(path))
 {
@@ -18,15 +29,28 @@ std::optional<QByteArray> DataFile::readBytes()
     const QFileInfo info(m_path);
     if (!info.exists() || info.isDir())
         return std::nullopt;
+    if (!info.isFile()) {
+        keepUndecodableFile(QStringLiteral("is not a regular file"));
+        return std::nullopt;
+    }
+    if (info.size() > maximumFileBytes) {
+        keepUndecodableFile(tooLarge(info.size()));
+        return std::nullopt;
+    }
 
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) {
         keepUndecodableFile();
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
+    // One byte past the limit tells a file that grew since it was measured.
+    const QByteArray bytes = file.read(maximumFileBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         keepUndecodableFile();
+        return std::nullopt;
+    }
+    if (bytes.size() > maximumFileBytes) {
+        keepUndecodableFile(tooLarge(bytes.size()));
         return std::nullopt;
     }
     if (bytes.isEmpty())
@@ -63,8 +87,9 @@ bool DataFile::writeBytes(const QByteArray &bytes)
     return written;
 }
 
-void DataFile::keepUndecodableFile()
+void DataFile::keepUndecodableFile(const QString &why)
 {
+    m_whyUndecodable = why;
     m_undecodableFileInPlace = true;
     moveUndecodableFileAside();
 }
@@ -80,6 +105,6 @@ bool DataFile::moveUndecodableFileAside()
     if (!QFile::rename(m_path, copy))
         return false;
     m_undecodableFileInPlace = false;
-    Log::warning(QStringLiteral("%1 could not be read; kept it as %2").arg(m_path, copy));
+    Log::warning(QStringLiteral("%1 %2; kept it as %3").arg(m_path, m_whyUndecodable, copy));
     return true;
 }

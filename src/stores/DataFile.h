@@ -15,10 +15,20 @@
 // fails, writing is refused until it succeeds. An empty file holds nothing to keep and
 // a directory in the file's place is left alone (every write then fails).
 //
+// A file larger than maximumFileBytes, or anything but a regular file (a pipe or a
+// device could block or never end), is kept aside the same way without being read.
+//
 // Records provide `QJsonObject toJson() const` and
 // `static std::optional<Record> fromJson(const QJsonObject &)`.
 class DataFile {
 public:
+    // Far above anything the program writes itself: the largest is a full clipboard
+    // history, 50 texts of at most 1 Mi characters, about 150 MiB were every character
+    // three bytes of UTF-8. A file is read into memory whole and decoded on the GUI
+    // thread at start-up, so one of gigabytes (damaged, planted, or another program's)
+    // must not be read at all.
+    static constexpr qint64 maximumFileBytes = qint64(256) << 20;
+
     explicit DataFile(QString path);
 
     const QString &path() const { return m_path; }
@@ -45,11 +55,13 @@ private:
     static std::optional<QJsonArray> decodeArray(const QByteArray &bytes);
     static QByteArray encodeArray(const QJsonArray &array);
     bool writeBytes(const QByteArray &bytes);
-    // Renames the undecodable file aside; remembers to try again before any write.
-    void keepUndecodableFile();
+    // Renames the undecodable file aside, saying why in the one log line that names
+    // the copy; remembers to try again before any write.
+    void keepUndecodableFile(const QString &why = QStringLiteral("could not be read"));
     bool moveUndecodableFileAside();
 
     QString m_path;
+    QString m_whyUndecodable;
     bool m_undecodableFileInPlace = false;
     bool m_lastWriteFailed = false;
 };

@@ -42,11 +42,12 @@ inline int mode(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
 }
 
-// The dated copies an undecodable data file was kept as.
+// The dated copies an undecodable data file was kept as (pipes and links included).
 inline QStringList keptCopies(const QString &dataFile)
 {
     const QFileInfo info(dataFile);
-    return QDir(info.absolutePath()).entryList({info.fileName() + QStringLiteral(".unreadable-*")}, QDir::Files, QDir::Name);
+    return QDir(info.absolutePath())
+        .entryList({info.fileName() + QStringLiteral(".unreadable-*")}, QDir::Files | QDir::System, QDir::Name);
 }
 
 // Makes a directory read-only for this process while it lives. The superuser ignores

@@ -4,6 +4,7 @@
 #include "stores/PrivateFiles.h"
 #include "support/FakeApps.h"
 #include "support/FakeFeedback.h"
+#include "support/HostileFiles.h"
 #include "support/LogCapture.h"
 #include "support/TestEnvironment.h"
 
@@ -55,6 +56,16 @@ void mark(char marker)
         store.replaceAll(lists[turn]);
         mark(')');
     }
+}
+
+// The file itself (a link is not followed): its inode and size, which only a rename
+// leaves unchanged.
+std::pair<ino_t, off_t> identity(const QString &path)
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return {0, -1};
+    return {info.st_ino, info.st_size};
 }
 
 } // namespace
@@ -136,6 +147,64 @@ private slots:
         QCOMPARE(fileBytes(directory + u'/' + keptCopies(path).first()), QByteArray("[{\"id\":"));
         QCOMPARE(log.lines.size(), 2);
         QVERIFY(log.lines.last().endsWith(keptCopies(path).first()));
+    }
+
+    // What cannot be a data file is never read: a file of gigabytes would be held in
+    // memory whole, a pipe blocks the reader and a device never ends. Each is kept aside
+    // as it is, with one log line saying why, and the next save does not touch it.
+    void whatCannotBeADataFileIsKeptAsideUnread_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("4 GiB, sparse") << QStringLiteral("sparse")
+                                       << QStringLiteral("is 4096.0 MiB, larger than the 256 MiB a data file may hold, "
+                                                         "and was not read");
+        QTest::newRow("one byte over the limit") << QStringLiteral("over")
+                                                 << QStringLiteral("is 256.0 MiB, larger than the 256 MiB a data file "
+                                                                   "may hold, and was not read");
+        QTest::newRow("a pipe") << QStringLiteral("pipe") << QStringLiteral("is not a regular file");
+        QTest::newRow("a link to an endless device") << QStringLiteral("device")
+                                                     << QStringLiteral("is not a regular file");
+    }
+    void whatCannotBeADataFileIsKeptAsideUnread()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, why);
+        TestEnvironment environment;
+        const QString directory = environment.dataHome() + QStringLiteral("/Lettergate");
+        const QString path = directory + QStringLiteral("/links.json");
+        QVERIFY(QDir().mkpath(directory));
+        const QByteArray encodedPath = QFile::encodeName(path);
+        if (kind == QStringLiteral("sparse"))
+            HostileFiles::writeSparse(path, "[", qint64(4) << 30);
+        else if (kind == QStringLiteral("over"))
+            HostileFiles::writeSparse(path, "[", DataFile::maximumFileBytes + 1);
+        else if (kind == QStringLiteral("pipe"))
+            QCOMPARE(::mkfifo(encodedPath.constData(), 0600), 0);
+        else
+            QCOMPARE(::symlink("/dev/zero", encodedPath.constData()), 0);
+        const auto original = identity(path);
+
+        LogCapture log;
+        const qint64 readBefore = HostileFiles::bytesRead();
+        DataFile file(path);
+        QVERIFY(!file.loadRecords<QuickLink>());
+        QVERIFY2(HostileFiles::bytesRead() - readBefore < (1 << 20),
+                 qPrintable(QString::number(HostileFiles::bytesRead() - readBefore)));
+
+        const QStringList kept = keptCopies(path);
+        QCOMPARE(kept.size(), 1);
+        const QString copy = directory + u'/' + kept.first();
+        QCOMPARE(identity(copy), original);
+        QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ %1 %2; kept it as %3").arg(path, why, copy)});
+
+        QuickLink link;
+        link.name = QStringLiteral("after");
+        link.url = QStringLiteral("https://example.com/");
+        QVERIFY(file.saveRecords(QList<QuickLink>{link}));
+        QCOMPARE(jsonArray(path).size(), 1);
+        QCOMPARE(identity(copy), original);
+        QCOMPARE(keptCopies(path), kept);
     }
 
     void aKilledWriterLeavesTheOldOrTheNewFileWhole()
