@@ -5,6 +5,7 @@
 #include "stores/ClipboardHistory.h"
 #include "stores/CommandRunner.h"
 #include "stores/LinkStore.h"
+#include "support/ClipboardReads.h"
 #include "support/FakePlatform.h"
 #include "support/TestEnvironment.h"
 
@@ -48,7 +49,7 @@ void fillHistory(FakePasteboard &board, ClipboardHistory &history, qsizetype tex
             board.copyImage(screenshot(i));
         else
             board.copyText(QStringLiteral("entry %1 ").arg(i) + QString(textLength, u'x'));
-        history.checkPasteboard();
+        readClipboard(history);
     }
     waitUntil([&history] { return !history.isWritingImages(); });
 }
@@ -166,7 +167,7 @@ void BM_recordScreenshotAndWriteItsPng(benchmark::State &state)
     const QImage picture = screenshot(1);
     for (auto _ : state) {
         platform.board.copyImage(picture);
-        history.checkPasteboard();
+        readClipboard(history);
         waitUntil([&history] { return !history.isWritingImages(); });
     }
 }

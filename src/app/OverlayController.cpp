@@ -108,7 +108,8 @@ void OverlayController::show()
 
     const QList<WindowInfo> windows = listWindows(ownPid());
     const QList<AppEntry> apps = buildApps(windows, m_sources.settings.listKeys(), m_sources.settings);
-    // A copy made since the last poll is listed already.
+    // A copy made since the last poll is asked for, not waited for: the clipboard list
+    // shows it once its content has arrived.
     m_sources.clipboard.checkPasteboard();
     m_viewModel.reset(apps);
 

@@ -1,11 +1,36 @@
 #pragma once
 
 #include <QImage>
+#include <QMetaType>
 #include <QObject>
 #include <QString>
-#include <optional>
 
-// The general clipboard.
+// What one read of the clipboard found: one owner's content, whole, or nothing.
+struct PasteboardContent {
+    enum class Kind {
+        // Nothing readable: no owner, no text or picture format, a refused or failed
+        // transfer, or one that ran out of time.
+        nothing,
+        // The owner asks that it not be kept: password managers offer the format
+        // "x-kde-passwordManagerHint" with the value "secret" beside a password.
+        secret,
+        text,
+        image,
+    };
+
+    Kind kind = Kind::nothing;
+    QString text;
+    QImage image;
+
+    static PasteboardContent ofText(QString text) { return {Kind::text, std::move(text), {}}; }
+    static PasteboardContent ofImage(QImage image) { return {Kind::image, {}, std::move(image)}; }
+    static PasteboardContent markedSecret() { return {Kind::secret, {}, {}}; }
+};
+Q_DECLARE_METATYPE(PasteboardContent)
+
+// The general clipboard. Reading it asks another program, which may take its time or
+// never answer, so a read is requested and its content arrives later as a signal; writing
+// is immediate.
 class Pasteboard : public QObject {
     Q_OBJECT
 public:
@@ -13,18 +38,11 @@ public:
 
     // Advances whenever the clipboard's content changes, ours or another's.
     virtual qint64 changeCount() = 0;
-    // Whether the content's owner asks that it not be kept: password managers offer
-    // the format "x-kde-passwordManagerHint" with the value "secret" beside a password.
-    virtual bool isMarkedSecret() = 0;
-    virtual std::optional<QString> string() = 0;
-    virtual std::optional<QImage> image() = 0;
-    // Bracket one reading of the content (isMarkedSecret, string, image): endRead() says
-    // whether the clipboard kept one owner throughout. The formats and the data come in
-    // separate requests, each answered by whoever owns the clipboard then, so a read
-    // across a change of owner may join one owner's formats to another's data. Where
-    // the owner cannot be known, every read counts.
-    virtual void beginRead() {}
-    virtual bool endRead() { return true; }
+    // Starts reading the current content; contentRead follows, always from the event loop,
+    // never from inside this call. A read across a change of owner is not delivered: the
+    // new owner's content is read instead. Requests made while a read is under way are
+    // answered together by one more read after it.
+    virtual void requestContent() = 0;
     virtual void clear() = 0;
     virtual bool setString(const QString &text) = 0;
     virtual bool writeImage(const QImage &image) = 0;
@@ -32,4 +50,6 @@ public:
 signals:
     // Emitted as soon as changeCount advances, before anything else reads the clipboard.
     void changed();
+    // The outcome of a requested read.
+    void contentRead(const PasteboardContent &content);
 };

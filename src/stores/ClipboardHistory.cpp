@@ -67,9 +67,7 @@ ClipboardHistory::ClipboardHistory(Pasteboard &pasteboard, const QString &dataDi
     Paths::ensurePrivateDirectory(m_imagesDirectory);
     m_pollTimer.setInterval(pollInterval);
     connect(&m_pollTimer, &QTimer::timeout, this, &ClipboardHistory::checkPasteboard);
-    m_recheckTimer.setSingleShot(true);
-    m_recheckTimer.setInterval(0);
-    connect(&m_recheckTimer, &QTimer::timeout, this, &ClipboardHistory::checkPasteboard);
+    connect(&m_pasteboard, &Pasteboard::contentRead, this, &ClipboardHistory::onContentRead);
     connect(&m_imageWriter, &ImageFileWriter::finished, this, &ClipboardHistory::onImageWritten);
     connect(&m_imageWriter, &ImageFileWriter::previewMade, this, &ClipboardHistory::onPreviewMade);
     load();
@@ -198,11 +196,13 @@ void ClipboardHistory::start()
 {
     if (m_pollTimer.isActive())
         return;
-    m_lastChangeCount = m_pasteboard.changeCount();
-    captureCurrent();
     // Each change is read as it is announced: a later copy replaces the content, so a
     // copy left to the next poll tick could be gone by then.
     connect(&m_pasteboard, &Pasteboard::changed, this, &ClipboardHistory::checkPasteboard);
+    m_lastChangeCount = m_pasteboard.changeCount();
+    // A read already asked for finds the current content as well.
+    if (!m_isReading)
+        requestRead();
     m_pollTimer.start();
     for (const Item &item : std::as_const(m_items)) {
         if (!item.picture.file().isEmpty() && item.picture.preview().isNull())
@@ -212,27 +212,34 @@ void ClipboardHistory::start()
 
 void ClipboardHistory::checkPasteboard()
 {
-    // Reading the clipboard waits on its owner, seconds when the owner dies mid-transfer,
-    // and never runs nested: a change announced meanwhile is read once afterwards. That
-    // read goes through the event loop, so a burst of copies cannot hold the GUI thread
-    // for read after read while a key press waits.
-    if (m_isChecking || m_pasteboard.changeCount() == m_lastChangeCount)
+    // A change seen while a read is under way is read once that read is done.
+    if (m_isReading || m_pasteboard.changeCount() == m_lastChangeCount)
         return;
-    m_isChecking = true;
     m_lastChangeCount = m_pasteboard.changeCount();
-    captureCurrent();
-    m_isChecking = false;
-    if (m_pasteboard.changeCount() != m_lastChangeCount)
-        m_recheckTimer.start();
+    requestRead();
 }
 
-void ClipboardHistory::captureCurrent()
+void ClipboardHistory::requestRead()
 {
-    m_pasteboard.beginRead();
-    std::optional<Item> candidate = clipboardContent();
-    // A read across a change of owner may be one owner's formats with another's data;
-    // the change is announced, and the new content read, next.
-    if (!m_pasteboard.endRead() || !candidate)
+    m_isReading = true;
+    m_pasteboard.requestContent();
+}
+
+void ClipboardHistory::onContentRead(const PasteboardContent &content)
+{
+    if (!m_isReading)
+        return;
+    m_isReading = false;
+    record(content);
+    checkPasteboard();
+    if (!m_isReading)
+        emit readFinished();
+}
+
+void ClipboardHistory::record(const PasteboardContent &content)
+{
+    std::optional<Item> candidate = itemFor(content);
+    if (!candidate)
         return;
     if (!m_items.isEmpty() && isSameAsNewest(*candidate))
         return;
@@ -253,43 +260,55 @@ bool ClipboardHistory::isSameAsNewest(const Item &candidate) const
     return candidate.isImage() ? newest.picture.hasSamePixelsAs(candidate.picture) : newest.text == candidate.text;
 }
 
-std::optional<ClipboardHistory::Item> ClipboardHistory::clipboardContent()
+std::optional<ClipboardHistory::Item> ClipboardHistory::itemFor(const PasteboardContent &content)
 {
-    if (m_pasteboard.isMarkedSecret())
+    switch (content.kind) {
+    case PasteboardContent::Kind::nothing:
+    case PasteboardContent::Kind::secret:
         return std::nullopt;
-    if (std::optional<QString> text = m_pasteboard.string(); text && !text->isEmpty()) {
-        // No text format carries a NUL character; a picture's bytes always do. They come
-        // as text when the owner changes between the question for the formats and the
-        // one for the text, and the new owner answers the latter with its picture; the
-        // change is announced, and the picture read, next.
-        if (text->contains(QChar(u'\0'))) {
-            Log::info(QStringLiteral("clipboard text holding binary data not recorded"));
-            return std::nullopt;
-        }
-        if (text->size() > maximumTextLength) {
-            Log::info(QStringLiteral("clipboard text of %1 characters not recorded: the history takes at most %2")
-                          .arg(text->size())
-                          .arg(maximumTextLength));
-            return std::nullopt;
-        }
-        Item item;
-        item.text = std::move(*text);
-        return item;
+    case PasteboardContent::Kind::text:
+        return textItem(content.text);
+    case PasteboardContent::Kind::image:
+        return pictureItem(content.image);
     }
+    return std::nullopt;
+}
 
-    std::optional<QImage> image = m_pasteboard.image();
-    if (!image || image->isNull())
+std::optional<ClipboardHistory::Item> ClipboardHistory::textItem(const QString &text)
+{
+    if (text.isEmpty())
         return std::nullopt;
-    if (qint64(image->width()) * image->height() > maximumImagePixels) {
+    // No text format carries a NUL character; a picture's bytes always do. An owner
+    // that offers a picture as text is not recorded.
+    if (text.contains(QChar(u'\0'))) {
+        Log::info(QStringLiteral("clipboard text holding binary data not recorded"));
+        return std::nullopt;
+    }
+    if (text.size() > maximumTextLength) {
+        Log::info(QStringLiteral("clipboard text of %1 characters not recorded: the history takes at most %2")
+                      .arg(text.size())
+                      .arg(maximumTextLength));
+        return std::nullopt;
+    }
+    Item item;
+    item.text = text;
+    return item;
+}
+
+std::optional<ClipboardHistory::Item> ClipboardHistory::pictureItem(const QImage &image)
+{
+    if (image.isNull())
+        return std::nullopt;
+    if (qint64(image.width()) * image.height() > maximumImagePixels) {
         Log::info(QStringLiteral("clipboard picture of %1×%2 pixels not recorded: the history takes at most %3 pixels")
-                      .arg(image->width())
-                      .arg(image->height())
+                      .arg(image.width())
+                      .arg(image.height())
                       .arg(maximumImagePixels));
         return std::nullopt;
     }
     Item item;
     item.kind = Item::Kind::image;
-    item.picture = ClipPicture::fromImage(std::move(*image));
+    item.picture = ClipPicture::fromImage(image);
     return item;
 }
 

@@ -14,21 +14,24 @@
 #include <optional>
 
 class Pasteboard;
+struct PasteboardContent;
 
 // What the user copied, text and pictures, newest first, at most `limit` entries.
 // The clipboard is checked as soon as it announces a change, and its change count is
-// also polled in case an announcement goes missing; every recorded copy rewrites
-// "clipboard.json", and each picture is kept once as "<UUID>.png" in
-// "clipboard_images" beside it. Once written, a picture is held as its file and a small
-// preview (ClipPicture); nothing decodes a PNG on the GUI thread but a paste.
+// also polled in case an announcement goes missing. A check only asks the clipboard for
+// its content, which arrives later from the event loop, one read at a time: nothing here
+// waits for the clipboard's owner. Every recorded copy rewrites "clipboard.json", and
+// each picture is kept once as "<UUID>.png" in "clipboard_images" beside it. Once
+// written, a picture is held as its file and a small preview (ClipPicture); nothing
+// decodes a PNG on the GUI thread but a paste.
 //
-// A read across a change of the clipboard's owner does not count: the new content is
-// read next. Four kinds of copy are not recorded (the clipboard itself keeps them):
-// content its owner marks as secret, as password managers do, and, with a log line
-// each, a text holding a NUL character (a picture's bytes offered as text), a text
-// longer than maximumTextLength, because every copy rewrites the whole history file on
-// the GUI thread, and a picture of more than maximumImagePixels, because it must decode
-// within Qt's image allocation limit when it is pasted.
+// The clipboard delivers one owner's content or nothing (a read across a change of
+// owner is not delivered). Four kinds of copy are not recorded (the clipboard itself
+// keeps them): content its owner marks as secret, as password managers do, and, with a
+// log line each, a text holding a NUL character (a picture's bytes offered as text), a
+// text longer than maximumTextLength, because every copy rewrites the whole history file
+// on the GUI thread, and a picture of more than maximumImagePixels, because it must
+// decode within Qt's image allocation limit when it is pasted.
 class ClipboardHistory final : public QObject, public HistoryLimitTarget {
     Q_OBJECT
 public:
@@ -80,10 +83,12 @@ public:
     // while menus are open), and makes the loaded pictures' previews in the background.
     // A second call does nothing.
     void start();
-    // Records the clipboard's content if its change count moved since last seen. A change
-    // announced while the clipboard is being read is read once afterwards, from the event
-    // loop, so that input waiting meanwhile is served between two reads.
+    // Asks for the clipboard's content if its change count moved since last seen; the
+    // content is recorded when it arrives. A change announced while the clipboard is being
+    // read is read once afterwards.
     void checkPasteboard();
+    // Whether a read is under way (tests wait for readFinished while it is).
+    bool isReading() const { return m_isReading; }
     // Deletes every entry and writes the empty list, then the pictures' files. What is
     // still on the clipboard is not recorded again until it changes.
     void clear();
@@ -98,14 +103,20 @@ public:
 
 signals:
     void itemsChanged();
+    // A read, and any read it caused, came back; nothing is being read now.
+    void readFinished();
 
 private:
     // One entry as "clipboard.json" stores it.
     struct Stored;
 
     void load();
-    void captureCurrent();
-    std::optional<Item> clipboardContent();
+    void requestRead();
+    void onContentRead(const PasteboardContent &content);
+    void record(const PasteboardContent &content);
+    static std::optional<Item> itemFor(const PasteboardContent &content);
+    static std::optional<Item> textItem(const QString &text);
+    static std::optional<Item> pictureItem(const QImage &image);
     bool isSameAsNewest(const Item &candidate) const;
     bool trimToLimit();
     void writeList();
@@ -123,10 +134,8 @@ private:
     QList<Item> m_items;
     int m_limit = defaultLimit;
     qint64 m_lastChangeCount = 0;
-    bool m_isChecking = false;
+    bool m_isReading = false;
     QTimer m_pollTimer;
-    // Runs checkPasteboard once from the event loop when a change came during a read.
-    QTimer m_recheckTimer;
     // Picture files of entries that left the list, deleted once the list is written.
     QStringList m_forgottenImageFiles;
     ImageFileWriter m_imageWriter;

@@ -189,11 +189,11 @@ private slots:
         QImage picture(8, 8, QImage::Format_RGB32);
         picture.fill(Qt::red);
         rig.platform.board.copyImage(picture);
-        rig.clipboard.checkPasteboard();
+        QVERIFY(readClipboard(rig.clipboard));
         QTRY_VERIFY(!rig.clipboard.isWritingImages());
         QVERIFY(QFile::remove(rig.clipboard.items().first().picture.file()));
         rig.platform.board.copyText(QStringLiteral("the user's clipboard"));
-        rig.clipboard.checkPasteboard();
+        QVERIFY(readClipboard(rig.clipboard));
         Snippet missingPicture;
         missingPicture.name = QStringLiteral("Logo");
         missingPicture.kind = Snippet::Kind::image;

@@ -7,22 +7,20 @@
 
 // An in-memory clipboard. copyText/copyImage/copySecretText act as another application
 // copying; the Pasteboard calls act as this program. Writes are recorded in `acts`.
-// Every change announces itself at once, as the real clipboard does.
+// Every change announces itself at once, as the real clipboard does; a read answers with
+// the content when it was requested, from the event loop.
 class FakePasteboard final : public Pasteboard {
 public:
     qint64 changeCount() override { return m_changeCount; }
-    bool isMarkedSecret() override { return m_markedSecret; }
-    // The answer is the content when the read starts, as a reply already on its way is.
-    std::optional<QString> string() override
+    void requestContent() override
     {
-        std::optional<QString> answer = m_text;
+        ++requests;
+        PasteboardContent content = currentContent();
         if (duringRead)
             duringRead();
-        return answer;
+        QMetaObject::invokeMethod(
+            this, [this, content = std::move(content)] { emit contentRead(content); }, Qt::QueuedConnection);
     }
-    std::optional<QImage> image() override { return m_image; }
-    void beginRead() override { m_changeCountAtReadStart = m_changeCount; }
-    bool endRead() override { return m_changeCount == m_changeCountAtReadStart; }
     void clear() override
     {
         acts << QStringLiteral("clear");
@@ -48,11 +46,29 @@ public:
     // A text offered with the password managers' hint that it is secret.
     void copySecretText(const QString &text) { replaceContent(text, std::nullopt, true); }
 
+    // What the clipboard holds now, as another application pasting would find it.
+    std::optional<QString> string() const { return m_text; }
+
     QStringList acts;
-    // Runs inside each read of the text: another application copying meanwhile.
+    // How many reads were asked for.
+    int requests = 0;
+    // Runs inside each read request, once its answer is taken: another application
+    // copying while the read is on its way.
     std::function<void()> duringRead;
 
 private:
+    // Text first, as the real clipboards are read; a picture only when no text is offered.
+    PasteboardContent currentContent() const
+    {
+        if (m_markedSecret)
+            return PasteboardContent::markedSecret();
+        if (m_text && !m_text->isEmpty())
+            return PasteboardContent::ofText(*m_text);
+        if (m_image && !m_image->isNull())
+            return PasteboardContent::ofImage(*m_image);
+        return {};
+    }
+
     void replaceContent(std::optional<QString> text, std::optional<QImage> image, bool markedSecret = false)
     {
         m_text = std::move(text);
@@ -63,7 +79,6 @@ private:
     }
 
     qint64 m_changeCount = 0;
-    qint64 m_changeCountAtReadStart = 0;
     std::optional<QString> m_text;
     std::optional<QImage> m_image;
     bool m_markedSecret = false;

@@ -6,6 +6,7 @@
 #include "stores/CommandStore.h"
 #include "stores/LinkStore.h"
 #include "stores/SnippetStore.h"
+#include "support/ClipboardReads.h"
 #include "support/FakePlatform.h"
 #include "support/TestEnvironment.h"
 #include "switcher/SwitcherViewModel.h"
@@ -29,7 +30,7 @@ struct SwitcherRig {
         clipboard.setLimit(50);
         for (const QString &text : texts) {
             platform.board.copyText(text);
-            clipboard.checkPasteboard();
+            readClipboard(clipboard);
         }
     }
     void setSnippets(const QStringList &names)

@@ -12,6 +12,9 @@
 //   --clipboard TEXT      (takes the CLIPBOARD selection offering TEXT as UTF8_STRING)
 //   --secret              (with --clipboard: offers "x-kde-passwordManagerHint" as
 //                          "secret" beside it, as password managers do)
+//   --stall               (with --clipboard: lists its formats, then never answers a
+//                          request for the text, as an owner that hangs mid-transfer;
+//                          prints "clipboard stalled" at each such request)
 //
 // It prints "window <xid>" once a window exists; with --accept-paste, each
 // Control+V makes it fetch the clipboard and print "paste: <text>"; every key press is
@@ -53,6 +56,7 @@ struct Options {
     bool ownClipboard = false;
     std::string clipboardText;
     bool secret = false;
+    bool stall = false;
 };
 
 [[noreturn]] void fail(const char *message)
@@ -109,6 +113,8 @@ Options parse(int argc, char **argv)
             o.clipboardText = value();
         } else if (arg == "--secret") {
             o.secret = true;
+        } else if (arg == "--stall") {
+            o.stall = true;
         } else if (arg == "--accept-paste") {
             o.acceptPaste = true;
         } else {
@@ -213,6 +219,7 @@ public:
         , m_hint(atom(s.c, "x-kde-passwordManagerHint"))
         , m_text(o.clipboardText)
         , m_secret(o.secret)
+        , m_stall(o.stall)
     {
         xcb_set_selection_owner(m_c, m_window, m_clipboard, XCB_CURRENT_TIME);
         std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
@@ -234,6 +241,10 @@ public:
                 offered.push_back(m_hint);
             xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM, 32,
                                 uint32_t(offered.size()), offered.data());
+        } else if (request.target == m_utf8 && m_stall) {
+            std::printf("clipboard stalled\n");
+            std::fflush(stdout);
+            return;
         } else if (request.target == m_utf8) {
             setText(m_c, request.requestor, property, m_utf8, m_text);
         } else if (m_secret && request.target == m_hint) {
@@ -261,6 +272,7 @@ private:
     xcb_atom_t m_hint;
     std::string m_text;
     bool m_secret;
+    bool m_stall;
 };
 
 } // namespace

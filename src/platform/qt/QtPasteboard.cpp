@@ -4,10 +4,9 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-QtPasteboard::QtPasteboard(OwnerQuery currentOwner, QObject *parent)
+QtPasteboard::QtPasteboard(QObject *parent)
     : Pasteboard(parent)
     , m_clipboard(QGuiApplication::clipboard())
-    , m_currentOwner(std::move(currentOwner))
 {
     connect(m_clipboard, &QClipboard::dataChanged, this, [this] {
         ++m_changeCount;
@@ -20,42 +19,31 @@ qint64 QtPasteboard::changeCount()
     return m_changeCount;
 }
 
-bool QtPasteboard::isMarkedSecret()
+void QtPasteboard::requestContent()
+{
+    QMetaObject::invokeMethod(
+        this, [this, content = currentContent()] { emit contentRead(content); }, Qt::QueuedConnection);
+}
+
+PasteboardContent QtPasteboard::currentContent() const
 {
     static const QString hint = QStringLiteral("x-kde-passwordManagerHint");
     const QMimeData *data = m_clipboard->mimeData();
+    if (!data)
+        return {};
     // The offered formats are known already; only a clipboard that offers the hint is
     // asked for its value, which costs a round trip to the owner.
-    return data && data->hasFormat(hint) && data->data(hint).trimmed() == "secret";
-}
-
-std::optional<QString> QtPasteboard::string()
-{
-    const QMimeData *data = m_clipboard->mimeData();
-    if (!data || !data->hasText())
-        return std::nullopt;
-    return data->text();
-}
-
-std::optional<QImage> QtPasteboard::image()
-{
-    const QMimeData *data = m_clipboard->mimeData();
-    if (!data || !data->hasImage())
-        return std::nullopt;
-    QImage picture = qvariant_cast<QImage>(data->imageData());
-    if (picture.isNull())
-        return std::nullopt;
-    return picture;
-}
-
-void QtPasteboard::beginRead()
-{
-    m_ownerAtReadStart = m_currentOwner ? m_currentOwner() : std::nullopt;
-}
-
-bool QtPasteboard::endRead()
-{
-    return !m_ownerAtReadStart || m_currentOwner() == m_ownerAtReadStart;
+    if (data->hasFormat(hint) && data->data(hint).trimmed() == "secret")
+        return PasteboardContent::markedSecret();
+    if (data->hasText()) {
+        if (QString text = data->text(); !text.isEmpty())
+            return PasteboardContent::ofText(std::move(text));
+    }
+    if (data->hasImage()) {
+        if (QImage picture = qvariant_cast<QImage>(data->imageData()); !picture.isNull())
+            return PasteboardContent::ofImage(std::move(picture));
+    }
+    return {};
 }
 
 void QtPasteboard::clear()

@@ -22,10 +22,15 @@ std::unique_ptr<X11Platform> X11Platform::connect(const QByteArray &displayName)
     auto captureDisplay = X11Display::open(displayName);
     if (!captureDisplay)
         return nullptr;
-    return std::unique_ptr<X11Platform>(new X11Platform(std::move(display), std::move(captureDisplay)));
+    auto clipboardDisplay = X11Display::open(displayName);
+    if (!clipboardDisplay)
+        return nullptr;
+    return std::unique_ptr<X11Platform>(
+        new X11Platform(std::move(display), std::move(captureDisplay), std::move(clipboardDisplay)));
 }
 
-X11Platform::X11Platform(std::unique_ptr<X11Display> display, std::unique_ptr<X11Display> captureDisplay)
+X11Platform::X11Platform(std::unique_ptr<X11Display> display, std::unique_ptr<X11Display> captureDisplay,
+                         std::unique_ptr<X11Display> clipboardDisplay)
     : m_display(std::move(display))
     , m_pump(std::make_unique<X11EventPump>(*m_display))
     , m_keyboard(std::make_unique<KeyboardMap>(*m_display))
@@ -39,6 +44,7 @@ X11Platform::X11Platform(std::unique_ptr<X11Display> display, std::unique_ptr<X1
     , m_keyTap(std::make_unique<X11KeyTap>(*m_display, *m_keyboard))
     , m_keystrokes(std::make_unique<X11Keystrokes>(*m_display, *m_keyboard))
     , m_screenCapture(std::make_unique<X11ScreenCapture>(std::move(captureDisplay)))
+    , m_pasteboard(std::move(clipboardDisplay))
 {
     // Property changes of the root tell when the active window changes.
     const uint32_t rootEvents = XCB_EVENT_MASK_PROPERTY_CHANGE;

@@ -3,9 +3,8 @@
 #include "platform/Feedback.h"
 #include "platform/OwnWindows.h"
 #include "platform/Platform.h"
-#include "platform/qt/QtPasteboard.h"
 #include "platform/qt/SystemClock.h"
-#include "platform/x11/X11ClipboardOwner.h"
+#include "platform/x11/X11Pasteboard.h"
 
 #include <QByteArray>
 #include <memory>
@@ -27,7 +26,8 @@ class X11WindowServer;
 
 // The desktop as an X server and an EWMH window manager present it. The backend reads
 // its own connection on the GUI thread, whatever Qt's platform plugin is; window
-// pictures use a second connection of their own. The clipboard goes through Qt.
+// pictures and clipboard reads use connections of their own. Clipboard changes and
+// writes go through Qt.
 class X11Platform final : public Platform, private Feedback, private OwnWindows {
 public:
     // Nothing when no X server answers. An empty name means $DISPLAY. Call after the
@@ -53,7 +53,8 @@ public:
     bool hasWindowManager() const;
 
 private:
-    X11Platform(std::unique_ptr<X11Display> display, std::unique_ptr<X11Display> captureDisplay);
+    X11Platform(std::unique_ptr<X11Display> display, std::unique_ptr<X11Display> captureDisplay,
+                std::unique_ptr<X11Display> clipboardDisplay);
 
     QList<X11EventFilter *> eventFilters() const;
     // The X bell, the panel's only failure report.
@@ -76,7 +77,6 @@ private:
     std::unique_ptr<X11KeyTap> m_keyTap;
     std::unique_ptr<X11Keystrokes> m_keystrokes;
     std::unique_ptr<X11ScreenCapture> m_screenCapture;
-    X11ClipboardOwner m_clipboardOwner{*m_display};
-    QtPasteboard m_pasteboard{[this] { return m_clipboardOwner.current(); }};
+    X11Pasteboard m_pasteboard;
     SystemClock m_clock;
 };

@@ -1,0 +1,390 @@
+#include "platform/x11/X11SelectionReader.h"
+
+#include "platform/Log.h"
+#include "platform/x11/X11Display.h"
+#include "platform/x11/X11SelectionTransfer.h"
+#include "platform/x11/XcbPointers.h"
+
+#include <QHash>
+#include <QImageReader>
+#include <QList>
+#include <cstring>
+#include <optional>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#include <xcb/xfixes.h>
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// The offered formats are a list of atoms: a few dozen in practice.
+constexpr qint64 targetsLimitBytes = qint64(64) << 10;
+// The hint is one short word.
+constexpr qint64 hintLimitBytes = 1024;
+
+// One format to ask the owner for, in the order a read tries them.
+struct Step {
+    enum class Kind { hint, utf8Text, latin1Text, image };
+    Kind kind;
+    xcb_atom_t target;
+};
+
+xcb_atom_t internAtom(xcb_connection_t *connection, QByteArrayView name)
+{
+    const XcbPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, false, uint16_t(name.size()), name.data()), nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+QString megabytes(qint64 bytes)
+{
+    return QStringLiteral("%1 MiB").arg(bytes >> 20);
+}
+
+} // namespace
+
+// Everything that runs on the reading thread: the connection, the read in progress and
+// the loop that waits for the server, a request or the deadline.
+class X11SelectionReader::Session {
+public:
+    Session(std::unique_ptr<X11Display> display, Limits limits, X11SelectionReader &reader)
+        : m_display(std::move(display))
+        , m_connection(m_display->connection())
+        , m_limits(limits)
+        , m_reader(reader)
+        , m_wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+    {
+        m_atoms.clipboard = internAtom(m_connection, "CLIPBOARD");
+        m_atoms.targets = internAtom(m_connection, "TARGETS");
+        m_atoms.utf8String = internAtom(m_connection, "UTF8_STRING");
+        m_atoms.plainUtf8 = internAtom(m_connection, "text/plain;charset=utf-8");
+        m_atoms.hint = internAtom(m_connection, "x-kde-passwordManagerHint");
+        m_atoms.png = internAtom(m_connection, "image/png");
+        m_transferAtoms.property = internAtom(m_connection, "_LETTERGATE_SELECTION");
+        m_transferAtoms.incr = internAtom(m_connection, "INCR");
+        watchOwner();
+    }
+
+    ~Session()
+    {
+        // The transfer's window goes with the connection.
+        m_transfer.reset();
+        if (m_wakeFd >= 0)
+            close(m_wakeFd);
+    }
+
+    // Any thread.
+    void request()
+    {
+        m_requested = true;
+        wake();
+    }
+
+    void stop()
+    {
+        m_stopping = true;
+        wake();
+    }
+
+    void run()
+    {
+        while (!m_stopping) {
+            if (m_display->hasFailed()) {
+                failWithoutServer();
+                continue;
+            }
+            while (const XcbPtr<xcb_generic_event_t> event{xcb_poll_for_event(m_connection)})
+                handle(*event);
+            if (!m_reading && m_requested) {
+                startRead();
+                continue;
+            }
+            if (m_reading && SteadyClock::now() >= m_deadline) {
+                finish({}, QStringLiteral("clipboard read dropped: its owner did not answer within %1 ms")
+                               .arg(m_limits.deadline.count()));
+                continue;
+            }
+            waitForWork(xcb_get_file_descriptor(m_connection));
+        }
+    }
+
+private:
+    struct Atoms {
+        xcb_atom_t clipboard = XCB_ATOM_NONE;
+        xcb_atom_t targets = XCB_ATOM_NONE;
+        xcb_atom_t utf8String = XCB_ATOM_NONE;
+        xcb_atom_t plainUtf8 = XCB_ATOM_NONE;
+        xcb_atom_t hint = XCB_ATOM_NONE;
+        xcb_atom_t png = XCB_ATOM_NONE;
+    };
+
+    void wake()
+    {
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = write(m_wakeFd, &one, sizeof one);
+    }
+
+    // Sleeps until the server sends something, a request or stop comes, or the deadline
+    // of the read in progress passes. A negative descriptor waits for the wake-up only.
+    void waitForWork(int serverFd)
+    {
+        pollfd descriptors[] = {{m_wakeFd, POLLIN, 0}, {serverFd, POLLIN, 0}};
+        int timeoutMs = -1;
+        if (m_reading) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_deadline - SteadyClock::now());
+            timeoutMs = int(std::max<qint64>(0, left.count()));
+        }
+        // Without its wake-up descriptor the session looks for requests and stop often.
+        if (m_wakeFd < 0 && (timeoutMs < 0 || timeoutMs > 50))
+            timeoutMs = 50;
+        poll(descriptors, serverFd >= 0 ? 2 : 1, timeoutMs);
+        uint64_t count = 0;
+        [[maybe_unused]] const ssize_t taken = read(m_wakeFd, &count, sizeof count);
+    }
+
+    // Asks XFixes to report every change of the clipboard's owner, including an owner
+    // that goes away, on a window of the session's own.
+    void watchOwner()
+    {
+        const xcb_query_extension_reply_t *xfixes = xcb_get_extension_data(m_connection, &xcb_xfixes_id);
+        if (!xfixes || !xfixes->present)
+            return;
+        const XcbPtr<xcb_xfixes_query_version_reply_t> version(
+            xcb_xfixes_query_version_reply(m_connection, xcb_xfixes_query_version(m_connection, 5, 0), nullptr));
+        if (!version)
+            return;
+        m_ownerChangeEvent = uint8_t(xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY);
+        const xcb_window_t window = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, m_display->root(), 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_xfixes_select_selection_input(m_connection, window, m_atoms.clipboard,
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
+                                              | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
+                                              | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+        xcb_flush(m_connection);
+    }
+
+    void handle(const xcb_generic_event_t &event)
+    {
+        if (m_ownerChangeEvent && (event.response_type & 0x7f) == m_ownerChangeEvent) {
+            onOwnerChanged(event);
+            return;
+        }
+        if (m_transfer && m_transfer->handle(event) && m_transfer->state() != X11SelectionTransfer::State::waiting)
+            onTransferEnded();
+    }
+
+    void onOwnerChanged(const xcb_generic_event_t &event)
+    {
+        // A change the server made after the read began (its sequence number counts our
+        // requests processed by then) means the formats and the data may come from two
+        // owners: the read starts over with the new one.
+        if (m_reading && event.full_sequence >= m_readStartSequence)
+            startRead();
+    }
+
+    void startRead()
+    {
+        m_requested = false;
+        m_transfer.reset();
+        m_steps.clear();
+        m_currentStep.reset();
+        m_reading = true;
+        m_deadline = SteadyClock::now() + m_limits.deadline;
+        const xcb_get_selection_owner_cookie_t cookie = xcb_get_selection_owner(m_connection, m_atoms.clipboard);
+        m_readStartSequence = cookie.sequence;
+        const XcbPtr<xcb_get_selection_owner_reply_t> owner(
+            xcb_get_selection_owner_reply(m_connection, cookie, nullptr));
+        if (!owner || owner->owner == XCB_WINDOW_NONE) {
+            finish({});
+            return;
+        }
+        startTransfer(m_atoms.targets, targetsLimitBytes);
+    }
+
+    void startTransfer(xcb_atom_t target, qint64 limitBytes)
+    {
+        m_transfer.reset();
+        m_transferLimitBytes = limitBytes;
+        m_transfer = std::make_unique<X11SelectionTransfer>(m_connection, m_display->root(), m_transferAtoms,
+                                                            m_atoms.clipboard, target, limitBytes);
+    }
+
+    void onTransferEnded()
+    {
+        using State = X11SelectionTransfer::State;
+        const State state = m_transfer->state();
+        if (state == State::tooLarge) {
+            finish({}, QStringLiteral("clipboard read dropped: its content passed the limit of %1")
+                           .arg(megabytes(m_transferLimitBytes)));
+            return;
+        }
+        const bool done = state == State::done;
+        if (!m_currentStep) {
+            // Owners too old to list their formats may still answer for text.
+            m_steps = done ? stepsFor(m_transfer->data())
+                           : QList<Step>{{Step::Kind::utf8Text, m_atoms.utf8String},
+                                         {Step::Kind::latin1Text, XCB_ATOM_STRING}};
+        } else if (done) {
+            if (std::optional<PasteboardContent> content = contentOf(*m_currentStep, m_transfer->data())) {
+                finish(std::move(*content));
+                return;
+            }
+        }
+        if (m_steps.isEmpty()) {
+            finish({});
+            return;
+        }
+        m_currentStep = m_steps.takeFirst();
+        startTransfer(m_currentStep->target, limitFor(*m_currentStep));
+    }
+
+    // What a step's answer makes of the read: nothing when the next step is to be tried.
+    std::optional<PasteboardContent> contentOf(const Step &step, const QByteArray &data) const
+    {
+        switch (step.kind) {
+        case Step::Kind::hint:
+            if (data.trimmed() == "secret")
+                return PasteboardContent::markedSecret();
+            return std::nullopt;
+        case Step::Kind::utf8Text:
+        case Step::Kind::latin1Text: {
+            QString text = step.kind == Step::Kind::utf8Text ? QString::fromUtf8(data) : QString::fromLatin1(data);
+            if (text.isEmpty())
+                return std::nullopt;
+            return PasteboardContent::ofText(std::move(text));
+        }
+        case Step::Kind::image: {
+            // Decoded here, off the GUI thread; Qt's allocation limit refuses pictures
+            // whose pixels would not fit in memory.
+            QImage picture = QImage::fromData(data);
+            if (picture.isNull())
+                return std::nullopt;
+            return PasteboardContent::ofImage(std::move(picture));
+        }
+        }
+        return std::nullopt;
+    }
+
+    qint64 limitFor(const Step &step) const
+    {
+        switch (step.kind) {
+        case Step::Kind::hint:
+            return hintLimitBytes;
+        case Step::Kind::image:
+            return m_limits.imageBytes;
+        default:
+            return m_limits.textBytes;
+        }
+    }
+
+    // The steps for the formats offered: the hint, the texts, the pictures.
+    QList<Step> stepsFor(const QByteArray &targetsAnswer)
+    {
+        QList<xcb_atom_t> offered(targetsAnswer.size() / qsizetype(sizeof(xcb_atom_t)));
+        std::memcpy(offered.data(), targetsAnswer.constData(), size_t(offered.size()) * sizeof(xcb_atom_t));
+        QList<Step> steps;
+        if (offered.contains(m_atoms.hint))
+            steps.append({Step::Kind::hint, m_atoms.hint});
+        if (offered.contains(m_atoms.utf8String))
+            steps.append({Step::Kind::utf8Text, m_atoms.utf8String});
+        if (offered.contains(m_atoms.plainUtf8))
+            steps.append({Step::Kind::utf8Text, m_atoms.plainUtf8});
+        if (offered.contains(xcb_atom_t(XCB_ATOM_STRING)))
+            steps.append({Step::Kind::latin1Text, XCB_ATOM_STRING});
+        if (offered.contains(m_atoms.png))
+            steps.append({Step::Kind::image, m_atoms.png});
+        for (const xcb_atom_t target : otherDecodablePictures(offered))
+            steps.append({Step::Kind::image, target});
+        return steps;
+    }
+
+    // The offered image formats other than PNG that Qt can decode.
+    QList<xcb_atom_t> otherDecodablePictures(const QList<xcb_atom_t> &offered)
+    {
+        static const QList<QByteArray> decodable = QImageReader::supportedMimeTypes();
+        QList<xcb_get_atom_name_cookie_t> cookies;
+        for (const xcb_atom_t target : offered)
+            cookies.append(xcb_get_atom_name(m_connection, target));
+        QList<xcb_atom_t> pictures;
+        for (qsizetype i = 0; i < offered.size(); ++i) {
+            const XcbPtr<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(m_connection, cookies[i], nullptr));
+            if (!reply || offered[i] == m_atoms.png)
+                continue;
+            const QByteArray name(xcb_get_atom_name_name(reply.get()), xcb_get_atom_name_name_length(reply.get()));
+            if (name.startsWith("image/") && decodable.contains(name) && !pictures.contains(offered[i]))
+                pictures.append(offered[i]);
+        }
+        return pictures;
+    }
+
+    void finish(PasteboardContent content, const QString &logLine = {})
+    {
+        m_transfer.reset();
+        m_reading = false;
+        X11SelectionReader *reader = &m_reader;
+        QMetaObject::invokeMethod(
+            reader, [reader, content = std::move(content), logLine] { reader->deliver(content, logLine); },
+            Qt::QueuedConnection);
+    }
+
+    // Without the server every read finds nothing, at once.
+    void failWithoutServer()
+    {
+        if (m_reading || m_requested) {
+            m_requested = false;
+            m_transfer.reset();
+            m_reading = true;
+            finish({}, QStringLiteral("clipboard unreadable: the connection to the X server is lost"));
+        }
+        waitForWork(-1);
+    }
+
+    std::unique_ptr<X11Display> m_display;
+    xcb_connection_t *m_connection;
+    const Limits m_limits;
+    X11SelectionReader &m_reader;
+    const int m_wakeFd;
+    std::atomic<bool> m_requested{false};
+    std::atomic<bool> m_stopping{false};
+    Atoms m_atoms;
+    X11SelectionTransfer::Atoms m_transferAtoms;
+    uint8_t m_ownerChangeEvent = 0;
+
+    // The read in progress.
+    bool m_reading = false;
+    uint32_t m_readStartSequence = 0;
+    SteadyClock::time_point m_deadline;
+    QList<Step> m_steps;
+    // Nothing while the offered formats are asked for.
+    std::optional<Step> m_currentStep;
+    std::unique_ptr<X11SelectionTransfer> m_transfer;
+    qint64 m_transferLimitBytes = 0;
+};
+
+X11SelectionReader::X11SelectionReader(std::unique_ptr<X11Display> display, Limits limits, QObject *parent)
+    : QObject(parent)
+    , m_session(std::make_unique<Session>(std::move(display), limits, *this))
+    , m_thread([session = m_session.get()] { session->run(); })
+{
+}
+
+X11SelectionReader::~X11SelectionReader()
+{
+    m_session->stop();
+    m_thread.join();
+}
+
+void X11SelectionReader::requestContent()
+{
+    m_session->request();
+}
+
+void X11SelectionReader::deliver(const PasteboardContent &content, const QString &logLine)
+{
+    if (!logLine.isEmpty())
+        Log::info(logLine);
+    emit contentRead(content);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/Pasteboard.h"
+
+#include <QObject>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+class X11Display;
+
+// How long a clipboard read may take and how much it may bring.
+struct X11SelectionLimits {
+    std::chrono::milliseconds deadline{2000};
+    qint64 textBytes = qint64(64) << 20;
+    qint64 imageBytes = qint64(256) << 20;
+};
+
+// Reads the clipboard (the CLIPBOARD selection) on a connection and a thread of its
+// own, so that an owner that is slow, stalls mid-transfer or dies never holds the GUI
+// thread. One read asks for the offered formats, then the password managers' hint, then
+// a text (UTF8_STRING, "text/plain;charset=utf-8", STRING) or else a picture (PNG first,
+// then any other image format Qt decodes), which is decoded on the reading thread. A
+// read that sees the owner change (XFixes) starts over for the new owner; one that passes
+// its deadline or its size limit ends with nothing and one log line.
+class X11SelectionReader final : public QObject {
+    Q_OBJECT
+public:
+    using Limits = X11SelectionLimits;
+
+    // Starts the reading thread over the connection, which it takes for itself.
+    explicit X11SelectionReader(std::unique_ptr<X11Display> display, Limits limits = {}, QObject *parent = nullptr);
+    ~X11SelectionReader() override;
+
+    // Callable from the object's thread; contentRead follows on it. Requests made during
+    // a read are answered together by one more read after it.
+    void requestContent();
+
+signals:
+    void contentRead(const PasteboardContent &content);
+
+private:
+    class Session;
+
+    // Runs on the object's thread: what the reading thread hands over.
+    void deliver(const PasteboardContent &content, const QString &logLine);
+
+    std::unique_ptr<Session> m_session;
+    std::thread m_thread;
+};

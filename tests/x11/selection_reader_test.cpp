@@ -1,0 +1,233 @@
+#include "X11TestSupport.h"
+#include "platform/x11/X11Display.h"
+#include "platform/x11/X11SelectionReader.h"
+#include "support/LogCapture.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QTemporaryFile>
+#include <QTest>
+#include <QTimer>
+#include <optional>
+
+using X11Test::HelperWindow;
+using Kind = PasteboardContent::Kind;
+
+namespace {
+
+// A file with these bytes, alive as long as the object.
+class ContentFile {
+public:
+    explicit ContentFile(const QByteArray &bytes)
+    {
+        if (m_file.open()) {
+            m_file.write(bytes);
+            m_file.close();
+        }
+    }
+    QString name() const { return m_file.fileName(); }
+
+private:
+    QTemporaryFile m_file;
+};
+
+// Asks for one read and serves the event loop until its content arrives; nothing when
+// none arrived within 20 s.
+std::optional<PasteboardContent> readOnce(X11SelectionReader &reader)
+{
+    QSignalSpy answers(&reader, &X11SelectionReader::contentRead);
+    reader.requestContent();
+    if (!answers.wait(20000) || answers.size() != 1)
+        return std::nullopt;
+    return answers.first().first().value<PasteboardContent>();
+}
+
+std::unique_ptr<X11SelectionReader> openReader(X11SelectionLimits limits = {})
+{
+    std::unique_ptr<X11Display> display = X11Display::open();
+    return display ? std::make_unique<X11SelectionReader>(std::move(display), limits) : nullptr;
+}
+
+// Copies the file with xclip and waits until xclip owns the clipboard, as Qt's own
+// clipboard reports each new owner.
+void copyFile(const QString &file, const QString &type = {})
+{
+    QSignalSpy ownerChanges(QGuiApplication::clipboard(), &QClipboard::dataChanged);
+    X11Test::xclipCopy(file, type);
+    QTRY_VERIFY_WITH_TIMEOUT(!ownerChanges.isEmpty(), 10000);
+}
+
+void copyText(const QByteArray &bytes, const QString &type = {})
+{
+    const ContentFile file(bytes);
+    copyFile(file.name(), type);
+}
+
+} // namespace
+
+// The clipboard read on a connection and thread of its own, from owners in other
+// processes: xclip, and the helper window as an owner that hangs or dies.
+class SelectionReaderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        qRegisterMetaType<PasteboardContent>();
+        m_reader = openReader();
+        QVERIFY(m_reader);
+    }
+
+    void textsInEachEncodingAndPicturesArriveWhole()
+    {
+        copyText("copied by xclip ✓");
+        std::optional<PasteboardContent> content = readOnce(*m_reader);
+        QVERIFY(content);
+        QCOMPARE(content->kind, Kind::text);
+        QCOMPARE(content->text, QStringLiteral("copied by xclip ✓"));
+
+        // An owner that offers only Latin-1.
+        copyText("caf\xe9", QStringLiteral("STRING"));
+        content = readOnce(*m_reader);
+        QVERIFY(content);
+        QCOMPARE(content->kind, Kind::text);
+        QCOMPARE(content->text, QStringLiteral("café"));
+
+        QImage red(20, 10, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        red.setPixelColor(19, 9, Qt::blue);
+        QTemporaryFile png;
+        QVERIFY(png.open() && red.save(&png, "PNG"));
+        png.close();
+        copyFile(png.fileName(), QStringLiteral("image/png"));
+        content = readOnce(*m_reader);
+        QVERIFY(content);
+        QCOMPARE(content->kind, Kind::image);
+        QCOMPARE(content->image.convertToFormat(QImage::Format_RGB32), red);
+
+        // A picture format that does not decode gives nothing, not a broken picture.
+        copyText("not a picture at all", QStringLiteral("image/png"));
+        content = readOnce(*m_reader);
+        QVERIFY(content);
+        QCOMPARE(content->kind, Kind::nothing);
+    }
+
+    void aLargeClipboardComesInChunksAndPastTheLimitIsDropped()
+    {
+        // Twenty megabytes: far more than one property holds, so the owner sends INCR chunks.
+        QByteArray big(20 << 20, 'x');
+        for (qsizetype i = 0; i < big.size(); i += 4096)
+            big[i] = char('a' + (i / 4096) % 26);
+        copyText(big);
+        std::optional<PasteboardContent> content = readOnce(*m_reader);
+        QVERIFY(content);
+        QCOMPARE(content->kind, Kind::text);
+        QCOMPARE(content->text.size(), big.size());
+        QVERIFY(content->text == QLatin1StringView(big));
+
+        // With a smaller limit the same transfer is dropped, with one line, and the next
+        // read works.
+        const std::unique_ptr<X11SelectionReader> small = openReader({std::chrono::milliseconds(2000), 1 << 20, 1 << 20});
+        QVERIFY(small);
+        LogCapture log;
+        content = readOnce(*small);
+        QVERIFY(content);
+        QCOMPARE(content->kind, Kind::nothing);
+        QCOMPARE(log.lines, QStringList{QStringLiteral(
+                                "[Lettergate] clipboard read dropped: its content passed the limit of 1 MiB")});
+        copyText("small again");
+        content = readOnce(*small);
+        QVERIFY(content);
+        QCOMPARE(content->text, QStringLiteral("small again"));
+    }
+
+    void contentMarkedSecretIsReportedAsSuch()
+    {
+        HelperWindow passwords({"--title", "Passwords", "--clipboard", "hunter2 ✓", "--secret"});
+        QCOMPARE(passwords.waitForLine(QStringLiteral("clipboard")), QStringLiteral("clipboard owned"));
+        std::optional<PasteboardContent> content = readOnce(*m_reader);
+        QVERIFY(content);
+        QCOMPARE(content->kind, Kind::secret);
+        QVERIFY(content->text.isEmpty());
+
+        HelperWindow editor({"--title", "Editor", "--clipboard", "not a secret"});
+        QCOMPARE(editor.waitForLine(QStringLiteral("clipboard")), QStringLiteral("clipboard owned"));
+        content = readOnce(*m_reader);
+        QVERIFY(content);
+        QCOMPARE(content->kind, Kind::text);
+        QCOMPARE(content->text, QStringLiteral("not a secret"));
+    }
+
+    void anOwnerThatNeverAnswersHoldsNothingButItsOwnRead()
+    {
+        HelperWindow hung({"--title", "Hung", "--clipboard", "never sent", "--stall"});
+        QCOMPARE(hung.waitForLine(QStringLiteral("clipboard")), QStringLiteral("clipboard owned"));
+
+        // The event loop keeps turning while the owner keeps the read waiting.
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, this, [&ticks] { ++ticks; });
+        ticker.start(50);
+        LogCapture log;
+        QSignalSpy answers(m_reader.get(), &X11SelectionReader::contentRead);
+        m_reader->requestContent();
+        QCOMPARE(hung.waitForLine(QStringLiteral("clipboard stalled")), QStringLiteral("clipboard stalled"));
+        QVERIFY(answers.isEmpty());
+        QVERIFY(answers.wait(20000));
+        QCOMPARE(answers.first().first().value<PasteboardContent>().kind, Kind::nothing);
+        QCOMPARE(log.lines, QStringList{QStringLiteral(
+                                "[Lettergate] clipboard read dropped: its owner did not answer within 2000 ms")});
+        // Generous: twenty ticks were due while the read waited for its deadline.
+        QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+
+        // The reader is free again: the next owner is read.
+        copyText("after the hung owner");
+        const std::optional<PasteboardContent> content = readOnce(*m_reader);
+        QVERIFY(content);
+        QCOMPARE(content->text, QStringLiteral("after the hung owner"));
+    }
+
+    void aReadAcrossAChangeOfOwnerStartsOverWithTheNewOwner()
+    {
+        HelperWindow hung({"--title", "Hung", "--clipboard", "from the first owner", "--stall"});
+        QCOMPARE(hung.waitForLine(QStringLiteral("clipboard")), QStringLiteral("clipboard owned"));
+        QSignalSpy answers(m_reader.get(), &X11SelectionReader::contentRead);
+        m_reader->requestContent();
+        // The read has the first owner's formats and waits for its text...
+        QCOMPARE(hung.waitForLine(QStringLiteral("clipboard stalled")), QStringLiteral("clipboard stalled"));
+        // ...when another client takes the clipboard: the read is the new owner's, whole.
+        copyText("from the second owner");
+        QVERIFY(!answers.isEmpty() || answers.wait(20000));
+        QCOMPARE(answers.size(), 1);
+        const PasteboardContent content = answers.first().first().value<PasteboardContent>();
+        QCOMPARE(content.kind, Kind::text);
+        QCOMPARE(content.text, QStringLiteral("from the second owner"));
+    }
+
+    void anOwnerThatDiesMidTransferEndsTheReadWithNothing()
+    {
+        auto hung = std::make_unique<HelperWindow>(QStringList{"--title", "Dying", "--clipboard", "lost", "--stall"});
+        QCOMPARE(hung->waitForLine(QStringLiteral("clipboard")), QStringLiteral("clipboard owned"));
+        LogCapture log;
+        QSignalSpy answers(m_reader.get(), &X11SelectionReader::contentRead);
+        m_reader->requestContent();
+        QCOMPARE(hung->waitForLine(QStringLiteral("clipboard stalled")), QStringLiteral("clipboard stalled"));
+        hung.reset();
+        QVERIFY(!answers.isEmpty() || answers.wait(20000));
+        QCOMPARE(answers.first().first().value<PasteboardContent>().kind, Kind::nothing);
+        // Ended by the owner's going, not by the deadline.
+        QVERIFY(log.lines.isEmpty());
+
+        copyText("after the dead owner");
+        const std::optional<PasteboardContent> content = readOnce(*m_reader);
+        QVERIFY(content);
+        QCOMPARE(content->text, QStringLiteral("after the dead owner"));
+    }
+
+private:
+    std::unique_ptr<X11SelectionReader> m_reader;
+};
+
+QTEST_MAIN(SelectionReaderTest)
+#include "selection_reader_test.moc"
