@@ -3,12 +3,15 @@
 #include "x11/X11TestSupport.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QTest>
 #include <csignal>
+#include <cstdlib>
+#include <memory>
 #include <unistd.h>
 
 RunningProgram::RunningProgram()
@@ -102,6 +105,72 @@ QStringList RunningProgram::openDataFiles() const
     return files;
 }
 
+namespace {
+
+// A tool's whole output (both channels), whatever its status, for a report.
+QString toolOutput(const QString &program, const QStringList &arguments,
+                   const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(15000)) {
+        process.kill();
+        process.waitForFinished();
+        return QStringLiteral("(%1 did not finish in 15 s) ").arg(program) + QString::fromUtf8(process.readAll());
+    }
+    return QString::fromUtf8(process.readAll()).trimmed();
+}
+
+// The session's windows, the panel's state as the server and the window manager keep
+// it, who has the focus, and whether the window manager still answers.
+QString sessionReport()
+{
+    QString report = QStringLiteral("== windows of the session\n")
+                     + toolOutput(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")})
+                     + QStringLiteral("\n== root\n")
+                     + toolOutput(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_ACTIVE_WINDOW"),
+                                                            QStringLiteral("_NET_CLIENT_LIST_STACKING"),
+                                                            QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                     + QStringLiteral("\n== input focus: ")
+                     + toolOutput(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
+    for (const xcb_window_t id : Reliability::programWindows(false)) {
+        const QString window = QString::number(id);
+        report += QStringLiteral("\n== window %1\n").arg(window)
+                  + toolOutput(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window}) + u'\n'
+                  + toolOutput(QStringLiteral("xprop"), {QStringLiteral("-id"), window});
+    }
+    const QString check = toolOutput(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("-f"),
+                                                               QStringLiteral("_NET_SUPPORTING_WM_CHECK"), QStringLiteral("32x"),
+                                                               QStringLiteral(" $0"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                              .section(u' ', -1);
+    report += QStringLiteral("\n== window manager (check window %1)\n").arg(check)
+              + toolOutput(QStringLiteral("xprop"), {QStringLiteral("-id"), check, QStringLiteral("_NET_WM_NAME"),
+                                                     QStringLiteral("_NET_WM_PID")})
+              + u'\n'
+              + toolOutput(QStringLiteral("ps"), {QStringLiteral("-o"), QStringLiteral("pid,stat,wchan:24,args"),
+                                                  QStringLiteral("-C"), QStringLiteral("openbox")});
+    return report;
+}
+
+} // namespace
+
+QString RunningProgram::stateReport() const
+{
+    QString report = sessionReport();
+    QElapsedTimer answer;
+    answer.start();
+    const QString windows = toolOutput(qEnvironmentVariable("LETTERGATE_BINARY"), {QStringLiteral("windows")}, m_environment);
+    report += QStringLiteral("\n== `lettergate windows` answered in %1 ms\n").arg(answer.elapsed()) + windows;
+    if (isRunning()) {
+        report += QStringLiteral("\n== threads of pid %1\n").arg(pid())
+                  + toolOutput(QStringLiteral("gdb"), {QStringLiteral("-batch"), QStringLiteral("-p"), QString::number(pid()),
+                                                       QStringLiteral("-ex"), QStringLiteral("thread apply all bt")});
+    }
+    return report + QStringLiteral("\n== the program's last output\n") + QString::fromUtf8(m_output.right(6000));
+}
+
 bool RunningProgram::isWritingData() const
 {
     const QStringList open = openDataFiles();
@@ -134,13 +203,52 @@ void pressKeys(const QString &keys)
     X11Test::run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys});
 }
 
+QList<xcb_window_t> programWindows(bool viewableOnly)
+{
+    // Asked on a connection of our own, where a window that vanishes between two
+    // requests is one error reply: `xdotool search` exits on that error, which made it
+    // miss a mapped panel most of the time while copies came and went.
+    X11Test::OtherClient client;
+    xcb_connection_t *c = client.connection();
+    if (xcb_connection_has_error(c))
+        return {};
+    QList<xcb_window_t> found;
+    // Frames of the window manager hold the clients: two levels below the root suffice.
+    QList<xcb_window_t> level{client.root()};
+    for (int depth = 0; depth < 3 && !level.isEmpty(); ++depth) {
+        QList<xcb_window_t> next;
+        for (const xcb_window_t parent : std::as_const(level)) {
+            const std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)> tree(
+                xcb_query_tree_reply(c, xcb_query_tree(c, parent), nullptr), &std::free);
+            if (!tree)
+                continue;
+            const xcb_window_t *children = xcb_query_tree_children(tree.get());
+            next.append(QList<xcb_window_t>(children, children + xcb_query_tree_children_length(tree.get())));
+        }
+        for (const xcb_window_t window : std::as_const(next)) {
+            const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> wmClass(
+                xcb_get_property_reply(c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64),
+                                       nullptr),
+                &std::free);
+            if (!wmClass)
+                continue;
+            const QByteArray names(static_cast<const char *>(xcb_get_property_value(wmClass.get())),
+                                   xcb_get_property_value_length(wmClass.get()));
+            if (names.split('\0').value(1) != "Lettergate")
+                continue;
+            const std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
+                xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr), &std::free);
+            if (attributes && (!viewableOnly || attributes->map_state == XCB_MAP_STATE_VIEWABLE))
+                found.append(window);
+        }
+        level = next;
+    }
+    return found;
+}
+
 bool panelIsMapped()
 {
-    QProcess search;
-    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                             QStringLiteral("--class"), QStringLiteral("^Lettergate$")});
-    search.waitForFinished(5000);
-    return !search.readAllStandardOutput().trimmed().isEmpty();
+    return !programWindows(true).isEmpty();
 }
 
 void reportFigure(const QString &name, const QString &value)

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <optional>
+#include <xcb/xcb.h>
 
 // The real program ($LETTERGATE_BINARY) as the reliability tests drive it: in a home of
 // its own (config, data and runtime directories inside one temporary directory that
@@ -47,6 +48,11 @@ public:
     // finished data file or picture (an atomic write's temporary file).
     bool isWritingData() const;
 
+    // What a test prints when the program seems not to answer: the session as the X
+    // server and the window manager see it, whether the program's GUI thread answers a
+    // request on its socket, where each of its threads stands, and its last output.
+    QString stateReport() const;
+
     QString configDirectory() const { return m_home.path() + QStringLiteral("/config/Lettergate"); }
     QString dataDirectory() const { return m_home.path() + QStringLiteral("/data/Lettergate"); }
     QString settingsFile() const { return configDirectory() + QStringLiteral("/Lettergate.ini"); }
@@ -70,6 +76,8 @@ std::optional<QJsonArray> readJsonArray(const QString &path);
 
 // The trigger (Control+Alt+W) and other keys, through XTest.
 void pressKeys(const QString &keys);
+// The program's windows (WM_CLASS class "Lettergate"), the viewable ones only or all.
+QList<xcb_window_t> programWindows(bool viewableOnly);
 // Whether the panel is mapped on the screen, as the server sees it.
 bool panelIsMapped();
 
