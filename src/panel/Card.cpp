@@ -1,6 +1,7 @@
 #include "panel/Card.h"
 
 #include "panel/DropShadow.h"
+#include "panel/PaintCache.h"
 #include "panel/PanelStyle.h"
 #include "panel/RoundedPlate.h"
 
@@ -61,4 +62,10 @@ void Card::paintBody(QPainter &painter, const QRectF &area)
         return;
     }
     m_picture.paint(painter, area);
+}
+
+QString Card::contentKey() const
+{
+    return PaintCache::Key(u"app", m_data.icon, m_data.thumbnail.value_or(QImage()), m_data.countBadge, m_data.cascade)
+        .text();
 }

@@ -37,6 +37,7 @@ protected:
     void paintBehind(QPainter &painter, const QRectF &face) override;
     void paintLeading(QPainter &painter, const QRectF &square) override;
     void paintBody(QPainter &painter, const QRectF &area) override;
+    QString contentKey() const override;
 
 private:
     Data m_data;

@@ -3,6 +3,7 @@
 #include "panel/Badges.h"
 #include "panel/Clickable.h"
 #include "panel/DropShadow.h"
+#include "panel/PaintCache.h"
 #include "panel/PanelStyle.h"
 #include "panel/RoundedPlate.h"
 #include "panel/TextBlock.h"
@@ -49,6 +50,13 @@ QRectF CardFace::faceRect() const
 void CardFace::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    const PaintCache::Key key(u"card", m_title, m_keyText, titleSuffix(), m_metrics.thumbW, m_metrics.thumbH, m_corner,
+                              faceRect(), contentKey());
+    PaintCache::draw(painter, rect(), key, [this](QPainter &onPicture) { paintFace(onPicture); });
+}
+
+void CardFace::paintFace(QPainter &painter)
+{
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF face = faceRect();
 

@@ -44,6 +44,9 @@ protected:
     virtual void paintLeading(QPainter &painter, const QRectF &square) = 0;
     // The picture area, already clipped to its rounded corners.
     virtual void paintBody(QPainter &painter, const QRectF &area) = 0;
+    // Everything the subclass paints depends on, beyond the title, key and size: the
+    // card is drawn from a kept picture while this stays the same (PaintCache).
+    virtual QString contentKey() const = 0;
 
     void paintEvent(QPaintEvent *event) override;
 
@@ -53,6 +56,7 @@ protected:
     const GridMetrics &metrics() const { return m_metrics; }
 
 private:
+    void paintFace(QPainter &painter);
     void paintTitleRow(QPainter &painter, const QRectF &row);
 
     QString m_title;

@@ -3,6 +3,7 @@
 #include "panel/Badges.h"
 #include "panel/ChipBackground.h"
 #include "panel/Clickable.h"
+#include "panel/PaintCache.h"
 #include "panel/PanelStyle.h"
 #include "panel/Symbols.h"
 #include "panel/TextBlock.h"
@@ -38,6 +39,12 @@ qreal CompactChip::naturalHeight()
 void CompactChip::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    const PaintCache::Key key(u"chip", m_cell.badge, m_cell.name, m_cell.detail);
+    PaintCache::draw(painter, rect(), key, [this](QPainter &onPicture) { paintChip(onPicture); });
+}
+
+void CompactChip::paintChip(QPainter &painter)
+{
     const QRectF bounds = rect();
     painter.setClipRect(bounds);
     paintChipBackground(painter, bounds, 0.10);

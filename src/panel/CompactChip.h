@@ -6,6 +6,7 @@
 #include <functional>
 
 class Clickable;
+class QPainter;
 
 // A chip of a link or command bar: the key label, the terminal symbol, the name and,
 // below it, the detail, each on one line. At most 220 wide and at least 44 high.
@@ -26,6 +27,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Everything the widget shows; drawn once per content and size (PaintCache).
+    void paintChip(QPainter &painter);
     CompactChipData m_cell;
     Clickable *m_clickable;
 };

@@ -2,6 +2,7 @@
 
 #include "panel/Badges.h"
 #include "panel/MoreChip.h"
+#include "panel/PaintCache.h"
 #include "panel/PanelStyle.h"
 #include "panel/RoundedPlate.h"
 #include "panel/Symbols.h"
@@ -74,6 +75,15 @@ void EntryBox::layoutRow()
 void EntryBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    const std::optional<Hint> shownHint = hint();
+    const PaintCache::Key key(u"box", m_frame.title, m_frame.icon, m_frame.entryKey, m_frame.active,
+                              int(m_frame.border), m_frame.emptyHint, isEmpty(), shownHint.has_value(),
+                              shownHint.value_or(Hint()).text, shownHint.value_or(Hint()).accent);
+    PaintCache::draw(painter, rect(), key, [this](QPainter &onPicture) { paintFrame(onPicture); });
+}
+
+void EntryBox::paintFrame(QPainter &painter)
+{
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds = rect();
 

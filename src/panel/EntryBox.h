@@ -88,6 +88,7 @@ protected:
 
 private:
     qreal headerHeight() const;
+    void paintFrame(QPainter &painter);
     void paintHeader(QPainter &painter, const QRectF &header);
     void layoutRow();
 

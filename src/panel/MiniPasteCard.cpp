@@ -3,6 +3,7 @@
 #include "panel/Badges.h"
 #include "panel/ChipBackground.h"
 #include "panel/Clickable.h"
+#include "panel/PaintCache.h"
 #include "panel/PanelStyle.h"
 #include "panel/Symbols.h"
 
@@ -41,6 +42,12 @@ QString MiniPasteCard::shownText() const
 void MiniPasteCard::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    const PaintCache::Key key(u"cell", m_cell.badge, m_cell.isImage, m_cell.text, m_cell.image);
+    PaintCache::draw(painter, rect(), key, [this](QPainter &onPicture) { paintCell(onPicture); });
+}
+
+void MiniPasteCard::paintCell(QPainter &painter)
+{
     const QRectF bounds = rect();
     QPainterPath clip;
     clip.addRoundedRect(bounds, corner, corner);

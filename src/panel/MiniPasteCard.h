@@ -8,6 +8,7 @@
 #include <functional>
 
 class Clickable;
+class QPainter;
 
 // A cell of a paste column: the key label and a kind symbol above a picture or up to
 // three lines of preview. Exactly 96 high and at most 180 wide; narrower when its
@@ -29,6 +30,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Everything the widget shows; drawn once per content and size (PaintCache).
+    void paintCell(QPainter &painter);
     PasteCell m_cell;
     ScaledImage m_picture;
     TextBlock m_text;

@@ -3,6 +3,7 @@
 #include "panel/Badges.h"
 #include "panel/ChipBackground.h"
 #include "panel/Clickable.h"
+#include "panel/PaintCache.h"
 #include "panel/PanelStyle.h"
 
 #include <QFontMetricsF>
@@ -31,6 +32,12 @@ QString MoreChip::countText() const
 void MoreChip::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    PaintCache::draw(painter, rect(), PaintCache::Key(u"more", m_count, m_key),
+                     [this](QPainter &onPicture) { paintChip(onPicture); });
+}
+
+void MoreChip::paintChip(QPainter &painter)
+{
     const QRectF bounds = rect();
     paintChipBackground(painter, bounds, 0);
 

@@ -4,6 +4,7 @@
 #include <functional>
 
 class Clickable;
+class QPainter;
 
 // The chip after a column's or bar's first entries: "+" and the number of entries not
 // shown, above the list key twice (typing the list key twice opens the full list).
@@ -26,6 +27,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Everything the widget shows; drawn once per content and size (PaintCache).
+    void paintChip(QPainter &painter);
     int m_count;
     QString m_key;
     Clickable *m_clickable;

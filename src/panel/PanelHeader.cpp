@@ -1,5 +1,6 @@
 #include "panel/PanelHeader.h"
 
+#include "panel/PaintCache.h"
 #include "panel/PanelStyle.h"
 #include "panel/SymbolButton.h"
 #include "panel/Symbols.h"
@@ -46,6 +47,13 @@ void PanelHeader::resizeEvent(QResizeEvent *)
 void PanelHeader::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    const PaintCache::Key key(u"header", m_content.backButton, m_content.symbol, m_content.title, m_content.hint,
+                              m_content.count, m_back->width());
+    PaintCache::draw(painter, rect(), key, [this](QPainter &onPicture) { paintLine(onPicture); });
+}
+
+void PanelHeader::paintLine(QPainter &painter)
+{
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF line = QRectF(rect()).adjusted(paddingX, paddingY, -paddingX, -paddingY);
 

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 
+class QPainter;
 class SymbolButton;
 
 // The header line above the page: the Back button or the panel's symbol, the page's
@@ -27,6 +28,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Everything the widget shows; drawn once per content and size (PaintCache).
+    void paintLine(QPainter &painter);
     HeaderContent m_content;
     SymbolButton *m_back;
 };

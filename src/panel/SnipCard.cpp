@@ -1,5 +1,6 @@
 #include "panel/SnipCard.h"
 
+#include "panel/PaintCache.h"
 #include "panel/PanelStyle.h"
 #include "panel/Symbols.h"
 
@@ -22,6 +23,8 @@ SnipCard::SnipCard(Data data, std::function<void()> action, QWidget *parent)
     , m_data(std::move(data))
     , m_picture(m_data.image.value_or(QImage()), Qt::KeepAspectRatio)
     , m_text(shownText(m_data.text), PanelStyle::font(12), PanelStyle::primary(), maxTextLines)
+    // Made once: a clipboard text may be long, and every paint looks the card up.
+    , m_contentKey(PaintCache::Key(u"entry", m_data.systemIcon, bodyText(), m_data.image.value_or(QImage())).text())
 {
 }
 
@@ -44,4 +47,9 @@ void SnipCard::paintBody(QPainter &painter, const QRectF &area)
     }
     painter.fillRect(area, PanelStyle::primary(0.04));
     m_text.paint(painter, area.adjusted(textInset, textInset, -textInset, -textInset));
+}
+
+QString SnipCard::contentKey() const
+{
+    return m_contentKey;
 }

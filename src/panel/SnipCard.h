@@ -31,9 +31,11 @@ public:
 protected:
     void paintLeading(QPainter &painter, const QRectF &square) override;
     void paintBody(QPainter &painter, const QRectF &area) override;
+    QString contentKey() const override;
 
 private:
     Data m_data;
     ScaledImage m_picture;
     TextBlock m_text;
+    QString m_contentKey;
 };

@@ -2,6 +2,7 @@
 
 #include "panel/PageArea.h"
 #include "panel/PageBuilder.h"
+#include "panel/PaintCache.h"
 #include "panel/PanelHeader.h"
 #include "panel/PanelStyle.h"
 #include "panel/RoundedPlate.h"
@@ -35,8 +36,8 @@ SwitcherView::SwitcherView(SwitcherViewModel &viewModel, const SnippetStore &sni
     });
 
     const auto changed = [this] { scheduleRebuild(); };
-    // Another list of apps may hold other processes under the same ids.
-    connect(&viewModel, &SwitcherViewModel::appsChanged, this, [this] { m_icons.clear(); });
+    m_icons.keepListed(viewModel.apps());
+    connect(&viewModel, &SwitcherViewModel::appsChanged, this, [this] { m_icons.keepListed(m_viewModel.apps()); });
     connect(&viewModel, &SwitcherViewModel::appsChanged, this, changed);
     connect(&viewModel, &SwitcherViewModel::stageChanged, this, changed);
     connect(&viewModel, &SwitcherViewModel::pendingChanged, this, changed);
@@ -113,7 +114,16 @@ void SwitcherView::resizeEvent(QResizeEvent *)
 void SwitcherView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const RoundedPlate panel{cornerRadius, PanelStyle::panelFill(m_translucent), PanelStyle::panelBorder()};
-    panel.paint(painter, rect());
-    painter.fillRect(QRectF(1, m_dividerY, width() - 2, 1), PanelStyle::primary(0.12));
+    // A translucent window starts each paint cleared, and nothing lies under the view,
+    // so the plate may replace what is there instead of blending over it: the same
+    // pixels at a copy's cost, for the largest area of the panel.
+    if (m_translucent)
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+    // The same at every showing: painted once per size and kept.
+    const PaintCache::Key key(u"panel", m_translucent, m_dividerY);
+    PaintCache::draw(painter, rect(), key, [this](QPainter &onPicture) {
+        const RoundedPlate panel{cornerRadius, PanelStyle::panelFill(m_translucent), PanelStyle::panelBorder()};
+        panel.paint(onPicture, rect());
+        onPicture.fillRect(QRectF(1, m_dividerY, width() - 2, 1), PanelStyle::primary(0.12));
+    });
 }

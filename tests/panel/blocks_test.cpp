@@ -100,27 +100,47 @@ private slots:
         QVERIFY(inked > 20);
     }
 
-    void appIconsAreAskedOncePerProcessUntilCleared()
+    void appIconsAreKeptWhileTheirProcessIsListed()
     {
         FakePlatform platform;
         QPixmap green(16, 16);
         green.fill(Qt::green);
         QPixmap red(16, 16);
         red.fill(Qt::red);
+        const auto colourOf = [](const QIcon &icon) { return icon.pixmap(16).toImage().pixelColor(0, 0); };
+        const AppEntry editor = app(7, QStringLiteral("Editor"), QStringLiteral("e"), {70});
+        const AppEntry viewer = app(8, QStringLiteral("Viewer"), QStringLiteral("v"), {80});
         platform.appList.icons.insert(7, QIcon(green));
         AppIconCache icons;
-        QCOMPARE(icons.icon(7).pixmap(16).toImage().pixelColor(0, 0), QColor(Qt::green));
+        icons.keepListed({editor, viewer});
+        QCOMPARE(colourOf(icons.icon(7)), QColor(Qt::green));
         QVERIFY(icons.icon(8).isNull());
 
-        // What was asked once is not asked again, an absent icon included...
+        // What was asked once is not asked again, an absent icon included, through any
+        // number of new lists that still hold the process...
         platform.appList.icons.insert(7, QIcon(red));
         platform.appList.icons.insert(8, QIcon(red));
-        QCOMPARE(icons.icon(7).pixmap(16).toImage().pixelColor(0, 0), QColor(Qt::green));
+        icons.keepListed({viewer, editor});
+        icons.keepListed({editor, viewer, app(9, QStringLiteral("Other"), std::nullopt, {90})});
+        QCOMPARE(colourOf(icons.icon(7)), QColor(Qt::green));
         QVERIFY(icons.icon(8).isNull());
-        // ...until the list of apps changes.
-        icons.clear();
-        QCOMPARE(icons.icon(7).pixmap(16).toImage().pixelColor(0, 0), QColor(Qt::red));
-        QCOMPARE(icons.icon(8).pixmap(16).toImage().pixelColor(0, 0), QColor(Qt::red));
+
+        // ...while a process that left the list is asked afresh when it is back...
+        icons.keepListed({viewer});
+        icons.keepListed({editor, viewer});
+        QCOMPARE(colourOf(icons.icon(7)), QColor(Qt::red));
+        QVERIFY(icons.icon(8).isNull());
+
+        // ...and so is an id that now belongs to another application.
+        platform.appList.icons.insert(8, QIcon(green));
+        AppEntry reused = app(8, QStringLiteral("Mail"), QStringLiteral("m"), {81});
+        icons.keepListed({editor, reused});
+        QCOMPARE(colourOf(icons.icon(8)), QColor(Qt::green));
+        QCOMPARE(colourOf(icons.icon(7)), QColor(Qt::red));
+        reused.bundleID = QStringLiteral("org.example.Mail");
+        platform.appList.icons.insert(8, QIcon(red));
+        icons.keepListed({editor, reused});
+        QCOMPARE(colourOf(icons.icon(8)), QColor(Qt::red));
     }
 
     void snipCardsShowEmptyForMissingText()

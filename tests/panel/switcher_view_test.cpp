@@ -229,6 +229,32 @@ private slots:
         QCOMPARE(editor->data().cardCorner, 14.0);
     }
 
+    void appIconsOutliveAShowingWhileTheirAppIsListed()
+    {
+        SwitcherRig rig;
+        giveIcon(rig, 10, Qt::green);
+        const AppEntry editor = app(10, QStringLiteral("Editor"), QStringLiteral("e"), {100});
+        const AppEntry terminal = app(20, QStringLiteral("Terminal"), QStringLiteral("t"), {201});
+        rig.model.reset({editor});
+        Panel panel(rig);
+        const qint64 first = qobject_cast<Card *>(panel.cards().at(0))->data().icon.cacheKey();
+
+        // A new list of apps that still holds the editor shows the icon asked for before.
+        giveIcon(rig, 10, Qt::red);
+        rig.model.reset({editor, terminal});
+        panel.settle();
+        QCOMPARE(qobject_cast<Card *>(panel.cards().at(0))->data().icon.cacheKey(), first);
+
+        // Once the editor has left the list, its icon is asked for again.
+        rig.model.reset({terminal});
+        panel.settle();
+        rig.model.reset({editor, terminal});
+        panel.settle();
+        QCOMPARE(qobject_cast<Card *>(panel.cards().at(0))->data().icon.cacheKey(),
+                 rig.platform.appList.icons.value(10).cacheKey());
+        QVERIFY(rig.platform.appList.icons.value(10).cacheKey() != first);
+    }
+
     void windowAndListCardsAreLabelledWithTheirPickKeys()
     {
         SwitcherRig rig;
