@@ -18,6 +18,7 @@ public:
 protected:
     void paintLeading(QPainter &, const QRectF &) override {}
     void paintBody(QPainter &, const QRectF &) override {}
+    QString contentKey() const override { return {}; }
 };
 
 QRectF faceIn(const GridPage &page, int index)
