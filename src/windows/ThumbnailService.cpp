@@ -129,7 +129,13 @@ void ThumbnailService::startCaptures(const std::shared_ptr<Run> &run, const QLis
     }
     for (const ShareableWindow &target : targets) {
         ScreenCapture *capture = run->capture;
-        inBackground([capture, target] { return capture->capture(target, thumbnailSize(target.frame.size())); },
+        // A picture with the same pixels as the kept one comes back as the kept one, so
+        // the panel recognises it by identity and reuses what it drew from it, instead
+        // of comparing or drawing it again on the GUI thread.
+        inBackground([capture, target, kept = m_cache.value(target.number)] {
+                         const QImage fresh = capture->capture(target, thumbnailSize(target.frame.size()));
+                         return fresh == kept ? kept : fresh;
+                     },
                      [this, run, windowId = target.number](const QImage &image) {
                          store(*run, windowId, image);
                          if (--run->pending == 0)

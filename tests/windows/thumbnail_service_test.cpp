@@ -159,6 +159,23 @@ private slots:
         QVERIFY(log.lines.isEmpty());
     }
 
+    void anUnchangedPictureIsTheKeptOne()
+    {
+        FakePlatform platform;
+        ThumbnailService service;
+        offer(platform, {1});
+        QVERIFY(finishes(service.prefetch(windows({1}))));
+        const qint64 first = service.thumbnails({1}).value(1).cacheKey();
+
+        QVERIFY(finishes(service.prefetch(windows({1}))));
+        QCOMPARE(service.thumbnails({1}).value(1).cacheKey(), first);
+
+        platform.capture.windows = {ShareableWindow{1, QRectF(0, 0, 200, 100)}};
+        QVERIFY(finishes(service.prefetch(windows({1}))));
+        QCOMPARE(service.thumbnails({1}).value(1).size(), QSize(200, 100));
+        QVERIFY(service.thumbnails({1}).value(1).cacheKey() != first);
+    }
+
     void windowsMissingFromTheListAreForgotten()
     {
         FakePlatform platform;
