@@ -152,7 +152,7 @@ void OverlayController::hide(bool restorePrevious)
     const std::optional<qint32> previous = m_previousApp;
     m_keyMonitor.reset();
     if (m_panel)
-        m_panel->hide();
+        m_panel->dismiss();
     Apps &apps = m_platform.apps();
     if (restorePrevious && previous && *previous >= 1 && !apps.isTerminated(*previous))
         apps.activateApp(*previous);

@@ -40,6 +40,27 @@ void OverlayPanel::placeOnPrimaryScreen()
 
 void OverlayPanel::present()
 {
+    m_isWanted = true;
+    if (isVisible()) {
+        bringToFront();
+        return;
+    }
+    // Shown again while the window manager still withdraws it after the last hide, the
+    // panel could be lost: mapped by us, never managed nor drawn by the window manager.
+    m_ownWindows.whenWithdrawn(winId(), [this] {
+        if (m_isWanted)
+            bringToFront();
+    });
+}
+
+void OverlayPanel::dismiss()
+{
+    m_isWanted = false;
+    hide();
+}
+
+void OverlayPanel::bringToFront()
+{
     show();
     m_ownWindows.keepAsFloatingPanel(winId());
     raise();

@@ -15,8 +15,11 @@ public:
     // Covers 80 % of the primary screen's available area, centred. Left where it is
     // when there is no screen at all.
     void placeOnPrimaryScreen();
-    // Shows the panel in front and asks for the keyboard focus.
+    // Shows the panel in front and asks for the keyboard focus; once the window manager
+    // has let go of it, when it was hidden a moment ago.
     void present();
+    // Hides the panel, and keeps a present() still waiting from showing it.
+    void dismiss();
 
 signals:
     // The panel was the active window and no longer is (a click elsewhere, another
@@ -28,7 +31,10 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void bringToFront();
+
     OwnWindows &m_ownWindows;
     // Blended over the desktop by a compositor; otherwise opaque and cut to shape.
     bool m_translucent;
+    bool m_isWanted = false;
 };

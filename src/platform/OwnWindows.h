@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtGlobal>
+#include <functional>
 
 // What the window manager is told about this program's own windows, beyond what Qt
 // can say.
@@ -11,4 +12,7 @@ public:
     virtual void keepAsFloatingPanel(quintptr windowId) = 0;
     // Whether a compositing manager blends windows, so that translucency shows.
     virtual bool hasCompositor() = 0;
+    // Runs then once the window manager has let go of a window this program hid, at once
+    // when it holds none: a window shown again while it is being withdrawn may be lost.
+    virtual void whenWithdrawn(quintptr windowId, std::function<void()> then) = 0;
 };

@@ -82,6 +82,7 @@ private:
 
     void keepAsFloatingPanel(quintptr) override {}
     bool hasCompositor() override { return false; }
+    void whenWithdrawn(quintptr, std::function<void()> then) override { then(); }
 
     RefusingHotKeys m_hotKeys;
     QtPasteboard m_pasteboard;

@@ -13,6 +13,7 @@ class ActiveWindowTracker;
 class AppCatalog;
 class KeyboardMap;
 class WindowManagerRequests;
+class WithdrawalWatch;
 class X11Accessibility;
 class X11Apps;
 class X11Display;
@@ -61,6 +62,7 @@ private:
     void beep() override;
     void keepAsFloatingPanel(quintptr windowId) override;
     bool hasCompositor() override;
+    void whenWithdrawn(quintptr windowId, std::function<void()> then) override;
 
     // In order of construction; the event filters go before the pump they are
     // registered with.
@@ -70,6 +72,7 @@ private:
     std::unique_ptr<AppCatalog> m_catalog;
     std::unique_ptr<ActiveWindowTracker> m_activeWindow;
     std::unique_ptr<WindowManagerRequests> m_windowManager;
+    std::unique_ptr<WithdrawalWatch> m_withdrawals;
     std::unique_ptr<X11WindowServer> m_windowServer;
     std::unique_ptr<X11Apps> m_apps;
     std::unique_ptr<X11Accessibility> m_accessibility;
