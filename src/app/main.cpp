@@ -3,7 +3,6 @@
 #include "app/RequestProtocol.h"
 #include "app/SingleInstance.h"
 #include "platform/BuildInfo.h"
-#include "platform/FreeMemory.h"
 #include "platform/factory/PlatformFactory.h"
 #include "settings/ui/SettingsWindowController.h"
 
@@ -49,7 +48,6 @@ int main(int argc, char *argv[])
     if (commandLine.verb)
         return askRunningInstance(argc, argv, *commandLine.verb);
 
-    tuneHeapForLongRuns();
     QString reason;
     if (!PlatformFactory::displayIsUsable(&reason)) {
         std::fprintf(stderr, "lettergate: no usable display (%s); start it inside an X11 session\n",

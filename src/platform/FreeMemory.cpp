@@ -11,13 +11,3 @@ void returnFreeMemoryToSystem()
     malloc_trim(0);
 #endif
 }
-
-void tuneHeapForLongRuns()
-{
-#if defined(__GLIBC__)
-    // A fixed threshold also stops glibc from raising it after each large free, which
-    // otherwise moves the next pictures into the heap for good.
-    mallopt(M_MMAP_THRESHOLD, 1 << 20);
-    mallopt(M_ARENA_MAX, 2);
-#endif
-}

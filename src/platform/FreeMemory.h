@@ -6,11 +6,3 @@
 // again. Costs a walk over the heap, so it belongs at quiet moments, never on a path
 // someone waits for. Does nothing where the C library offers no way to do it.
 void returnFreeMemoryToSystem();
-
-// Sets the C library's heap up for a program that runs for weeks and now and then
-// handles a picture of many megabytes: such blocks always get pages of their own, which
-// go back to the system when freed, instead of staying in a heap that the next small
-// allocation pins; and at most two heaps, however many threads have allocated. Call
-// first thing in main, before any thread starts. Does nothing where the C library
-// offers no way to do it.
-void tuneHeapForLongRuns();
