@@ -15,13 +15,8 @@ constexpr int gracePeriodMs = 250;
 
 WithdrawalWatch::WithdrawalWatch(X11Display &display)
     : m_display(display)
+    , m_wmState(display.atoms().wmState)
 {
-    static constexpr char name[] = "WM_STATE";
-    xcb_connection_t *connection = m_display.connection();
-    const XcbPtr<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, false, sizeof name - 1, name), nullptr));
-    if (reply)
-        m_wmState = reply->atom;
     m_gracePeriod.setSingleShot(true);
     m_gracePeriod.setInterval(gracePeriodMs);
     QObject::connect(&m_gracePeriod, &QTimer::timeout, [this] { runAllLate(); });

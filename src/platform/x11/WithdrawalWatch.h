@@ -35,7 +35,7 @@ private:
     void runAllLate();
 
     X11Display &m_display;
-    xcb_atom_t m_wmState = XCB_ATOM_NONE;
+    const xcb_atom_t m_wmState;
     QList<xcb_window_t> m_watched;
     QHash<xcb_window_t, std::function<void()>> m_waiting;
     QTimer m_gracePeriod;

@@ -69,10 +69,11 @@ bool X11Display::initialise()
 
     // Everything below is asked at once and collected afterwards: one wait, not twenty.
     xcb_intern_atom_cookie_t *ewmhCookies = xcb_ewmh_init_atoms(m_connection, &m_ewmh);
-    const std::array<std::pair<xcb_atom_t *, std::string_view>, 4> ownAtoms{{
+    const std::array<std::pair<xcb_atom_t *, std::string_view>, 5> ownAtoms{{
         {&m_atoms.gtkApplicationId, "_GTK_APPLICATION_ID"},
         {&m_atoms.kdeDesktopFile, "_KDE_NET_WM_DESKTOP_FILE"},
         {&m_atoms.wmChangeState, "WM_CHANGE_STATE"},
+        {&m_atoms.wmState, "WM_STATE"},
         {&m_atoms.timestampProbe, "_LETTERGATE_TIMESTAMP"},
     }};
     std::array<xcb_intern_atom_cookie_t, ownAtoms.size()> atomCookies;

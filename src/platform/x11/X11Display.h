@@ -10,6 +10,7 @@ struct X11Atoms {
     xcb_atom_t gtkApplicationId = XCB_ATOM_NONE;  // _GTK_APPLICATION_ID
     xcb_atom_t kdeDesktopFile = XCB_ATOM_NONE;    // _KDE_NET_WM_DESKTOP_FILE
     xcb_atom_t wmChangeState = XCB_ATOM_NONE;     // WM_CHANGE_STATE
+    xcb_atom_t wmState = XCB_ATOM_NONE;           // WM_STATE
     xcb_atom_t timestampProbe = XCB_ATOM_NONE;    // _LETTERGATE_TIMESTAMP
 };
 
