@@ -928,8 +928,26 @@ private:
         toMostlyDrawn.print();
         toActive.print();
         toSwitch.print();
+        measureWindowManagerAlone();
         measurePaste();
         measurePrefetch();
+    }
+
+    // The floor under a switch: the window manager's own work from an activation
+    // request, sent by this client with the program not involved, to the target active.
+    void measureWindowManagerAlone()
+    {
+        Figure toActive("direct_request_to_target_active");
+        for (int rep = 0; rep < m_options.reps; ++rep) {
+            activate(m_watched.home);
+            m_recorder.reset();
+            const Micros requested = now();
+            m_x.requestActivation(m_watched.target);
+            m_recorder.expect(stepTimeout, [this](const Observations &s) { return bool(s.activeAt(m_watched.target)); },
+                              "the window manager did not activate the target on a direct request");
+            toActive.add(*m_recorder.observations().activeAt(m_watched.target) - requested);
+        }
+        toActive.print();
     }
 
     // "v" opens the clipboard list, "1" picks its newest entry: the panel hides, the
