@@ -87,8 +87,6 @@ private slots:
                                   << 0;
         QTest::newRow("⌘C then ⌘⌘") << ModifierKey::Command
                                    << flags(cmd) + keyDown() + flags(0) + wait(0.1) + quickTaps(2, cmd) << 1;
-        QTest::newRow("key-down before the first tap")
-            << ModifierKey::Command << keyDown() + wait(0.1) + quickTaps(2, cmd) << 1;
         QTest::newRow("⌥ pressed while watched ⌘ is held")
             << ModifierKey::Command << flags(cmd) + flags(cmd | opt) + flags(cmd) + flags(0) + wait(0.2) + tap(cmd) << 1;
         QTest::newRow("watched ⌥ pressed while ⌘ is held clears the pending tap")
@@ -101,7 +99,6 @@ private slots:
             << ModifierKey::Command << tap(cmd | 0x8) + wait(0.1) + tap(cmd | 0x10) << 1;
         QTest::newRow("a repeated report of the held key is no press")
             << ModifierKey::Command << flags(cmd) + wait(0.1) + flags(cmd) + flags(0) << 0;
-        QTest::newRow("three taps") << ModifierKey::Command << quickTaps(3, cmd) << 1;
         QTest::newRow("four taps") << ModifierKey::Command << quickTaps(4, cmd) << 2;
         QTest::newRow("⌥⌥") << ModifierKey::Option << quickTaps(2, opt) << 1;
         QTest::newRow("⌃⌃") << ModifierKey::Control << quickTaps(2, ctrl) << 1;
@@ -132,9 +129,11 @@ private slots:
         QCOMPARE(rig.fires, 1);
     }
 
-    void tapDisabledBySystemIsReenabledAtOnce()
+    // However the tap was disabled, it is enabled again and double taps fire again.
+    void aDisabledTapIsReenabled()
     {
         Rig rig(ModifierKey::Command);
+        const QString watchdogLine = QStringLiteral("[Lettergate] ⚠️ double-tap watchdog: tap was disabled → re-enabling");
         for (const quint32 type : {4294967294u, 4294967295u}) {
             rig.log.clear();
             rig.session().disableBySystem(type);
@@ -144,29 +143,24 @@ private slots:
         }
         rig.play(quickTaps(2, cmd));
         QCOMPARE(rig.fires, 1);
-    }
 
-    void healthCheckReenablesASilentlyDisabledTap()
-    {
-        Rig rig(ModifierKey::Command);
+        // The health check says nothing of a healthy tap and enables a silently disabled one once.
+        rig.log.clear();
+        const int enables = rig.session().enableCount;
         rig.watcher.checkTapHealth();
         QVERIFY(rig.log.lines.isEmpty());
-        QCOMPARE(rig.session().enableCount, 1);
-
+        QCOMPARE(rig.session().enableCount, enables);
         rig.session().disableSilently();
+        rig.watcher.checkTapHealth();
         rig.watcher.checkTapHealth();
         QVERIFY(rig.session().isEnabled());
-        QCOMPARE(rig.log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ double-tap watchdog: tap was disabled → re-enabling")});
-        rig.watcher.checkTapHealth();
-        QCOMPARE(rig.log.lines.size(), 1);
-    }
+        QCOMPARE(rig.log.lines, QStringList{watchdogLine});
 
-    void healthTimerReenablesTheTapWithoutBeingAsked()
-    {
-        Rig rig(ModifierKey::Command);
+        // The health timer runs that check without being asked.
+        rig.log.clear();
         rig.session().disableSilently();
         QTRY_VERIFY_WITH_TIMEOUT(rig.session().isEnabled(), 6000);
-        QCOMPARE(rig.log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ double-tap watchdog: tap was disabled → re-enabling")});
+        QCOMPARE(rig.log.lines, QStringList{watchdogLine});
     }
 
     void withoutPermissionTheWatcherLogsAndStaysInert()

@@ -17,11 +17,10 @@ private slots:
         QCOMPARE(HotkeyConfig::combo(49, 0x0300).displayString(), QStringLiteral("⇧⌘Space"));
         QCOMPARE(HotkeyConfig::combo(13, 0x1B00).displayString(), QStringLiteral("⌃⌥⇧⌘W"));
         QCOMPARE(HotkeyConfig::combo(111, 0).displayString(), QStringLiteral("F12"));
-        QCOMPARE(HotkeyConfig::combo(22, 0).displayString(), QStringLiteral("6"));
         QCOMPARE(HotkeyConfig::doubleModifier(ModifierKey::Command).displayString(), QStringLiteral("Double-tap ⌘"));
     }
 
-    void keyTableHasSixtyTwoDistinctKeys()
+    void keyTableMapsEachKeyOneWay()
     {
         QSet<quint32> codes;
         QSet<int> qtKeys;
@@ -29,38 +28,39 @@ private slots:
             codes.insert(key.code);
             qtKeys.insert(key.qtKey);
         }
-        QCOMPARE(codes.size(), 62);
-        QCOMPARE(qtKeys.size(), 62);
+        QCOMPARE(codes.size(), qsizetype(VirtualKeys::all().size()));
+        QCOMPARE(qtKeys.size(), codes.size());
         QCOMPARE(VirtualKeys::codeForQtKey(Qt::Key_W), std::optional<quint32>(13));
         QCOMPARE(VirtualKeys::qtKeyForCode(36), std::optional<Qt::Key>(Qt::Key_Return));
         QVERIFY(!VirtualKeys::codeForQtKey(Qt::Key_F13));
     }
 
-    void jsonRoundTripsBothCases()
+    void jsonRoundTripsAndEqualityComparesCaseAndPayload()
     {
         QCOMPARE(HotkeyConfig::defaultTrigger().toJson(), QByteArray(R"({"combo":{"carbonModifiers":6144,"keyCode":13}})"));
         QCOMPARE(HotkeyConfig::doubleModifier(ModifierKey::Option).toJson(), QByteArray(R"({"doubleModifier":{"_0":"option"}})"));
-        for (ModifierKey key : ModifierKeys::all) {
-            const auto config = HotkeyConfig::doubleModifier(key);
-            QCOMPARE(HotkeyConfig::fromJson(config.toJson()), std::optional(config));
-        }
+        for (ModifierKey key : ModifierKeys::all)
+            QCOMPARE(HotkeyConfig::fromJson(HotkeyConfig::doubleModifier(key).toJson()), std::optional(HotkeyConfig::doubleModifier(key)));
         const auto wide = HotkeyConfig::combo(4294967295u, 0x1B00);
         QCOMPARE(HotkeyConfig::fromJson(wide.toJson()), std::optional(wide));
         // Member order and unknown members do not matter.
         QCOMPARE(HotkeyConfig::fromJson(R"({"x":1,"combo":{"keyCode":49,"carbonModifiers":256}})"),
                  std::optional(HotkeyConfig::combo(49, 256)));
+
+        // The round trips above mean nothing if everything compared equal.
+        QVERIFY(!(HotkeyConfig::combo(13, 0x1000) == HotkeyConfig::defaultTrigger()));
+        QVERIFY(!(HotkeyConfig::doubleModifier(ModifierKey::Command) == HotkeyConfig::doubleModifier(ModifierKey::Shift)));
+        QVERIFY(!(HotkeyConfig::combo(0, 0) == HotkeyConfig::doubleModifier(ModifierKey::Command)));
     }
 
     void decodingRejectsEverythingElse()
     {
         QString error;
-        QVERIFY(!HotkeyConfig::fromJson("{}", &error));
-        QCOMPARE(error, QStringLiteral("Invalid number of keys found, expected one."));
-        error.clear();
         QVERIFY(!HotkeyConfig::fromJson(R"({"combo":{"keyCode":1,"carbonModifiers":0},"doubleModifier":{"_0":"shift"}})", &error));
         QCOMPARE(error, QStringLiteral("Invalid number of keys found, expected one."));
 
         const QList<QByteArray> broken = {
+            "{}",
             R"({"doubleModifier":{"_0":"fn"}})",
             R"({"doubleModifier":{"_0":1}})",
             R"({"doubleModifier":"command"})",
@@ -83,17 +83,9 @@ private slots:
     void carbonBitsComeFromTheFourModifierFlagsOnly()
     {
         QCOMPARE(carbonModifiersFromFlags(ModifierFlags::command | ModifierFlags::shift), 0x300u);
-        QCOMPARE(carbonModifiersFromFlags(ModifierFlags::capsLock), 0u);
-        QCOMPARE(carbonModifiersFromFlags(ModifierFlags::control | ModifierFlags::option | ModifierFlags::function | 0xFF),
+        QCOMPARE(carbonModifiersFromFlags(ModifierFlags::control | ModifierFlags::option | ModifierFlags::function
+                                          | ModifierFlags::capsLock | 0xFF),
                  0x1800u);
-    }
-
-    void equalityComparesCaseAndPayload()
-    {
-        QVERIFY(HotkeyConfig::combo(13, 0x1800) == HotkeyConfig::defaultTrigger());
-        QVERIFY(!(HotkeyConfig::combo(13, 0x1000) == HotkeyConfig::defaultTrigger()));
-        QVERIFY(!(HotkeyConfig::doubleModifier(ModifierKey::Command) == HotkeyConfig::doubleModifier(ModifierKey::Shift)));
-        QVERIFY(!(HotkeyConfig::combo(0, 0) == HotkeyConfig::doubleModifier(ModifierKey::Command)));
     }
 };
 
