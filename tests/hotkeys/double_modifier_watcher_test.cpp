@@ -209,21 +209,14 @@ private slots:
         FakePlatform platform;
         LogCapture log;
         std::unique_ptr<DoubleModifierWatcher> watcher;
-        int fires = 0;
-        watcher = std::make_unique<DoubleModifierWatcher>(
-            ModifierKey::Command,
-            [&] {
-                watcher.reset();
-                ++fires;
-            },
-            platform.tap, platform.time);
+        watcher = std::make_unique<DoubleModifierWatcher>(ModifierKey::Command, [&] { watcher.reset(); }, platform.tap,
+                                                          platform.time);
         watcher->start();
         QPointer<FakeKeyTapSession> session = platform.tap.last;
         session->sendFlags(cmd);
         session->sendFlags(0);
         platform.time.advance(0.1);
         session->sendFlags(cmd);
-        QCOMPARE(fires, 1);
         QVERIFY(!watcher);
         QVERIFY(!session);
     }
