@@ -10,14 +10,22 @@
 
 namespace {
 
-// Runs the line and waits for its completion.
-std::optional<CommandRunner::Result> runToEnd(const QString &line, int timeoutMs = 20000)
+// Runs the line and waits for its completion: one that never completes reads as exit
+// status -2.
+CommandRunner::Result runToEnd(const QString &line)
 {
     std::optional<CommandRunner::Result> result;
     CommandRunner::run(line, [&result](const CommandRunner::Result &done) { result = done; });
-    if (!QTest::qWaitFor([&result] { return result.has_value(); }, timeoutMs))
-        return std::nullopt;
-    return result;
+    if (!QTest::qWaitFor([&result] { return result.has_value(); }, 20000))
+        return {QStringLiteral("did not complete"), -2};
+    return *result;
+}
+
+// The exit status and the output, to compare in one go.
+std::pair<qint32, QString> outcome(const QString &line)
+{
+    const CommandRunner::Result result = runToEnd(line);
+    return {result.exitCode, result.output};
 }
 
 // Points HOME elsewhere while it lives.
@@ -41,54 +49,31 @@ class CommandRunnerTest : public QObject {
 private slots:
     void reportsExitStatusAndOutputInTheOrderWritten()
     {
-        auto result = runToEnd(QStringLiteral("exit 3"));
-        QVERIFY(result);
-        QCOMPARE(result->exitCode, 3);
-        QCOMPARE(result->output, QString());
-
-        result = runToEnd(QStringLiteral("for i in 1 2 3; do echo out$i; echo err$i >&2; done; exit 0"));
-        QVERIFY(result);
-        QCOMPARE(result->exitCode, 0);
-        QCOMPARE(result->output, QStringLiteral("out1\nerr1\nout2\nerr2\nout3\nerr3\n"));
-
+        using Outcome = std::pair<qint32, QString>;
+        QCOMPARE(outcome("exit 3"), Outcome(3, ""));
+        QCOMPARE(outcome("for i in 1 2 3; do echo out$i; echo err$i >&2; done; exit 0"),
+                 Outcome(0, "out1\nerr1\nout2\nerr2\nout3\nerr3\n"));
         // A process killed by a signal reports the signal's number.
-        result = runToEnd(QStringLiteral("kill -TERM $$"));
-        QVERIFY(result);
-        QCOMPARE(result->exitCode, SIGTERM);
-    }
+        QCOMPARE(outcome("kill -TERM $$").first, SIGTERM);
 
-    void decodesUtf8OrGivesNothing()
-    {
-        auto result = runToEnd(QStringLiteral("printf 'caf\\303\\251'"));
-        QVERIFY(result);
-        QCOMPARE(result->output, QStringLiteral("café"));
-
-        result = runToEnd(QStringLiteral("printf 'ok\\377'; exit 4"));
-        QVERIFY(result);
-        QCOMPARE(result->output, QString());
-        QCOMPARE(result->exitCode, 4);
-
-        result = runToEnd(QStringLiteral("printf 'cut \\342\\202'"));
-        QVERIFY(result);
-        QCOMPARE(result->output, QString());
+        // Output that is not UTF-8, even where a character is cut off at the end, gives nothing.
+        QCOMPARE(outcome("printf 'caf\\303\\251'"), Outcome(0, "café"));
+        QCOMPARE(outcome("printf 'ok\\377'; exit 4"), Outcome(4, ""));
+        QCOMPARE(outcome("printf 'cut \\342\\202'"), Outcome(0, ""));
     }
 
     void deliversLargeOutputWholeUpToTheLimit()
     {
-        auto result = runToEnd(QStringLiteral("head -c 1048576 /dev/zero | tr '\\0' x"));
-        QVERIFY(result);
-        QCOMPARE(result->exitCode, 0);
-        QCOMPARE(result->output, QString(1048576, u'x'));
+        QCOMPARE(outcome("head -c 1048576 /dev/zero | tr '\\0' x"), std::pair(0, QString(1048576, u'x')));
 
         // Past the limit the rest is read and dropped: the command still ends normally,
         // and a character the limit cut in two is left out rather than voiding the text.
-        result = runToEnd(QStringLiteral("printf a; yes 'é' | tr -d '\\n' | head -c 18000000; exit 5"));
-        QVERIFY(result);
-        QCOMPARE(result->exitCode, 5);
+        const auto result = runToEnd("printf a; yes 'é' | tr -d '\\n' | head -c 18000000; exit 5");
+        QCOMPARE(result.exitCode, 5);
         const qsizetype wholeCharacters = (CommandRunner::maximumOutputBytes - 1) / 2;
-        QCOMPARE(result->output.size(), 1 + wholeCharacters);
-        QVERIFY(result->output.startsWith(QStringLiteral("aé")));
-        QVERIFY(result->output.endsWith(QStringLiteral("éé")));
+        QCOMPARE(result.output.size(), 1 + wholeCharacters);
+        QVERIFY(result.output.startsWith(QStringLiteral("aé")));
+        QVERIFY(result.output.endsWith(QStringLiteral("éé")));
     }
 
     void runsInTheHomeDirectoryWithTheProgramsEnvironment()
@@ -99,26 +84,22 @@ private slots:
         QFile::setPermissions(home.path() + QStringLiteral("/backup.sh"), QFile::ReadOwner | QFile::ExeOwner);
         qputenv("LETTERGATE_TEST_VALUE", "inherited");
 
-        const auto result = runToEnd(QStringLiteral("./backup.sh"));
-        QVERIFY(result);
-        QCOMPARE(result->exitCode, 0);
-        QCOMPARE(result->output, home.path() + QStringLiteral(" inherited\n"));
+        QCOMPARE(outcome("./backup.sh"), std::pair(0, home.path() + QStringLiteral(" inherited\n")));
 
         // Not a login or interactive shell: no start-up files are read.
         StoreTesting::writeFile(home.path() + QStringLiteral("/.bashrc"), "echo from-bashrc\n");
         StoreTesting::writeFile(home.path() + QStringLiteral("/.bash_profile"), "echo from-profile\n");
-        QCOMPARE(runToEnd(QStringLiteral("echo plain"))->output, QStringLiteral("plain\n"));
+        QCOMPARE(runToEnd("echo plain").output, QStringLiteral("plain\n"));
     }
 
     void aCommandThatCannotStartReportsWhy()
     {
         QTemporaryDir root;
         HomeDirectory useHome(root.path() + QStringLiteral("/does-not-exist"));
-        const auto result = runToEnd(QStringLiteral("echo never"));
-        QVERIFY(result);
-        QCOMPARE(result->exitCode, -1);
-        QVERIFY(!result->output.isEmpty());
-        QVERIFY2(!result->output.contains(QStringLiteral("never")), qPrintable(result->output));
+        const auto result = runToEnd("echo never");
+        QCOMPARE(result.exitCode, -1);
+        QVERIFY(!result.output.isEmpty());
+        QVERIFY2(!result.output.contains(QStringLiteral("never")), qPrintable(result.output));
     }
 
     void commandsRunSideBySideAndNeverBlock()
@@ -130,15 +111,10 @@ private slots:
                            [&endless](const CommandRunner::Result &result) { endless = result; });
 
         QStringList finished;
-        bool ranInsideRun = true;
-        CommandRunner::run(QStringLiteral("sleep 0.3; echo slow"), [&](const CommandRunner::Result &result) {
-            finished << result.output.trimmed();
-        });
-        CommandRunner::run(QStringLiteral("echo quick"), [&](const CommandRunner::Result &result) {
-            finished << result.output.trimmed();
-        });
-        ranInsideRun = !finished.isEmpty();
-        QVERIFY(!ranInsideRun);
+        const auto collect = [&finished](const CommandRunner::Result &result) { finished << result.output.trimmed(); };
+        CommandRunner::run(QStringLiteral("sleep 0.3; echo slow"), collect);
+        CommandRunner::run(QStringLiteral("echo quick"), collect);
+        QVERIFY(finished.isEmpty()); // never completed inside run()
 
         QTRY_COMPARE_WITH_TIMEOUT(finished, QStringList({QStringLiteral("quick"), QStringLiteral("slow")}), 10000);
         QVERIFY(!endless);

