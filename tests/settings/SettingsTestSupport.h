@@ -7,6 +7,7 @@
 #include "settings/KeyValidation.h"
 #include "settings/SaveIndicator.h"
 #include "settings/SettingsStore.h"
+#include "stores/StoreTesting.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,16 +50,12 @@ struct Launch {
 // The settings file as a person would write it.
 inline void writeSettingsFile(const QByteArray &text, const QString &path = Paths::settingsFile())
 {
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(text), text.size());
+    StoreTesting::writeFile(path, text);
 }
 
 inline QByteArray settingsFileText(const QString &path = Paths::settingsFile())
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return StoreTesting::fileBytes(path);
 }
 
 // A copy of the settings file at a path no QSettings has opened in this process, so a

@@ -24,12 +24,6 @@ QByteArray garbageFile(const QByteArray &value)
            "org.example.One.desktop=" + value + "\n";
 }
 
-int modeOf(const QString &path)
-{
-    struct stat status {};
-    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 0777) : -1;
-}
-
 } // namespace
 
 // A settings file with garbage in every key, and the permissions of the settings.
@@ -90,8 +84,8 @@ private slots:
             Launch launch;
             launch.store.setClipboardHistoryLimit(9);
         }
-        QCOMPARE(modeOf(folder), 0700);
-        QCOMPARE(modeOf(Paths::settingsFile()), 0600);
+        QCOMPARE(StoreTesting::mode(folder), 0700);
+        QCOMPARE(StoreTesting::mode(Paths::settingsFile()), 0600);
 
         // A folder and file left open to everyone are closed at the next start; the
         // owner's own permissions stay as they were.
@@ -102,8 +96,8 @@ private slots:
             launch.store.setClipboardHistoryLimit(10);
         }
         ::umask(savedMask);
-        QCOMPARE(modeOf(folder), 0700);
-        QCOMPARE(modeOf(Paths::settingsFile()), 0600);
+        QCOMPARE(StoreTesting::mode(folder), 0700);
+        QCOMPARE(StoreTesting::mode(Paths::settingsFile()), 0600);
         QCOMPARE(Launch().store.clipboardHistoryLimit(), 10);
     }
 };
