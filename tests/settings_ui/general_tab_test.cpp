@@ -31,66 +31,7 @@ const HotkeyConfig controlOptionW = HotkeyConfig::defaultTrigger();
 class GeneralTabTest : public QObject {
     Q_OBJECT
 private slots:
-    void recorderStoresCombinationsWithSuperAsCommand()
-    {
-        SettingsFixture fixture;
-        ShownView shown(fixture, Tab::General);
-        HotkeyRecorderButton &recorder = shown.view.generalTab().recorder();
-        QCOMPARE(recorder.text(), QStringLiteral("⌃⌥W"));
-
-        QTest::mouseClick(&recorder, Qt::LeftButton);
-        QVERIFY(recorder.isRecording());
-        QCOMPARE(recorder.text(), QStringLiteral("Press shortcut…"));
-        const int ticks = fixture.tick();
-
-        // QTest presses Shift, then Super with Shift held, then K: only K makes a trigger.
-        QTest::keyClick(&recorder, Qt::Key_K, Qt::ShiftModifier | Qt::MetaModifier);
-        QCOMPARE(fixture.settings.hotkey(), HotkeyConfig::combo(40, 0x300));
-        QCOMPARE(fixture.armer.applied.back(), HotkeyConfig::combo(40, 0x300));
-        QCOMPARE(fixture.tick(), ticks + 1);
-        QVERIFY(!recorder.isRecording());
-        QCOMPARE(recorder.text(), QStringLiteral("⇧⌘K"));
-
-        recorder.click();
-        QTest::keyClick(&recorder, Qt::Key_K, Qt::ShiftModifier | Qt::ControlModifier);
-        QCOMPARE(fixture.settings.hotkey(), HotkeyConfig::combo(40, 0x1200));
-        QCOMPARE(recorder.text(), QStringLiteral("⌃⇧K"));
-
-        recorder.click();
-        QTest::keyClick(&recorder, Qt::Key_Space, Qt::AltModifier);
-        QCOMPARE(fixture.settings.hotkey(), HotkeyConfig::combo(49, 0x800));
-    }
-
-    void recorderIgnoresBareKeysAndCancelsOnEscape()
-    {
-        SettingsFixture fixture;
-        ShownView shown(fixture, Tab::General);
-        HotkeyRecorderButton &recorder = shown.view.generalTab().recorder();
-        const int ticks = fixture.tick();
-
-        recorder.click();
-        QTest::keyClick(&recorder, Qt::Key_K);
-        QTest::keyClick(&recorder, Qt::Key_F5);
-        // A modifier key on its own, and a key the trigger table cannot name.
-        QTest::keyClick(&recorder, Qt::Key_Shift, Qt::ShiftModifier);
-        QTest::keyClick(&recorder, Qt::Key_F20, Qt::ControlModifier);
-        QVERIFY(recorder.isRecording());
-        QCOMPARE(recorder.text(), QStringLiteral("Press shortcut…"));
-
-        QTest::keyClick(&recorder, Qt::Key_Escape, Qt::ControlModifier);
-        QVERIFY(!recorder.isRecording());
-        QCOMPARE(recorder.text(), QStringLiteral("⌃⌥W"));
-        QCOMPARE(fixture.settings.hotkey(), controlOptionW);
-        QCOMPARE(fixture.tick(), ticks);
-        QVERIFY(fixture.armer.applied.empty());
-
-        // A second click stops recording too.
-        recorder.click();
-        recorder.click();
-        QVERIFY(!recorder.isRecording());
-    }
-
-    void recorderSwallowsShortcutsAndStopsWhenHidden()
+    void recorderTakesOneWholeCombinationAndNothingElse()
     {
         SettingsFixture fixture;
         ShownView shown(fixture, Tab::General);
@@ -100,12 +41,46 @@ private slots:
         QSignalSpy fired(&save, &QShortcut::activated);
         QTest::keyClick(&recorder, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(fired.count(), 1); // the shortcut works while not recording
+        QCOMPARE(recorder.text(), QStringLiteral("⌃⌥W"));
+        const int ticks = fixture.tick();
 
+        // Bare keys, a modifier key on its own and a key the trigger table cannot name are
+        // ignored; Escape, or a second click, stops recording and changes nothing.
+        QTest::mouseClick(&recorder, Qt::LeftButton);
+        QVERIFY(recorder.isRecording());
+        QTest::keyClick(&recorder, Qt::Key_K);
+        QTest::keyClick(&recorder, Qt::Key_F5);
+        QTest::keyClick(&recorder, Qt::Key_Shift, Qt::ShiftModifier);
+        QTest::keyClick(&recorder, Qt::Key_F20, Qt::ControlModifier);
+        QVERIFY(recorder.isRecording());
+        QCOMPARE(recorder.text(), QStringLiteral("Press shortcut…"));
+        QTest::keyClick(&recorder, Qt::Key_Escape, Qt::ControlModifier);
+        QVERIFY(!recorder.isRecording());
+        QCOMPARE(recorder.text(), QStringLiteral("⌃⌥W"));
+        recorder.click();
+        recorder.click();
+        QVERIFY(!recorder.isRecording());
+        QCOMPARE(fixture.settings.hotkey(), controlOptionW);
+        QCOMPARE(fixture.tick(), ticks);
+        QVERIFY(fixture.armer.applied.empty());
+
+        // QTest presses Shift, then Super with Shift held, then K: only K makes a trigger,
+        // stored, armed and confirmed at once, with Super as Command.
+        recorder.click();
+        QTest::keyClick(&recorder, Qt::Key_K, Qt::ShiftModifier | Qt::MetaModifier);
+        QCOMPARE(fixture.settings.hotkey(), HotkeyConfig::combo(40, 0x300));
+        QCOMPARE(fixture.armer.applied.back(), HotkeyConfig::combo(40, 0x300));
+        QCOMPARE(fixture.tick(), ticks + 1);
+        QVERIFY(!recorder.isRecording());
+        QCOMPARE(recorder.text(), QStringLiteral("⇧⌘K"));
+
+        // While recording, the window's shortcuts are swallowed and become the trigger.
         recorder.click();
         QTest::keyClick(&recorder, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(fired.count(), 1);
         QCOMPARE(fixture.settings.hotkey(), HotkeyConfig::combo(1, 0x1000));
 
+        // Leaving the tab stops recording.
         recorder.click();
         shown.view.showTab(Tab::Links);
         QVERIFY(!recorder.isRecording());
@@ -198,7 +173,6 @@ private slots:
 
         auto *grant = tab.accessibilityRow().findChild<QPushButton *>(QStringLiteral("grantAccess"));
         QVERIFY(grant->isVisibleTo(&tab));
-        QCOMPARE(grant->text(), QStringLiteral("Grant Access…"));
         grant->click();
         QCOMPARE(fixture.platform.ax.trustRequests, 1);
 
@@ -208,6 +182,7 @@ private slots:
         QVERIFY(!tab.accessibilityRow().showsGranted());
         shown.revisit(Tab::General);
         QVERIFY(tab.accessibilityRow().showsGranted());
+        QVERIFY(!grant->isVisibleTo(&tab));
         QVERIFY(!tab.screenRecordingRow().showsGranted());
 
         tab.screenRecordingRow().findChild<QPushButton *>(QStringLiteral("grantAccess"))->click();
@@ -247,9 +222,7 @@ private slots:
         const QString text = QString::fromUtf8(written.readAll());
         const QStringList lines = text.split(u'\n');
         QVERIFY(lines.contains(QStringLiteral("[Desktop Entry]")));
-        QVERIFY(lines.contains(QStringLiteral("Exec=") + QCoreApplication::applicationFilePath()));
-        QVERIFY(lines.contains(QStringLiteral("Icon=app.lettergate.Lettergate")));
-        QCOMPARE(lines.filter(QStringLiteral("Exec=")).size(), 1);
+        QCOMPARE(lines.filter(QStringLiteral("Exec=")), QStringList{"Exec=" + QCoreApplication::applicationFilePath()});
         const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
         if (!validator.isEmpty()) {
             QProcess validate;
