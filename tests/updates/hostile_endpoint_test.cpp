@@ -98,7 +98,8 @@ private slots:
     void endsBySlowAnswersDeadline_data()
     {
         QTest::addColumn<Server::Answer>("answer");
-        // Bytes keep coming, so only a deadline on the whole exchange ends these.
+        // Silence, or bytes that keep coming: only a deadline on the whole exchange ends these.
+        QTest::newRow("silence") << Server::silence();
         QTest::newRow("headers that never finish")
             << trickle("HTTP/1.1 200 OK\r\n", "X-Wait: 1\r\n", 50ms);
         QTest::newRow("a flood of header lines")

@@ -28,9 +28,6 @@ private slots:
         QTest::newRow("empty strings are strings")
             << QByteArray(R"({"version":"","url":"","notes":""})")
             << LatestRelease{QString(), QString(), QString(), {}, {}};
-        QTest::newRow("unicode and escapes")
-            << QByteArray("{\"version\":\"3.0\",\"url\":\"https://x.test/\\u00e9\",\"notes\":\"Line 1\\nLine \\\"2\\\" ✓\"}")
-            << LatestRelease{QStringLiteral("3.0"), QStringLiteral("https://x.test/é"), QStringLiteral("Line 1\nLine \"2\" ✓"), {}, {}};
     }
     void decodesAcceptedReplies()
     {
@@ -57,12 +54,8 @@ private slots:
         QTest::newRow("version a number") << QByteArray(R"({"version":2.1,"url":"u"})") << QStringLiteral("version");
         QTest::newRow("url an object") << QByteArray(R"({"version":"2","url":{"href":"u"}})") << QStringLiteral("url");
         QTest::newRow("array") << QByteArray(R"([{"version":"2","url":"u"}])") << QStringLiteral("object");
-        QTest::newRow("bare string") << QByteArray(R"("2.0")") << QStringLiteral("JSON"); // Qt reads only objects and arrays
         QTest::newRow("truncated") << QByteArray(R"({"version":"2","url":"u")") << QStringLiteral("JSON");
-        QTest::newRow("trailing garbage") << QByteArray(R"({"version":"2","url":"u"} x)") << QStringLiteral("JSON");
-        QTest::newRow("html") << QByteArray("<html><body>Bad gateway</body></html>") << QStringLiteral("JSON");
         QTest::newRow("empty") << QByteArray() << QStringLiteral("JSON");
-        QTest::newRow("binary") << QByteArray("\x00\xff\xfe{", 4) << QStringLiteral("JSON");
     }
     void rejectsEverythingElse()
     {
@@ -81,23 +74,19 @@ private slots:
         QTest::addColumn<QString>("local");
         QTest::addColumn<bool>("newer");
 
-        QTest::newRow("1.2.10 vs 1.2.9") << "1.2.10" << "1.2.9" << true;
         QTest::newRow("numbers, not text") << "1.10" << "1.9" << true;
         QTest::newRow("1.2 vs 1.2.0") << "1.2" << "1.2.0" << false;
         QTest::newRow("1.2.0 vs 1.2") << "1.2.0" << "1.2" << false;
         QTest::newRow("1.2.0.1 vs 1.2") << "1.2.0.1" << "1.2" << true;
-        QTest::newRow("equal") << "0.1.0" << "0.1.0" << false;
         QTest::newRow("older major") << "1.9.9" << "2.0" << false;
         QTest::newRow("2.0-beta vs 1.9: the second piece is dropped") << "2.0-beta" << "1.9" << true;
         QTest::newRow("1.0-beta vs 1: reads as 1") << "1.0-beta" << "1" << false;
         QTest::newRow("v2.0 vs 1.9: reads as 0") << "v2.0" << "1.9" << false;
         QTest::newRow("2.v1 vs 2.0") << "2.v1" << "2.0" << false;
-        QTest::newRow("anything positive vs 0") << "0.0.1" << "0" << true;
         QTest::newRow("nothing vs 0") << "" << "0" << false;
         QTest::newRow("empty pieces dropped") << "1..2" << "1.1" << true;
         QTest::newRow("leading dot") << ".2" << "1" << true;
         QTest::newRow("+2 converts") << "+2" << "1" << true;
-        QTest::newRow("-1 converts") << "-1" << "0" << false;
         QTest::newRow("newer than negative") << "0" << "-1" << true;
         QTest::newRow("a lone sign does not convert") << "+.2" << "1" << true;
         QTest::newRow("whitespace does not convert") << " 2" << "1" << false;
