@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QTest>
+#include <cstring>
 
 namespace {
 
@@ -106,6 +107,15 @@ OtherClient::OtherClient()
 OtherClient::~OtherClient()
 {
     xcb_disconnect(m_connection);
+}
+
+xcb_atom_t OtherClient::atom(const char *name)
+{
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+        m_connection, xcb_intern_atom(m_connection, 0, uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return result;
 }
 
 bool OtherClient::grabKey(xcb_keycode_t keycode, uint16_t modifiers)
@@ -226,6 +236,19 @@ bool waitUntilManaged(quint32 window, int timeoutMs)
         QTest::qWait(20);
     }
     return false;
+}
+
+bool waitUntilManaged(std::initializer_list<const HelperWindow *> helpers)
+{
+    return std::ranges::all_of(helpers, [](const HelperWindow *helper) {
+        return helper->isValid()
+            && std::ranges::all_of(helper->windows(), [](quint32 window) { return waitUntilManaged(window); });
+    });
+}
+
+void activate(quint32 window)
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)});
 }
 
 } // namespace X11Test

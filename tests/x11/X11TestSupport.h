@@ -2,7 +2,10 @@
 
 #include <QProcess>
 #include <QStringList>
+#include <algorithm>
+#include <initializer_list>
 #include <memory>
+#include <optional>
 #include <xcb/xcb.h>
 
 // What the X11 tests share: foreign client windows in processes of their own, and the
@@ -54,6 +57,7 @@ public:
 
     xcb_connection_t *connection() const { return m_connection; }
     xcb_window_t root() const { return m_root; }
+    xcb_atom_t atom(const char *name);
 
     // A passive grab on the root; false when the server refuses it (BadAccess).
     bool grabKey(xcb_keycode_t keycode, uint16_t modifiers);
@@ -91,5 +95,19 @@ quint32 activeWindow();
 
 // Waits until the window manager lists the window (it is then managed and framed).
 bool waitUntilManaged(quint32 window, int timeoutMs = 10000);
+// Waits until the window manager lists every window of these helpers.
+bool waitUntilManaged(std::initializer_list<const HelperWindow *> helpers);
+
+// Makes the window the active one with xdotool, as a click on it would, and waits until
+// the window manager has done it.
+void activate(quint32 window);
+
+// The first entry of a window listing whose field holds the value, if there is one.
+template <typename Entry, typename Field, typename Value>
+std::optional<Entry> entryOf(const QList<Entry> &entries, Field Entry::*field, const Value &value)
+{
+    const auto found = std::ranges::find_if(entries, [&](const Entry &entry) { return entry.*field == value; });
+    return found == entries.end() ? std::nullopt : std::optional<Entry>(*found);
+}
 
 } // namespace X11Test
