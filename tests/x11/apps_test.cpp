@@ -1,5 +1,6 @@
 #include "X11TestSupport.h"
 #include "platform/Apps.h"
+#include "platform/WindowServer.h"
 #include "platform/x11/X11Platform.h"
 #include "support/TestEnvironment.h"
 
@@ -11,7 +12,9 @@
 
 using X11Test::HelperWindow;
 
-// Applications as their desktop entries and their windows describe them.
+// Windows of other processes and their applications, as the window manager lists them
+// and desktop entries and the windows themselves describe them. Which of them the
+// switcher keeps is the end-to-end windows test's.
 class AppsTest : public QObject {
     Q_OBJECT
 
@@ -41,6 +44,62 @@ private slots:
         choices.close();
         m_platform = X11Platform::connect();
         QVERIFY(m_platform);
+        QVERIFY(m_platform->hasWindowManager());
+    }
+
+    void listsForeignWindowsFrontMostFirstWithOwnerTitleAndFrame()
+    {
+        HelperWindow claimed({"--title", "Alpha", "--class", "alpha,LgHelper", "--size", "300x200", "--position", "50,60"});
+        HelperWindow unnamed({"--title", "Bravo ✓", "--class", "bravo,Bravo", "--no-pid", "--position", "400,60"});
+        QProcess xterm;
+        xterm.start(QStringLiteral("xterm"), {"-T", "Charlie", "-geometry", "40x10+700+300"});
+        QVERIFY(xterm.waitForStarted());
+        QVERIFY(X11Test::waitUntilManaged({&claimed, &unnamed}));
+
+        // The terminal's window is found by its pid; the window manager raises each new
+        // window, then the helper is raised above it.
+        WindowServer &server = m_platform->windowServer();
+        const auto terminalRecord = [&] {
+            return X11Test::entryOf(server.onScreenWindows().value_or(QList<WindowRecord>{}), &WindowRecord::ownerPid,
+                                    qint32(xterm.processId()));
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(terminalRecord(), 5000);
+        X11Test::activate(claimed.window());
+
+        const QList<WindowRecord> records = server.onScreenWindows().value();
+        const auto positionOf = [&](std::optional<quint32> window) {
+            return std::ranges::find(records, window, &WindowRecord::number) - records.begin();
+        };
+        const WindowRecord terminal = *terminalRecord();
+        QCOMPARE(positionOf(claimed.window()), 0);
+        QVERIFY(positionOf(terminal.number) < positionOf(unnamed.window()));
+
+        const WindowRecord alpha = *X11Test::entryOf(records, &WindowRecord::number, claimed.window());
+        QCOMPARE(alpha.layer, 0);
+        QCOMPARE(alpha.ownerPid, qint32(claimed.pid()));
+        QCOMPARE(alpha.ownerName, QStringLiteral("Helper Deluxe"));
+        QCOMPARE(alpha.title, QStringLiteral("Alpha"));
+        // openbox frames a client with a 1-pixel border and a 20-pixel title bar above a
+        // 5-pixel handle; the frame is what stands at the position asked for.
+        QCOMPARE(alpha.bounds, QRectF(50, 60, 302, 225));
+
+        // Without _NET_WM_PID the server still knows the client's pid; without a desktop
+        // entry the class names the application.
+        const WindowRecord bravo = *X11Test::entryOf(records, &WindowRecord::number, unnamed.window());
+        QCOMPARE(bravo.ownerPid, qint32(unnamed.pid()));
+        QCOMPARE(bravo.ownerName, QStringLiteral("Bravo"));
+        QCOMPARE(bravo.title, QStringLiteral("Bravo ✓"));
+
+        // A real program, named by the desktop entry its package installs.
+        QCOMPARE(terminal.ownerName, QStringLiteral("XTerm"));
+        QCOMPARE(terminal.title, QStringLiteral("Charlie"));
+        QCOMPARE(terminal.layer, 0);
+        Apps &apps = m_platform->apps();
+        QCOMPARE(apps.bundleIdentifier(qint32(xterm.processId())), QStringLiteral("debian-xterm"));
+        QVERIFY(apps.hasApplication(QStringLiteral("debian-xterm")));
+        xterm.kill();
+        xterm.waitForFinished();
+        QTRY_VERIFY(!apps.bundleIdentifier(qint32(xterm.processId())));
     }
 
     void identitiesComeFromWhatTheWindowDeclaresThenItsClass()
@@ -49,8 +108,7 @@ private slots:
         HelperWindow byClass({"--title", "By class", "--class", "lghelper,LgHelper"});
         HelperWindow bare({"--title", "Bare", "--class", "bare,Bare", "--icon", "00ff00"});
         HelperWindow classless({"--title", "Classless", "--class", ","});
-        for (const HelperWindow *helper : {&declared, &byClass, &bare, &classless})
-            QVERIFY(X11Test::waitUntilManaged(helper->window()));
+        QVERIFY(X11Test::waitUntilManaged({&declared, &byClass, &bare, &classless}));
 
         Apps &apps = m_platform->apps();
         QCOMPARE(apps.bundleIdentifier(qint32(declared.pid())), QStringLiteral("org.example.Declared"));
@@ -81,7 +139,7 @@ private slots:
 
         HelperWindow running({"--title", "Running", "--class", "lghelper,LgHelper"});
         HelperWindow other({"--title", "Other", "--class", "other,Other"});
-        QVERIFY(X11Test::waitUntilManaged(running.window()) && X11Test::waitUntilManaged(other.window()));
+        QVERIFY(X11Test::waitUntilManaged({&running, &other}));
         QTRY_COMPARE(X11Test::activeWindow(), other.window());
         apps.openApplication(QStringLiteral("org.example.Helper"));
         QTRY_COMPARE(X11Test::activeWindow(), running.window());

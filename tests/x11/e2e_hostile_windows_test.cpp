@@ -11,13 +11,9 @@ using X11Test::HelperWindow;
 
 namespace {
 
-std::optional<WindowInfo> find(const QList<WindowInfo> &windows, quint32 id)
+std::optional<WindowInfo> find(const QList<WindowInfo> &windows, quint32 window)
 {
-    for (const WindowInfo &window : windows) {
-        if (window.id == id)
-            return window;
-    }
-    return std::nullopt;
+    return X11Test::entryOf(windows, &WindowInfo::id, window);
 }
 
 QList<WindowInfo> windowsOfOthers()
@@ -53,8 +49,7 @@ private slots:
         HelperWindow netName({"--title", "placeholder", "--class", "badnet,BadNet", "--position", "40,40"});
         HelperWindow legacyName({"--title", "placeholder", "--class", "badlegacy,BadLegacy", "--position", "400,40"});
         HelperWindow longName({"--title", "placeholder", "--class", "longname,LongName", "--position", "800,40"});
-        for (const HelperWindow *helper : {&netName, &legacyName, &longName})
-            QVERIFY(X11Test::waitUntilManaged(helper->window()));
+        QVERIFY(X11Test::waitUntilManaged({&netName, &legacyName, &longName}));
 
         // Cut sequences, overlong forms, an encoded surrogate, a stray NUL and bytes no
         // UTF-8 text holds.
@@ -100,10 +95,8 @@ private slots:
         HelperWindow front({"--title", "Front", "--class", "front,Front", "--position", "40,40"});
         HelperWindow destroyed({"--title", "Destroyed", "--class", "destroyed,Destroyed", "--position", "400,40"});
         HelperWindow ended({"--title", "Ended", "--class", "ended,Ended", "--position", "800,40"});
-        for (const HelperWindow *helper : {&front, &destroyed, &ended})
-            QVERIFY(X11Test::waitUntilManaged(helper->window()));
-        X11Test::run(QStringLiteral("xdotool"),
-                     {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(front.window())});
+        QVERIFY(X11Test::waitUntilManaged({&front, &destroyed, &ended}));
+        X11Test::activate(front.window());
         QTRY_COMPARE(X11Test::activeWindow(), front.window());
 
         // Listed, then gone before the letter is typed: one window destroyed while its
@@ -129,15 +122,6 @@ private slots:
     }
 
 private:
-    xcb_atom_t atom(const char *name)
-    {
-        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-            m_client.connection(), xcb_intern_atom(m_client.connection(), 0, uint16_t(strlen(name)), name), nullptr);
-        const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(reply);
-        return result;
-    }
-
     void setText(quint32 window, const char *property, const char *type, const QByteArray &bytes)
     {
         // Large values go in pieces, each well within the server's request size.
@@ -145,14 +129,14 @@ private:
         for (qsizetype offset = 0; offset < bytes.size() || offset == 0; offset += piece) {
             const QByteArray part = bytes.mid(offset, piece);
             xcb_change_property(m_client.connection(), offset == 0 ? XCB_PROP_MODE_REPLACE : XCB_PROP_MODE_APPEND,
-                                window, atom(property), atom(type), 8, uint32_t(part.size()), part.constData());
+                                window, m_client.atom(property), m_client.atom(type), 8, uint32_t(part.size()), part.constData());
         }
         xcb_flush(m_client.connection());
     }
 
     void deleteProperty(quint32 window, const char *property)
     {
-        xcb_delete_property(m_client.connection(), window, atom(property));
+        xcb_delete_property(m_client.connection(), window, m_client.atom(property));
         xcb_flush(m_client.connection());
     }
 
