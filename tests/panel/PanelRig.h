@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+#include <QWidget>
 
 // The switcher rig with what the panel draws on top: window pictures in the thumbnail
 // cache, application icons, and picture entries.
@@ -36,6 +37,15 @@ inline void giveIcon(SwitcherRig &rig, qint32 pid, const QColor &color)
     painter.drawRoundedRect(QRectF(4, 4, 56, 56), 14, 14);
     painter.end();
     rig.platform.appList.icons.insert(pid, QIcon(square));
+}
+
+// The widget and its children drawn on a transparent picture of its size.
+inline QImage rendered(QWidget &widget)
+{
+    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
 }
 
 inline QImage picture(QSize size, const QColor &color)

@@ -17,14 +17,6 @@ namespace {
 
 const GridMetrics metrics{1, 160, 100};
 
-QImage rendered(QWidget &widget)
-{
-    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
-
 Card::Data appCard(std::optional<int> windows, bool cascade)
 {
     Card::Data data;
@@ -50,17 +42,14 @@ private slots:
     {
         Card two(appCard(2, true), {});
         QCOMPARE(two.titleSuffix(), QStringLiteral("·2"));
-        QCOMPARE(two.backCardOffsets(), QList<QPointF>{QPointF(5, 5)});
         Card three(appCard(3, true), {});
         QCOMPARE(three.backCardOffsets(), (QList<QPointF>{QPointF(10, 10), QPointF(5, 5)}));
         Card window(appCard(std::nullopt, false), {});
         QCOMPARE(window.titleSuffix(), QString());
-        QVERIFY(window.backCardOffsets().isEmpty());
-        Card uncascaded(appCard(3, false), {});
-        QVERIFY(uncascaded.backCardOffsets().isEmpty());
+        QVERIFY(Card(appCard(3, false), {}).backCardOffsets().isEmpty());
 
         // The face is exactly (thumbW + 24) × (thumbH + 67); the back cards show below
-        // and beside it, inside the widget.
+        // and beside it, inside the widget: one for two windows, two for more.
         QCOMPARE(three.faceRect().size(), QSizeF(184, 167));
         const QPointF below(three.faceRect().center().x(), three.faceRect().bottom());
         QVERIFY(rendered(three).pixelColor((below + QPointF(0, 8)).toPoint()).alpha() > 200);
@@ -116,12 +105,11 @@ private slots:
         QCOMPARE(colourOf(icons.icon(7)), QColor(Qt::green));
         QVERIFY(icons.icon(8).isNull());
 
-        // What was asked once is not asked again, an absent icon included, through any
-        // number of new lists that still hold the process...
+        // What was asked once is not asked again, an absent icon included, through a new
+        // list that still holds the process...
         platform.appList.icons.insert(7, QIcon(red));
         platform.appList.icons.insert(8, QIcon(red));
-        icons.keepListed({viewer, editor});
-        icons.keepListed({editor, viewer, app(9, QStringLiteral("Other"), std::nullopt, {90})});
+        icons.keepListed({viewer, app(9, QStringLiteral("Other"), std::nullopt, {90}), editor});
         QCOMPARE(colourOf(icons.icon(7)), QColor(Qt::green));
         QVERIFY(icons.icon(8).isNull());
 
@@ -143,7 +131,7 @@ private slots:
         QCOMPARE(colourOf(icons.icon(8)), QColor(Qt::red));
     }
 
-    void snipCardsShowEmptyForMissingText()
+    void snipCardsAndCellsShowEmptyForMissingText()
     {
         SnipCard::Data data;
         data.keyText = QStringLiteral("1");
@@ -151,28 +139,15 @@ private slots:
         data.systemIcon = QStringLiteral("photo");
         data.metrics = metrics;
         QCOMPARE(SnipCard(data, {}).bodyText(), QStringLiteral("(empty)"));
-        data.text = QString();
-        QCOMPARE(SnipCard(data, {}).bodyText(), QStringLiteral("(empty)"));
         data.text = QStringLiteral("echo hi");
         QCOMPARE(SnipCard(data, {}).bodyText(), QStringLiteral("echo hi"));
+        const MiniPasteCard blank(PasteCell{QUuid::createUuid(), 0, QStringLiteral("1"), false, {}, std::nullopt}, {});
+        QCOMPARE(blank.shownText(), QStringLiteral("(empty)"));
 
         data.image = picture(QSize(40, 40), QColor(0, 0, 220));
         SnipCard pictured(data, {});
         const QPoint bodyCentre = (pictured.faceRect().topLeft() + QPointF(12 + 80, 12 + 33 + 10 + 50)).toPoint();
         QVERIFY(sameColour(rendered(pictured).pixelColor(bodyCentre), QColor(0, 0, 220)));
-    }
-
-    void cellsAndChipsShowWhatTheyWereGiven()
-    {
-        const MiniPasteCard blank(PasteCell{QUuid::createUuid(), 0, QStringLiteral("1"), false, {}, std::nullopt}, {});
-        QCOMPARE(blank.shownText(), QStringLiteral("(empty)"));
-        const MiniPasteCard text(PasteCell{QUuid::createUuid(), 1, QStringLiteral("2"), false, QStringLiteral("hi"), {}}, {});
-        QCOMPARE(text.shownText(), QStringLiteral("hi"));
-
-        const MoreChip more(6, QStringLiteral("V"), {});
-        QCOMPARE(more.countText(), QStringLiteral("+6"));
-        QCOMPARE(more.key(), QStringLiteral("V"));
-        QVERIFY(CompactChip::naturalHeight() >= 44);
     }
 
     void hoveringOutlinesTheFaceAndShowsAPointingHand()
@@ -182,8 +157,6 @@ private slots:
         card.show();
         QVERIFY(QTest::qWaitForWindowExposed(&card));
         const Clickable &clickable = card.clickable();
-        QCOMPARE(clickable.area(), card.faceRect());
-        QVERIFY(!clickable.isHovering());
 
         const QPoint inside = card.faceRect().center().toPoint();
         QTest::mouseMove(&card, inside);
@@ -198,18 +171,15 @@ private slots:
         QCOMPARE(card.cursor().shape(), Qt::ArrowCursor);
         QTRY_COMPARE(clickable.currentOutlineWidth(), 0.0);
 
+        // Only a left click inside the face counts: not in the margin, not on the rounded
+        // corner, not the right button, not a press on the card released beside it.
         QTest::mouseClick(&card, Qt::LeftButton, {}, margin);
-        QCOMPARE(clicks, 0);
-        QTest::mouseClick(&card, Qt::LeftButton, {}, inside);
-        QCOMPARE(clicks, 1);
+        QTest::mouseClick(&card, Qt::LeftButton, {}, (card.faceRect().topLeft() + QPointF(1, 1)).toPoint());
         QTest::mouseClick(&card, Qt::RightButton, {}, inside);
-        QCOMPARE(clicks, 1);
-        // Pressed on the card, released beside it: no click.
         QTest::mousePress(&card, Qt::LeftButton, {}, inside);
         QTest::mouseRelease(&card, Qt::LeftButton, {}, margin);
-        QCOMPARE(clicks, 1);
-        // The rounded corner of the face is outside its area.
-        QTest::mouseClick(&card, Qt::LeftButton, {}, (card.faceRect().topLeft() + QPointF(1, 1)).toPoint());
+        QCOMPARE(clicks, 0);
+        QTest::mouseClick(&card, Qt::LeftButton, {}, inside);
         QCOMPARE(clicks, 1);
     }
 
@@ -218,20 +188,15 @@ private slots:
         QList<PasteCell> cells;
         for (int i = 0; i < 4; ++i)
             cells.append(PasteCell{QUuid::createUuid(), i, QString::number(i + 1), false, QStringLiteral("text"), {}});
-        QList<int> selected;
-        int more = 0;
         const PasteColumn::Data data{QStringLiteral("Clipboard"), QStringLiteral("doc.on.clipboard"), QStringLiteral("V"),
-                                     false, false, QString(), cells, 10,
-                                     [&selected](int index) { selected.append(index); }, [&more] { ++more; }};
+                                     false, false, QString(), cells, 10, {}, {}};
 
+        // With room to spare the cells reach their 180 and stop there.
         PasteColumn wide(data, QSize(1200, 150));
         QCOMPARE(wide.cells().size(), 4);
-        for (const MiniPasteCard *cell : wide.cells()) {
-            QCOMPARE(cell->width(), 180);
-            QCOMPARE(cell->height(), 96);
-        }
+        for (const MiniPasteCard *cell : wide.cells())
+            QCOMPARE(cell->size(), QSize(180, 96));
         QCOMPARE(wide.moreChip()->size(), QSize(72, 96));
-        QCOMPARE(wide.moreChip()->count(), 6);
 
         PasteColumn narrow(data, QSize(400, 150));
         const QList<MiniPasteCard *> squeezed = narrow.cells();
@@ -239,13 +204,6 @@ private slots:
         QCOMPARE(squeezed.first()->width(), squeezed.last()->width());
         QVERIFY(narrow.rect().contains(narrow.moreChip()->geometry()));
         QVERIFY(squeezed.last()->geometry().right() < narrow.moreChip()->x());
-
-        narrow.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&narrow));
-        QTest::mouseClick(squeezed.at(2), Qt::LeftButton, {}, squeezed.at(2)->rect().center());
-        QTest::mouseClick(narrow.moreChip(), Qt::LeftButton, {}, narrow.moreChip()->rect().center());
-        QCOMPARE(selected, QList<int>{2});
-        QCOMPARE(more, 1);
     }
 
     void aBarsMoreChipStaysInsideTheBar()

@@ -49,14 +49,6 @@ int largestDifference(const QImage &a, const QImage &b)
     return largest;
 }
 
-QImage rendered(QWidget &widget)
-{
-    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
-
 } // namespace
 
 class PaintCacheTest : public QObject {

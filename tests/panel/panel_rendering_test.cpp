@@ -66,10 +66,9 @@ class PanelRenderingTest : public QObject {
         QVERIFY(logo);
         QList<Snippet> snippets{*logo};
         for (const QString &name : {QStringLiteral("Signature"), QString(), QStringLiteral("Address")}) {
-            Snippet snippet;
-            snippet.name = name;
-            snippet.text = QStringLiteral("Kind regards,\nAlex Example\nExample Ltd.");
-            snippets.append(snippet);
+            snippets.append(Snippet());
+            snippets.last().name = name;
+            snippets.last().text = QStringLiteral("Kind regards,\nAlex Example\nExample Ltd.");
         }
         QVERIFY(rig.snippets.replaceAll(snippets));
         rig.setLinks({QStringLiteral("Docs"), QStringLiteral("Tracker"), QStringLiteral("Calendar"),
@@ -101,16 +100,14 @@ private slots:
         keep(armed, QStringLiteral("apps-armed"));
         rig.model.back();
 
-        rig.model.showWindows(12);
-        keep(renderSwitcherView(rig.model, rig.snippets, size), QStringLiteral("windows"));
-        rig.model.back();
-
-        const QList<std::pair<Prefix, QString>> lists{{Prefix::clipboard, QStringLiteral("clipboard")},
-                                                      {Prefix::snippet, QStringLiteral("snippets")},
-                                                      {Prefix::link, QStringLiteral("links")},
-                                                      {Prefix::command, QStringLiteral("commands")}};
-        for (const auto &[list, name] : lists) {
-            rig.model.enter(list);
+        const QList<std::pair<std::function<void()>, QString>> pages{
+            {[&] { rig.model.showWindows(12); }, QStringLiteral("windows")},
+            {[&] { rig.model.enter(Prefix::clipboard); }, QStringLiteral("clipboard")},
+            {[&] { rig.model.enter(Prefix::snippet); }, QStringLiteral("snippets")},
+            {[&] { rig.model.enter(Prefix::link); }, QStringLiteral("links")},
+            {[&] { rig.model.enter(Prefix::command); }, QStringLiteral("commands")}};
+        for (const auto &[go, name] : pages) {
+            go();
             const QImage page = renderSwitcherView(rig.model, rig.snippets, size);
             verifyPanel(page, size);
             keep(page, name);
@@ -118,13 +115,16 @@ private slots:
         }
     }
 
-    void rendersEmptyStatesAndTheBanner()
+    void rendersEmptyStatesAndTheBannerAtEitherPixelDensity()
     {
         SwitcherRig rig;
         rig.platform.capture.granted = false;
         rig.model.reset({app(11, QStringLiteral("Files"), QStringLiteral("f"), {1100})});
         const QSize size(1000, 640);
         keep(renderSwitcherView(rig.model, rig.snippets, size), QStringLiteral("apps-empty-lists"));
+        const QImage doubled = renderSwitcherView(rig.model, rig.snippets, QSize(500, 400), 2);
+        QCOMPARE(doubled.devicePixelRatio(), 2.0);
+        verifyPanel(doubled, QSize(1000, 800));
         for (Prefix list : {Prefix::clipboard, Prefix::snippet, Prefix::link, Prefix::command}) {
             rig.model.enter(list);
             const QImage page = renderSwitcherView(rig.model, rig.snippets, size);
@@ -152,16 +152,6 @@ private slots:
         }();
         for (int x = 300; x < 600; x += 7)
             QCOMPARE(small.pixel(x, 40), headerOnly.pixel(x, 40));
-    }
-
-    void rendersAtTwiceThePixelDensity()
-    {
-        SwitcherRig rig;
-        rig.model.reset({app(11, QStringLiteral("Files"), QStringLiteral("f"), {1100})});
-        const QImage image = renderSwitcherView(rig.model, rig.snippets, QSize(500, 400), 2);
-        QCOMPARE(image.size(), QSize(1000, 800));
-        QCOMPARE(image.devicePixelRatio(), 2.0);
-        QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
     }
 };
 

@@ -51,9 +51,9 @@ struct Panel {
     int permissionRequests = 0;
     SwitcherView view{rig.model, rig.snippets, clicks.actions(), 4, 6, [this] { ++permissionRequests; }};
 
-    explicit Panel(SwitcherRig &rig, QSize size = QSize(1000, 700)) : rig(rig)
+    explicit Panel(SwitcherRig &rig) : rig(rig)
     {
-        view.resize(size);
+        view.resize(1000, 700);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         settle();
@@ -68,11 +68,6 @@ struct Panel {
     }
     const HeaderContent &header() const { return view.header()->content(); }
     QWidget *page() const { return view.pageArea()->page(); }
-    template <typename Block>
-    QList<Block *> blocks() const
-    {
-        return page()->findChildren<Block *>();
-    }
     AppsPage *appsPage() const { return qobject_cast<AppsPage *>(page()); }
     // The card grid of the page: the app grid on the apps page.
     GridPage *grid() const
@@ -109,35 +104,27 @@ private slots:
         SwitcherRig rig;
         furnish(rig);
         Panel panel(rig);
-        QCOMPARE(panel.header(),
-                 (HeaderContent{false, QStringLiteral("rectangle.on.rectangle.angled"), QStringLiteral("Switch Windows"),
-                                QStringLiteral("· Press an app's letter to switch · V/B/Q/M for clipboard / snippet / "
-                                               "link / command (or click)"),
-                                QStringLiteral("5 apps")}));
+        QCOMPARE(panel.header().count, QStringLiteral("5 apps"));
+        QVERIFY(!panel.header().backButton);
         QVERIFY(!panel.view.header()->backButton()->isVisible());
 
         struct Expected {
             std::function<void()> go;
             QString title;
-            QString hint;
             std::optional<QString> count;
         };
         const QList<Expected> pages{
-            {[&] { rig.model.showWindows(20); }, QStringLiteral("Terminal"),
-             QStringLiteral("· Press a number or click to pick a window · ⌫ Back"), std::nullopt},
-            {[&] { rig.model.enter(Prefix::clipboard); }, QStringLiteral("Clipboard"),
-             QStringLiteral("· Press a number or click to paste into the previous app · ⌫ Back"), QStringLiteral("3 items")},
-            {[&] { rig.model.enter(Prefix::snippet); }, QStringLiteral("Snippets"),
-             QStringLiteral("· Press a number or click to paste · ⌫ Back"), QStringLiteral("2 items")},
-            {[&] { rig.model.enter(Prefix::link); }, QStringLiteral("Quick Links"),
-             QStringLiteral("· Press a number or click to open · ⌫ Back"), QStringLiteral("2 links")},
-            {[&] { rig.model.enter(Prefix::command); }, QStringLiteral("Commands"),
-             QStringLiteral("· Press a number or click to run · ⌫ Back"), QStringLiteral("1 commands")},
+            {[&] { rig.model.showWindows(20); }, QStringLiteral("Terminal"), std::nullopt},
+            {[&] { rig.model.enter(Prefix::clipboard); }, QStringLiteral("Clipboard"), QStringLiteral("3 items")},
+            {[&] { rig.model.enter(Prefix::snippet); }, QStringLiteral("Snippets"), QStringLiteral("2 items")},
+            {[&] { rig.model.enter(Prefix::link); }, QStringLiteral("Quick Links"), QStringLiteral("2 links")},
+            {[&] { rig.model.enter(Prefix::command); }, QStringLiteral("Commands"), QStringLiteral("1 commands")},
         };
         for (const Expected &expected : pages) {
             expected.go();
             panel.settle();
-            QCOMPARE(panel.header(), (HeaderContent{true, QString(), expected.title, expected.hint, expected.count}));
+            QCOMPARE(panel.header().title, expected.title);
+            QCOMPARE(panel.header().count, expected.count);
             QVERIFY(panel.view.header()->backButton()->isVisible());
             // The Back button goes back through the view model.
             click(panel.view.header()->backButton());
@@ -151,19 +138,16 @@ private slots:
         QCOMPARE(panel.header().title, QString());
         QVERIFY(panel.header().backButton);
         QVERIFY(panel.page()->findChildren<QWidget *>().isEmpty());
-    }
+        rig.model.back();
 
-    void theAppsHintNamesTheListKeysInUse()
-    {
-        SwitcherRig rig;
+        // The apps hint and the boxes name the list keys in use.
         QCOMPARE(rig.settings.store.setQuickKeys(QStringLiteral("c"), QStringLiteral("s")), KeyValidation::ok());
         QCOMPARE(rig.settings.store.setLinkKey(QStringLiteral("l")), KeyValidation::ok());
         QCOMPARE(rig.settings.store.setCommandKey(QStringLiteral("k")), KeyValidation::ok());
-        rig.model.reset({app(10, QStringLiteral("Editor"), QStringLiteral("e"), {100})});
-        Panel panel(rig);
+        rig.model.reset(furnishedApps());
+        panel.settle();
         QCOMPARE(panel.header().hint, QStringLiteral("· Press an app's letter to switch · C/S/L/K for clipboard / "
                                                      "snippet / link / command (or click)"));
-        QCOMPARE(panel.header().count, QStringLiteral("1 apps"));
         QCOMPARE(panel.appsPage()->clipboardColumn()->entryKey(), QStringLiteral("C"));
         QCOMPARE(panel.appsPage()->commandBar()->entryKey(), QStringLiteral("K"));
     }
@@ -176,22 +160,17 @@ private slots:
         Panel panel(rig);
         ScreenRecordingBanner *banner = panel.view.banner();
         QVERIFY(banner->isVisible());
-        QCOMPARE(banner->text(), QStringLiteral("Enable Screen Recording to show thumbnails and window titles "
-                                                "(restart the app after granting)"));
         QCOMPARE(banner->y(), panel.view.header()->height());
         QVERIFY(panel.view.pageArea()->y() > banner->geometry().bottom());
         click(banner, QPoint(banner->width() - 5, banner->height() / 2));
         QCOMPARE(panel.permissionRequests, 1);
         QVERIFY(panel.clicks.calls.isEmpty());
 
-        for (Prefix list : {Prefix::clipboard, Prefix::snippet, Prefix::link, Prefix::command}) {
-            rig.model.enter(list);
-            panel.settle();
-            QVERIFY(!banner->isVisible());
-            QCOMPARE(panel.view.pageArea()->y(), panel.view.header()->height() + 1);
-            rig.model.back();
-            panel.settle();
-        }
+        rig.model.enter(Prefix::clipboard);
+        panel.settle();
+        QVERIFY(!banner->isVisible());
+        QCOMPARE(panel.view.pageArea()->y(), panel.view.header()->height() + 1);
+        rig.model.back();
         rig.model.showWindows(20);
         panel.settle();
         QVERIFY(!banner->isVisible());
@@ -203,56 +182,34 @@ private slots:
         QVERIFY(!banner->isVisible());
     }
 
-    void appCardsCarryLettersCountsAndPictures()
+    void appCardsCarryLettersCountsPicturesAndKeptIcons()
     {
         SwitcherRig rig;
         const QList<AppEntry> apps = furnishedApps();
         captureThumbnails(rig, {app(20, QStringLiteral("Terminal"), QStringLiteral("t"), {202, 203})});
+        giveIcon(rig, 10, Qt::green);
         rig.model.reset(apps);
         Panel panel(rig);
-        const QList<CardFace *> cards = panel.cards();
         QCOMPARE(panel.keyTexts(), (QStringList{QStringLiteral("E"), QStringLiteral("T"), QStringLiteral("?"),
                                                 QStringLiteral("?"), QString()}));
-        const auto *terminal = qobject_cast<Card *>(cards.at(1));
-        QCOMPARE(terminal->data().title, QStringLiteral("Terminal"));
-        QCOMPARE(terminal->data().countBadge, std::optional(3));
-        QVERIFY(terminal->data().cascade);
+        const auto cardData = [&panel](int index) { return qobject_cast<Card *>(panel.cards().at(index))->data(); };
+        QCOMPARE(cardData(1).title, QStringLiteral("Terminal"));
+        QCOMPARE(cardData(1).countBadge, std::optional(3));
+        QVERIFY(cardData(1).cascade);
+        QCOMPARE(cardData(0).countBadge, std::nullopt);
+        QVERIFY(!cardData(0).cascade);
         // The picture of the app's first window (201 was not captured).
-        QVERIFY(!terminal->data().thumbnail);
+        QVERIFY(!cardData(1).thumbnail);
+        const qint64 icon = cardData(0).icon.cacheKey();
+
+        // The next showing brings the picture, and the icon asked for while the editor
+        // stayed listed.
         captureThumbnails(rig, {app(20, QStringLiteral("Terminal"), QStringLiteral("t"), {201})});
+        giveIcon(rig, 10, Qt::red);
         rig.model.reset(apps);
         panel.settle();
-        QVERIFY(qobject_cast<Card *>(panel.cards().at(1))->data().thumbnail);
-        const auto *editor = qobject_cast<Card *>(panel.cards().at(0));
-        QCOMPARE(editor->data().countBadge, std::nullopt);
-        QVERIFY(!editor->data().cascade);
-        QCOMPARE(editor->data().cardCorner, 14.0);
-    }
-
-    void appIconsOutliveAShowingWhileTheirAppIsListed()
-    {
-        SwitcherRig rig;
-        giveIcon(rig, 10, Qt::green);
-        const AppEntry editor = app(10, QStringLiteral("Editor"), QStringLiteral("e"), {100});
-        const AppEntry terminal = app(20, QStringLiteral("Terminal"), QStringLiteral("t"), {201});
-        rig.model.reset({editor});
-        Panel panel(rig);
-        const qint64 first = qobject_cast<Card *>(panel.cards().at(0))->data().icon.cacheKey();
-
-        // A new list of apps that still holds the editor shows the icon asked for before.
-        giveIcon(rig, 10, Qt::red);
-        rig.model.reset({editor, terminal});
-        panel.settle();
-        QCOMPARE(qobject_cast<Card *>(panel.cards().at(0))->data().icon.cacheKey(), first);
-
-        // Once the editor has left the list, its icon is asked for again.
-        rig.model.reset({terminal});
-        panel.settle();
-        rig.model.reset({editor, terminal});
-        panel.settle();
-        QCOMPARE(qobject_cast<Card *>(panel.cards().at(0))->data().icon.cacheKey(),
-                 rig.platform.appList.icons.value(10).cacheKey());
-        QVERIFY(rig.platform.appList.icons.value(10).cacheKey() != first);
+        QVERIFY(cardData(1).thumbnail);
+        QCOMPARE(cardData(0).icon.cacheKey(), icon);
     }
 
     void windowAndListCardsAreLabelledWithTheirPickKeys()
@@ -268,16 +225,11 @@ private slots:
         rig.model.showWindows(50);
         panel.settle();
         QCOMPARE(panel.keyTexts(), QStringLiteral("1 2 3 4 5 6 7 8 9 A B C").split(u' '));
-        const QList<Card *> windows = panel.blocks<Card>();
-        for (const Card *card : windows) {
-            QVERIFY(!card->data().countBadge);
-            QVERIFY(!card->data().cascade);
-        }
-        QCOMPARE(qobject_cast<Card *>(panel.cards().at(0))->data().title,
-                 QStringLiteral("window 1"));
+        for (const Card *card : panel.page()->findChildren<Card *>())
+            QVERIFY(!card->data().countBadge && !card->data().cascade);
+        QCOMPARE(qobject_cast<Card *>(panel.cards().at(0))->data().title, QStringLiteral("window 1"));
         // Without a title (no Screen Recording) the card names the app.
-        QCOMPARE(qobject_cast<Card *>(panel.cards().at(4))->data().title,
-                 QStringLiteral("Browser"));
+        QCOMPARE(qobject_cast<Card *>(panel.cards().at(4))->data().title, QStringLiteral("Browser"));
 
         QStringList forty;
         for (int i = 40; i >= 1; --i)
@@ -295,7 +247,7 @@ private slots:
         QCOMPARE(panel.clicks.take(), QStringList{QStringLiteral("pasteClip clip 40")});
     }
 
-    void theClipboardColumnShowsFourEntriesAndWhatIsLeft()
+    void theBoxesShowTheirFirstEntriesAndWhatIsLeft()
     {
         SwitcherRig rig;
         QStringList ten;
@@ -304,11 +256,13 @@ private slots:
         rig.copy(ten);
         rig.setSnippets({QStringLiteral("s1")});
         rig.setLinks({QStringLiteral("l1"), QStringLiteral("l2"), QStringLiteral("l3")});
+        QList<QuickLink> links = rig.links.links();
+        links[0].name.clear();
+        QVERIFY(rig.links.replaceAll(links));
         rig.model.reset({app(10, QStringLiteral("Editor"), QStringLiteral("e"), {100})});
         Panel panel(rig);
 
         PasteColumn *column = panel.appsPage()->clipboardColumn();
-        QCOMPARE(column->title(), QStringLiteral("Clipboard"));
         QStringList cells;
         for (const MiniPasteCard *cell : column->cells())
             cells << cell->cell().badge + u' ' + cell->shownText();
@@ -317,15 +271,17 @@ private slots:
         QCOMPARE(column->moreChip()->countText(), QStringLiteral("+6"));
         QCOMPARE(column->moreChip()->key(), QStringLiteral("V"));
         QCOMPARE(column->hint(), std::optional(EntryBox::Hint{QStringLiteral("10 total"), false}));
-        QVERIFY(!column->isActive());
         QCOMPARE(column->border(), EntryBox::Border::plain);
         // Everything fits in the other boxes: no more-chip, no hint.
         QVERIFY(!panel.appsPage()->snippetColumn()->moreChip());
         QCOMPARE(panel.appsPage()->linkBar()->chips().size(), 3);
         QVERIFY(!panel.appsPage()->linkBar()->moreChip());
         QCOMPARE(panel.appsPage()->linkBar()->hint(), std::nullopt);
+        // A link without a name shows its address as its name, on its page too.
+        QCOMPARE(panel.appsPage()->linkBar()->chips().at(0)->cell().name, QStringLiteral("https://example.org/l1"));
 
-        // Armed by its list key: highlighted, "All"; the other boxes stay as they were.
+        // Armed by its list key: highlighted, "All", without a page transition; the other
+        // boxes stay as they were.
         QCOMPARE(describe(rig.model.handle(QStringLiteral("v"))), QStringLiteral("awaiting"));
         panel.settle();
         column = panel.appsPage()->clipboardColumn();
@@ -341,29 +297,12 @@ private slots:
         panel.settle();
         QCOMPARE(panel.appsPage()->linkBar()->hint(), std::optional(EntryBox::Hint{QStringLiteral("Press a number"), true}));
         QVERIFY(!panel.appsPage()->clipboardColumn()->isActive());
-        rig.model.handle(QStringLiteral("9"));
+        rig.model.handle(QStringLiteral("q"));
         panel.settle();
-        QCOMPARE(panel.appsPage()->linkBar()->hint(), std::nullopt);
-    }
-
-    void aLinkWithoutANameShowsItsAddressTwice()
-    {
-        SwitcherRig rig;
-        QVERIFY(rig.links.replaceAll({QuickLink{QUuid::createUuid(), QString(), QStringLiteral("https://example.org/a")}}));
-        rig.model.reset({});
-        Panel panel(rig);
-        const CompactChip *chip = panel.appsPage()->linkBar()->chips().value(0);
-        QVERIFY(chip);
-        QCOMPARE(chip->cell().name, QStringLiteral("https://example.org/a"));
-        QCOMPARE(chip->cell().detail, QStringLiteral("https://example.org/a"));
-
-        rig.model.enter(Prefix::link);
-        panel.settle();
-        const SnipCard *card = panel.blocks<SnipCard>().value(0);
-        QVERIFY(card);
-        QCOMPARE(card->data().title, QStringLiteral("https://example.org/a"));
-        QCOMPARE(card->data().systemIcon, QStringLiteral("globe"));
-        QCOMPARE(card->bodyText(), QStringLiteral("https://example.org/a"));
+        const SnipCard *unnamed = panel.page()->findChildren<SnipCard *>().value(0);
+        QVERIFY(unnamed);
+        QCOMPARE(unnamed->data().title, QStringLiteral("https://example.org/l1"));
+        QCOMPARE(unnamed->bodyText(), QStringLiteral("https://example.org/l1"));
     }
 
     void emptyListsShowTheirEmptyStates()
@@ -373,36 +312,26 @@ private slots:
         Panel panel(rig);
         QCOMPARE(panel.header().count, QStringLiteral("0 apps"));
         QVERIFY(panel.cards().isEmpty());
-        const QList<std::pair<EntryBox *, QString>> boxes{
-            {panel.appsPage()->clipboardColumn(), QStringLiteral("Nothing yet — copied items show up here")},
-            {panel.appsPage()->snippetColumn(), QStringLiteral("Add in Settings → Snippets")},
-            {panel.appsPage()->linkBar(), QStringLiteral("Add in Settings → Links")},
-            {panel.appsPage()->commandBar(), QStringLiteral("Add in Settings → Commands")},
-        };
-        for (const auto &[box, hint] : boxes) {
+        AppsPage *apps = panel.appsPage();
+        for (EntryBox *box : QList<EntryBox *>{apps->clipboardColumn(), apps->snippetColumn(), apps->linkBar(),
+                                               apps->commandBar()}) {
             QVERIFY(box->isEmpty());
-            QCOMPARE(box->emptyHint(), hint);
+            QVERIFY(!box->emptyHint().isEmpty());
             QVERIFY(!box->moreChip());
             QCOMPARE(box->hint(), std::nullopt);
         }
-
-        const QList<std::tuple<Prefix, QString, QString>> pages{
-            {Prefix::clipboard, QStringLiteral("Clipboard history is empty"), QStringLiteral("Copy some text or images and come back")},
-            {Prefix::snippet, QStringLiteral("No snippets yet"), QStringLiteral("Add them in Settings → Snippets")},
-            {Prefix::link, QStringLiteral("No quick links yet"), QStringLiteral("Add them in Settings → Links")},
-            {Prefix::command, QStringLiteral("No commands yet"), QStringLiteral("Add shell commands in Settings → Commands")},
-        };
-        for (const auto &[list, title, subtitle] : pages) {
+        QSet<QString> titles;
+        for (Prefix list : {Prefix::clipboard, Prefix::snippet, Prefix::link, Prefix::command}) {
             rig.model.enter(list);
             panel.settle();
             const auto *empty = qobject_cast<EmptyState *>(panel.page());
             QVERIFY(empty);
-            QCOMPARE(empty->title(), title);
-            QCOMPARE(empty->subtitle(), subtitle);
+            titles.insert(empty->title());
             QCOMPARE(empty->size(), panel.view.pageArea()->size());
             rig.model.back();
             panel.settle();
         }
+        QCOMPARE(titles.size(), 4); // each list says which one is empty
     }
 
     void everyClickCallsItsAction()
@@ -441,8 +370,7 @@ private slots:
         rig.model.showWindows(20);
         panel.settle();
         click(panel.cards().at(2));
-        const QList<Prefix> lists{Prefix::clipboard, Prefix::snippet, Prefix::link, Prefix::command};
-        for (Prefix list : lists) {
+        for (Prefix list : {Prefix::clipboard, Prefix::snippet, Prefix::link, Prefix::command}) {
             rig.model.enter(list);
             panel.settle();
             click(panel.cards().at(1));
@@ -480,11 +408,10 @@ private slots:
         QVERIFY(forward);
         QVERIFY(panel.page() != appsPage);
         QVERIFY(forward->isVisible());
-        QVERIFY(forward->geometry() == panel.view.pageArea()->rect());
+        QCOMPARE(forward->geometry(), panel.view.pageArea()->rect());
         QCOMPARE(forward->leavingScale(), PageArea::appsPageScale);
         QCOMPARE(forward->arrivingScale(), PageArea::otherPageScale);
-        QCOMPARE(forward->spring().response, 0.34);
-        QCOMPARE(forward->spring().dampingFraction, 0.82);
+        QCOMPARE(forward->spring().response, Springs::forward.response);
         // The arriving page is live beneath the pictures: a click reaches it.
         click(panel.cards().at(0));
         QCOMPARE(panel.clicks.take(), QStringList{QStringLiteral("pasteClip first")});
@@ -501,16 +428,13 @@ private slots:
         QVERIFY(backward);
         QCOMPARE(backward->leavingScale(), PageArea::otherPageScale);
         QCOMPARE(backward->arrivingScale(), PageArea::appsPageScale);
-        QCOMPARE(backward->spring().response, 0.32);
+        QCOMPARE(backward->spring().response, Springs::back.response);
         QTRY_VERIFY_WITH_TIMEOUT(!panel.view.pageArea()->transition(), 2000);
 
-        // A reset is not animated, nor is a change that keeps the page.
+        // A reset is not animated.
         rig.model.enter(Prefix::snippet);
         panel.settle();
         rig.model.reset(furnishedApps());
-        QCoreApplication::processEvents();
-        QCOMPARE(panel.view.pageArea()->transition(), nullptr);
-        rig.model.handle(QStringLiteral("v"));
         QCoreApplication::processEvents();
         QCOMPARE(panel.view.pageArea()->transition(), nullptr);
     }
@@ -521,8 +445,7 @@ private slots:
         furnish(rig);
         Panel panel(rig);
         CardFace *card = panel.cards().at(1);
-        const QPoint centre = card->faceRect().center().toPoint();
-        QTest::mouseMove(card, centre);
+        QTest::mouseMove(card, card->faceRect().center().toPoint());
         QTRY_COMPARE(card->clickable().currentOutlineWidth(), Clickable::outlineWidth);
 
         // Typing a list key rebuilds the page; the new card under the pointer shows its
@@ -551,30 +474,19 @@ private slots:
         QVERIFY(panel.appsPage()->grid()->metrics().thumbW > before.thumbW);
     }
 
-    void thePanelIsARoundedShape()
+    void thePanelIsARoundedShapeOpaqueWithoutACompositor()
     {
         const QRegion mask = SwitcherView::panelMask(QSize(400, 300));
-        QVERIFY(mask.contains(QPoint(200, 150)));
-        QVERIFY(mask.contains(QPoint(200, 1)));
-        QVERIFY(mask.contains(QPoint(1, 150)));
-        QVERIFY(!mask.contains(QPoint(1, 1)));
-        QVERIFY(!mask.contains(QPoint(398, 298)));
-        QVERIFY(!mask.contains(QPoint(400, 150)));
+        QVERIFY(mask.contains(QPoint(200, 1)) && mask.contains(QPoint(1, 150)));
+        QVERIFY(!mask.contains(QPoint(1, 1)) && !mask.contains(QPoint(398, 298)) && !mask.contains(QPoint(400, 150)));
 
-        // Opaque without a compositor, translucent with one.
         SwitcherRig rig;
         rig.model.reset({});
         SwitcherView view(rig.model, rig.snippets, {}, 4, 6, {});
         view.resize(400, 300);
-        const auto fillAlpha = [&view] {
-            QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-            return image.pixelColor(200, 290).alpha();
-        };
-        QVERIFY(fillAlpha() < 255);
+        QVERIFY(rendered(view).pixelColor(200, 290).alpha() < 255);
         view.setTranslucent(false);
-        QCOMPARE(fillAlpha(), 255);
+        QCOMPARE(rendered(view).pixelColor(200, 290).alpha(), 255);
     }
 };
 
