@@ -50,7 +50,6 @@ private slots:
         row("nothing", {}, "", rejected, apps, none);
         // The apps page with a list key armed.
         row("list key twice", {"v"}, "v", "drilled", clipboard, none);
-        row("list key, then in upper case", {"v"}, "V", "drilled", clipboard, none);
         row("list key and pick", {"v"}, "2", "pasteClip second", apps, none);
         row("list key and its last item", {"v"}, "3", "pasteClip third", apps, none);
         row("pick beyond the list", {"v"}, "4", rejected, apps, none);
@@ -58,11 +57,8 @@ private slots:
         row("app letter after a list key", {"v"}, "e", rejected, apps, none);
         row("another list key after a list key", {"v"}, "b", rejected, apps, none);
         row("snippet pick", {"b"}, "2", "pasteSnippet s2", apps, none);
-        row("snippet key twice", {"b"}, "b", "drilled", "snippets", none);
         row("link pick", {"q"}, "1", "openLink l1", apps, none);
-        row("link key twice", {"q"}, "q", "drilled", "links", none);
         row("command pick", {"m"}, "1", "runCommand c1", apps, none);
-        row("command key twice", {"m"}, "m", "drilled", "commands", none);
         // One app's windows.
         row("window pick", {"t"}, "1", "fire 201", windows, none);
         row("last window", {"t"}, "3", "fire 203", windows, none);
