@@ -189,23 +189,6 @@ private slots:
         QCOMPARE(fixture.platform.capture.requests, 1);
     }
 
-    void showInDockToggleStoresTheChoice()
-    {
-        SettingsFixture fixture;
-        ShownView shown(fixture, Tab::General);
-        auto *toggle = shown.view.generalTab().findChild<QCheckBox *>();
-        QCOMPARE(toggle->text(), QStringLiteral("Show in Dock"));
-        QVERIFY(!toggle->isChecked());
-        QSignalSpy taskbar(&fixture.settings, &SettingsStore::taskbarPresenceRequested);
-
-        toggle->click();
-        QVERIFY(fixture.settings.showInDock());
-        QCOMPARE(taskbar.count(), 1);
-
-        fixture.settings.setShowInDock(false);
-        QVERIFY(!toggle->isChecked());
-    }
-
     void launchAtLoginWritesAndRemovesTheAutostartEntry()
     {
         SettingsFixture fixture;

@@ -1,8 +1,10 @@
 #include "SettingsUiTesting.h"
 
+#include "settings/ui/GeneralSettingsTab.h"
 #include "settings/ui/SavedBadge.h"
 #include "settings/ui/SettingsWindowController.h"
 
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 
@@ -43,14 +45,19 @@ private slots:
         SettingsView *window = controller.window();
         QCOMPARE(window->windowType(), Qt::Tool); // no taskbar entry by default
         window->move(40, 50);
+        auto *toggle = window->generalTab().findChild<QCheckBox *>();
+        QCOMPARE(toggle->text(), QStringLiteral("Show in Dock"));
 
-        fixture.settings.setShowInDock(true);
+        // The General tab's switch stores the choice, and follows the store.
+        toggle->click();
+        QVERIFY(fixture.settings.showInDock());
         QCOMPARE(window->windowType(), Qt::Window);
         QVERIFY(window->isVisible());
         QCOMPARE(window->pos(), QPoint(40, 50));
         QVERIFY(window->windowFlags() & Qt::WindowMinimizeButtonHint);
 
         fixture.settings.setShowInDock(false);
+        QVERIFY(!toggle->isChecked());
         QCOMPARE(window->windowType(), Qt::Tool);
         QVERIFY(window->isVisible());
 
