@@ -270,25 +270,24 @@ private slots:
         QTest::addColumn<KeyValidation>("expected");
         QTest::addColumn<AppTextMap>("after");
         const AppTextMap notes{{"app.notes", "n"}};
-
-        QTest::newRow("Ab stores a") << AppTextMap() << AppTextMap{{"app.a", "Ab"}} << KeyValidation::ok()
-                                     << AppTextMap{{"app.a", "a"}};
-        QTest::newRow("empty text keeps the entry without a letter")
-            << notes << AppTextMap{{"app.notes", ""}} << KeyValidation::ok() << AppTextMap{{"app.notes", ""}};
-        QTest::newRow("digit") << notes << AppTextMap{{"app.notes", "7"}} << KeyValidation::notALetter() << notes;
-        QTest::newRow("one bad entry stops all")
-            << notes << AppTextMap{{"app.notes", "p"}, {"app.other", "\u00C9"}} << KeyValidation::notALetter() << notes;
-        QTest::newRow("two apps given x")
-            << notes << AppTextMap{{"app.one", "x"}, {"app.two", "X"}} << KeyValidation::notDistinct() << notes;
-        QTest::newRow("apps without letters never collide")
-            << AppTextMap() << AppTextMap{{"app.one", ""}, {"app.two", ""}} << KeyValidation::ok()
-            << AppTextMap{{"app.one", ""}, {"app.two", ""}};
-        QTest::newRow("the command key") << notes << AppTextMap{{"app.notes", "m"}} << KeyValidation::conflict('m') << notes;
-        QTest::newRow("conflicts reported in map order")
-            << notes << AppTextMap{{"app.b", "v"}, {"app.a", "q"}} << KeyValidation::conflict('q') << notes;
-        QTest::newRow("apps not given keep their letters")
-            << notes << AppTextMap{{"app.safari", "S"}} << KeyValidation::ok()
-            << AppTextMap{{"app.notes", "n"}, {"app.safari", "s"}};
+        const auto row = [](const char *name, const AppTextMap &before, const AppTextMap &typed,
+                            KeyValidation expected, const AppTextMap &after) {
+            QTest::newRow(name) << before << typed << expected << after;
+        };
+        row("Ab stores a", {}, {{"app.a", "Ab"}}, KeyValidation::ok(), {{"app.a", "a"}});
+        row("empty text keeps the entry without a letter", notes, {{"app.notes", ""}}, KeyValidation::ok(),
+            {{"app.notes", ""}});
+        row("digit", notes, {{"app.notes", "7"}}, KeyValidation::notALetter(), notes);
+        row("one bad entry stops all", notes, {{"app.notes", "p"}, {"app.other", "\u00C9"}}, KeyValidation::notALetter(),
+            notes);
+        row("two apps given x", notes, {{"app.one", "x"}, {"app.two", "X"}}, KeyValidation::notDistinct(), notes);
+        row("apps without letters never collide", {}, {{"app.one", ""}, {"app.two", ""}}, KeyValidation::ok(),
+            {{"app.one", ""}, {"app.two", ""}});
+        row("the command key", notes, {{"app.notes", "m"}}, KeyValidation::conflict('m'), notes);
+        row("conflicts reported in map order", notes, {{"app.b", "v"}, {"app.a", "q"}}, KeyValidation::conflict('q'),
+            notes);
+        row("apps not given keep their letters", notes, {{"app.safari", "S"}}, KeyValidation::ok(),
+            {{"app.notes", "n"}, {"app.safari", "s"}});
     }
     void applyLetters()
     {
