@@ -23,6 +23,7 @@ private slots:
                  QStringLiteral("abcdefghijklmnopqrstuvwx…ABCDEFGHIJKL"));
         QCOMPARE(previewText(QStringLiteral("\n\n  first\nsecond \n\n")), QStringLiteral("first second"));
         QCOMPARE(previewText(QStringLiteral(" \n \t\n")), QString());
+        QCOMPARE(previewText(QString()), QString());
 
         // User-perceived characters: a flag, an accented letter made of two code points
         // and a family emoji each count as one.
