@@ -3,6 +3,7 @@
 #include "app/RequestProtocol.h"
 #include "app/SingleInstance.h"
 #include "platform/BuildInfo.h"
+#include "platform/FreeMemory.h"
 #include "platform/factory/PlatformFactory.h"
 #include "settings/ui/SettingsWindowController.h"
 
@@ -42,6 +43,7 @@ int askRunningInstance(int argc, char *argv[], const QString &verb)
 
 int main(int argc, char *argv[])
 {
+    keepLargeBlocksOutOfHeaps();
     const CommandLine commandLine = CommandLine::parse(argc, argv);
     if (commandLine.exitCode)
         return *commandLine.exitCode;
