@@ -8,7 +8,10 @@
 #include <QHash>
 #include <QImageReader>
 #include <QList>
+#include <algorithm>
+#include <climits>
 #include <cstring>
+#include <deque>
 #include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -23,6 +26,10 @@ using SteadyClock = std::chrono::steady_clock;
 constexpr qint64 targetsLimitBytes = qint64(64) << 10;
 // The hint is one short word.
 constexpr qint64 hintLimitBytes = 1024;
+// How long the window of an abandoned transfer waits for its owner's late answer, and
+// how many such windows wait at most; past either, the oldest goes.
+constexpr std::chrono::seconds abandonedTransferGrace{30};
+constexpr size_t abandonedTransfersKept = 16;
 
 // One format to ask the owner for, in the order a read tries them.
 struct Step {
@@ -69,8 +76,9 @@ public:
 
     ~Session()
     {
-        // The transfer's window goes with the connection.
+        // The transfers' windows go with the connection.
         m_transfer.reset();
+        m_abandoned.clear();
         if (m_wakeFd >= 0)
             close(m_wakeFd);
     }
@@ -97,6 +105,7 @@ public:
             }
             while (const XcbPtr<xcb_generic_event_t> event{xcb_poll_for_event(m_connection)})
                 handle(*event);
+            forgetAbandonedTransfers(SteadyClock::now() - abandonedTransferGrace);
             if (!m_reading && m_requested) {
                 startRead();
                 continue;
@@ -131,10 +140,16 @@ private:
     void waitForWork(int serverFd)
     {
         pollfd descriptors[] = {{m_wakeFd, POLLIN, 0}, {serverFd, POLLIN, 0}};
+        std::optional<SteadyClock::time_point> wakeAt;
+        if (m_reading)
+            wakeAt = m_deadline;
+        if (!m_abandoned.empty())
+            wakeAt = std::min(wakeAt.value_or(SteadyClock::time_point::max()),
+                              m_abandoned.front().abandonedAt + abandonedTransferGrace);
         int timeoutMs = -1;
-        if (m_reading) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_deadline - SteadyClock::now());
-            timeoutMs = int(std::max<qint64>(0, left.count()));
+        if (wakeAt) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*wakeAt - SteadyClock::now());
+            timeoutMs = int(std::clamp<qint64>(left.count(), 0, INT_MAX));
         }
         // Without its wake-up descriptor the session looks for requests and stop often.
         if (m_wakeFd < 0 && (timeoutMs < 0 || timeoutMs > 50))
@@ -172,8 +187,36 @@ private:
             onOwnerChanged(event);
             return;
         }
-        if (m_transfer && m_transfer->handle(event) && m_transfer->state() != X11SelectionTransfer::State::waiting)
-            onTransferEnded();
+        if (m_transfer && m_transfer->handle(event)) {
+            if (m_transfer->state() != X11SelectionTransfer::State::waiting)
+                onTransferEnded();
+            return;
+        }
+        const auto answered = std::ranges::find_if(
+            m_abandoned, [&event](const AbandonedTransfer &abandoned) { return abandoned.transfer->handle(event); });
+        if (answered != m_abandoned.end() && answered->transfer->state() != X11SelectionTransfer::State::waiting)
+            m_abandoned.erase(answered);
+    }
+
+    // The transfer in progress is done with, answered or not. One still waiting for its
+    // owner keeps its window until the owner has answered, or for a grace period.
+    void abandonTransfer()
+    {
+        if (!m_transfer)
+            return;
+        if (m_transfer->state() == X11SelectionTransfer::State::waiting) {
+            m_transfer->abandon();
+            m_abandoned.push_back({std::move(m_transfer), SteadyClock::now()});
+            if (m_abandoned.size() > abandonedTransfersKept)
+                m_abandoned.pop_front();
+        }
+        m_transfer.reset();
+    }
+
+    void forgetAbandonedTransfers(SteadyClock::time_point abandonedBefore)
+    {
+        while (!m_abandoned.empty() && m_abandoned.front().abandonedAt <= abandonedBefore)
+            m_abandoned.pop_front();
     }
 
     void onOwnerChanged(const xcb_generic_event_t &event)
@@ -188,7 +231,7 @@ private:
     void startRead()
     {
         m_requested = false;
-        m_transfer.reset();
+        abandonTransfer();
         m_steps.clear();
         m_currentStep.reset();
         m_reading = true;
@@ -206,7 +249,7 @@ private:
 
     void startTransfer(xcb_atom_t target, qint64 limitBytes)
     {
-        m_transfer.reset();
+        abandonTransfer();
         m_transferLimitBytes = limitBytes;
         m_transfer = std::make_unique<X11SelectionTransfer>(m_connection, m_display->root(), m_transferAtoms,
                                                             m_atoms.clipboard, target, limitBytes);
@@ -322,7 +365,7 @@ private:
 
     void finish(PasteboardContent content, const QString &logLine = {})
     {
-        m_transfer.reset();
+        abandonTransfer();
         m_reading = false;
         X11SelectionReader *reader = &m_reader;
         QMetaObject::invokeMethod(
@@ -362,6 +405,13 @@ private:
     std::optional<Step> m_currentStep;
     std::unique_ptr<X11SelectionTransfer> m_transfer;
     qint64 m_transferLimitBytes = 0;
+
+    struct AbandonedTransfer {
+        std::unique_ptr<X11SelectionTransfer> transfer;
+        SteadyClock::time_point abandonedAt;
+    };
+    // Oldest first.
+    std::deque<AbandonedTransfer> m_abandoned;
 };
 
 X11SelectionReader::X11SelectionReader(std::unique_ptr<X11Display> display, Limits limits, QObject *parent)

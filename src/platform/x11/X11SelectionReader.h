@@ -23,7 +23,9 @@ struct X11SelectionLimits {
 // a text (UTF8_STRING, "text/plain;charset=utf-8", STRING) or else a picture (PNG first,
 // then any other image format Qt decodes), which is decoded on the reading thread. A
 // read that sees the owner change (XFixes) starts over for the new owner; one that passes
-// its deadline or its size limit ends with nothing and one log line.
+// its deadline or its size limit ends with nothing and one log line. A request the read
+// no longer wants keeps its window until the owner has answered it (see
+// X11SelectionTransfer): a request sent just before a change of owner goes to the new one.
 class X11SelectionReader final : public QObject {
     Q_OBJECT
 public:

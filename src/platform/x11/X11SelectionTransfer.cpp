@@ -34,7 +34,7 @@ bool X11SelectionTransfer::handle(const xcb_generic_event_t &event)
         if (notify.requestor != m_window)
             return false;
         if (m_state == State::waiting && !m_receivingChunks)
-            onSelectionNotify(notify);
+            m_abandoned ? onAbandonedAnswer(notify) : onSelectionNotify(notify);
         return true;
     }
     case XCB_PROPERTY_NOTIFY: {
@@ -42,12 +42,58 @@ bool X11SelectionTransfer::handle(const xcb_generic_event_t &event)
         if (notify.window != m_window)
             return false;
         if (m_state == State::waiting && m_receivingChunks)
-            onPropertyNotify(notify);
+            m_abandoned ? onAbandonedChunk(notify) : onPropertyNotify(notify);
         return true;
     }
     default:
         return false;
     }
+}
+
+void X11SelectionTransfer::abandon()
+{
+    m_abandoned = true;
+    m_data.clear();
+}
+
+void X11SelectionTransfer::onAbandonedAnswer(const xcb_selection_notify_event_t &notify)
+{
+    const std::optional<DiscardedProperty> answer =
+        notify.property == XCB_ATOM_NONE ? std::nullopt : discardProperty();
+    if (!answer) {
+        m_state = State::refused;
+        return;
+    }
+    if (answer->type == m_atoms.incr)
+        m_receivingChunks = true;
+    else
+        m_state = State::done;
+}
+
+void X11SelectionTransfer::onAbandonedChunk(const xcb_property_notify_event_t &notify)
+{
+    if (notify.atom != m_atoms.property || notify.state != XCB_PROPERTY_NEW_VALUE)
+        return;
+    const std::optional<DiscardedProperty> chunk = discardProperty();
+    if (!chunk)
+        m_state = State::refused;
+    else if (chunk->empty)
+        m_state = State::done;
+}
+
+std::optional<X11SelectionTransfer::DiscardedProperty> X11SelectionTransfer::discardProperty()
+{
+    // Asked for no data: the reply still tells the type and how much there was. A read
+    // deletes a property only when it takes all of it, so the deletion is a request of
+    // its own; it tells an INCR owner to send the next chunk.
+    const XcbPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        m_connection, xcb_get_property(m_connection, false, m_window, m_atoms.property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
+        nullptr));
+    if (!reply || reply->type == XCB_ATOM_NONE)
+        return std::nullopt;
+    xcb_delete_property(m_connection, m_window, m_atoms.property);
+    xcb_flush(m_connection);
+    return DiscardedProperty{reply->type, reply->bytes_after == 0};
 }
 
 void X11SelectionTransfer::onSelectionNotify(const xcb_selection_notify_event_t &notify)
