@@ -79,12 +79,10 @@ private slots:
         QCOMPARE(rig.registrationsAtTrayInstall, 1);
         QCOMPARE(rig.settings.store.letters().keys(),
                  QStringList({QStringLiteral("org.example.Player"), QStringLiteral("org.example.Terminal")}));
-        QCOMPARE(rig.platform.keys.registrations.size(), 1);
-        QCOMPARE(rig.platform.keys.registrations.front().keyCode, 13u);
-        QCOMPARE(rig.platform.keys.registrations.front().modifiers, 0x1800u);
         QVERIFY(QFileInfo::exists(rig.clipboard.filePath()));
 
-        // The trigger queues the toggle rather than running it inside the key event.
+        // The trigger, armed once, queues the toggle rather than running it inside the key event.
+        QCOMPARE(rig.platform.keys.registrations.size(), 1);
         rig.platform.keys.press(13, 0x1800);
         QCOMPARE(rig.toggles, 0);
         QTRY_COMPARE(rig.toggles, 1);
@@ -98,15 +96,11 @@ private slots:
     {
         Rig rig("99.0");
         rig.tray.refresh();
+        // The labels that change with the state (the others are fixed text).
         QCOMPARE(rig.item(0)->text(), QStringLiteral("Show Switcher  (⌃⌥W)"));
-        QCOMPARE(rig.item(1)->text(), QStringLiteral("Settings…"));
-        QCOMPARE(rig.item(1)->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
         QVERIFY(!rig.item(3)->isVisible());
-        QCOMPARE(rig.item(4)->text(), QStringLiteral("Check for Updates…"));
-        QCOMPARE(rig.item(6)->text(), QStringLiteral("Print All Windows to Console"));
         QCOMPARE(rig.item(7)->text(), QStringLiteral("Accessibility: Grant Access…"));
         QCOMPARE(rig.item(8)->text(), QStringLiteral("Screen Recording: Granted ✓"));
-        QCOMPARE(rig.item(10)->text(), QStringLiteral("Quit Lettergate"));
 
         rig.settings.store.setHotkey(HotkeyConfig::doubleModifier(HotkeyConfig::ModifierKey::Command));
         rig.platform.ax.trusted = true;
