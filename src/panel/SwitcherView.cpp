@@ -2,7 +2,6 @@
 
 #include "panel/PageArea.h"
 #include "panel/PageBuilder.h"
-#include "panel/PaintCache.h"
 #include "panel/PanelHeader.h"
 #include "panel/PanelStyle.h"
 #include "panel/RoundedPlate.h"
@@ -111,19 +110,49 @@ void SwitcherView::resizeEvent(QResizeEvent *)
     scheduleRebuild();
 }
 
+namespace {
+
+// The one-pixel border just inside a rounded rectangle's edge, as RoundedPlate draws it,
+// but as four straight pixel rows and columns and four quarter arcs: one antialiased
+// stroke of the whole outline costs a sixth of the panel's first frame.
+void paintOutline(QPainter &painter, const QRectF &rect, qreal radius, const QColor &color)
+{
+    const qreal straightW = rect.width() - 2 * radius;
+    const qreal straightH = rect.height() - 2 * radius;
+    painter.fillRect(QRectF(rect.left() + radius, rect.top(), straightW, 1), color);
+    painter.fillRect(QRectF(rect.left() + radius, rect.bottom() - 1, straightW, 1), color);
+    painter.fillRect(QRectF(rect.left(), rect.top() + radius, 1, straightH), color);
+    painter.fillRect(QRectF(rect.right() - 1, rect.top() + radius, 1, straightH), color);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(color, 1, Qt::SolidLine, Qt::FlatCap));
+    // The arcs' circle: centred half a pixel inside the edge, as the straight parts are.
+    const qreal diameter = 2 * radius - 1;
+    const QRectF inner = rect.adjusted(0.5, 0.5, -0.5, -0.5);
+    const QSizeF corner(diameter, diameter);
+    constexpr int quarter = 90 * 16;
+    painter.drawArc(QRectF(inner.topLeft(), corner), quarter, quarter);
+    painter.drawArc(QRectF(inner.topRight() - QPointF(diameter, 0), corner), 0, quarter);
+    painter.drawArc(QRectF(inner.bottomLeft() - QPointF(0, diameter), corner), 2 * quarter, quarter);
+    painter.drawArc(QRectF(inner.bottomRight() - QPointF(diameter, diameter), corner), 3 * quarter, quarter);
+    painter.restore();
+}
+
+} // namespace
+
 void SwitcherView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    // Painted afresh at every paint rather than kept as a picture: filling the plate
+    // touches the same pixels a copy of the picture would, and the picture held a
+    // panel-sized image for as long as the program ran.
     // A translucent window starts each paint cleared, and nothing lies under the view,
-    // so the plate may replace what is there instead of blending over it: the same
-    // pixels at a copy's cost, for the largest area of the panel.
+    // so the fill may replace what is there instead of blending over it: the same pixels
+    // at a copy's cost, for the largest area of the panel.
     if (m_translucent)
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-    // The same at every showing: painted once per size and kept.
-    const PaintCache::Key key(u"panel", m_translucent, m_dividerY);
-    PaintCache::draw(painter, rect(), key, [this](QPainter &onPicture) {
-        const RoundedPlate panel{cornerRadius, PanelStyle::panelFill(m_translucent), PanelStyle::panelBorder()};
-        panel.paint(onPicture, rect());
-        onPicture.fillRect(QRectF(1, m_dividerY, width() - 2, 1), PanelStyle::primary(0.12));
-    });
+    RoundedPlate{cornerRadius, PanelStyle::panelFill(m_translucent), QColor()}.paint(painter, rect());
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    paintOutline(painter, rect(), cornerRadius, PanelStyle::panelBorder());
+    painter.fillRect(QRectF(1, m_dividerY, width() - 2, 1), PanelStyle::primary(0.12));
 }
