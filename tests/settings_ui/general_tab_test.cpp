@@ -200,10 +200,7 @@ private slots:
 
         toggle->click();
         QVERIFY(toggle->isChecked());
-        QFile written(entry);
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(written.readAll());
-        const QStringList lines = text.split(u'\n');
+        const QStringList lines = QString::fromUtf8(StoreTesting::fileBytes(entry)).split(u'\n');
         QVERIFY(lines.contains(QStringLiteral("[Desktop Entry]")));
         QCOMPARE(lines.filter(QStringLiteral("Exec=")), QStringList{"Exec=" + QCoreApplication::applicationFilePath()});
         const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
@@ -219,9 +216,7 @@ private slots:
         QVERIFY(!QFile::exists(entry));
 
         // The switch shows what is on disk when the tab is shown again.
-        QFile placedByHand(entry);
-        QVERIFY(placedByHand.open(QIODevice::WriteOnly));
-        placedByHand.close();
+        StoreTesting::writeFile(entry, QByteArray());
         shown.revisit(Tab::General);
         QVERIFY(toggle->isChecked());
         QVERIFY(QFile::remove(entry));
@@ -230,14 +225,13 @@ private slots:
 
         // When the entry cannot be written or removed, the switch says so by not moving.
         LogCapture log;
-        QFile blocker(fixture.environment.configHome() + QStringLiteral("/autostart"));
-        QVERIFY(QDir(fixture.environment.configHome() + QStringLiteral("/autostart")).removeRecursively());
-        QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the folder belongs
-        blocker.close();
+        const QString folder = fixture.environment.configHome() + QStringLiteral("/autostart");
+        QVERIFY(QDir(folder).removeRecursively());
+        StoreTesting::writeFile(folder, QByteArray()); // a file where the folder belongs
         toggle->click();
         QVERIFY(!toggle->isChecked());
         QCOMPARE(log.lines.size(), 1);
-        QVERIFY(QFile::remove(blocker.fileName()));
+        QVERIFY(QFile::remove(folder));
         QVERIFY(QDir().mkpath(entry + QStringLiteral("/not-a-file"))); // a folder where the entry belongs
         shown.revisit(Tab::General);
         QVERIFY(toggle->isChecked());
