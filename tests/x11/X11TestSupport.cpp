@@ -22,6 +22,12 @@ QList<quint32> windowIds(const QString &xpropOutput)
     return ids;
 }
 
+// The windows the window manager lists as managed.
+QList<quint32> managedWindows()
+{
+    return windowIds(X11Test::run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")}));
+}
+
 } // namespace
 
 namespace X11Test {
@@ -62,15 +68,14 @@ void HelperWindow::close()
     m_process.waitForFinished(5000);
     // The server hands a new client the id range of one that left, so the next helper's
     // window may get this one's id: it must be gone from the window manager's list
-    // first, or a test could take the old entry for the new window.
-    QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired()) {
-        const QList<quint32> managed =
-            windowIds(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")}));
-        if (std::ranges::none_of(m_windows, [&](quint32 window) { return managed.contains(window); }))
-            return;
-        QTest::qWait(10);
-    }
+    // first, or a test could take the old entry for the new window. (Past the deadline
+    // there is nothing better to do than go on.)
+    (void)QTest::qWaitFor(
+        [this] {
+            const QList<quint32> managed = managedWindows();
+            return std::ranges::none_of(m_windows, [&](quint32 window) { return managed.contains(window); });
+        },
+        10000);
 }
 
 void HelperWindow::readOutput()
@@ -228,19 +233,14 @@ quint32 activeWindow()
 
 bool waitUntilManaged(quint32 window, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        if (windowIds(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")}))
-                .contains(window))
-            return true;
-        QTest::qWait(20);
-    }
-    return false;
+    return QTest::qWaitFor([window] { return managedWindows().contains(window); }, timeoutMs);
 }
 
 bool waitUntilManaged(std::initializer_list<const HelperWindow *> helpers)
 {
     return std::ranges::all_of(helpers, [](const HelperWindow *helper) {
+        if (!helper->isValid())
+            qWarning("a helper window did not start; it printed: %s", qPrintable(helper->lines().join(u'|')));
         return helper->isValid()
             && std::ranges::all_of(helper->windows(), [](quint32 window) { return waitUntilManaged(window); });
     });

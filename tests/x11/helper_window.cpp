@@ -145,6 +145,7 @@ struct Session {
     xcb_connection_t *c;
     xcb_screen_t *screen;
     xcb_atom_t utf8;
+    xcb_atom_t clipboard;
 };
 
 xcb_window_t createWindow(const Session &s, const Options &o, int index)
@@ -203,77 +204,55 @@ xcb_window_t createWindow(const Session &s, const Options &o, int index)
     xcb_map_window(c, window);
     xcb_flush(c);
     std::printf("window %u\n", window);
-    std::fflush(stdout);
     return window;
 }
 
-// The clipboard as its owner serves it: the list of targets, the text, and the hint.
-class ClipboardOwner {
-public:
-    ClipboardOwner(const Session &s, const Options &o, xcb_window_t window)
-        : m_c(s.c)
-        , m_window(window)
-        , m_utf8(s.utf8)
-        , m_clipboard(atom(s.c, "CLIPBOARD"))
-        , m_targets(atom(s.c, "TARGETS"))
-        , m_hint(atom(s.c, "x-kde-passwordManagerHint"))
-        , m_text(o.clipboardText)
-        , m_secret(o.secret)
-        , m_stall(o.stall)
-    {
-        xcb_set_selection_owner(m_c, m_window, m_clipboard, XCB_CURRENT_TIME);
-        std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
-            xcb_get_selection_owner_reply(m_c, xcb_get_selection_owner(m_c, m_clipboard), nullptr), &std::free);
-        if (!owner || owner->owner != m_window)
-            fail("could not take the clipboard");
-        std::printf("clipboard owned\n");
-        std::fflush(stdout);
-    }
+// Takes the CLIPBOARD selection for the window, as an application does on a copy.
+void takeClipboard(const Session &s, xcb_window_t window)
+{
+    xcb_set_selection_owner(s.c, window, s.clipboard, XCB_CURRENT_TIME);
+    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
+        xcb_get_selection_owner_reply(s.c, xcb_get_selection_owner(s.c, s.clipboard), nullptr), &std::free);
+    if (!owner || owner->owner != window)
+        fail("could not take the clipboard");
+    std::printf("clipboard owned\n");
+}
 
-    void serve(const xcb_selection_request_event_t &request)
-    {
-        xcb_atom_t property = request.property == XCB_ATOM_NONE ? request.target : request.property;
-        if (request.selection != m_clipboard) {
-            property = XCB_ATOM_NONE;
-        } else if (request.target == m_targets) {
-            std::vector<xcb_atom_t> offered{m_targets, m_utf8};
-            if (m_secret)
-                offered.push_back(m_hint);
-            xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM, 32,
-                                uint32_t(offered.size()), offered.data());
-        } else if (request.target == m_utf8 && m_stall) {
-            std::printf("clipboard stalled\n");
-            std::fflush(stdout);
-            return;
-        } else if (request.target == m_utf8) {
-            setText(m_c, request.requestor, property, m_utf8, m_text);
-        } else if (m_secret && request.target == m_hint) {
-            setText(m_c, request.requestor, property, m_hint, "secret");
-        } else {
-            property = XCB_ATOM_NONE;
-        }
-        xcb_selection_notify_event_t notify{};
-        notify.response_type = XCB_SELECTION_NOTIFY;
-        notify.time = request.time;
-        notify.requestor = request.requestor;
-        notify.selection = request.selection;
-        notify.target = request.target;
-        notify.property = property;
-        xcb_send_event(m_c, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&notify));
-        xcb_flush(m_c);
+// Answers a request for the clipboard as its owner: the list of targets, the text, and
+// the password managers' hint.
+void serveClipboard(const Session &s, const Options &o, const xcb_selection_request_event_t &request)
+{
+    const xcb_atom_t targets = atom(s.c, "TARGETS");
+    const xcb_atom_t hint = atom(s.c, "x-kde-passwordManagerHint");
+    xcb_atom_t property = request.property == XCB_ATOM_NONE ? request.target : request.property;
+    if (request.selection != s.clipboard) {
+        property = XCB_ATOM_NONE;
+    } else if (request.target == targets) {
+        std::vector<xcb_atom_t> offered{targets, s.utf8};
+        if (o.secret)
+            offered.push_back(hint);
+        xcb_change_property(s.c, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM, 32,
+                            uint32_t(offered.size()), offered.data());
+    } else if (request.target == s.utf8 && o.stall) {
+        std::printf("clipboard stalled\n");
+        return;
+    } else if (request.target == s.utf8) {
+        setText(s.c, request.requestor, property, s.utf8, o.clipboardText);
+    } else if (o.secret && request.target == hint) {
+        setText(s.c, request.requestor, property, hint, "secret");
+    } else {
+        property = XCB_ATOM_NONE;
     }
-
-private:
-    xcb_connection_t *m_c;
-    xcb_window_t m_window;
-    xcb_atom_t m_utf8;
-    xcb_atom_t m_clipboard;
-    xcb_atom_t m_targets;
-    xcb_atom_t m_hint;
-    std::string m_text;
-    bool m_secret;
-    bool m_stall;
-};
+    xcb_selection_notify_event_t notify{};
+    notify.response_type = XCB_SELECTION_NOTIFY;
+    notify.time = request.time;
+    notify.requestor = request.requestor;
+    notify.selection = request.selection;
+    notify.target = request.target;
+    notify.property = property;
+    xcb_send_event(s.c, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&notify));
+    xcb_flush(s.c);
+}
 
 } // namespace
 
@@ -287,7 +266,9 @@ int main(int argc, char **argv)
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));
     for (int i = 0; i < screenNumber; ++i)
         xcb_screen_next(&screens);
-    const Session session{c, screens.data, atom(c, "UTF8_STRING")};
+    const Session session{c, screens.data, atom(c, "UTF8_STRING"), atom(c, "CLIPBOARD")};
+    // Line by line, as the tests read it.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     const xcb_gcontext_t rightHalf = xcb_generate_id(c);
     const uint32_t gcValues[] = {uint32_t(o.rightColor)};
@@ -298,12 +279,10 @@ int main(int argc, char **argv)
         if (i == 0)
             firstWindow = window;
     }
-    std::unique_ptr<ClipboardOwner> clipboardOwner;
     if (o.ownClipboard)
-        clipboardOwner = std::make_unique<ClipboardOwner>(session, o, firstWindow);
+        takeClipboard(session, firstWindow);
 
     xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(c);
-    const xcb_atom_t clipboard = atom(c, "CLIPBOARD");
     const xcb_atom_t pasteTarget = atom(c, "LG_HELPER_PASTE");
     while (xcb_generic_event_t *event = xcb_wait_for_event(c)) {
         switch (event->response_type & 0x7f) {
@@ -319,13 +298,12 @@ int main(int argc, char **argv)
         case XCB_KEY_PRESS: {
             const auto *key = reinterpret_cast<xcb_key_press_event_t *>(event);
             std::printf("key %u %u\n", key->detail, key->state);
-            std::fflush(stdout);
             // Only a plain Control+V pastes (Caps Lock and Num Lock aside), as in the
             // applications the paste keystroke is meant for.
             const uint16_t modifiers = key->state & ~(XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2);
             if (o.acceptPaste && modifiers == XCB_MOD_MASK_CONTROL &&
                 xcb_key_symbols_get_keysym(symbols, key->detail, 0) == XK_v) {
-                xcb_convert_selection(c, key->event, clipboard, session.utf8, pasteTarget, key->time);
+                xcb_convert_selection(c, key->event, session.clipboard, session.utf8, pasteTarget, key->time);
                 xcb_flush(c);
             }
             break;
@@ -345,16 +323,14 @@ int main(int argc, char **argv)
                 std::printf("paste: %.*s\n", length,
                             reply ? static_cast<const char *>(xcb_get_property_value(reply.get())) : "");
             }
-            std::fflush(stdout);
             break;
         }
         case XCB_SELECTION_REQUEST:
-            if (clipboardOwner)
-                clipboardOwner->serve(*reinterpret_cast<xcb_selection_request_event_t *>(event));
+            if (o.ownClipboard)
+                serveClipboard(session, o, *reinterpret_cast<xcb_selection_request_event_t *>(event));
             break;
         case XCB_SELECTION_CLEAR:
             std::printf("clipboard lost\n");
-            std::fflush(stdout);
             break;
         default:
             break;
