@@ -88,23 +88,6 @@ qint64 RunningProgram::residentKiB() const
     return 0;
 }
 
-QStringList RunningProgram::openDataFiles() const
-{
-    const QByteArray data = QFile::encodeName(dataDirectory()) + '/';
-    const QString descriptors = QStringLiteral("/proc/%1/fd").arg(pid());
-    QStringList files;
-    // The links' targets as the kernel gives them: a file being written atomically is
-    // an unnamed temporary one, shown as "<directory>/#<inode> (deleted)".
-    for (const QString &descriptor : QDir(descriptors).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
-        char target[4096];
-        const ssize_t length =
-            ::readlink(QFile::encodeName(descriptors + u'/' + descriptor).constData(), target, sizeof target);
-        if (length > 0 && QByteArray(target, length).startsWith(data))
-            files.append(QFile::decodeName(QByteArray(target, length)));
-    }
-    return files;
-}
-
 namespace {
 
 // A tool's whole output (both channels), whatever its status, for a report.
@@ -173,10 +156,19 @@ QString RunningProgram::stateReport() const
 
 bool RunningProgram::isWritingData() const
 {
-    const QStringList open = openDataFiles();
-    return std::ranges::any_of(open, [](const QString &file) {
-        return !file.endsWith(QStringLiteral(".json")) && !file.endsWith(QStringLiteral(".png"));
-    });
+    const QByteArray data = QFile::encodeName(dataDirectory()) + '/';
+    const QString descriptors = QStringLiteral("/proc/%1/fd").arg(pid());
+    // The links' targets as the kernel gives them: a file being written atomically is
+    // an unnamed temporary one, shown as "<directory>/#<inode> (deleted)".
+    for (const QString &descriptor : QDir(descriptors).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        char target[4096];
+        const ssize_t length =
+            ::readlink(QFile::encodeName(descriptors + u'/' + descriptor).constData(), target, sizeof target);
+        const QByteArray file(target, std::max<ssize_t>(length, 0));
+        if (file.startsWith(data) && !file.endsWith(".json") && !file.endsWith(".png"))
+            return true;
+    }
+    return false;
 }
 
 namespace Reliability {

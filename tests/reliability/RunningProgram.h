@@ -28,7 +28,7 @@ public:
     // Ends it with SIGTERM (or SIGKILL when it does not go within five seconds).
     void stop();
     // SIGSTOP, then SIGKILL: the process ends at one precise moment, which the caller
-    // may inspect in between (see openDataFiles).
+    // may inspect in between (see isWritingData).
     void pause();
     void killNow();
 
@@ -42,10 +42,9 @@ public:
 
     // Resident set size in KiB (from /proc), 0 when the process is gone.
     qint64 residentKiB() const;
-    // Files below the data directory the process holds open right now.
-    QStringList openDataFiles() const;
-    // Whether it is writing a data file right now: it holds one open that is not a
-    // finished data file or picture (an atomic write's temporary file).
+    // Whether it is writing a data file right now: it holds a file below the data
+    // directory open that is not a finished data file or picture (an atomic write's
+    // temporary file).
     bool isWritingData() const;
 
     // What a test prints when the program seems not to answer: the session as the X
