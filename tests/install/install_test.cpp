@@ -25,6 +25,14 @@ Run run(const QString &program, const QStringList &arguments, const QProcessEnvi
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
+// `cmake --install` of the build under test into prefix.
+Run install(const QString &prefix, const QStringList &options = {})
+{
+    return run(qEnvironmentVariable("CMAKE_COMMAND"),
+               QStringList{QStringLiteral("--install"), qEnvironmentVariable("LETTERGATE_BUILD_DIR"), QStringLiteral("--prefix"),
+                           prefix} + options);
+}
+
 // Key=value lines of the [Desktop Entry] group.
 QHash<QString, QString> desktopEntry(const QString &path)
 {
@@ -51,10 +59,8 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_prefix.isValid());
-        const Run install = run(qEnvironmentVariable("CMAKE_COMMAND"),
-                                {QStringLiteral("--install"), qEnvironmentVariable("LETTERGATE_BUILD_DIR"),
-                                 QStringLiteral("--prefix"), m_prefix.path()});
-        QVERIFY2(install.exitCode == 0, install.err.constData());
+        const Run installed = install(m_prefix.path());
+        QVERIFY2(installed.exitCode == 0, installed.err.constData());
     }
 
     void theInstalledProgramAnswersWithoutADisplay()
@@ -91,15 +97,12 @@ private slots:
         QVERIFY2(start.err.contains("no usable display"), start.err.constData());
     }
 
-    void theDesktopEntryNamesTheProgramAndItsIcon()
+    void theDesktopEntryIsValidAndNamesTheProgramAndItsIcon()
     {
         const QString appId = qEnvironmentVariable("LETTERGATE_APP_ID");
         const QString entryPath = m_prefix.filePath(QStringLiteral("share/applications/%1.desktop").arg(appId));
         const QHash<QString, QString> entry = desktopEntry(entryPath);
-        QCOMPARE(entry.value(QStringLiteral("Type")), QStringLiteral("Application"));
         QCOMPARE(entry.value(QStringLiteral("Name")), QStringLiteral("Lettergate"));
-        QVERIFY(!entry.value(QStringLiteral("Comment")).isEmpty());
-        QVERIFY(entry.value(QStringLiteral("Categories")).endsWith(u';'));
         // The command is the installed binary's name, found on PATH.
         QCOMPARE(entry.value(QStringLiteral("Exec")), QStringLiteral("lettergate"));
         QCOMPARE(entry.value(QStringLiteral("Icon")), appId);
@@ -111,24 +114,17 @@ private slots:
         // The system-wide autostart entry is only there when asked for.
         QVERIFY(!QDir(m_prefix.filePath(QStringLiteral("etc"))).exists());
         QTemporaryDir withAutostart;
-        const Run install = run(qEnvironmentVariable("CMAKE_COMMAND"),
-                                {QStringLiteral("--install"), qEnvironmentVariable("LETTERGATE_BUILD_DIR"),
-                                 QStringLiteral("--prefix"), withAutostart.path(), QStringLiteral("--component"),
-                                 QStringLiteral("autostart")});
-        QVERIFY2(install.exitCode == 0, install.err.constData());
+        const Run installed = install(withAutostart.path(), {QStringLiteral("--component"), QStringLiteral("autostart")});
+        QVERIFY2(installed.exitCode == 0, installed.err.constData());
         QCOMPARE(desktopEntry(withAutostart.filePath(QStringLiteral("etc/xdg/autostart/%1.desktop").arg(appId))), entry);
-    }
 
-    void theDesktopEntryIsValid()
-    {
+        // Type, categories and the rest are the validator's to judge; its hints do not
+        // fail validation, but we want none.
         const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
         if (validator.isEmpty())
             QSKIP("desktop-file-validate is not installed (scripts/install-deps installs it)");
-        const QString entryPath = m_prefix.filePath(
-            QStringLiteral("share/applications/%1.desktop").arg(qEnvironmentVariable("LETTERGATE_APP_ID")));
         const Run validation = run(validator, {entryPath});
         QCOMPARE(validation.exitCode, 0);
-        // Hints are printed but do not fail validation; we want none.
         QVERIFY2(validation.out.isEmpty(), validation.out.constData());
     }
 

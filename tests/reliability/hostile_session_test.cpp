@@ -74,8 +74,7 @@ private slots:
         QImage picture(8, 8, QImage::Format_RGB32);
         picture.fill(Qt::darkMagenta);
         QVERIFY(picture.save(pictures.filePath(QStringLiteral("p.png"))));
-        X11Test::run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
-                                               QStringLiteral("image/png"), QStringLiteral("-i"), pictures.filePath(QStringLiteral("p.png"))});
+        X11Test::xclipCopy(pictures.filePath(QStringLiteral("p.png")), QStringLiteral("image/png"));
         QTRY_VERIFY_WITH_TIMEOUT(!QDir(program.dataDirectory() + QStringLiteral("/clipboard_images")).isEmpty(), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(program.settingsFile()), 10000);
         program.stop();
