@@ -6,8 +6,6 @@
 using namespace std::chrono_literals;
 using Server = LoopbackHttpServer;
 
-Q_DECLARE_METATYPE(UpdateResult)
-
 // The update check end to end, against a real HTTP server on 127.0.0.1.
 class UpdateCheckerTest : public QObject {
     Q_OBJECT
