@@ -47,14 +47,17 @@ private slots:
         QVERIFY(m_platform->hasWindowManager());
     }
 
-    void listsForeignWindowsFrontMostFirstWithOwnerTitleAndFrame()
+    void listsForeignWindowsFrontMostFirstAndNamesTheirApplications()
     {
         HelperWindow claimed({"--title", "Alpha", "--class", "alpha,LgHelper", "--size", "300x200", "--position", "50,60"});
-        HelperWindow unnamed({"--title", "Bravo ✓", "--class", "bravo,Bravo", "--no-pid", "--position", "400,60"});
+        HelperWindow unnamed({"--title", "Bravo ✓", "--class", "bravo,Bravo", "--no-pid", "--position", "400,60",
+                              "--icon", "00ff00"});
+        HelperWindow declared({"--title", "Declared", "--class", "whatever,Whatever", "--gtk-app-id", "org.example.Declared"});
+        HelperWindow classless({"--title", "Classless", "--class", ","});
         QProcess xterm;
         xterm.start(QStringLiteral("xterm"), {"-T", "Charlie", "-geometry", "40x10+700+300"});
         QVERIFY(xterm.waitForStarted());
-        QVERIFY(X11Test::waitUntilManaged({&claimed, &unnamed}));
+        QVERIFY(X11Test::waitUntilManaged({&claimed, &unnamed, &declared, &classless}));
 
         // The terminal's window is found by its pid; the window manager raises each new
         // window, then the helper is raised above it.
@@ -90,41 +93,29 @@ private slots:
         QCOMPARE(bravo.ownerName, QStringLiteral("Bravo"));
         QCOMPARE(bravo.title, QStringLiteral("Bravo ✓"));
 
+        // The application's identity: what the window declares, else a desktop entry
+        // claiming its class, else the class; the icon: the entry's, else the window's.
+        Apps &apps = m_platform->apps();
+        QCOMPARE(apps.bundleIdentifier(qint32(declared.pid())), QStringLiteral("org.example.Declared"));
+        QCOMPARE(apps.bundleIdentifier(qint32(claimed.pid())), QStringLiteral("org.example.Helper"));
+        QCOMPARE(apps.bundleIdentifier(qint32(unnamed.pid())), QStringLiteral("Bravo"));
+        QCOMPARE(apps.bundleIdentifier(qint32(classless.pid())), std::nullopt);
+        QCOMPARE(apps.appIcon(qint32(claimed.pid())).pixmap(32).toImage().pixelColor(5, 5), QColor(Qt::magenta));
+        QCOMPARE(apps.iconForBundle(QStringLiteral("org.example.Helper")).pixmap(32).toImage().pixelColor(5, 5),
+                 QColor(Qt::magenta));
+        QCOMPARE(apps.appIcon(qint32(unnamed.pid())).pixmap(16).toImage().pixelColor(5, 5), QColor(Qt::green));
+        QCOMPARE(apps.iconForBundle(QStringLiteral("Bravo")).pixmap(16).toImage().pixelColor(5, 5), QColor(Qt::green));
+        QVERIFY(apps.appIcon(qint32(classless.pid()) + 100000).isNull());
+        QVERIFY(apps.iconForBundle(QStringLiteral("org.example.Nothing")).isNull());
+
         // A real program, named by the desktop entry its package installs.
         QCOMPARE(terminal.ownerName, QStringLiteral("XTerm"));
         QCOMPARE(terminal.title, QStringLiteral("Charlie"));
-        QCOMPARE(terminal.layer, 0);
-        Apps &apps = m_platform->apps();
         QCOMPARE(apps.bundleIdentifier(qint32(xterm.processId())), QStringLiteral("debian-xterm"));
         QVERIFY(apps.hasApplication(QStringLiteral("debian-xterm")));
         xterm.kill();
         xterm.waitForFinished();
         QTRY_VERIFY(!apps.bundleIdentifier(qint32(xterm.processId())));
-    }
-
-    void identitiesComeFromWhatTheWindowDeclaresThenItsClass()
-    {
-        HelperWindow declared({"--title", "Declared", "--class", "whatever,Whatever", "--gtk-app-id", "org.example.Declared"});
-        HelperWindow byClass({"--title", "By class", "--class", "lghelper,LgHelper"});
-        HelperWindow bare({"--title", "Bare", "--class", "bare,Bare", "--icon", "00ff00"});
-        HelperWindow classless({"--title", "Classless", "--class", ","});
-        QVERIFY(X11Test::waitUntilManaged({&declared, &byClass, &bare, &classless}));
-
-        Apps &apps = m_platform->apps();
-        QCOMPARE(apps.bundleIdentifier(qint32(declared.pid())), QStringLiteral("org.example.Declared"));
-        QCOMPARE(apps.bundleIdentifier(qint32(byClass.pid())), QStringLiteral("org.example.Helper"));
-        QCOMPARE(apps.bundleIdentifier(qint32(bare.pid())), QStringLiteral("Bare"));
-        QCOMPARE(apps.bundleIdentifier(qint32(classless.pid())), std::nullopt);
-
-        // The desktop entry's icon; else the one the window carries (openbox gives every
-        // window one); nothing for a process without windows.
-        QCOMPARE(apps.appIcon(qint32(byClass.pid())).pixmap(32).toImage().pixelColor(5, 5), QColor(Qt::magenta));
-        QCOMPARE(apps.iconForBundle(QStringLiteral("org.example.Helper")).pixmap(32).toImage().pixelColor(5, 5),
-                 QColor(Qt::magenta));
-        QCOMPARE(apps.appIcon(qint32(bare.pid())).pixmap(16).toImage().pixelColor(5, 5), QColor(Qt::green));
-        QCOMPARE(apps.iconForBundle(QStringLiteral("Bare")).pixmap(16).toImage().pixelColor(5, 5), QColor(Qt::green));
-        QVERIFY(apps.appIcon(qint32(classless.pid()) + 100000).isNull());
-        QVERIFY(apps.iconForBundle(QStringLiteral("org.example.Nothing")).isNull());
     }
 
     void openingAnApplicationRaisesItWhenItRunsAndStartsItOtherwise()

