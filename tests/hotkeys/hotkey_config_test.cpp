@@ -17,6 +17,7 @@ private slots:
         QCOMPARE(HotkeyConfig::combo(49, 0x0300).displayString(), QStringLiteral("⇧⌘Space"));
         QCOMPARE(HotkeyConfig::combo(13, 0x1B00).displayString(), QStringLiteral("⌃⌥⇧⌘W"));
         QCOMPARE(HotkeyConfig::combo(111, 0).displayString(), QStringLiteral("F12"));
+        QCOMPARE(HotkeyConfig::combo(22, 0).displayString(), QStringLiteral("6"));
         QCOMPARE(HotkeyConfig::doubleModifier(ModifierKey::Command).displayString(), QStringLiteral("Double-tap ⌘"));
     }
 
