@@ -15,6 +15,9 @@
 //   --stall               (with --clipboard: lists its formats, then never answers a
 //                          request for the text, as an owner that hangs mid-transfer;
 //                          prints "clipboard stalled" at each such request)
+//   --answer-after MS     (with --clipboard: answers a request for the text MS ms late,
+//                          then prints "clipboard answered", or "clipboard answer
+//                          failed: X error N" when the requestor's window had gone)
 //
 // It prints "window <xid>" once a window exists; with --accept-paste, each
 // Control+V makes it fetch the clipboard and print "paste: <text>"; every key press is
@@ -57,6 +60,7 @@ struct Options {
     std::string clipboardText;
     bool secret = false;
     bool stall = false;
+    int answerAfterMs = 0;
 };
 
 [[noreturn]] void fail(const char *message)
@@ -115,6 +119,8 @@ Options parse(int argc, char **argv)
             o.secret = true;
         } else if (arg == "--stall") {
             o.stall = true;
+        } else if (arg == "--answer-after") {
+            o.answerAfterMs = std::atoi(value().c_str());
         } else if (arg == "--accept-paste") {
             o.acceptPaste = true;
         } else {
@@ -236,6 +242,17 @@ void serveClipboard(const Session &s, const Options &o, const xcb_selection_requ
     } else if (request.target == s.utf8 && o.stall) {
         std::printf("clipboard stalled\n");
         return;
+    } else if (request.target == s.utf8 && o.answerAfterMs > 0) {
+        // A busy owner: the requestor may have given up by the time the answer comes.
+        usleep(useconds_t(o.answerAfterMs) * 1000);
+        const xcb_void_cookie_t written =
+            xcb_change_property_checked(s.c, XCB_PROP_MODE_REPLACE, request.requestor, property, s.utf8, 8,
+                                        uint32_t(o.clipboardText.size()), o.clipboardText.data());
+        std::unique_ptr<xcb_generic_error_t, decltype(&std::free)> error(xcb_request_check(s.c, written), &std::free);
+        if (error)
+            std::printf("clipboard answer failed: X error %d\n", error->error_code);
+        else
+            std::printf("clipboard answered\n");
     } else if (request.target == s.utf8) {
         setText(s.c, request.requestor, property, s.utf8, o.clipboardText);
     } else if (o.secret && request.target == hint) {

@@ -205,6 +205,20 @@ private slots:
         QCOMPARE(content.text, QStringLiteral("from the second owner"));
     }
 
+    void anOwnerThatAnswersAfterTheReadGaveUpFindsItsRequestorStillThere()
+    {
+        // Many owners (xclip among them) exit on an X error, taking the clipboard's
+        // content with them: a late answer must not meet a destroyed window.
+        HelperWindow late({"--title", "Late", "--clipboard", "late words", "--answer-after", "1500"});
+        QCOMPARE(late.waitForLine(QStringLiteral("clipboard")), QStringLiteral("clipboard owned"));
+        const std::unique_ptr<X11SelectionReader> impatient = openReader({.deadline = std::chrono::milliseconds(300)});
+        QVERIFY(impatient);
+        const std::optional<PasteboardContent> dropped = readOnce(*impatient);
+        QVERIFY(dropped);
+        QCOMPARE(dropped->kind, Kind::nothing);
+        QCOMPARE(late.waitForLine(QStringLiteral("clipboard answer")), QStringLiteral("clipboard answered"));
+    }
+
     void anOwnerThatDiesMidTransferEndsTheReadWithNothing()
     {
         auto hung = std::make_unique<HelperWindow>(QStringList{"--title", "Dying", "--clipboard", "lost", "--stall"});
