@@ -1,5 +1,7 @@
 #include "X11TestSupport.h"
+#include "platform/ScreenCapture.h"
 #include "platform/x11/X11Platform.h"
+#include "support/LogCapture.h"
 #include "support/TestEnvironment.h"
 #include "windows/ThumbnailService.h"
 #include "windows/WindowActivation.h"
@@ -8,6 +10,7 @@
 #include <QCoreApplication>
 #include <QTest>
 #include <QWindow>
+#include <QtConcurrent>
 
 using X11Test::HelperWindow;
 
@@ -23,11 +26,24 @@ std::optional<WindowInfo> find(const QList<WindowInfo> &windows, quint32 window)
     return X11Test::entryOf(windows, &WindowInfo::id, window);
 }
 
+std::optional<ShareableWindow> offered(ScreenCapture &capture, quint32 window)
+{
+    return X11Test::entryOf(capture.shareableContent().windows, &ShareableWindow::number, window);
+}
+
+// Whether the text survives a round trip through UTF-8 unchanged: no lone surrogates.
+bool isWellFormed(const QString &text)
+{
+    return QString::fromUtf8(text.toUtf8()) == text;
+}
+
 } // namespace
 
 // The switcher's window logic over the X11 backend: what the panel lists, what picking
-// a minimised window does, and the pictures it shows. Picking a listed window by its
-// letter is the whole program's end-to-end test.
+// a minimised window does, the pictures it shows (through Composite, without a
+// compositing manager), and windows of other programs that misbehave: titles that are
+// not the text they claim to be, and windows that are gone by the time the switcher
+// acts on them. Picking a listed window by its letter is the whole program's test.
 class EndToEndWindowsTest : public QObject {
     Q_OBJECT
 
@@ -37,6 +53,7 @@ private slots:
         m_platform = X11Platform::connect();
         QVERIFY(m_platform);
         Platform::install(m_platform.get());
+        QVERIFY(m_platform->screenCapture().preflight());
     }
 
     void cleanupTestCase() { Platform::install(nullptr); }
@@ -74,20 +91,33 @@ private slots:
         QTRY_VERIFY(find(windowsOfOthers(), minimised.window()));
     }
 
-    void thumbnailsShowEachWindowsContentAtTheSizeRulesDimensions()
+    void aHalfCoveredWindowIsPicturedWithItsOwnContentAtTheSizeRulesDimensions()
     {
-        HelperWindow window({"--title", "Pictured", "--size", "1000x500", "--position", "10,10", "--color", "ff0000",
-                             "--right-color", "00ff00"});
-        QVERIFY(X11Test::waitUntilManaged({&window}));
-        const QList<WindowInfo> windows = windowsOfOthers();
-        const auto target = find(windows, window.window());
-        QVERIFY(target);
+        // Red on the left, green on the right; a blue window then covers the green half.
+        HelperWindow covered({"--title", "Covered", "--size", "1000x500", "--position", "10,10", "--color", "ff0000",
+                              "--right-color", "00ff00"});
+        QVERIFY(X11Test::waitUntilManaged({&covered}));
+        HelperWindow cover({"--title", "Cover", "--size", "500x700", "--position", "520,0", "--color", "0000ff"});
+        QVERIFY(X11Test::waitUntilManaged({&cover}));
+        X11Test::activate(cover.window());
+        QTest::qWait(100);
 
+        ScreenCapture &capture = m_platform->screenCapture();
+        const auto window = offered(capture, covered.window());
+        QVERIFY(window);
+        QCOMPARE(window->frame, QRectF(10, 10, 1002, 525));
+        // At its own size: the client area starts below the 20-pixel title bar, inside
+        // the 1-pixel border.
+        const QImage full = capture.capture(*window, QSize(1002, 525));
+        QCOMPARE(full.size(), QSize(1002, 525));
+        QCOMPARE(full.pixelColor(1 + 250, 21 + 250), QColor(Qt::red));
+        QCOMPARE(full.pixelColor(1 + 750, 21 + 250), QColor(Qt::green));
+
+        // For the panel: the thumbnail service scales the frame so the longer side is 720.
         ThumbnailService thumbnails;
-        QFuture<void> done = thumbnails.prefetch(windows, [](quint32, const QImage &) {});
+        QFuture<void> done = thumbnails.prefetch(windowsOfOthers(), [](quint32, const QImage &) {});
         QTRY_VERIFY(done.isFinished());
-        const QImage picture = thumbnails.thumbnails({window.window()}).value(window.window());
-        // The 1002 × 525 frame scaled so the longer side is 720.
+        const QImage picture = thumbnails.thumbnails({covered.window()}).value(covered.window());
         QCOMPARE(picture.size(), QSize(720, 377));
         const QColor left = picture.pixelColor(180, 200);
         const QColor right = picture.pixelColor(540, 200);
@@ -95,9 +125,153 @@ private slots:
         QVERIFY2(right.green() > 240 && right.red() < 16 && right.blue() < 16, qPrintable(right.name()));
     }
 
+    void hiddenAndVanishedWindowsFailQuietly()
+    {
+        HelperWindow minimised({"--title", "Minimised", "--iconic"});
+        HelperWindow closing({"--title", "Closing"});
+        QVERIFY(X11Test::waitUntilManaged({&minimised, &closing}));
+        ScreenCapture &capture = m_platform->screenCapture();
+        QVERIFY(!offered(capture, minimised.window()));
+        QVERIFY(capture.capture({minimised.window(), QRectF(0, 0, 400, 300)}, QSize(400, 300)).isNull());
+
+        const auto window = offered(capture, closing.window());
+        QVERIFY(window);
+        closing.close();
+        QTRY_VERIFY(!offered(capture, closing.window()));
+        QVERIFY(capture.capture(*window, QSize(100, 100)).isNull());
+        QVERIFY(capture.capture({0x7fffff0, QRectF(0, 0, 10, 10)}, QSize(10, 10)).isNull());
+    }
+
+    void capturesRunConcurrentlyOnWorkerThreads()
+    {
+        // Six windows, each its own shade of grey.
+        std::vector<std::unique_ptr<HelperWindow>> helpers;
+        QList<quint32> numbers;
+        for (int i = 1; i <= 6; ++i) {
+            helpers.push_back(std::make_unique<HelperWindow>(QStringList{
+                "--size", "200x150", "--position", QStringLiteral("%1,500").arg(150 * i - 110), "--color",
+                QColor(0x10 * i, 0x10 * i, 0x10 * i).name().mid(1)}));
+            QVERIFY(X11Test::waitUntilManaged({helpers.back().get()}));
+            numbers.append(helpers.back()->window());
+        }
+        // Listing and capturing both happen off the GUI thread, as the thumbnail service
+        // does it.
+        ScreenCapture &capture = m_platform->screenCapture();
+        const QList<QImage> pictures = QtConcurrent::blockingMapped(numbers, [&capture](quint32 number) {
+            const std::optional<ShareableWindow> window = offered(capture, number);
+            return window ? capture.capture(*window, QSize(101, 87)) : QImage();
+        });
+        for (qsizetype i = 0; i < pictures.size(); ++i) {
+            QCOMPARE(pictures[i].size(), QSize(101, 87));
+            // Scaled smoothly, a plain colour may come out a step off.
+            const int shade = 0x10 * int(i + 1);
+            const QColor middle = pictures[i].pixelColor(50, 50);
+            QVERIFY2(qAbs(middle.red() - shade) < 16 && qAbs(middle.green() - shade) < 16
+                         && qAbs(middle.blue() - shade) < 16,
+                     qPrintable(middle.name()));
+        }
+    }
+
+    void titlesThatAreNotUtf8AreListedReadably()
+    {
+        HelperWindow netName({"--title", "placeholder", "--class", "badnet,BadNet", "--position", "40,40"});
+        HelperWindow legacyName({"--title", "placeholder", "--class", "badlegacy,BadLegacy", "--position", "400,40"});
+        HelperWindow longName({"--title", "placeholder", "--class", "longname,LongName", "--position", "800,40"});
+        QVERIFY(X11Test::waitUntilManaged({&netName, &legacyName, &longName}));
+
+        // Cut sequences, overlong forms, an encoded surrogate, a stray NUL and bytes no
+        // UTF-8 text holds.
+        static const char brokenBytes[] = "Bad \xff\xfe title \xc3 \xe2\x82 \xc0\xaf \xed\xa0\x80 x\0y \xf8\x88\x80\x80\x80";
+        const QByteArray broken(brokenBytes, sizeof brokenBytes - 1);
+        setText(netName.window(), "_NET_WM_NAME", "UTF8_STRING", broken);
+        // Only the legacy name, claiming UTF-8.
+        deleteProperty(legacyName.window(), "_NET_WM_NAME");
+        setText(legacyName.window(), "WM_NAME", "UTF8_STRING", broken);
+        // A megabyte of title ending in the middle of a character.
+        setText(longName.window(), "_NET_WM_NAME", "UTF8_STRING", QByteArray(1 << 20, 'a') + "\xe2\x82");
+
+        QList<WindowInfo> windows;
+        const auto allRenamed = [&] {
+            windows = windowsOfOthers();
+            return std::ranges::all_of(QList<quint32>{netName.window(), legacyName.window(), longName.window()},
+                                       [&](quint32 window) {
+                                           const auto info = find(windows, window);
+                                           return info && info->title != QStringLiteral("placeholder");
+                                       });
+        };
+        QTRY_VERIFY(allRenamed());
+        for (quint32 window : {netName.window(), legacyName.window()}) {
+            const QString title = find(windows, window)->title;
+            QVERIFY2(isWellFormed(title), qPrintable(title));
+            QVERIFY2(title.startsWith(QStringLiteral("Bad ")) && title.contains(QStringLiteral(" title ")), qPrintable(title));
+            QVERIFY(title.contains(QChar::ReplacementCharacter));
+        }
+        // Read no further than a title needs.
+        const QString longTitle = find(windows, longName.window())->title;
+        QVERIFY(isWellFormed(longTitle));
+        QVERIFY(longTitle.startsWith(QStringLiteral("aaaa")));
+        QVERIFY2(longTitle.size() <= 64 * 1024, qPrintable(QString::number(longTitle.size())));
+
+        // And such a window is still the one a letter raises.
+        LogCapture log;
+        QVERIFY(activateWindow(*find(windows, netName.window())));
+        QTRY_COMPARE(X11Test::activeWindow(), netName.window());
+    }
+
+    void aWindowThatVanishedIsNotActivatedAndNothingElseIs()
+    {
+        HelperWindow front({"--title", "Front", "--class", "front,Front", "--position", "40,40"});
+        HelperWindow destroyed({"--title", "Destroyed", "--class", "destroyed,Destroyed", "--position", "400,40"});
+        HelperWindow ended({"--title", "Ended", "--class", "ended,Ended", "--position", "800,40"});
+        QVERIFY(X11Test::waitUntilManaged({&front, &destroyed, &ended}));
+        X11Test::activate(front.window());
+        QTRY_COMPARE(X11Test::activeWindow(), front.window());
+
+        // Listed, then gone before the letter is typed: one window destroyed while its
+        // process lives on, another with its process ended.
+        const QList<WindowInfo> listed = windowsOfOthers();
+        const auto destroyedInfo = find(listed, destroyed.window());
+        const auto endedInfo = find(listed, ended.window());
+        QVERIFY(destroyedInfo && endedInfo);
+        xcb_destroy_window(m_client.connection(), destroyed.window());
+        xcb_flush(m_client.connection());
+        ended.close();
+        QTRY_VERIFY(!find(windowsOfOthers(), destroyed.window()));
+
+        LogCapture log;
+        QVERIFY(!activateWindow(*destroyedInfo));
+        QVERIFY(!activateWindow(*endedInfo));
+        QCOMPARE(log.lines.size(), 2);
+        for (const QString &line : std::as_const(log.lines))
+            QVERIFY2(line.contains(QStringLiteral("no AX window matches")) || line.contains(QStringLiteral("cannot get AX window list")),
+                     qPrintable(line));
+        QTest::qWait(200);
+        QCOMPARE(X11Test::activeWindow(), front.window());
+    }
+
 private:
+    void setText(quint32 window, const char *property, const char *type, const QByteArray &bytes)
+    {
+        // Large values go in pieces, each well within the server's request size.
+        constexpr qsizetype piece = 64 * 1024;
+        for (qsizetype offset = 0; offset < bytes.size() || offset == 0; offset += piece) {
+            const QByteArray part = bytes.mid(offset, piece);
+            xcb_change_property(m_client.connection(), offset == 0 ? XCB_PROP_MODE_REPLACE : XCB_PROP_MODE_APPEND,
+                                window, m_client.atom(property), m_client.atom(type), 8, uint32_t(part.size()),
+                                part.constData());
+        }
+        xcb_flush(m_client.connection());
+    }
+
+    void deleteProperty(quint32 window, const char *property)
+    {
+        xcb_delete_property(m_client.connection(), window, m_client.atom(property));
+        xcb_flush(m_client.connection());
+    }
+
     TestEnvironment m_environment;
     std::unique_ptr<X11Platform> m_platform;
+    X11Test::OtherClient m_client;
 };
 
 QTEST_MAIN(EndToEndWindowsTest)
