@@ -42,6 +42,14 @@ public:
 
     // Resident set size in KiB (from /proc), 0 when the process is gone.
     qint64 residentKiB() const;
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed memory in quarantine (up to 256 MiB) to catch late
+    // uses, so there the resident size grows without any leak; LeakSanitizer checks at
+    // exit instead.
+    static constexpr bool residentSizeShowsGrowth = false;
+#else
+    static constexpr bool residentSizeShowsGrowth = true;
+#endif
     // Whether it is writing a data file right now: it holds a file below the data
     // directory open that is not a finished data file or picture (an atomic write's
     // temporary file).

@@ -16,13 +16,6 @@ namespace {
 // these windows, so a cache that kept the pictures of closed windows would outgrow
 // the bound below within the quick round already (one new window every third cycle).
 constexpr qint64 residentGrowthBoundKiB = 24 * 1024;
-#if defined(__SANITIZE_ADDRESS__)
-// AddressSanitizer keeps freed memory in quarantine (up to 256 MiB) to catch late uses,
-// so there the resident size grows without any leak; LeakSanitizer checks at exit.
-constexpr bool residentSizeShowsGrowth = false;
-#else
-constexpr bool residentSizeShowsGrowth = true;
-#endif
 // X resources may come and go with the panel's state; a leak grows with every opening.
 constexpr quint32 resourceSlack = 10;
 constexpr int livingHelpers = 3;
@@ -90,7 +83,7 @@ private slots:
         Reliability::reportFigure(QStringLiteral("X resources after warm-up"), describe(resourcesWarm));
         Reliability::reportFigure(QStringLiteral("X resources at the end"), describe(resourcesEnd));
 
-        QVERIFY2(!residentSizeShowsGrowth || residentEnd - residentWarm < residentGrowthBoundKiB,
+        QVERIFY2(!RunningProgram::residentSizeShowsGrowth || residentEnd - residentWarm < residentGrowthBoundKiB,
                  qPrintable(QStringLiteral("%1 KiB after warm-up, %2 KiB at the end").arg(residentWarm).arg(residentEnd)));
         QVERIFY(!resourcesWarm.isEmpty());
         for (auto it = resourcesEnd.cbegin(); it != resourcesEnd.cend(); ++it)
