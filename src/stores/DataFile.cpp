@@ -26,6 +26,8 @@ DataFile::DataFile(QString path)
 
 std::optional<QByteArray> DataFile::readBytes()
 {
+    if (const int removed = PrivateFiles::removeInterruptedWrites(m_path))
+        Log::info(QStringLiteral("removed %1 unfinished write(s) of %2").arg(removed).arg(m_path));
     const QFileInfo info(m_path);
     if (!info.exists() || info.isDir())
         return std::nullopt;

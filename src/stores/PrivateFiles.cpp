@@ -3,8 +3,10 @@
 #include "platform/Paths.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 QString PrivateFiles::fileInPrivateDirectory(const QString &directory, const QString &fileName)
@@ -43,6 +45,23 @@ bool PrivateFiles::writeAtomically(const QString &path, const QByteArray &bytes,
     if (!file.commit())
         return fail(file.errorString());
     return true;
+}
+
+int PrivateFiles::removeInterruptedWrites(const QString &path)
+{
+    const QFileInfo file(path);
+    // The temporary name is the file's name, a dot and six letters or digits.
+    static const QRegularExpression temporarySuffix(QStringLiteral("^[A-Za-z0-9]{6}$"));
+    int removed = 0;
+    const QFileInfoList candidates = QDir(file.absolutePath())
+                                         .entryInfoList({file.fileName() + QStringLiteral(".??????")},
+                                                        QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo &candidate : candidates) {
+        const QString suffix = candidate.fileName().mid(file.fileName().size() + 1);
+        if (temporarySuffix.match(suffix).hasMatch() && QFile::remove(candidate.absoluteFilePath()))
+            ++removed;
+    }
+    return removed;
 }
 
 std::optional<QByteArray> PrivateFiles::pngData(const QImage &image)

@@ -20,6 +20,12 @@ QString fileInPrivateDirectory(const QString &directory, const QString &fileName
 // directory is created private first. errorText, when given, says why a write failed.
 bool writeAtomically(const QString &path, const QByteArray &bytes, QString *errorText = nullptr);
 
+// Removes what interrupted writes of the file left beside it: a kill between the
+// temporary file's link and its rename (or, where the file system has no unnamed
+// files, during the whole write) leaves "<name>.XXXXXX", a full copy of the data that
+// nothing would ever read or delete. Answers how many went.
+int removeInterruptedWrites(const QString &path);
+
 // The picture as PNG bytes; nothing for a null image or a failed encoding.
 std::optional<QByteArray> pngData(const QImage &image);
 

@@ -120,6 +120,28 @@ private slots:
         QVERIFY(!QFileInfo::exists(path));
     }
 
+    void theNextLoadRemovesWhatAnInterruptedWriteLeft()
+    {
+        TestEnvironment environment;
+        const QString directory = environment.dataHome();
+        const QString path = directory + QStringLiteral("/links.json");
+        writeFile(path, "[]");
+        // A temporary copy left by a kill before its rename, and names that are not one.
+        const QStringList leftovers{QStringLiteral("links.json.Fs0OOS")};
+        const QStringList others{QStringLiteral("links.json.Fs0OO"), QStringLiteral("links.json.Fs-OOS"),
+                                 QStringLiteral(".links.json.Fs0OOS"), QStringLiteral("snippets.json.Fs0OOS"),
+                                 QStringLiteral("links.json.unreadable-20261207-064500")};
+        for (const QString &name : leftovers + others)
+            writeFile(directory + u'/' + name, "[{\"name\":\"private words\"}]");
+
+        LogCapture log;
+        QVERIFY(DataFile(path).loadRecords<QuickLink>());
+        QStringList expected = others + QStringList{QStringLiteral("links.json")};
+        expected.sort();
+        QCOMPARE(QDir(directory).entryList(QDir::Files | QDir::Hidden), expected);
+        QCOMPARE(log.lines.size(), 1);
+    }
+
     void anUndecodableFileThatCannotBeMovedIsNeverOverwritten()
     {
         TestEnvironment environment;
@@ -244,6 +266,9 @@ private slots:
         // Most kills must have landed in the middle of a save, or the test proved nothing.
         qInfo("%d of 40 kills landed in a save", killedWhileSaving);
         QVERIFY2(killedWhileSaving >= 20, qPrintable(QString::number(killedWhileSaving)));
+        // A kill between the temporary file's link and its rename leaves it beside the
+        // file, until the next load.
+        QVERIFY(DataFile(path).loadRecords<QuickLink>());
         QCOMPARE(QDir(directory).entryList(QDir::Files), QStringList{QStringLiteral("links.json")});
     }
 };
