@@ -7,9 +7,11 @@
 #include "stores/JsonFields.h"
 #include "stores/PrivateFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QSet>
 #include <algorithm>
 
 struct ClipboardHistory::Stored {
@@ -78,6 +80,7 @@ void ClipboardHistory::load()
     const std::optional<QList<Stored>> records = m_file.loadRecords<Stored>();
     if (!records)
         return;
+    removeUnlistedImageFiles(*records);
     QList<Item> items;
     for (const Stored &record : *records) {
         if (!record.isImage) {
@@ -326,6 +329,27 @@ void ClipboardHistory::applyHistoryLimit(int limit)
     setLimit(limit);
     enforceLimit();
     save();
+}
+
+void ClipboardHistory::removeUnlistedImageFiles(const QList<Stored> &records) const
+{
+    // A kill between a picture's write and the list's leaves a picture no entry names
+    // (and an interrupted write its temporary copy): a copy of what the user copied that
+    // nothing would ever show or delete. Only a list that loaded decides: one set aside
+    // as unreadable may still name them.
+    QSet<QString> listed;
+    for (const Stored &record : records) {
+        if (record.imageFile)
+            listed.insert(*record.imageFile);
+    }
+    int removed = 0;
+    const QStringList files = QDir(m_imagesDirectory).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &fileName : files) {
+        if (!listed.contains(fileName) && QFile::remove(imagePath(fileName)))
+            ++removed;
+    }
+    if (removed)
+        Log::info(QStringLiteral("removed %1 picture file(s) no clipboard entry names").arg(removed));
 }
 
 void ClipboardHistory::forgetImageFile(const Item &item)

@@ -126,6 +126,7 @@ private:
     std::optional<Item> loadedPicture(const Stored &record) const;
     void forgetImageFile(const Item &item);
     void removeForgottenImageFiles();
+    void removeUnlistedImageFiles(const QList<Stored> &records) const;
     QString imagePath(const QString &fileName) const;
 
     Pasteboard &m_pasteboard;

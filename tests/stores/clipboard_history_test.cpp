@@ -374,6 +374,39 @@ private slots:
         QCOMPARE(lenient.items()[1].id, QUuid::fromString(u"6BA7B811-9DAD-11D1-80B4-00C04FD430C8"_s));
     }
 
+    void picturesNoEntryNamesAreRemovedOnceTheListLoads()
+    {
+        Fixture fixture;
+        ClipboardHistory &history = fixture.open();
+        QVERIFY(fixture.copy(picture(6, 6, Qt::red)));
+        QVERIFY(fixture.waitForImages());
+        const QString kept = fixture.picturePath(0);
+        // A picture written just before a kill that its list never named, and an
+        // interrupted write's temporary copy.
+        const QStringList strays{history.imagesDirectory() + u"/6BA7B810-9DAD-11D1-80B4-00C04FD430C8.png"_s,
+                                 kept + u".Fs0OOS"_s};
+        for (const QString &stray : strays)
+            writeFile(stray, fileBytes(kept));
+        const QByteArray list = fileBytes(fixture.jsonPath());
+
+        // A list set aside as unreadable may still name them: nothing goes.
+        writeFile(fixture.jsonPath(), "[{");
+        {
+            LogCapture setAside;
+            fixture.open();
+        }
+        for (const QString &stray : strays)
+            QVERIFY2(QFileInfo::exists(stray), qPrintable(stray));
+
+        writeFile(fixture.jsonPath(), list);
+        LogCapture log;
+        QCOMPARE(fixture.open().items().size(), 1);
+        QVERIFY(QFileInfo::exists(kept));
+        for (const QString &stray : strays)
+            QVERIFY2(!QFileInfo::exists(stray), qPrintable(stray));
+        QCOMPARE(log.lines, QStringList{u"[Lettergate] removed 2 picture file(s) no clipboard entry names"_s});
+    }
+
     void undecodableFileStartsEmptyAndIsKeptAsADatedCopy_data()
     {
         QTest::addColumn<QByteArray>("content");
