@@ -1,5 +1,7 @@
 #include "stores/ClipPicture.h"
 
+#include "platform/CompactPicture.h"
+
 #include <QFileInfo>
 #include <QHash>
 
@@ -58,7 +60,8 @@ QImage ClipPicture::previewOf(const QImage &image)
 {
     if (image.isNull())
         return {};
+    // Kept compact: every picture of the history holds its preview.
     if (image.width() <= previewBounds.width() && image.height() <= previewBounds.height())
-        return image;
-    return image.scaled(previewBounds, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        return compactPicture(image);
+    return compactPicture(image.scaled(previewBounds, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }

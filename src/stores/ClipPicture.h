@@ -39,7 +39,8 @@ public:
     void keepOnlyFile(QString path);
     void setPreview(QImage preview) { m_preview = std::move(preview); }
 
-    // The picture scaled down smoothly to fit previewBounds; a smaller one unchanged.
+    // The picture scaled down smoothly to fit previewBounds (a smaller one is not
+    // scaled), kept compact (compactPicture).
     static QImage previewOf(const QImage &image);
 
 private:

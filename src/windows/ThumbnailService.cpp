@@ -1,5 +1,6 @@
 #include "windows/ThumbnailService.h"
 
+#include "platform/CompactPicture.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "platform/ScreenCapture.h"
@@ -131,9 +132,11 @@ void ThumbnailService::startCaptures(const std::shared_ptr<Run> &run, const QLis
         ScreenCapture *capture = run->capture;
         // A picture with the same pixels as the kept one comes back as the kept one, so
         // the panel recognises it by identity and reuses what it drew from it, instead
-        // of comparing or drawing it again on the GUI thread.
+        // of comparing or drawing it again on the GUI thread. Pictures are kept compact:
+        // every listed window has one, for as long as the program runs.
         inBackground([capture, target, kept = m_cache.value(target.number)] {
-                         const QImage fresh = capture->capture(target, thumbnailSize(target.frame.size()));
+                         const QImage fresh =
+                             compactPicture(capture->capture(target, thumbnailSize(target.frame.size())));
                          return fresh == kept ? kept : fresh;
                      },
                      [this, run, windowId = target.number](const QImage &image) {
