@@ -520,6 +520,9 @@ struct Observations {
     double drawnShare = 0; // of the panel's area, summed over the drawings reported
     std::optional<Micros> peerMapped, keyboardGrabbed, pasteKey;
     std::map<xcb_window_t, Micros> becameActive;
+    // Activation requests sent to the root, the window manager's and the program's alike:
+    // they reach every client watching the root's substructure.
+    std::map<xcb_window_t, Micros> activationRequested;
     std::optional<Micros> clipboardAnswered;
 
     std::optional<Micros> panelReady() const
@@ -633,6 +636,12 @@ private:
             const auto &property = reinterpret_cast<const xcb_property_notify_event_t &>(event);
             if (property.window == m_x.root() && property.atom == m_x.activeWindowAtom)
                 m_seen.becameActive.emplace(m_x.activeWindow(), at);
+            break;
+        }
+        case XCB_CLIENT_MESSAGE: {
+            const auto &message = reinterpret_cast<const xcb_client_message_event_t &>(event);
+            if (message.type == m_x.activeWindowAtom)
+                m_seen.activationRequested.emplace(message.window, at);
             break;
         }
         case XCB_KEY_PRESS: {
@@ -903,7 +912,8 @@ private:
             fail("switcher needs --letter and --target-class");
         Figure toPanel("trigger_to_panel_focused"), toDrawn("trigger_to_first_drawing"),
             toMostlyDrawn("trigger_to_90_percent_drawn"), toActive("trigger_to_panel_active"),
-            toSwitch("letter_to_target_active");
+            toSwitch("letter_to_target_active"), toRequest("letter_to_activation_request"),
+            requestToActive("activation_request_to_target_active");
         for (int rep = 0; rep < m_options.reps; ++rep) {
             activate(m_watched.home);
             const Micros pressed = openPanel();
@@ -919,7 +929,15 @@ private:
             m_recorder.expect(stepTimeout, [this](const Observations &s) { return bool(s.activeAt(m_watched.target)); },
                               std::string("the target window did not become active after its letter '") +
                                   m_options.letter + "'");
-            toSwitch.add(*m_recorder.observations().activeAt(m_watched.target) - letter);
+            const Observations &switched = m_recorder.observations();
+            const Micros active = *switched.activeAt(m_watched.target);
+            toSwitch.add(active - letter);
+            // The program's share and the window manager's.
+            if (const auto request = switched.activationRequested.find(m_watched.target);
+                request != switched.activationRequested.end()) {
+                toRequest.add(request->second - letter);
+                requestToActive.add(active - request->second);
+            }
             m_recorder.expect(stepTimeout, [](const Observations &s) { return bool(s.panelUnmapped); },
                               "the panel stayed open after switching");
         }
@@ -928,6 +946,8 @@ private:
         toMostlyDrawn.print();
         toActive.print();
         toSwitch.print();
+        toRequest.print();
+        requestToActive.print();
         measureWindowManagerAlone();
         measurePaste();
         measurePrefetch();
