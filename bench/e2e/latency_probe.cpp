@@ -278,6 +278,12 @@ public:
     }
 
     xcb_window_t activeWindow() { return windowProperty(m_root, activeWindowAtom).value_or(XCB_NONE); }
+    // The window the keyboard goes to: the panel, which the window manager does not see.
+    xcb_window_t focusedWindow()
+    {
+        auto r = reply(xcb_get_input_focus_reply(m_c, xcb_get_input_focus(m_c), nullptr));
+        return r ? r->focus : XCB_NONE;
+    }
 
     // The class part of WM_CLASS ("instance\0class\0").
     std::string windowClass(xcb_window_t window)
@@ -753,6 +759,8 @@ constexpr Micros stepTimeout = ms(5000);
 constexpr Micros quietPause = ms(800);
 // Between the panel's appearance and the next key, so a key measures only itself.
 constexpr Micros lookPause = ms(300);
+// The program refreshes its window pictures this long after the panel hides.
+constexpr Micros prefetchAfterHide = ms(150);
 
 class Bench {
 public:
@@ -820,14 +828,14 @@ private:
         armed.add(now() - started);
         armed.print();
 
-        Figure firstOpen("startup_first_trigger_to_panel_active");
+        Figure firstOpen("startup_first_trigger_to_panel_focused");
         m_recorder.reset();
         const Micros pressed = m_x.pressCombination(m_trigger);
-        m_recorder.expect(stepTimeout, [this](const Observations &) { return isPanel(m_x.activeWindow()); },
-                          "the panel did not become the active window after the first trigger");
+        m_recorder.expect(stepTimeout, [this](const Observations &) { return isPanel(m_x.focusedWindow()); },
+                          "the panel did not take the keyboard focus after the first trigger");
         firstOpen.add(now() - pressed);
         firstOpen.print();
-        watchPanel(m_x.activeWindow());
+        watchPanel(m_x.focusedWindow());
         closePanel();
         return 0;
     }
@@ -857,9 +865,9 @@ private:
     {
         activate(m_watched.home);
         m_x.pressCombination(m_trigger);
-        m_recorder.expect(stepTimeout, [this](const Observations &) { return isPanel(m_x.activeWindow()); },
-                          "the panel did not become the active window after the trigger (is the program running?)");
-        watchPanel(m_x.activeWindow());
+        m_recorder.expect(stepTimeout, [this](const Observations &) { return isPanel(m_x.focusedWindow()); },
+                          "the panel did not take the keyboard focus after the trigger (is the program running?)");
+        watchPanel(m_x.focusedWindow());
         closePanel();
     }
 
@@ -892,9 +900,9 @@ private:
         m_recorder.expect(
             stepTimeout,
             [this](const Observations &seen) {
-                return seen.panelReady() && seen.panelMostlyDrawn && seen.activeAt(m_watched.panel);
+                return seen.panelReady() && seen.panelMostlyDrawn;
             },
-            "the panel did not appear with the focus, drawn and active after " + how);
+            "the panel did not appear with the focus and drawn after " + how);
         return pressed;
     }
 
@@ -911,7 +919,7 @@ private:
         if (!m_options.letter || m_watched.target == XCB_NONE)
             fail("switcher needs --letter and --target-class");
         Figure toPanel("trigger_to_panel_focused"), toDrawn("trigger_to_first_drawing"),
-            toMostlyDrawn("trigger_to_90_percent_drawn"), toActive("trigger_to_panel_active"),
+            toMostlyDrawn("trigger_to_90_percent_drawn"),
             toSwitch("letter_to_target_active"), toRequest("letter_to_activation_request"),
             requestToActive("activation_request_to_target_active");
         for (int rep = 0; rep < m_options.reps; ++rep) {
@@ -921,7 +929,6 @@ private:
             toPanel.add(*seen.panelReady() - pressed);
             toDrawn.add(*seen.panelDrawn - pressed);
             toMostlyDrawn.add(*seen.panelMostlyDrawn - pressed);
-            toActive.add(*seen.activeAt(m_watched.panel) - pressed);
             m_recorder.idle(lookPause);
 
             m_recorder.reset();
@@ -944,7 +951,6 @@ private:
         toPanel.print();
         toDrawn.print();
         toMostlyDrawn.print();
-        toActive.print();
         toSwitch.print();
         toRequest.print();
         requestToActive.print();
@@ -1006,7 +1012,7 @@ private:
         if (!m_x.clipboardOwnedByClientOf(m_watched.panel))
             fail("the program does not own the clipboard after pasting, so it cannot be pinged");
         Figure restStall("at_rest_longest_gui_stall"), stall("prefetch_longest_gui_stall"),
-            reopen("trigger_right_after_hide_to_panel_focused");
+            reopen("trigger_during_prefetch_to_panel_focused");
         for (int rep = 0; rep < m_options.reps; ++rep) {
             activate(m_watched.home);
             restStall.add(longestRoundTrip(pingFor(ms(700))));
@@ -1019,11 +1025,13 @@ private:
                               "Escape did not hide the panel");
             stall.add(longestRoundTrip(pingFor(ms(700))));
 
-            // Escape gave the focus back to the home window; the prefetch is over.
+            // Escape gave the focus back to the home window; the prefetch is over. The
+            // next one begins a fixed time after the hide, and the trigger comes with it.
             openPanel();
             m_recorder.idle(lookPause);
             closePanel();
-            const Micros pressed = openPanel("the trigger pressed right after a hide");
+            m_recorder.idle(prefetchAfterHide);
+            const Micros pressed = openPanel("the trigger pressed during a prefetch");
             reopen.add(*m_recorder.observations().panelReady() - pressed);
             closePanel();
         }

@@ -5,6 +5,7 @@
 #include "platform/Apps.h"
 #include "platform/Feedback.h"
 #include "platform/FreeMemory.h"
+#include "platform/OwnWindows.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "platform/ScreenCapture.h"
@@ -78,6 +79,9 @@ OverlayController::OverlayController(SwitcherSources sources, Platform &platform
     , m_viewModel(sources)
     , m_paster(platform.pasteboard(), platform.apps(), platform.keystrokes(), platform.feedback(), sources.snippets)
 {
+    m_prefetchAfterHide.setSingleShot(true);
+    m_prefetchAfterHide.setInterval(prefetchDelayAfterHideMs);
+    connect(&m_prefetchAfterHide, &QTimer::timeout, this, &OverlayController::prefetchThumbnails);
 }
 
 OverlayController::~OverlayController()
@@ -136,7 +140,7 @@ void OverlayController::createPanel()
     ScreenCapture &capture = m_platform.screenCapture();
     auto *view = new SwitcherView(m_viewModel, m_sources.snippets, makeActions(), firstLayerCount,
                                   linkFirstLayerCount, [&capture] { capture.request(); });
-    m_panel = new OverlayPanel(view, m_platform.ownWindows());
+    m_panel = new OverlayPanel(view, m_platform.ownWindows().hasCompositor());
     connect(m_panel, &OverlayPanel::focusLost, this, [this] {
         if (isPanelVisible())
             hide(false);
@@ -152,11 +156,11 @@ void OverlayController::hide(bool restorePrevious)
     const std::optional<qint32> previous = m_previousApp;
     m_keyMonitor.reset();
     if (m_panel)
-        m_panel->dismiss();
+        m_panel->hide();
     Apps &apps = m_platform.apps();
     if (restorePrevious && previous && *previous >= 1 && !apps.isTerminated(*previous))
         apps.activateApp(*previous);
-    QTimer::singleShot(0, this, &OverlayController::prefetchThumbnails);
+    m_prefetchAfterHide.start();
     m_isHiding = false;
 }
 
@@ -169,7 +173,7 @@ void OverlayController::prepare()
 
 void OverlayController::prefetchThumbnails()
 {
-    if (!m_platform.screenCapture().preflight())
+    if (isPanelVisible() || !m_platform.screenCapture().preflight())
         return;
     // Capturing and scaling every window leaves megabytes freed but still held by the
     // heap; they go back to the system once the pictures are in, unless the panel has

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <memory>
 #include <optional>
 
@@ -25,6 +26,10 @@ public:
     // its link and command bars.
     static constexpr int firstLayerCount = 4;
     static constexpr int linkFirstLayerCount = 6;
+    // How long after a hide the window pictures are refreshed. Capturing every window
+    // keeps the X server busy for tens of milliseconds; the window manager activating the
+    // window just picked, and the application redrawing it, go first.
+    static constexpr int prefetchDelayAfterHideMs = 150;
 
     static OverlayController &shared();
 
@@ -39,7 +44,8 @@ public:
     void pasteClip(const ClipboardHistory::Item &item);
     void pasteSnippet(const Snippet &snippet);
     void runCommand(const Command &command);
-    // Fills the picture cache for the next opening, off the GUI thread.
+    // Fills the picture cache for the next opening, off the GUI thread; not while the
+    // panel is open.
     void prefetchThumbnails();
     // Builds the panel before it is first needed, so that the first opening costs no
     // more than any later one, and fills the picture cache.
@@ -68,6 +74,7 @@ private:
     Paster m_paster;
     QPointer<OverlayPanel> m_panel;
     std::unique_ptr<KeyMonitor> m_keyMonitor;
+    QTimer m_prefetchAfterHide;
     std::optional<qint32> m_previousApp;
     bool m_isHiding = false;
 };

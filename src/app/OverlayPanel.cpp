@@ -1,7 +1,6 @@
 #include "app/OverlayPanel.h"
 
 #include "panel/SwitcherView.h"
-#include "platform/OwnWindows.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -10,10 +9,15 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-OverlayPanel::OverlayPanel(SwitcherView *content, OwnWindows &ownWindows)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-    , m_ownWindows(ownWindows)
-    , m_translucent(ownWindows.hasCompositor())
+// The panel bypasses the window manager, as menus do: mapping it is one request, not a
+// window to manage (on openbox 6 to 10 ms before the first frame could be drawn), and
+// hiding it leaves the manager nothing to withdraw while it activates the window picked.
+// It is on every desktop and in no taskbar by its nature; the keyboard focus it takes
+// itself, and the window manager's focus model still moves the focus away on a click
+// elsewhere, which hides it.
+OverlayPanel::OverlayPanel(SwitcherView *content, bool translucent)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint)
+    , m_translucent(translucent)
 {
     setObjectName(QStringLiteral("LettergatePanel"));
     setWindowTitle(QStringLiteral("Lettergate"));
@@ -40,29 +44,7 @@ void OverlayPanel::placeOnPrimaryScreen()
 
 void OverlayPanel::present()
 {
-    m_isWanted = true;
-    if (isVisible()) {
-        bringToFront();
-        return;
-    }
-    // Shown again while the window manager still withdraws it after the last hide, the
-    // panel could be lost: mapped by us, never managed nor drawn by the window manager.
-    m_ownWindows.whenWithdrawn(winId(), [this] {
-        if (m_isWanted)
-            bringToFront();
-    });
-}
-
-void OverlayPanel::dismiss()
-{
-    m_isWanted = false;
-    hide();
-}
-
-void OverlayPanel::bringToFront()
-{
     show();
-    m_ownWindows.keepAsFloatingPanel(winId());
     raise();
     activateWindow();
 }

@@ -2,24 +2,21 @@
 
 #include <QWidget>
 
-class OwnWindows;
 class SwitcherView;
 
 // The floating window that holds the switcher view: frameless, above other windows,
-// skipped by taskbars and pagers. It tells its owner when it loses the focus.
+// outside the window manager's care. It tells its owner when it loses the focus.
 class OverlayPanel : public QWidget {
     Q_OBJECT
 public:
-    OverlayPanel(SwitcherView *content, OwnWindows &ownWindows);
+    // translucent: a compositor blends windows, so translucency shows.
+    OverlayPanel(SwitcherView *content, bool translucent);
 
     // Covers 80 % of the primary screen's available area, centred. Left where it is
     // when there is no screen at all.
     void placeOnPrimaryScreen();
-    // Shows the panel in front and asks for the keyboard focus; once the window manager
-    // has let go of it, when it was hidden a moment ago.
+    // Shows the panel in front, or brings it there, and takes the keyboard focus.
     void present();
-    // Hides the panel, and keeps a present() still waiting from showing it.
-    void dismiss();
 
 signals:
     // The panel was the active window and no longer is (a click elsewhere, another
@@ -31,10 +28,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void bringToFront();
-
-    OwnWindows &m_ownWindows;
     // Blended over the desktop by a compositor; otherwise opaque and cut to shape.
     bool m_translucent;
-    bool m_isWanted = false;
 };

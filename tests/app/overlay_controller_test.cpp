@@ -85,12 +85,11 @@ private slots:
         QCOMPARE(rig.platform.appList.activations, QList<qint32>({editorPid, browserPid}));
     }
 
-    void thePanelFloatsAndIsShapedOnlyWithoutACompositor()
+    void thePanelIsShapedOnlyWithoutACompositor()
     {
         Rig opaque;
         opaque.controller.show();
         OverlayPanel *panel = opaque.controller.panel();
-        QCOMPARE(opaque.platform.own.floatingPanels, QList<quintptr>{panel->winId()});
         QVERIFY(!panel->testAttribute(Qt::WA_TranslucentBackground));
         QVERIFY(!panel->mask().isEmpty());
 
@@ -113,7 +112,6 @@ private slots:
         rig.controller.show();
         QVERIFY(rig.controller.isPanelVisible());
         QCOMPARE(rig.controller.panel(), prepared);
-        QCOMPARE(rig.platform.own.floatingPanels, QList<quintptr>{prepared->winId()});
     }
 
     void everyKeyIsSwallowedAndOnlyLettersAndDigitsDecide()
@@ -254,11 +252,18 @@ private slots:
         rig.controller.show();
         QCOMPARE(rig.controller.viewModel().thumbnails().size(), 2);
 
-        // Without the permission nothing is captured.
-        rig.platform.capture.granted = false;
+        // Opened again before the pictures are refreshed, the panel is not held up by
+        // captures: the refresh waits for the next hide.
         const int captures = rig.platform.capture.captureCount;
         rig.press(Qt::Key_Escape);
-        QTest::qWait(100);
+        rig.controller.show();
+        QTest::qWait(OverlayController::prefetchDelayAfterHideMs * 3);
+        QCOMPARE(rig.platform.capture.captureCount, captures);
+
+        // Without the permission nothing is captured.
+        rig.platform.capture.granted = false;
+        rig.press(Qt::Key_Escape);
+        QTest::qWait(OverlayController::prefetchDelayAfterHideMs * 3);
         QCOMPARE(rig.platform.capture.captureCount, captures);
     }
 };

@@ -20,10 +20,7 @@ public:
 
 class FakeOwnWindows final : public OwnWindows {
 public:
-    void keepAsFloatingPanel(quintptr windowId) override { floatingPanels.append(windowId); }
     bool hasCompositor() override { return compositor; }
-    void whenWithdrawn(quintptr, std::function<void()> then) override { then(); }
 
     bool compositor = false;
-    QList<quintptr> floatingPanels;
 };

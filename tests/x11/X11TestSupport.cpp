@@ -22,15 +22,14 @@ QList<quint32> windowIds(const QString &xpropOutput)
     return ids;
 }
 
-// The windows the window manager lists as managed.
-QList<quint32> managedWindows()
-{
-    return windowIds(X11Test::run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")}));
-}
-
 } // namespace
 
 namespace X11Test {
+
+QList<quint32> managedWindows()
+{
+    return windowIds(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")}));
+}
 
 HelperWindow::HelperWindow(const QStringList &options)
 {
@@ -229,6 +228,15 @@ quint32 activeWindow()
 {
     return windowIds(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_ACTIVE_WINDOW")}))
         .value(0);
+}
+
+quint32 focusedWindow()
+{
+    OtherClient client;
+    xcb_connection_t *c = client.connection();
+    const std::unique_ptr<xcb_get_input_focus_reply_t, decltype(&std::free)> focus(
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr), &std::free);
+    return focus ? focus->focus : quint32(XCB_WINDOW_NONE);
 }
 
 bool waitUntilManaged(quint32 window, int timeoutMs)

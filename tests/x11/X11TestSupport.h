@@ -92,7 +92,11 @@ void xclipCopy(const QString &file, const QString &type = {});
 
 // The root window's _NET_ACTIVE_WINDOW, through xprop.
 quint32 activeWindow();
+// The window that holds the keyboard focus, as the server answers.
+quint32 focusedWindow();
 
+// The windows the window manager lists as managed (_NET_CLIENT_LIST).
+QList<quint32> managedWindows();
 // Waits until the window manager lists the window (it is then managed and framed).
 bool waitUntilManaged(quint32 window, int timeoutMs = 10000);
 // Waits until the window manager lists every window of these helpers.

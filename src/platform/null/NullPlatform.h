@@ -80,9 +80,7 @@ private:
 
     void beep() override {}
 
-    void keepAsFloatingPanel(quintptr) override {}
     bool hasCompositor() override { return false; }
-    void whenWithdrawn(quintptr, std::function<void()> then) override { then(); }
 
     RefusingHotKeys m_hotKeys;
     QtPasteboard m_pasteboard;

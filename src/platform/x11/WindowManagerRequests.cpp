@@ -102,17 +102,6 @@ void WindowManagerRequests::unminimize(xcb_window_t window)
     m_display.flush();
 }
 
-void WindowManagerRequests::keepOnAllDesktopsWithoutTaskbarEntry(xcb_window_t window)
-{
-    xcb_ewmh_connection_t *ewmh = m_display.ewmh();
-    const int screen = m_display.screenNumber();
-    constexpr uint32_t allDesktops = 0xFFFFFFFF;
-    xcb_ewmh_request_change_wm_desktop(ewmh, screen, window, allDesktops, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
-    xcb_ewmh_request_change_wm_state(ewmh, screen, window, XCB_EWMH_WM_STATE_ADD, ewmh->_NET_WM_STATE_SKIP_TASKBAR,
-                                     ewmh->_NET_WM_STATE_SKIP_PAGER, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
-    m_display.flush();
-}
-
 bool WindowManagerRequests::compositorRuns() const
 {
     xcb_window_t owner = XCB_WINDOW_NONE;

@@ -31,8 +31,6 @@ public:
     void minimize(xcb_window_t window);
     // Mapping an iconic window is the ICCCM request to restore it.
     void unminimize(xcb_window_t window);
-    // Puts a mapped window on every desktop and takes it out of taskbars and pagers.
-    void keepOnAllDesktopsWithoutTaskbarEntry(xcb_window_t window);
     // Whether a compositing manager owns this screen's _NET_WM_CM_S selection.
     bool compositorRuns() const;
 

@@ -4,7 +4,6 @@
 #include "platform/x11/AppCatalog.h"
 #include "platform/x11/KeyboardMap.h"
 #include "platform/x11/WindowManagerRequests.h"
-#include "platform/x11/WithdrawalWatch.h"
 #include "platform/x11/X11Accessibility.h"
 #include "platform/x11/X11Apps.h"
 #include "platform/x11/X11Display.h"
@@ -38,7 +37,6 @@ X11Platform::X11Platform(std::unique_ptr<X11Display> display, std::unique_ptr<X1
     , m_catalog(std::make_unique<AppCatalog>())
     , m_activeWindow(std::make_unique<ActiveWindowTracker>(*m_display))
     , m_windowManager(std::make_unique<WindowManagerRequests>(*m_display, *m_pump))
-    , m_withdrawals(std::make_unique<WithdrawalWatch>(*m_display))
     , m_windowServer(std::make_unique<X11WindowServer>(*m_display, *m_catalog))
     , m_apps(std::make_unique<X11Apps>(*m_display, *m_catalog, *m_activeWindow, *m_windowManager))
     , m_accessibility(std::make_unique<X11Accessibility>(*m_display, *m_catalog, *m_activeWindow, *m_windowManager))
@@ -65,8 +63,7 @@ X11Platform::~X11Platform()
 QList<X11EventFilter *> X11Platform::eventFilters() const
 {
     // The keyboard map first: the others rely on it being current when they see a key.
-    return {m_keyboard.get(), m_activeWindow.get(), m_windowManager.get(),
-            m_withdrawals.get(), m_hotKeys.get(), m_keyTap.get()};
+    return {m_keyboard.get(), m_activeWindow.get(), m_windowManager.get(), m_hotKeys.get(), m_keyTap.get()};
 }
 
 WindowServer &X11Platform::windowServer() { return *m_windowServer; }
@@ -86,16 +83,6 @@ void X11Platform::beep()
 {
     xcb_bell(m_display->connection(), 0);
     m_display->flush();
-}
-
-void X11Platform::keepAsFloatingPanel(quintptr windowId)
-{
-    m_windowManager->keepOnAllDesktopsWithoutTaskbarEntry(static_cast<xcb_window_t>(windowId));
-}
-
-void X11Platform::whenWithdrawn(quintptr windowId, std::function<void()> then)
-{
-    m_withdrawals->whenWithdrawn(static_cast<xcb_window_t>(windowId), std::move(then));
 }
 
 bool X11Platform::hasCompositor()

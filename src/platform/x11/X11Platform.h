@@ -13,7 +13,6 @@ class ActiveWindowTracker;
 class AppCatalog;
 class KeyboardMap;
 class WindowManagerRequests;
-class WithdrawalWatch;
 class X11Accessibility;
 class X11Apps;
 class X11Display;
@@ -60,9 +59,7 @@ private:
     QList<X11EventFilter *> eventFilters() const;
     // The X bell, the panel's only failure report.
     void beep() override;
-    void keepAsFloatingPanel(quintptr windowId) override;
     bool hasCompositor() override;
-    void whenWithdrawn(quintptr windowId, std::function<void()> then) override;
 
     // In order of construction; the event filters go before the pump they are
     // registered with.
@@ -72,7 +69,6 @@ private:
     std::unique_ptr<AppCatalog> m_catalog;
     std::unique_ptr<ActiveWindowTracker> m_activeWindow;
     std::unique_ptr<WindowManagerRequests> m_windowManager;
-    std::unique_ptr<WithdrawalWatch> m_withdrawals;
     std::unique_ptr<X11WindowServer> m_windowServer;
     std::unique_ptr<X11Apps> m_apps;
     std::unique_ptr<X11Accessibility> m_accessibility;
