@@ -2,6 +2,7 @@
 
 #include <QCache>
 #include <QGuiApplication>
+#include <QHash>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPalette>
@@ -18,6 +19,19 @@ QCache<QString, QImage> &pictures()
 {
     static QCache<QString, QImage> cache(costLimitKiB);
     return cache;
+}
+
+// The showing each kept picture was last drawn in. It may name pictures the cache has
+// already let go of; the end of a showing forgets those too.
+struct LastDrawn {
+    quint64 currentShowing = 0;
+    QHash<QString, quint64> showingOf;
+};
+
+LastDrawn &lastDrawn()
+{
+    static LastDrawn drawn;
+    return drawn;
 }
 
 // What every picture depends on besides its own content.
@@ -80,6 +94,8 @@ void draw(QPainter &painter, const QRectF &target, const Key &key, const std::fu
                             QString::number(target.y(), 'g', 12) + separator + QString::number(target.width(), 'g', 12) +
                             separator + QString::number(target.height(), 'g', 12) + separator + surroundings(dpr);
     QCache<QString, QImage> &cache = pictures();
+    LastDrawn &drawn = lastDrawn();
+    drawn.showingOf.insert(fullKey, drawn.currentShowing);
     if (const QImage *kept = cache.object(fullKey)) {
         painter.drawImage(target.topLeft(), *kept);
         return;
@@ -100,9 +116,24 @@ void draw(QPainter &painter, const QRectF &target, const Key &key, const std::fu
         cache.insert(fullKey, picture.release(), costKiB);
 }
 
+void endShowing()
+{
+    QCache<QString, QImage> &cache = pictures();
+    LastDrawn &drawn = lastDrawn();
+    const quint64 oldestKept = drawn.currentShowing + 1 >= keptShowings ? drawn.currentShowing + 1 - keptShowings : 0;
+    drawn.showingOf.removeIf([&](const QHash<QString, quint64>::iterator &entry) {
+        if (entry.value() >= oldestKept && cache.contains(entry.key()))
+            return false;
+        cache.remove(entry.key());
+        return true;
+    });
+    ++drawn.currentShowing;
+}
+
 void clear()
 {
     pictures().clear();
+    lastDrawn().showingOf.clear();
 }
 
 } // namespace PaintCache

@@ -15,10 +15,15 @@ class QPainter;
 // next showing draws it again. The key names every value the painting depends on; the
 // application font, the accent colour and the device pixel ratio are added to it here,
 // so a change of theme or screen paints afresh. Least recently used pictures go first
-// once the cache holds more than `costLimitKiB`. GUI thread only.
+// once the cache holds more than `costLimitKiB`, and pictures no showing of the panel
+// has drawn lately go at the end of a showing: a card of a window whose picture has
+// changed since, or of a clipboard entry trimmed since, is never drawn again, and a page
+// not visited for a while costs nothing until it is. GUI thread only.
 namespace PaintCache {
 
 inline constexpr int costLimitKiB = 24 * 1024;
+// A picture not drawn during this many showings in a row is forgotten.
+inline constexpr int keptShowings = 10;
 
 // The values a picture depends on, joined into one key.
 class Key {
@@ -58,6 +63,10 @@ private:
 // Draws the picture `key` names over `target`, painting it first with `paint` (in the
 // coordinates of `target`'s own device, on a transparent picture) when it is not kept.
 void draw(QPainter &painter, const QRectF &target, const Key &key, const std::function<void(QPainter &)> &paint);
+
+// Ends one showing of the panel: forgets the pictures that the last `keptShowings`
+// showings have not drawn.
+void endShowing();
 
 // Forgets every picture (tests and measurements start from nothing with it).
 void clear();

@@ -2,6 +2,7 @@
 
 #include "panel/PageArea.h"
 #include "panel/PageBuilder.h"
+#include "panel/PaintCache.h"
 #include "panel/PanelHeader.h"
 #include "panel/PanelStyle.h"
 #include "panel/RoundedPlate.h"
@@ -139,6 +140,12 @@ void paintOutline(QPainter &painter, const QRectF &rect, qreal radius, const QCo
 }
 
 } // namespace
+
+void SwitcherView::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    PaintCache::endShowing();
+}
 
 void SwitcherView::paintEvent(QPaintEvent *)
 {

@@ -49,6 +49,8 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    // Each hide of the panel ends a showing of its kept pictures.
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void scheduleRebuild();

@@ -136,6 +136,41 @@ private slots:
         QCOMPARE(paintings, 11);
     }
 
+    void picturesNoRecentShowingDrewAreForgotten()
+    {
+        QStringList painted;
+        const auto draw = [&](const QString &name) {
+            QImage image = canvas(QSize(40, 30), 1);
+            QPainter painter(&image);
+            PaintCache::draw(painter, QRectF(0, 0, 40, 30), PaintCache::Key(u"part", name), [&](QPainter &onPicture) {
+                painted.append(name);
+                paintSample(onPicture, QRectF(0, 0, 40, 30));
+            });
+        };
+        // A page drawn once, then showing after showing only the other one.
+        draw(QStringLiteral("visited once"));
+        draw(QStringLiteral("every time"));
+        PaintCache::endShowing();
+        for (int showing = 1; showing < PaintCache::keptShowings; ++showing) {
+            draw(QStringLiteral("every time"));
+            PaintCache::endShowing();
+        }
+        // Still within the showings kept: nothing is painted again.
+        draw(QStringLiteral("visited once"));
+        draw(QStringLiteral("every time"));
+        QCOMPARE(painted, QStringList({QStringLiteral("visited once"), QStringLiteral("every time")}));
+
+        for (int showing = 0; showing < PaintCache::keptShowings; ++showing) {
+            PaintCache::endShowing();
+            draw(QStringLiteral("every time"));
+        }
+        PaintCache::endShowing();
+        draw(QStringLiteral("visited once"));
+        draw(QStringLiteral("every time"));
+        QCOMPARE(painted, QStringList({QStringLiteral("visited once"), QStringLiteral("every time"),
+                                       QStringLiteral("visited once")}));
+    }
+
     void rebuiltPartsShowTheirNewContent()
     {
         FakePlatform platform;
