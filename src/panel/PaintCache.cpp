@@ -120,9 +120,9 @@ void endShowing()
 {
     QCache<QString, QImage> &cache = pictures();
     LastDrawn &drawn = lastDrawn();
-    const quint64 oldestKept = drawn.currentShowing + 1 >= keptShowings ? drawn.currentShowing + 1 - keptShowings : 0;
     drawn.showingOf.removeIf([&](const QHash<QString, quint64>::iterator &entry) {
-        if (entry.value() >= oldestKept && cache.contains(entry.key()))
+        const quint64 showingsSince = drawn.currentShowing - entry.value();
+        if (showingsSince < keptShowings && cache.contains(entry.key()))
             return false;
         cache.remove(entry.key());
         return true;
