@@ -831,11 +831,10 @@ private:
         Figure firstOpen("startup_first_trigger_to_panel_focused");
         m_recorder.reset();
         const Micros pressed = m_x.pressCombination(m_trigger);
-        m_recorder.expect(stepTimeout, [this](const Observations &) { return isPanel(m_x.focusedWindow()); },
-                          "the panel did not take the keyboard focus after the first trigger");
+        const xcb_window_t panel = awaitPanelFocus("the panel did not take the keyboard focus after the first trigger");
         firstOpen.add(now() - pressed);
         firstOpen.print();
-        watchPanel(m_x.focusedWindow());
+        watchPanel(panel);
         closePanel();
         return 0;
     }
@@ -865,10 +864,23 @@ private:
     {
         activate(m_watched.home);
         m_x.pressCombination(m_trigger);
-        m_recorder.expect(stepTimeout, [this](const Observations &) { return isPanel(m_x.focusedWindow()); },
-                          "the panel did not take the keyboard focus after the trigger (is the program running?)");
-        watchPanel(m_x.focusedWindow());
+        watchPanel(awaitPanelFocus("the panel did not take the keyboard focus after the trigger (is the program running?)"));
         closePanel();
+    }
+
+    // Waits until a window of the program holds the keyboard focus, and answers it.
+    xcb_window_t awaitPanelFocus(const std::string &failure)
+    {
+        xcb_window_t panel = XCB_NONE;
+        m_recorder.expect(
+            stepTimeout,
+            [&](const Observations &) {
+                if (const xcb_window_t focused = m_x.focusedWindow(); isPanel(focused))
+                    panel = focused;
+                return panel != XCB_NONE;
+            },
+            failure);
+        return panel;
     }
 
     void watchPanel(xcb_window_t panel)
