@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
 
 using namespace PanelRig;
 
@@ -49,6 +50,19 @@ int largestDifference(const QImage &a, const QImage &b)
     return largest;
 }
 
+// Draws one part of the given size through the cache onto a canvas; onPaint runs when
+// the part is painted rather than drawn from a kept picture.
+void drawPart(const PaintCache::Key &key, const std::function<void()> &onPaint, QSize size = QSize(40, 30),
+              qreal dpr = 1)
+{
+    QImage image = canvas(size, dpr);
+    QPainter painter(&image);
+    PaintCache::draw(painter, QRectF(QPointF(0, 0), size), key, [&](QPainter &onPicture) {
+        onPaint();
+        paintSample(onPicture, QRectF(QPointF(0, 0), size));
+    });
+}
+
 } // namespace
 
 class PaintCacheTest : public QObject {
@@ -85,12 +99,7 @@ private slots:
     {
         int paintings = 0;
         const auto draw = [&](const PaintCache::Key &key, QSize size = QSize(40, 30), qreal dpr = 1) {
-            QImage image = canvas(size, dpr);
-            QPainter painter(&image);
-            PaintCache::draw(painter, QRectF(QPointF(0, 0), size), key, [&](QPainter &onPicture) {
-                ++paintings;
-                paintSample(onPicture, QRectF(QPointF(0, 0), size));
-            });
+            drawPart(key, [&] { ++paintings; }, size, dpr);
         };
         const QImage picture = PanelRig::picture(QSize(8, 8), Qt::red);
         const PaintCache::Key card(u"card", QStringLiteral("Terminal"), 3, std::optional<QImage>(picture));
@@ -140,12 +149,7 @@ private slots:
     {
         QStringList painted;
         const auto draw = [&](const QString &name) {
-            QImage image = canvas(QSize(40, 30), 1);
-            QPainter painter(&image);
-            PaintCache::draw(painter, QRectF(0, 0, 40, 30), PaintCache::Key(u"part", name), [&](QPainter &onPicture) {
-                painted.append(name);
-                paintSample(onPicture, QRectF(0, 0, 40, 30));
-            });
+            drawPart(PaintCache::Key(u"part", name), [&] { painted.append(name); });
         };
         // A page drawn once, then showing after showing only the other one.
         draw(QStringLiteral("visited once"));
