@@ -13,17 +13,20 @@
 struct ThumbnailService::Run {
     ScreenCapture *capture = nullptr;
     ImageHandler onImage;
+    DrawnSizes drawnSizes;
     QPromise<void> done;
     qsizetype pending = 0;
 };
 
 namespace {
 
-// The integer part of a scaled side, never below one pixel. Written so that a NaN or
+// The integer part of a scaled side, never below one pixel; a side a rounding error
+// short of a whole pixel (230 / 1440 * 1440) is that pixel. Written so that a NaN or
 // negative side from a broken reply gives one pixel instead of undefined behaviour.
 int pixels(double side)
 {
-    return side >= 1.0 ? static_cast<int>(side) : 1;
+    constexpr double roundingError = 1e-6;
+    return side >= 1.0 ? static_cast<int>(side + roundingError) : 1;
 }
 
 // The windows of `windows` that the system offers for capture, each once, in list order.
@@ -42,6 +45,12 @@ QList<ShareableWindow> captureTargets(const QList<WindowInfo> &windows, const QL
         }
     }
     return targets;
+}
+
+std::optional<QSize> drawnSizeOf(const ThumbnailService::DrawnSizes &sizes, quint32 windowId)
+{
+    const auto found = sizes.constFind(windowId);
+    return found == sizes.constEnd() ? std::nullopt : std::optional<QSize>(*found);
 }
 
 } // namespace
@@ -69,20 +78,25 @@ ThumbnailService::~ThumbnailService()
     m_pool.waitForDone();
 }
 
-QSize ThumbnailService::thumbnailSize(QSizeF frame)
+QSize ThumbnailService::thumbnailSize(QSizeF frame, std::optional<QSize> drawnAt)
 {
     const double longest = std::max(frame.width(), frame.height());
-    const double scale = longest <= 1.0 ? 1.0 : std::min(longestSide / longest, 1.0);
+    double scale = 1.0;
+    if (drawnAt && frame.width() >= 1.0 && frame.height() >= 1.0)
+        scale = std::min({double(drawnAt->width()) / frame.width(), double(drawnAt->height()) / frame.height(), 1.0});
+    else if (!drawnAt && longest > 1.0)
+        scale = std::min(longestSide / longest, 1.0);
     return QSize(pixels(frame.width() * scale), pixels(frame.height() * scale));
 }
 
-QFuture<void> ThumbnailService::prefetch(const QList<WindowInfo> &windows, ImageHandler onImage)
+QFuture<void> ThumbnailService::prefetch(const QList<WindowInfo> &windows, ImageHandler onImage, DrawnSizes drawnSizes)
 {
     forgetWindowsOtherThan(windows);
 
     auto run = std::make_shared<Run>();
     run->capture = &Platform::current().screenCapture();
     run->onImage = std::move(onImage);
+    run->drawnSizes = std::move(drawnSizes);
     run->done.start();
     QFuture<void> finished = run->done.future();
     if (!run->capture->preflight()) {
@@ -130,13 +144,13 @@ void ThumbnailService::startCaptures(const std::shared_ptr<Run> &run, const QLis
     }
     for (const ShareableWindow &target : targets) {
         ScreenCapture *capture = run->capture;
+        const QSize size = thumbnailSize(target.frame.size(), drawnSizeOf(run->drawnSizes, target.number));
         // A picture with the same pixels as the kept one comes back as the kept one, so
         // the panel recognises it by identity and reuses what it drew from it, instead
         // of comparing or drawing it again on the GUI thread. Pictures are kept compact:
         // every listed window has one, for as long as the program runs.
-        inBackground([capture, target, kept = m_cache.value(target.number)] {
-                         const QImage fresh =
-                             compactPicture(capture->capture(target, thumbnailSize(target.frame.size())));
+        inBackground([capture, target, size, kept = m_cache.value(target.number)] {
+                         const QImage fresh = compactPicture(capture->capture(target, size));
                          return fresh == kept ? kept : fresh;
                      },
                      [this, run, windowId = target.number](const QImage &image) {

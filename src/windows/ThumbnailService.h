@@ -14,6 +14,7 @@
 #include <QThreadPool>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // Small pictures of windows, captured in the background and kept by window number, so
 // the panel can show the last known picture the moment it opens. Everything here but
@@ -22,8 +23,12 @@ class ThumbnailService : public QObject {
     Q_OBJECT
 public:
     using ImageHandler = std::function<void(quint32 windowId, const QImage &image)>;
+    // By window number: the largest area, in pixels, that the panel draws the window's
+    // picture in (its picture fits inside, keeping its shape).
+    using DrawnSizes = QHash<quint32, QSize>;
 
-    // Pictures are requested at most this many pixels on their longer side.
+    // Pictures of windows with no drawn size are requested at most this many pixels on
+    // their longer side.
     static constexpr double longestSide = 720.0;
 
     // The process-wide instance, created on first use on the GUI thread.
@@ -32,16 +37,19 @@ public:
     ThumbnailService();
     ~ThumbnailService() override;
 
-    // The pixel size a window with this frame (in points) is captured at: scaled down so
-    // the longer side is at most 720, never enlarged, at least 1 × 1.
-    static QSize thumbnailSize(QSizeF frame);
+    // The pixel size a window with this frame (in points) is captured at: scaled down to
+    // fit inside `drawnAt`, or without it so the longer side is at most 720; never
+    // enlarged, at least 1 × 1.
+    static QSize thumbnailSize(QSizeF frame, std::optional<QSize> drawnAt = std::nullopt);
 
     // Captures every window of `windows` that the system offers for capture, concurrently
-    // on worker threads. Each picture is stored and handed to onImage on the GUI thread as
-    // it arrives. `windows` is the complete current window list: pictures of windows not
-    // in it are forgotten at once. Does nothing without the screen-capture permission.
-    // The future finishes, on the GUI thread, once every result has been handled.
-    QFuture<void> prefetch(const QList<WindowInfo> &windows, ImageHandler onImage = {});
+    // on worker threads, each at the size `drawnSizes` gives it: a picture larger than any
+    // card draws it only holds memory. Each picture is stored and handed to onImage on
+    // the GUI thread as it arrives. `windows` is the complete current window list:
+    // pictures of windows not in it are forgotten at once. Does nothing without the
+    // screen-capture permission. The future finishes, on the GUI thread, once every
+    // result has been handled.
+    QFuture<void> prefetch(const QList<WindowInfo> &windows, ImageHandler onImage = {}, DrawnSizes drawnSizes = {});
 
     // The cached pictures of those of `windowIds` that have one.
     QHash<quint32, QImage> thumbnails(const QList<quint32> &windowIds) const;

@@ -58,26 +58,34 @@ QList<quint32> sorted(QList<quint32> ids)
 class ThumbnailServiceTest : public QObject {
     Q_OBJECT
 private slots:
-    void sizeRuleScalesDownToSevenHundredTwenty_data()
+    void sizeRuleFitsTheDrawnSizeOrSevenHundredTwenty_data()
     {
         QTest::addColumn<QSizeF>("frame");
+        QTest::addColumn<QSize>("drawnAt"); // invalid: the window has no drawn size
         QTest::addColumn<QSize>("pixels");
         const double nan = std::numeric_limits<double>::quiet_NaN();
-        QTest::newRow("1440 x 900") << QSizeF(1440, 900) << QSize(720, 450);
-        QTest::newRow("900 x 1440") << QSizeF(900, 1440) << QSize(450, 720);
-        QTest::newRow("never enlarged") << QSizeF(600, 400) << QSize(600, 400);
-        QTest::newRow("integer part") << QSizeF(2000, 10) << QSize(720, 3);
-        QTest::newRow("half a point") << QSizeF(0.5, 0.5) << QSize(1, 1);
-        QTest::newRow("empty") << QSizeF(0, 0) << QSize(1, 1);
-        QTest::newRow("thin") << QSizeF(5000, 0.2) << QSize(720, 1);
-        QTest::newRow("broken") << QSizeF(nan, -3) << QSize(1, 1);
+        const QSize none;
+        QTest::newRow("1440 x 900") << QSizeF(1440, 900) << none << QSize(720, 450);
+        QTest::newRow("900 x 1440") << QSizeF(900, 1440) << none << QSize(450, 720);
+        QTest::newRow("never enlarged") << QSizeF(600, 400) << none << QSize(600, 400);
+        QTest::newRow("integer part") << QSizeF(2000, 10) << none << QSize(720, 3);
+        QTest::newRow("half a point") << QSizeF(0.5, 0.5) << none << QSize(1, 1);
+        QTest::newRow("empty") << QSizeF(0, 0) << none << QSize(1, 1);
+        QTest::newRow("thin") << QSizeF(5000, 0.2) << none << QSize(720, 1);
+        QTest::newRow("broken") << QSizeF(nan, -3) << none << QSize(1, 1);
+        QTest::newRow("drawn: wide window, width bounds") << QSizeF(1920, 1080) << QSize(460, 288) << QSize(460, 258);
+        QTest::newRow("drawn: tall window, height bounds") << QSizeF(800, 1200) << QSize(460, 288) << QSize(192, 288);
+        QTest::newRow("drawn: never enlarged") << QSizeF(320, 240) << QSize(460, 288) << QSize(320, 240);
+        QTest::newRow("drawn: broken frame") << QSizeF(nan, 0) << QSize(200, 125) << QSize(1, 1);
     }
 
-    void sizeRuleScalesDownToSevenHundredTwenty()
+    void sizeRuleFitsTheDrawnSizeOrSevenHundredTwenty()
     {
         QFETCH(QSizeF, frame);
+        QFETCH(QSize, drawnAt);
         QFETCH(QSize, pixels);
-        QCOMPARE(ThumbnailService::thumbnailSize(frame), pixels);
+        QCOMPARE(ThumbnailService::thumbnailSize(frame, drawnAt.isValid() ? std::optional(drawnAt) : std::nullopt),
+                 pixels);
     }
 
     void prefetchCapturesOfferedWindowsOffTheGuiThread()
@@ -106,12 +114,18 @@ private slots:
         QCOMPARE(sorted(pictures.keys()), (QList<quint32>{1, 2}));
         QCOMPARE(pictures.value(1).size(), QSize(720, 450));
 
+        // A window the panel draws smaller is captured at the size drawn; the others as before.
+        QVERIFY(finishes(service.prefetch(windows({1, 2}), {}, {{1, QSize(230, 144)}})));
+        QCOMPARE(platform.capture.requestedSizes.value(1), QSize(230, 143));
+        QCOMPARE(platform.capture.requestedSizes.value(2), QSize(720, 3));
+        QCOMPARE(service.thumbnails({1}).value(1).size(), QSize(230, 143));
+
         // Without the list of shareable windows nothing is captured, with one log line.
         LogCapture log;
         platform.capture.contentError = QStringLiteral("The display is gone.");
         QVERIFY(finishes(service.prefetch(windows({1, 2}))));
         QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] failed to get SCShareableContent:The display is gone.")});
-        QCOMPARE(platform.capture.captureCount, 2);
+        QCOMPARE(platform.capture.captureCount, 4);
     }
 
     void aLaterPrefetchKeepsReplacesOrForgetsEachPicture()
