@@ -1,14 +1,16 @@
 #pragma once
 
 #include <QIcon>
+#include <QObject>
 #include <QString>
 #include <QUrl>
 #include <optional>
 
 // Applications as the desktop knows them: identity, focus, icons and launching.
-class Apps {
+class Apps : public QObject {
+    Q_OBJECT
 public:
-    virtual ~Apps() = default;
+    using QObject::QObject;
     // The stable identifier of the application that owns pid (a desktop-file id on
     // Linux); nothing when the process is gone or has none.
     virtual std::optional<QString> bundleIdentifier(qint32 pid) = 0;
@@ -25,4 +27,9 @@ public:
     virtual void openApplication(const QString &bundleID) = 0;
     // Hands the URL to the desktop's handler; answers whether it could be opened.
     virtual bool openUrl(const QUrl &url) = 0;
+
+signals:
+    // Another process has come to the front, from the event loop; a backend that cannot
+    // tell never says so.
+    void frontmostAppChanged(qint32 pid);
 };

@@ -35,6 +35,12 @@ public:
         openedUrls.append(url);
         return openUrlResult;
     }
+    // Another application's window became active, as the window manager reports it.
+    void bringToFront(qint32 pid)
+    {
+        frontmost = pid;
+        emit frontmostAppChanged(pid);
+    }
 
     QHash<qint32, QString> bundleIDs;
     QHash<qint32, int> bundleLookups;

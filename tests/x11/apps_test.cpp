@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QSignalSpy>
 #include <QTest>
 
 using X11Test::HelperWindow;
@@ -132,8 +133,13 @@ private slots:
         HelperWindow other({"--title", "Other", "--class", "other,Other"});
         QVERIFY(X11Test::waitUntilManaged({&running, &other}));
         QTRY_COMPARE(X11Test::activeWindow(), other.window());
+        QTRY_COMPARE(apps.frontmostApp(), qint32(other.pid()));
+        // The window manager's report of the new active window names its process.
+        QSignalSpy broughtToFront(&apps, &Apps::frontmostAppChanged);
         apps.openApplication(QStringLiteral("org.example.Helper"));
         QTRY_COMPARE(X11Test::activeWindow(), running.window());
+        QTRY_COMPARE(broughtToFront.size(), 1);
+        QCOMPARE(broughtToFront.constFirst().constFirst().value<qint32>(), qint32(running.pid()));
         QTest::qWait(200);
         QVERIFY(!QFileInfo::exists(m_marker));
 

@@ -4,6 +4,8 @@
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11Property.h"
 
+#include <utility>
+
 namespace {
 // Enough for every window a user switches between; older ones fall back to the
 // window manager's stacking order.
@@ -31,7 +33,7 @@ void ActiveWindowTracker::refresh()
     const auto reply = X11Property::reply(
         c, X11Property::request(c, m_display.root(), m_display.ewmh()->_NET_ACTIVE_WINDOW, 1));
     m_activeWindow = X11Property::firstCardinal(reply.get()).value_or(XCB_WINDOW_NONE);
-    m_activePid.reset();
+    const std::optional<qint32> previousPid = std::exchange(m_activePid, std::nullopt);
     m_pendingActivationPid.reset();
     if (m_activeWindow == XCB_WINDOW_NONE)
         return;
@@ -39,6 +41,8 @@ void ActiveWindowTracker::refresh()
     const QList<ClientWindow> active = ClientWindowQuery::read(m_display, {m_activeWindow}, ClientWindowQuery::Field::Pid);
     if (!active.isEmpty())
         m_activePid = active.first().pid;
+    if (m_activePid && m_activePid != previousPid && m_activePidChanged)
+        m_activePidChanged(*m_activePid);
 }
 
 void ActiveWindowTracker::noteActivationRequest(xcb_window_t window, qint32 pid)

@@ -3,6 +3,7 @@
 #include "platform/x11/X11EventPump.h"
 
 #include <QList>
+#include <functional>
 #include <optional>
 
 class X11Display;
@@ -17,6 +18,9 @@ public:
     explicit ActiveWindowTracker(const X11Display &display);
 
     std::optional<qint32> activePid() const { return m_activePid; }
+    // Called with the new process whenever the window manager reports a window of
+    // another process active.
+    void setActivePidChanged(std::function<void(qint32)> changed) { m_activePidChanged = std::move(changed); }
     xcb_window_t activeWindow() const { return m_activeWindow; }
 
     void noteActivationRequest(xcb_window_t window, qint32 pid);
@@ -38,4 +42,5 @@ private:
     std::optional<qint32> m_activePid;
     std::optional<qint32> m_pendingActivationPid;
     QList<xcb_window_t> m_recent;  // most recent first, bounded
+    std::function<void(qint32)> m_activePidChanged;
 };

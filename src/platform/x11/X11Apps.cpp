@@ -25,6 +25,7 @@ X11Apps::X11Apps(const X11Display &display, AppCatalog &catalog, ActiveWindowTra
     , m_activeWindow(activeWindow)
     , m_windowManager(windowManager)
 {
+    m_activeWindow.setActivePidChanged([this](qint32 pid) { emit frontmostAppChanged(pid); });
 }
 
 void X11Apps::refreshCatalog()
