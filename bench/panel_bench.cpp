@@ -1,6 +1,7 @@
 // What drawing the switcher panel costs on the GUI thread, offscreen on the fake
 // platform: rebuilding a page from the view model (every change does), painting it,
 // and one frame of a page transition.
+#include "panel/AppIconCache.h"
 #include "panel/PageArea.h"
 #include "panel/PageTransition.h"
 #include "panel/SwitcherView.h"
@@ -16,7 +17,8 @@ namespace {
 // A panel of 1200 × 760 over `windowCount` windows of ten apps, every window captured,
 // with full clipboard, snippet, link and command lists.
 struct Panel : SwitcherRig {
-    SwitcherView view{model, snippets, SwitcherActions{}, 4, 6, {}};
+    AppIconCache icons{platform.appList};
+    SwitcherView view{model, snippets, icons, SwitcherActions{}, 4, 6, {}};
 
     explicit Panel(int windowCount)
     {

@@ -21,6 +21,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -33,6 +34,13 @@ QString boolText(bool value)
 qint32 ownPid()
 {
     return static_cast<qint32>(QCoreApplication::applicationPid());
+}
+
+// The panel opens on the primary screen, so its pictures are drawn at that density.
+qreal panelDevicePixelRatio()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->devicePixelRatio() : 1;
 }
 
 } // namespace
@@ -78,10 +86,12 @@ OverlayController::OverlayController(SwitcherSources sources, Platform &platform
     , m_platform(platform)
     , m_viewModel(sources)
     , m_paster(platform.pasteboard(), platform.apps(), platform.keystrokes(), platform.feedback(), sources.snippets)
+    , m_icons(platform.apps())
 {
     m_prefetchAfterHide.setSingleShot(true);
     m_prefetchAfterHide.setInterval(prefetchDelayAfterHideMs);
-    connect(&m_prefetchAfterHide, &QTimer::timeout, this, &OverlayController::prefetchThumbnails);
+    connect(&m_prefetchAfterHide, &QTimer::timeout, this, &OverlayController::prepareNextShowing);
+    connect(&platform.apps(), &Apps::frontmostAppChanged, this, &OverlayController::prepareIconOfFrontmost);
 }
 
 OverlayController::~OverlayController()
@@ -115,6 +125,7 @@ void OverlayController::show()
     // A copy made since the last poll is asked for, not waited for: the clipboard list
     // shows it once its content has arrived.
     m_sources.clipboard.checkPasteboard();
+    m_icons.keepListed(apps);
     m_viewModel.reset(apps);
 
     if (!m_panel)
@@ -138,7 +149,7 @@ void OverlayController::logShowDone() const
 void OverlayController::createPanel()
 {
     ScreenCapture &capture = m_platform.screenCapture();
-    auto *view = new SwitcherView(m_viewModel, m_sources.snippets, makeActions(), firstLayerCount,
+    auto *view = new SwitcherView(m_viewModel, m_sources.snippets, m_icons, makeActions(), firstLayerCount,
                                   linkFirstLayerCount, [&capture] { capture.request(); });
     m_panel = new OverlayPanel(view, m_platform.ownWindows().hasCompositor());
     connect(m_panel, &OverlayPanel::focusLost, this, [this] {
@@ -168,20 +179,33 @@ void OverlayController::prepare()
 {
     if (!m_panel)
         createPanel();
-    prefetchThumbnails();
+    prepareNextShowing();
 }
 
-void OverlayController::prefetchThumbnails()
+void OverlayController::prepareNextShowing()
 {
-    if (isPanelVisible() || !m_platform.screenCapture().preflight())
+    if (isPanelVisible())
+        return;
+    const QList<WindowInfo> windows = listWindows(ownPid());
+    m_icons.prepare(windows, panelDevicePixelRatio());
+    if (!m_platform.screenCapture().preflight())
         return;
     // Capturing and scaling every window leaves megabytes freed but still held by the
     // heap; they go back to the system once the pictures are in, unless the panel has
     // opened meanwhile (nothing slow runs while it is open; the next hide comes here).
-    m_sources.thumbnails.prefetch(listWindows(ownPid())).then(this, [this] {
+    m_sources.thumbnails.prefetch(windows).then(this, [this] {
         if (!isPanelVisible())
             returnFreeMemoryToSystem();
     });
+}
+
+void OverlayController::prepareIconOfFrontmost(qint32 pid)
+{
+    // A process started since the last listing usually comes to the front at once: its
+    // icon is ready before the panel first lists it. While the panel is open the
+    // look-up waits for the preparation after the hide.
+    if (!isPanelVisible() && pid != ownPid())
+        m_icons.prepare(pid, panelDevicePixelRatio());
 }
 
 bool OverlayController::handleKey(const QKeyEvent &event)

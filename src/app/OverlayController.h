@@ -2,6 +2,7 @@
 
 #include "app/OverlayPanel.h"
 #include "app/Paster.h"
+#include "panel/AppIconCache.h"
 #include "switcher/SwitcherViewModel.h"
 
 #include <QObject>
@@ -17,8 +18,8 @@ struct SwitcherActions;
 // Owns the floating switcher panel: opens it on the trigger with fresh data, turns
 // every key-down into a decision of the view model while it is open, carries the
 // decision out (switch a window, paste, open a link, run a command, launch an app),
-// and hides the panel, afterwards refreshing the window pictures in the background.
-// GUI thread only.
+// and hides the panel. Whatever is slow to get for a showing (the window pictures, the
+// applications' icons) is got while the panel is closed. GUI thread only.
 class OverlayController : public QObject {
     Q_OBJECT
 public:
@@ -26,8 +27,8 @@ public:
     // its link and command bars.
     static constexpr int firstLayerCount = 4;
     static constexpr int linkFirstLayerCount = 6;
-    // How long after a hide the window pictures are refreshed. Capturing every window
-    // keeps the X server busy for tens of milliseconds; the window manager activating the
+    // How long after a hide the next showing is prepared. Capturing every window keeps
+    // the X server busy for tens of milliseconds; the window manager activating the
     // window just picked, and the application redrawing it, go first.
     static constexpr int prefetchDelayAfterHideMs = 150;
 
@@ -44,11 +45,8 @@ public:
     void pasteClip(const ClipboardHistory::Item &item);
     void pasteSnippet(const Snippet &snippet);
     void runCommand(const Command &command);
-    // Fills the picture cache for the next opening, off the GUI thread; not while the
-    // panel is open.
-    void prefetchThumbnails();
     // Builds the panel before it is first needed, so that the first opening costs no
-    // more than any later one, and fills the picture cache.
+    // more than any later one, and prepares that opening.
     void prepare();
 
     bool isPanelVisible() const;
@@ -60,6 +58,11 @@ private:
     class KeyMonitor;
 
     void createPanel();
+    // For the next opening: renders the icons of the listed applications new since the
+    // last time, and refreshes the window pictures off the GUI thread. Nothing while the
+    // panel is open.
+    void prepareNextShowing();
+    void prepareIconOfFrontmost(qint32 pid);
     SwitcherActions makeActions();
     void carryOut(const InputResult &result);
     void fireWindow(const WindowInfo &window);
@@ -72,6 +75,7 @@ private:
     Platform &m_platform;
     SwitcherViewModel m_viewModel;
     Paster m_paster;
+    AppIconCache m_icons;
     QPointer<OverlayPanel> m_panel;
     std::unique_ptr<KeyMonitor> m_keyMonitor;
     QTimer m_prefetchAfterHide;

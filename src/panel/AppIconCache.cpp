@@ -1,35 +1,90 @@
 #include "panel/AppIconCache.h"
 
+#include "panel/Card.h"
 #include "platform/Apps.h"
-#include "platform/Platform.h"
 
 namespace {
-QString ownerOf(const AppEntry &app)
+
+QString ownerOf(const std::optional<QString> &bundleID, const QString &appName)
 {
-    return app.bundleID.value_or(app.appName);
+    return bundleID.value_or(appName);
 }
+
+// The icon as pixmaps at the sides a card draws it. Painting an icon made of pixmaps
+// picks the nearest and scales it in memory, where the looked-up icon might first read
+// and decode its file. A null result keeps the placeholder for an icon whose files do
+// not render.
+QIcon rendered(const QIcon &icon, qreal devicePixelRatio)
+{
+    QIcon pixmaps;
+    if (icon.isNull())
+        return pixmaps;
+    for (const int side : {Card::leadingLogoSide, Card::largestBodyLogoSide})
+        pixmaps.addPixmap(icon.pixmap(QSize(side, side), devicePixelRatio));
+    return pixmaps;
+}
+
 } // namespace
 
-QIcon AppIconCache::icon(qint32 pid)
+AppIconCache::AppIconCache(Apps &apps)
+    : m_apps(apps)
 {
-    if (const auto found = m_icons.constFind(pid); found != m_icons.constEnd())
-        return *found;
-    if (!Platform::isInstalled())
-        return {};
-    const QIcon icon = Platform::current().apps().appIcon(pid);
-    m_icons.insert(pid, icon);
-    return icon;
+}
+
+QIcon AppIconCache::icon(qint32 pid) const
+{
+    return m_icons.value(pid);
+}
+
+void AppIconCache::prepare(const QList<WindowInfo> &windows, qreal devicePixelRatio)
+{
+    useDevicePixelRatio(devicePixelRatio);
+    Owners owners;
+    for (const WindowInfo &window : windows)
+        owners.insert(window.pid, ownerOf(window.bundleID, window.appName));
+    keep(owners);
+    for (auto owner = owners.cbegin(); owner != owners.cend(); ++owner) {
+        if (!m_icons.contains(owner.key()))
+            lookUp(owner.key());
+    }
+}
+
+void AppIconCache::prepare(qint32 pid, qreal devicePixelRatio)
+{
+    useDevicePixelRatio(devicePixelRatio);
+    if (!m_icons.contains(pid))
+        lookUp(pid);
 }
 
 void AppIconCache::keepListed(const QList<AppEntry> &apps)
 {
-    QHash<qint32, QString> owners;
+    Owners owners;
     owners.reserve(apps.size());
     for (const AppEntry &app : apps)
-        owners.insert(app.pid, ownerOf(app));
+        owners.insert(app.pid, ownerOf(app.bundleID, app.appName));
+    keep(std::move(owners));
+}
+
+void AppIconCache::keep(Owners owners)
+{
     m_icons.removeIf([&](const QHash<qint32, QIcon>::iterator entry) {
         const auto owner = owners.constFind(entry.key());
-        return owner == owners.constEnd() || m_owners.value(entry.key()) != *owner;
+        const auto known = m_owners.constFind(entry.key());
+        return owner == owners.constEnd() || (known != m_owners.constEnd() && *known != *owner);
     });
     m_owners = std::move(owners);
+}
+
+void AppIconCache::useDevicePixelRatio(qreal devicePixelRatio)
+{
+    if (devicePixelRatio == m_devicePixelRatio)
+        return;
+    m_devicePixelRatio = devicePixelRatio;
+    m_icons.clear();
+}
+
+void AppIconCache::lookUp(qint32 pid)
+{
+    // An absent icon is kept too: asking again would find nothing again.
+    m_icons.insert(pid, rendered(m_apps.appIcon(pid), m_devicePixelRatio));
 }

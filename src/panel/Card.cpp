@@ -57,7 +57,7 @@ QString Card::titleSuffix() const
 void Card::paintBody(QPainter &painter, const QRectF &area)
 {
     if (m_picture.isNull()) {
-        const qreal side = 0.4 * qMin(area.width(), area.height());
+        const qreal side = bodyLogoShare * qMin(area.width(), area.height());
         m_logo.paint(painter, QRectF(area.center() - QPointF(side / 2, side / 2), QSizeF(side, side)));
         return;
     }

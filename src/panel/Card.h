@@ -14,6 +14,12 @@
 class Card : public CardFace {
     Q_OBJECT
 public:
+    // Where a card draws the app's icon: the title row's square, and, in place of a
+    // missing picture, a square of this share of the picture area's shorter side.
+    static constexpr qreal bodyLogoShare = 0.4;
+    static constexpr int leadingLogoSide = int(CardFace::titleRowHeight);
+    static constexpr int largestBodyLogoSide = int(bodyLogoShare * GridMetrics::maximumThumbH + 0.5);
+
     struct Data {
         // The app's icon (AppIconCache); null shows the placeholder symbol.
         QIcon icon;

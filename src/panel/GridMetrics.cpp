@@ -7,7 +7,6 @@ namespace {
 constexpr double pageInset = 56;      // room around the grid inside the page
 constexpr double cardChromeW = 24;    // card insets left and right of the picture
 constexpr double cardChromeH = 67;    // insets, title row and gap above the picture
-constexpr double maximumThumbW = 460;
 constexpr double minimumThumbW = 75;
 } // namespace
 
@@ -43,7 +42,7 @@ GridMetrics GridMetrics::fit(int count, double width, double height)
     }
 
     if (best >= minimumThumbW) {
-        const double thumbW = std::min(best, maximumThumbW);
+        const double thumbW = std::min(best, GridMetrics::maximumThumbW);
         return {bestColumns, thumbW, thumbW * 10 / 16};
     }
     const int columns = std::max(static_cast<int>(std::floor((availW + spacing) / (minimumThumbW + cardChromeW + spacing))), 1);

@@ -10,6 +10,9 @@ struct GridMetrics {
     double thumbH = 0;
 
     static constexpr double spacing = 18;
+    // The largest picture a card shows.
+    static constexpr double maximumThumbW = 460;
+    static constexpr double maximumThumbH = maximumThumbW * 10 / 16;
 
     double cardWidth() const { return thumbW + 24; }
     double cardHeight() const { return thumbH + 67; }

@@ -13,7 +13,7 @@ struct PageContext {
     const SwitcherViewModel &viewModel;
     const SnippetStore &snippets;
     const SwitcherActions &actions;
-    AppIconCache &icons;
+    const AppIconCache &icons;
     int firstLayerCount = 4;
     int linkFirstLayerCount = 6;
 };

@@ -1,13 +1,22 @@
 #include "panel/PanelRendering.h"
 
+#include "panel/AppIconCache.h"
 #include "panel/SwitcherView.h"
+#include "platform/Platform.h"
+#include "switcher/SwitcherViewModel.h"
 
 #include <QPainter>
 
 QImage renderSwitcherView(SwitcherViewModel &viewModel, const SnippetStore &snippets, QSize size,
                           qreal devicePixelRatio)
 {
-    SwitcherView view(viewModel, snippets, SwitcherActions{}, 4, 6, {});
+    // The icons as a closed panel prepares them for its next opening.
+    AppIconCache icons(Platform::current().apps());
+    QList<WindowInfo> windows;
+    for (const AppEntry &app : viewModel.apps())
+        windows.append(app.windows);
+    icons.prepare(windows, devicePixelRatio);
+    SwitcherView view(viewModel, snippets, icons, SwitcherActions{}, 4, 6, {});
     view.setAttribute(Qt::WA_TranslucentBackground);
     view.resize(size);
     view.rebuild();

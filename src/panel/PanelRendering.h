@@ -7,7 +7,8 @@ class SnippetStore;
 class SwitcherViewModel;
 
 // The panel as it shows the view model, at `size` (logical pixels), as a picture: for
-// screenshots and design reviews. Clicks are not wired. Translucent: the corners
+// screenshots and design reviews, with the apps' icons the installed platform gives, as
+// prepared while the panel is closed. Clicks are not wired. Translucent: the corners
 // outside the rounded panel are transparent.
 QImage renderSwitcherView(SwitcherViewModel &viewModel, const SnippetStore &snippets, QSize size,
                           qreal devicePixelRatio = 1);

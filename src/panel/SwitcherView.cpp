@@ -12,12 +12,13 @@
 
 #include <QPainter>
 
-SwitcherView::SwitcherView(SwitcherViewModel &viewModel, const SnippetStore &snippets, SwitcherActions actions,
-                           int firstLayerCount, int linkFirstLayerCount, std::function<void()> requestScreenRecording,
-                           QWidget *parent)
+SwitcherView::SwitcherView(SwitcherViewModel &viewModel, const SnippetStore &snippets, const AppIconCache &icons,
+                           SwitcherActions actions, int firstLayerCount, int linkFirstLayerCount,
+                           std::function<void()> requestScreenRecording, QWidget *parent)
     : QWidget(parent)
     , m_viewModel(viewModel)
     , m_snippets(snippets)
+    , m_icons(icons)
     , m_actions(std::move(actions))
     , m_firstLayerCount(firstLayerCount)
     , m_linkFirstLayerCount(linkFirstLayerCount)
@@ -36,8 +37,6 @@ SwitcherView::SwitcherView(SwitcherViewModel &viewModel, const SnippetStore &sni
     });
 
     const auto changed = [this] { scheduleRebuild(); };
-    m_icons.keepListed(viewModel.apps());
-    connect(&viewModel, &SwitcherViewModel::appsChanged, this, [this] { m_icons.keepListed(m_viewModel.apps()); });
     connect(&viewModel, &SwitcherViewModel::appsChanged, this, changed);
     connect(&viewModel, &SwitcherViewModel::stageChanged, this, changed);
     connect(&viewModel, &SwitcherViewModel::pendingChanged, this, changed);

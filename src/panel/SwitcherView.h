@@ -1,6 +1,5 @@
 #pragma once
 
-#include "panel/AppIconCache.h"
 #include "panel/SwitcherActions.h"
 
 #include <QPainterPath>
@@ -9,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 
+class AppIconCache;
 class PageArea;
 class PanelHeader;
 class ScreenRecordingBanner;
@@ -26,9 +26,10 @@ class SwitcherView : public QWidget {
 public:
     static constexpr qreal cornerRadius = 18;
 
-    SwitcherView(SwitcherViewModel &viewModel, const SnippetStore &snippets, SwitcherActions actions,
-                 int firstLayerCount, int linkFirstLayerCount, std::function<void()> requestScreenRecording,
-                 QWidget *parent = nullptr);
+    // The icons are the controller's to prepare; the view only draws them.
+    SwitcherView(SwitcherViewModel &viewModel, const SnippetStore &snippets, const AppIconCache &icons,
+                 SwitcherActions actions, int firstLayerCount, int linkFirstLayerCount,
+                 std::function<void()> requestScreenRecording, QWidget *parent = nullptr);
 
     // Whether a compositor blends the panel over the desktop. Without one the panel is
     // painted opaque and its window owner shapes it with panelMask().
@@ -59,11 +60,11 @@ private:
 
     SwitcherViewModel &m_viewModel;
     const SnippetStore &m_snippets;
+    const AppIconCache &m_icons;
     SwitcherActions m_actions;
     int m_firstLayerCount;
     int m_linkFirstLayerCount;
     bool m_translucent = true;
-    AppIconCache m_icons;
     QTimer m_rebuildTimer;
     PanelHeader *m_header;
     ScreenRecordingBanner *m_banner;

@@ -1,5 +1,6 @@
 #include "app/OverlayController.h"
 #include "app/OverlayPanel.h"
+#include "panel/Card.h"
 #include "support/LogCapture.h"
 #include "switcher/SwitcherRig.h"
 
@@ -241,30 +242,55 @@ private slots:
         QCOMPARE(rig.platform.bell.beeps, 0);
     }
 
-    void everyHideRefreshesThePicturesForTheNextOpening()
+    void everyHidePreparesThePicturesAndIconsOfTheNextOpening()
     {
         Rig rig;
         rig.platform.capture.windows = {{11, QRectF(0, 0, 800, 600)}, {21, QRectF(0, 0, 800, 600)}};
+        QPixmap square(64, 64);
+        square.fill(Qt::green);
+        rig.platform.appList.icons = {{editorPid, QIcon(square)}, {browserPid, QIcon(square)}};
+        const auto cardIcons = [&rig] {
+            QList<bool> drawn;
+            for (const Card *card : rig.controller.panel()->findChildren<Card *>())
+                drawn.append(!card->data().icon.isNull());
+            return drawn;
+        };
         rig.controller.show();
         QVERIFY(rig.controller.viewModel().thumbnails().isEmpty());
+        // Nothing is looked up while the panel opens: unprepared apps show the placeholder.
+        QVERIFY(rig.platform.appList.iconLookups.isEmpty());
+        QCOMPARE(cardIcons(), (QList<bool>{false, false}));
         rig.press(Qt::Key_Escape);
         QTRY_COMPARE(rig.thumbnails.thumbnails({11, 21}).size(), 2);
+        QCOMPARE(rig.platform.appList.iconLookups, (QHash<qint32, int>{{editorPid, 1}, {browserPid, 1}}));
         rig.controller.show();
         QCOMPARE(rig.controller.viewModel().thumbnails().size(), 2);
+        QTRY_COMPARE(cardIcons(), (QList<bool>{true, true}));
 
         // Opened again before the pictures are refreshed, the panel is not held up by
-        // captures: the refresh waits for the next hide.
+        // captures: the refresh waits for the next hide. A process that comes to the
+        // front meanwhile is looked up only once the panel is closed.
         const int captures = rig.platform.capture.captureCount;
         rig.press(Qt::Key_Escape);
         rig.controller.show();
+        constexpr qint32 newcomerPid = 4300;
+        rig.platform.appList.bringToFront(newcomerPid);
         QTest::qWait(OverlayController::prefetchDelayAfterHideMs * 3);
         QCOMPARE(rig.platform.capture.captureCount, captures);
+        QCOMPARE(rig.platform.appList.iconLookups.value(newcomerPid), 0);
+        rig.press(Qt::Key_Escape);
+        rig.platform.appList.bringToFront(newcomerPid);
+        QCOMPARE(rig.platform.appList.iconLookups.value(newcomerPid), 1);
 
-        // Without the permission nothing is captured.
+        // Without the permission nothing is captured, and the icons are still prepared.
         rig.platform.capture.granted = false;
+        rig.platform.windows.addWindow(31, newcomerPid + 1, QStringLiteral("Viewer"), QStringLiteral("photo.png"));
+        rig.controller.show();
         rig.press(Qt::Key_Escape);
         QTest::qWait(OverlayController::prefetchDelayAfterHideMs * 3);
         QCOMPARE(rig.platform.capture.captureCount, captures);
+        QCOMPARE(rig.platform.appList.iconLookups.value(newcomerPid + 1), 1);
+        QCOMPARE(rig.platform.appList.iconLookups.value(editorPid), 1);
     }
 };
 

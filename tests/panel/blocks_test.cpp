@@ -64,7 +64,9 @@ private slots:
         QPixmap icon(32, 32);
         icon.fill(QColor(0, 200, 0));
         platform.appList.icons.insert(7, QIcon(icon));
-        AppIconCache icons;
+        AppIconCache icons(platform.appList);
+        icons.prepare(7, 1);
+        icons.prepare(99, 1);
 
         Card::Data withIcon = appCard(std::nullopt, false);
         withIcon.icon = icons.icon(7);
@@ -89,33 +91,53 @@ private slots:
         QVERIFY(inked > 20);
     }
 
-    void appIconsAreKeptWhileTheirProcessIsListed()
+    void appIconsAreLookedUpOnlyWhenPreparedAndKeptWhileTheirProcessIsListed()
     {
         FakePlatform platform;
-        QPixmap green(16, 16);
+        QPixmap green(256, 256);
         green.fill(Qt::green);
         QPixmap red(16, 16);
         red.fill(Qt::red);
         const auto colourOf = [](const QIcon &icon) { return icon.pixmap(16).toImage().pixelColor(0, 0); };
+        const auto windowsOf = [](const QList<AppEntry> &apps) {
+            QList<WindowInfo> windows;
+            for (const AppEntry &app : apps)
+                windows.append(app.windows);
+            return windows;
+        };
         const AppEntry editor = app(7, QStringLiteral("Editor"), QStringLiteral("e"), {70});
         const AppEntry viewer = app(8, QStringLiteral("Viewer"), QStringLiteral("v"), {80});
+        const AppEntry other = app(9, QStringLiteral("Other"), std::nullopt, {90});
         platform.appList.icons.insert(7, QIcon(green));
-        AppIconCache icons;
-        icons.keepListed({editor, viewer});
+        platform.appList.icons.insert(9, QIcon(red));
+        AppIconCache icons(platform.appList);
+        icons.prepare(windowsOf({editor, viewer}), 2);
         QCOMPARE(colourOf(icons.icon(7)), QColor(Qt::green));
         QVERIFY(icons.icon(8).isNull());
+        // Rendered for the title row and the largest picture area, at the density asked.
+        QCOMPARE(icons.icon(7).availableSizes(),
+                 (QList<QSize>{QSize(2 * Card::leadingLogoSide, 2 * Card::leadingLogoSide),
+                               QSize(2 * Card::largestBodyLogoSide, 2 * Card::largestBodyLogoSide)}));
 
-        // What was asked once is not asked again, an absent icon included, through a new
-        // list that still holds the process...
+        // A showing asks nothing: a process new to it has no icon until the next
+        // preparation...
+        icons.keepListed({editor, viewer, other});
+        QVERIFY(icons.icon(9).isNull());
+        QCOMPARE(platform.appList.iconLookups.value(9), 0);
+
+        // ...which asks only for it: what was asked once is not asked again, an absent
+        // icon included, while the process stays listed...
         platform.appList.icons.insert(7, QIcon(red));
         platform.appList.icons.insert(8, QIcon(red));
-        icons.keepListed({viewer, app(9, QStringLiteral("Other"), std::nullopt, {90}), editor});
+        icons.prepare(windowsOf({viewer, other, editor}), 2);
+        QCOMPARE(colourOf(icons.icon(9)), QColor(Qt::red));
         QCOMPARE(colourOf(icons.icon(7)), QColor(Qt::green));
         QVERIFY(icons.icon(8).isNull());
+        QCOMPARE(platform.appList.iconLookups, (QHash<qint32, int>{{7, 1}, {8, 1}, {9, 1}}));
 
         // ...while a process that left the list is asked afresh when it is back...
         icons.keepListed({viewer});
-        icons.keepListed({editor, viewer});
+        icons.prepare(windowsOf({editor, viewer}), 2);
         QCOMPARE(colourOf(icons.icon(7)), QColor(Qt::red));
         QVERIFY(icons.icon(8).isNull());
 
@@ -123,12 +145,21 @@ private slots:
         platform.appList.icons.insert(8, QIcon(green));
         AppEntry reused = app(8, QStringLiteral("Mail"), QStringLiteral("m"), {81});
         icons.keepListed({editor, reused});
+        QVERIFY(icons.icon(8).isNull());
+        icons.prepare(windowsOf({editor, reused}), 2);
         QCOMPARE(colourOf(icons.icon(8)), QColor(Qt::green));
         QCOMPARE(colourOf(icons.icon(7)), QColor(Qt::red));
-        reused.bundleID = QStringLiteral("org.example.Mail");
-        platform.appList.icons.insert(8, QIcon(red));
-        icons.keepListed({editor, reused});
-        QCOMPARE(colourOf(icons.icon(8)), QColor(Qt::red));
+
+        // A process prepared before it was ever listed (one that came to the front) is
+        // kept by the listing that first shows it.
+        platform.appList.icons.insert(10, QIcon(green));
+        icons.prepare(10, 2);
+        icons.keepListed({editor, app(10, QStringLiteral("New"), QStringLiteral("n"), {100})});
+        QCOMPARE(colourOf(icons.icon(10)), QColor(Qt::green));
+
+        // Drawn at another density, every icon is rendered anew.
+        icons.prepare(windowsOf({editor}), 1);
+        QCOMPARE(platform.appList.iconLookups.value(7), 3);
     }
 
     void snipCardsAndCellsShowEmptyForMissingText()

@@ -1,4 +1,5 @@
 #include "PanelRig.h"
+#include "panel/AppIconCache.h"
 #include "panel/AppsPage.h"
 #include "panel/Card.h"
 #include "panel/Clickable.h"
@@ -49,7 +50,8 @@ struct Panel {
     SwitcherRig &rig;
     Clicks clicks;
     int permissionRequests = 0;
-    SwitcherView view{rig.model, rig.snippets, clicks.actions(), 4, 6, [this] { ++permissionRequests; }};
+    AppIconCache icons{rig.platform.appList};
+    SwitcherView view{rig.model, rig.snippets, icons, clicks.actions(), 4, 6, [this] { ++permissionRequests; }};
 
     explicit Panel(SwitcherRig &rig) : rig(rig)
     {
@@ -189,8 +191,10 @@ private slots:
         const QList<AppEntry> apps = furnishedApps();
         captureThumbnails(rig, {app(20, QStringLiteral("Terminal"), QStringLiteral("t"), {202, 203})});
         giveIcon(rig, 10, Qt::green);
-        rig.model.reset(apps);
         Panel panel(rig);
+        panel.icons.prepare(apps.constFirst().windows, 1);
+        rig.model.reset(apps);
+        panel.settle();
         QCOMPARE(panel.keyTexts(), (QStringList{QStringLiteral("E"), QStringLiteral("T"), QStringLiteral("?"),
                                                 QStringLiteral("?"), QString()}));
         const auto cardData = [&panel](int index) { return qobject_cast<Card *>(panel.cards().at(index))->data(); };
@@ -202,8 +206,9 @@ private slots:
         // The picture of the app's first window (201 was not captured).
         QVERIFY(!cardData(1).thumbnail);
         const qint64 icon = cardData(0).icon.cacheKey();
+        QVERIFY(!cardData(0).icon.isNull());
 
-        // The next showing brings the picture, and the icon asked for while the editor
+        // The next showing brings the picture, and the icon prepared while the editor
         // stayed listed.
         captureThumbnails(rig, {app(20, QStringLiteral("Terminal"), QStringLiteral("t"), {201})});
         giveIcon(rig, 10, Qt::red);
@@ -484,7 +489,8 @@ private slots:
 
         SwitcherRig rig;
         rig.model.reset({});
-        SwitcherView view(rig.model, rig.snippets, {}, 4, 6, {});
+        AppIconCache icons(rig.platform.appList);
+        SwitcherView view(rig.model, rig.snippets, icons, {}, 4, 6, {});
         view.resize(400, 300);
         QVERIFY(rendered(view).pixelColor(200, 290).alpha() < 255);
         view.setTranslucent(false);

@@ -26,7 +26,11 @@ public:
         frontmost = pid;
         return true;
     }
-    QIcon appIcon(qint32 pid) override { return icons.value(pid); }
+    QIcon appIcon(qint32 pid) override
+    {
+        ++iconLookups[pid];
+        return icons.value(pid);
+    }
     QIcon iconForBundle(const QString &) override { return {}; }
     bool hasApplication(const QString &bundleID) override { return installed.contains(bundleID); }
     void openApplication(const QString &bundleID) override { launches.append(bundleID); }
@@ -47,6 +51,7 @@ public:
     QSet<qint32> terminated;
     QSet<QString> installed;
     QHash<qint32, QIcon> icons;
+    QHash<qint32, int> iconLookups;
     std::optional<qint32> frontmost;
     bool openUrlResult = true;
 
