@@ -7,7 +7,7 @@
 #include "panel/GridPage.h"
 #include "panel/PickLabel.h"
 #include "panel/SnipCard.h"
-#include "panel/SnippetPicture.h"
+#include "stores/SnippetStore.h"
 #include "switcher/SwitcherViewModel.h"
 
 namespace {
@@ -73,7 +73,7 @@ SnipCard::Data snippetCard(const Snippet &snippet, const SnippetStore &store)
     data.title = snippet.name.isEmpty() ? QStringLiteral("Untitled") : snippet.name;
     if (snippet.kind == Snippet::Kind::image) {
         data.systemIcon = QStringLiteral("photo");
-        data.image = loadSnippetPicture(store, snippet);
+        data.image = store.previews().preview(snippet);
     } else {
         data.systemIcon = QStringLiteral("text.alignleft");
         data.text = snippet.text;

@@ -2,7 +2,7 @@
 
 #include "panel/PickLabel.h"
 #include "panel/PreviewText.h"
-#include "panel/SnippetPicture.h"
+#include "stores/SnippetStore.h"
 
 PasteCell PasteCell::forClip(int index, const ClipboardHistory::Item &item)
 {
@@ -24,7 +24,7 @@ PasteCell PasteCell::forSnippet(int index, const Snippet &snippet, const Snippet
     PasteCell cell{QUuid::createUuid(), index, pickLabel(index), snippet.kind == Snippet::Kind::image, {}, std::nullopt};
     if (cell.isImage) {
         cell.text = snippet.name.isEmpty() ? QStringLiteral("Image") : snippet.name;
-        cell.image = loadSnippetPicture(store, snippet);
+        cell.image = store.previews().preview(snippet);
     } else {
         cell.text = previewText(snippet.name.isEmpty() ? snippet.text : snippet.name);
     }

@@ -24,6 +24,6 @@ struct PasteCell {
     // "Image" while that is still being made.
     static PasteCell forClip(int index, const ClipboardHistory::Item &item);
     // A text snippet previews its name, or its text when it has no name; a picture
-    // snippet shows its name (or "Image") and the picture read from its file.
+    // snippet shows its name (or "Image") and its preview, once the store has made it.
     static PasteCell forSnippet(int index, const Snippet &snippet, const SnippetStore &store);
 };

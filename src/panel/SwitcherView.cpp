@@ -8,9 +8,11 @@
 #include "panel/RoundedPlate.h"
 #include "panel/ScreenRecordingBanner.h"
 #include "panel/Symbols.h"
+#include "stores/SnippetStore.h"
 #include "switcher/SwitcherViewModel.h"
 
 #include <QPainter>
+#include <algorithm>
 
 SwitcherView::SwitcherView(SwitcherViewModel &viewModel, const SnippetStore &snippets, const AppIconCache &icons,
                            SwitcherActions actions, int firstLayerCount, int linkFirstLayerCount,
@@ -50,7 +52,30 @@ SwitcherView::SwitcherView(SwitcherViewModel &viewModel, const SnippetStore &sni
     connect(&viewModel, &SwitcherViewModel::snippetKeyChanged, this, changed);
     connect(&viewModel, &SwitcherViewModel::linkKeyChanged, this, changed);
     connect(&viewModel, &SwitcherViewModel::commandKeyChanged, this, changed);
+    // A closed panel draws a preview made meanwhile at its next opening's rebuild.
+    connect(&snippets.previews(), &SnippetPreviews::previewMade, this, [this](const QString &fileName) {
+        if (isVisible() && pageShowsSnippetPicture(fileName))
+            scheduleRebuild();
+    });
     rebuild();
+}
+
+bool SwitcherView::pageShowsSnippetPicture(const QString &fileName) const
+{
+    const QList<Snippet> &snippets = m_viewModel.snippetItems();
+    qsizetype shown = 0;
+    switch (m_viewModel.stage().kind()) {
+    case Stage::Kind::apps:
+        shown = qMin<qsizetype>(m_firstLayerCount, snippets.size());
+        break;
+    case Stage::Kind::snippets:
+        shown = snippets.size();
+        break;
+    default:
+        return false;
+    }
+    return std::any_of(snippets.cbegin(), snippets.cbegin() + shown,
+                       [&fileName](const Snippet &snippet) { return snippet.imageFileName == fileName; });
 }
 
 void SwitcherView::setTranslucent(bool translucent)

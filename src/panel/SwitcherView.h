@@ -55,6 +55,8 @@ protected:
 
 private:
     void scheduleRebuild();
+    // Whether the page of the present stage draws the picture snippet of this file.
+    bool pageShowsSnippetPicture(const QString &fileName) const;
     // Places the header, banner, divider and page area; answers the page area's size.
     QSize layoutParts();
 

@@ -35,8 +35,10 @@ SnippetStore::SnippetStore(const QString &dataDirectory, QObject *parent)
     : QObject(parent)
     , m_imagesDirectory(PrivateFiles::fileInPrivateDirectory(dataDirectory, QStringLiteral("images")))
     , m_snippets(dataDirectory + QStringLiteral("/snippets.json"))
+    , m_previews(m_imagesDirectory)
 {
     Paths::ensurePrivateDirectory(m_imagesDirectory);
+    m_previews.keepOnly(imageFileNames(m_snippets.records()));
 }
 
 bool SnippetStore::replaceAll(QList<Snippet> snippets)
@@ -48,6 +50,7 @@ bool SnippetStore::replaceAll(QList<Snippet> snippets)
         for (const QString &name : previousNames - keptNames)
             QFile::remove(m_imagesDirectory + u'/' + name);
     }
+    m_previews.keepOnly(keptNames);
     emit snippetsChanged();
     return written;
 }
@@ -55,13 +58,16 @@ bool SnippetStore::replaceAll(QList<Snippet> snippets)
 std::optional<Snippet> SnippetStore::importImage(const QUrl &fileUrl)
 {
     const QString path = fileUrl.toLocalFile();
-    const std::optional<QByteArray> png = pngData(PictureFiles::readAnyPicture(path));
+    const QImage picture = PictureFiles::readAnyPicture(path);
+    const std::optional<QByteArray> png = pngData(picture);
     if (!png)
         return std::nullopt;
 
     const QString fileName = JsonFields::uuidText(QUuid::createUuid()) + QStringLiteral(".png");
     if (!PrivateFiles::writeAtomically(m_imagesDirectory + u'/' + fileName, *png))
         return std::nullopt;
+    // Made now, so that it is in by the time the snippet is saved and shown.
+    m_previews.add(fileName, picture);
 
     Snippet snippet;
     snippet.name = QFileInfo(path).completeBaseName();

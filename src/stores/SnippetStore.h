@@ -2,6 +2,7 @@
 
 #include "stores/SavedList.h"
 #include "stores/Snippet.h"
+#include "stores/SnippetPreviews.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -9,8 +10,9 @@
 #include <QUrl>
 
 // The user's snippets, in their order, kept in "snippets.json"; picture snippets keep
-// their PNG in the directory "images" beside it. The store holds no pictures in
-// memory: readers load them from imageURL each time.
+// their PNG in the directory "images" beside it. In memory the store holds only the
+// pictures' previews, made in the background whenever the list or a picture changes;
+// a paste reads the full picture from imageURL.
 class SnippetStore final : public QObject {
     Q_OBJECT
 public:
@@ -19,7 +21,8 @@ public:
     static SnippetStore &shared();
 
     // Loads dataDirectory + "/snippets.json" (creating the directory and its "images"
-    // directory, private). Picture files are not looked at.
+    // directory, private). Picture files are read later, for their previews, off the
+    // calling thread.
     explicit SnippetStore(const QString &dataDirectory, QObject *parent = nullptr);
 
     const QList<Snippet> &snippets() const { return m_snippets.records(); }
@@ -40,6 +43,8 @@ public:
 
     // The snippet's picture file; nothing for a snippet without one.
     std::optional<QUrl> imageURL(const Snippet &snippet) const;
+    // What the panel draws of the pictures: memory only.
+    const SnippetPreviews &previews() const { return m_previews; }
 
     static std::optional<QByteArray> pngData(const QImage &image);
 
@@ -49,4 +54,5 @@ signals:
 private:
     QString m_imagesDirectory;
     SavedList<Snippet> m_snippets;
+    SnippetPreviews m_previews;
 };

@@ -71,6 +71,7 @@ class PanelRenderingTest : public QObject {
             snippets.last().text = QStringLiteral("Kind regards,\nAlex Example\nExample Ltd.");
         }
         QVERIFY(rig.snippets.replaceAll(snippets));
+        QTRY_VERIFY(rig.snippets.previews().isIdle());
         rig.setLinks({QStringLiteral("Docs"), QStringLiteral("Tracker"), QStringLiteral("Calendar"),
                       QStringLiteral("Mail"), QStringLiteral("Wiki"), QStringLiteral("Status"), QStringLiteral("CI"),
                       QStringLiteral("Chat")});

@@ -17,6 +17,7 @@
 #include "panel/SwitcherView.h"
 #include "panel/SymbolButton.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace PanelRig;
@@ -307,6 +308,39 @@ private slots:
         QVERIFY(unnamed);
         QCOMPARE(unnamed->data().title, QStringLiteral("https://example.org/l1"));
         QCOMPARE(unnamed->bodyText(), QStringLiteral("https://example.org/l1"));
+    }
+
+    void snippetPreviewsMadeAfterABuildAreDrawnWhereTheyShow()
+    {
+        SwitcherRig rig;
+        QTemporaryDir files;
+        const QString png = files.filePath(QStringLiteral("Logo.png"));
+        QVERIFY(picture(QSize(20, 10), Qt::green).save(png));
+        const Snippet logo = *rig.snippets.importImage(QUrl::fromLocalFile(png));
+        QTRY_VERIFY(rig.snippets.previews().isIdle());
+        rig.model.reset(furnishedApps());
+        Panel panel(rig);
+        const auto firstCellHasPicture = [&panel] {
+            return bool(panel.appsPage()->snippetColumn()->cells().at(0)->cell().image);
+        };
+
+        // Saved again under a new file just before a showing, the picture is decoded
+        // after the page showing the list was built: it is drawn when it arrives.
+        Snippet copy = *rig.snippets.importImage(QUrl::fromLocalFile(png));
+        QVERIFY(rig.snippets.replaceAll({copy, logo}));
+        rig.model.reset(furnishedApps());
+        panel.view.rebuild();
+        QVERIFY(!firstCellHasPicture());
+        QTRY_VERIFY(firstCellHasPicture());
+
+        // A preview no page shows (a picture imported but not saved) rebuilds nothing.
+        QTRY_VERIFY(rig.snippets.previews().isIdle());
+        panel.settle();
+        const QWidget *page = panel.page();
+        rig.snippets.importImage(QUrl::fromLocalFile(png));
+        QTRY_VERIFY(rig.snippets.previews().isIdle());
+        panel.settle();
+        QCOMPARE(panel.page(), page);
     }
 
     void emptyListsShowTheirEmptyStates()

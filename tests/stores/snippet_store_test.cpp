@@ -1,6 +1,7 @@
 #include "StoreTesting.h"
 #include "platform/Paths.h"
 #include "settings/SaveIndicator.h"
+#include "stores/ClipPicture.h"
 #include "stores/SnippetStore.h"
 #include "support/TestEnvironment.h"
 
@@ -129,6 +130,42 @@ private slots:
 
         SnippetStore reloaded(Paths::dataDirectory());
         QCOMPARE(reloaded.snippets(), QList<Snippet>{text});
+    }
+
+    void previewsAreMadeInTheBackgroundAndKeptForListedPicturesOnly()
+    {
+        TestEnvironment environment;
+        SnippetStore store(Paths::dataDirectory());
+        const QString source = environment.root() + QStringLiteral("/wide.png");
+        QImage wide(800, 500, QImage::Format_RGB32);
+        wide.fill(Qt::darkCyan);
+        QVERIFY(wide.save(source));
+        QSignalSpy made(&store.previews(), &SnippetPreviews::previewMade);
+
+        // An import's preview is scaled from the picture in hand, off the GUI thread.
+        const Snippet picture = *store.importImage(QUrl::fromLocalFile(source));
+        QVERIFY(!store.previews().preview(picture));
+        QTRY_COMPARE(made.size(), 1);
+        QCOMPARE(made.constFirst().constFirst().toString(), *picture.imageFileName);
+        QCOMPARE(store.previews().preview(picture)->size(), ClipPicture::previewBounds);
+        QVERIFY(store.replaceAll({picture}));
+
+        // A store that loads the list decodes its pictures in the background.
+        {
+            SnippetStore loaded(Paths::dataDirectory());
+            QVERIFY(!loaded.previews().preview(picture));
+            QTRY_VERIFY(loaded.previews().preview(picture));
+            QCOMPARE(loaded.previews().preview(picture)->pixelColor(0, 0), QColor(Qt::darkCyan));
+        }
+
+        // A picture imported and dropped before its preview was in keeps none; a deleted
+        // snippet's preview is forgotten.
+        const Snippet dropped = *store.importImage(QUrl::fromLocalFile(source));
+        QVERIFY(store.replaceAll({picture}));
+        QTRY_VERIFY(store.previews().isIdle());
+        QVERIFY(!store.previews().preview(dropped));
+        QVERIFY(store.replaceAll({}));
+        QVERIFY(!store.previews().preview(picture));
     }
 
     void aFailedSaveKeepsThePicturesTheFileStillNames()
