@@ -1,6 +1,7 @@
 #include "app/OverlayController.h"
 
 #include "app/OverlayPanel.h"
+#include "panel/CardPictureSizes.h"
 #include "panel/SwitcherView.h"
 #include "platform/Apps.h"
 #include "platform/Feedback.h"
@@ -152,6 +153,8 @@ void OverlayController::createPanel()
     auto *view = new SwitcherView(m_viewModel, m_sources.snippets, m_icons, makeActions(), firstLayerCount,
                                   linkFirstLayerCount, [&capture] { capture.request(); });
     m_panel = new OverlayPanel(view, m_platform.ownWindows().hasCompositor());
+    // Sized before it is first shown: the window pictures are captured for its cards.
+    m_panel->placeOnPrimaryScreen();
     connect(m_panel, &OverlayPanel::focusLost, this, [this] {
         if (isPanelVisible())
             hide(false);
@@ -193,10 +196,18 @@ void OverlayController::prepareNextShowing()
     // Capturing and scaling every window leaves megabytes freed but still held by the
     // heap; they go back to the system once the pictures are in, unless the panel has
     // opened meanwhile (nothing slow runs while it is open; the next hide comes here).
-    m_sources.thumbnails.prefetch(windows).then(this, [this] {
+    m_sources.thumbnails.prefetch(windows, {}, drawnSizesOf(windows)).then(this, [this] {
         if (!isPanelVisible())
             returnFreeMemoryToSystem();
     });
+}
+
+ThumbnailService::DrawnSizes OverlayController::drawnSizesOf(const QList<WindowInfo> &windows) const
+{
+    if (!m_panel)
+        return {};
+    const QList<AppEntry> apps = buildApps(windows, m_sources.settings.listKeys(), m_sources.settings);
+    return cardPictureSizes(apps, m_panel->pageSize(), panelDevicePixelRatio());
 }
 
 void OverlayController::prepareIconOfFrontmost(qint32 pid)

@@ -4,6 +4,7 @@
 #include "app/Paster.h"
 #include "panel/AppIconCache.h"
 #include "switcher/SwitcherViewModel.h"
+#include "windows/ThumbnailService.h"
 
 #include <QObject>
 #include <QPointer>
@@ -62,6 +63,8 @@ private:
     // last time, and refreshes the window pictures off the GUI thread. Nothing while the
     // panel is open.
     void prepareNextShowing();
+    // The largest size each window's picture is drawn at on the panel as it stands.
+    ThumbnailService::DrawnSizes drawnSizesOf(const QList<WindowInfo> &windows) const;
     void prepareIconOfFrontmost(qint32 pid);
     SwitcherActions makeActions();
     void carryOut(const InputResult &result);

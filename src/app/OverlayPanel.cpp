@@ -17,6 +17,7 @@
 // elsewhere, which hides it.
 OverlayPanel::OverlayPanel(SwitcherView *content, bool translucent)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint)
+    , m_content(content)
     , m_translucent(translucent)
 {
     setObjectName(QStringLiteral("LettergatePanel"));
@@ -47,6 +48,12 @@ void OverlayPanel::present()
     show();
     raise();
     activateWindow();
+}
+
+QSize OverlayPanel::pageSize() const
+{
+    // The view fills the panel; it is laid out only once shown.
+    return m_content->pageSizeWithin(size());
 }
 
 void OverlayPanel::changeEvent(QEvent *event)

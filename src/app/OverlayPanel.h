@@ -17,6 +17,8 @@ public:
     void placeOnPrimaryScreen();
     // Shows the panel in front, or brings it there, and takes the keyboard focus.
     void present();
+    // The size of the view's pages at the panel's present size, shown or not.
+    QSize pageSize() const;
 
 signals:
     // The panel was the active window and no longer is (a click elsewhere, another
@@ -28,6 +30,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    SwitcherView *m_content;
     // Blended over the desktop by a compositor; otherwise opaque and cut to shape.
     bool m_translucent;
 };

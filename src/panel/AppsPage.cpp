@@ -33,7 +33,7 @@ CardFace *appCard(const PageContext &context, const AppEntry &app, const GridMet
     if (windows >= 2)
         data.countBadge = int(windows);
     const auto &thumbnails = context.viewModel.thumbnails();
-    if (const auto found = thumbnails.constFind(app.windows.constFirst().id); found != thumbnails.constEnd())
+    if (const auto found = thumbnails.constFind(AppsPage::pictureWindow(app).id); found != thumbnails.constEnd())
         data.thumbnail = *found;
     data.metrics = metrics;
     data.cascade = windows >= 2;
@@ -63,6 +63,11 @@ QList<Cell> firstLayer(const QList<Item> &items, int count, const MakeCell &make
 }
 
 } // namespace
+
+const WindowInfo &AppsPage::pictureWindow(const AppEntry &app)
+{
+    return app.windows.constFirst();
+}
 
 int AppsPage::gridHeight(int pageHeight)
 {

@@ -21,6 +21,8 @@ public:
     // The height the app grid gets in a page of this height: what the boxes leave,
     // never less than 120.
     static int gridHeight(int pageHeight);
+    // The window whose picture an app's card shows.
+    static const WindowInfo &pictureWindow(const AppEntry &app);
 
     GridPage *grid() const { return m_grid; }
     PasteColumn *clipboardColumn() const { return m_clipboard; }

@@ -103,19 +103,26 @@ void SwitcherView::scheduleRebuild()
         m_rebuildTimer.start();
 }
 
+int SwitcherView::pageTop() const
+{
+    const int banner = m_banner->isVisibleTo(this) ? ScreenRecordingBanner::bannerHeight() : 0;
+    return PanelHeader::lineHeight() + banner + 1;
+}
+
 QSize SwitcherView::layoutParts()
 {
-    int y = 0;
-    m_header->setGeometry(0, y, width(), PanelHeader::lineHeight());
-    y += m_header->height();
-    if (m_banner->isVisibleTo(this)) {
-        m_banner->setGeometry(0, y, width(), ScreenRecordingBanner::bannerHeight());
-        y += m_banner->height();
-    }
-    m_dividerY = y;
-    y += 1;
-    m_pageArea->setGeometry(0, y, width(), qMax(0, height() - y));
+    m_header->setGeometry(0, 0, width(), PanelHeader::lineHeight());
+    if (m_banner->isVisibleTo(this))
+        m_banner->setGeometry(0, PanelHeader::lineHeight(), width(), ScreenRecordingBanner::bannerHeight());
+    const int top = pageTop();
+    m_dividerY = top - 1;
+    m_pageArea->setGeometry(0, top, width(), qMax(0, height() - top));
     return m_pageArea->size();
+}
+
+QSize SwitcherView::pageSizeWithin(QSize viewSize) const
+{
+    return QSize(viewSize.width(), qMax(0, viewSize.height() - pageTop()));
 }
 
 void SwitcherView::rebuild()

@@ -43,6 +43,10 @@ public:
     // the view model call it on the next turn of the event loop.
     void rebuild();
 
+    // The page area's size in a view of `viewSize`: what the header, the banner (when
+    // shown) and the divider leave. Answered before the view is first laid out, too.
+    QSize pageSizeWithin(QSize viewSize) const;
+
     PanelHeader *header() const { return m_header; }
     ScreenRecordingBanner *banner() const { return m_banner; }
     PageArea *pageArea() const { return m_pageArea; }
@@ -59,6 +63,8 @@ private:
     bool pageShowsSnippetPicture(const QString &fileName) const;
     // Places the header, banner, divider and page area; answers the page area's size.
     QSize layoutParts();
+    // Where the page area begins: below the header, the banner when shown and the divider.
+    int pageTop() const;
 
     SwitcherViewModel &m_viewModel;
     const SnippetStore &m_snippets;

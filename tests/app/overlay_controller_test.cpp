@@ -1,11 +1,13 @@
 #include "app/OverlayController.h"
 #include "app/OverlayPanel.h"
 #include "panel/Card.h"
+#include "panel/GridMetrics.h"
 #include "support/LogCapture.h"
 #include "switcher/SwitcherRig.h"
 
 #include <QKeyEvent>
 #include <QTest>
+#include <cmath>
 
 namespace {
 
@@ -262,6 +264,11 @@ private slots:
         QCOMPARE(cardIcons(), (QList<bool>{false, false}));
         rig.press(Qt::Key_Escape);
         QTRY_COMPARE(rig.thumbnails.thumbnails({11, 21}).size(), 2);
+        // Captured no larger than the largest card the panel draws, not at the
+        // 720-pixel rule: the editor's one window fills its window page's only card.
+        const QSize largestCard(int(std::ceil(GridMetrics::maximumThumbW)), int(std::ceil(GridMetrics::maximumThumbH)));
+        QCOMPARE(rig.platform.capture.requestedSizes.value(11), QSize(384, 288));
+        QVERIFY(largestCard.expandedTo(rig.platform.capture.requestedSizes.value(21)) == largestCard);
         QCOMPARE(rig.platform.appList.iconLookups, (QHash<qint32, int>{{editorPid, 1}, {browserPid, 1}}));
         rig.controller.show();
         QCOMPARE(rig.controller.viewModel().thumbnails().size(), 2);

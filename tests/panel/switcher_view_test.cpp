@@ -2,6 +2,7 @@
 #include "panel/AppIconCache.h"
 #include "panel/AppsPage.h"
 #include "panel/Card.h"
+#include "panel/CardPictureSizes.h"
 #include "panel/Clickable.h"
 #include "panel/CompactBottomBar.h"
 #include "panel/CompactChip.h"
@@ -19,6 +20,7 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 
 using namespace PanelRig;
 
@@ -513,6 +515,36 @@ private slots:
         QCOMPARE(panel.view.pageArea()->width(), 1400);
         QCOMPARE(panel.appsPage()->grid()->height(), AppsPage::gridHeight(panel.view.pageArea()->height()));
         QVERIFY(panel.appsPage()->grid()->metrics().thumbW > before.thumbW);
+
+        // Window pictures are kept at the largest size a card draws them, worked out
+        // without building the pages: the app's card, and its card on the window page.
+        QCOMPARE(panel.view.pageSizeWithin(panel.view.size()), panel.view.pageArea()->size());
+        constexpr qreal ratio = 2;
+        const auto drawnSize = [ratio](const CardFace *card) {
+            const GridMetrics metrics = qobject_cast<const Card *>(card)->data().metrics;
+            return QSize(int(std::ceil(metrics.thumbW * ratio)), int(std::ceil(metrics.thumbH * ratio)));
+        };
+        const QList<AppEntry> apps = rig.model.apps();
+        const QHash<quint32, QSize> sizes = cardPictureSizes(apps, panel.view.pageArea()->size(), ratio);
+        QList<QSize> onAppsPage;
+        for (const CardFace *card : panel.cards())
+            onAppsPage.append(drawnSize(card));
+        QCOMPARE(onAppsPage.size(), apps.size());
+        qsizetype windowCards = 0;
+        for (qsizetype index = 0; index < apps.size(); ++index) {
+            rig.model.showWindows(apps.at(index).pid);
+            panel.settle();
+            const QList<CardFace *> cards = panel.cards();
+            QCOMPARE(cards.size(), apps.at(index).windows.size());
+            for (qsizetype window = 0; window < cards.size(); ++window) {
+                const quint32 id = apps.at(index).windows.at(window).id;
+                const bool onAppCard = id == AppsPage::pictureWindow(apps.at(index)).id;
+                QCOMPARE(sizes.value(id), drawnSize(cards.at(window)).expandedTo(onAppCard ? onAppsPage.at(index) : QSize()));
+                ++windowCards;
+            }
+            rig.model.back();
+        }
+        QCOMPARE(sizes.size(), windowCards);
     }
 
     void thePanelIsARoundedShapeOpaqueWithoutACompositor()
