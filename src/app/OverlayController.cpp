@@ -92,6 +92,10 @@ OverlayController::OverlayController(SwitcherSources sources, Platform &platform
     m_prefetchAfterHide.setSingleShot(true);
     m_prefetchAfterHide.setInterval(prefetchDelayAfterHideMs);
     connect(&m_prefetchAfterHide, &QTimer::timeout, this, &OverlayController::prepareNextShowing);
+    m_hideAfterSwitch.setSingleShot(true);
+    m_hideAfterSwitch.setInterval(switchReportWaitMs);
+    connect(&m_hideAfterSwitch, &QTimer::timeout, this, [this] { hide(false); });
+    connect(&platform.apps(), &Apps::activeWindowReported, this, &OverlayController::finishSwitch);
     connect(&platform.apps(), &Apps::frontmostAppChanged, this, &OverlayController::prepareIconOfFrontmost);
 }
 
@@ -107,7 +111,8 @@ bool OverlayController::isPanelVisible() const
 
 void OverlayController::toggle()
 {
-    const bool visible = isPanelVisible();
+    // A panel that only waits for its switch to finish is as good as closed.
+    const bool visible = isPanelVisible() && !isSwitching();
     Log::info(QStringLiteral("toggle: isVisible=") + boolText(visible));
     if (visible)
         hide(true);
@@ -117,6 +122,8 @@ void OverlayController::toggle()
 
 void OverlayController::show()
 {
+    if (isSwitching())
+        hide(false);
     // Showing an already open panel keeps the application it was opened over.
     if (!isPanelVisible())
         m_previousApp = m_platform.apps().frontmostApp();
@@ -167,6 +174,7 @@ void OverlayController::hide(bool restorePrevious)
     if (m_isHiding)
         return;
     m_isHiding = true;
+    m_hideAfterSwitch.stop();
     const std::optional<qint32> previous = m_previousApp;
     m_keyMonitor.reset();
     if (m_panel)
@@ -264,9 +272,24 @@ void OverlayController::carryOut(const InputResult &result)
 void OverlayController::fireWindow(const WindowInfo &window)
 {
     // The request goes out first: hidden first, the panel would hand the focus to
-    // whatever the window manager picks, only to take it away again.
-    activateWindow(window);
-    hide(false);
+    // whatever the window manager picks, only to take it away again. The panel then
+    // stays until the window manager reports the window active: hidden at once, it
+    // would uncover the windows beneath, and the X server would serve their redrawing
+    // while the window manager brings the window forward (at 50 windows that doubled
+    // the window manager's time). Keys typed meanwhile are not the panel's any more.
+    const bool alreadyActive = m_platform.apps().activeWindow() == window.id;
+    if (!activateWindow(window) || alreadyActive) {
+        hide(false);
+        return;
+    }
+    m_keyMonitor.reset();
+    m_hideAfterSwitch.start();
+}
+
+void OverlayController::finishSwitch()
+{
+    if (isSwitching())
+        hide(false);
 }
 
 void OverlayController::pasteClip(const ClipboardHistory::Item &item)

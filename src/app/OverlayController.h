@@ -32,6 +32,9 @@ public:
     // the X server busy for tens of milliseconds; the window manager activating the
     // window just picked, and the application redrawing it, go first.
     static constexpr int prefetchDelayAfterHideMs = 150;
+    // How long after a window's activation request the panel waits at most for the
+    // window manager to report a window active before it hides anyway.
+    static constexpr int switchReportWaitMs = 50;
 
     static OverlayController &shared();
 
@@ -69,6 +72,9 @@ private:
     SwitcherActions makeActions();
     void carryOut(const InputResult &result);
     void fireWindow(const WindowInfo &window);
+    // The window manager has reported the active window: a switch waiting for it ends.
+    void finishSwitch();
+    bool isSwitching() const { return m_hideAfterSwitch.isActive(); }
     void openLink(const QuickLink &link);
     void launchApp(const QString &bundleID);
     void selectApp(const AppEntry &app);
@@ -82,6 +88,8 @@ private:
     QPointer<OverlayPanel> m_panel;
     std::unique_ptr<KeyMonitor> m_keyMonitor;
     QTimer m_prefetchAfterHide;
+    // Runs while a switch waits for the window manager's report, the panel still shown.
+    QTimer m_hideAfterSwitch;
     std::optional<qint32> m_previousApp;
     bool m_isHiding = false;
 };

@@ -27,9 +27,14 @@ public:
     virtual void openApplication(const QString &bundleID) = 0;
     // Hands the URL to the desktop's handler; answers whether it could be opened.
     virtual bool openUrl(const QUrl &url) = 0;
+    // The window the window manager reports active, if it reports one.
+    virtual std::optional<quint32> activeWindow() = 0;
 
 signals:
     // Another process has come to the front, from the event loop; a backend that cannot
     // tell never says so.
     void frontmostAppChanged(qint32 pid);
+    // The window manager has said which window is active (0: none), from the event loop,
+    // whether or not it changed; a backend that cannot tell never says so.
+    void activeWindowReported(quint32 window);
 };

@@ -153,9 +153,39 @@ private slots:
         rig.press(Qt::Key_Backspace);
         QCOMPARE(rig.controller.viewModel().stage(), Stage::apps());
         rig.type(browser + u'2');
-        QVERIFY(!rig.controller.isPanelVisible());
         QVERIFY(rig.platform.ax.acts.contains(QStringLiteral("raise 22")));
         QCOMPARE(rig.platform.appList.activations, QList<qint32>{browserPid});
+        // The panel covers the screen until the window manager reports the switch done;
+        // keys typed meanwhile are not the panel's.
+        QVERIFY(rig.controller.isPanelVisible());
+        QTest::keyClick(rig.controller.panel(), Qt::Key_1);
+        QVERIFY(!rig.platform.ax.acts.contains(QStringLiteral("raise 21")));
+        rig.platform.appList.reportActive(22);
+        QVERIFY(!rig.controller.isPanelVisible());
+
+        // A window manager that says nothing: the panel goes a moment later all the same.
+        rig.controller.show();
+        rig.type(rig.letterOf(QStringLiteral("Editor")));
+        QVERIFY(rig.platform.ax.acts.contains(QStringLiteral("raise 11")));
+        QVERIFY(rig.controller.isPanelVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.controller.isPanelVisible(), OverlayController::switchReportWaitMs * 10);
+
+        // The window already active: nothing to wait for. The trigger during a wait
+        // opens the panel afresh instead of closing it and restoring the app before.
+        rig.platform.appList.reportActive(11);
+        rig.controller.show();
+        rig.type(rig.letterOf(QStringLiteral("Editor")));
+        QVERIFY(!rig.controller.isPanelVisible());
+        rig.controller.show();
+        rig.type(browser + u'1');
+        QVERIFY(rig.controller.isPanelVisible());
+        const qsizetype activations = rig.platform.appList.activations.size();
+        rig.controller.toggle();
+        QVERIFY(rig.controller.isPanelVisible());
+        QCOMPARE(rig.controller.viewModel().stage(), Stage::apps());
+        QCOMPARE(rig.platform.appList.activations.size(), activations);
+        rig.platform.appList.reportActive(21);
+        QVERIFY(rig.controller.isPanelVisible());
     }
 
     void pastingPutsTheClipOnTheClipboardThenTypesPasteIntoThePreviousApp()

@@ -39,11 +39,18 @@ public:
         openedUrls.append(url);
         return openUrlResult;
     }
+    std::optional<quint32> activeWindow() override { return active; }
     // Another application's window became active, as the window manager reports it.
     void bringToFront(qint32 pid)
     {
         frontmost = pid;
         emit frontmostAppChanged(pid);
+    }
+    // The window manager says which window is active.
+    void reportActive(quint32 window)
+    {
+        active = window;
+        emit activeWindowReported(window);
     }
 
     QHash<qint32, QString> bundleIDs;
@@ -53,6 +60,7 @@ public:
     QHash<qint32, QIcon> icons;
     QHash<qint32, int> iconLookups;
     std::optional<qint32> frontmost;
+    std::optional<quint32> active;
     bool openUrlResult = true;
 
     QList<qint32> activations;

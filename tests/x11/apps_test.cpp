@@ -136,10 +136,15 @@ private slots:
         QTRY_COMPARE(apps.frontmostApp(), qint32(other.pid()));
         // The window manager's report of the new active window names its process.
         QSignalSpy broughtToFront(&apps, &Apps::frontmostAppChanged);
+        QSignalSpy reported(&apps, &Apps::activeWindowReported);
         apps.openApplication(QStringLiteral("org.example.Helper"));
         QTRY_COMPARE(X11Test::activeWindow(), running.window());
         QTRY_COMPARE(broughtToFront.size(), 1);
         QCOMPARE(broughtToFront.constFirst().constFirst().value<qint32>(), qint32(running.pid()));
+        // ... and the window itself, which a switch waits for.
+        QTRY_VERIFY(!reported.isEmpty());
+        QCOMPARE(reported.constLast().constFirst().value<quint32>(), quint32(running.window()));
+        QCOMPARE(apps.activeWindow(), std::optional<quint32>(running.window()));
         QTest::qWait(200);
         QVERIFY(!QFileInfo::exists(m_marker));
 

@@ -59,6 +59,7 @@ private:
     bool hasApplication(const QString &) override { return false; }
     void openApplication(const QString &) override {}
     bool openUrl(const QUrl &url) override;
+    std::optional<quint32> activeWindow() override { return std::nullopt; }
 
     bool isTrusted() override { return false; }
     void requestTrust() override {}

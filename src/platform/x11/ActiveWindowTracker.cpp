@@ -4,8 +4,6 @@
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11Property.h"
 
-#include <utility>
-
 namespace {
 // Enough for every window a user switches between; older ones fall back to the
 // window manager's stacking order.
@@ -23,8 +21,12 @@ void ActiveWindowTracker::x11Event(const xcb_generic_event_t *event)
     if (x11EventType(event) != XCB_PROPERTY_NOTIFY)
         return;
     const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
-    if (notify->window == m_display.root() && notify->atom == m_display.ewmh()->_NET_ACTIVE_WINDOW)
-        refresh();
+    if (notify->window != m_display.root() || notify->atom != m_display.ewmh()->_NET_ACTIVE_WINDOW)
+        return;
+    const std::optional<qint32> previousPid = m_activePid;
+    refresh();
+    if (m_reportHandler)
+        m_reportHandler(m_activeWindow, m_activePid && m_activePid != previousPid);
 }
 
 void ActiveWindowTracker::refresh()
@@ -33,7 +35,7 @@ void ActiveWindowTracker::refresh()
     const auto reply = X11Property::reply(
         c, X11Property::request(c, m_display.root(), m_display.ewmh()->_NET_ACTIVE_WINDOW, 1));
     m_activeWindow = X11Property::firstCardinal(reply.get()).value_or(XCB_WINDOW_NONE);
-    const std::optional<qint32> previousPid = std::exchange(m_activePid, std::nullopt);
+    m_activePid.reset();
     m_pendingActivationPid.reset();
     if (m_activeWindow == XCB_WINDOW_NONE)
         return;
@@ -41,8 +43,6 @@ void ActiveWindowTracker::refresh()
     const QList<ClientWindow> active = ClientWindowQuery::read(m_display, {m_activeWindow}, ClientWindowQuery::Field::Pid);
     if (!active.isEmpty())
         m_activePid = active.first().pid;
-    if (m_activePid && m_activePid != previousPid && m_activePidChanged)
-        m_activePidChanged(*m_activePid);
 }
 
 void ActiveWindowTracker::noteActivationRequest(xcb_window_t window, qint32 pid)

@@ -18,9 +18,10 @@ public:
     explicit ActiveWindowTracker(const X11Display &display);
 
     std::optional<qint32> activePid() const { return m_activePid; }
-    // Called with the new process whenever the window manager reports a window of
-    // another process active.
-    void setActivePidChanged(std::function<void(qint32)> changed) { m_activePidChanged = std::move(changed); }
+    // Called whenever the window manager reports the active window (XCB_WINDOW_NONE for
+    // none), saying whether it belongs to another process than the one reported before.
+    using ReportHandler = std::function<void(xcb_window_t window, bool anotherProcess)>;
+    void setReportHandler(ReportHandler handler) { m_reportHandler = std::move(handler); }
     xcb_window_t activeWindow() const { return m_activeWindow; }
 
     void noteActivationRequest(xcb_window_t window, qint32 pid);
@@ -42,5 +43,5 @@ private:
     std::optional<qint32> m_activePid;
     std::optional<qint32> m_pendingActivationPid;
     QList<xcb_window_t> m_recent;  // most recent first, bounded
-    std::function<void(qint32)> m_activePidChanged;
+    ReportHandler m_reportHandler;
 };

@@ -25,7 +25,11 @@ X11Apps::X11Apps(const X11Display &display, AppCatalog &catalog, ActiveWindowTra
     , m_activeWindow(activeWindow)
     , m_windowManager(windowManager)
 {
-    m_activeWindow.setActivePidChanged([this](qint32 pid) { emit frontmostAppChanged(pid); });
+    m_activeWindow.setReportHandler([this](xcb_window_t window, bool anotherProcess) {
+        emit activeWindowReported(window);
+        if (anotherProcess)
+            emit frontmostAppChanged(*m_activeWindow.activePid());
+    });
 }
 
 void X11Apps::refreshCatalog()
@@ -47,6 +51,12 @@ std::optional<QString> X11Apps::bundleIdentifier(qint32 pid)
 std::optional<qint32> X11Apps::frontmostApp()
 {
     return m_activeWindow.activePid();
+}
+
+std::optional<quint32> X11Apps::activeWindow()
+{
+    const xcb_window_t window = m_activeWindow.activeWindow();
+    return window == XCB_WINDOW_NONE ? std::nullopt : std::optional<quint32>(window);
 }
 
 bool X11Apps::isTerminated(qint32 pid)

@@ -27,6 +27,7 @@ public:
     // Brings a running application forward; otherwise starts it from its desktop entry.
     void openApplication(const QString &bundleID) override;
     bool openUrl(const QUrl &url) override;
+    std::optional<quint32> activeWindow() override;
 
 private:
     void refreshCatalog();
