@@ -933,7 +933,8 @@ private:
         Figure toPanel("trigger_to_panel_focused"), toDrawn("trigger_to_first_drawing"),
             toMostlyDrawn("trigger_to_90_percent_drawn"),
             toSwitch("letter_to_target_active"), toRequest("letter_to_activation_request"),
-            requestToActive("activation_request_to_target_active");
+            requestToActive("activation_request_to_target_active"), toHidden("letter_to_panel_hidden"),
+            toComplete("letter_to_target_active_and_panel_hidden");
         for (int rep = 0; rep < m_options.reps; ++rep) {
             activate(m_watched.home);
             const Micros pressed = openPanel();
@@ -959,6 +960,10 @@ private:
             }
             m_recorder.expect(stepTimeout, [](const Observations &s) { return bool(s.panelUnmapped); },
                               "the panel stayed open after switching");
+            // What the user waits for: the target in front and the panel gone, in either order.
+            const Micros hidden = *m_recorder.observations().panelUnmapped;
+            toHidden.add(hidden - letter);
+            toComplete.add(std::max(active, hidden) - letter);
         }
         toPanel.print();
         toDrawn.print();
@@ -966,6 +971,8 @@ private:
         toSwitch.print();
         toRequest.print();
         requestToActive.print();
+        toHidden.print();
+        toComplete.print();
         measureWindowManagerAlone();
         measurePaste();
         measurePrefetch();
