@@ -204,9 +204,12 @@ void OverlayController::prepareNextShowing()
     // Capturing and scaling every window leaves megabytes freed but still held by the
     // heap; they go back to the system once the pictures are in, unless the panel has
     // opened meanwhile (nothing slow runs while it is open; the next hide comes here).
+    // The closed panel's cards let go of the pictures replaced, too.
     m_sources.thumbnails.prefetch(windows, {}, drawnSizesOf(windows)).then(this, [this] {
-        if (!isPanelVisible())
-            returnFreeMemoryToSystem();
+        if (isPanelVisible())
+            return;
+        m_viewModel.refreshThumbnails();
+        returnFreeMemoryToSystem();
     });
 }
 

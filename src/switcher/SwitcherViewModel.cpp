@@ -91,12 +91,7 @@ void SwitcherViewModel::reset(const QList<AppEntry> &apps)
     setStage(Stage::apps(), std::nullopt);
     setPending(std::nullopt);
 
-    QList<quint32> windowIds;
-    for (const AppEntry &app : apps) {
-        for (const WindowInfo &window : app.windows)
-            windowIds.append(window.id);
-    }
-    publish(this, m_thumbnails, m_sources.thumbnails.thumbnails(windowIds), &SwitcherViewModel::thumbnailsChanged);
+    refreshThumbnails();
     publish(this, m_screenRecordingGranted, screenRecordingGrantedNow(),
             &SwitcherViewModel::screenRecordingGrantedChanged);
 
@@ -110,6 +105,16 @@ void SwitcherViewModel::reset(const QList<AppEntry> &apps)
     publish(this, m_snippetKey, settings.snippetKey(), &SwitcherViewModel::snippetKeyChanged);
     publish(this, m_linkKey, settings.linkKey(), &SwitcherViewModel::linkKeyChanged);
     publish(this, m_commandKey, settings.commandKey(), &SwitcherViewModel::commandKeyChanged);
+}
+
+void SwitcherViewModel::refreshThumbnails()
+{
+    QList<quint32> windowIds;
+    for (const AppEntry &app : std::as_const(m_apps)) {
+        for (const WindowInfo &window : app.windows)
+            windowIds.append(window.id);
+    }
+    publish(this, m_thumbnails, m_sources.thumbnails.thumbnails(windowIds), &SwitcherViewModel::thumbnailsChanged);
 }
 
 InputResult SwitcherViewModel::handle(const QString &key)

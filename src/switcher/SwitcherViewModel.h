@@ -89,6 +89,9 @@ public:
     // Before every showing: the new apps, the apps page, no prefix, and a fresh snapshot
     // of the pictures, the permission, the four lists and the list keys. Not animated.
     void reset(const QList<AppEntry> &apps);
+    // Takes the picture cache's current pictures of the listed windows, letting go of
+    // the ones a prefetch has replaced since (they would stay held until the next reset).
+    void refreshThumbnails();
 
     // One typed letter or digit; upper case counts as lower case.
     InputResult handle(const QString &key);

@@ -299,6 +299,9 @@ private slots:
         const QSize largestCard(int(std::ceil(GridMetrics::maximumThumbW)), int(std::ceil(GridMetrics::maximumThumbH)));
         QCOMPARE(rig.platform.capture.requestedSizes.value(11), QSize(384, 288));
         QVERIFY(largestCard.expandedTo(rig.platform.capture.requestedSizes.value(21)) == largestCard);
+        // The closed panel holds the fresh pictures at once, not the ones they replaced.
+        QTRY_COMPARE(rig.controller.viewModel().thumbnails().value(11).cacheKey(),
+                     rig.thumbnails.thumbnails({11}).value(11).cacheKey());
         QCOMPARE(rig.platform.appList.iconLookups, (QHash<qint32, int>{{editorPid, 1}, {browserPid, 1}}));
         rig.controller.show();
         QCOMPARE(rig.controller.viewModel().thumbnails().size(), 2);
