@@ -217,8 +217,7 @@ ThumbnailService::DrawnSizes OverlayController::drawnSizesOf(const QList<WindowI
 {
     if (!m_panel)
         return {};
-    const QList<AppEntry> apps = buildApps(windows, m_sources.settings.listKeys(), m_sources.settings);
-    return cardPictureSizes(apps, m_panel->pageSize(), panelDevicePixelRatio());
+    return cardPictureSizes(groupByProcess(windows), m_panel->pageSize(), panelDevicePixelRatio());
 }
 
 void OverlayController::prepareIconOfFrontmost(qint32 pid)
@@ -350,10 +349,10 @@ void OverlayController::launchApp(const QString &bundleID)
 
 void OverlayController::selectApp(const AppEntry &app)
 {
-    if (app.windows.size() == 1)
-        fireWindow(app.windows.front());
-    else
+    if (opensWindowPage(app))
         m_viewModel.showWindows(app.pid);
+    else
+        fireWindow(app.windows.front());
 }
 
 SwitcherActions OverlayController::makeActions()

@@ -17,7 +17,6 @@
 // elsewhere, which hides it.
 OverlayPanel::OverlayPanel(SwitcherView *content, bool translucent)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint)
-    , m_content(content)
     , m_translucent(translucent)
 {
     setObjectName(QStringLiteral("LettergatePanel"));
@@ -53,7 +52,7 @@ void OverlayPanel::present()
 QSize OverlayPanel::pageSize() const
 {
     // The view fills the panel; it is laid out only once shown.
-    return m_content->pageSizeWithin(size());
+    return SwitcherView::pageSizeWithin(size());
 }
 
 void OverlayPanel::changeEvent(QEvent *event)

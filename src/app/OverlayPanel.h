@@ -30,7 +30,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    SwitcherView *m_content;
     // Blended over the desktop by a compositor; otherwise opaque and cut to shape.
     bool m_translucent;
 };

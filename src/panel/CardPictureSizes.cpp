@@ -21,10 +21,13 @@ QHash<quint32, QSize> cardPictureSizes(const QList<AppEntry> &apps, QSize pageSi
         GridMetrics::fit(int(apps.size()), pageSize.width(), AppsPage::gridHeight(pageSize.height()));
     const QSize onAppsPage = devicePixels(appsGrid, devicePixelRatio);
     for (const AppEntry &app : apps) {
-        const GridMetrics windowsGrid = GridMetrics::fit(int(app.windows.size()), pageSize.width(), pageSize.height());
-        const QSize onWindowsPage = devicePixels(windowsGrid, devicePixelRatio);
-        for (const WindowInfo &window : app.windows)
-            sizes.insert(window.id, onWindowsPage);
+        if (opensWindowPage(app)) {
+            const GridMetrics windowsGrid =
+                GridMetrics::fit(int(app.windows.size()), pageSize.width(), pageSize.height());
+            const QSize onWindowsPage = devicePixels(windowsGrid, devicePixelRatio);
+            for (const WindowInfo &window : app.windows)
+                sizes.insert(window.id, onWindowsPage);
+        }
         const quint32 shownOnAppsPage = AppsPage::pictureWindow(app).id;
         sizes[shownOnAppsPage] = sizes.value(shownOnAppsPage).expandedTo(onAppsPage);
     }

@@ -103,10 +103,9 @@ void SwitcherView::scheduleRebuild()
         m_rebuildTimer.start();
 }
 
-int SwitcherView::pageTop() const
+int SwitcherView::pageTop(int bannerHeight)
 {
-    const int banner = m_banner->isVisibleTo(this) ? ScreenRecordingBanner::bannerHeight() : 0;
-    return PanelHeader::lineHeight() + banner + 1;
+    return PanelHeader::lineHeight() + bannerHeight + 1;
 }
 
 QSize SwitcherView::layoutParts()
@@ -114,15 +113,15 @@ QSize SwitcherView::layoutParts()
     m_header->setGeometry(0, 0, width(), PanelHeader::lineHeight());
     if (m_banner->isVisibleTo(this))
         m_banner->setGeometry(0, PanelHeader::lineHeight(), width(), ScreenRecordingBanner::bannerHeight());
-    const int top = pageTop();
+    const int top = pageTop(m_banner->isVisibleTo(this) ? ScreenRecordingBanner::bannerHeight() : 0);
     m_dividerY = top - 1;
     m_pageArea->setGeometry(0, top, width(), qMax(0, height() - top));
     return m_pageArea->size();
 }
 
-QSize SwitcherView::pageSizeWithin(QSize viewSize) const
+QSize SwitcherView::pageSizeWithin(QSize viewSize)
 {
-    return QSize(viewSize.width(), qMax(0, viewSize.height() - pageTop()));
+    return QSize(viewSize.width(), qMax(0, viewSize.height() - pageTop(0)));
 }
 
 void SwitcherView::rebuild()

@@ -43,9 +43,11 @@ public:
     // the view model call it on the next turn of the event loop.
     void rebuild();
 
-    // The page area's size in a view of `viewSize`: what the header, the banner (when
-    // shown) and the divider leave. Answered before the view is first laid out, too.
-    QSize pageSizeWithin(QSize viewSize) const;
+    // The page area's size in a view of `viewSize` without the banner: what the header
+    // and the divider leave. Window pictures are sized with it, and they are captured
+    // only with the permission whose absence the banner shows. Answered before the view
+    // is first laid out, too.
+    static QSize pageSizeWithin(QSize viewSize);
 
     PanelHeader *header() const { return m_header; }
     ScreenRecordingBanner *banner() const { return m_banner; }
@@ -63,8 +65,8 @@ private:
     bool pageShowsSnippetPicture(const QString &fileName) const;
     // Places the header, banner, divider and page area; answers the page area's size.
     QSize layoutParts();
-    // Where the page area begins: below the header, the banner when shown and the divider.
-    int pageTop() const;
+    // Where the page area begins: below the header, a banner this tall and the divider.
+    static int pageTop(int bannerHeight);
 
     SwitcherViewModel &m_viewModel;
     const SnippetStore &m_snippets;

@@ -22,4 +22,11 @@ struct AppEntry {
     friend bool operator==(const AppEntry &, const AppEntry &) = default;
 };
 
+// Whether selecting the app opens a page of its windows; with one window it switches
+// to that window straight away.
+inline bool opensWindowPage(const AppEntry &app)
+{
+    return app.windows.size() >= 2;
+}
+
 Q_DECLARE_METATYPE(AppEntry)

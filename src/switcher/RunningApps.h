@@ -13,3 +13,7 @@ class SettingsStore;
 // list only, by the first free letter of the alphabet; stored letters are not touched.
 // Pass the four list keys as `reserved`.
 QList<AppEntry> buildApps(const QList<WindowInfo> &windows, QSet<QString> reserved, SettingsStore &settings);
+
+// The same entries without letters: giving a new app its letter stores it, which only
+// a showing of the panel may do.
+QList<AppEntry> groupByProcess(const QList<WindowInfo> &windows);

@@ -147,7 +147,7 @@ InputResult SwitcherViewModel::handleOnAppsPage(const QString &k)
     for (const AppEntry &app : std::as_const(m_apps)) {
         if (app.letter != k || k == AppLetters::exhausted)
             continue;
-        if (app.windows.size() == 1)
+        if (!opensWindowPage(app))
             return {InputResult::Fire{app.windows.constFirst()}};
         showWindows(app.pid);
         return {InputResult::Drilled{}};

@@ -294,11 +294,18 @@ private slots:
         QCOMPARE(cardIcons(), (QList<bool>{false, false}));
         rig.press(Qt::Key_Escape);
         QTRY_COMPARE(rig.thumbnails.thumbnails({11, 21}).size(), 2);
-        // Captured no larger than the largest card the panel draws, not at the
-        // 720-pixel rule: the editor's one window fills its window page's only card.
-        const QSize largestCard(int(std::ceil(GridMetrics::maximumThumbW)), int(std::ceil(GridMetrics::maximumThumbH)));
-        QCOMPARE(rig.platform.capture.requestedSizes.value(11), QSize(384, 288));
-        QVERIFY(largestCard.expandedTo(rig.platform.capture.requestedSizes.value(21)) == largestCard);
+        // Captured to fit the card that draws it, not at the 720-pixel rule: the
+        // editor's one window only on its app's card (selecting it switches at once).
+        const auto editorCard = [&rig] {
+            for (const Card *card : rig.controller.panel()->findChildren<Card *>())
+                if (card->data().title == QStringLiteral("Editor"))
+                    return card->data().metrics;
+            return GridMetrics{};
+        }();
+        QVERIFY(editorCard.thumbW > 0);
+        QCOMPARE(rig.platform.capture.requestedSizes.value(11),
+                 ThumbnailService::thumbnailSize(QSizeF(800, 600), QSize(int(std::ceil(editorCard.thumbW)),
+                                                                         int(std::ceil(editorCard.thumbH)))));
         // The closed panel holds the fresh pictures at once, not the ones they replaced.
         QTRY_COMPARE(rig.controller.viewModel().thumbnails().value(11).cacheKey(),
                      rig.thumbnails.thumbnails({11}).value(11).cacheKey());
@@ -310,7 +317,7 @@ private slots:
         // Opened again before the pictures are refreshed, the panel is not held up by
         // captures: the refresh waits for the next hide. A process that comes to the
         // front meanwhile is looked up only once the panel is closed.
-        const int captures = rig.platform.capture.captureCount;
+        int captures = rig.platform.capture.captureCount;
         rig.press(Qt::Key_Escape);
         rig.controller.show();
         constexpr qint32 newcomerPid = 4300;
@@ -321,6 +328,14 @@ private slots:
         rig.press(Qt::Key_Escape);
         rig.platform.appList.bringToFront(newcomerPid);
         QCOMPARE(rig.platform.appList.iconLookups.value(newcomerPid), 1);
+        // Preparing gives no letters: an app gets its letter from the showing that lists it.
+        constexpr qint32 playerPid = newcomerPid + 2;
+        rig.platform.windows.addWindow(41, playerPid, QStringLiteral("Player"), QStringLiteral("song.ogg"));
+        rig.platform.appList.bundleIDs.insert(playerPid, QStringLiteral("org.example.Player"));
+        rig.platform.capture.windows.append({41, QRectF(0, 0, 400, 300)});
+        QTRY_VERIFY(rig.platform.capture.requestedSizes.contains(41));
+        QVERIFY(!rig.settings.store.letters().contains(QStringLiteral("org.example.Player")));
+        captures = rig.platform.capture.captureCount;
 
         // Without the permission nothing is captured, and the icons are still prepared.
         rig.platform.capture.granted = false;
