@@ -43,17 +43,22 @@ void AppIconCache::prepare(const QList<WindowInfo> &windows, qreal devicePixelRa
     for (const WindowInfo &window : windows)
         owners.insert(window.pid, ownerOf(window.bundleID, window.appName));
     keep(owners);
+    // An absent icon is kept too: asking again would find nothing again.
     for (auto owner = owners.cbegin(); owner != owners.cend(); ++owner) {
         if (!m_icons.contains(owner.key()))
-            lookUp(owner.key());
+            m_icons.insert(owner.key(), lookUp(owner.key()));
     }
 }
 
 void AppIconCache::prepare(qint32 pid, qreal devicePixelRatio)
 {
     useDevicePixelRatio(devicePixelRatio);
-    if (!m_icons.contains(pid))
-        lookUp(pid);
+    if (m_icons.contains(pid))
+        return;
+    // A window that has just come to the front may not have set its icon yet: nothing
+    // found now is asked for again at the next listing.
+    if (const QIcon icon = lookUp(pid); !icon.isNull())
+        m_icons.insert(pid, icon);
 }
 
 void AppIconCache::keepListed(const QList<AppEntry> &apps)
@@ -83,8 +88,7 @@ void AppIconCache::useDevicePixelRatio(qreal devicePixelRatio)
     m_icons.clear();
 }
 
-void AppIconCache::lookUp(qint32 pid)
+QIcon AppIconCache::lookUp(qint32 pid) const
 {
-    // An absent icon is kept too: asking again would find nothing again.
-    m_icons.insert(pid, rendered(m_apps.appIcon(pid), m_devicePixelRatio));
+    return rendered(m_apps.appIcon(pid), m_devicePixelRatio);
 }

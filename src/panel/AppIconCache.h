@@ -28,7 +28,8 @@ public:
     // renders every owner's icon not held. Slow: only while the panel is closed.
     void prepare(const QList<WindowInfo> &windows, qreal devicePixelRatio);
     // Looks up and renders the icon of one process not held, such as one that has just
-    // come to the front; its application is checked at the next listing.
+    // come to the front, and keeps it if it has one; its application is checked at the
+    // next listing.
     void prepare(qint32 pid, qreal devicePixelRatio);
     // Forgets as prepare does, without looking anything up: fit for a showing.
     void keepListed(const QList<AppEntry> &apps);
@@ -40,7 +41,7 @@ private:
     void keep(Owners owners);
     // Icons rendered for another pixel density are of no use: all are looked up again.
     void useDevicePixelRatio(qreal devicePixelRatio);
-    void lookUp(qint32 pid);
+    QIcon lookUp(qint32 pid) const;
 
     Apps &m_apps;
     qreal m_devicePixelRatio = 1;

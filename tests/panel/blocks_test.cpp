@@ -156,6 +156,12 @@ private slots:
         icons.prepare(10, 2);
         icons.keepListed({editor, app(10, QStringLiteral("New"), QStringLiteral("n"), {100})});
         QCOMPARE(colourOf(icons.icon(10)), QColor(Qt::green));
+        // One that had no icon yet when it came to the front is asked again when listed.
+        icons.prepare(11, 2);
+        QVERIFY(icons.icon(11).isNull());
+        platform.appList.icons.insert(11, QIcon(green));
+        icons.prepare(windowsOf({editor, app(11, QStringLiteral("Late"), QStringLiteral("l"), {110})}), 2);
+        QCOMPARE(colourOf(icons.icon(11)), QColor(Qt::green));
 
         // Drawn at another density, every icon is rendered anew.
         icons.prepare(windowsOf({editor}), 1);
