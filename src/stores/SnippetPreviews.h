@@ -12,7 +12,7 @@
 
 // The picture snippets' previews (ClipPicture::previewOf: at most previewBounds), kept
 // in memory by file name so that drawing a snippet touches no file: each file is read
-// and decoded on a thread of its own when the list first names it. A picture file is
+// and decoded on the store's one background thread when the list first names it. A picture file is
 // written once under a fresh name and never changed, so its name is all a preview
 // needs to stay right. Only the previews of the files the list names are kept.
 class SnippetPreviews final : public QObject {
