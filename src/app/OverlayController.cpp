@@ -217,7 +217,9 @@ ThumbnailService::DrawnSizes OverlayController::drawnSizesOf(const QList<WindowI
 {
     if (!m_panel)
         return {};
-    return cardPictureSizes(groupByProcess(windows), m_panel->pageSize(), panelDevicePixelRatio());
+    // The view fills the panel, which is sized before it is first shown and laid out.
+    return cardPictureSizes(groupByProcess(windows), SwitcherView::pageSizeWithin(m_panel->size()),
+                            panelDevicePixelRatio());
 }
 
 void OverlayController::prepareIconOfFrontmost(qint32 pid)

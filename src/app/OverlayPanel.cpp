@@ -49,12 +49,6 @@ void OverlayPanel::present()
     activateWindow();
 }
 
-QSize OverlayPanel::pageSize() const
-{
-    // The view fills the panel; it is laid out only once shown.
-    return SwitcherView::pageSizeWithin(size());
-}
-
 void OverlayPanel::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);

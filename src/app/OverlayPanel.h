@@ -17,8 +17,6 @@ public:
     void placeOnPrimaryScreen();
     // Shows the panel in front, or brings it there, and takes the keyboard focus.
     void present();
-    // The size of the view's pages at the panel's present size, shown or not.
-    QSize pageSize() const;
 
 signals:
     // The panel was the active window and no longer is (a click elsewhere, another
