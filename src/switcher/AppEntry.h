@@ -7,9 +7,13 @@
 #include <QString>
 #include <optional>
 
-// One application on the panel: a process with on-screen windows and the letter that
-// selects it in this showing.
+// One application on the panel: every on-screen window of one application identity,
+// whichever processes show them (terminals often run one process per window), and the
+// letter that selects it in this showing.
 struct AppEntry {
+    // The process of the app's front-most window, the one most recently in front: it
+    // names the app and gives its icon. A process shows the windows of one application
+    // only, so no two entries of a list share it.
     qint32 pid = 0;
     std::optional<QString> bundleID;
     QString appName;

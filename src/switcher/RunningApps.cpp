@@ -5,30 +5,38 @@
 #include <QHash>
 #include <algorithm>
 
-QList<AppEntry> groupByProcess(const QList<WindowInfo> &windows)
-{
-    QList<qint32> order;
-    QHash<qint32, QList<WindowInfo>> windowsByPid;
-    for (const WindowInfo &window : windows) {
-        auto found = windowsByPid.find(window.pid);
-        if (found == windowsByPid.end()) {
-            order.append(window.pid);
-            found = windowsByPid.insert(window.pid, {});
-        }
-        found->append(window);
-    }
+namespace {
 
+// The index of the app the key belongs to: `next` for a key met for the first time.
+template<typename Key>
+qsizetype appIndex(QHash<Key, qsizetype> &indexes, const Key &key, qsizetype next)
+{
+    auto found = indexes.find(key);
+    if (found == indexes.end())
+        found = indexes.insert(key, next);
+    return *found;
+}
+
+} // namespace
+
+QList<AppEntry> groupByApplication(const QList<WindowInfo> &windows)
+{
     QList<AppEntry> apps;
-    apps.reserve(order.size());
-    for (qint32 pid : order) {
-        QList<WindowInfo> &appWindows = windowsByPid[pid];
-        // Every window of a process carries the same identity; the front-most one speaks.
-        const WindowInfo &front = appWindows.constFirst();
-        AppEntry entry{pid, front.bundleID, front.appName, std::nullopt, {}};
-        std::stable_sort(appWindows.begin(), appWindows.end(),
+    QHash<QString, qsizetype> indexOfBundle;
+    QHash<qint32, qsizetype> indexOfProcess;
+    for (const WindowInfo &window : windows) {
+        const qsizetype next = apps.size();
+        const qsizetype index = window.bundleID ? appIndex(indexOfBundle, *window.bundleID, next)
+                                                : appIndex(indexOfProcess, window.pid, next);
+        // The front-most window names the app: its process is the one most recently in
+        // front, whose name and icon the panel shows.
+        if (index == next)
+            apps.append(AppEntry{window.pid, window.bundleID, window.appName, std::nullopt, {}});
+        apps[index].windows.append(window);
+    }
+    for (AppEntry &app : apps) {
+        std::stable_sort(app.windows.begin(), app.windows.end(),
                          [](const WindowInfo &a, const WindowInfo &b) { return a.id < b.id; });
-        entry.windows = std::move(appWindows);
-        apps.append(std::move(entry));
     }
     return apps;
 }
@@ -36,14 +44,19 @@ QList<AppEntry> groupByProcess(const QList<WindowInfo> &windows)
 QList<AppEntry> buildApps(const QList<WindowInfo> &windows, QSet<QString> reserved, SettingsStore &settings)
 {
     AppLetters letters(settings);
-    QList<AppEntry> apps = groupByProcess(windows);
-    for (AppEntry &entry : apps) {
-        entry.letter = letters.letterFor(entry.bundleID, entry.appName);
-        if (entry.letter) {
-            if (reserved.contains(*entry.letter))
-                entry.letter = firstFreeLetter(reserved);
-            reserved.insert(*entry.letter);
-        }
+    QList<AppEntry> apps = groupByApplication(windows);
+    QSet<QString> claimed;
+    for (AppEntry &app : apps) {
+        app.letter = letters.letterFor(app.bundleID, app.appName);
+        if (app.letter)
+            claimed.insert(*app.letter);
+    }
+    for (AppEntry &app : apps) {
+        if (!app.letter)
+            continue;
+        if (reserved.contains(*app.letter))
+            app.letter = firstFreeLetter(reserved + claimed);
+        reserved.insert(*app.letter);
     }
     return apps;
 }

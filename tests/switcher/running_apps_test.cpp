@@ -3,6 +3,7 @@
 #include "switcher/AppLetters.h"
 #include "switcher/RunningApps.h"
 
+#include <QMultiMap>
 #include <QTest>
 
 namespace {
@@ -48,22 +49,69 @@ SettingsStore::AppTextMap storedNames()
 class RunningAppsTest : public QObject {
     Q_OBJECT
 private slots:
-    void groupsByProcessInFrontMostOrderAndSortsWindowsById()
+    void groupsByApplicationInFrontMostOrderAndSortsWindowsById()
     {
         TestEnvironment environment;
         Launch launch;
         const QString a = QStringLiteral("org.example.A");
-        // A1, B1, A2, front-most first; A's windows have ids 900 and 120.
+        const QString term = QStringLiteral("XTerm");
+        // Front-most first: A1, B1, a terminal of process 7, A2, the terminal of process 5,
+        // another process without an identifier named Beta. A's windows have ids 900 and 120.
         const QList<AppEntry> apps = buildApps(
-            {window(900, 1, QStringLiteral("Alpha"), a), window(50, 2, QStringLiteral("Beta")), window(120, 1, QStringLiteral("Alpha"), a)},
+            {window(900, 1, QStringLiteral("Alpha"), a), window(50, 2, QStringLiteral("Beta")),
+             window(70, 7, QStringLiteral("XTerm"), term), window(120, 1, QStringLiteral("Alpha"), a),
+             window(60, 5, QStringLiteral("XTerm"), term), window(40, 3, QStringLiteral("Beta"))},
             listKeys, launch.store);
 
-        QCOMPARE(apps.size(), 2);
-        QCOMPARE(apps.at(0).pid, 1);
-        QCOMPARE(apps.at(0).bundleID, std::optional<QString>(a));
+        // One app per identity, whichever processes show it; without one, per process.
+        QCOMPARE(apps.size(), 4);
         QCOMPARE(ids(apps.at(0)), (QList<quint32>{120, 900}));
         QCOMPARE(apps.at(1).pid, 2);
-        QCOMPARE(shownLetters(apps), (QStringList{QStringLiteral("a"), QStringLiteral("e")}));
+        QCOMPARE(ids(apps.at(1)), QList<quint32>{50});
+        // The terminal's process is the one of its front-most window.
+        QCOMPARE(apps.at(2).pid, 7);
+        QCOMPARE(apps.at(2).bundleID, std::optional<QString>(term));
+        QCOMPARE(ids(apps.at(2)), (QList<quint32>{60, 70}));
+        QCOMPARE(apps.at(3).pid, 3);
+        QCOMPARE(shownLetters(apps), (QStringList{QStringLiteral("a"), QStringLiteral("e"), QStringLiteral("x"),
+                                                  QStringLiteral("c")}));
+    }
+
+    void lettersStayWithTheirAppsWhateverTheStackingAndTheNumberOfInstances()
+    {
+        TestEnvironment environment;
+        Launch launch;
+        // Stored as a desktop would have them after a while; Qalculate holds a, which a
+        // replacement given for one showing must never take.
+        launch.store.setLetters({{QStringLiteral("XTerm"), QStringLiteral("x")},
+                                 {QStringLiteral("featherpad"), QStringLiteral("f")},
+                                 {QStringLiteral("qalculate-gtk"), QStringLiteral("a")}});
+        launch.store.saveLetters();
+        QList<WindowInfo> windows;
+        for (int terminal = 0; terminal < 11; ++terminal)
+            windows.append(window(100 + terminal, 100 + terminal, QStringLiteral("XTerm"), QStringLiteral("XTerm")));
+        windows << window(20, 20, QStringLiteral("FeatherPad"), QStringLiteral("featherpad"))
+                << window(30, 30, QStringLiteral("Qalculate!"), QStringLiteral("qalculate-gtk"))
+                << window(50, 50, QStringLiteral("Agent")) << window(60, 60, QStringLiteral("Agent"));
+
+        const auto lettersByName = [&launch](const QList<WindowInfo> &stacking) {
+            QMultiMap<QString, QString> byName;
+            for (const AppEntry &app : buildApps(stacking, listKeys, launch.store))
+                byName.insert(app.appName, app.letter.value_or(QString()));
+            return byName;
+        };
+        const QMultiMap<QString, QString> expected{
+            {QStringLiteral("XTerm"), QStringLiteral("x")},      {QStringLiteral("FeatherPad"), QStringLiteral("f")},
+            {QStringLiteral("Qalculate!"), QStringLiteral("a")},
+            // Two processes without an identifier both pick g from their name: the one
+            // listed first keeps it, the other is given a letter no listed app claims.
+            {QStringLiteral("Agent"), QStringLiteral("g")}, {QStringLiteral("Agent"), QStringLiteral("c")}};
+        // Every window in front in turn.
+        for (int front = 0; front < windows.size(); ++front) {
+            QList<WindowInfo> stacking = windows;
+            stacking.move(front, 0);
+            QCOMPARE(lettersByName(stacking), expected);
+        }
     }
 
     void aNewAppGetsALetterFromItsNameStoredAtOnceUnlessItHasNoIdentifier()
