@@ -29,6 +29,12 @@ ClipPicture ClipPicture::fromImage(QImage image)
     return picture;
 }
 
+void ClipPicture::learnPixels(const QImage &image)
+{
+    if (!image.isNull() && image.size() == m_size)
+        m_pixelHash = pixelHash(image);
+}
+
 ClipPicture ClipPicture::fromFile(QString path, QSize size)
 {
     ClipPicture picture;

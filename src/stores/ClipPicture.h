@@ -35,6 +35,9 @@ public:
     // run know theirs, so one read back from its file is the same as none.
     bool hasSamePixelsAs(const ClipPicture &other) const;
 
+    // Learns the pixels of a picture read back from its file (to be pasted), so that
+    // the copy the paste makes is known as the same; an image of another size is not it.
+    void learnPixels(const QImage &image);
     // Drops the decoded image once its PNG file is written.
     void keepOnlyFile(QString path);
     void setPreview(QImage preview) { m_preview = std::move(preview); }

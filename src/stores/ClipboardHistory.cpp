@@ -13,6 +13,7 @@
 #include <QImageReader>
 #include <QSet>
 #include <algorithm>
+#include <utility>
 
 struct ClipboardHistory::Stored {
     QUuid id;
@@ -244,7 +245,16 @@ void ClipboardHistory::record(const PasteboardContent &content)
     std::optional<Item> candidate = itemFor(content);
     if (!candidate)
         return;
-    if (!m_items.isEmpty() && isSameAsNewest(*candidate))
+    // A pasted entry comes back as the clipboard's content: it is the same copy, and
+    // goes back to the top the paste moved it to, even when another copy was read in
+    // between.
+    if (m_pastedEntry) {
+        if (const auto entry = findItem(*m_pastedEntry); entry != m_items.end() && isSameContent(*entry, *candidate)) {
+            moveToTop(*std::exchange(m_pastedEntry, std::nullopt));
+            return;
+        }
+    }
+    if (!m_items.isEmpty() && isSameContent(m_items.constFirst(), *candidate))
         return;
     m_items.prepend(std::move(*candidate));
     trimToLimit();
@@ -252,15 +262,35 @@ void ClipboardHistory::record(const PasteboardContent &content)
     save();
 }
 
-bool ClipboardHistory::isSameAsNewest(const Item &candidate) const
+void ClipboardHistory::notePasted(const QUuid &id, const QImage &picture)
+{
+    const auto entry = findItem(id);
+    if (entry == m_items.end())
+        return;
+    if (entry->isImage())
+        entry->picture.learnPixels(picture);
+    m_pastedEntry = id;
+    moveToTop(id);
+}
+
+void ClipboardHistory::moveToTop(const QUuid &id)
+{
+    const qsizetype index = findItem(id) - m_items.begin();
+    if (index <= 0)
+        return;
+    m_items.move(index, 0);
+    emit itemsChanged();
+    save();
+}
+
+bool ClipboardHistory::isSameContent(const Item &entry, const Item &candidate)
 {
     // Two reads that find the same content, one after the other, are one copy: an owner
-    // replaced while it is read answers with what was already recorded. Only the newest
-    // entry is compared, texts by their text, pictures by their pixels.
-    const Item &newest = m_items.constFirst();
-    if (newest.kind != candidate.kind)
+    // replaced while it is read answers with what was already recorded. Texts are
+    // compared by their text, pictures by their pixels.
+    if (entry.kind != candidate.kind)
         return false;
-    return candidate.isImage() ? newest.picture.hasSamePixelsAs(candidate.picture) : newest.text == candidate.text;
+    return candidate.isImage() ? entry.picture.hasSamePixelsAs(candidate.picture) : entry.text == candidate.text;
 }
 
 std::optional<ClipboardHistory::Item> ClipboardHistory::itemFor(const PasteboardContent &content)

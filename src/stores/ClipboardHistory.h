@@ -93,6 +93,11 @@ public:
     // still on the clipboard is not recorded again until it changes.
     void clear();
 
+    // The entry is being pasted (a picture entry with its picture as read from its
+    // file): it moves to the top and is written, and the clipboard content the paste
+    // puts there is not recorded again as a new copy.
+    void notePasted(const QUuid &id, const QImage &picture = {});
+
     // Set the limit, trim, save: how the settings store applies a new limit.
     void applyHistoryLimit(int limit) override;
 
@@ -117,7 +122,8 @@ private:
     static std::optional<Item> itemFor(const PasteboardContent &content);
     static std::optional<Item> textItem(const QString &text);
     static std::optional<Item> pictureItem(const QImage &image);
-    bool isSameAsNewest(const Item &candidate) const;
+    static bool isSameContent(const Item &entry, const Item &candidate);
+    void moveToTop(const QUuid &id);
     bool trimToLimit();
     void writeList();
     void onImageWritten(const QUuid &id, bool written, const QImage &preview);
@@ -136,6 +142,8 @@ private:
     int m_limit = defaultLimit;
     qint64 m_lastChangeCount = 0;
     bool m_isReading = false;
+    // The entry last pasted, until its content has been read back from the clipboard.
+    std::optional<QUuid> m_pastedEntry;
     QTimer m_pollTimer;
     // Picture files of entries that left the list, deleted once the list is written.
     QStringList m_forgottenImageFiles;

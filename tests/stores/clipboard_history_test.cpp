@@ -141,6 +141,48 @@ private slots:
         QCOMPARE(pngFiles(history).size(), 4);
     }
 
+    void aPastedEntryMovesToTheTopInsteadOfComingBackAsACopy()
+    {
+        Fixture fixture;
+        fixture.open();
+        for (const QString &text : {u"one"_s, u"two"_s, u"three"_s})
+            QVERIFY(fixture.copy(text));
+        QVERIFY(fixture.copy(picture(6, 4, Qt::red)));
+        QVERIFY(fixture.copy(u"four"_s));
+        QVERIFY(fixture.waitForImages());
+        // Through the fixture: the history is opened again below.
+        const auto paste = [&fixture](qsizetype index) {
+            ClipboardHistory &history = *fixture.history;
+            const ClipboardHistory::Item item = history.items().at(index);
+            const QImage image = item.picture.image();
+            history.notePasted(item.id, image);
+            if (item.isImage())
+                fixture.platform.board.copyImage(image);
+            else
+                fixture.platform.board.copyText(item.text);
+            return readClipboard(history);
+        };
+
+        QVERIFY(paste(3)); // "two"
+        QCOMPARE(fixture.texts(), QStringList({u"two"_s, u"four"_s, u"<image>"_s, u"three"_s, u"one"_s}));
+        // The order is on disk at once, whatever the clipboard does next.
+        fixture.open();
+        QCOMPARE(fixture.texts(), QStringList({u"two"_s, u"four"_s, u"<image>"_s, u"three"_s, u"one"_s}));
+        // A picture read back from its file is known by its pixels, too.
+        QVERIFY(paste(2));
+        QCOMPARE(fixture.texts(), QStringList({u"<image>"_s, u"two"_s, u"four"_s, u"three"_s, u"one"_s}));
+
+        // Another copy read before the paste's content is recorded, and the pasted entry
+        // still does not come back twice; later copies of the same text count again.
+        const ClipboardHistory::Item three = fixture.history->items().at(3);
+        fixture.history->notePasted(three.id);
+        QVERIFY(fixture.copy(u"five"_s));
+        QVERIFY(fixture.copy(u"three"_s));
+        QCOMPARE(fixture.texts(), QStringList({u"three"_s, u"five"_s, u"<image>"_s, u"two"_s, u"four"_s, u"one"_s}));
+        QVERIFY(fixture.copy(u"one"_s));
+        QCOMPARE(fixture.texts().size(), 7);
+    }
+
     void picturesBytesOfferedAsTextAreNotRecorded()
     {
         Fixture fixture;
