@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <optional>
 
@@ -21,10 +22,14 @@ public:
     virtual bool activateApp(qint32 pid) = 0;
     virtual QIcon appIcon(qint32 pid) = 0;
     virtual QIcon iconForBundle(const QString &bundleID) = 0;
-    // Whether an installed application answers to the identifier.
-    virtual bool hasApplication(const QString &bundleID) = 0;
-    // Launches the application, or brings it forward when it runs; silent on failure.
-    virtual void openApplication(const QString &bundleID) = 0;
+    // Brings the running application's most recently active window forward, restoring
+    // it when minimised and wherever it is (another desktop), whichever of its processes
+    // owns it; launches the application when it has no window. False when it has no
+    // window and cannot be launched.
+    virtual bool openApplication(const QString &bundleID) = 0;
+    // The categories its desktop entry gives the application (such as
+    // "TerminalEmulator"); empty without one.
+    virtual QStringList categories(const QString &bundleID) = 0;
     // Hands the URL to the desktop's handler; answers whether it could be opened.
     virtual bool openUrl(const QUrl &url) = 0;
     // The window the window manager reports active, if it reports one.

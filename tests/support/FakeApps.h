@@ -32,8 +32,12 @@ public:
         return icons.value(pid);
     }
     QIcon iconForBundle(const QString &) override { return {}; }
-    bool hasApplication(const QString &bundleID) override { return installed.contains(bundleID); }
-    void openApplication(const QString &bundleID) override { launches.append(bundleID); }
+    bool openApplication(const QString &bundleID) override
+    {
+        launches.append(bundleID);
+        return installed.contains(bundleID);
+    }
+    QStringList categories(const QString &bundleID) override { return categoriesOf.value(bundleID); }
     bool openUrl(const QUrl &url) override
     {
         openedUrls.append(url);
@@ -56,7 +60,9 @@ public:
     QHash<qint32, QString> bundleIDs;
     QHash<qint32, int> bundleLookups;
     QSet<qint32> terminated;
+    // What openApplication can bring forward or launch.
     QSet<QString> installed;
+    QHash<QString, QStringList> categoriesOf;
     QHash<qint32, QIcon> icons;
     QHash<qint32, int> iconLookups;
     std::optional<qint32> frontmost;

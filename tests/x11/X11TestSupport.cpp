@@ -230,6 +230,12 @@ quint32 activeWindow()
         .value(0);
 }
 
+bool isHidden(quint32 window)
+{
+    return run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window), QStringLiteral("_NET_WM_STATE")})
+        .contains(QStringLiteral("_NET_WM_STATE_HIDDEN"));
+}
+
 quint32 focusedWindow()
 {
     OtherClient client;

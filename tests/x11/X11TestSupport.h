@@ -92,6 +92,8 @@ void xclipCopy(const QString &file, const QString &type = {});
 
 // The root window's _NET_ACTIVE_WINDOW, through xprop.
 quint32 activeWindow();
+// Whether the window manager has the window minimised (_NET_WM_STATE_HIDDEN).
+bool isHidden(quint32 window);
 // The window that holds the keyboard focus, as the server answers.
 quint32 focusedWindow();
 

@@ -113,7 +113,8 @@ private slots:
         QCOMPARE(terminal.ownerName, QStringLiteral("XTerm"));
         QCOMPARE(terminal.title, QStringLiteral("Charlie"));
         QCOMPARE(apps.bundleIdentifier(qint32(xterm.processId())), QStringLiteral("debian-xterm"));
-        QVERIFY(apps.hasApplication(QStringLiteral("debian-xterm")));
+        QCOMPARE(apps.categories(QStringLiteral("debian-xterm")).contains(QStringLiteral("TerminalEmulator")), true);
+        QVERIFY(apps.categories(QStringLiteral("Bravo")).isEmpty());
         xterm.kill();
         xterm.waitForFinished();
         QTRY_VERIFY(!apps.bundleIdentifier(qint32(xterm.processId())));
@@ -122,10 +123,7 @@ private slots:
     void openingAnApplicationRaisesItWhenItRunsAndStartsItOtherwise()
     {
         Apps &apps = m_platform->apps();
-        QVERIFY(apps.hasApplication(QStringLiteral("org.example.Helper")));
-        QVERIFY(!apps.hasApplication(QStringLiteral("org.example.Nothing")));
-
-        apps.openApplication(QStringLiteral("org.example.Helper"));
+        QVERIFY(apps.openApplication(QStringLiteral("org.example.Helper")));
         QTRY_VERIFY(QFileInfo::exists(m_marker));
         QFile::remove(m_marker);
 
@@ -137,7 +135,7 @@ private slots:
         // The window manager's report of the new active window names its process.
         QSignalSpy broughtToFront(&apps, &Apps::frontmostAppChanged);
         QSignalSpy reported(&apps, &Apps::activeWindowReported);
-        apps.openApplication(QStringLiteral("org.example.Helper"));
+        QVERIFY(apps.openApplication(QStringLiteral("org.example.Helper")));
         QTRY_COMPARE(X11Test::activeWindow(), running.window());
         QTRY_COMPARE(broughtToFront.size(), 1);
         QCOMPARE(broughtToFront.constFirst().constFirst().value<qint32>(), qint32(running.pid()));
@@ -148,9 +146,29 @@ private slots:
         QTest::qWait(200);
         QVERIFY(!QFileInfo::exists(m_marker));
 
-        // An identifier without an entry and without windows: nothing, silently.
-        apps.openApplication(QStringLiteral("org.example.Nothing"));
+        // An identifier without an entry and without windows: nothing to open.
+        QVERIFY(!apps.openApplication(QStringLiteral("org.example.Nothing")));
         QCOMPARE(X11Test::activeWindow(), running.window());
+    }
+
+    void anApplicationOfSeveralProcessesComesBackByItsMostRecentWindowEvenMinimised()
+    {
+        // Two processes of one window class and no desktop entry, as terminals are.
+        HelperWindow older({"--title", "Older", "--class", "tool,LgTool"});
+        HelperWindow recent({"--title", "Recent", "--class", "tool,LgTool"});
+        HelperWindow other({"--title", "Other", "--class", "other,Other"});
+        QVERIFY(X11Test::waitUntilManaged({&older, &recent, &other}));
+        Apps &apps = m_platform->apps();
+        QVERIFY(apps.activateApp(qint32(recent.pid())));
+        QTRY_COMPARE(X11Test::activeWindow(), recent.window());
+        QVERIFY(apps.activateApp(qint32(other.pid())));
+        QTRY_COMPARE(X11Test::activeWindow(), other.window());
+        QVERIFY(QProcess::execute(QStringLiteral("xdotool"), {"windowminimize", QString::number(recent.window())}) == 0);
+        QTRY_VERIFY(X11Test::isHidden(recent.window()));
+
+        QVERIFY(apps.openApplication(QStringLiteral("LgTool")));
+        QTRY_COMPARE(X11Test::activeWindow(), recent.window());
+        QVERIFY(!X11Test::isHidden(recent.window()));
     }
 
     void urlsGoToTheDesktopsHandlerForTheirScheme()

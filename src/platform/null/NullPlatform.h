@@ -56,8 +56,8 @@ private:
     bool activateApp(qint32) override { return false; }
     QIcon appIcon(qint32) override { return {}; }
     QIcon iconForBundle(const QString &) override { return {}; }
-    bool hasApplication(const QString &) override { return false; }
-    void openApplication(const QString &) override {}
+    bool openApplication(const QString &) override { return false; }
+    QStringList categories(const QString &) override { return {}; }
     bool openUrl(const QUrl &url) override;
     std::optional<quint32> activeWindow() override { return std::nullopt; }
 
@@ -72,7 +72,7 @@ private:
     void makeMain(WindowElement) override {}
 
     std::unique_ptr<KeyTapSession> create() override { return nullptr; }
-    void postPaste() override {}
+    void postPaste(PasteKeystroke) override {}
 
     bool preflight() override { return false; }
     bool request() override { return false; }

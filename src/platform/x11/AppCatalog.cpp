@@ -22,10 +22,12 @@ AppIdentity AppCatalog::identify(const AppHints &hints)
 void AppCatalog::rememberAll(const QList<ClientWindow> &windows)
 {
     m_byPid.clear();
+    m_stacking.clear();
     // The first window met of each process is its front-most one, which names it.
     for (const ClientWindow &window : windows) {
         if (!window.pid)
             continue;
+        m_stacking.append({window.id, *window.pid});
         auto known = m_byPid.find(*window.pid);
         if (known == m_byPid.end())
             known = m_byPid.insert(*window.pid, {identify(window.hints), window.id, {}});
@@ -41,11 +43,13 @@ std::optional<AppCatalog::Known> AppCatalog::known(qint32 pid) const
     return *it;
 }
 
-std::optional<qint32> AppCatalog::pidOf(const QString &bundleID) const
+QList<AppCatalog::OwnedWindow> AppCatalog::windowsOf(const QString &bundleID) const
 {
-    for (auto it = m_byPid.constBegin(); it != m_byPid.constEnd(); ++it) {
-        if (it->identity.bundleID == bundleID)
-            return it.key();
+    QList<OwnedWindow> windows;
+    for (const OwnedWindow &owned : m_stacking) {
+        const auto known = m_byPid.constFind(owned.pid);
+        if (known != m_byPid.constEnd() && known->identity.bundleID == bundleID)
+            windows.append(owned);
     }
-    return std::nullopt;
+    return windows;
 }

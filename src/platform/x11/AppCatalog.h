@@ -34,10 +34,18 @@ public:
         QList<xcb_window_t> windows;             // every one, front-most first
     };
     std::optional<Known> known(qint32 pid) const;
-    // A process known to show windows of the application with this identifier.
-    std::optional<qint32> pidOf(const QString &bundleID) const;
+    // A client window and the process that shows it.
+    struct OwnedWindow {
+        xcb_window_t window = XCB_WINDOW_NONE;
+        qint32 pid = 0;
+    };
+    // Every client window of every process known to be this application, front-most
+    // first: terminals and many other programs run one process per window.
+    QList<OwnedWindow> windowsOf(const QString &bundleID) const;
 
 private:
     DesktopEntries m_entries;
     QHash<qint32, Known> m_byPid;
+    // Each client window with its process, front-most first.
+    QList<OwnedWindow> m_stacking;
 };

@@ -188,6 +188,14 @@ QIcon DesktopEntries::icon(const QString &id) const
     return entry ? qtIcon(g_app_info_get_icon(entry.app())) : QIcon();
 }
 
+QStringList DesktopEntries::categories(const QString &id) const
+{
+    const AppInfo entry(id);
+    const char *listed = entry ? g_desktop_app_info_get_categories(entry.info) : nullptr;
+    // A semicolon-separated list, usually with a trailing semicolon.
+    return listed ? QString::fromUtf8(listed).split(u';', Qt::SkipEmptyParts) : QStringList();
+}
+
 bool DesktopEntries::launch(const QString &id) const
 {
     const AppInfo entry(id);

@@ -31,6 +31,8 @@ public:
     QString name(const QString &id);
     // The entry's icon from the icon theme or its file; null when it has none.
     QIcon icon(const QString &id) const;
+    // The entry's Categories; empty when there is no such entry or it lists none.
+    QStringList categories(const QString &id) const;
     // Starts the application; false when there is no such entry or it cannot start.
     bool launch(const QString &id) const;
 

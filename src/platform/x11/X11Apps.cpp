@@ -71,23 +71,32 @@ bool X11Apps::activateApp(qint32 pid)
     // is that one: a second request would only repeat the first, after a listing.
     if (m_activeWindow.activationPendingFor(pid))
         return true;
-    const QList<xcb_window_t> windowsOfApp = windowsOf(pid);
-    if (windowsOfApp.isEmpty())
+    return bringForward(windowsOf(pid));
+}
+
+bool X11Apps::bringForward(const QList<AppCatalog::OwnedWindow> &windows)
+{
+    if (windows.isEmpty())
         return false;
-    const xcb_window_t target = m_activeWindow.mostRecent(windowsOfApp).value_or(windowsOfApp.first());
+    QList<xcb_window_t> candidates;
+    for (const AppCatalog::OwnedWindow &owned : windows)
+        candidates.append(owned.window);
+    const xcb_window_t target = m_activeWindow.mostRecent(candidates).value_or(candidates.first());
+    const qint32 pid = windows.at(candidates.indexOf(target)).pid;
     m_activeWindow.noteActivationRequest(target, pid);
+    // The window manager restores a minimised window and goes to its desktop.
     m_windowManager.activate(target, m_activeWindow.activeWindow());
     return true;
 }
 
-QList<xcb_window_t> X11Apps::windowsOf(qint32 pid) const
+QList<AppCatalog::OwnedWindow> X11Apps::windowsOf(qint32 pid) const
 {
-    QList<xcb_window_t> windows;
+    QList<AppCatalog::OwnedWindow> windows;
     // The last listing's windows of the process that still exist cost one round trip;
     // a process it did not show is looked for among all windows.
     if (const auto known = m_catalog.known(pid)) {
         for (const ClientWindow &window : ClientWindowQuery::read(m_display, known->windows, {}))
-            windows.append(window.id);
+            windows.append({window.id, pid});
         if (!windows.isEmpty())
             return windows;
     }
@@ -96,7 +105,7 @@ QList<xcb_window_t> X11Apps::windowsOf(qint32 pid) const
         return windows;
     for (const ClientWindow &window : ClientWindowQuery::read(m_display, *stacking, Field::Pid)) {
         if (window.pid == pid)
-            windows.append(window.id);
+            windows.append({window.id, pid});
     }
     return windows;
 }
@@ -130,22 +139,19 @@ QIcon X11Apps::iconForBundle(const QString &bundleID)
     if (!icon.isNull())
         return icon;
     // An application known only by its window class has nothing but its windows' icons.
-    if (const auto pid = m_catalog.pidOf(bundleID))
-        return windowIcon(m_catalog.known(*pid)->window);
-    return {};
+    const QList<AppCatalog::OwnedWindow> windows = m_catalog.windowsOf(bundleID);
+    return windows.isEmpty() ? QIcon() : windowIcon(windows.first().window);
 }
 
-bool X11Apps::hasApplication(const QString &bundleID)
+QStringList X11Apps::categories(const QString &bundleID)
 {
-    return m_catalog.desktopEntries().contains(bundleID);
+    return m_catalog.desktopEntries().categories(bundleID);
 }
 
-void X11Apps::openApplication(const QString &bundleID)
+bool X11Apps::openApplication(const QString &bundleID)
 {
     refreshCatalog();
-    if (const auto pid = m_catalog.pidOf(bundleID); pid && activateApp(*pid))
-        return;
-    m_catalog.desktopEntries().launch(bundleID);
+    return bringForward(m_catalog.windowsOf(bundleID)) || m_catalog.desktopEntries().launch(bundleID);
 }
 
 bool X11Apps::openUrl(const QUrl &url)

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "platform/Apps.h"
+#include "platform/x11/AppCatalog.h"
 
 #include <xcb/xcb.h>
 
 class ActiveWindowTracker;
-class AppCatalog;
 class WindowManagerRequests;
 class X11Display;
 
@@ -23,16 +23,18 @@ public:
     bool activateApp(qint32 pid) override;
     QIcon appIcon(qint32 pid) override;
     QIcon iconForBundle(const QString &bundleID) override;
-    bool hasApplication(const QString &bundleID) override;
-    // Brings a running application forward; otherwise starts it from its desktop entry.
-    void openApplication(const QString &bundleID) override;
+    bool openApplication(const QString &bundleID) override;
+    QStringList categories(const QString &bundleID) override;
     bool openUrl(const QUrl &url) override;
     std::optional<quint32> activeWindow() override;
 
 private:
     void refreshCatalog();
     // The process's client windows, front-most first.
-    QList<xcb_window_t> windowsOf(qint32 pid) const;
+    QList<AppCatalog::OwnedWindow> windowsOf(qint32 pid) const;
+    // Asks the window manager to activate the most recently active of the windows, else
+    // the front-most; false when there are none.
+    bool bringForward(const QList<AppCatalog::OwnedWindow> &windows);
     QIcon windowIcon(xcb_window_t window) const;
 
     const X11Display &m_display;
