@@ -86,7 +86,8 @@ OverlayController::OverlayController(SwitcherSources sources, Platform &platform
     , m_sources(sources)
     , m_platform(platform)
     , m_viewModel(sources)
-    , m_paster(platform.pasteboard(), platform.apps(), platform.keystrokes(), platform.feedback(), sources.snippets)
+    , m_paster(platform.pasteboard(), platform.apps(), platform.keystrokes(), platform.feedback(), sources.snippets,
+               sources.settings)
     , m_icons(platform.apps())
 {
     m_prefetchAfterHide.setSingleShot(true);
@@ -218,7 +219,7 @@ ThumbnailService::DrawnSizes OverlayController::drawnSizesOf(const QList<WindowI
     if (!m_panel)
         return {};
     // The view fills the panel, which is sized before it is first shown and laid out.
-    return cardPictureSizes(groupByProcess(windows), SwitcherView::pageSizeWithin(m_panel->size()),
+    return cardPictureSizes(groupByApplication(windows), SwitcherView::pageSizeWithin(m_panel->size()),
                             panelDevicePixelRatio());
 }
 
@@ -301,15 +302,18 @@ void OverlayController::pasteClip(const ClipboardHistory::Item &item)
     const std::optional<qint32> previous = m_previousApp;
     hide(false);
     if (!item.isImage()) {
+        m_sources.clipboard.notePasted(item.id);
         m_paster.pasteText(item.text, previous);
         return;
     }
     // A picture whose file has gone since is checked before the clipboard is touched.
     const QImage picture = item.picture.image();
-    if (picture.isNull())
+    if (picture.isNull()) {
         m_platform.feedback().beep();
-    else
-        m_paster.pasteImage(picture, previous);
+        return;
+    }
+    m_sources.clipboard.notePasted(item.id, picture);
+    m_paster.pasteImage(picture, previous);
 }
 
 void OverlayController::pasteSnippet(const Snippet &snippet)
@@ -343,10 +347,12 @@ void OverlayController::runCommand(const Command &command)
 
 void OverlayController::launchApp(const QString &bundleID)
 {
+    // The app's windows may all be minimised or on other desktops: it is brought
+    // forward then, launched when it has no window, and a letter that leads nowhere
+    // beeps.
     hide(false);
-    Apps &apps = m_platform.apps();
-    if (apps.hasApplication(bundleID))
-        apps.openApplication(bundleID);
+    if (!m_platform.apps().openApplication(bundleID))
+        m_platform.feedback().beep();
 }
 
 void OverlayController::selectApp(const AppEntry &app)

@@ -1,19 +1,23 @@
 #include "app/Paster.h"
 
+#include "app/PasteKeystrokeChoice.h"
 #include "platform/Apps.h"
 #include "platform/Feedback.h"
 #include "platform/Keystrokes.h"
 #include "platform/Pasteboard.h"
+#include "settings/SettingsStore.h"
 #include "stores/SnippetStore.h"
 
 #include <QTimer>
 
-Paster::Paster(Pasteboard &pasteboard, Apps &apps, Keystrokes &keystrokes, Feedback &feedback, SnippetStore &snippets)
+Paster::Paster(Pasteboard &pasteboard, Apps &apps, Keystrokes &keystrokes, Feedback &feedback, SnippetStore &snippets,
+               const SettingsStore &settings)
     : m_pasteboard(pasteboard)
     , m_apps(apps)
     , m_keystrokes(keystrokes)
     , m_feedback(feedback)
     , m_snippets(snippets)
+    , m_settings(settings)
 {
 }
 
@@ -25,6 +29,9 @@ void Paster::pasteText(const QString &text, std::optional<qint32> previousApp)
     }
     m_pasteboard.clear();
     m_pasteboard.setString(text);
+    // Terminals paste the primary selection on Shift+Insert, most other programs the
+    // clipboard: with both ours, either pastes this text.
+    m_pasteboard.setPrimarySelection(text);
     activateAndPaste(previousApp);
 }
 
@@ -62,8 +69,17 @@ std::optional<QImage> Paster::snippetPicture(const Snippet &snippet) const
 
 void Paster::activateAndPaste(std::optional<qint32> previousApp)
 {
+    const PasteKeystroke keystroke = keystrokeFor(previousApp);
     if (previousApp)
         m_apps.activateApp(*previousApp);
     Keystrokes *keystrokes = &m_keystrokes;
-    QTimer::singleShot(keystrokeDelayMs, [keystrokes] { keystrokes->postPaste(); });
+    QTimer::singleShot(keystrokeDelayMs, [keystrokes, keystroke] { keystrokes->postPaste(keystroke); });
+}
+
+PasteKeystroke Paster::keystrokeFor(std::optional<qint32> app) const
+{
+    const std::optional<QString> bundleID = app ? m_apps.bundleIdentifier(*app) : std::nullopt;
+    if (!bundleID)
+        return PasteKeystroke::controlV;
+    return pasteKeystrokeFor(*bundleID, m_settings.pasteKeystroke(*bundleID), m_apps.categories(*bundleID));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PasteKeystroke.h"
+
 #include <QImage>
 #include <QString>
 #include <optional>
@@ -8,19 +10,22 @@ class Apps;
 class Feedback;
 class Keystrokes;
 class Pasteboard;
+class SettingsStore;
 class SnippetStore;
 struct Snippet;
 
-// Puts text or a picture on the clipboard, gives the focus back to the application
-// that was in front before the panel opened, and a moment later types the paste
-// keystroke into it. Nothing to paste is reported with the bell alone.
+// Puts text or a picture on the clipboard (a text in the primary selection too), gives
+// the focus back to the application that was in front before the panel opened, and a
+// moment later types the keystroke that makes that application paste (see
+// pasteKeystrokeFor). Nothing to paste is reported with the bell alone.
 class Paster {
 public:
     // How long the re-activated application gets to come to the front before the
     // keystroke arrives.
     static constexpr int keystrokeDelayMs = 120;
 
-    Paster(Pasteboard &pasteboard, Apps &apps, Keystrokes &keystrokes, Feedback &feedback, SnippetStore &snippets);
+    Paster(Pasteboard &pasteboard, Apps &apps, Keystrokes &keystrokes, Feedback &feedback, SnippetStore &snippets,
+           const SettingsStore &settings);
 
     // Empty text beeps and leaves the clipboard alone.
     void pasteText(const QString &text, std::optional<qint32> previousApp);
@@ -34,10 +39,12 @@ private:
     std::optional<QImage> snippetPicture(const Snippet &snippet) const;
     // Focus to the previous application, then the keystroke after the delay.
     void activateAndPaste(std::optional<qint32> previousApp);
+    PasteKeystroke keystrokeFor(std::optional<qint32> app) const;
 
     Pasteboard &m_pasteboard;
     Apps &m_apps;
     Keystrokes &m_keystrokes;
     Feedback &m_feedback;
     SnippetStore &m_snippets;
+    const SettingsStore &m_settings;
 };

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/PasteKeystroke.h"
+
 // Synthetic keystrokes delivered to the focused application.
 class Keystrokes {
 public:
     virtual ~Keystrokes() = default;
-    // Posts the platform's paste keystroke, down and up.
-    virtual void postPaste() = 0;
+    // Types the paste keystroke, down and up, with any modifier the user still holds
+    // released around it.
+    virtual void postPaste(PasteKeystroke keystroke) = 0;
 };

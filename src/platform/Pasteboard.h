@@ -45,6 +45,9 @@ public:
     virtual void requestContent() = 0;
     virtual void clear() = 0;
     virtual bool setString(const QString &text) = 0;
+    // Puts the text in the primary selection too, where the system has one (X11): what
+    // a terminal pastes on Shift+Insert or a middle click. Reading never looks at it.
+    virtual void setPrimarySelection(const QString &text) = 0;
     virtual bool writeImage(const QImage &image) = 0;
 
 signals:

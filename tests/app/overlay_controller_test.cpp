@@ -260,8 +260,8 @@ private slots:
         QVERIFY(!rig.controller.isPanelVisible());
         QCOMPARE(rig.platform.appList.openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://example.org/docs"))});
 
-        // An app with a stored letter but no window: launched when installed, silently
-        // nothing otherwise.
+        // An app with a stored letter but no window on the panel: brought forward or
+        // launched when it can be, a beep otherwise.
         QCOMPARE(rig.settings.store.applyLetters({{QStringLiteral("org.example.Mail"), QStringLiteral("x")},
                                                   {QStringLiteral("org.example.Gone"), QStringLiteral("y")}}),
                  KeyValidation::ok());
@@ -270,8 +270,9 @@ private slots:
             rig.controller.show();
             rig.type(letter);
         }
-        QCOMPARE(rig.platform.appList.launches, QList<QString>{QStringLiteral("org.example.Mail")});
-        QCOMPARE(rig.platform.bell.beeps, 0);
+        QCOMPARE(rig.platform.appList.launches,
+                 (QList<QString>{QStringLiteral("org.example.Mail"), QStringLiteral("org.example.Gone")}));
+        QCOMPARE(rig.platform.bell.beeps, 1);
     }
 
     void everyHidePreparesThePicturesAndIconsOfTheNextOpening()

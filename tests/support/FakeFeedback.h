@@ -14,8 +14,8 @@ public:
 
 class FakeKeystrokes final : public Keystrokes {
 public:
-    void postPaste() override { ++pastes; }
-    int pastes = 0;
+    void postPaste(PasteKeystroke keystroke) override { pastes.append(keystroke); }
+    QList<PasteKeystroke> pastes;
 };
 
 class FakeOwnWindows final : public OwnWindows {

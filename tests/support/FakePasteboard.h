@@ -32,6 +32,11 @@ public:
         replaceContent(text, m_image);
         return true;
     }
+    void setPrimarySelection(const QString &text) override
+    {
+        acts << QStringLiteral("setPrimarySelection ") + text;
+        primarySelection = text;
+    }
     bool writeImage(const QImage &image) override
     {
         acts << QStringLiteral("writeImage %1x%2").arg(image.width()).arg(image.height());
@@ -50,6 +55,7 @@ public:
     std::optional<QString> string() const { return m_text; }
 
     QStringList acts;
+    std::optional<QString> primarySelection;
     // How many reads were asked for.
     int requests = 0;
     // Runs inside each read request, once its answer is taken: another application

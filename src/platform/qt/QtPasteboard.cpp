@@ -57,6 +57,12 @@ bool QtPasteboard::setString(const QString &text)
     return true;
 }
 
+void QtPasteboard::setPrimarySelection(const QString &text)
+{
+    if (m_clipboard->supportsSelection())
+        m_clipboard->setText(text, QClipboard::Selection);
+}
+
 bool QtPasteboard::writeImage(const QImage &image)
 {
     if (image.isNull())

@@ -17,6 +17,7 @@ public:
     void requestContent() override;
     void clear() override;
     bool setString(const QString &text) override;
+    void setPrimarySelection(const QString &text) override;
     bool writeImage(const QImage &image) override;
 
 private:

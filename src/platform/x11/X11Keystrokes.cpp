@@ -35,21 +35,37 @@ void X11Keystrokes::fake(uint8_t type, xcb_keycode_t keycode) const
     xcb_test_fake_input(m_display.connection(), type, keycode, XCB_CURRENT_TIME, XCB_WINDOW_NONE, 0, 0, 0);
 }
 
-void X11Keystrokes::postPaste()
+void X11Keystrokes::postPaste(PasteKeystroke keystroke)
 {
     if (!m_display.extensions().xtest)
         return;
-    const QList<xcb_keycode_t> control = m_keyboard.keycodes(XK_Control_L);
-    const QList<xcb_keycode_t> v = m_keyboard.keycodes(XK_v);
-    if (control.isEmpty() || v.isEmpty())
-        return;
+    // The modifiers in the order they are pressed, then the key itself.
+    QList<xcb_keysym_t> keysyms;
+    switch (keystroke) {
+    case PasteKeystroke::controlV:
+        keysyms = {XK_Control_L, XK_v};
+        break;
+    case PasteKeystroke::controlShiftV:
+        keysyms = {XK_Control_L, XK_Shift_L, XK_v};
+        break;
+    case PasteKeystroke::shiftInsert:
+        keysyms = {XK_Shift_L, XK_Insert};
+        break;
+    }
+    QList<xcb_keycode_t> keys;
+    for (xcb_keysym_t keysym : keysyms) {
+        const QList<xcb_keycode_t> keycodes = m_keyboard.keycodes(keysym);
+        if (keycodes.isEmpty())
+            return;
+        keys.append(keycodes.first());
+    }
     const QList<xcb_keycode_t> held = heldModifierKeys();
     for (xcb_keycode_t key : held)
         fake(XCB_KEY_RELEASE, key);
-    fake(XCB_KEY_PRESS, control.first());
-    fake(XCB_KEY_PRESS, v.first());
-    fake(XCB_KEY_RELEASE, v.first());
-    fake(XCB_KEY_RELEASE, control.first());
+    for (xcb_keycode_t key : keys)
+        fake(XCB_KEY_PRESS, key);
+    for (auto key = keys.crbegin(); key != keys.crend(); ++key)
+        fake(XCB_KEY_RELEASE, *key);
     // The keys are still down under the user's fingers: the server must think so too,
     // or their release would arrive for keys it believes are up.
     for (xcb_keycode_t key : held)

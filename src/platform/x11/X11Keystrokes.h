@@ -13,10 +13,10 @@ class X11Keystrokes final : public Keystrokes {
 public:
     X11Keystrokes(const X11Display &display, const KeyboardMap &keyboard);
 
-    // Control+V. Modifier keys the user still holds (Alt from the trigger, Shift from a
-    // pick) are released around it; otherwise the application would receive
+    // Modifier keys the user still holds (Alt from the trigger, Shift from a pick) are
+    // released around the keystroke; otherwise the application would receive
     // Control+Alt+V and paste nothing.
-    void postPaste() override;
+    void postPaste(PasteKeystroke keystroke) override;
 
 private:
     QList<xcb_keycode_t> heldModifierKeys() const;
