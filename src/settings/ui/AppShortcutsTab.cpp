@@ -33,7 +33,7 @@ AppShortcutsTab::AppShortcutsTab(SettingsStore &store, Apps &apps, QWidget *pare
     texts->addWidget(SettingsStyle::caption(
         QStringLiteral(
             "One unique letter per app for instant access; **leave blank to remove the shortcut** (still clickable). "
-            "The menu beside it picks the keystroke that pastes into the app."),
+            "The menu beside each letter picks the keystroke that pastes into its app."),
         this, /*markdown=*/true));
     texts->addWidget(m_error);
     footer->addLayout(texts, 1);
