@@ -52,20 +52,27 @@ QString IniStringMap::decodeKey(const QString &key)
 
 IniStringMap::Map IniStringMap::read(QSettings &settings, QAnyStringView group)
 {
+    const Entries entries = readEach(settings, group);
+    return entries.others.isEmpty() ? entries.plain : Map();
+}
+
+IniStringMap::Entries IniStringMap::readEach(QSettings &settings, QAnyStringView group)
+{
     settings.beginGroup(group);
     const auto leaveGroup = qScopeGuard([&settings] { settings.endGroup(); });
 
-    if (!settings.childGroups().isEmpty())
-        return {};
-    Map map;
-    const QStringList keys = settings.childKeys();
+    Entries entries;
+    // allKeys() includes the keys of nested groups ("app/bad"): encodeKey never writes a
+    // slash, so every such key is one written by hand.
+    const QStringList keys = settings.allKeys();
     for (const QString &key : keys) {
         const QVariant value = settings.value(key);
-        if (value.typeId() != QMetaType::QString)
-            return {};
-        map.insert(decodeKey(key), value.toString());
+        if (value.typeId() == QMetaType::QString && !key.contains(u'/'))
+            entries.plain.insert(decodeKey(key), value.toString());
+        else
+            entries.others.append(decodeKey(key));
     }
-    return map;
+    return entries;
 }
 
 void IniStringMap::write(QSettings &settings, QAnyStringView group, const Map &map)

@@ -3,6 +3,7 @@
 #include <QAnyStringView>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 class QSettings;
 
@@ -18,16 +19,25 @@ class QSettings;
 // reversible, and the empty identifier is written as a lone "%". Every identifier
 // therefore reads back exactly as it was written.
 //
-// The map is all or nothing: when any entry is not a plain string (a comma-separated
-// list, an @ByteArray or @Variant value, @Invalid(), or a nested group such as a key
-// with a slash), the whole map reads as empty. It is then replaced in full at its next
-// save, like every other write of the map.
+// read() takes the map as all or nothing: when any entry is not a plain string (a
+// comma-separated list, an @ByteArray or @Variant value, @Invalid(), or a nested group
+// such as a key with a slash), the whole map reads as empty. readEach() keeps the plain
+// entries and names the others. Either way the map is replaced in full at its next save,
+// like every other write of the map.
 namespace IniStringMap {
 
 using Map = QMap<QString, QString>;
 
+struct Entries {
+    Map plain;
+    // The identifiers whose entries are not plain strings.
+    QStringList others;
+};
+
 // The map stored under `group`; empty when absent or when any entry is not a plain string.
 Map read(QSettings &settings, QAnyStringView group);
+// Every entry stored under `group`, sorted into plain strings and the rest.
+Entries readEach(QSettings &settings, QAnyStringView group);
 
 // Replaces the whole group by `map` (an empty map removes the group). Does not sync.
 void write(QSettings &settings, QAnyStringView group, const Map &map);

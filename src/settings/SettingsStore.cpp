@@ -124,6 +124,7 @@ void SettingsStore::load()
 {
     publish(this, m_letters, IniStringMap::read(m_settings, lettersKey), &SettingsStore::lettersChanged);
     publish(this, m_names, IniStringMap::read(m_settings, namesKey), &SettingsStore::namesChanged);
+    loadPasteKeystrokes();
 
     // Loading does not arm the trigger: the start-up applies it once the manager is ready.
     if (const auto stored = HotkeyConfig::fromJson(storedJson(m_settings.value(hotkeyKey))))
@@ -137,6 +138,29 @@ void SettingsStore::load()
     setShowInDock(m_settings.value(showInDockKey).toBool());
 
     purgeConflictingLetters();
+}
+
+void SettingsStore::loadPasteKeystrokes()
+{
+    // Entry by entry, unlike the letters: one app's mistyped keystroke costs only that
+    // app its choice, and the file keeps the line until the next save of the tab.
+    const IniStringMap::Entries stored = IniStringMap::readEach(m_settings, pasteKeystrokesKey);
+    PasteKeystrokeMap keystrokes;
+    QStringList ignored = stored.others;
+    for (auto entry = stored.plain.cbegin(); entry != stored.plain.cend(); ++entry) {
+        if (const std::optional<PasteKeystroke> keystroke = pasteKeystrokeNamed(entry.value()))
+            keystrokes.insert(entry.key(), *keystroke);
+        else
+            ignored.append(entry.key());
+    }
+    for (const QString &bundleID : std::as_const(ignored)) {
+        Log::warning(QStringLiteral("The paste keystroke stored for %1 in the settings file %2 is none of %3, %4, %5; "
+                                    "it pastes with the automatic one")
+                         .arg(bundleID, m_settings.fileName(), pasteKeystrokeName(PasteKeystroke::controlV),
+                              pasteKeystrokeName(PasteKeystroke::controlShiftV),
+                              pasteKeystrokeName(PasteKeystroke::shiftInsert)));
+    }
+    publish(this, m_pasteKeystrokes, keystrokes, &SettingsStore::pasteKeystrokesChanged);
 }
 
 void SettingsStore::loadListKeys()
@@ -315,6 +339,34 @@ KeyValidation SettingsStore::setPairedListKey(ListKey which, const QString &type
 
 KeyValidation SettingsStore::applyLetters(const AppTextMap &typed)
 {
+    const KeyValidation result = mergeLetters(typed);
+    if (result.isOk())
+        saveLetters();
+    return result;
+}
+
+KeyValidation SettingsStore::applyAppShortcuts(const AppTextMap &typedLetters, const PasteKeystrokeMap &pasteKeystrokes)
+{
+    const KeyValidation result = mergeLetters(typedLetters);
+    if (!result.isOk())
+        return result;
+
+    PasteKeystrokeMap keystrokes = m_pasteKeystrokes;
+    for (auto entry = typedLetters.cbegin(); entry != typedLetters.cend(); ++entry)
+        keystrokes.remove(entry.key());
+    keystrokes.insert(pasteKeystrokes);
+    publish(this, m_pasteKeystrokes, keystrokes, &SettingsStore::pasteKeystrokesChanged);
+
+    IniStringMap::Map names;
+    for (auto entry = m_pasteKeystrokes.cbegin(); entry != m_pasteKeystrokes.cend(); ++entry)
+        names.insert(entry.key(), pasteKeystrokeName(entry.value()));
+    IniStringMap::write(m_settings, pasteKeystrokesKey, names);
+    saveLetters();
+    return result;
+}
+
+KeyValidation SettingsStore::mergeLetters(const AppTextMap &typed)
+{
     AppTextMap normalised;
     QList<QChar> given;
     for (auto entry = typed.cbegin(); entry != typed.cend(); ++entry) {
@@ -340,7 +392,6 @@ KeyValidation SettingsStore::applyLetters(const AppTextMap &typed)
     AppTextMap letters = m_letters;
     letters.insert(normalised);
     setLetters(letters);
-    saveLetters();
     return KeyValidation::ok();
 }
 
@@ -353,11 +404,19 @@ void SettingsStore::saveLetters()
 
 SettingsStore::AppShortcut SettingsStore::shortcut(const QString &bundleID) const
 {
-    AppShortcut shortcut{bundleID, m_names.value(bundleID, bundleID), std::nullopt};
+    AppShortcut shortcut{bundleID, m_names.value(bundleID, bundleID), std::nullopt, pasteKeystroke(bundleID)};
     const QString letter = m_letters.value(bundleID);
     if (!letter.isEmpty())
         shortcut.letter = Characters::first(letter);
     return shortcut;
+}
+
+std::optional<PasteKeystroke> SettingsStore::pasteKeystroke(const QString &bundleID) const
+{
+    const auto found = m_pasteKeystrokes.constFind(bundleID);
+    if (found == m_pasteKeystrokes.cend())
+        return std::nullopt;
+    return *found;
 }
 
 std::optional<QString> SettingsStore::bundleIDForLetter(const QString &typed) const

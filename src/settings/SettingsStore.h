@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hotkeys/HotkeyConfig.h"
+#include "platform/PasteKeystroke.h"
 #include "settings/KeyValidation.h"
 
 #include <QMap>
@@ -31,9 +32,13 @@ class SettingsStore : public QObject {
 public:
     // Bundle identifier → letter text ("" for an app without a letter) or display name.
     using AppTextMap = QMap<QString, QString>;
+    // Bundle identifier → the keystroke that pastes into that app. An app not in the map
+    // gets the automatic choice (Shift+Insert in terminal emulators, Control+V elsewhere).
+    using PasteKeystrokeMap = QMap<QString, PasteKeystroke>;
 
     Q_PROPERTY(AppTextMap letters READ letters WRITE setLetters NOTIFY lettersChanged)
     Q_PROPERTY(AppTextMap names READ names WRITE setNames NOTIFY namesChanged)
+    Q_PROPERTY(PasteKeystrokeMap pasteKeystrokes READ pasteKeystrokes NOTIFY pasteKeystrokesChanged)
     Q_PROPERTY(HotkeyConfig hotkey READ hotkey WRITE setHotkey NOTIFY hotkeyChanged)
     Q_PROPERTY(QString clipboardKey READ clipboardKey NOTIFY clipboardKeyChanged)
     Q_PROPERTY(QString snippetKey READ snippetKey NOTIFY snippetKeyChanged)
@@ -49,6 +54,8 @@ public:
         QString name;
         // The first character of the stored letter; absent when the app has none.
         std::optional<QString> letter;
+        // Absent: the automatic choice.
+        std::optional<PasteKeystroke> pasteKeystroke;
 
         friend bool operator==(const AppShortcut &, const AppShortcut &) = default;
     };
@@ -56,6 +63,7 @@ public:
     // The keys under which the settings are stored.
     static constexpr QStringView lettersKey = u"Lettergate.appLetters";
     static constexpr QStringView namesKey = u"Lettergate.appNames";
+    static constexpr QStringView pasteKeystrokesKey = u"Lettergate.appPasteKeys";
     static constexpr QStringView hotkeyKey = u"Lettergate.hotkey";
     static constexpr QStringView clipboardKeyKey = u"Lettergate.clipboardKey";
     static constexpr QStringView snippetKeyKey = u"Lettergate.snippetKey";
@@ -78,10 +86,11 @@ public:
     SettingsStore(const QString &settingsFile, TriggerArmer &triggerArmer, SaveIndicator &saveIndicator,
                   QObject *parent = nullptr);
 
-    // Reads every setting from the file, in order: letters, names, trigger, list keys,
-    // the clipboard limit (only when one is stored: clamped, written back, pushed, ticks),
-    // the taskbar choice (written back, ticks), and last drops stored app letters that
-    // equal a list key. Missing or unusable entries keep their defaults.
+    // Reads every setting from the file, in order: letters, names, paste keystrokes,
+    // trigger, list keys, the clipboard limit (only when one is stored: clamped, written
+    // back, pushed, ticks), the taskbar choice (written back, ticks), and last drops stored
+    // app letters that equal a list key. Missing or unusable entries keep their defaults.
+    // A paste keystroke that names none is left out alone, with one warning naming its app.
     // A stored list key counts by its first character, lower-cased ("Xyz" gives x). One
     // that is not a letter, or that an earlier list key (clipboard, snippet, link, command)
     // already holds, falls back to its default; where a chosen key holds that default, to
@@ -95,6 +104,9 @@ public:
 
     const AppTextMap &letters() const { return m_letters; }
     const AppTextMap &names() const { return m_names; }
+    const PasteKeystrokeMap &pasteKeystrokes() const { return m_pasteKeystrokes; }
+    // Nothing when the app pastes with the automatic choice.
+    std::optional<PasteKeystroke> pasteKeystroke(const QString &bundleID) const;
     const HotkeyConfig &hotkey() const { return m_hotkey; }
     QString clipboardKey() const { return listKey(ListKey::Clipboard); }
     QString snippetKey() const { return listKey(ListKey::Snippet); }
@@ -119,6 +131,11 @@ public:
     // Bundle identifier → the text typed for that app ("" clears its letter). Apps not in
     // the map keep their letters.
     KeyValidation applyLetters(const AppTextMap &typed);
+    // The App Shortcuts tab's Save: the letters as applyLetters takes them, and with them
+    // the paste keystrokes. An app in `typedLetters` that `pasteKeystrokes` leaves out
+    // pastes automatically; apps in neither map keep what they have. On anything but ok,
+    // nothing changes and nothing is saved; otherwise both are saved, with one tick.
+    KeyValidation applyAppShortcuts(const AppTextMap &typedLetters, const PasteKeystrokeMap &pasteKeystrokes);
 
     // Writes letters and names, each as a whole, and ticks.
     void saveLetters();
@@ -137,6 +154,7 @@ public:
 signals:
     void lettersChanged(const SettingsStore::AppTextMap &letters);
     void namesChanged(const SettingsStore::AppTextMap &names);
+    void pasteKeystrokesChanged(const SettingsStore::PasteKeystrokeMap &pasteKeystrokes);
     void hotkeyChanged(const HotkeyConfig &hotkey);
     void clipboardKeyChanged(const QString &key);
     void snippetKeyChanged(const QString &key);
@@ -156,10 +174,13 @@ private:
     void assignListKey(ListKey which, const QString &key);
     // setLinkKey and setCommandKey: the key being set, checked against its partner.
     KeyValidation setPairedListKey(ListKey which, const QString &typed);
+    void loadPasteKeystrokes();
     void loadListKeys();
     // The first letter not in `listKeysTaken`, preferring one that no app holds.
     QChar freeListKey(const QSet<QChar> &listKeysTaken) const;
     void purgeConflictingLetters();
+    // Checks the typed letters and publishes them, storing nothing.
+    KeyValidation mergeLetters(const AppTextMap &typed);
 
     void keepCopyIfUnreadable();
     // Flushes the file; false (and a warning) when it could not be written.
@@ -173,6 +194,7 @@ private:
 
     AppTextMap m_letters;
     AppTextMap m_names;
+    PasteKeystrokeMap m_pasteKeystrokes;
     HotkeyConfig m_hotkey = HotkeyConfig::defaultTrigger();
     std::array<QString, 4> m_listKeys;
     int m_historyLimit = defaultHistoryLimit;

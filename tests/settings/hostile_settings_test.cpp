@@ -21,6 +21,8 @@ QByteArray garbageFile(const QByteArray &value)
            "[Lettergate.appLetters]\n"
            "org.example.One.desktop=" + value + "\n"
            "[Lettergate.appNames]\n"
+           "org.example.One.desktop=" + value + "\n"
+           "[Lettergate.appPasteKeys]\n"
            "org.example.One.desktop=" + value + "\n";
 }
 
@@ -63,6 +65,7 @@ private slots:
         for (const QString &key : {store.clipboardKey(), store.snippetKey(), store.linkKey(), store.commandKey()})
             QVERIFY2(key.size() == 1 && key.front() >= u'a' && key.front() <= u'z', qPrintable(key.left(20)));
         QCOMPARE(store.listKeys().size(), 4);
+        QCOMPARE(store.pasteKeystroke(QStringLiteral("org.example.One.desktop")), std::nullopt);
 
         // Saving still works, and what it wrote reads back as written.
         QCOMPARE(launch.store.setCommandKey(QStringLiteral("k")).kind(),

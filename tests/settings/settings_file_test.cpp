@@ -13,6 +13,16 @@ QStringList unreadableCopies()
     return settings.dir().entryList({settings.fileName() + QStringLiteral(".unreadable-*")}, QDir::Files);
 }
 
+// The paste keystrokes' group as written: its header and lines, up to the next group.
+QByteArray pasteKeysGroup(const QByteArray &file)
+{
+    const qsizetype start = file.indexOf("[Lettergate.appPasteKeys]");
+    if (start < 0)
+        return {};
+    const qsizetype next = file.indexOf("\n[", start);
+    return file.mid(start, next < 0 ? -1 : next + 1 - start);
+}
+
 } // namespace
 
 // How the settings look on disk: a file a person can read and edit, which keeps every
@@ -90,6 +100,81 @@ private slots:
         QCOMPARE(next.store.names(), namesByIdentifier);
         // Ordinary identifiers stay legible in the file.
         QVERIFY(settingsFileText().contains("\norg.gnome.Terminal.desktop=\"Foo, Inc.\"\n"));
+    }
+
+    void pasteKeystrokeIsOneLinePerAppAndAutomaticHasNone_data()
+    {
+        QTest::addColumn<QString>("bundleID");
+        QTest::addColumn<PasteKeystroke>("keystroke");
+        QTest::addColumn<QByteArray>("line");
+        // Identifiers are escaped as in the letters' group, "%2F" and "%25" then escaped by
+        // QSettings in turn.
+        QTest::newRow("ctrl+v") << "org.gnome.gedit.desktop" << PasteKeystroke::controlV
+                                << QByteArray("org.gnome.gedit.desktop=ctrl+v");
+        QTest::newRow("ctrl+shift+v, a slash") << "kitty/kitty" << PasteKeystroke::controlShiftV
+                                               << QByteArray("kitty%252Fkitty=ctrl+shift+v");
+        QTest::newRow("shift+insert, a percent") << "100%.desktop" << PasteKeystroke::shiftInsert
+                                                 << QByteArray("100%2525.desktop=shift+insert");
+    }
+
+    void pasteKeystrokeIsOneLinePerAppAndAutomaticHasNone()
+    {
+        QFETCH(QString, bundleID);
+        QFETCH(PasteKeystroke, keystroke);
+        QFETCH(QByteArray, line);
+        const QString other = QStringLiteral("xterm");
+        TestEnvironment environment;
+        {
+            Launch launch;
+            QCOMPARE(launch.store.applyAppShortcuts({{bundleID, "t"}, {other, ""}},
+                                                    {{bundleID, keystroke}, {other, PasteKeystroke::shiftInsert}}),
+                     KeyValidation::ok());
+            QCOMPARE(launch.tick(), 2);
+        }
+        QCOMPARE(pasteKeysGroup(settingsFileText()), "[Lettergate.appPasteKeys]\n" + line + "\nxterm=shift+insert\n");
+
+        const QString copy = freshCopyOfSettingsFile();
+        Launch next(copy);
+        QCOMPARE(next.store.pasteKeystroke(bundleID), std::optional(keystroke));
+        QCOMPARE(next.store.letters().value(bundleID), QStringLiteral("t"));
+        // Back to automatic: the app's line goes, the other app's stays.
+        QCOMPARE(next.store.applyAppShortcuts({{bundleID, "t"}}, {}), KeyValidation::ok());
+        QCOMPARE(next.store.pasteKeystrokes(), SettingsStore::PasteKeystrokeMap({{other, PasteKeystroke::shiftInsert}}));
+        QCOMPARE(pasteKeysGroup(settingsFileText(copy)), QByteArray("[Lettergate.appPasteKeys]\nxterm=shift+insert\n"));
+    }
+
+    void pasteKeystrokeThatNamesNoneIsLeftOutAlone_data()
+    {
+        QTest::addColumn<QByteArray>("badLine");
+        QTest::addColumn<QString>("badApp");
+        QTest::newRow("unknown name") << QByteArray("foot.desktop=ctrl+insert") << "foot.desktop";
+        QTest::newRow("empty") << QByteArray("foot.desktop=") << "foot.desktop";
+        QTest::newRow("list") << QByteArray("foot.desktop=ctrl+v, shift+insert") << "foot.desktop";
+        QTest::newRow("bytes") << QByteArray("foot.desktop=@ByteArray(ctrl+v)") << "foot.desktop";
+        QTest::newRow("nested group") << QByteArray("foot\\desktop=ctrl+v") << "foot/desktop";
+    }
+
+    void pasteKeystrokeThatNamesNoneIsLeftOutAlone()
+    {
+        QFETCH(QByteArray, badLine);
+        QFETCH(QString, badApp);
+        TestEnvironment environment;
+        writeSettingsFile("[Lettergate.appLetters]\n"
+                          "kitty.desktop=k\n"
+                          "\n"
+                          "[Lettergate.appPasteKeys]\n"
+                          "kitty.desktop=ctrl+shift+v\n" + badLine + "\n"
+                          "xterm= Shift+Insert \n");
+        LogCapture log;
+        Launch launch;
+        QCOMPARE(launch.store.pasteKeystrokes(),
+                 SettingsStore::PasteKeystrokeMap(
+                     {{"kitty.desktop", PasteKeystroke::controlShiftV}, {"xterm", PasteKeystroke::shiftInsert}}));
+        QCOMPARE(launch.store.letters(), AppTextMap({{"kitty.desktop", "k"}}));
+        QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ The paste keystroke stored for %1 in the settings "
+                                                       "file %2 is none of ctrl+v, ctrl+shift+v, shift+insert; it "
+                                                       "pastes with the automatic one")
+                                            .arg(badApp, Paths::settingsFile())});
     }
 
     void mapWithAnEntryThatIsNotPlainTextIsDroppedWhole_data()

@@ -3,6 +3,7 @@
 #include "settings/ui/AppShortcutRow.h"
 #include "settings/ui/AppShortcutsTab.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 
@@ -117,6 +118,54 @@ private slots:
         shown.revisit(Tab::AppShortcuts);
         QCOMPARE(rowOf(tab, "app.one")->text(), QStringLiteral("K"));
         QCOMPARE(tab.errorText(), std::nullopt);
+    }
+
+    void pasteKeystrokeIsSavedWithTheLettersAndOnlyBySave()
+    {
+        SettingsFixture fixture;
+        storeThreeApps(fixture.settings);
+        ShownView shown(fixture, Tab::AppShortcuts);
+        AppShortcutsTab &tab = shown.view.appShortcutsTab();
+        const int ticks = fixture.tick();
+        const auto choose = [&tab](const QString &bundleID, const QString &label) {
+            QComboBox *choice = rowOf(tab, bundleID)->pasteKeystrokeChoice();
+            choice->setCurrentText(label);
+            QCOMPARE(choice->currentText(), label);
+        };
+        QCOMPARE(rowOf(tab, "app.one")->pasteKeystroke(), std::nullopt);
+
+        // Leaving the tab discards the choice.
+        choose("app.one", "Shift+Insert");
+        shown.revisit(Tab::AppShortcuts);
+        QCOMPARE(rowOf(tab, "app.one")->pasteKeystroke(), std::nullopt);
+
+        // A Save the letters reject stores no keystroke either, and keeps the choice.
+        choose("app.one", "Shift+Insert");
+        choose("app.two", "Ctrl+Shift+V");
+        rowOf(tab, "app.three")->field()->setText(QStringLiteral("7"));
+        tab.save();
+        QVERIFY(fixture.settings.pasteKeystrokes().isEmpty());
+        QCOMPARE(fixture.tick(), ticks);
+        QCOMPARE(rowOf(tab, "app.two")->pasteKeystroke(), PasteKeystroke::controlShiftV);
+
+        // B is the snippet key.
+        rowOf(tab, "app.two")->field()->setText(QStringLiteral("t"));
+        rowOf(tab, "app.three")->field()->setText(QStringLiteral("c"));
+        tab.save();
+        QCOMPARE(tab.errorText(), std::nullopt);
+        const SettingsStore::PasteKeystrokeMap chosen{{"app.one", PasteKeystroke::shiftInsert},
+                                                      {"app.two", PasteKeystroke::controlShiftV}};
+        QCOMPARE(fixture.settings.pasteKeystrokes(), chosen);
+        QCOMPARE(fixture.tick(), ticks + 1);
+        QCOMPARE(rowOf(tab, "app.one")->pasteKeystroke(), PasteKeystroke::shiftInsert);
+
+        // Back to automatic.
+        choose("app.one", "Automatic");
+        choose("app.three", "Ctrl+V");
+        tab.save();
+        QCOMPARE(fixture.settings.pasteKeystrokes(),
+                 SettingsStore::PasteKeystrokeMap(
+                     {{"app.two", PasteKeystroke::controlShiftV}, {"app.three", PasteKeystroke::controlV}}));
     }
 
     void emptyStateStillSaves()

@@ -4,9 +4,11 @@
 
 #include <QWidget>
 
+class QComboBox;
 class QLineEdit;
 
-// One application of the App Shortcuts tab: its icon, its name and the letter as typed.
+// One application of the App Shortcuts tab: its icon, its name, the letter as typed and
+// the keystroke chosen to paste into it.
 class AppShortcutRow : public QWidget {
     Q_OBJECT
 public:
@@ -16,8 +18,12 @@ public:
     // Exactly what is typed: nothing is filtered, cut or changed in case.
     QString text() const;
     QLineEdit *field() const { return m_field; }
+    // Nothing while "Automatic" is chosen.
+    std::optional<PasteKeystroke> pasteKeystroke() const;
+    QComboBox *pasteKeystrokeChoice() const { return m_pasteKeystrokeChoice; }
 
 private:
     QString m_bundleID;
     QLineEdit *m_field;
+    QComboBox *m_pasteKeystrokeChoice;
 };

@@ -32,7 +32,8 @@ AppShortcutsTab::AppShortcutsTab(SettingsStore &store, Apps &apps, QWidget *pare
     texts->setSpacing(4);
     texts->addWidget(SettingsStyle::caption(
         QStringLiteral(
-            "One unique letter per app for instant access; **leave blank to remove the shortcut** (still clickable)."),
+            "One unique letter per app for instant access; **leave blank to remove the shortcut** (still clickable). "
+            "The menu beside each letter picks the keystroke that pastes into its app."),
         this, /*markdown=*/true));
     texts->addWidget(m_error);
     footer->addLayout(texts, 1);
@@ -69,9 +70,13 @@ void AppShortcutsTab::reload()
 void AppShortcutsTab::save()
 {
     SettingsStore::AppTextMap typed;
-    for (const AppShortcutRow *row : rows())
+    SettingsStore::PasteKeystrokeMap pasteKeystrokes;
+    for (const AppShortcutRow *row : rows()) {
         typed.insert(row->bundleID(), row->text());
-    const KeyValidation result = m_store.applyLetters(typed);
+        if (const std::optional<PasteKeystroke> keystroke = row->pasteKeystroke())
+            pasteKeystrokes.insert(row->bundleID(), *keystroke);
+    }
+    const KeyValidation result = m_store.applyAppShortcuts(typed, pasteKeystrokes);
     m_error->setMessage(ValidationMessages::appShortcuts.messageFor(result));
     if (result.isOk())
         reload();

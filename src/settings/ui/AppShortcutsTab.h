@@ -11,9 +11,10 @@ class ErrorLine;
 class RowList;
 class SettingsStore;
 
-// The letter of every application the switcher has met, one row each, sorted by name.
-// Edits stay in the fields until Save (or Ctrl+S) hands them all to the settings store
-// at once; a rejected Save shows why and keeps what was typed.
+// The letter and paste keystroke of every application the switcher has met, one row
+// each, sorted by name. Edits stay in the rows until Save (or Ctrl+S) hands them all to
+// the settings store at once; a rejected Save shows why, keeps what was typed and stores
+// neither.
 class AppShortcutsTab : public SettingsTab {
     Q_OBJECT
 public:
