@@ -357,10 +357,10 @@ KeyValidation SettingsStore::applyAppShortcuts(const AppTextMap &typedLetters, c
     keystrokes.insert(pasteKeystrokes);
     publish(this, m_pasteKeystrokes, keystrokes, &SettingsStore::pasteKeystrokesChanged);
 
-    IniStringMap::Map names;
+    IniStringMap::Map stored;
     for (auto entry = m_pasteKeystrokes.cbegin(); entry != m_pasteKeystrokes.cend(); ++entry)
-        names.insert(entry.key(), pasteKeystrokeName(entry.value()));
-    IniStringMap::write(m_settings, pasteKeystrokesKey, names);
+        stored.insert(entry.key(), pasteKeystrokeName(entry.value()));
+    IniStringMap::write(m_settings, pasteKeystrokesKey, stored);
     saveLetters();
     return result;
 }

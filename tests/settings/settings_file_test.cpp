@@ -139,7 +139,8 @@ private slots:
         QCOMPARE(next.store.letters().value(bundleID), QStringLiteral("t"));
         // Back to automatic: the app's line goes, the other app's stays.
         QCOMPARE(next.store.applyAppShortcuts({{bundleID, "t"}}, {}), KeyValidation::ok());
-        QCOMPARE(next.store.pasteKeystrokes(), SettingsStore::PasteKeystrokeMap({{other, PasteKeystroke::shiftInsert}}));
+        QCOMPARE(next.store.pasteKeystrokes(),
+                 SettingsStore::PasteKeystrokeMap({{other, PasteKeystroke::shiftInsert}}));
         QCOMPARE(pasteKeysGroup(settingsFileText(copy)), QByteArray("[Lettergate.appPasteKeys]\nxterm=shift+insert\n"));
     }
 
