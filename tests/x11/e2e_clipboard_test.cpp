@@ -74,7 +74,7 @@ private slots:
         constexpr xcb_keycode_t keycodeAlt = 64;
         X11Test::run(QStringLiteral("xdotool"), {"keydown", "alt"});
         m_platform->pasteboard().setString(QStringLiteral("pasted with Alt held ✓"));
-        m_platform->keystrokes().postPaste();
+        m_platform->keystrokes().postPaste(PasteKeystroke::controlV);
         QCOMPARE(target.waitForLine(QStringLiteral("paste")), QStringLiteral("paste: pasted with Alt held ✓"));
         QVERIFY(client.isKeyDown(keycodeAlt));
         X11Test::run(QStringLiteral("xdotool"), {"keyup", "alt"});
