@@ -1,7 +1,12 @@
 #include "reliability/RunningProgram.h"
 #include "x11/X11TestSupport.h"
 
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 using Reliability::panelIsMapped;
 using Reliability::pressKeys;
@@ -47,6 +52,68 @@ struct VerbRun {
     QString out;
 };
 
+// One line of `lettergate windows`.
+struct ReportedWindow {
+    QString letter;
+    QString app;
+    int number = 0;
+    QString id;
+    QString title;
+};
+
+QList<ReportedWindow> reportedWindows(const QString &report)
+{
+    QList<ReportedWindow> windows;
+    for (const QString &line : report.split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split(u'\t');
+        if (fields.size() == 5)
+            windows.append({fields[0], fields[1], fields[2].toInt(), fields[3], fields[4]});
+    }
+    return windows;
+}
+
+// Each application's letter, by name.
+QMap<QString, QString> lettersByApp(const QList<ReportedWindow> &windows)
+{
+    QMap<QString, QString> letters;
+    for (const ReportedWindow &window : windows)
+        letters.insert(window.app, window.letter);
+    return letters;
+}
+
+// An xterm of its own process running `cat > file`, so that what is pasted into it can
+// be read back.
+class Terminal {
+public:
+    Terminal(const QString &title, const QString &file)
+        : m_file(file)
+    {
+        m_process.start(QStringLiteral("xterm"), {QStringLiteral("-T"), title, QStringLiteral("-geometry"),
+                                                  QStringLiteral("60x10"), QStringLiteral("-e"), QStringLiteral("sh"),
+                                                  QStringLiteral("-c"), QStringLiteral("cat > \"$0\""), file});
+        m_process.waitForStarted();
+        const QString found = X11Test::run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
+                                                                      QStringLiteral("--name"), u'^' + title + u'$'});
+        m_window = found.section(u'\n', 0, 0).toUInt();
+    }
+    ~Terminal()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+    }
+    quint32 window() const { return m_window; }
+    QByteArray received() const
+    {
+        QFile file(m_file);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private:
+    QProcess m_process;
+    QString m_file;
+    quint32 m_window = 0;
+};
+
 } // namespace
 
 // Lettergate as a user meets it: the real program in a session with two other
@@ -63,8 +130,16 @@ private slots:
                                                              "--size", "500x400", "--position", "600,100",
                                                              "--windows", "2"});
         QVERIFY(m_alpha->isValid() && m_delta->isValid());
+        // Three terminals, each its own process, all of one window class.
+        for (int terminal = 1; terminal <= 3; ++terminal) {
+            m_terminals.push_back(std::make_unique<Terminal>(QStringLiteral("Terminal %1").arg(terminal),
+                                                             m_files.filePath(QStringLiteral("typed-%1").arg(terminal))));
+            QVERIFY(m_terminals.back()->window() != 0);
+        }
         for (quint32 window : m_alpha->windows() + m_delta->windows())
             QVERIFY(X11Test::waitUntilManaged(window));
+        for (const auto &terminal : m_terminals)
+            QVERIFY(X11Test::waitUntilManaged(terminal->window()));
         QVERIFY2(m_program.start(), m_program.output().constData());
         QVERIFY(m_program.output().contains("[Lettergate] hotkey registered:⌃⌥W"));
     }
@@ -109,6 +184,93 @@ private slots:
         pressKeys(QStringLiteral("1"));
         QCOMPARE(m_alpha->waitForLine(QStringLiteral("paste: ")), QStringLiteral("paste: hello from the clipboard"));
         QCOMPARE(X11Test::activeWindow(), m_alpha->window());
+    }
+
+    void terminalsOfOneClassAreOneAppWhoseLetterNeverMoves()
+    {
+        const QList<ReportedWindow> before = reportedWindows(verb(QStringLiteral("windows")).out);
+        QList<ReportedWindow> terminals;
+        for (const ReportedWindow &window : before) {
+            if (window.title.startsWith(QStringLiteral("Terminal ")))
+                terminals.append(window);
+        }
+        // One app, one letter, numbered 1 to 3 by window id.
+        QCOMPARE(terminals.size(), 3);
+        QStringList ids;
+        for (int number = 1; number <= 3; ++number) {
+            QCOMPARE(terminals.at(number - 1).number, number);
+            QCOMPARE(terminals.at(number - 1).letter, terminals.constFirst().letter);
+            QCOMPARE(terminals.at(number - 1).app, terminals.constFirst().app);
+            ids.append(terminals.at(number - 1).id);
+        }
+        QCOMPARE(lettersByApp(before).size(), 3); // Alpha, Delta and the terminals
+
+        // Each terminal in front in turn, then the others: every letter stays.
+        for (const auto &terminal : m_terminals) {
+            activate(terminal->window());
+            QCOMPARE(lettersByApp(reportedWindows(verb(QStringLiteral("windows")).out)), lettersByApp(before));
+        }
+        activate(m_delta->window());
+        QCOMPARE(lettersByApp(reportedWindows(verb(QStringLiteral("windows")).out)), lettersByApp(before));
+
+        // The app's letter opens its window page; 2 is its second window.
+        openPanel();
+        pressKeys(terminals.constFirst().letter);
+        QTest::qWait(200);
+        QVERIFY(panelHasFocus());
+        pressKeys(QStringLiteral("2"));
+        QTRY_COMPARE(hex(X11Test::activeWindow()), ids.at(1));
+        QTRY_VERIFY(!panelIsMapped());
+    }
+
+    void aClipIsPastedIntoATerminalAndStaysOneEntry()
+    {
+        const QString text = QStringLiteral("pasted into a terminal: $HOME 'quoted' \\ done\n");
+        QTemporaryFile copied;
+        QVERIFY(copied.open());
+        copied.write(text.toUtf8());
+        copied.close();
+        X11Test::xclipCopy(copied.fileName());
+        const Terminal &terminal = *m_terminals.front();
+        activate(terminal.window());
+        openPanel();
+        pressKeys(QStringLiteral("v"));
+        pressKeys(QStringLiteral("1"));
+        QTRY_COMPARE_WITH_TIMEOUT(terminal.received(), text.toUtf8(), 5000);
+        QCOMPARE(X11Test::activeWindow(), terminal.window());
+
+        // The paste put the entry on the clipboard again: still one entry of it.
+        QTest::qWait(500);
+        const QString history = m_program.dataDirectory() + QStringLiteral("/clipboard.json");
+        const std::optional<QJsonArray> entries = Reliability::readJsonArray(history);
+        QVERIFY(entries);
+        const auto sameText = [&text](const QJsonValue &entry) { return entry.toObject().value(u"text").toString() == text; };
+        QCOMPARE(std::count_if(entries->begin(), entries->end(), sameText), 1);
+    }
+
+    void aMinimisedAppComesBackByItsLetterAndAnUnknownLetterBeeps()
+    {
+        const QString alphaLetter = lettersByApp(reportedWindows(verb(QStringLiteral("windows")).out)).value(u"Alpha"_s);
+        QVERIFY(!alphaLetter.isEmpty());
+        X11Test::run(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), hex(m_alpha->window())});
+        QTRY_VERIFY(X11Test::isHidden(m_alpha->window()));
+        activate(m_delta->window());
+        // Minimised, Alpha has no card; it has no desktop entry either.
+        QVERIFY(!lettersByApp(reportedWindows(verb(QStringLiteral("windows")).out)).contains(u"Alpha"_s));
+        openPanel();
+        pressKeys(alphaLetter);
+        QTRY_COMPARE(X11Test::activeWindow(), m_alpha->window());
+        QVERIFY(!X11Test::isHidden(m_alpha->window()));
+        QTRY_VERIFY(!panelIsMapped());
+
+        X11Test::BellWatch bell;
+        QVERIFY(bell.isValid());
+        openPanel();
+        pressKeys(QStringLiteral("z")); // no app's letter, no list key
+        QTRY_COMPARE(bell.rings(), 1);
+        QVERIFY(panelIsMapped());
+        pressKeys(QStringLiteral("Escape"));
+        QTRY_VERIFY(!panelIsMapped());
     }
 
     void escapeRestoresThePreviousWindowAndTheTriggerToggles()
@@ -195,6 +357,8 @@ private:
 
     std::unique_ptr<HelperWindow> m_alpha;
     std::unique_ptr<HelperWindow> m_delta;
+    QTemporaryDir m_files;
+    std::vector<std::unique_ptr<Terminal>> m_terminals;
     RunningProgram m_program;
     qsizetype m_outputBefore = 0;
 };

@@ -4,6 +4,8 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <cstring>
+// Last: Xlib defines macros (Status, Bool, None) that Qt's headers must not meet.
+#include <X11/XKBlib.h>
 
 namespace {
 
@@ -228,6 +230,36 @@ quint32 activeWindow()
 {
     return windowIds(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_ACTIVE_WINDOW")}))
         .value(0);
+}
+
+BellWatch::BellWatch()
+{
+    int errorBase = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
+    m_display = XkbOpenDisplay(nullptr, &m_xkbEventBase, &errorBase, &major, &minor, nullptr);
+    if (!m_display)
+        return;
+    XkbSelectEvents(m_display, XkbUseCoreKbd, XkbBellNotifyMask, XkbBellNotifyMask);
+    XSync(m_display, False);
+}
+
+BellWatch::~BellWatch()
+{
+    if (m_display)
+        XCloseDisplay(m_display);
+}
+
+int BellWatch::rings()
+{
+    if (!m_display)
+        return 0;
+    XSync(m_display, False);
+    while (XPending(m_display) > 0) {
+        XEvent event;
+        XNextEvent(m_display, &event);
+        if (event.type == m_xkbEventBase && reinterpret_cast<XkbEvent *>(&event)->any.xkb_type == XkbBellNotify)
+            ++m_rings;
+    }
+    return m_rings;
 }
 
 bool isHidden(quint32 window)

@@ -8,6 +8,8 @@
 #include <optional>
 #include <xcb/xcb.h>
 
+struct _XDisplay;
+
 // What the X11 tests share: foreign client windows in processes of their own, and the
 // command-line tools that drive the session (xdotool, xclip, xprop). Every test runs
 // inside the private session that scripts/x11-session starts for CTest.
@@ -44,6 +46,25 @@ private:
     QList<quint32> m_windows;
     QByteArray m_pending;
     QStringList m_lines;
+};
+
+// Counts the server's bells (XKB bell notifications), whoever rings them, from its
+// construction on.
+class BellWatch {
+public:
+    BellWatch();
+    ~BellWatch();
+    BellWatch(const BellWatch &) = delete;
+    BellWatch &operator=(const BellWatch &) = delete;
+
+    bool isValid() const { return m_display != nullptr; }
+    // The bells rung so far, after taking in what the server has sent.
+    int rings();
+
+private:
+    ::_XDisplay *m_display = nullptr;
+    int m_xkbEventBase = 0;
+    int m_rings = 0;
 };
 
 // Another X client, for what the tools cannot do: hold key grabs, read the modifier
