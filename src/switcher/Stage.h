@@ -18,7 +18,8 @@ public:
 
     constexpr Stage() = default; // the apps page
     constexpr Kind kind() const { return m_kind; }
-    // The process whose windows are shown; meaningful on a windows page only.
+    // The app whose windows are shown, by its AppEntry::pid; meaningful on a windows
+    // page only.
     constexpr qint32 pid() const { return m_pid; }
 
     // Equal kinds, and for windows pages equal pids (the pid of other pages is always 0).
