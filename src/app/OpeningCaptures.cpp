@@ -8,6 +8,19 @@
 #include <QWidget>
 #include <algorithm>
 
+namespace {
+
+// Stops a prefetch that is still running. A finished one is left alone: Qt 6.4's
+// cancel follows a pointer to the continuation that then() attached, which is freed
+// once the continuation has run.
+void cancelIfRunning(QFuture<void> &future)
+{
+    if (!future.isFinished())
+        future.cancel();
+}
+
+} // namespace
+
 OpeningCaptures::OpeningCaptures(ThumbnailService &thumbnails, SwitcherViewModel &viewModel, QObject *parent)
     : QObject(parent)
     , m_thumbnails(thumbnails)
@@ -42,7 +55,7 @@ void OpeningCaptures::arm(QWidget &panel, const QList<WindowInfo> &windows, cons
 {
     stop();
     // The preparation after the last hide would capture the same windows again.
-    m_prefetch.cancel();
+    cancelIfRunning(m_prefetch);
     m_windows = windows;
     m_apps = apps;
     m_drawnSizes = std::move(drawnSizes);
@@ -63,7 +76,7 @@ void OpeningCaptures::stop()
     stopWatchingPanel();
     m_afterPaint.stop();
     m_batch.stop();
-    m_run.cancel();
+    cancelIfRunning(m_run);
 }
 
 void OpeningCaptures::stopWatchingPanel()
