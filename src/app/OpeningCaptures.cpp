@@ -62,6 +62,7 @@ void OpeningCaptures::arm(QWidget &panel, const QList<WindowInfo> &windows, cons
     m_opened = opened;
     m_captured.clear();
     m_cardsWaiting.clear();
+    m_paintedMs = -1;
     m_cardsCompleteMs = -1;
     if (panel.isVisible()) {
         m_afterPaint.start();
@@ -90,6 +91,7 @@ bool OpeningCaptures::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_panel && event->type() == QEvent::Paint) {
         stopWatchingPanel();
+        m_paintedMs = elapsedMs();
         m_afterPaint.start();
     }
     return false;
@@ -102,8 +104,14 @@ QFuture<void> OpeningCaptures::prefetchForNextOpening(const QList<WindowInfo> &w
     return m_prefetch;
 }
 
+double OpeningCaptures::elapsedMs() const
+{
+    return m_opened.nsecsElapsed() / 1e6;
+}
+
 void OpeningCaptures::begin()
 {
+    m_beganMs = elapsedMs();
     const SwitcherViewModel::ThumbnailMap &shown = m_viewModel.thumbnails();
     const QSet<quint32> pictured(shown.keyBegin(), shown.keyEnd());
     for (const AppEntry &app : std::as_const(m_apps))
@@ -127,7 +135,7 @@ void OpeningCaptures::received(quint32 windowId)
     if (m_cardsWaiting.remove(windowId) && m_cardsWaiting.isEmpty()) {
         // The apps page is complete: its last card does not wait for the batch.
         publish();
-        m_cardsCompleteMs = m_opened.nsecsElapsed() / 1e6;
+        m_cardsCompleteMs = elapsedMs();
         return;
     }
     if (!m_batch.isActive())
@@ -145,10 +153,15 @@ void OpeningCaptures::logOutcome() const
     // Nothing captured: no permission, or no window that could be.
     if (m_captured.isEmpty())
         return;
-    const QString captured = QStringLiteral("%1 of %2 windows captured, the last after %3 ms")
+    // What shows that nothing was captured before the first frame.
+    const QString painted = m_paintedMs < 0 ? QStringLiteral("the panel open already")
+                                            : QStringLiteral("first paint at %1 ms").arg(m_paintedMs, 0, 'f', 1);
+    const QString captured = QStringLiteral("%1, captures from %2 ms; %3 of %4 windows captured, the last after %5 ms")
+                                 .arg(painted)
+                                 .arg(m_beganMs, 0, 'f', 1)
                                  .arg(m_captured.size())
                                  .arg(m_windows.size())
-                                 .arg(m_opened.nsecsElapsed() / 1e6, 0, 'f', 1);
+                                 .arg(elapsedMs(), 0, 'f', 1);
     if (m_cardsWaiting.isEmpty()) {
         Log::info(QStringLiteral("pictures complete after %1 ms: every card of the apps page has a fresh one (%2)")
                       .arg(m_cardsCompleteMs, 0, 'f', 1)

@@ -62,6 +62,7 @@ private:
     void received(quint32 windowId);
     void publish();
     void logOutcome() const;
+    double elapsedMs() const;
 
     ThumbnailService &m_thumbnails;
     SwitcherViewModel &m_viewModel;
@@ -82,5 +83,9 @@ private:
     QSet<quint32> m_captured;
     // The windows whose pictures the apps page shows, not captured yet this opening.
     QSet<quint32> m_cardsWaiting;
+    // Milliseconds since the opening: its first paint (none for a panel open already),
+    // the captures' start, and the last card of the apps page taking its picture.
+    double m_paintedMs = -1;
+    double m_beganMs = -1;
     double m_cardsCompleteMs = -1;
 };
