@@ -63,6 +63,7 @@ void OpeningCaptures::arm(QWidget &panel, const QList<WindowInfo> &windows, cons
     m_captured.clear();
     m_cardsWaiting.clear();
     m_paintedMs = -1;
+    m_beganMs = -1;
     m_cardsCompleteMs = -1;
     if (panel.isVisible()) {
         m_afterPaint.start();
