@@ -90,7 +90,8 @@ void OpeningCaptures::stopWatchingPanel()
 
 bool OpeningCaptures::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_panel && event->type() == QEvent::Paint) {
+    // A hidden panel painted (a grab) has shown nothing yet.
+    if (watched == m_panel && event->type() == QEvent::Paint && m_panel->isVisible()) {
         stopWatchingPanel();
         m_paintedMs = elapsedMs();
         m_afterPaint.start();
