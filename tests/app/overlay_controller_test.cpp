@@ -316,6 +316,7 @@ private slots:
         rig.platform.windows.addWindow(31, viewerPid, QStringLiteral("Viewer"), QStringLiteral("photo.png"));
         FirstPaint firstPaint(*rig.controller.panel(), rig.platform.capture);
         const int asked = firstPaint.askedNow();
+        LogCapture log;
 
         rig.controller.show();
         QVERIFY(!rig.controller.viewModel().thumbnails().contains(31));
@@ -331,7 +332,8 @@ private slots:
         QCOMPARE(viewerCard->data().thumbnail->cacheKey(), rig.controller.viewModel().thumbnails().value(31).cacheKey());
 
         // Every listed window is captured anew; after the hide none is captured again.
-        QTRY_COMPARE(firstPaint.askedNow(), asked + 1 + 4);
+        QTRY_VERIFY(!log.lines.filter(QStringLiteral("] pictures complete after ")).isEmpty());
+        QCOMPARE(firstPaint.askedNow(), asked + 1 + 4);
         rig.press(Qt::Key_Escape);
         QTest::qWait(OverlayController::prefetchDelayAfterHideMs * 3);
         QCOMPARE(firstPaint.askedNow(), asked + 1 + 4);
@@ -429,6 +431,7 @@ private slots:
         rig.controller.show();
         QCOMPARE(rig.controller.viewModel().thumbnails().size(), 2);
         QTRY_COMPARE(cardIcons(), (QList<bool>{true, true}));
+        QTRY_COMPARE(rig.platform.capture.captureCount, 4); // the opening's own, after the preparation's
 
         // Opened again before the preparation, the panel skips it: the opening captures
         // its two windows itself, once. A process that comes to the front meanwhile is
