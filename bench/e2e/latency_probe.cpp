@@ -8,8 +8,9 @@
 //       starts the program detached (output appended to FILE), times the ready line,
 //       then the first opening of the panel; prints "pid N"
 //   latency_probe switcher --home-class C --target-class C --letter L [--reps N]
-//       trigger to panel, to its first drawing, letter to switch, pick to paste, and
-//       the trigger and the GUI thread's stalls while the thumbnail prefetch runs
+//       trigger to panel, to its first drawing, letter to switch, pick to paste, the
+//       GUI thread's stalls while an opening captures its pictures, and the trigger and
+//       the GUI thread's stalls while the thumbnail prefetch runs
 //   latency_probe peer --home-class C --target-class C --fragment TEXT [--reps N] -- CMD...
 //       the peer started at the trigger moment: to its window mapped with the keyboard,
 //       then the typed title fragment and Return to the target window active
@@ -1022,22 +1023,25 @@ private:
     // Every hide starts a thumbnail prefetch. The GUI thread is pinged for 0.7 s
     // from the hide on: the slowest answer bounds its longest stall. The same 0.7 s of
     // pings with the program at rest is the control (a busy machine stalls any thread
-    // now and then). Then the trigger is pressed the moment the panel hides, to see
-    // what a person who reopens at once waits.
+    // now and then), and 0.3 s from an opening's first drawing, while the opening
+    // captures its pictures, what a key typed then may wait. Then the trigger is
+    // pressed the moment the panel hides, to see what a person who reopens at once
+    // waits.
     // The pings are clipboard requests: the paste before this made the program the
     // clipboard's owner.
     void measurePrefetch()
     {
         if (!m_x.clipboardOwnedByClientOf(m_watched.panel))
             fail("the program does not own the clipboard after pasting, so it cannot be pinged");
-        Figure restStall("at_rest_longest_gui_stall"), stall("prefetch_longest_gui_stall"),
-            reopen("trigger_during_prefetch_to_panel_focused");
+        Figure restStall("at_rest_longest_gui_stall"), openingStall("opening_longest_gui_stall"),
+            stall("prefetch_longest_gui_stall"), reopen("trigger_during_prefetch_to_panel_focused");
         for (int rep = 0; rep < m_options.reps; ++rep) {
             activate(m_watched.home);
             restStall.add(longestRoundTrip(pingFor(ms(700))));
 
+            // The opening's window pictures are captured from its first frame on.
             openPanel();
-            m_recorder.idle(lookPause);
+            openingStall.add(longestRoundTrip(pingFor(lookPause)));
             m_recorder.reset();
             m_x.tap(XK_Escape);
             m_recorder.expect(stepTimeout, [](const Observations &s) { return bool(s.panelUnmapped); },
@@ -1055,6 +1059,7 @@ private:
             closePanel();
         }
         restStall.print();
+        openingStall.print();
         stall.print();
         reopen.print();
     }

@@ -20,6 +20,7 @@
 #include "windows/WindowList.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
@@ -89,6 +90,7 @@ OverlayController::OverlayController(SwitcherSources sources, Platform &platform
     , m_paster(platform.pasteboard(), platform.apps(), platform.keystrokes(), platform.feedback(), sources.snippets,
                sources.settings)
     , m_icons(platform.apps())
+    , m_openingCaptures(sources.thumbnails, m_viewModel)
 {
     m_prefetchAfterHide.setSingleShot(true);
     m_prefetchAfterHide.setInterval(prefetchDelayAfterHideMs);
@@ -123,6 +125,8 @@ void OverlayController::toggle()
 
 void OverlayController::show()
 {
+    QElapsedTimer opened;
+    opened.start();
     if (isSwitching())
         hide(false);
     // Showing an already open panel keeps the application it was opened over.
@@ -139,6 +143,7 @@ void OverlayController::show()
 
     if (!m_panel)
         createPanel();
+    m_openingCaptures.arm(*m_panel, windows, apps, [this, windows] { return drawnSizesOf(windows); }, opened);
     m_panel->placeOnPrimaryScreen();
     m_panel->present();
     m_keyMonitor = std::make_unique<KeyMonitor>(*this);
@@ -176,6 +181,7 @@ void OverlayController::hide(bool restorePrevious)
         return;
     m_isHiding = true;
     m_hideAfterSwitch.stop();
+    m_openingCaptures.stop();
     const std::optional<qint32> previous = m_previousApp;
     m_keyMonitor.reset();
     if (m_panel)
@@ -202,11 +208,11 @@ void OverlayController::prepareNextShowing()
     m_icons.prepare(windows, panelDevicePixelRatio());
     if (!m_platform.screenCapture().preflight())
         return;
-    // Capturing and scaling every window leaves megabytes freed but still held by the
-    // heap; they go back to the system once the pictures are in, unless the panel has
-    // opened meanwhile (nothing slow runs while it is open; the next hide comes here).
-    // The closed panel's cards let go of the pictures replaced, too.
-    m_sources.thumbnails.prefetch(windows, {}, drawnSizesOf(windows)).then(this, [this] {
+    // Capturing and scaling windows leaves megabytes freed but still held by the heap;
+    // they go back to the system once the pictures are in, unless the panel has opened
+    // meanwhile (nothing slow runs on the GUI thread while it is open; the next hide
+    // comes here). The closed panel's cards let go of the pictures replaced, too.
+    m_openingCaptures.prefetchForNextOpening(windows, drawnSizesOf(windows)).then(this, [this] {
         if (isPanelVisible())
             return;
         m_viewModel.refreshThumbnails();
@@ -281,7 +287,9 @@ void OverlayController::fireWindow(const WindowInfo &window)
     // stays until the window manager reports the window active: hidden at once, it
     // would uncover the windows beneath, and the X server would serve their redrawing
     // while the window manager brings the window forward (at 50 windows that doubled
-    // the window manager's time). Keys typed meanwhile are not the panel's any more.
+    // the window manager's time). Keys typed meanwhile are not the panel's any more,
+    // and window pictures still to be taken would only keep the X server from the switch.
+    m_openingCaptures.stop();
     const bool alreadyActive = m_platform.apps().activeWindow() == window.id;
     if (!activateWindow(window) || alreadyActive) {
         hide(false);

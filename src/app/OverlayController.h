@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/OpeningCaptures.h"
 #include "app/OverlayPanel.h"
 #include "app/Paster.h"
 #include "panel/AppIconCache.h"
@@ -19,8 +20,10 @@ struct SwitcherActions;
 // Owns the floating switcher panel: opens it on the trigger with fresh data, turns
 // every key-down into a decision of the view model while it is open, carries the
 // decision out (switch a window, paste, open a link, run a command, launch an app),
-// and hides the panel. Whatever is slow to get for a showing (the window pictures, the
-// applications' icons) is got while the panel is closed. GUI thread only.
+// and hides the panel. The applications' icons are got while the panel is closed; the
+// window pictures are captured off the GUI thread, once the panel has drawn its first
+// frame, and again after a hide for the windows that opening did not capture. GUI
+// thread only.
 class OverlayController : public QObject {
     Q_OBJECT
 public:
@@ -63,8 +66,8 @@ private:
 
     void createPanel();
     // For the next opening: renders the icons of the listed applications new since the
-    // last time, and refreshes the window pictures off the GUI thread. Nothing while the
-    // panel is open.
+    // last time, and captures, off the GUI thread, the pictures of the windows the last
+    // opening did not. Nothing while the panel is open.
     void prepareNextShowing();
     // The largest size each window's picture is drawn at on the panel as it stands.
     ThumbnailService::DrawnSizes drawnSizesOf(const QList<WindowInfo> &windows) const;
@@ -85,6 +88,7 @@ private:
     SwitcherViewModel m_viewModel;
     Paster m_paster;
     AppIconCache m_icons;
+    OpeningCaptures m_openingCaptures;
     QPointer<OverlayPanel> m_panel;
     std::unique_ptr<KeyMonitor> m_keyMonitor;
     QTimer m_prefetchAfterHide;

@@ -32,8 +32,9 @@ CardFace *appCard(const PageContext &context, const AppEntry &app, const GridMet
     data.keyText = app.letter ? app.letter->toUpper() : QString();
     if (windows >= 2)
         data.countBadge = int(windows);
+    data.windowId = AppsPage::pictureWindow(app).id;
     const auto &thumbnails = context.viewModel.thumbnails();
-    if (const auto found = thumbnails.constFind(AppsPage::pictureWindow(app).id); found != thumbnails.constEnd())
+    if (const auto found = thumbnails.constFind(data.windowId); found != thumbnails.constEnd())
         data.thumbnail = *found;
     data.metrics = metrics;
     data.cascade = windows >= 2;

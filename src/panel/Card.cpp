@@ -26,6 +26,17 @@ Card::Card(Data data, std::function<void()> action, QWidget *parent)
 {
 }
 
+void Card::showPicture(std::optional<QImage> thumbnail)
+{
+    // By identity: the thumbnail service hands the kept picture back when a window has
+    // not changed, and the card's kept drawing is named by that identity.
+    if (thumbnail.value_or(QImage()).cacheKey() == m_data.thumbnail.value_or(QImage()).cacheKey())
+        return;
+    m_data.thumbnail = std::move(thumbnail);
+    m_picture = ScaledImage(m_data.thumbnail.value_or(QImage()), Qt::KeepAspectRatio);
+    update();
+}
+
 QList<QPointF> Card::backCardOffsets() const
 {
     if (!m_data.cascade)

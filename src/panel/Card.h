@@ -26,6 +26,8 @@ public:
         QString title;
         QString keyText;
         std::optional<int> countBadge;
+        // The window whose picture the card shows, and that picture if there is one.
+        quint32 windowId = 0;
         std::optional<QImage> thumbnail;
         GridMetrics metrics;
         bool cascade = false;
@@ -35,6 +37,9 @@ public:
     Card(Data data, std::function<void()> action, QWidget *parent = nullptr);
 
     const Data &data() const { return m_data; }
+    // Shows a newer picture of the card's window (none: the icon), redrawing the card
+    // only when it is another picture.
+    void showPicture(std::optional<QImage> thumbnail);
     // The back cards' offsets from the face, lowest first.
     QList<QPointF> backCardOffsets() const;
     QString titleSuffix() const override;

@@ -27,6 +27,7 @@ QWidget *windowsPage(const PageContext &context, QSize size)
         data.icon = context.icons.icon(window.pid);
         data.title = window.title.isEmpty() ? window.appName : window.title;
         data.keyText = pickLabel(index);
+        data.windowId = window.id;
         const auto &thumbnails = context.viewModel.thumbnails();
         if (const auto found = thumbnails.constFind(window.id); found != thumbnails.constEnd())
             data.thumbnail = *found;

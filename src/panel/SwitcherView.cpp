@@ -1,5 +1,6 @@
 #include "panel/SwitcherView.h"
 
+#include "panel/Card.h"
 #include "panel/PageArea.h"
 #include "panel/PageBuilder.h"
 #include "panel/PaintCache.h"
@@ -42,7 +43,7 @@ SwitcherView::SwitcherView(SwitcherViewModel &viewModel, const SnippetStore &sni
     connect(&viewModel, &SwitcherViewModel::appsChanged, this, changed);
     connect(&viewModel, &SwitcherViewModel::stageChanged, this, changed);
     connect(&viewModel, &SwitcherViewModel::pendingChanged, this, changed);
-    connect(&viewModel, &SwitcherViewModel::thumbnailsChanged, this, changed);
+    connect(&viewModel, &SwitcherViewModel::thumbnailsChanged, this, &SwitcherView::showPictures);
     connect(&viewModel, &SwitcherViewModel::screenRecordingGrantedChanged, this, changed);
     connect(&viewModel, &SwitcherViewModel::clipItemsChanged, this, changed);
     connect(&viewModel, &SwitcherViewModel::snippetItemsChanged, this, changed);
@@ -101,6 +102,18 @@ void SwitcherView::scheduleRebuild()
     // The view model announces a reset field by field: one rebuild follows them all.
     if (!m_rebuildTimer.isActive())
         m_rebuildTimer.start();
+}
+
+void SwitcherView::showPictures()
+{
+    // A rebuild on its way builds every card with its picture.
+    if (m_rebuildTimer.isActive())
+        return;
+    const auto &thumbnails = m_viewModel.thumbnails();
+    for (Card *card : m_pageArea->findChildren<Card *>()) {
+        const auto found = thumbnails.constFind(card->data().windowId);
+        card->showPicture(found == thumbnails.constEnd() ? std::nullopt : std::optional<QImage>(*found));
+    }
 }
 
 int SwitcherView::pageTop(int bannerHeight)

@@ -18,9 +18,9 @@ class SwitcherViewModel;
 // The whole content of the switcher panel: the header line, the Screen Recording
 // banner (apps page only, while the permission is missing), a divider and the page of
 // the view model's stage, on a dark rounded panel. It holds no state of its own: every
-// change the view model announces rebuilds it (once per turn of the event loop), and
-// every click goes to the actions, to the view model's back, or to the permission
-// request.
+// change the view model announces rebuilds it (once per turn of the event loop), but for
+// new window pictures, which only the cards showing them take and redraw; every click
+// goes to the actions, to the view model's back, or to the permission request.
 class SwitcherView : public QWidget {
     Q_OBJECT
 public:
@@ -61,6 +61,9 @@ protected:
 
 private:
     void scheduleRebuild();
+    // The view model's window pictures to the cards of the page, each redrawn only if
+    // its picture changed.
+    void showPictures();
     // Whether the page of the present stage draws the picture snippet of this file.
     bool pageShowsSnippetPicture(const QString &fileName) const;
     // Places the header, banner, divider and page area; answers the page area's size.

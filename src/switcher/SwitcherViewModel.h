@@ -74,7 +74,8 @@ public:
     // not animated (a reset).
     std::optional<Spring> stageTransition() const { return m_stageTransition; }
     std::optional<Prefix> pending() const { return m_pending; }
-    // The cached pictures of the listed windows, as they were at the last reset.
+    // The cached pictures of the listed windows, as they were at the last reset or
+    // refresh.
     const ThumbnailMap &thumbnails() const { return m_thumbnails; }
     bool screenRecordingGranted() const { return m_screenRecordingGranted; }
     const ClipList &clipItems() const { return m_clipItems; }
@@ -89,8 +90,9 @@ public:
     // Before every showing: the new apps, the apps page, no prefix, and a fresh snapshot
     // of the pictures, the permission, the four lists and the list keys. Not animated.
     void reset(const QList<AppEntry> &apps);
-    // Takes the picture cache's current pictures of the listed windows, letting go of
-    // the ones a prefetch has replaced since (they would stay held until the next reset).
+    // Takes the picture cache's current pictures of the listed windows: those captured
+    // while the panel is open, and, while it is closed, those of a prefetch, letting go
+    // of the ones replaced (they would stay held until the next reset).
     void refreshThumbnails();
 
     // One typed letter or digit; upper case counts as lower case.

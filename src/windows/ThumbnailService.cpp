@@ -89,9 +89,12 @@ QSize ThumbnailService::thumbnailSize(QSizeF frame, std::optional<QSize> drawnAt
     return QSize(pixels(frame.width() * scale), pixels(frame.height() * scale));
 }
 
-QFuture<void> ThumbnailService::prefetch(const QList<WindowInfo> &windows, ImageHandler onImage, DrawnSizes drawnSizes)
+QFuture<void> ThumbnailService::prefetch(const QList<WindowInfo> &windows, ImageHandler onImage, DrawnSizes drawnSizes,
+                                         const QSet<quint32> &fresh)
 {
     forgetWindowsOtherThan(windows);
+    QList<WindowInfo> toCapture = windows;
+    toCapture.removeIf([&fresh](const WindowInfo &window) { return fresh.contains(window.id); });
 
     auto run = std::make_shared<Run>();
     run->capture = &Platform::current().screenCapture();
@@ -99,20 +102,24 @@ QFuture<void> ThumbnailService::prefetch(const QList<WindowInfo> &windows, Image
     run->drawnSizes = std::move(drawnSizes);
     run->done.start();
     QFuture<void> finished = run->done.future();
-    if (!run->capture->preflight()) {
+    if (!run->capture->preflight() || toCapture.isEmpty()) {
         run->done.finish();
         return finished;
     }
 
     ScreenCapture *capture = run->capture;
     inBackground([capture] { return capture->shareableContent(); },
-                 [this, run, windows](const ShareableContent &content) {
+                 [this, run, toCapture](const ShareableContent &content) {
                      if (content.error) {
                          Log::info(QStringLiteral("failed to get SCShareableContent:") + *content.error);
                          run->done.finish();
                          return;
                      }
-                     startCaptures(run, captureTargets(windows, content.windows));
+                     if (run->done.isCanceled()) {
+                         run->done.finish();
+                         return;
+                     }
+                     startCaptures(run, captureTargets(toCapture, content.windows));
                  });
     return finished;
 }
@@ -142,6 +149,7 @@ void ThumbnailService::startCaptures(const std::shared_ptr<Run> &run, const QLis
         run->done.finish();
         return;
     }
+    const QFuture<void> cancelled = run->done.future();
     for (const ShareableWindow &target : targets) {
         ScreenCapture *capture = run->capture;
         const QSize size = thumbnailSize(target.frame.size(), drawnSizeOf(run->drawnSizes, target.number));
@@ -149,7 +157,9 @@ void ThumbnailService::startCaptures(const std::shared_ptr<Run> &run, const QLis
         // the panel recognises it by identity and reuses what it drew from it, instead
         // of comparing or drawing it again on the GUI thread. Pictures are kept compact:
         // every listed window has one, for as long as the program runs.
-        inBackground([capture, target, size, kept = m_cache.value(target.number)] {
+        inBackground([capture, target, size, kept = m_cache.value(target.number), cancelled] {
+                         if (cancelled.isCanceled())
+                             return QImage();
                          const QImage fresh = compactPicture(capture->capture(target, size));
                          return fresh == kept ? kept : fresh;
                      },
@@ -168,6 +178,6 @@ void ThumbnailService::store(Run &run, quint32 windowId, const QImage &image)
     if (image.isNull() || !m_liveWindows.contains(windowId))
         return;
     m_cache.insert(windowId, image);
-    if (run.onImage)
+    if (run.onImage && !run.done.isCanceled())
         run.onImage(windowId, image);
 }

@@ -43,13 +43,17 @@ public:
     static QSize thumbnailSize(QSizeF frame, std::optional<QSize> drawnAt = std::nullopt);
 
     // Captures every window of `windows` that the system offers for capture, concurrently
-    // on worker threads, each at the size `drawnSizes` gives it: a picture larger than any
-    // card draws it only holds memory. Each picture is stored and handed to onImage on
-    // the GUI thread as it arrives. `windows` is the complete current window list:
-    // pictures of windows not in it are forgotten at once. Does nothing without the
-    // screen-capture permission. The future finishes, on the GUI thread, once every
-    // result has been handled.
-    QFuture<void> prefetch(const QList<WindowInfo> &windows, ImageHandler onImage = {}, DrawnSizes drawnSizes = {});
+    // on worker threads, in list order, each at the size `drawnSizes` gives it: a picture
+    // larger than any card draws it only holds memory. Each picture is stored and handed
+    // to onImage on the GUI thread as it arrives. `windows` is the complete current window
+    // list: pictures of windows not in it are forgotten at once. The windows of `fresh`
+    // have just been captured: they stay listed but are not captured again. Does nothing
+    // without the screen-capture permission. The future finishes, on the GUI thread, once
+    // every result has been handled. Cancelling it skips the captures not begun yet, so
+    // the X server is free again within one capture; a picture already being taken still
+    // goes to the cache, but onImage hears of nothing after the cancel.
+    QFuture<void> prefetch(const QList<WindowInfo> &windows, ImageHandler onImage = {}, DrawnSizes drawnSizes = {},
+                           const QSet<quint32> &fresh = {});
 
     // The cached pictures of those of `windowIds` that have one.
     QHash<quint32, QImage> thumbnails(const QList<quint32> &windowIds) const;

@@ -3,9 +3,11 @@
 #include "panel/Card.h"
 #include "panel/GridMetrics.h"
 #include "support/LogCapture.h"
+#include "switcher/RunningApps.h"
 #include "switcher/SwitcherRig.h"
 
 #include <QKeyEvent>
+#include <QSignalSpy>
 #include <QTest>
 #include <cmath>
 
@@ -13,6 +15,32 @@ namespace {
 
 constexpr qint32 editorPid = 4100;
 constexpr qint32 browserPid = 4200;
+
+// How much had been asked of the capture (lists of windows and pictures) when the
+// widget was first painted.
+class FirstPaint : public QObject {
+public:
+    FirstPaint(QWidget &widget, FakeScreenCapture &capture) : m_capture(capture) { widget.installEventFilter(this); }
+
+    int askedNow()
+    {
+        QMutexLocker lock(&m_capture.mutex);
+        return m_capture.contentRequests + m_capture.captureCount;
+    }
+
+    std::optional<int> askedAtPaint;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !askedAtPaint)
+            askedAtPaint = askedNow();
+        return false;
+    }
+
+private:
+    FakeScreenCapture &m_capture;
+};
 
 } // namespace
 
@@ -295,6 +323,96 @@ private slots:
         QCOMPARE(rig.platform.bell.beeps, 1);
     }
 
+    // A window listed for the first time has its picture while the panel is still open,
+    // and its card shows it. Nothing is asked of the capture before the panel's first
+    // frame is drawn, and what the opening captured is not captured again after it.
+    void anOpeningCapturesItsWindowsOnceItsFirstFrameIsDrawn()
+    {
+        Rig rig;
+        rig.platform.capture.windows = {{11, QRectF(0, 0, 800, 600)}, {21, QRectF(0, 0, 800, 600)},
+                                        {22, QRectF(0, 0, 800, 600)}, {31, QRectF(0, 0, 400, 300)}};
+        rig.controller.prepare();
+        QTRY_COMPARE(rig.thumbnails.thumbnails({11, 21, 22}).size(), 3);
+        constexpr qint32 viewerPid = 4300;
+        rig.platform.windows.addWindow(31, viewerPid, QStringLiteral("Viewer"), QStringLiteral("photo.png"));
+        FirstPaint firstPaint(*rig.controller.panel(), rig.platform.capture);
+        const int asked = firstPaint.askedNow();
+        LogCapture log;
+
+        rig.controller.show();
+        QVERIFY(!rig.controller.viewModel().thumbnails().contains(31));
+        QTRY_VERIFY(rig.controller.viewModel().thumbnails().contains(31));
+        QCOMPARE(firstPaint.askedAtPaint, std::optional(asked));
+        const auto viewerCard = [&rig]() -> const Card * {
+            for (const Card *card : rig.controller.panel()->findChildren<Card *>())
+                if (card->data().title == QStringLiteral("Viewer"))
+                    return card;
+            return nullptr;
+        }();
+        QVERIFY(viewerCard && viewerCard->data().thumbnail);
+        QCOMPARE(viewerCard->data().thumbnail->cacheKey(), rig.controller.viewModel().thumbnails().value(31).cacheKey());
+
+        // Every listed window is captured anew; after the hide none is captured again.
+        QTRY_VERIFY(!log.lines.filter(QStringLiteral("] pictures complete after ")).isEmpty());
+        QCOMPARE(firstPaint.askedNow(), asked + 1 + 4);
+        rig.press(Qt::Key_Escape);
+        QTest::qWait(OverlayController::prefetchDelayAfterHideMs * 3);
+        QCOMPARE(firstPaint.askedNow(), asked + 1 + 4);
+    }
+
+    // Picking a window while the opening's captures are under way does not wait for
+    // them: those not begun are dropped, and those in flight reach the picture cache but
+    // not the closed panel.
+    void aSwitchEndsTheOpeningsCaptures()
+    {
+        Rig rig;
+        // More windows than the threads that capture them.
+        const int capturing = QThread::idealThreadCount();
+        QList<quint32> ids{11};
+        rig.platform.capture.windows = {{11, QRectF(0, 0, 800, 600)}};
+        for (quint32 id = 100; id < quint32(100 + capturing + 3); ++id) {
+            rig.platform.windows.addWindow(id, browserPid, QStringLiteral("Browser"), QStringLiteral("tab"));
+            rig.platform.capture.windows.append({id, QRectF(0, 0, 800, 600)});
+            ids.append(id);
+        }
+        rig.platform.capture.holding = true;
+        rig.controller.show();
+        QTRY_COMPARE(rig.platform.capture.captureCount, capturing);
+
+        rig.type(rig.letterOf(QStringLiteral("Editor")));
+        QVERIFY(rig.platform.ax.acts.contains(QStringLiteral("raise 11")));
+        rig.platform.capture.granted = false; // nothing is prepared after the hide
+        QSignalSpy pictures(&rig.controller.viewModel(), &SwitcherViewModel::thumbnailsChanged);
+        rig.platform.capture.holding = false;
+        rig.platform.capture.gate.release(capturing);
+        QTRY_COMPARE(rig.thumbnails.thumbnails(ids).size(), capturing);
+        QTest::qWait(100);
+        QCOMPARE(rig.platform.capture.captureCount, capturing);
+        QCOMPARE(pictures.count(), 0);
+    }
+
+    void capturesBeginWithWindowsWithoutAPictureThenTheAppsPages()
+    {
+        // Front-most first: 1 and 2 of one app, 3 of another, 4 and 5 of a third. The
+        // apps page shows 1, 3 and 4.
+        const QList<WindowInfo> windows{windowOf(1, 10, QStringLiteral("A")), windowOf(2, 10, QStringLiteral("A")),
+                                        windowOf(3, 20, QStringLiteral("B")), windowOf(4, 30, QStringLiteral("C")),
+                                        windowOf(5, 30, QStringLiteral("C"))};
+        const QList<AppEntry> apps = groupByProcess(windows);
+        const QList<std::pair<QSet<quint32>, QList<quint32>>> cases{
+            {{}, {1, 3, 4, 2, 5}},
+            {{1, 2, 3, 4, 5}, {1, 3, 4, 2, 5}},
+            {{1, 4}, {3, 2, 5, 1, 4}},
+            {{2, 3, 5}, {1, 4, 3, 2, 5}},
+        };
+        for (const auto &[pictured, expected] : cases) {
+            QList<quint32> order;
+            for (const WindowInfo &window : OpeningCaptures::captureOrder(windows, apps, pictured))
+                order.append(window.id);
+            QCOMPARE(order, expected);
+        }
+    }
+
     void everyHidePreparesThePicturesAndIconsOfTheNextOpening()
     {
         Rig rig;
@@ -334,17 +452,18 @@ private slots:
         rig.controller.show();
         QCOMPARE(rig.controller.viewModel().thumbnails().size(), 2);
         QTRY_COMPARE(cardIcons(), (QList<bool>{true, true}));
+        QTRY_COMPARE(rig.platform.capture.captureCount, 4); // the opening's own, after the preparation's
 
-        // Opened again before the pictures are refreshed, the panel is not held up by
-        // captures: the refresh waits for the next hide. A process that comes to the
-        // front meanwhile is looked up only once the panel is closed.
+        // Opened again before the preparation, the panel skips it: the opening captures
+        // its two windows itself, once. A process that comes to the front meanwhile is
+        // looked up only once the panel is closed.
         int captures = rig.platform.capture.captureCount;
         rig.press(Qt::Key_Escape);
         rig.controller.show();
         constexpr qint32 newcomerPid = 4300;
         rig.platform.appList.bringToFront(newcomerPid);
         QTest::qWait(OverlayController::prefetchDelayAfterHideMs * 3);
-        QCOMPARE(rig.platform.capture.captureCount, captures);
+        QCOMPARE(rig.platform.capture.captureCount, captures + 2);
         QCOMPARE(rig.platform.appList.iconLookups.value(newcomerPid), 0);
         rig.press(Qt::Key_Escape);
         rig.platform.appList.bringToFront(newcomerPid);

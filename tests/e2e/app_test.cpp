@@ -1,10 +1,14 @@
 #include "reliability/RunningProgram.h"
 #include "x11/X11TestSupport.h"
 
+#include <QColor>
+#include <QImage>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
+#include <cstdlib>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -45,6 +49,35 @@ bool settingsWindowIsMapped()
                                              QStringLiteral("^Lettergate Settings$")});
     search.waitForFinished(5000);
     return !search.readAllStandardOutput().trimmed().isEmpty();
+}
+
+// How many pixels of the window are plain magenta, read from the server: without a
+// compositor, what the screen shows of a window on top.
+int magentaPixels(quint32 window)
+{
+    X11Test::OtherClient client;
+    xcb_connection_t *c = client.connection();
+    const std::unique_ptr<xcb_get_geometry_reply_t, decltype(&std::free)> geometry(
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr), &std::free);
+    if (!geometry)
+        return 0;
+    const std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> image(
+        xcb_get_image_reply(c,
+                            xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, geometry->width,
+                                          geometry->height, ~0u),
+                            nullptr),
+        &std::free);
+    if (!image || xcb_get_image_data_length(image.get()) < geometry->width * geometry->height * 4)
+        return 0;
+    const QImage pixels(xcb_get_image_data(image.get()), geometry->width, geometry->height, QImage::Format_RGB32);
+    int count = 0;
+    for (int y = 0; y < pixels.height(); ++y) {
+        for (int x = 0; x < pixels.width(); ++x) {
+            const QColor color = pixels.pixelColor(x, y);
+            count += color.red() > 200 && color.green() < 60 && color.blue() > 200;
+        }
+    }
+    return count;
 }
 
 struct VerbRun {
@@ -299,6 +332,21 @@ private slots:
                                                  QStringLiteral("click"), QStringLiteral("1")});
         QTRY_VERIFY(!panelIsMapped());
         QVERIFY(!output().contains("toggle: isVisible=true"));
+    }
+
+    // A window opened since the panel last closed has no picture yet when the panel
+    // opens; its card shows one while the panel is still open.
+    void aWindowNewToThePanelIsPicturedWhileItIsOpen()
+    {
+        HelperWindow magenta({"--title", "Kilo", "--class", "kilo,Kilo", "--size", "400x300", "--color", "ff00ff"});
+        QVERIFY(X11Test::waitUntilManaged({&magenta}));
+        activate(m_alpha->window());
+        openPanel();
+        const quint32 panel = X11Test::focusedWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(magentaPixels(panel) > 1000, 5000);
+        QTRY_VERIFY(output().contains("pictures complete after"));
+        pressKeys(QStringLiteral("Escape"));
+        QTRY_VERIFY(!panelIsMapped());
     }
 
     void theCommandLineDrivesTheRunningProgram()

@@ -219,6 +219,16 @@ private slots:
         panel.settle();
         QVERIFY(cardData(1).thumbnail);
         QCOMPARE(cardData(0).icon.cacheKey(), icon);
+
+        // Pictures taken while the panel is open rebuild nothing: each card takes its
+        // own (the editor's first; the terminal's window is no longer listed).
+        const QList<CardFace *> built = panel.cards();
+        captureThumbnails(rig, {app(10, QStringLiteral("Editor"), QStringLiteral("e"), {100})});
+        rig.model.refreshThumbnails();
+        panel.settle();
+        QVERIFY(panel.cards() == built);
+        QCOMPARE(cardData(0).thumbnail->cacheKey(), rig.model.thumbnails().value(100).cacheKey());
+        QVERIFY(!cardData(1).thumbnail);
     }
 
     void windowAndListCardsAreLabelledWithTheirPickKeys()

@@ -5,8 +5,10 @@
 #include <QColor>
 #include <QHash>
 #include <QMutex>
+#include <QSemaphore>
 #include <QSet>
 #include <QThread>
+#include <atomic>
 
 // Scripted capturable windows. capture() may run on worker threads, so everything it
 // touches is guarded.
@@ -22,16 +24,22 @@ public:
     {
         QMutexLocker lock(&mutex);
         threads.insert(QThread::currentThread());
+        ++contentRequests;
         if (contentError)
             return {contentError, {}};
         return {std::nullopt, windows};
     }
     QImage capture(const ShareableWindow &window, QSize pixelSize) override
     {
+        {
+            QMutexLocker lock(&mutex);
+            threads.insert(QThread::currentThread());
+            requestedSizes[window.number] = pixelSize;
+            ++captureCount;
+        }
+        if (holding)
+            gate.acquire();
         QMutexLocker lock(&mutex);
-        threads.insert(QThread::currentThread());
-        requestedSizes[window.number] = pixelSize;
-        ++captureCount;
         if (failing.contains(window.number))
             return {};
         QImage picture(pixelSize, QImage::Format_RGB32);
@@ -44,9 +52,14 @@ public:
     std::optional<QString> contentError;
     QList<ShareableWindow> windows;
     QSet<quint32> failing;
+    // While holding, a capture, once counted, waits for a permit of the gate: captures
+    // stay in flight until the test releases them.
+    std::atomic_bool holding = false;
+    QSemaphore gate;
 
     QMutex mutex;
     QHash<quint32, QSize> requestedSizes;
     int captureCount = 0;
+    int contentRequests = 0;
     QSet<QThread *> threads; // every thread that asked for content or a picture
 };
