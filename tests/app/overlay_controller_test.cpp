@@ -398,7 +398,7 @@ private slots:
         const QList<WindowInfo> windows{windowOf(1, 10, QStringLiteral("A")), windowOf(2, 10, QStringLiteral("A")),
                                         windowOf(3, 20, QStringLiteral("B")), windowOf(4, 30, QStringLiteral("C")),
                                         windowOf(5, 30, QStringLiteral("C"))};
-        const QList<AppEntry> apps = groupByProcess(windows);
+        const QList<AppEntry> apps = groupByApplication(windows);
         const QList<std::pair<QSet<quint32>, QList<quint32>>> cases{
             {{}, {1, 3, 4, 2, 5}},
             {{1, 2, 3, 4, 5}, {1, 3, 4, 2, 5}},
