@@ -1,6 +1,7 @@
 #include "app/OverlayController.h"
 
 #include "app/OverlayPanel.h"
+#include "app/PanelPlacement.h"
 #include "panel/CardPictureSizes.h"
 #include "panel/SwitcherView.h"
 #include "platform/Apps.h"
@@ -20,11 +21,13 @@
 #include "windows/WindowList.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 
 namespace {
 
@@ -36,13 +39,6 @@ QString boolText(bool value)
 qint32 ownPid()
 {
     return static_cast<qint32>(QCoreApplication::applicationPid());
-}
-
-// The panel opens on the primary screen, so its pictures are drawn at that density.
-qreal panelDevicePixelRatio()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->devicePixelRatio() : 1;
 }
 
 } // namespace
@@ -144,7 +140,7 @@ void OverlayController::show()
     if (!m_panel)
         createPanel();
     m_openingCaptures.arm(*m_panel, windows, apps, [this, windows] { return drawnSizesOf(windows); }, opened);
-    m_panel->placeOnPrimaryScreen();
+    m_panel->placeOn(screenForPanel(windows));
     m_panel->present();
     m_keyMonitor = std::make_unique<KeyMonitor>(*this);
     logShowDone();
@@ -166,8 +162,6 @@ void OverlayController::createPanel()
     auto *view = new SwitcherView(m_viewModel, m_sources.snippets, m_icons, makeActions(), firstLayerCount,
                                   linkFirstLayerCount, [&capture] { capture.request(); });
     m_panel = new OverlayPanel(view, m_platform.ownWindows().hasCompositor());
-    // Sized before it is first shown: the window pictures are captured for its cards.
-    m_panel->placeOnPrimaryScreen();
     connect(m_panel, &OverlayPanel::focusLost, this, [this] {
         if (isPanelVisible())
             hide(false);
@@ -195,9 +189,41 @@ void OverlayController::hide(bool restorePrevious)
 
 void OverlayController::prepare()
 {
-    if (!m_panel)
+    if (!m_panel) {
         createPanel();
+        // Sized before it is first shown: the window pictures are captured for its cards.
+        m_panel->placeOn(screenForPanel(listWindows(ownPid())));
+        m_panel->prepareWindow();
+    }
     prepareNextShowing();
+}
+
+QScreen *OverlayController::screenForPanel(const QList<WindowInfo> &windows) const
+{
+    QList<QScreen *> screens = QGuiApplication::screens();
+    if (screens.size() <= 1)
+        return screens.value(0);
+    QScreen *primary = QGuiApplication::primaryScreen();
+    screens.removeOne(primary);
+    screens.prepend(primary);
+    QList<PanelPlacement::Screen> areas;
+    for (const QScreen *screen : std::as_const(screens))
+        areas.append({screen->geometry(), screen->availableGeometry(), screen->devicePixelRatio()});
+    std::optional<QRectF> activeFrame;
+    if (const std::optional<quint32> active = m_platform.apps().activeWindow()) {
+        const auto window = std::ranges::find(windows, *active, &WindowInfo::id);
+        if (window != windows.end())
+            activeFrame = window->bounds;
+    }
+    return screens.value(PanelPlacement::screenFor(areas, activeFrame, QCursor::pos()));
+}
+
+qreal OverlayController::panelPixelRatio() const
+{
+    // Pictures are drawn at the density of the screen the panel last opened on, where it
+    // most likely opens next.
+    const QScreen *screen = m_panel ? m_panel->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->devicePixelRatio() : 1;
 }
 
 void OverlayController::prepareNextShowing()
@@ -205,7 +231,7 @@ void OverlayController::prepareNextShowing()
     if (isPanelVisible())
         return;
     const QList<WindowInfo> windows = listWindows(ownPid());
-    m_icons.prepare(windows, panelDevicePixelRatio());
+    m_icons.prepare(windows, panelPixelRatio());
     if (!m_platform.screenCapture().preflight())
         return;
     // Capturing and scaling windows leaves megabytes freed but still held by the heap;
@@ -226,7 +252,7 @@ ThumbnailService::DrawnSizes OverlayController::drawnSizesOf(const QList<WindowI
         return {};
     // The view fills the panel, which is sized before it is first shown and laid out.
     return cardPictureSizes(groupByApplication(windows), SwitcherView::pageSizeWithin(m_panel->size()),
-                            panelDevicePixelRatio());
+                            panelPixelRatio());
 }
 
 void OverlayController::prepareIconOfFrontmost(qint32 pid)
@@ -235,7 +261,7 @@ void OverlayController::prepareIconOfFrontmost(qint32 pid)
     // icon is ready before the panel first lists it. While the panel is open the
     // look-up waits for the preparation after the hide.
     if (!isPanelVisible() && pid != ownPid())
-        m_icons.prepare(pid, panelDevicePixelRatio());
+        m_icons.prepare(pid, panelPixelRatio());
 }
 
 bool OverlayController::handleKey(const QKeyEvent &event)

@@ -15,6 +15,7 @@
 
 class Platform;
 class QKeyEvent;
+class QScreen;
 struct SwitcherActions;
 
 // Owns the floating switcher panel: opens it on the trigger with fresh data, turns
@@ -65,6 +66,10 @@ private:
     class KeyMonitor;
 
     void createPanel();
+    // The screen the panel opens on now; null without any screen.
+    QScreen *screenForPanel(const QList<WindowInfo> &windows) const;
+    // The pixel density the panel's pictures and icons are drawn at.
+    qreal panelPixelRatio() const;
     // For the next opening: renders the icons of the listed applications new since the
     // last time, and captures, off the GUI thread, the pictures of the windows the last
     // opening did not. Nothing while the panel is open.

@@ -1,13 +1,14 @@
 #include "app/OverlayPanel.h"
 
+#include "app/PanelPlacement.h"
 #include "panel/SwitcherView.h"
 
+#include <QBackingStore>
+#include <QCoreApplication>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QPainterPath>
 #include <QRegion>
 #include <QScreen>
-#include <QVBoxLayout>
 
 // The panel bypasses the window manager, as menus do: mapping it is one request, not a
 // window to manage (on openbox 6 to 10 ms before the first frame could be drawn), and
@@ -17,34 +18,54 @@
 // elsewhere, which hides it.
 OverlayPanel::OverlayPanel(SwitcherView *content, bool translucent)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint)
+    , m_content(content)
     , m_translucent(translucent)
 {
     setObjectName(QStringLiteral("LettergatePanel"));
     setWindowTitle(QStringLiteral("Lettergate"));
     // Where a compositor blends windows the panel's rounded corners are simply clear;
     // without one a translucent window shows black corners, so the panel is painted
-    // opaque and the window is cut to its rounded shape instead (resizeEvent).
+    // opaque and the window is cut to its rounded shape instead (fitToSize).
     setAttribute(Qt::WA_TranslucentBackground, m_translucent);
     content->setTranslucent(m_translucent);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(content);
+    content->setParent(this);
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void OverlayPanel::placeOnPrimaryScreen()
+void OverlayPanel::placeOn(QScreen *screen)
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect area = screen->availableGeometry();
-    const QSize size(qRound(area.width() * 0.8), qRound(area.height() * 0.8));
-    setGeometry(QRect(QPoint(area.center().x() - size.width() / 2, area.center().y() - size.height() / 2), size));
+    setScreen(screen);
+    setGeometry(PanelPlacement::panelRectWithin(screen->availableGeometry()));
+    // A hidden window gets its resize only when it is shown: the content is fitted now,
+    // so that it can be built for the new size before that.
+    fitToSize();
+}
+
+void OverlayPanel::prepareWindow()
+{
+    create();
+    m_content->rebuildIfPending();
+    // One paint of the whole panel into its backing store, never shown: the store's
+    // buffer is allocated at the panel's size, and the fonts and the pictures painted
+    // once are loaded and cached as the showing's paint wants them.
+    QBackingStore *store = backingStore();
+    store->resize(size());
+    const QRegion whole(rect());
+    store->beginPaint(whole);
+    render(store->paintDevice(), QPoint(), whole);
+    store->endPaint();
 }
 
 void OverlayPanel::present()
 {
+    m_content->rebuildIfPending();
     show();
+    // Showing posts each child widget an update of its area for later. Delivered now,
+    // they join the paint the exposure brings; delivered after it, they would paint the
+    // panel a second time.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateLater);
     raise();
     activateWindow();
 }
@@ -56,9 +77,25 @@ void OverlayPanel::changeEvent(QEvent *event)
         emit focusLost();
 }
 
+// Nothing on the panel is drawn by whether it has the focus, so taking or losing it
+// paints nothing; QWidget's handlers would paint the whole panel again, and the focus
+// comes just after the showing's first paint.
+void OverlayPanel::focusInEvent(QFocusEvent *) {}
+
+void OverlayPanel::focusOutEvent(QFocusEvent *) {}
+
 void OverlayPanel::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    fitToSize();
+}
+
+void OverlayPanel::fitToSize()
+{
+    // The content's size is the panel's as the shape was cut for it.
+    if (m_content->geometry() == rect())
+        return;
+    m_content->setGeometry(rect());
     if (!m_translucent)
         setMask(SwitcherView::panelMask(size()));
 }

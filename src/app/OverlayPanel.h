@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QScreen;
 class SwitcherView;
 
 // The floating window that holds the switcher view: frameless, above other windows,
@@ -12,10 +13,17 @@ public:
     // translucent: a compositor blends windows, so translucency shows.
     OverlayPanel(SwitcherView *content, bool translucent);
 
-    // Covers 80 % of the primary screen's available area, centred. Left where it is
-    // when there is no screen at all.
-    void placeOnPrimaryScreen();
-    // Shows the panel in front, or brings it there, and takes the keyboard focus.
+    SwitcherView *content() const { return m_content; }
+
+    // Covers 80 % of the screen's available area, centred, drawn at the screen's pixel
+    // ratio. Left where it is when there is no screen at all.
+    void placeOn(QScreen *screen);
+    // Builds the native window, unmapped, and everything its first showing would
+    // otherwise build: the content laid out at the panel's size, the backing store at
+    // that size, fonts and painted pictures. Nothing is shown.
+    void prepareWindow();
+    // Shows the panel in front, or brings it there, and takes the keyboard focus; the
+    // content is rebuilt first if a change waits for it.
     void present();
 
 signals:
@@ -25,9 +33,15 @@ signals:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Fits the content to the panel, and the window's shape when it is opaque.
+    void fitToSize();
+
+    SwitcherView *m_content;
     // Blended over the desktop by a compositor; otherwise opaque and cut to shape.
     bool m_translucent;
 };

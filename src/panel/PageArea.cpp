@@ -40,9 +40,14 @@ void PageArea::setPage(QWidget *page, Stage stage, std::optional<Spring> spring)
     m_page = page;
     m_stage = stage;
     if (leaving) {
-        // Deleted later: the click that led here may still be on its way out of it.
+        // Deleted later while shown: the click that led here may still be on its way out
+        // of it. A hidden area has no click on its way, and a page deleted once the area
+        // is shown again would have its area painted a second time.
         leaving->hide();
-        leaving->deleteLater();
+        if (isVisible())
+            leaving->deleteLater();
+        else
+            delete leaving;
     }
     if (animate) {
         m_transition = new PageTransition({leavingPicture, scaleFor(leavingStage)},

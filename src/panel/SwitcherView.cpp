@@ -145,11 +145,21 @@ void SwitcherView::rebuild()
     const QSize pageSize = layoutParts();
     const PageContext context{m_viewModel, m_snippets, m_actions, m_icons, m_firstLayerCount, m_linkFirstLayerCount};
     m_pageArea->setPage(buildPage(context, pageSize), m_viewModel.stage(), m_viewModel.stageTransition());
+    m_builtSize = size();
     update();
+}
+
+void SwitcherView::rebuildIfPending()
+{
+    if (m_rebuildTimer.isActive() || size() != m_builtSize)
+        rebuild();
 }
 
 void SwitcherView::resizeEvent(QResizeEvent *)
 {
+    // A hidden view resized and built meanwhile gets the resize when it is shown.
+    if (size() == m_builtSize)
+        return;
     layoutParts();
     scheduleRebuild();
 }

@@ -42,6 +42,9 @@ public:
     // Builds the header, the banner and the page from the view model now. Changes of
     // the view model call it on the next turn of the event loop.
     void rebuild();
+    // Rebuilds now if a change of the view model or of the view's size waits for it:
+    // before a showing, so that the showing paints the view once, as it is to be.
+    void rebuildIfPending();
 
     // The page area's size in a view of `viewSize` without the banner: what the header
     // and the divider leave. Window pictures are sized with it, and they are captured
@@ -83,4 +86,6 @@ private:
     ScreenRecordingBanner *m_banner;
     PageArea *m_pageArea;
     int m_dividerY = 0;
+    // The size the view was last built for.
+    QSize m_builtSize;
 };

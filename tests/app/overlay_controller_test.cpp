@@ -1,12 +1,17 @@
 #include "app/OverlayController.h"
 #include "app/OverlayPanel.h"
+#include "app/PanelPlacement.h"
 #include "panel/Card.h"
 #include "panel/GridMetrics.h"
+#include "panel/PageArea.h"
+#include "panel/SwitcherView.h"
 #include "support/LogCapture.h"
 #include "switcher/RunningApps.h"
 #include "switcher/SwitcherRig.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <cmath>
@@ -42,6 +47,33 @@ private:
     FakeScreenCapture &m_capture;
 };
 
+// The test runs on two screens side by side, the second smaller, with its own size.
+const QRect firstScreen(0, 0, 1280, 800);
+const QRect secondScreen(1280, 0, 1024, 768);
+
+// Every paint of the panel's view: what the page it paints was built for.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(OverlayPanel &panel)
+        : m_panel(panel)
+    {
+        panel.content()->installEventFilter(this);
+    }
+    // The size each paint's page was built for, and the size it should have been.
+    QList<std::pair<QSize, QSize>> paints;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            paints.append({m_panel.content()->pageArea()->page()->size(), SwitcherView::pageSizeWithin(m_panel.size())});
+        return false;
+    }
+
+private:
+    OverlayPanel &m_panel;
+};
+
 } // namespace
 
 // The controller over real stores and the fake desktop: an editor with one window and a
@@ -54,9 +86,13 @@ class OverlayControllerTest : public QObject {
                                      platform};
         Rig()
         {
-            platform.windows.addWindow(11, editorPid, QStringLiteral("Editor"), QStringLiteral("notes.txt"));
-            platform.windows.addWindow(21, browserPid, QStringLiteral("Browser"), QStringLiteral("News"));
-            platform.windows.addWindow(22, browserPid, QStringLiteral("Browser"), QStringLiteral("Mail"));
+            // The editor on the first screen, the browser's windows on the second.
+            platform.windows.addWindow(11, editorPid, QStringLiteral("Editor"), QStringLiteral("notes.txt"),
+                                       QRectF(100, 100, 800, 600));
+            platform.windows.addWindow(21, browserPid, QStringLiteral("Browser"), QStringLiteral("News"),
+                                       QRectF(1400, 100, 800, 600));
+            platform.windows.addWindow(22, browserPid, QStringLiteral("Browser"), QStringLiteral("Mail"),
+                                       QRectF(1500, 200, 600, 400));
             platform.appList.bundleIDs = {{editorPid, QStringLiteral("org.example.Editor")},
                                           {browserPid, QStringLiteral("org.example.Browser")}};
             platform.appList.frontmost = editorPid;
@@ -143,6 +179,39 @@ private slots:
         rig.controller.show();
         QVERIFY(rig.controller.isPanelVisible());
         QCOMPARE(rig.controller.panel(), prepared);
+    }
+
+    // The panel opens over the active window's screen, sized for it, and each opening
+    // paints it once, its page built for the panel's size at that screen: the first
+    // opening after start-up, one on the other screen, one with a change in between.
+    void eachOpeningPaintsThePanelOnceOnTheActiveWindowsScreen()
+    {
+        const QList<QScreen *> screens = QApplication::screens();
+        QCOMPARE(screens.size(), 2);
+        QCOMPARE(screens[1]->geometry(), secondScreen);
+        Rig rig;
+        rig.platform.appList.reportActive(21);
+        rig.controller.prepare();
+        OverlayPanel &panel = *rig.controller.panel();
+        QVERIFY(panel.testAttribute(Qt::WA_WState_Created) && !panel.isVisible());
+        PaintWatch watch(panel);
+
+        const struct {
+            quint32 activeWindow;
+            QRect screen;
+        } openings[] = {{21, secondScreen}, {11, firstScreen}, {11, firstScreen}, {22, secondScreen}};
+        for (const auto &[activeWindow, screen] : openings) {
+            rig.platform.appList.reportActive(activeWindow);
+            watch.paints.clear();
+            rig.controller.show();
+            QTest::qWait(50);
+            QCOMPARE(panel.geometry(), PanelPlacement::panelRectWithin(screen));
+            QCOMPARE(watch.paints.size(), 1);
+            QCOMPARE(watch.paints[0].first, watch.paints[0].second);
+            rig.press(Qt::Key_Escape);
+            // A window opened meanwhile: the next opening lists it.
+            rig.platform.windows.addWindow(30 + activeWindow, editorPid, QStringLiteral("Editor"), QStringLiteral("more"));
+        }
     }
 
     void everyKeyIsSwallowedAndOnlyLettersAndDigitsDecide()
@@ -489,5 +558,28 @@ private slots:
     }
 };
 
-QTEST_MAIN(OverlayControllerTest)
+int main(int argc, char **argv)
+{
+    QTemporaryDir configDirectory;
+    const QString config = configDirectory.filePath(QStringLiteral("screens.json"));
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly))
+        return 1;
+    const auto screen = [](const char *name, const QRect &rect) {
+        return QStringLiteral(R"({"name": "%1", "x": %2, "y": %3, "width": %4, "height": %5, "logicalDpi": 96})")
+            .arg(QLatin1String(name))
+            .arg(rect.x())
+            .arg(rect.y())
+            .arg(rect.width())
+            .arg(rect.height());
+    };
+    file.write(QStringLiteral(R"({"screens": [%1, %2]})")
+                   .arg(screen("first", firstScreen), screen("second", secondScreen))
+                   .toUtf8());
+    file.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
+    QApplication application(argc, argv);
+    OverlayControllerTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "overlay_controller_test.moc"
