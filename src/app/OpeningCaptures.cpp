@@ -26,10 +26,8 @@ OpeningCaptures::OpeningCaptures(ThumbnailService &thumbnails, SwitcherViewModel
     , m_thumbnails(thumbnails)
     , m_viewModel(viewModel)
 {
-    // Zero: the paint that started it is flushed to the screen by the time it fires.
-    m_afterPaint.setSingleShot(true);
-    m_afterPaint.setInterval(0);
-    connect(&m_afterPaint, &QTimer::timeout, this, &OpeningCaptures::begin);
+    m_toBegin.setSingleShot(true);
+    connect(&m_toBegin, &QTimer::timeout, this, &OpeningCaptures::begin);
     m_batch.setSingleShot(true);
     m_batch.setInterval(batchMs);
     connect(&m_batch, &QTimer::timeout, this, &OpeningCaptures::publish);
@@ -66,7 +64,7 @@ void OpeningCaptures::arm(QWidget &panel, const QList<WindowInfo> &windows, cons
     m_beganMs = -1;
     m_cardsCompleteMs = -1;
     if (panel.isVisible()) {
-        m_afterPaint.start();
+        m_toBegin.start(0);
         return;
     }
     m_panel = &panel;
@@ -76,7 +74,7 @@ void OpeningCaptures::arm(QWidget &panel, const QList<WindowInfo> &windows, cons
 void OpeningCaptures::stop()
 {
     stopWatchingPanel();
-    m_afterPaint.stop();
+    m_toBegin.stop();
     m_batch.stop();
     cancelIfRunning(m_run);
 }
@@ -90,11 +88,18 @@ void OpeningCaptures::stopWatchingPanel()
 
 bool OpeningCaptures::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched != m_panel)
+        return false;
     // A hidden panel painted (a grab) has shown nothing yet.
-    if (watched == m_panel && event->type() == QEvent::Paint && m_panel->isVisible()) {
-        stopWatchingPanel();
+    if (event->type() == QEvent::Paint && m_panel->isVisible() && m_paintedMs < 0) {
         m_paintedMs = elapsedMs();
-        m_afterPaint.start();
+        // The panel has the keyboard already when it is painted again while open.
+        m_toBegin.start(m_panel->isActiveWindow() ? 0 : focusWaitMs);
+    } else if (event->type() == QEvent::WindowActivate && m_paintedMs >= 0) {
+        // Zero: the paint is on the screen, and the focus is the panel's, by the time it
+        // fires.
+        stopWatchingPanel();
+        m_toBegin.start(0);
     }
     return false;
 }
@@ -113,6 +118,7 @@ double OpeningCaptures::elapsedMs() const
 
 void OpeningCaptures::begin()
 {
+    stopWatchingPanel();
     m_beganMs = elapsedMs();
     const SwitcherViewModel::ThumbnailMap &shown = m_viewModel.thumbnails();
     const QSet<quint32> pictured(shown.keyBegin(), shown.keyEnd());
