@@ -33,6 +33,12 @@ OpeningCaptures::OpeningCaptures(ThumbnailService &thumbnails, SwitcherViewModel
     connect(&m_batch, &QTimer::timeout, this, &OpeningCaptures::publish);
 }
 
+OpeningCaptures::~OpeningCaptures()
+{
+    stop();
+    cancelIfRunning(m_prefetch);
+}
+
 QList<WindowInfo> OpeningCaptures::captureOrder(const QList<WindowInfo> &windows, const QList<AppEntry> &apps,
                                                 const QSet<quint32> &pictured)
 {

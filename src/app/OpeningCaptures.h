@@ -40,6 +40,9 @@ public:
     static constexpr int focusWaitMs = 50;
 
     OpeningCaptures(ThumbnailService &thumbnails, SwitcherViewModel &viewModel, QObject *parent = nullptr);
+    // Captures still running report to the thumbnail service, which outlives this: they
+    // are cancelled so that none reports here.
+    ~OpeningCaptures() override;
 
     // The panel opens (at `opened`) over `windows`, front-most first, grouped as `apps`:
     // their captures begin once the panel has painted and taken the keyboard focus (at

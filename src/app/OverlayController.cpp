@@ -125,8 +125,10 @@ void OverlayController::show()
     opened.start();
     if (isSwitching())
         hide(false);
-    // Showing an already open panel keeps the application it was opened over.
-    if (!isPanelVisible())
+    // Showing an already open panel keeps the application it was opened over, and its
+    // place.
+    const bool wasOpen = isPanelVisible();
+    if (!wasOpen)
         m_previousApp = m_platform.apps().frontmostApp();
 
     const QList<WindowInfo> windows = listWindows(ownPid());
@@ -140,7 +142,8 @@ void OverlayController::show()
     if (!m_panel)
         createPanel();
     m_openingCaptures.arm(*m_panel, windows, apps, [this, windows] { return drawnSizesOf(windows); }, opened);
-    m_panel->placeOn(screenForPanel(windows));
+    if (!wasOpen)
+        m_panel->placeOn(screenForPanel(windows));
     m_panel->present();
     m_keyMonitor = std::make_unique<KeyMonitor>(*this);
     logShowDone();

@@ -39,6 +39,9 @@ void Paster::pasteImage(const QImage &image, std::optional<qint32> previousApp)
 {
     m_pasteboard.clear();
     m_pasteboard.writeImage(image);
+    // A terminal pastes the primary selection on Shift+Insert: it must not type the text
+    // left there by an earlier paste or selection.
+    m_pasteboard.setPrimarySelection(QString());
     activateAndPaste(previousApp);
 }
 

@@ -63,10 +63,13 @@ void AppIconCache::prepare(qint32 pid, qreal devicePixelRatio)
 
 void AppIconCache::keepListed(const QList<AppEntry> &apps)
 {
+    // Every process of an app: its window page draws each window with its own
+    // process's icon.
     Owners owners;
-    owners.reserve(apps.size());
-    for (const AppEntry &app : apps)
-        owners.insert(app.pid, ownerOf(app.bundleID, app.appName));
+    for (const AppEntry &app : apps) {
+        for (const WindowInfo &window : app.windows)
+            owners.insert(window.pid, ownerOf(app.bundleID, app.appName));
+    }
     keep(std::move(owners));
 }
 

@@ -46,7 +46,8 @@ public:
     virtual void clear() = 0;
     virtual bool setString(const QString &text) = 0;
     // Puts the text in the primary selection too, where the system has one (X11): what
-    // a terminal pastes on Shift+Insert or a middle click. Reading never looks at it.
+    // a terminal pastes on Shift+Insert or a middle click; an empty text empties it.
+    // Reading never looks at it.
     virtual void setPrimarySelection(const QString &text) = 0;
     virtual bool writeImage(const QImage &image) = 0;
 

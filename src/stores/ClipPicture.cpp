@@ -8,10 +8,12 @@
 namespace {
 
 // Each row's pixel bytes only: the padding at a row's end is not part of the picture.
+// The format is left out: an opaque picture is the same bytes as RGB32 and as ARGB32,
+// which the same PNG may decode to, depending on who encoded it.
 size_t pixelHash(const QImage &image)
 {
     const qsizetype rowBytes = (qsizetype(image.width()) * image.depth() + 7) / 8;
-    size_t hash = qHashMulti(0, image.width(), image.height(), int(image.format()));
+    size_t hash = qHashMulti(0, image.width(), image.height(), image.depth());
     for (int row = 0; row < image.height(); ++row)
         hash = qHashBits(image.constScanLine(row), size_t(rowBytes), hash);
     return hash;

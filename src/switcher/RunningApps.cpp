@@ -45,17 +45,25 @@ QList<AppEntry> buildApps(const QList<WindowInfo> &windows, QSet<QString> reserv
 {
     AppLetters letters(settings);
     QList<AppEntry> apps = groupByApplication(windows);
+    // A replacement keeps clear of every letter a listed app claims, and if it can, of
+    // the letters stored for apps without a card, which reach them (when minimised, say).
     QSet<QString> claimed;
+    for (const QString &stored : letters.usedLetters())
+        claimed.insert(stored.toLower());
+    QSet<QString> claimedHere;
     for (AppEntry &app : apps) {
         app.letter = letters.letterFor(app.bundleID, app.appName);
         if (app.letter)
-            claimed.insert(*app.letter);
+            claimedHere.insert(*app.letter);
     }
     for (AppEntry &app : apps) {
         if (!app.letter)
             continue;
-        if (reserved.contains(*app.letter))
-            app.letter = firstFreeLetter(reserved + claimed);
+        if (reserved.contains(*app.letter)) {
+            app.letter = firstFreeLetter(reserved + claimedHere + claimed);
+            if (*app.letter == AppLetters::exhausted)
+                app.letter = firstFreeLetter(reserved + claimedHere);
+        }
         reserved.insert(*app.letter);
     }
     return apps;

@@ -14,8 +14,9 @@ class SettingsStore;
 //
 // A letter that is reserved (a list key) or already given to an app listed earlier is
 // replaced, for this list only, by the first letter of the alphabet that is neither
-// reserved nor claimed by any listed app, so that a replacement never moves another
-// app's letter; stored letters are not touched. Pass the four list keys as `reserved`.
+// reserved nor claimed by any listed app, nor, while one is left, stored for an app
+// without a card: a replacement never moves another app's letter. Stored letters are
+// not touched. Pass the four list keys as `reserved`.
 QList<AppEntry> buildApps(const QList<WindowInfo> &windows, QSet<QString> reserved, SettingsStore &settings);
 
 // The same entries without letters: giving a new app its letter stores it, which only

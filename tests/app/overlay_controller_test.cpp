@@ -316,6 +316,18 @@ private slots:
         rig.type(QStringLiteral("v1"));
         QTRY_COMPARE(rig.platform.strokes.pastes.size(), 3);
         QCOMPARE(rig.platform.strokes.pastes.last(), PasteKeystroke::controlShiftV);
+
+        // A picture goes on the clipboard alone, and the primary selection is emptied: a
+        // terminal's Shift+Insert must not type the text an earlier paste left there.
+        QImage picture(8, 8, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        rig.platform.board.copyImage(picture);
+        QVERIFY(readClipboard(rig.clipboard));
+        QTRY_VERIFY(!rig.clipboard.isWritingImages());
+        rig.controller.show();
+        rig.type(QStringLiteral("v1"));
+        QCOMPARE(rig.platform.board.primarySelection, std::optional<QString>(QString()));
+        QTRY_COMPARE(rig.platform.strokes.pastes.size(), 4);
     }
 
     void nothingToPasteBeepsAndKeepsTheClipboard()

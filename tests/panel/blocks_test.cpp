@@ -163,6 +163,16 @@ private slots:
         icons.prepare(windowsOf({editor, app(11, QStringLiteral("Late"), QStringLiteral("l"), {110})}), 2);
         QCOMPARE(colourOf(icons.icon(11)), QColor(Qt::green));
 
+        // An app of two processes (terminals): a showing keeps both processes' icons, which
+        // its window page draws.
+        AppEntry terminals = app(12, QStringLiteral("XTerm"), QStringLiteral("x"), {120});
+        terminals.windows.append(WindowInfo{121, 13, terminals.bundleID, terminals.appName, {}, {}});
+        platform.appList.icons.insert(12, QIcon(green));
+        platform.appList.icons.insert(13, QIcon(green));
+        icons.prepare(windowsOf({terminals}), 2);
+        icons.keepListed({terminals});
+        QVERIFY(!icons.icon(12).isNull() && !icons.icon(13).isNull());
+
         // Drawn at another density, every icon is rendered anew.
         icons.prepare(windowsOf({editor}), 1);
         QCOMPARE(platform.appList.iconLookups.value(7), 3);

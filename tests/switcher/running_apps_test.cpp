@@ -85,7 +85,9 @@ private slots:
         // replacement given for one showing must never take.
         launch.store.setLetters({{QStringLiteral("XTerm"), QStringLiteral("x")},
                                  {QStringLiteral("featherpad"), QStringLiteral("f")},
-                                 {QStringLiteral("qalculate-gtk"), QStringLiteral("a")}});
+                                 {QStringLiteral("qalculate-gtk"), QStringLiteral("a")},
+                                 // An app with no card (minimised), reached by its letter.
+                                 {QStringLiteral("org.example.Minimised"), QStringLiteral("C")}});
         launch.store.saveLetters();
         QList<WindowInfo> windows;
         for (int terminal = 0; terminal < 11; ++terminal)
@@ -104,8 +106,8 @@ private slots:
             {QStringLiteral("XTerm"), QStringLiteral("x")},      {QStringLiteral("FeatherPad"), QStringLiteral("f")},
             {QStringLiteral("Qalculate!"), QStringLiteral("a")},
             // Two processes without an identifier both pick g from their name: the one
-            // listed first keeps it, the other is given a letter no listed app claims.
-            {QStringLiteral("Agent"), QStringLiteral("g")}, {QStringLiteral("Agent"), QStringLiteral("c")}};
+            // listed first keeps it, the other is given a letter no app holds.
+            {QStringLiteral("Agent"), QStringLiteral("g")}, {QStringLiteral("Agent"), QStringLiteral("d")}};
         // Every window in front in turn.
         for (int front = 0; front < windows.size(); ++front) {
             QList<WindowInfo> stacking = windows;

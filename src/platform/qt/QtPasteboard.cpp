@@ -59,7 +59,11 @@ bool QtPasteboard::setString(const QString &text)
 
 void QtPasteboard::setPrimarySelection(const QString &text)
 {
-    if (m_clipboard->supportsSelection())
+    if (!m_clipboard->supportsSelection())
+        return;
+    if (text.isEmpty())
+        m_clipboard->clear(QClipboard::Selection);
+    else
         m_clipboard->setText(text, QClipboard::Selection);
 }
 
