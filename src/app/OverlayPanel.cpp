@@ -92,10 +92,13 @@ void OverlayPanel::resizeEvent(QResizeEvent *event)
 
 void OverlayPanel::fitToSize()
 {
-    // The content's size is the panel's as the shape was cut for it.
-    if (m_content->geometry() == rect())
-        return;
-    m_content->setGeometry(rect());
-    if (!m_translucent)
+    // Each is done only when the size changed: a new geometry or mask repaints. The
+    // content may already have the panel's size when the shape was never cut for it
+    // (both start at the same default size).
+    if (m_content->geometry() != rect())
+        m_content->setGeometry(rect());
+    if (!m_translucent && m_maskedSize != size()) {
         setMask(SwitcherView::panelMask(size()));
+        m_maskedSize = size();
+    }
 }

@@ -44,4 +44,6 @@ private:
     SwitcherView *m_content;
     // Blended over the desktop by a compositor; otherwise opaque and cut to shape.
     bool m_translucent;
+    // The size the window's rounded shape was cut for; none yet.
+    QSize m_maskedSize;
 };
