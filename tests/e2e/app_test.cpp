@@ -12,6 +12,7 @@
 
 using namespace Qt::StringLiterals;
 
+using Reliability::panelHasFocus;
 using Reliability::panelIsMapped;
 using Reliability::pressKeys;
 using X11Test::HelperWindow;
@@ -21,13 +22,6 @@ namespace {
 QString hex(quint32 window)
 {
     return QStringLiteral("0x%1").arg(window, 0, 16);
-}
-
-// The program's windows are the only ones of class "Lettergate"; the panel is the one
-// that takes the focus.
-bool panelHasFocus()
-{
-    return Reliability::programWindows(true).contains(X11Test::focusedWindow());
 }
 
 void openPanel()

@@ -243,6 +243,11 @@ bool panelIsMapped()
     return !programWindows(true).isEmpty();
 }
 
+bool panelHasFocus()
+{
+    return programWindows(true).contains(X11Test::focusedWindow());
+}
+
 void reportFigure(const QString &name, const QString &value)
 {
     qInfo("figure: %s = %s", qPrintable(name), qPrintable(value));

@@ -87,6 +87,9 @@ void pressKeys(const QString &keys);
 QList<xcb_window_t> programWindows(bool viewableOnly);
 // Whether the panel is mapped on the screen, as the server sees it.
 bool panelIsMapped();
+// Whether the panel holds the keyboard focus: keys typed from then on are its. The
+// panel maps before the focus is set, so a key typed on the map alone may go elsewhere.
+bool panelHasFocus();
 
 // Prints a figure the reliability script collects ("figure: <name> = <value>").
 void reportFigure(const QString &name, const QString &value);

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using Reliability::panelHasFocus;
 using Reliability::panelIsMapped;
 using Reliability::pressKeys;
 
@@ -175,7 +176,7 @@ private:
         QElapsedTimer answer;
         answer.start();
         pressKeys(QStringLiteral("ctrl+alt+w"));
-        if (!QTest::qWaitFor(panelIsMapped, answerBoundMs))
+        if (!QTest::qWaitFor(panelHasFocus, answerBoundMs))
             return QStringLiteral("the trigger did not open the panel");
         pressKeys(QStringLiteral("Escape"));
         if (!QTest::qWaitFor([] { return !panelIsMapped(); }, answerBoundMs))
