@@ -192,13 +192,16 @@ void OverlayController::hide(bool restorePrevious)
 
 void OverlayController::prepare()
 {
+    if (isPanelVisible())
+        return;
+    const QList<WindowInfo> windows = listWindows(ownPid());
     if (!m_panel) {
         createPanel();
         // Sized before it is first shown: the window pictures are captured for its cards.
-        m_panel->placeOn(screenForPanel(listWindows(ownPid())));
+        m_panel->placeOn(screenForPanel(windows));
         m_panel->prepareWindow();
     }
-    prepareNextShowing();
+    prepareNextShowingOf(windows);
 }
 
 QScreen *OverlayController::screenForPanel(const QList<WindowInfo> &windows) const
@@ -211,7 +214,7 @@ QScreen *OverlayController::screenForPanel(const QList<WindowInfo> &windows) con
     screens.prepend(primary);
     QList<PanelPlacement::Screen> areas;
     for (const QScreen *screen : std::as_const(screens))
-        areas.append({screen->geometry(), screen->availableGeometry(), screen->devicePixelRatio()});
+        areas.append({screen->geometry(), screen->devicePixelRatio()});
     std::optional<QRectF> activeFrame;
     if (const std::optional<quint32> active = m_platform.apps().activeWindow()) {
         const auto window = std::ranges::find(windows, *active, &WindowInfo::id);
@@ -231,9 +234,12 @@ qreal OverlayController::panelPixelRatio() const
 
 void OverlayController::prepareNextShowing()
 {
-    if (isPanelVisible())
-        return;
-    const QList<WindowInfo> windows = listWindows(ownPid());
+    if (!isPanelVisible())
+        prepareNextShowingOf(listWindows(ownPid()));
+}
+
+void OverlayController::prepareNextShowingOf(const QList<WindowInfo> &windows)
+{
     m_icons.prepare(windows, panelPixelRatio());
     if (!m_platform.screenCapture().preflight())
         return;

@@ -74,6 +74,8 @@ private:
     // last time, and captures, off the GUI thread, the pictures of the windows the last
     // opening did not. Nothing while the panel is open.
     void prepareNextShowing();
+    // The same over windows just listed.
+    void prepareNextShowingOf(const QList<WindowInfo> &windows);
     // The largest size each window's picture is drawn at on the panel as it stands.
     ThumbnailService::DrawnSizes drawnSizesOf(const QList<WindowInfo> &windows) const;
     void prepareIconOfFrontmost(qint32 pid);

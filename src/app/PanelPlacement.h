@@ -10,11 +10,10 @@
 // rules hold the same on every backend.
 namespace PanelPlacement {
 
-// One screen: where it lies and the part docks and bars leave free, in Qt's
-// device-independent coordinates, and how many device pixels make one of those.
+// One screen: where it lies, in Qt's device-independent coordinates, and how many
+// device pixels make one of those.
 struct Screen {
     QRect geometry;
-    QRect available;
     qreal devicePixelRatio = 1;
 };
 

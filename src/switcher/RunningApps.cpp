@@ -47,22 +47,22 @@ QList<AppEntry> buildApps(const QList<WindowInfo> &windows, QSet<QString> reserv
     QList<AppEntry> apps = groupByApplication(windows);
     // A replacement keeps clear of every letter a listed app claims, and if it can, of
     // the letters stored for apps without a card, which reach them (when minimised, say).
+    QSet<QString> stored;
+    for (const QString &letter : letters.usedLetters())
+        stored.insert(letter.toLower());
     QSet<QString> claimed;
-    for (const QString &stored : letters.usedLetters())
-        claimed.insert(stored.toLower());
-    QSet<QString> claimedHere;
     for (AppEntry &app : apps) {
         app.letter = letters.letterFor(app.bundleID, app.appName);
         if (app.letter)
-            claimedHere.insert(*app.letter);
+            claimed.insert(*app.letter);
     }
     for (AppEntry &app : apps) {
         if (!app.letter)
             continue;
         if (reserved.contains(*app.letter)) {
-            app.letter = firstFreeLetter(reserved + claimedHere + claimed);
+            app.letter = firstFreeLetter(reserved + claimed + stored);
             if (*app.letter == AppLetters::exhausted)
-                app.letter = firstFreeLetter(reserved + claimedHere);
+                app.letter = firstFreeLetter(reserved + claimed);
         }
         reserved.insert(*app.letter);
     }
