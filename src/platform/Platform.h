@@ -9,6 +9,7 @@ class Feedback;
 class HotKeys;
 class KeyTap;
 class Keystrokes;
+class Notifications;
 class OwnWindows;
 class Pasteboard;
 class ScreenCapture;
@@ -33,6 +34,7 @@ public:
     virtual Keystrokes &keystrokes() = 0;
     virtual ScreenCapture &screenCapture() = 0;
     virtual Feedback &feedback() = 0;
+    virtual Notifications &notifications() = 0;
     virtual OwnWindows &ownWindows() = 0;
     virtual Clock &clock() = 0;
 

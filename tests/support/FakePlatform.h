@@ -7,6 +7,7 @@
 #include "support/FakeFeedback.h"
 #include "support/FakeHotKeys.h"
 #include "support/FakeKeyTap.h"
+#include "support/FakeNotifications.h"
 #include "support/FakePasteboard.h"
 #include "support/FakeScreenCapture.h"
 #include "support/FakeWindowServer.h"
@@ -28,6 +29,7 @@ public:
     Keystrokes &keystrokes() override { return strokes; }
     ScreenCapture &screenCapture() override { return capture; }
     Feedback &feedback() override { return bell; }
+    Notifications &notifications() override { return notes; }
     OwnWindows &ownWindows() override { return own; }
     Clock &clock() override { return time; }
 
@@ -40,6 +42,7 @@ public:
     FakeKeystrokes strokes;
     FakeScreenCapture capture;
     FakeFeedback bell;
+    FakeNotifications notes;
     FakeOwnWindows own;
     FakeClock time;
 };

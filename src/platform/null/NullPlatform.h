@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "platform/ScreenCapture.h"
 #include "platform/WindowServer.h"
+#include "platform/qt/DBusNotifications.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/qt/SystemClock.h"
 
@@ -38,6 +39,7 @@ public:
     Keystrokes &keystrokes() override { return *this; }
     ScreenCapture &screenCapture() override { return *this; }
     Feedback &feedback() override { return *this; }
+    Notifications &notifications() override { return m_notifications; }
     OwnWindows &ownWindows() override { return *this; }
     Clock &clock() override { return m_clock; }
 
@@ -85,5 +87,6 @@ private:
 
     RefusingHotKeys m_hotKeys;
     QtPasteboard m_pasteboard;
+    DBusNotifications m_notifications;
     SystemClock m_clock;
 };

@@ -3,6 +3,7 @@
 #include "platform/Feedback.h"
 #include "platform/OwnWindows.h"
 #include "platform/Platform.h"
+#include "platform/qt/DBusNotifications.h"
 #include "platform/qt/SystemClock.h"
 #include "platform/x11/X11Pasteboard.h"
 
@@ -45,6 +46,7 @@ public:
     Keystrokes &keystrokes() override;
     ScreenCapture &screenCapture() override;
     Feedback &feedback() override { return *this; }
+    Notifications &notifications() override { return m_notifications; }
     OwnWindows &ownWindows() override { return *this; }
     Clock &clock() override { return m_clock; }
 
@@ -78,4 +80,5 @@ private:
     std::unique_ptr<X11ScreenCapture> m_screenCapture;
     X11Pasteboard m_pasteboard;
     SystemClock m_clock;
+    DBusNotifications m_notifications;
 };
