@@ -58,6 +58,9 @@ public:
     void start();
     // Undoes start; destroying the watcher does so too.
     void stop();
+    // Whether start got the key stream: false before it, and when the tap could not be
+    // created.
+    bool isListening() const { return m_tap != nullptr; }
 
 public slots:
     // The health timer's tick: switches a tap back on that the system switched off.

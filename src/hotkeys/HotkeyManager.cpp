@@ -2,7 +2,7 @@
 
 #include "hotkeys/DoubleModifierWatcher.h"
 #include "hotkeys/GlobalHotkey.h"
-#include "hotkeys/HotkeyConfig.h"
+#include "platform/HotKeys.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 
@@ -19,9 +19,12 @@ HotkeyManager &HotkeyManager::shared()
     return *instance;
 }
 
-HotkeyManager::HotkeyManager(HotKeys &hotKeys, KeyTap &keyTap, const Clock &clock)
-    : m_hotKeys(hotKeys), m_keyTap(keyTap), m_clock(clock)
+HotkeyManager::HotkeyManager(HotKeys &hotKeys, KeyTap &keyTap, const Clock &clock, QObject *parent)
+    : QObject(parent), m_hotKeys(hotKeys), m_keyTap(keyTap), m_clock(clock)
 {
+    m_retryTimer.setInterval(retryInterval);
+    connect(&m_retryTimer, &QTimer::timeout, this, &HotkeyManager::retry);
+    connect(&hotKeys, &HotKeys::keyboardMappingChanged, this, &HotkeyManager::rearmAfterMappingChange);
 }
 
 HotkeyManager::~HotkeyManager()
@@ -31,17 +34,42 @@ HotkeyManager::~HotkeyManager()
 
 void HotkeyManager::apply(const HotkeyConfig &config)
 {
+    const Snapshot before = snapshot();
     disarm();
-    if (!m_onTrigger)
+    m_trigger.reset();
+    m_logged.reset();
+    if (m_onTrigger)
+        m_trigger = config;
+    arm();
+    reportChange(before);
+}
+
+void HotkeyManager::retry()
+{
+    if (m_state == TriggerState::Armed || !m_trigger)
         return;
-    switch (config.kind()) {
-    case HotkeyConfig::Kind::Combo:
-        armCombo(config);
-        break;
-    case HotkeyConfig::Kind::DoubleModifier:
-        armDoubleTap(config);
-        break;
-    }
+    rearm();
+}
+
+void HotkeyManager::rearmAfterMappingChange()
+{
+    // Also when armed: the backend drops a grab it could not move to the new keys.
+    if (m_trigger && m_trigger->kind() == HotkeyConfig::Kind::Combo)
+        rearm();
+}
+
+void HotkeyManager::rearm()
+{
+    const Snapshot before = snapshot();
+    disarm();
+    arm();
+    reportChange(before);
+}
+
+void HotkeyManager::reportChange(const Snapshot &before)
+{
+    if (snapshot() != before)
+        emit stateChanged();
 }
 
 void HotkeyManager::disarm()
@@ -51,16 +79,42 @@ void HotkeyManager::disarm()
     m_doubleWatcher.reset();
 }
 
+void HotkeyManager::arm()
+{
+    if (!m_trigger) {
+        m_state = TriggerState::Unavailable;
+        return;
+    }
+    switch (m_trigger->kind()) {
+    case HotkeyConfig::Kind::Combo:
+        armCombo(*m_trigger);
+        break;
+    case HotkeyConfig::Kind::DoubleModifier:
+        armDoubleTap(*m_trigger);
+        break;
+    }
+    // Only a taken combination comes free by itself; a missing key stream does not,
+    // and retrying it would only repeat its warning.
+    if (m_state == TriggerState::Taken)
+        m_retryTimer.start();
+    else
+        m_retryTimer.stop();
+}
+
 void HotkeyManager::armCombo(const HotkeyConfig &config)
 {
     m_combo = GlobalHotkey::create(m_hotKeys, config.keyCode(), config.carbonModifiers(), m_onTrigger);
-    if (!m_combo) {
-        // No retry and no fallback combination: the trigger stays unarmed until the
-        // user picks another one.
-        Log::warning(QStringLiteral("chord registration failed"));
-        return;
+    const TriggerState state = m_combo                   ? TriggerState::Armed
+                               : m_hotKeys.isSupported() ? TriggerState::Taken
+                                                         : TriggerState::Unavailable;
+    if (m_logged != state) {
+        if (m_combo)
+            Log::info(registeredPrefix + config.displayString());
+        else
+            Log::warning(QStringLiteral("chord registration failed"));
+        m_logged = state;
     }
-    Log::info(registeredPrefix + config.displayString());
+    m_state = state;
 }
 
 void HotkeyManager::armDoubleTap(const HotkeyConfig &config)
@@ -68,6 +122,7 @@ void HotkeyManager::armDoubleTap(const HotkeyConfig &config)
     m_doubleWatcher = std::make_unique<DoubleModifierWatcher>(config.modifier(), m_onTrigger, m_keyTap, m_clock);
     m_doubleWatcher->start();
     // Written even when the tap could not be created: the watcher has logged why, and
-    // the trigger stays chosen until the permission is granted and it is applied again.
+    // the state says the trigger is not in effect.
     Log::info(registeredPrefix + config.displayString() + QStringLiteral(" (requires accessibility permission)"));
+    m_state = m_doubleWatcher->isListening() ? TriggerState::Armed : TriggerState::Unavailable;
 }

@@ -1,9 +1,15 @@
 #pragma once
 
+#include "hotkeys/HotkeyConfig.h"
 #include "hotkeys/TriggerArmer.h"
 
+#include <QObject>
+#include <QTimer>
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class Clock;
 class DoubleModifierWatcher;
@@ -11,18 +17,32 @@ class GlobalHotkey;
 class HotKeys;
 class KeyTap;
 
+// Whether the trigger last applied is in effect.
+enum class TriggerState {
+    Armed,       // pressing it opens the panel
+    Taken,       // the combination is held by another program
+    Unavailable, // nothing applied yet, or the desktop gives no combinations or key stream
+};
+
 // Owns the one active trigger of the application: a global key combination or a
 // double-tap watcher, never both. Every apply tears the old trigger down before arming
 // the new one, so the old one can never fire after a change was requested.
-class HotkeyManager final : public TriggerArmer {
+//
+// A combination another program holds is tried again every few seconds and whenever
+// the keyboard mapping changes, until it is taken or the trigger changes; the state
+// says all along whether the trigger is in effect.
+class HotkeyManager final : public QObject, public TriggerArmer {
+    Q_OBJECT
 public:
     using Action = std::function<void()>;
+
+    static constexpr std::chrono::seconds retryInterval{3};
 
     // The instance the application uses, over the installed platform. Created on first
     // use and never destroyed: the platform it holds on to may be gone by then.
     static HotkeyManager &shared();
 
-    HotkeyManager(HotKeys &hotKeys, KeyTap &keyTap, const Clock &clock);
+    HotkeyManager(HotKeys &hotKeys, KeyTap &keyTap, const Clock &clock, QObject *parent = nullptr);
     ~HotkeyManager() override;
 
     HotkeyManager(const HotkeyManager &) = delete;
@@ -35,15 +55,40 @@ public:
     // Disarms the current trigger, then arms `config` (when an action is set).
     void apply(const HotkeyConfig &config) override;
 
+    // The trigger last armed or tried; nothing while no action is set.
+    const std::optional<HotkeyConfig> &trigger() const { return m_trigger; }
+    TriggerState state() const { return m_state; }
+    // Tries again to arm a trigger that is not in effect; does nothing to one that is.
+    void retry();
+
+signals:
+    // The state or the trigger changed.
+    void stateChanged();
+
 private:
+    using Snapshot = std::pair<std::optional<HotkeyConfig>, TriggerState>;
+    Snapshot snapshot() const { return {m_trigger, m_state}; }
+    // Emits stateChanged when the trigger or its state differ from `before`.
+    void reportChange(const Snapshot &before);
+
     void disarm();
+    // Arms m_trigger and sets the state to what came of it.
+    void arm();
     void armCombo(const HotkeyConfig &config);
     void armDoubleTap(const HotkeyConfig &config);
+    void rearm();
+    void rearmAfterMappingChange();
 
     HotKeys &m_hotKeys;
     KeyTap &m_keyTap;
     const Clock &m_clock;
     Action m_onTrigger;
+    std::optional<HotkeyConfig> m_trigger;
+    TriggerState m_state = TriggerState::Unavailable;
+    // What the log last said of the current trigger, so that a retry that fails again,
+    // or one that succeeds again, says nothing new.
+    std::optional<TriggerState> m_logged;
     std::unique_ptr<GlobalHotkey> m_combo;
     std::unique_ptr<DoubleModifierWatcher> m_doubleWatcher;
+    QTimer m_retryTimer;
 };

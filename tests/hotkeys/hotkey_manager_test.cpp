@@ -1,9 +1,11 @@
 #include "hotkeys/GlobalHotkey.h"
 #include "hotkeys/HotkeyConfig.h"
 #include "hotkeys/HotkeyManager.h"
+#include "hotkeys/TriggerAlerts.h"
 #include "support/FakePlatform.h"
 #include "support/LogCapture.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 using ModifierKey = HotkeyConfig::ModifierKey;
@@ -115,6 +117,8 @@ private slots:
             QVERIFY(platform.keys.registrations.isEmpty());
             QVERIFY(!platform.tap.last);
             QVERIFY(log.lines.isEmpty());
+            QVERIFY(!manager.trigger());
+            QCOMPARE(manager.state(), TriggerState::Unavailable);
         }
     }
 
@@ -140,6 +144,64 @@ private slots:
                                              "(check accessibility permission)"),
                               registeredDoubleCommand}));
         QCOMPARE(rig.platform.tap.creations, 2);
+        QCOMPARE(rig.manager.state(), TriggerState::Unavailable);
+
+        // Where no program gets combinations, nobody holds this one.
+        rig.platform.keys.supported = false;
+        rig.manager.apply(cmdSpace);
+        QCOMPARE(rig.manager.state(), TriggerState::Unavailable);
+    }
+
+    void aTakenCombinationIsTriedAgainAndReportedOncePerTrigger()
+    {
+        Rig rig;
+        TriggerAlerts alerts(rig.manager, rig.platform.notes);
+        QSignalSpy changes(&rig.manager, &HotkeyManager::stateChanged);
+        FakeHotKeys &keys = rig.platform.keys;
+        keys.refused.insert({13, 0x1800});
+        rig.manager.apply(ctrlOptW);
+        QCOMPARE(rig.manager.state(), TriggerState::Taken);
+        QCOMPARE(triggerProblem(rig.manager), ctrlOptW.displayString() + QStringLiteral(" is taken by another program"));
+
+        // Tried again by hand and at a keyboard mapping change, still held elsewhere: one
+        // line in the log, one notification, no change to report.
+        rig.manager.retry();
+        emit keys.keyboardMappingChanged();
+        QCOMPARE(keys.log.size(), 3);
+        QVERIFY(keys.registrations.isEmpty());
+        QCOMPARE(rig.log.lines, QStringList{chordFailed});
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(rig.platform.notes.shown.size(), 1);
+        QVERIFY(rig.platform.notes.shown[0].body.startsWith(triggerProblem(rig.manager)));
+
+        // Let go by the other program: the next mapping change takes it, and says so.
+        keys.refused.clear();
+        emit keys.keyboardMappingChanged();
+        QCOMPARE(rig.manager.state(), TriggerState::Armed);
+        QVERIFY(triggerProblem(rig.manager).isEmpty());
+        QCOMPARE(rig.log.lines, (QStringList{chordFailed, registeredCtrlOptW}));
+        QCOMPARE(rig.platform.notes.shown.size(), 2);
+        QCOMPARE(rig.platform.notes.shown[1].summary, QStringLiteral("Lettergate's trigger works again"));
+        keys.press(13, 0x1800);
+        QCOMPARE(rig.fires, 1);
+        // In effect, a retry leaves it alone.
+        const HotKeyId armed = keys.registrations.at(0).id;
+        rig.manager.retry();
+        QCOMPARE(keys.registrations.at(0).id, armed);
+
+        // Lost when the mapping changed (the backend drops a grab it cannot move): not in
+        // effect any more, and told again.
+        keys.refused.insert({13, 0x1800});
+        keys.registrations.clear();
+        emit keys.keyboardMappingChanged();
+        QCOMPARE(rig.manager.state(), TriggerState::Taken);
+        QCOMPARE(rig.platform.notes.shown.size(), 3);
+
+        // Another trigger that works: nothing to tell, it is not the one that "works again".
+        rig.manager.apply(cmdSpace);
+        QCOMPARE(rig.manager.state(), TriggerState::Armed);
+        QCOMPARE(rig.platform.notes.shown.size(), 3);
+        QCOMPARE(changes.size(), 4);
     }
 
     void triggerMayReapplyItselfWhenItFires()

@@ -46,6 +46,7 @@ public:
 private:
     class RefusingHotKeys final : public HotKeys {
     public:
+        bool isSupported() const override { return false; }
         bool registerHotKey(HotKeyId, quint32, quint32) override { return false; }
         void unregisterHotKey(HotKeyId) override {}
     };

@@ -12,7 +12,10 @@ X11HotKeys::X11HotKeys(const X11Display &display, const KeyboardMap &keyboard, Q
     , m_display(display)
     , m_keyboard(keyboard)
 {
-    connect(&keyboard, &KeyboardMap::changed, this, &X11HotKeys::regrabAll);
+    connect(&keyboard, &KeyboardMap::changed, this, [this] {
+        regrabAll();
+        emit keyboardMappingChanged();
+    });
 }
 
 X11HotKeys::~X11HotKeys()
