@@ -1,5 +1,6 @@
 #pragma once
 
+#include "hotkeys/HotkeyManager.h"
 #include "settings/SettingsTestSupport.h"
 #include "settings/ui/SettingsServices.h"
 #include "settings/ui/SettingsView.h"
@@ -23,11 +24,13 @@ struct SettingsFixture {
     {
         settings.setHistoryLimitTarget(&history);
         settings.load();
+        trigger.setOnTrigger([] {});
+        trigger.apply(settings.hotkey());
     }
 
     SettingsServices services()
     {
-        return {settings, SaveIndicator::shared(), snippets, links, commands, history, platform};
+        return {settings, SaveIndicator::shared(), snippets, links, commands, history, platform, trigger};
     }
     static int tick() { return SaveIndicator::shared().tick(); }
 
@@ -39,6 +42,8 @@ struct SettingsFixture {
     SnippetStore snippets{Paths::dataDirectory()};
     LinkStore links{platform.appList, platform.bell, Paths::dataDirectory()};
     CommandStore commands{Paths::dataDirectory()};
+    // Armed with the stored trigger, on the fake desktop's hot keys.
+    HotkeyManager trigger{platform.keys, platform.tap, platform.time};
 };
 
 // The settings window's content, shown (offscreen) on one tab.

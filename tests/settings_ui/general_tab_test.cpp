@@ -161,32 +161,40 @@ private slots:
         QVERIFY(tab.recorder().isVisibleTo(&tab));
     }
 
-    void permissionRowsAreReadWhenTheTabIsShown()
+    void permissionsShowWhatTheDesktopGrants()
     {
         SettingsFixture fixture;
-        fixture.platform.ax.trusted = false;
-        fixture.platform.capture.granted = true;
+        fixture.platform.own.windowManager = std::nullopt;
+        fixture.platform.own.composite = false;
+        fixture.platform.keys.refused.insert({controlOptionW.keyCode(), controlOptionW.carbonModifiers()});
+        fixture.trigger.apply(controlOptionW);
         ShownView shown(fixture, Tab::General);
         GeneralSettingsTab &tab = shown.view.generalTab();
-        QVERIFY(!tab.accessibilityRow().showsGranted());
-        QVERIFY(tab.screenRecordingRow().showsGranted());
+        QVERIFY(!tab.windowManagerRow().showsGranted());
+        QCOMPARE(tab.windowManagerRow().stateText(), QStringLiteral("none: windows can be neither listed nor raised"));
+        QVERIFY(!tab.windowPicturesRow().showsGranted());
+        QVERIFY(!tab.systemTrayRow().showsGranted()); // no tray offscreen
+        const PermissionRow &trigger = tab.triggerRow();
+        QVERIFY(!trigger.showsGranted());
+        QCOMPARE(trigger.stateText(), controlOptionW.displayString() + QStringLiteral(" is taken by another program"));
+        QVERIFY(trigger.offersAction());
 
-        auto *grant = tab.accessibilityRow().findChild<QPushButton *>(QStringLiteral("grantAccess"));
-        QVERIFY(grant->isVisibleTo(&tab));
-        grant->click();
-        QCOMPARE(fixture.platform.ax.trustRequests, 1);
+        // Let go by the other program: "Try Again" takes it, and the row follows at once.
+        fixture.platform.keys.refused.clear();
+        trigger.findChild<QPushButton *>(QStringLiteral("permissionAction"))->click();
+        QCOMPARE(fixture.trigger.state(), TriggerState::Armed);
+        QVERIFY(trigger.showsGranted());
+        QVERIFY(!trigger.offersAction());
+        QCOMPARE(trigger.stateText(), controlOptionW.displayString() + QStringLiteral(" in effect"));
 
-        // Granted in the meantime: the row changes only when the tab is shown again.
-        fixture.platform.ax.trusted = true;
-        fixture.platform.capture.granted = false;
-        QVERIFY(!tab.accessibilityRow().showsGranted());
+        // The desktop's grants are read again when the tab is shown again.
+        fixture.platform.own.windowManager = QStringLiteral("Fakebox");
+        fixture.platform.own.composite = true;
+        QVERIFY(!tab.windowManagerRow().showsGranted());
         shown.revisit(Tab::General);
-        QVERIFY(tab.accessibilityRow().showsGranted());
-        QVERIFY(!grant->isVisibleTo(&tab));
-        QVERIFY(!tab.screenRecordingRow().showsGranted());
-
-        tab.screenRecordingRow().findChild<QPushButton *>(QStringLiteral("grantAccess"))->click();
-        QCOMPARE(fixture.platform.capture.requests, 1);
+        QVERIFY(tab.windowManagerRow().showsGranted());
+        QCOMPARE(tab.windowManagerRow().stateText(), QStringLiteral("Fakebox"));
+        QVERIFY(tab.windowPicturesRow().showsGranted());
     }
 
     void launchAtLoginWritesAndRemovesTheAutostartEntry()

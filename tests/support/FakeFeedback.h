@@ -21,6 +21,10 @@ public:
 class FakeOwnWindows final : public OwnWindows {
 public:
     bool hasCompositor() override { return compositor; }
+    std::optional<QString> windowManagerName() override { return windowManager; }
+    bool hasComposite() override { return composite; }
 
     bool compositor = false;
+    std::optional<QString> windowManager = QStringLiteral("Fakebox");
+    bool composite = true;
 };

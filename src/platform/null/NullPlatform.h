@@ -85,6 +85,8 @@ private:
     void beep() override {}
 
     bool hasCompositor() override { return false; }
+    std::optional<QString> windowManagerName() override { return std::nullopt; }
+    bool hasComposite() override { return false; }
 
     RefusingHotKeys m_hotKeys;
     QtPasteboard m_pasteboard;

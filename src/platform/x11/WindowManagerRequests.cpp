@@ -102,6 +102,16 @@ void WindowManagerRequests::unminimize(xcb_window_t window)
     m_display.flush();
 }
 
+std::optional<QString> WindowManagerRequests::name()
+{
+    if (!supportsActivation())
+        return std::nullopt;
+    xcb_connection_t *c = m_display.connection();
+    const xcb_ewmh_connection_t &ewmh = *m_display.ewmh();
+    const auto reply = X11Property::reply(c, X11Property::request(c, m_checkWindow, ewmh._NET_WM_NAME));
+    return X11Property::text(reply.get(), ewmh.UTF8_STRING);
+}
+
 bool WindowManagerRequests::compositorRuns() const
 {
     xcb_window_t owner = XCB_WINDOW_NONE;

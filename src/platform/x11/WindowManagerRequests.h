@@ -33,6 +33,9 @@ public:
     void unminimize(xcb_window_t window);
     // Whether a compositing manager owns this screen's _NET_WM_CM_S selection.
     bool compositorRuns() const;
+    // The _NET_WM_NAME of the window manager's check window, when one that honours
+    // activation runs (empty when it names nothing).
+    std::optional<QString> name();
 
     void x11Event(const xcb_generic_event_t *event) override;
 

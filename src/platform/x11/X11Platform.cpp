@@ -89,3 +89,13 @@ bool X11Platform::hasCompositor()
 {
     return m_windowManager->compositorRuns();
 }
+
+std::optional<QString> X11Platform::windowManagerName()
+{
+    return m_windowManager->name();
+}
+
+bool X11Platform::hasComposite()
+{
+    return m_display->extensions().composite;
+}

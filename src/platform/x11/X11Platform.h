@@ -62,6 +62,8 @@ private:
     // The X bell, the panel's only failure report.
     void beep() override;
     bool hasCompositor() override;
+    std::optional<QString> windowManagerName() override;
+    bool hasComposite() override;
 
     // In order of construction; the event filters go before the pump they are
     // registered with.

@@ -1,8 +1,9 @@
 #include "settings/ui/GeneralSettingsTab.h"
 
-#include "platform/Accessibility.h"
+#include "hotkeys/HotkeyManager.h"
+#include "hotkeys/TriggerAlerts.h"
+#include "platform/OwnWindows.h"
 #include "platform/Platform.h"
-#include "platform/ScreenCapture.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/HotkeyRecorderButton.h"
 #include "settings/ui/PermissionRow.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSystemTrayIcon>
 #include <QVBoxLayout>
 
 namespace {
@@ -55,10 +57,12 @@ QFormLayout *sectionForm()
 
 } // namespace
 
-GeneralSettingsTab::GeneralSettingsTab(SettingsStore &store, Platform &platform, QWidget *parent)
+GeneralSettingsTab::GeneralSettingsTab(SettingsStore &store, Platform &platform, HotkeyManager &trigger,
+                                       QWidget *parent)
     : SettingsTab(parent)
     , m_store(store)
     , m_platform(platform)
+    , m_trigger(trigger)
     , m_launchAtLogin(QCoreApplication::applicationFilePath())
 {
     auto *layout = new QVBoxLayout(this);
@@ -142,21 +146,50 @@ QWidget *GeneralSettingsTab::loginSection()
 
 QWidget *GeneralSettingsTab::permissionsSection()
 {
-    auto *rows = new QVBoxLayout;
-    rows->setSpacing(8);
-    m_accessibility = new PermissionRow(QStringLiteral("Accessibility (required to switch windows and paste)"),
-                                        [this] { m_platform.accessibility().requestTrust(); });
-    m_screenRecording = new PermissionRow(QStringLiteral("Screen Recording (thumbnails / window titles)"),
-                                          [this] { m_platform.screenCapture().request(); });
-    rows->addWidget(m_accessibility);
-    rows->addWidget(m_screenRecording);
-    return section(QStringLiteral("Permissions"), rows);
+    auto *form = sectionForm();
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    // Four one-line rows: closer together than the other sections' rows, so that the
+    // tab still fits the window's first size.
+    form->setVerticalSpacing(2);
+    m_windowManager = new PermissionRow;
+    m_windowPictures = new PermissionRow;
+    m_triggerRow = new PermissionRow(QStringLiteral("Try Again"), [this] { m_trigger.retry(); });
+    m_systemTray = new PermissionRow;
+    form->addRow(QStringLiteral("Window manager"), m_windowManager);
+    form->addRow(QStringLiteral("Window pictures"), m_windowPictures);
+    form->addRow(QStringLiteral("Trigger"), m_triggerRow);
+    form->addRow(QStringLiteral("System tray"), m_systemTray);
+    connect(&m_trigger, &HotkeyManager::stateChanged, this, &GeneralSettingsTab::showTriggerState);
+    return section(QStringLiteral("Permissions"), form);
+}
+
+void GeneralSettingsTab::showTriggerState()
+{
+    const std::optional<HotkeyConfig> &trigger = m_trigger.trigger();
+    if (trigger && m_trigger.state() == TriggerState::Armed) {
+        m_triggerRow->setState(true, trigger->displayString() + QStringLiteral(" in effect"));
+        return;
+    }
+    const QString problem = triggerProblem(m_trigger);
+    m_triggerRow->setState(false, problem.isEmpty() ? QStringLiteral("not armed yet") : problem);
 }
 
 void GeneralSettingsTab::reload()
 {
-    m_accessibility->setGranted(m_platform.accessibility().isTrusted());
-    m_screenRecording->setGranted(m_platform.screenCapture().preflight());
+    OwnWindows &desktop = m_platform.ownWindows();
+    const std::optional<QString> windowManager = desktop.windowManagerName();
+    m_windowManager->setState(windowManager.has_value(),
+                              !windowManager ? QStringLiteral("none: windows can be neither listed nor raised")
+                              : windowManager->isEmpty() ? QStringLiteral("found, unnamed")
+                                                         : *windowManager);
+    m_windowPictures->setState(desktop.hasComposite(),
+                               desktop.hasComposite()
+                                   ? QStringLiteral("available (Composite extension)")
+                                   : QStringLiteral("none: the display server lacks the Composite extension"));
+    showTriggerState();
+    const bool tray = QSystemTrayIcon::isSystemTrayAvailable();
+    m_systemTray->setState(tray, tray ? QStringLiteral("present")
+                                      : QStringLiteral("none: start lettergate again to open Settings"));
     m_launchAtLoginBox->setChecked(m_launchAtLogin.isEnabled());
 
     const HotkeyConfig &stored = m_store.hotkey();

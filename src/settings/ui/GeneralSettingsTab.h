@@ -4,6 +4,7 @@
 #include "settings/LaunchAtLogin.h"
 #include "settings/ui/SettingsTab.h"
 
+class HotkeyManager;
 class HotkeyRecorderButton;
 class PermissionRow;
 class Platform;
@@ -14,7 +15,7 @@ class QFormLayout;
 class SettingsStore;
 
 // The trigger (a key combination or a double tap of one modifier), the taskbar entry,
-// launching at login and the two permissions. Changing the trigger kind or the modifier stores the new trigger
+// launching at login and what the desktop grants Lettergate. Changing the trigger kind or the modifier stores the new trigger
 // at once; the store re-arms it.
 class GeneralSettingsTab : public SettingsTab {
     Q_OBJECT
@@ -22,7 +23,7 @@ public:
     // Which kind of trigger the tab shows.
     enum class HKMode { Combo, DoubleMod };
 
-    GeneralSettingsTab(SettingsStore &store, Platform &platform, QWidget *parent = nullptr);
+    GeneralSettingsTab(SettingsStore &store, Platform &platform, HotkeyManager &trigger, QWidget *parent = nullptr);
 
     HKMode mode() const { return m_mode; }
     HotkeyConfig::ModifierKey modKey() const { return m_modKey; }
@@ -32,11 +33,13 @@ public:
     void setModKey(HotkeyConfig::ModifierKey modKey);
 
     HotkeyRecorderButton &recorder() const { return *m_recorder; }
-    const PermissionRow &accessibilityRow() const { return *m_accessibility; }
-    const PermissionRow &screenRecordingRow() const { return *m_screenRecording; }
+    const PermissionRow &windowManagerRow() const { return *m_windowManager; }
+    const PermissionRow &windowPicturesRow() const { return *m_windowPictures; }
+    const PermissionRow &triggerRow() const { return *m_triggerRow; }
+    const PermissionRow &systemTrayRow() const { return *m_systemTray; }
 
-    // Reads both permissions, the stored trigger and whether the autostart entry exists;
-    // stores nothing.
+    // Reads what the desktop grants, the stored trigger and whether the autostart entry
+    // exists; stores nothing. The trigger's row also follows every change of its state.
     void reload() override;
 
 private:
@@ -46,10 +49,12 @@ private:
     QWidget *permissionsSection();
 
     void showMode();
+    void showTriggerState();
     void storeTrigger(const HotkeyConfig &trigger);
 
     SettingsStore &m_store;
     Platform &m_platform;
+    HotkeyManager &m_trigger;
     HKMode m_mode = HKMode::Combo;
     HotkeyConfig::ModifierKey m_modKey = HotkeyConfig::ModifierKey::Command;
 
@@ -61,6 +66,8 @@ private:
     QWidget *m_doubleTapHelp = nullptr;
     LaunchAtLogin m_launchAtLogin;
     QCheckBox *m_launchAtLoginBox = nullptr;
-    PermissionRow *m_accessibility = nullptr;
-    PermissionRow *m_screenRecording = nullptr;
+    PermissionRow *m_windowManager = nullptr;
+    PermissionRow *m_windowPictures = nullptr;
+    PermissionRow *m_triggerRow = nullptr;
+    PermissionRow *m_systemTray = nullptr;
 };

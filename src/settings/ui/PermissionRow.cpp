@@ -7,53 +7,46 @@
 #include <QLabel>
 #include <QPushButton>
 
-namespace {
-
-// A green check mark followed by a green "Granted".
-QWidget *grantedBadge(QWidget *parent)
-{
-    auto *badge = new QWidget(parent);
-    badge->setObjectName(QStringLiteral("granted"));
-    const int side = badge->fontMetrics().height();
-    const QPixmap check = SettingsSymbols::tinted(u"checkmark.circle.fill", side, SettingsStyle::grantedColor(),
-                                                  badge->devicePixelRatioF());
-    auto *icon = new QLabel(badge);
-    icon->setPixmap(check);
-    auto *text = new QLabel(QStringLiteral("Granted"), badge);
-    QPalette green = text->palette();
-    green.setColor(QPalette::WindowText, SettingsStyle::grantedColor());
-    text->setPalette(green);
-    auto *layout = new QHBoxLayout(badge);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(4);
-    layout->addWidget(icon);
-    layout->addWidget(text);
-    return badge;
-}
-
-} // namespace
-
-PermissionRow::PermissionRow(const QString &title, std::function<void()> request, QWidget *parent)
+PermissionRow::PermissionRow(const QString &actionLabel, std::function<void()> action, QWidget *parent)
     : QWidget(parent)
-    , m_grantedBadge(grantedBadge(this))
-    , m_grantButton(new QPushButton(QStringLiteral("Grant Access…"), this))
+    , m_mark(new QLabel(this))
+    , m_text(new QLabel(this))
 {
-    m_grantButton->setObjectName(QStringLiteral("grantAccess"));
-    connect(m_grantButton, &QPushButton::clicked, this, [request = std::move(request)] { request(); });
-
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    auto *titleLabel = new QLabel(title, this);
-    titleLabel->setWordWrap(true);
-    layout->addWidget(titleLabel, 1);
-    layout->addWidget(m_grantedBadge);
-    layout->addWidget(m_grantButton);
-    setGranted(false);
+    layout->addWidget(m_mark);
+    m_text->setWordWrap(true);
+    layout->addWidget(m_text, 1);
+    if (action) {
+        m_action = new QPushButton(actionLabel, this);
+        m_action->setObjectName(QStringLiteral("permissionAction"));
+        connect(m_action, &QPushButton::clicked, this, [action = std::move(action)] { action(); });
+        layout->addWidget(m_action);
+    }
+    setState(false, {});
 }
 
-void PermissionRow::setGranted(bool granted)
+void PermissionRow::setState(bool granted, const QString &text)
 {
     m_granted = granted;
-    m_grantedBadge->setVisible(granted);
-    m_grantButton->setVisible(!granted);
+    const QColor color = granted ? SettingsStyle::grantedColor() : SettingsStyle::errorColor();
+    m_mark->setPixmap(SettingsSymbols::tinted(granted ? u"checkmark.circle.fill" : u"exclamationmark.triangle.fill",
+                                              fontMetrics().height(), color, devicePixelRatioF()));
+    m_text->setText(text);
+    QPalette palette = m_text->palette();
+    palette.setColor(QPalette::WindowText, color);
+    m_text->setPalette(palette);
+    if (m_action)
+        m_action->setVisible(!granted);
 }
+
+QString PermissionRow::stateText() const
+{
+    return m_text->text();
+}
+
+bool PermissionRow::offersAction() const
+{
+    return m_action && !m_granted;
+}
+

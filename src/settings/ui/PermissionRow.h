@@ -3,21 +3,30 @@
 #include <QWidget>
 #include <functional>
 
+class QLabel;
 class QPushButton;
 
-// One permission in the General tab: its title, and on the right either a green
-// "Granted" or a "Grant Access…" button that asks for it. The row shows what it was
-// last told; the tab re-reads the permission each time it is shown.
+// The state of one thing the desktop grants Lettergate, beside its title in the General
+// tab: a green check or a warning mark, a few words, and a button (object name
+// "permissionAction") when the user can do something about a missing grant. The row
+// shows what it was last told.
 class PermissionRow : public QWidget {
     Q_OBJECT
 public:
-    PermissionRow(const QString &title, std::function<void()> request, QWidget *parent = nullptr);
+    // Without an action the row only informs.
+    explicit PermissionRow(const QString &actionLabel = {}, std::function<void()> action = {},
+                           QWidget *parent = nullptr);
+
+    // The button shows only while the grant is missing.
+    void setState(bool granted, const QString &text);
 
     bool showsGranted() const { return m_granted; }
-    void setGranted(bool granted);
+    QString stateText() const;
+    bool offersAction() const;
 
 private:
     bool m_granted = false;
-    QWidget *m_grantedBadge;
-    QPushButton *m_grantButton;
+    QLabel *m_mark;
+    QLabel *m_text;
+    QPushButton *m_action = nullptr;
 };

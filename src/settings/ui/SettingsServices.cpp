@@ -1,5 +1,6 @@
 #include "settings/ui/SettingsServices.h"
 
+#include "hotkeys/HotkeyManager.h"
 #include "platform/Platform.h"
 #include "settings/SaveIndicator.h"
 #include "settings/SettingsStore.h"
@@ -11,5 +12,6 @@
 SettingsServices SettingsServices::shared()
 {
     return {SettingsStore::shared(), SaveIndicator::shared(),    SnippetStore::shared(), LinkStore::shared(),
-            CommandStore::shared(),  ClipboardHistory::shared(), Platform::current()};
+            CommandStore::shared(),  ClipboardHistory::shared(), Platform::current(),
+            HotkeyManager::shared()};
 }

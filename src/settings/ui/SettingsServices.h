@@ -2,6 +2,7 @@
 
 class ClipboardHistory;
 class CommandStore;
+class HotkeyManager;
 class LinkStore;
 class Platform;
 class SaveIndicator;
@@ -9,7 +10,7 @@ class SettingsStore;
 class SnippetStore;
 
 // Everything the settings window edits or asks: the settings, the content stores, the
-// clipboard history it can empty and the desktop's permission checks. The application
+// clipboard history it can empty, what the desktop grants and the trigger's state. The application
 // uses shared(); tests and the screenshot renderer build their own over scratch files.
 struct SettingsServices {
     SettingsStore &settings;
@@ -19,6 +20,7 @@ struct SettingsServices {
     CommandStore &commands;
     ClipboardHistory &clipboardHistory;
     Platform &platform;
+    HotkeyManager &trigger;
 
     // The process's services, each created on first use, over the installed platform.
     static SettingsServices shared();

@@ -16,7 +16,7 @@
 SettingsView::SettingsView(const SettingsServices &services, QWidget *parent)
     : QWidget(parent)
     , m_tabs(new QTabWidget(this))
-    , m_general(new GeneralSettingsTab(services.settings, services.platform))
+    , m_general(new GeneralSettingsTab(services.settings, services.platform, services.trigger))
     , m_appShortcuts(new AppShortcutsTab(services.settings, services.platform.apps()))
     , m_snippets(new SnippetsTab(services.snippets, services.settings, services.clipboardHistory))
     , m_links(new LinksTab(services.links, services.settings))
