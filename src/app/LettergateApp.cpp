@@ -3,9 +3,11 @@
 #include "app/OverlayController.h"
 #include "app/RequestProtocol.h"
 #include "app/TrayMenu.h"
+#include "app/TrayStatus.h"
 #include "app/UpdateAlerts.h"
 #include "app/WindowReport.h"
 #include "hotkeys/HotkeyManager.h"
+#include "hotkeys/TriggerAlerts.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "settings/SettingsStore.h"
@@ -29,6 +31,8 @@ LettergateApp::~LettergateApp() = default;
 void LettergateApp::finishLaunching()
 {
     SettingsStore &settings = SettingsStore::shared();
+    // Before the trigger is first armed, so that one taken at start is told.
+    m_triggerAlerts = std::make_unique<TriggerAlerts>(HotkeyManager::shared(), m_platform.notifications());
     m_startUp = std::make_unique<StartUp>(
         StartUpServices{m_platform, settings, HotkeyManager::shared(), ClipboardHistory::shared(),
                         UpdateChecker::shared()},
@@ -41,7 +45,7 @@ void LettergateApp::installTrayIcon()
 {
     Platform &platform = m_platform;
     m_trayMenu = std::make_unique<TrayMenu>(
-        SettingsStore::shared(), UpdateChecker::shared(), platform,
+        SettingsStore::shared(), UpdateChecker::shared(), platform, HotkeyManager::shared(),
         TrayMenu::Actions{[] { OverlayController::shared().show(); }, m_showSettings, &printAllWindows,
                           &QApplication::quit,
                           [&platform](const UpdateResult &result) { UpdateAlerts::present(result, platform.apps()); }});
@@ -49,14 +53,26 @@ void LettergateApp::installTrayIcon()
         Log::info(QStringLiteral("no system tray in this session: start lettergate again to open Settings"));
         return;
     }
-    m_trayIcon = new QSystemTrayIcon(QIcon(QStringLiteral(":/lettergate/lettergate.svg")), this);
-    m_trayIcon->setToolTip(QStringLiteral("Lettergate"));
+    m_trayIcon = new QSystemTrayIcon(this);
+    showTriggerStateOn(*m_trayIcon);
     m_trayIcon->setContextMenu(m_trayMenu->menu());
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger)
             OverlayController::shared().show();
     });
     m_trayIcon->show();
+}
+
+void LettergateApp::showTriggerStateOn(QSystemTrayIcon &icon)
+{
+    if (!m_trayStatus)
+        m_trayStatus = std::make_unique<TrayStatus>(HotkeyManager::shared());
+    const auto show = [this, &icon] {
+        icon.setIcon(m_trayStatus->icon());
+        icon.setToolTip(m_trayStatus->toolTip());
+    };
+    connect(m_trayStatus.get(), &TrayStatus::changed, &icon, show);
+    show();
 }
 
 QByteArray LettergateApp::handleRequest(const QString &request)

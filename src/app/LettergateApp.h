@@ -11,6 +11,8 @@ class Platform;
 class QSystemTrayIcon;
 class SingleInstance;
 class TrayMenu;
+class TrayStatus;
+class TriggerAlerts;
 
 // The running program: starts the services in order, shows the tray icon with its
 // menu, and answers requests that a second start of the program sends.
@@ -31,10 +33,14 @@ public:
 
 private:
     void installTrayIcon();
+    // Keeps the icon's picture and tooltip on the trigger's state.
+    void showTriggerStateOn(QSystemTrayIcon &icon);
 
     Platform &m_platform;
     std::function<void()> m_showSettings;
     std::unique_ptr<StartUp> m_startUp;
     std::unique_ptr<TrayMenu> m_trayMenu;
+    std::unique_ptr<TriggerAlerts> m_triggerAlerts;
+    std::unique_ptr<TrayStatus> m_trayStatus;
     QSystemTrayIcon *m_trayIcon = nullptr;
 };

@@ -1,9 +1,9 @@
 #include "app/TrayMenu.h"
 
-#include "platform/Accessibility.h"
+#include "hotkeys/HotkeyManager.h"
 #include "platform/Apps.h"
+#include "platform/OwnWindows.h"
 #include "platform/Platform.h"
-#include "platform/ScreenCapture.h"
 #include "settings/SettingsStore.h"
 #include "updates/UpdateChecker.h"
 
@@ -11,12 +11,13 @@
 #include <QMenu>
 #include <QUrl>
 
-TrayMenu::TrayMenu(SettingsStore &settings, UpdateChecker &updates, Platform &platform, Actions actions,
-                   QObject *parent)
+TrayMenu::TrayMenu(SettingsStore &settings, UpdateChecker &updates, Platform &platform, HotkeyManager &trigger,
+                   Actions actions, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_updates(updates)
     , m_platform(platform)
+    , m_trigger(trigger)
     , m_actions(std::move(actions))
     , m_menu(new QMenu)
 {
@@ -31,8 +32,10 @@ TrayMenu::TrayMenu(SettingsStore &settings, UpdateChecker &updates, Platform &pl
     m_menu->addSeparator();
     m_printWindows = addAction(m_actions.printAllWindows);
     m_printWindows->setText(QStringLiteral("Print All Windows to Console"));
-    m_accessibility = addAction([&platform] { platform.accessibility().requestTrust(); });
-    m_screenRecording = addAction([&platform] { platform.screenCapture().request(); });
+    m_triggerState = addAction([&trigger] { trigger.retry(); });
+    // Only informs: nothing in Lettergate can start a window manager.
+    m_windowManager = addAction({});
+    m_windowManager->setEnabled(false);
     m_menu->addSeparator();
     m_quit = addAction(m_actions.quit);
     m_quit->setText(QStringLiteral("Quit Lettergate"));
@@ -67,11 +70,36 @@ void TrayMenu::refresh()
         m_newVersion->setText(QStringLiteral("New Version v") + known->version() + QStringLiteral(" · Download"));
     m_checkForUpdates->setEnabled(!m_checkingUpdate);
 
-    m_accessibility->setText(m_platform.accessibility().isTrusted() ? QStringLiteral("Accessibility: Granted ✓")
-                                                                    : QStringLiteral("Accessibility: Grant Access…"));
-    m_screenRecording->setText(m_platform.screenCapture().preflight()
-                                   ? QStringLiteral("Screen Recording: Granted ✓")
-                                   : QStringLiteral("Screen Recording: Grant for Thumbnails/Titles…"));
+    showTriggerState();
+    const std::optional<QString> windowManager = m_platform.ownWindows().windowManagerName();
+    m_windowManager->setText(QStringLiteral("Window manager: ")
+                             + (!windowManager            ? QStringLiteral("none")
+                                : windowManager->isEmpty() ? QStringLiteral("found")
+                                                           : *windowManager));
+}
+
+void TrayMenu::showTriggerState()
+{
+    const std::optional<HotkeyConfig> &trigger = m_trigger.trigger();
+    const bool armed = m_trigger.state() == TriggerState::Armed;
+    // Trying again is all the menu offers; another trigger is picked in Settings.
+    m_triggerState->setEnabled(trigger && !armed);
+    if (!trigger) {
+        m_triggerState->setText(QStringLiteral("Trigger: not armed yet"));
+        return;
+    }
+    const QString name = trigger->displayString();
+    switch (m_trigger.state()) {
+    case TriggerState::Armed:
+        m_triggerState->setText(QStringLiteral("Trigger: %1 ✓").arg(name));
+        break;
+    case TriggerState::Taken:
+        m_triggerState->setText(QStringLiteral("Trigger: %1 taken — Try Again").arg(name));
+        break;
+    case TriggerState::Unavailable:
+        m_triggerState->setText(QStringLiteral("Trigger: %1 not working — Try Again").arg(name));
+        break;
+    }
 }
 
 void TrayMenu::checkForUpdates()

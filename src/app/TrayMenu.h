@@ -3,6 +3,7 @@
 #include <QObject>
 #include <functional>
 
+class HotkeyManager;
 class Platform;
 class QAction;
 class QMenu;
@@ -11,7 +12,8 @@ class UpdateChecker;
 class UpdateResult;
 
 // The tray icon's menu. Its labels are built afresh each time it opens, so it always
-// names the current trigger, the live permissions and a known update.
+// names the current trigger and whether it is in effect, the window manager and a known
+// update.
 class TrayMenu : public QObject {
     Q_OBJECT
 public:
@@ -24,8 +26,8 @@ public:
         std::function<void(const UpdateResult &)> presentUpdateResult;
     };
 
-    TrayMenu(SettingsStore &settings, UpdateChecker &updates, Platform &platform, Actions actions,
-             QObject *parent = nullptr);
+    TrayMenu(SettingsStore &settings, UpdateChecker &updates, Platform &platform, HotkeyManager &trigger,
+             Actions actions, QObject *parent = nullptr);
     ~TrayMenu() override;
 
     QMenu *menu() const { return m_menu; }
@@ -39,10 +41,12 @@ public:
 private:
     QAction *addAction(std::function<void()> onTriggered);
     void openDownloadPage();
+    void showTriggerState();
 
     SettingsStore &m_settings;
     UpdateChecker &m_updates;
     Platform &m_platform;
+    HotkeyManager &m_trigger;
     Actions m_actions;
     QMenu *m_menu;
     QAction *m_showSwitcher;
@@ -50,8 +54,8 @@ private:
     QAction *m_newVersion;
     QAction *m_checkForUpdates;
     QAction *m_printWindows;
-    QAction *m_accessibility;
-    QAction *m_screenRecording;
+    QAction *m_triggerState;
+    QAction *m_windowManager;
     QAction *m_quit;
     bool m_checkingUpdate = false;
 };

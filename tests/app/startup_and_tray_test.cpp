@@ -54,7 +54,7 @@ class StartUpAndTrayTest : public QObject {
                         StartUp::Hooks{[this] { ++toggles; }, [this] { ++overlayPreparations; },
                                        [this] { registrationsAtTrayInstall = platform.keys.registrations.size(); }}};
         QList<UpdateResult> presented;
-        TrayMenu tray{settings.store, updates, platform,
+        TrayMenu tray{settings.store, updates, platform, hotkeys,
                       TrayMenu::Actions{{}, {}, {}, {}, [this](const UpdateResult &result) { presented.append(result); }}};
 
         QAction *item(int index) const
@@ -92,23 +92,35 @@ private slots:
         QVERIFY(rig.presented.isEmpty());
     }
 
-    void menuLabelsFollowTheTriggerPermissionsAndAKnownUpdate()
+    void menuLabelsFollowTheTriggerTheDesktopAndAKnownUpdate()
     {
         Rig rig("99.0");
         rig.tray.refresh();
         // The labels that change with the state (the others are fixed text).
         QCOMPARE(rig.item(0)->text(), QStringLiteral("Show Switcher  (⌃⌥W)"));
         QVERIFY(!rig.item(3)->isVisible());
-        QCOMPARE(rig.item(7)->text(), QStringLiteral("Accessibility: Grant Access…"));
-        QCOMPARE(rig.item(8)->text(), QStringLiteral("Screen Recording: Granted ✓"));
+        QCOMPARE(rig.item(7)->text(), QStringLiteral("Trigger: not armed yet"));
+        QCOMPARE(rig.item(8)->text(), QStringLiteral("Window manager: Fakebox"));
 
         rig.settings.store.setHotkey(HotkeyConfig::doubleModifier(HotkeyConfig::ModifierKey::Command));
-        rig.platform.ax.trusted = true;
-        rig.platform.capture.granted = false;
         rig.tray.refresh();
         QCOMPARE(rig.item(0)->text(), QStringLiteral("Show Switcher  (Double-tap ⌘)"));
-        QCOMPARE(rig.item(7)->text(), QStringLiteral("Accessibility: Granted ✓"));
-        QCOMPARE(rig.item(8)->text(), QStringLiteral("Screen Recording: Grant for Thumbnails/Titles…"));
+
+        // A trigger another program holds; once it lets go, the menu's Try Again takes it.
+        const HotkeyConfig trigger = HotkeyConfig::defaultTrigger();
+        rig.platform.keys.refused.insert({trigger.keyCode(), trigger.carbonModifiers()});
+        rig.hotkeys.setOnTrigger([] {});
+        rig.hotkeys.apply(trigger);
+        rig.platform.own.windowManager = std::nullopt;
+        rig.tray.refresh();
+        QCOMPARE(rig.item(7)->text(), QStringLiteral("Trigger: %1 taken — Try Again").arg(trigger.displayString()));
+        QVERIFY(rig.item(7)->isEnabled());
+        QCOMPARE(rig.item(8)->text(), QStringLiteral("Window manager: none"));
+        rig.platform.keys.refused.clear();
+        rig.item(7)->trigger();
+        rig.tray.refresh();
+        QCOMPARE(rig.item(7)->text(), QStringLiteral("Trigger: %1 ✓").arg(trigger.displayString()));
+        QVERIFY(!rig.item(7)->isEnabled());
 
         // Two quick clicks run one check; the item is disabled until its outcome is shown.
         rig.tray.checkForUpdates();
