@@ -1,0 +1,205 @@
+#include "X11TestSupport.h"
+#include "app/TrayStatus.h"
+#include "hotkeys/HotkeyManager.h"
+#include "hotkeys/TriggerAlerts.h"
+#include "platform/Paths.h"
+#include "platform/x11/X11Platform.h"
+#include "settings/SaveIndicator.h"
+#include "settings/SettingsStore.h"
+#include "settings/ui/GeneralSettingsTab.h"
+#include "settings/ui/PermissionRow.h"
+#include "support/TestEnvironment.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+#include <csignal>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+// A session bus of the test's own (dbus-daemon), named in DBUS_SESSION_BUS_ADDRESS for
+// as long as the object lives. Started before the application, which may connect to the
+// session bus while it starts.
+class PrivateSessionBus {
+public:
+    PrivateSessionBus()
+    {
+        int output[2];
+        if (pipe(output) != 0)
+            return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, output[0]);
+        char *const argv[] = {const_cast<char *>("dbus-daemon"), const_cast<char *>("--session"),
+                              const_cast<char *>("--print-address"), const_cast<char *>("--nofork"), nullptr};
+        if (posix_spawnp(&m_pid, "dbus-daemon", &actions, nullptr, argv, environ) != 0)
+            m_pid = 0;
+        posix_spawn_file_actions_destroy(&actions);
+        close(output[1]);
+        // The address is the first line the daemon prints.
+        QByteArray line;
+        char c = 0;
+        while (m_pid && read(output[0], &c, 1) == 1 && c != '\n')
+            line += c;
+        close(output[0]);
+        m_address = line.trimmed();
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_address);
+    }
+    ~PrivateSessionBus()
+    {
+        if (m_pid) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+    bool isValid() const { return m_pid && !m_address.isEmpty(); }
+    QString address() const { return QString::fromUtf8(m_address); }
+
+private:
+    pid_t m_pid = 0;
+    QByteArray m_address;
+};
+
+// The desktop's notification service, as far as Lettergate uses it: on a connection of
+// its own, so that every notification crosses the bus.
+class NotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    struct Shown {
+        QString summary;
+        QString body;
+    };
+
+    bool registerOn(const QString &address)
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("notification-server"));
+        return bus.registerService(QStringLiteral("org.freedesktop.Notifications"))
+               && bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
+                                     QDBusConnection::ExportAllSlots);
+    }
+
+    QList<Shown> shown;
+
+public slots:
+    uint Notify(const QString &, uint, const QString &, const QString &summary, const QString &body,
+                const QStringList &, const QVariantMap &, int)
+    {
+        shown.append({summary, body});
+        return uint(shown.size());
+    }
+};
+
+// Another program (key_holder.cpp) holding Ctrl+Alt+W until told to let go.
+class KeyHolder {
+public:
+    KeyHolder()
+    {
+        m_process.start(qEnvironmentVariable("LETTERGATE_KEY_HOLDER"), QStringList());
+        m_process.waitForReadyRead(5000);
+        m_held = m_process.readLine().trimmed() == "held";
+    }
+    ~KeyHolder()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+    bool isHolding() const { return m_held; }
+    bool release()
+    {
+        m_process.closeWriteChannel();
+        return m_process.waitForReadyRead(5000) && m_process.readLine().trimmed() == "released";
+    }
+
+private:
+    QProcess m_process;
+    bool m_held = false;
+};
+
+} // namespace
+
+// Lettergate's trigger held by another program when it starts: Settings, the tray and
+// one desktop notification (to a notification server on a private session bus) say so;
+// once the other program lets go, the trigger is taken within the few seconds of the
+// retry and the user is told it works again.
+class TriggerTakenTest : public QObject {
+    Q_OBJECT
+public:
+    explicit TriggerTakenTest(QString busAddress) : m_busAddress(std::move(busAddress)) {}
+
+private slots:
+    void aTakenTriggerIsShownToldOnceAndTakenOnceFreed()
+    {
+        NotificationServer notifications;
+        QVERIFY(notifications.registerOn(m_busAddress));
+        KeyHolder holder;
+        QVERIFY(holder.isHolding());
+
+        TestEnvironment environment;
+        const std::unique_ptr<X11Platform> platform = X11Platform::connect();
+        QVERIFY(platform);
+        HotkeyManager trigger(platform->hotKeys(), platform->keyTap(), platform->clock());
+        TriggerAlerts alerts(trigger, platform->notifications());
+        TrayStatus tray(trigger);
+        SettingsStore store(Paths::settingsFile(), trigger, SaveIndicator::shared());
+        store.load();
+        int fires = 0;
+        trigger.setOnTrigger([&fires] { ++fires; });
+        trigger.apply(store.hotkey());
+        GeneralSettingsTab tab(store, *platform, trigger);
+
+        QCOMPARE(trigger.state(), TriggerState::Taken);
+        const QString problem = store.hotkey().displayString() + QStringLiteral(" is taken by another program");
+        QVERIFY(!tab.triggerRow().showsGranted());
+        QCOMPARE(tab.triggerRow().stateText(), problem);
+        QVERIFY(tab.triggerRow().offersAction());
+        QVERIFY(tray.isWarning());
+        QCOMPARE(tray.toolTip(), QStringLiteral("Lettergate: ") + problem);
+        QTRY_COMPARE(notifications.shown.size(), 1);
+        QVERIFY(notifications.shown[0].body.startsWith(problem));
+        // What else the desktop grants, as the server and the window manager answer.
+        QCOMPARE(tab.windowManagerRow().stateText(), QStringLiteral("Openbox"));
+        QVERIFY(tab.windowPicturesRow().showsGranted());
+
+        // Tried again while still held: nothing changes, nothing more is told.
+        tab.triggerRow().findChild<QPushButton *>(QStringLiteral("permissionAction"))->click();
+        QCOMPARE(trigger.state(), TriggerState::Taken);
+
+        QVERIFY(holder.release());
+        QTRY_COMPARE_WITH_TIMEOUT(trigger.state(), TriggerState::Armed, 5000);
+        QVERIFY(!tray.isWarning());
+        QVERIFY(tab.triggerRow().showsGranted());
+        QTRY_COMPARE(notifications.shown.size(), 2);
+        QCOMPARE(notifications.shown[1].summary, QStringLiteral("Lettergate's trigger works again"));
+        X11Test::runServingEvents(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+alt+w")});
+        QTRY_COMPARE(fires, 1);
+    }
+
+private:
+    const QString m_busAddress;
+};
+
+int main(int argc, char **argv)
+{
+    const PrivateSessionBus bus;
+    if (!bus.isValid()) {
+        std::fputs("no private session bus: dbus-daemon did not start\n", stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    TriggerTakenTest test(bus.address());
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "trigger_taken_test.moc"
