@@ -15,11 +15,7 @@
 class FakeScreenCapture final : public ScreenCapture {
 public:
     bool preflight() override { return granted; }
-    bool request() override
-    {
-        ++requests;
-        return granted;
-    }
+    bool request() override { return granted; }
     ShareableContent shareableContent() override
     {
         QMutexLocker lock(&mutex);
@@ -48,7 +44,6 @@ public:
     }
 
     bool granted = true;
-    int requests = 0;
     std::optional<QString> contentError;
     QList<ShareableWindow> windows;
     QSet<quint32> failing;
