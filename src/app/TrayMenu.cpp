@@ -58,7 +58,7 @@ QAction *TrayMenu::addAction(std::function<void()> onTriggered)
 
 void TrayMenu::refresh()
 {
-    m_showSwitcher->setText(QStringLiteral("Show Switcher  (") + m_settings.hotkey().displayString() + u')');
+    m_showSwitcher->setText(QStringLiteral("Show Switcher  (") + m_settings.hotkey().readableName() + u')');
 
     const std::optional<UpdateResult> &known = m_updates.lastResult();
     const bool updateKnown = known && known->isUpdateAvailable();

@@ -60,7 +60,7 @@ void HotkeyManager::armCombo(const HotkeyConfig &config)
         Log::warning(QStringLiteral("chord registration failed"));
         return;
     }
-    Log::info(registeredPrefix + config.displayString());
+    Log::info(registeredPrefix + config.logName());
 }
 
 void HotkeyManager::armDoubleTap(const HotkeyConfig &config)
@@ -69,5 +69,5 @@ void HotkeyManager::armDoubleTap(const HotkeyConfig &config)
     m_doubleWatcher->start();
     // Written even when the tap could not be created: the watcher has logged why, and
     // the trigger stays chosen until the permission is granted and it is applied again.
-    Log::info(registeredPrefix + config.displayString() + QStringLiteral(" (requires accessibility permission)"));
+    Log::info(registeredPrefix + config.logName() + QStringLiteral(" (requires accessibility permission)"));
 }

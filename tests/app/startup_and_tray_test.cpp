@@ -97,7 +97,7 @@ private slots:
         Rig rig("99.0");
         rig.tray.refresh();
         // The labels that change with the state (the others are fixed text).
-        QCOMPARE(rig.item(0)->text(), QStringLiteral("Show Switcher  (⌃⌥W)"));
+        QCOMPARE(rig.item(0)->text(), QStringLiteral("Show Switcher  (Ctrl+Alt+W)"));
         QVERIFY(!rig.item(3)->isVisible());
         QCOMPARE(rig.item(7)->text(), QStringLiteral("Accessibility: Grant Access…"));
         QCOMPARE(rig.item(8)->text(), QStringLiteral("Screen Recording: Granted ✓"));
@@ -106,7 +106,7 @@ private slots:
         rig.platform.ax.trusted = true;
         rig.platform.capture.granted = false;
         rig.tray.refresh();
-        QCOMPARE(rig.item(0)->text(), QStringLiteral("Show Switcher  (Double-tap ⌘)"));
+        QCOMPARE(rig.item(0)->text(), QStringLiteral("Show Switcher  (Double-tap Super)"));
         QCOMPARE(rig.item(7)->text(), QStringLiteral("Accessibility: Granted ✓"));
         QCOMPARE(rig.item(8)->text(), QStringLiteral("Screen Recording: Grant for Thumbnails/Titles…"));
 

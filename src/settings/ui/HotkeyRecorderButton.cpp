@@ -85,7 +85,7 @@ void HotkeyRecorderButton::refreshLook()
     if (m_recording)
         setText(QStringLiteral("Press shortcut…"));
     else if (m_store.hotkey().kind() == HotkeyConfig::Kind::Combo)
-        setText(m_store.hotkey().displayString());
+        setText(m_store.hotkey().readableName());
     else
         setText(QStringLiteral("Click to Record"));
 
