@@ -11,6 +11,7 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QFormLayout;
+class QLabel;
 class SettingsStore;
 
 // The trigger (a key combination or a double tap of one modifier), the taskbar entry,
@@ -41,11 +42,13 @@ public:
 
 private:
     QWidget *activationSection();
-    QWidget *dockSection();
+    QWidget *taskbarSection();
     QWidget *loginSection();
     QWidget *permissionsSection();
 
     void showMode();
+    // The recorder's message about a refused key, under it while it has one.
+    void showRefusal();
     void storeTrigger(const HotkeyConfig &trigger);
 
     SettingsStore &m_store;
@@ -56,6 +59,7 @@ private:
     QFormLayout *m_activationForm = nullptr;
     QButtonGroup *m_modePicker = nullptr;
     HotkeyRecorderButton *m_recorder = nullptr;
+    QLabel *m_recorderRefusal = nullptr;
     QWidget *m_comboHelp = nullptr;
     QComboBox *m_modifierPicker = nullptr;
     QWidget *m_doubleTapHelp = nullptr;

@@ -42,6 +42,7 @@ void HotkeyRecorderButton::stopRecording()
         return;
     m_recording = false;
     qApp->removeEventFilter(this);
+    setRefusal({});
     refreshLook();
 }
 
@@ -68,10 +69,24 @@ void HotkeyRecorderButton::handleKeyPress(const QKeyEvent &event)
         stopRecording();
         return;
     }
-    if (const std::optional<HotkeyConfig> combination = recordedCombination(event.key(), event.modifiers())) {
-        m_store.setHotkey(*combination);
-        stopRecording();
+    const std::optional<HotkeyConfig> combination = recordedCombination(event.key(), event.modifiers());
+    if (!combination)
+        return;
+    if (combination->canSwallowTyping()) {
+        setRefusal(QStringLiteral("Hold Ctrl, Alt or Super with the key: %1 would swallow typing.")
+                       .arg(combination->readableName()));
+        return;
     }
+    m_store.setHotkey(*combination);
+    stopRecording();
+}
+
+void HotkeyRecorderButton::setRefusal(const QString &refusal)
+{
+    if (refusal == m_refusal)
+        return;
+    m_refusal = refusal;
+    emit refusalChanged(m_refusal);
 }
 
 void HotkeyRecorderButton::hideEvent(QHideEvent *event)
