@@ -24,7 +24,9 @@ HotkeyRecorderButton::HotkeyRecorderButton(SettingsStore &store, QWidget *parent
 
 HotkeyRecorderButton::~HotkeyRecorderButton()
 {
-    stopRecording();
+    // No signal from here: the tab showing the refusal is being destroyed around us.
+    if (m_recording)
+        qApp->removeEventFilter(this);
 }
 
 void HotkeyRecorderButton::startRecording()
