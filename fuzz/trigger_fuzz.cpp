@@ -11,7 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FuzzChecks::require(!error.isEmpty(), "a refused trigger says why");
         return 0;
     }
-    FuzzChecks::require(!config->displayString().isEmpty(), "a trigger has a name to show");
+    FuzzChecks::require(!config->readableName().isEmpty(), "a trigger has a name to show");
+    FuzzChecks::require(!config->logName().isEmpty(), "a trigger has a name to log");
     const QByteArray encoded = config->toJson();
     const std::optional<HotkeyConfig> again = HotkeyConfig::fromJson(encoded);
     FuzzChecks::require(again.has_value(), "the encoded trigger decodes");

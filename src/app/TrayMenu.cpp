@@ -61,7 +61,7 @@ QAction *TrayMenu::addAction(std::function<void()> onTriggered)
 
 void TrayMenu::refresh()
 {
-    m_showSwitcher->setText(QStringLiteral("Show Switcher  (") + m_settings.hotkey().displayString() + u')');
+    m_showSwitcher->setText(QStringLiteral("Show Switcher  (") + m_settings.hotkey().readableName() + u')');
 
     const std::optional<UpdateResult> &known = m_updates.lastResult();
     const bool updateKnown = known && known->isUpdateAvailable();
@@ -88,7 +88,7 @@ void TrayMenu::showTriggerState()
         m_triggerState->setText(QStringLiteral("Trigger: not armed yet"));
         return;
     }
-    const QString name = trigger->displayString();
+    const QString name = trigger->readableName();
     switch (m_trigger.state()) {
     case TriggerState::Armed:
         m_triggerState->setText(QStringLiteral("Trigger: %1 ✓").arg(name));

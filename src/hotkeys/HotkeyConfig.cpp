@@ -4,6 +4,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringList>
 #include <limits>
 
 using ModifierKey = HotkeyConfig::ModifierKey;
@@ -13,16 +14,17 @@ namespace {
 struct ModifierFacts {
     ModifierKey key;
     const char16_t *rawValue;
-    const char16_t *symbol;
+    const char16_t *readableName;
+    const char16_t *logSymbol;
     quint64 flag;
     quint32 carbonBit;
 };
 
 constexpr ModifierFacts modifierTable[] = {
-    {ModifierKey::Command, u"command", u"⌘", ModifierFlags::command, CarbonModifiers::command},
-    {ModifierKey::Option, u"option", u"⌥", ModifierFlags::option, CarbonModifiers::option},
-    {ModifierKey::Control, u"control", u"⌃", ModifierFlags::control, CarbonModifiers::control},
-    {ModifierKey::Shift, u"shift", u"⇧", ModifierFlags::shift, CarbonModifiers::shift},
+    {ModifierKey::Command, u"command", u"Super", u"⌘", ModifierFlags::command, CarbonModifiers::command},
+    {ModifierKey::Option, u"option", u"Alt", u"⌥", ModifierFlags::option, CarbonModifiers::option},
+    {ModifierKey::Control, u"control", u"Ctrl", u"⌃", ModifierFlags::control, CarbonModifiers::control},
+    {ModifierKey::Shift, u"shift", u"Shift", u"⇧", ModifierFlags::shift, CarbonModifiers::shift},
 };
 
 const ModifierFacts &factsOf(ModifierKey key)
@@ -30,7 +32,8 @@ const ModifierFacts &factsOf(ModifierKey key)
     return modifierTable[static_cast<int>(key)];
 }
 
-// The order symbols are shown in, whatever order the keys were pressed in.
+// The order modifiers are named in, whatever order the keys were pressed in: the
+// order Linux desktops write them in, and the log's.
 constexpr ModifierKey displayOrder[] = {ModifierKey::Control, ModifierKey::Option, ModifierKey::Shift,
                                         ModifierKey::Command};
 
@@ -78,16 +81,35 @@ HotkeyConfig HotkeyConfig::defaultTrigger()
     return combo(13, CarbonModifiers::control | CarbonModifiers::option);
 }
 
-QString HotkeyConfig::displayString() const
+QString HotkeyConfig::readableName() const
 {
     if (m_kind == Kind::DoubleModifier)
-        return QStringLiteral("Double-tap ") + ModifierKeys::symbol(m_modifier);
+        return QStringLiteral("Double-tap ") + ModifierKeys::readableName(m_modifier);
+    QStringList parts;
+    for (ModifierKey key : displayOrder) {
+        if (m_carbonModifiers & ModifierKeys::carbonBit(key))
+            parts.append(ModifierKeys::readableName(key));
+    }
+    parts.append(VirtualKeys::name(m_keyCode));
+    return parts.join(u'+');
+}
+
+QString HotkeyConfig::logName() const
+{
+    if (m_kind == Kind::DoubleModifier)
+        return QStringLiteral("Double-tap ") + ModifierKeys::logSymbol(m_modifier);
     QString text;
     for (ModifierKey key : displayOrder) {
         if (m_carbonModifiers & ModifierKeys::carbonBit(key))
-            text += ModifierKeys::symbol(key);
+            text += ModifierKeys::logSymbol(key);
     }
-    return text + VirtualKeys::name(m_keyCode);
+    return text + VirtualKeys::logName(m_keyCode);
+}
+
+bool HotkeyConfig::canSwallowTyping() const
+{
+    constexpr quint32 typingFree = CarbonModifiers::control | CarbonModifiers::option | CarbonModifiers::command;
+    return m_kind == Kind::Combo && (m_carbonModifiers & typingFree) == 0;
 }
 
 QByteArray HotkeyConfig::toJson() const
@@ -165,9 +187,14 @@ std::optional<ModifierKey> ModifierKeys::fromRawValue(const QString &text)
     return std::nullopt;
 }
 
-QString ModifierKeys::symbol(ModifierKey key)
+QString ModifierKeys::readableName(ModifierKey key)
 {
-    return QString::fromUtf16(factsOf(key).symbol);
+    return QString::fromUtf16(factsOf(key).readableName);
+}
+
+QString ModifierKeys::logSymbol(ModifierKey key)
+{
+    return QString::fromUtf16(factsOf(key).logSymbol);
 }
 
 quint64 ModifierKeys::flag(ModifierKey key)

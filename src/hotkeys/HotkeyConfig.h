@@ -15,7 +15,7 @@ public:
 
     static HotkeyConfig combo(quint32 keyCode, quint32 carbonModifiers);
     static HotkeyConfig doubleModifier(ModifierKey modifier);
-    // ⌃⌥W: the trigger of a first launch.
+    // Ctrl+Alt+W: the trigger of a first launch.
     static HotkeyConfig defaultTrigger();
 
     Kind kind() const { return m_kind; }
@@ -23,8 +23,15 @@ public:
     quint32 carbonModifiers() const { return m_carbonModifiers; }
     ModifierKey modifier() const { return m_modifier; }
 
-    // "⌃⌥W", "⇧⌘Space", "Double-tap ⌘".
-    QString displayString() const;
+    // What a person reads: "Ctrl+Alt+W", "Shift+Super+Space", "Double-tap Super".
+    QString readableName() const;
+    // What log lines write, unchanged since the first releases because scripts match
+    // it: "⌃⌥W", "⇧⌘Space", "Double-tap ⌘".
+    QString logName() const;
+
+    // A combination without Ctrl, Alt or Super: grabbed, it would take that key from
+    // everything the user types. A double tap never can.
+    bool canSwallowTyping() const;
 
     // The stored form: {"combo":{"keyCode":13,"carbonModifiers":6144}} or
     // {"doubleModifier":{"_0":"command"}}, compact.
@@ -49,10 +56,13 @@ inline constexpr HotkeyConfig::ModifierKey all[] = {
     HotkeyConfig::ModifierKey::Command, HotkeyConfig::ModifierKey::Option,
     HotkeyConfig::ModifierKey::Control, HotkeyConfig::ModifierKey::Shift};
 
-// "command", "option", "control", "shift": the stored text and the log name.
+// "command", "option", "control", "shift": the stored text.
 QString rawValue(HotkeyConfig::ModifierKey key);
 std::optional<HotkeyConfig::ModifierKey> fromRawValue(const QString &text);
-QString symbol(HotkeyConfig::ModifierKey key);
+// "Super", "Alt", "Ctrl", "Shift": the Linux name a person reads.
+QString readableName(HotkeyConfig::ModifierKey key);
+// "⌘", "⌥", "⌃", "⇧": the symbol log lines write.
+QString logSymbol(HotkeyConfig::ModifierKey key);
 quint64 flag(HotkeyConfig::ModifierKey key);
 quint32 carbonBit(HotkeyConfig::ModifierKey key);
 

@@ -109,7 +109,7 @@ void HotkeyManager::armCombo(const HotkeyConfig &config)
                                                          : TriggerState::Unavailable;
     if (m_logged != state) {
         if (m_combo)
-            Log::info(registeredPrefix + config.displayString());
+            Log::info(registeredPrefix + config.logName());
         else
             Log::warning(QStringLiteral("chord registration failed"));
         m_logged = state;
@@ -123,6 +123,6 @@ void HotkeyManager::armDoubleTap(const HotkeyConfig &config)
     m_doubleWatcher->start();
     // Written even when the tap could not be created: the watcher has logged why, and
     // the state says the trigger is not in effect.
-    Log::info(registeredPrefix + config.displayString() + QStringLiteral(" (requires accessibility permission)"));
+    Log::info(registeredPrefix + config.logName() + QStringLiteral(" (requires accessibility permission)"));
     m_state = m_doubleWatcher->isListening() ? TriggerState::Armed : TriggerState::Unavailable;
 }

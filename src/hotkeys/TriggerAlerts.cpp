@@ -12,10 +12,10 @@ QString triggerProblem(const HotkeyManager &manager)
     case TriggerState::Armed:
         return {};
     case TriggerState::Taken:
-        return QStringLiteral("%1 is taken by another program").arg(trigger->displayString());
+        return QStringLiteral("%1 is taken by another program").arg(trigger->readableName());
     case TriggerState::Unavailable:
         return QStringLiteral("%1 cannot work: this desktop does not let Lettergate listen to the keyboard")
-            .arg(trigger->displayString());
+            .arg(trigger->readableName());
     }
     return {};
 }
@@ -40,7 +40,7 @@ void TriggerAlerts::update()
         // Only the trigger the user was warned about "works again"; a new one just works.
         if (m_reported == trigger)
             m_notifications.notify(QStringLiteral("Lettergate's trigger works again"),
-                                   QStringLiteral("%1 opens Lettergate again.").arg(trigger->displayString()));
+                                   QStringLiteral("%1 opens Lettergate again.").arg(trigger->readableName()));
         m_reported.reset();
         return;
     }

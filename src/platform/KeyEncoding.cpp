@@ -19,11 +19,14 @@ constexpr std::array<VirtualKey, 62> table{{
     {21, u"4", Qt::Key_4},       {22, u"6", Qt::Key_6},       {23, u"5", Qt::Key_5},
     {25, u"9", Qt::Key_9},       {26, u"7", Qt::Key_7},       {28, u"8", Qt::Key_8},
     {29, u"0", Qt::Key_0},
-    {49, u"Space", Qt::Key_Space},   {36, u"↩", Qt::Key_Return},   {53, u"⎋", Qt::Key_Escape},
-    {48, u"⇥", Qt::Key_Tab},         {51, u"⌫", Qt::Key_Backspace}, {117, u"⌦", Qt::Key_Delete},
-    {123, u"←", Qt::Key_Left},       {124, u"→", Qt::Key_Right},    {126, u"↑", Qt::Key_Up},
-    {125, u"↓", Qt::Key_Down},       {115, u"↖", Qt::Key_Home},     {119, u"↘", Qt::Key_End},
-    {116, u"⇞", Qt::Key_PageUp},     {121, u"⇟", Qt::Key_PageDown},
+    {49, u"Space", Qt::Key_Space},
+    {36, u"Return", Qt::Key_Return, u"↩"},       {53, u"Escape", Qt::Key_Escape, u"⎋"},
+    {48, u"Tab", Qt::Key_Tab, u"⇥"},             {51, u"Backspace", Qt::Key_Backspace, u"⌫"},
+    {117, u"Delete", Qt::Key_Delete, u"⌦"},      {123, u"Left", Qt::Key_Left, u"←"},
+    {124, u"Right", Qt::Key_Right, u"→"},        {126, u"Up", Qt::Key_Up, u"↑"},
+    {125, u"Down", Qt::Key_Down, u"↓"},          {115, u"Home", Qt::Key_Home, u"↖"},
+    {119, u"End", Qt::Key_End, u"↘"},            {116, u"Page Up", Qt::Key_PageUp, u"⇞"},
+    {121, u"Page Down", Qt::Key_PageDown, u"⇟"},
     {122, u"F1", Qt::Key_F1},   {120, u"F2", Qt::Key_F2},   {99, u"F3", Qt::Key_F3},
     {118, u"F4", Qt::Key_F4},   {96, u"F5", Qt::Key_F5},    {97, u"F6", Qt::Key_F6},
     {98, u"F7", Qt::Key_F7},    {100, u"F8", Qt::Key_F8},   {101, u"F9", Qt::Key_F9},
@@ -48,6 +51,13 @@ QString VirtualKeys::name(quint32 code)
     if (const VirtualKey *key = byCode(code))
         return QString::fromUtf16(key->name);
     return QStringLiteral("Key%1").arg(code);
+}
+
+QString VirtualKeys::logName(quint32 code)
+{
+    if (const VirtualKey *key = byCode(code); key && key->logSymbol)
+        return QString::fromUtf16(key->logSymbol);
+    return name(code);
 }
 
 std::optional<quint32> VirtualKeys::codeForQtKey(int qtKey)

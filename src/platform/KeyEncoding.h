@@ -33,21 +33,25 @@ inline constexpr quint32 control = 0x1000;
 } // namespace CarbonModifiers
 
 // The stored trigger names keys by hardware-independent virtual key codes (13 is W).
-// This is the one table of the keys Lettergate can name: the code, the text shown
-// for it, and the Qt key it corresponds to, through which backends and the key
-// recorder translate.
+// This is the one table of the keys Lettergate can name: the code, the name a person
+// reads ("W", "Return", "Page Up"), the Qt key it corresponds to, through which
+// backends and the key recorder translate, and for some keys the symbol the log has
+// always written for them ("↩"), which scripts reading the log may match.
 struct VirtualKey {
     quint32 code;
     const char16_t *name;
     Qt::Key qtKey;
+    const char16_t *logSymbol = nullptr;
 };
 
 namespace VirtualKeys {
 
 std::span<const VirtualKey> all();
 
-// The text shown for a key code: the table's name, else "Key" and the decimal code.
+// The name a person reads for a key code: the table's name, else "Key" and the decimal code.
 QString name(quint32 code);
+// The name log lines give a key code: its log symbol where it has one, else its name.
+QString logName(quint32 code);
 
 std::optional<quint32> codeForQtKey(int qtKey);
 std::optional<Qt::Key> qtKeyForCode(quint32 code);

@@ -126,9 +126,7 @@ void SettingsStore::load()
     publish(this, m_names, IniStringMap::read(m_settings, namesKey), &SettingsStore::namesChanged);
     loadPasteKeystrokes();
 
-    // Loading does not arm the trigger: the start-up applies it once the manager is ready.
-    if (const auto stored = HotkeyConfig::fromJson(storedJson(m_settings.value(hotkeyKey))))
-        publish(this, m_hotkey, *stored, &SettingsStore::hotkeyChanged);
+    loadHotkey();
 
     loadListKeys();
 
@@ -138,6 +136,26 @@ void SettingsStore::load()
     setShowInDock(m_settings.value(showInDockKey).toBool());
 
     purgeConflictingLetters();
+}
+
+void SettingsStore::loadHotkey()
+{
+    // Loading does not arm the trigger: the start-up applies it once the manager is ready.
+    const auto stored = HotkeyConfig::fromJson(storedJson(m_settings.value(hotkeyKey)));
+    if (!stored)
+        return;
+    if (!stored->canSwallowTyping()) {
+        publish(this, m_hotkey, *stored, &SettingsStore::hotkeyChanged);
+        return;
+    }
+    // Never grabbed: Shift+A would open the panel at every capital A typed. The file
+    // keeps the text, like one that does not decode, until the user picks a trigger,
+    // so the line is written again at every start until then.
+    const HotkeyConfig fallback = HotkeyConfig::defaultTrigger();
+    Log::warning(QStringLiteral("The trigger %1 in the settings file %2 holds none of Ctrl, Alt, Super and would "
+                                "swallow typing; %3 is used instead")
+                     .arg(stored->logName(), m_settings.fileName(), fallback.logName()));
+    publish(this, m_hotkey, fallback, &SettingsStore::hotkeyChanged);
 }
 
 void SettingsStore::loadPasteKeystrokes()

@@ -174,6 +174,7 @@ private:
     void assignListKey(ListKey which, const QString &key);
     // setLinkKey and setCommandKey: the key being set, checked against its partner.
     KeyValidation setPairedListKey(ListKey which, const QString &typed);
+    void loadHotkey();
     void loadPasteKeystrokes();
     void loadListKeys();
     // The first letter not in `listKeysTaken`, preferring one that no app holds.

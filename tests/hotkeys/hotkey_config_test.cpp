@@ -9,16 +9,45 @@ using ModifierKey = HotkeyConfig::ModifierKey;
 class HotkeyConfigTest : public QObject {
     Q_OBJECT
 private slots:
-    void displayStringOrdersSymbolsAndNamesKeys()
+    void namesAreLinuxForPeopleAndUnchangedForTheLog_data()
     {
-        QCOMPARE(HotkeyConfig::defaultTrigger().displayString(), QStringLiteral("⌃⌥W"));
-        QCOMPARE(HotkeyConfig::combo(50, 0x1000).displayString(), QStringLiteral("⌃Key50"));
-        QCOMPARE(HotkeyConfig::combo(0, 0).displayString(), QStringLiteral("A"));
-        QCOMPARE(HotkeyConfig::combo(49, 0x0300).displayString(), QStringLiteral("⇧⌘Space"));
-        QCOMPARE(HotkeyConfig::combo(13, 0x1B00).displayString(), QStringLiteral("⌃⌥⇧⌘W"));
-        QCOMPARE(HotkeyConfig::combo(111, 0).displayString(), QStringLiteral("F12"));
-        QCOMPARE(HotkeyConfig::combo(22, 0).displayString(), QStringLiteral("6"));
-        QCOMPARE(HotkeyConfig::doubleModifier(ModifierKey::Command).displayString(), QStringLiteral("Double-tap ⌘"));
+        QTest::addColumn<HotkeyConfig>("trigger");
+        QTest::addColumn<QString>("readable");
+        QTest::addColumn<QString>("logged"); // empty: not checked on this row
+        const auto row = [](const char *name, HotkeyConfig trigger, const char *readable, const char *logged = "") {
+            QTest::newRow(name) << trigger << QString::fromUtf8(readable) << QString::fromUtf8(logged);
+        };
+        row("the default", HotkeyConfig::defaultTrigger(), "Ctrl+Alt+W", "⌃⌥W");
+        row("every modifier, in order", HotkeyConfig::combo(13, 0x1B00), "Ctrl+Alt+Shift+Super+W", "⌃⌥⇧⌘W");
+        row("Super", HotkeyConfig::combo(5, 0x100), "Super+G");
+        row("a named key", HotkeyConfig::combo(49, 0x1200), "Ctrl+Shift+Space");
+        row("a key with a log symbol", HotkeyConfig::combo(36, 0x0800), "Alt+Return", "⌥↩");
+        row("two words", HotkeyConfig::combo(121, 0x1000), "Ctrl+Page Down", "⌃⇟");
+        row("a function key", HotkeyConfig::combo(96, 0x100), "Super+F5");
+        row("a key outside the table", HotkeyConfig::combo(50, 0x1000), "Ctrl+Key50", "⌃Key50");
+        row("double tap of Super", HotkeyConfig::doubleModifier(ModifierKey::Command), "Double-tap Super",
+            "Double-tap ⌘");
+        row("double tap of Ctrl", HotkeyConfig::doubleModifier(ModifierKey::Control), "Double-tap Ctrl");
+        row("double tap of Alt", HotkeyConfig::doubleModifier(ModifierKey::Option), "Double-tap Alt");
+        row("double tap of Shift", HotkeyConfig::doubleModifier(ModifierKey::Shift), "Double-tap Shift");
+    }
+    void namesAreLinuxForPeopleAndUnchangedForTheLog()
+    {
+        QFETCH(HotkeyConfig, trigger);
+        QFETCH(QString, readable);
+        QFETCH(QString, logged);
+        QCOMPARE(trigger.readableName(), readable);
+        if (!logged.isEmpty())
+            QCOMPARE(trigger.logName(), logged);
+    }
+
+    void onlyCombinationsWithoutCtrlAltOrSuperSwallowTyping()
+    {
+        QVERIFY(HotkeyConfig::combo(0, 0).canSwallowTyping());
+        QVERIFY(HotkeyConfig::combo(0, 0x200).canSwallowTyping());
+        for (quint32 holding : {0x100u, 0x800u, 0x1000u, 0x1200u})
+            QVERIFY(!HotkeyConfig::combo(0, holding).canSwallowTyping());
+        QVERIFY(!HotkeyConfig::doubleModifier(ModifierKey::Shift).canSwallowTyping());
     }
 
     void keyTableMapsEachKeyOneWay()

@@ -161,7 +161,7 @@ private slots:
         keys.refused.insert({13, 0x1800});
         rig.manager.apply(ctrlOptW);
         QCOMPARE(rig.manager.state(), TriggerState::Taken);
-        QCOMPARE(triggerProblem(rig.manager), ctrlOptW.displayString() + QStringLiteral(" is taken by another program"));
+        QCOMPARE(triggerProblem(rig.manager), ctrlOptW.readableName() + QStringLiteral(" is taken by another program"));
 
         // Tried again by hand and at a keyboard mapping change, still held elsewhere: one
         // line in the log, one notification, no change to report.

@@ -138,29 +138,46 @@ private slots:
     {
         QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<HotkeyConfig>("expected");
+        // The log name of a trigger refused because it would swallow typing; empty for none.
+        QTest::addColumn<QString>("refused");
         QTest::newRow("as text") << iniQuoted(R"({"combo":{"keyCode":49,"carbonModifiers":256}})")
-                                 << HotkeyConfig::combo(49, 0x100);
-        QTest::newRow("as bytes") << iniQuoted(R"(@ByteArray({"combo":{"keyCode":0,"carbonModifiers":512}}))")
-                                  << HotkeyConfig::combo(0, 0x200);
-        QTest::newRow("not json") << QByteArray("not json") << HotkeyConfig::defaultTrigger();
+                                 << HotkeyConfig::combo(49, 0x100) << QString();
+        QTest::newRow("as bytes") << iniQuoted(R"(@ByteArray({"combo":{"keyCode":0,"carbonModifiers":4608}}))")
+                                  << HotkeyConfig::combo(0, 0x1200) << QString();
+        QTest::newRow("not json") << QByteArray("not json") << HotkeyConfig::defaultTrigger() << QString();
         QTest::newRow("quotes left out") << QByteArray(R"({"combo":{"keyCode":49,"carbonModifiers":256}})")
-                                         << HotkeyConfig::defaultTrigger();
+                                         << HotkeyConfig::defaultTrigger() << QString();
+        QTest::newRow("Shift alone") << iniQuoted(R"({"combo":{"keyCode":0,"carbonModifiers":512}})")
+                                     << HotkeyConfig::defaultTrigger() << QStringLiteral("⇧A");
+        QTest::newRow("no modifier") << iniQuoted(R"({"combo":{"keyCode":36,"carbonModifiers":0}})")
+                                     << HotkeyConfig::defaultTrigger() << QStringLiteral("↩");
+        QTest::newRow("double tap of Shift") << iniQuoted(R"({"doubleModifier":{"_0":"shift"}})")
+                                             << HotkeyConfig::doubleModifier(ModifierKey::Shift) << QString();
     }
     void storedTriggerLoadsOrLeavesTheDefault()
     {
         QFETCH(QByteArray, stored);
         QFETCH(HotkeyConfig, expected);
+        QFETCH(QString, refused);
         TestEnvironment environment;
         writeSettingsFile("[General]\nLettergate.hotkey=" + stored + "\n");
         const auto storedValue = [] {
             return QSettings(freshCopyOfSettingsFile(), QSettings::IniFormat).value(SettingsStore::hotkeyKey);
         };
         const QVariant before = storedValue();
+        LogCapture log;
 
         Launch launch;
         QCOMPARE(launch.store.hotkey(), expected);
         QVERIFY(launch.armer.applied.empty());
-        // Whatever was stored stays until the user sets a trigger.
+        const QStringList warnings = refused.isEmpty()
+            ? QStringList()
+            : QStringList{QStringLiteral("[Lettergate] ⚠️ The trigger %1 in the settings file %2 holds none of Ctrl, "
+                                         "Alt, Super and would swallow typing; ⌃⌥W is used instead")
+                              .arg(refused, Paths::settingsFile())};
+        QCOMPARE(log.lines, warnings);
+        // Whatever was stored stays until the user sets a trigger, a refused one too: the
+        // file is the user's, and the warning says what is in effect instead.
         QCOMPARE(storedValue(), before);
     }
 

@@ -37,7 +37,7 @@ private slots:
         QCOMPARE(window->currentTab(), Tab::Links); // the tab view keeps its selection
     }
 
-    void taskbarEntryFollowsShowInDockAtOnce()
+    void taskbarEntryFollowsShowInTaskbarAtOnce()
     {
         SettingsFixture fixture;
         SettingsWindowController controller(fixture.services());
@@ -46,7 +46,7 @@ private slots:
         QCOMPARE(window->windowType(), Qt::Tool); // no taskbar entry by default
         window->move(40, 50);
         auto *toggle = window->generalTab().findChild<QCheckBox *>();
-        QCOMPARE(toggle->text(), QStringLiteral("Show in Dock"));
+        QCOMPARE(toggle->text(), QStringLiteral("Show in taskbar"));
 
         // The General tab's switch stores the choice, and follows the store.
         toggle->click();

@@ -160,7 +160,7 @@ private slots:
         GeneralSettingsTab tab(store, *platform, trigger);
 
         QCOMPARE(trigger.state(), TriggerState::Taken);
-        const QString problem = store.hotkey().displayString() + QStringLiteral(" is taken by another program");
+        const QString problem = store.hotkey().readableName() + QStringLiteral(" is taken by another program");
         QVERIFY(!tab.triggerRow().showsGranted());
         QCOMPARE(tab.triggerRow().stateText(), problem);
         QVERIFY(tab.triggerRow().offersAction());

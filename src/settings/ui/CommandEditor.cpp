@@ -24,7 +24,7 @@ CommandEditor::CommandEditor(const Command &command, QWidget *parent)
     m_commandLine->setInputMethodHints(Qt::ImhNoAutoUppercase | Qt::ImhNoPredictiveText);
     layout->addWidget(m_commandLine);
     QLabel *examples = SettingsStyle::caption(
-        QStringLiteral("e.g. ./backup.sh, python3 ~/script.py, open -a Safari ") + ExampleUrls::web, this);
+        QStringLiteral("e.g. ~/bin/backup.sh, notify-send \"Done\", xdg-open ") + ExampleUrls::web, this);
     layout->addWidget(examples);
 
     connect(m_name, &QLineEdit::textChanged, this, [this](const QString &name) { m_command.name = name; });

@@ -10,8 +10,8 @@ namespace {
 
 QString helpText(const QString &example)
 {
-    return QStringLiteral("Shell commands run via `/bin/bash -c`. Supports any script (./xxx.sh, python xxx.py, etc.). "
-                          "From the panel, press ")
+    return QStringLiteral("Shell commands run via `/bin/bash -c`. Supports any script (~/bin/xxx.sh, "
+                          "python3 xxx.py, etc.). From the panel, press ")
         + example
         + QStringLiteral(" + number to run directly, or double-tap for the full list. The key must be a letter, "
                          "distinct from clipboard, snippet, and link keys.");

@@ -3,8 +3,8 @@
 #include <QString>
 
 // The example addresses of the Links and Commands help texts and placeholders: a web
-// page, and an application's own URL scheme with a query string.
+// page, and an address of another scheme that a desktop application handles.
 namespace ExampleUrls {
 inline const QString web = QStringLiteral("https://example.com");
-inline const QString appScheme = QStringLiteral("myapp://open?item=42");
+inline const QString appScheme = QStringLiteral("mailto:someone@example.com");
 } // namespace ExampleUrls

@@ -27,18 +27,6 @@ namespace {
 using HKMode = GeneralSettingsTab::HKMode;
 using ModifierKey = HotkeyConfig::ModifierKey;
 
-// The Modifier picker's titles, in ModifierKey order.
-QString modifierTitle(ModifierKey key)
-{
-    switch (key) {
-    case ModifierKey::Command: return QStringLiteral("⌘ Command");
-    case ModifierKey::Option: return QStringLiteral("⌥ Option");
-    case ModifierKey::Control: return QStringLiteral("⌃ Control");
-    case ModifierKey::Shift: return QStringLiteral("⇧ Shift");
-    }
-    return {};
-}
-
 QGroupBox *section(const QString &title, QLayout *content)
 {
     auto *box = new QGroupBox(title);
@@ -69,7 +57,7 @@ GeneralSettingsTab::GeneralSettingsTab(SettingsStore &store, Platform &platform,
     layout->setContentsMargins(16, 12, 16, 12);
     layout->setSpacing(12);
     layout->addWidget(activationSection());
-    layout->addWidget(dockSection());
+    layout->addWidget(taskbarSection());
     layout->addWidget(loginSection());
     layout->addWidget(permissionsSection());
     layout->addStretch();
@@ -98,34 +86,39 @@ QWidget *GeneralSettingsTab::activationSection()
 
     m_recorder = new HotkeyRecorderButton(m_store);
     m_activationForm->addRow(QStringLiteral("Hotkey"), m_recorder);
+    m_recorderRefusal = SettingsStyle::caption(QString());
+    SettingsStyle::setErrorLook(m_recorderRefusal);
+    connect(m_recorder, &HotkeyRecorderButton::refusalChanged, this, &GeneralSettingsTab::showRefusal);
+    m_activationForm->addRow(m_recorderRefusal);
     m_comboHelp = SettingsStyle::caption(QStringLiteral(
-        "Click the button, then press your shortcut (must include ⌘ / ⌥ / ⌃ / ⇧). Applies immediately."));
+        "Click the button, then press your shortcut; it must hold Ctrl, Alt or Super. Applies immediately."));
     m_activationForm->addRow(m_comboHelp);
 
     m_modifierPicker = new QComboBox;
     m_modifierPicker->setObjectName(QStringLiteral("modifierPicker"));
     for (const ModifierKey key : ModifierKeys::all)
-        m_modifierPicker->addItem(modifierTitle(key));
+        m_modifierPicker->addItem(ModifierKeys::readableName(key));
     connect(m_modifierPicker, &QComboBox::activated, this, [this](int index) { setModKey(ModifierKeys::all[index]); });
     m_activationForm->addRow(QStringLiteral("Modifier"), m_modifierPicker);
     m_doubleTapHelp = SettingsStyle::caption(QStringLiteral(
-        "Double-tap this modifier to open the panel. Requires Accessibility; normal copy/paste won't trigger it."));
+        "Double-tap this modifier to open the panel. Shortcuts that use it, such as Ctrl+C, won't trigger it."));
     m_activationForm->addRow(m_doubleTapHelp);
 
     return section(QStringLiteral("Activation Hotkey"), m_activationForm);
 }
 
-QWidget *GeneralSettingsTab::dockSection()
+QWidget *GeneralSettingsTab::taskbarSection()
 {
     auto *form = sectionForm();
-    auto *showInDock = new QCheckBox(QStringLiteral("Show in Dock"));
+    auto *showInDock = new QCheckBox(QStringLiteral("Show in taskbar"));
     showInDock->setChecked(m_store.showInDock());
     connect(showInDock, &QCheckBox::clicked, &m_store, &SettingsStore::setShowInDock);
     connect(&m_store, &SettingsStore::showInDockChanged, showInDock, &QCheckBox::setChecked);
     form->addRow(showInDock);
     form->addRow(SettingsStyle::caption(
-        QStringLiteral("When enabled, Lettergate shows a Dock icon. Click the Dock icon to open Settings.")));
-    return section(QStringLiteral("Dock"), form);
+        QStringLiteral("When enabled, the Settings window has an entry in the taskbar while it is open, "
+                       "like any other window.")));
+    return section(QStringLiteral("Taskbar"), form);
 }
 
 QWidget *GeneralSettingsTab::loginSection()
@@ -167,7 +160,7 @@ void GeneralSettingsTab::showTriggerState()
 {
     const std::optional<HotkeyConfig> &trigger = m_trigger.trigger();
     if (trigger && m_trigger.state() == TriggerState::Armed) {
-        m_triggerRow->setState(true, trigger->displayString() + QStringLiteral(" in effect"));
+        m_triggerRow->setState(true, trigger->readableName() + QStringLiteral(" in effect"));
         return;
     }
     const QString problem = triggerProblem(m_trigger);
@@ -242,6 +235,13 @@ void GeneralSettingsTab::showMode()
     const bool combo = m_mode == HKMode::Combo;
     m_activationForm->setRowVisible(m_recorder, combo);
     m_activationForm->setRowVisible(m_comboHelp, combo);
+    showRefusal();
     m_activationForm->setRowVisible(m_modifierPicker, !combo);
     m_activationForm->setRowVisible(m_doubleTapHelp, !combo);
+}
+
+void GeneralSettingsTab::showRefusal()
+{
+    m_recorderRefusal->setText(m_recorder->refusal());
+    m_activationForm->setRowVisible(m_recorderRefusal, m_mode == HKMode::Combo && !m_recorder->refusal().isEmpty());
 }

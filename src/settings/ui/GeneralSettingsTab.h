@@ -12,6 +12,7 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QFormLayout;
+class QLabel;
 class SettingsStore;
 
 // The trigger (a key combination or a double tap of one modifier), the taskbar entry,
@@ -44,12 +45,14 @@ public:
 
 private:
     QWidget *activationSection();
-    QWidget *dockSection();
+    QWidget *taskbarSection();
     QWidget *loginSection();
     QWidget *permissionsSection();
 
     void showMode();
     void showTriggerState();
+    // The recorder's message about a refused key, under it while it has one.
+    void showRefusal();
     void storeTrigger(const HotkeyConfig &trigger);
 
     SettingsStore &m_store;
@@ -61,6 +64,7 @@ private:
     QFormLayout *m_activationForm = nullptr;
     QButtonGroup *m_modePicker = nullptr;
     HotkeyRecorderButton *m_recorder = nullptr;
+    QLabel *m_recorderRefusal = nullptr;
     QWidget *m_comboHelp = nullptr;
     QComboBox *m_modifierPicker = nullptr;
     QWidget *m_doubleTapHelp = nullptr;

@@ -24,7 +24,9 @@ HotkeyRecorderButton::HotkeyRecorderButton(SettingsStore &store, QWidget *parent
 
 HotkeyRecorderButton::~HotkeyRecorderButton()
 {
-    stopRecording();
+    // No signal from here: the tab showing the refusal is being destroyed around us.
+    if (m_recording)
+        qApp->removeEventFilter(this);
 }
 
 void HotkeyRecorderButton::startRecording()
@@ -42,6 +44,7 @@ void HotkeyRecorderButton::stopRecording()
         return;
     m_recording = false;
     qApp->removeEventFilter(this);
+    setRefusal({});
     refreshLook();
 }
 
@@ -68,10 +71,24 @@ void HotkeyRecorderButton::handleKeyPress(const QKeyEvent &event)
         stopRecording();
         return;
     }
-    if (const std::optional<HotkeyConfig> combination = recordedCombination(event.key(), event.modifiers())) {
-        m_store.setHotkey(*combination);
-        stopRecording();
+    const std::optional<HotkeyConfig> combination = recordedCombination(event.key(), event.modifiers());
+    if (!combination)
+        return;
+    if (combination->canSwallowTyping()) {
+        setRefusal(QStringLiteral("Hold Ctrl, Alt or Super with the key: %1 would swallow typing.")
+                       .arg(combination->readableName()));
+        return;
     }
+    m_store.setHotkey(*combination);
+    stopRecording();
+}
+
+void HotkeyRecorderButton::setRefusal(const QString &refusal)
+{
+    if (refusal == m_refusal)
+        return;
+    m_refusal = refusal;
+    emit refusalChanged(m_refusal);
 }
 
 void HotkeyRecorderButton::hideEvent(QHideEvent *event)
@@ -85,7 +102,7 @@ void HotkeyRecorderButton::refreshLook()
     if (m_recording)
         setText(QStringLiteral("Press shortcut…"));
     else if (m_store.hotkey().kind() == HotkeyConfig::Kind::Combo)
-        setText(m_store.hotkey().displayString());
+        setText(m_store.hotkey().readableName());
     else
         setText(QStringLiteral("Click to Record"));
 

@@ -11,8 +11,9 @@ namespace {
 
 QString helpText(const QString &example)
 {
-    return QStringLiteral("Supports web URLs (https://…) and app URL schemes (e.g. ") + ExampleUrls::appScheme
-        + QStringLiteral("), opened just like Terminal's `open`. From the panel, press ") + example
+    return QStringLiteral("Supports web URLs (https://…) and other addresses an application handles (e.g. ")
+        + ExampleUrls::appScheme
+        + QStringLiteral("), opened with `xdg-open`, as your desktop opens them. From the panel, press ") + example
         + QStringLiteral(" + number to open directly, or double-tap for the full list. The key must be a letter, "
                          "distinct from the clipboard and snippet keys.");
 }

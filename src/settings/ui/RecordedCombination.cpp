@@ -16,11 +16,8 @@ quint64 modifierFlagsOf(Qt::KeyboardModifiers modifiers)
 
 std::optional<HotkeyConfig> recordedCombination(int qtKey, Qt::KeyboardModifiers modifiers)
 {
-    const quint32 carbonModifiers = carbonModifiersFromFlags(modifierFlagsOf(modifiers));
-    if (carbonModifiers == 0)
-        return std::nullopt;
     const std::optional<quint32> keyCode = VirtualKeys::codeForQtKey(qtKey);
     if (!keyCode)
         return std::nullopt;
-    return HotkeyConfig::combo(*keyCode, carbonModifiers);
+    return HotkeyConfig::combo(*keyCode, carbonModifiersFromFlags(modifierFlagsOf(modifiers)));
 }

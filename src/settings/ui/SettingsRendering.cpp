@@ -69,7 +69,7 @@ void fillLinks(LinkStore &links)
     const std::pair<const char *, const char *> samples[] = {
         {"Team wiki", "https://wiki.example.com/team"},
         {"Build dashboard", "https://ci.example.com/builds?branch=main"},
-        {"Today's note", "myapp://open?item=42"},
+        {"Mail the team", "mailto:team@example.com"},
     };
     QList<QuickLink> list;
     for (const auto &[name, url] : samples) {
