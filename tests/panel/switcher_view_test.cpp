@@ -532,6 +532,37 @@ private slots:
         checkFrame("mid-transition");
     }
 
+    void theHighlightedBlockIsOutlinedWithoutRebuildingThePage()
+    {
+        SwitcherRig rig;
+        furnish(rig);
+        Panel panel(rig);
+        const QWidget *page = panel.page();
+        CardFace *first = panel.cards().at(0);
+        CardFace *second = panel.cards().at(1);
+        const QImage plainFirst = rendered(*first);
+        const QImage plainSecond = rendered(*second);
+
+        rig.model.navigate(Navigation::right);
+        rig.model.navigate(Navigation::right);
+        QCoreApplication::processEvents();
+        QCOMPARE(panel.page(), page);
+        QCOMPARE(panel.cards().at(1), second);
+        QVERIFY(rendered(*second) != plainSecond);
+        QCOMPARE(rendered(*first), plainFirst);
+
+        // Into a box, then to a page built afresh: one outlined block, on the page shown.
+        rig.model.navigate(Navigation::nextBox);
+        QCoreApplication::processEvents();
+        QCOMPARE(rendered(*second), plainSecond);
+        QVERIFY(panel.appsPage()->clipboardColumn()->cells().at(0)->clickable().isHighlighted());
+        rig.model.enter(Prefix::snippet);
+        panel.settle();
+        const QList<CardFace *> snippets = panel.cards();
+        QVERIFY(snippets.at(0)->clickable().isHighlighted());
+        QVERIFY(!snippets.at(1)->clickable().isHighlighted());
+    }
+
     void aCardRebuiltUnderThePointerKeepsItsOutline()
     {
         SwitcherRig rig;
