@@ -344,8 +344,16 @@ void OverlayController::carryOut(const InputResult &result)
     else if (const auto *launch = result.as<InputResult::LaunchApp>())
         launchApp(launch->bundleID);
     else if (result.is<InputResult::Rejected>())
-        m_platform.feedback().beep();
+        refuseKey();
     // Awaiting, Drilled and Highlighted: the panel stays open and redraws.
+}
+
+void OverlayController::refuseKey()
+{
+    m_platform.feedback().beep();
+    // Seen as well as heard: many desktops mute the bell.
+    if (m_panel)
+        m_panel->content()->cueRejectedKey();
 }
 
 void OverlayController::fireWindow(const WindowInfo &window)

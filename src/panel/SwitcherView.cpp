@@ -179,6 +179,11 @@ void SwitcherView::showHighlight(const QWidget *page)
         target->setHighlighted(true);
 }
 
+void SwitcherView::cueRejectedKey()
+{
+    m_header->shake();
+}
+
 void SwitcherView::rebuildIfPending()
 {
     if (m_rebuildTimer.isActive() || size() != m_builtSize)

@@ -56,6 +56,9 @@ public:
     // is first laid out, too.
     static QSize pageSizeWithin(QSize viewSize);
 
+    // Shakes the header briefly: a key was refused (the bell may be muted).
+    void cueRejectedKey();
+
     PanelHeader *header() const { return m_header; }
     ScreenRecordingBanner *banner() const { return m_banner; }
     PageArea *pageArea() const { return m_pageArea; }

@@ -4,6 +4,7 @@
 #include "panel/Card.h"
 #include "panel/GridMetrics.h"
 #include "panel/PageArea.h"
+#include "panel/PanelHeader.h"
 #include "panel/SwitcherView.h"
 #include "support/LogCapture.h"
 #include "switcher/RunningApps.h"
@@ -219,6 +220,7 @@ private slots:
     {
         Rig rig;
         rig.controller.show();
+        const PanelHeader *header = rig.controller.panel()->content()->header();
         // Shortcuts and space: swallowed, ignored, silent.
         const QList<std::tuple<Qt::Key, QString, Qt::KeyboardModifiers>> ignored{
             {Qt::Key_Q, QStringLiteral("q"), Qt::ControlModifier}, {Qt::Key_Q, QStringLiteral("q"), Qt::MetaModifier},
@@ -230,16 +232,20 @@ private slots:
         QVERIFY(rig.controller.isPanelVisible());
         QCOMPARE(rig.controller.viewModel().highlight(), std::nullopt);
 
-        // A key that means nothing beeps and keeps the panel open; Enter with nothing
-        // highlighted is such a key.
-        for (const auto &[key, text] : {std::pair(Qt::Key_9, QStringLiteral("9")), std::pair(Qt::Key_Return, QStringLiteral("\r"))})
+        // A key that means nothing beeps, shakes the header and keeps the panel open;
+        // Enter with nothing highlighted is such a key.
+        for (const auto &[key, text] : {std::pair(Qt::Key_9, QStringLiteral("9")), std::pair(Qt::Key_Return, QStringLiteral("\r"))}) {
+            QTRY_VERIFY(!header->isShaking());
             QVERIFY(rig.press(key, text));
+            QVERIFY(header->isShaking());
+        }
         QCOMPARE(rig.platform.bell.beeps, 2);
         QVERIFY(rig.controller.isPanelVisible());
 
         // Tab shows the highlight, the arrows move it, Enter picks as the letter would:
         // the browser's page, whose first window is highlighted; then its second window,
-        // by the keypad's Enter.
+        // by the keypad's Enter. Accepted keys give no cue.
+        QTRY_VERIFY(!header->isShaking());
         const QList<AppEntry> &apps = rig.controller.viewModel().apps();
         const auto browser = std::find_if(apps.cbegin(), apps.cend(), [](const AppEntry &app) { return app.pid == browserPid; });
         QVERIFY(rig.press(Qt::Key_Tab, QStringLiteral("\t")));
@@ -250,6 +256,7 @@ private slots:
         rig.press(Qt::Key_Right);
         rig.press(Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier);
         QVERIFY(rig.platform.ax.acts.contains(QStringLiteral("raise 22")));
+        QVERIFY(!header->isShaking());
         QCOMPARE(rig.platform.bell.beeps, 2);
     }
 
