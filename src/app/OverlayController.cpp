@@ -41,6 +41,31 @@ qint32 ownPid()
     return static_cast<qint32>(QCoreApplication::applicationPid());
 }
 
+// The keys that move the keyboard highlight or pick its item (Shift+Tab arrives as
+// Backtab; the keypad's Enter as Enter).
+std::optional<Navigation> navigationFor(int key)
+{
+    switch (key) {
+    case Qt::Key_Left:
+        return Navigation::left;
+    case Qt::Key_Right:
+        return Navigation::right;
+    case Qt::Key_Up:
+        return Navigation::up;
+    case Qt::Key_Down:
+        return Navigation::down;
+    case Qt::Key_Tab:
+        return Navigation::nextBox;
+    case Qt::Key_Backtab:
+        return Navigation::previousBox;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return Navigation::pick;
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 // Swallows every key-down of the application while the panel is open and hands it to
@@ -289,6 +314,14 @@ bool OverlayController::handleKey(const QKeyEvent &event)
     // Control, Alt and Super turn a key into a shortcut, which means nothing here.
     if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return true;
+    if (const std::optional<Navigation> navigation = navigationFor(event.key())) {
+        // The highlight moves over the page as laid out: a page changed by the key just
+        // before (Enter on an app) is built now rather than after this key.
+        if (m_panel)
+            m_panel->content()->rebuildIfPending();
+        carryOut(m_viewModel.navigate(*navigation));
+        return true;
+    }
     const QString characters = event.text();
     if (characters.isEmpty() || !characters.front().isLetterOrNumber())
         return true;
@@ -311,8 +344,16 @@ void OverlayController::carryOut(const InputResult &result)
     else if (const auto *launch = result.as<InputResult::LaunchApp>())
         launchApp(launch->bundleID);
     else if (result.is<InputResult::Rejected>())
-        m_platform.feedback().beep();
-    // Awaiting and Drilled: the panel stays open and redraws.
+        refuseKey();
+    // Awaiting, Drilled and Highlighted: the panel stays open and redraws.
+}
+
+void OverlayController::refuseKey()
+{
+    m_platform.feedback().beep();
+    // Seen as well as heard: many desktops mute the bell.
+    if (m_panel)
+        m_panel->content()->cueRejectedKey();
 }
 
 void OverlayController::fireWindow(const WindowInfo &window)

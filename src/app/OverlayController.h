@@ -81,6 +81,8 @@ private:
     void prepareIconOfFrontmost(qint32 pid);
     SwitcherActions makeActions();
     void carryOut(const InputResult &result);
+    // A key the panel has no use for: the bell, and a cue on the panel.
+    void refuseKey();
     void fireWindow(const WindowInfo &window);
     // The window manager has reported the active window: a switch waiting for it ends.
     void finishSwitch();

@@ -80,15 +80,25 @@ void Clickable::setHovering(bool hovering)
     else
         m_block->unsetCursor();
     m_fade->stop();
-    const qreal target = hovering ? outlineWidth : 0.0;
     if (!m_painted) {
-        m_outline = target;
+        m_outline = targetOutlineWidth();
         m_outlineView->update();
         return;
     }
     m_fade->setStartValue(m_outline);
-    m_fade->setEndValue(target);
+    m_fade->setEndValue(targetOutlineWidth());
     m_fade->start();
+}
+
+void Clickable::setHighlighted(bool highlighted)
+{
+    if (highlighted == m_highlighted)
+        return;
+    m_highlighted = highlighted;
+    // Only the outline's own widget repaints; the block's painting stays as it is.
+    m_fade->stop();
+    m_outline = targetOutlineWidth();
+    m_outlineView->update();
 }
 
 bool Clickable::eventFilter(QObject *watched, QEvent *event)

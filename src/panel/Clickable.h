@@ -12,7 +12,8 @@ class QWidget;
 // an accent outline 2.5 wide fades in (0.12 s, ease-out) along the area's edge and the
 // pointer becomes a pointing hand; a single click inside the area calls `action` once.
 // A block that appears under the pointer (the panel rebuilds its blocks at every change)
-// shows its outline at once, without the fade. Owned by the block it serves.
+// shows its outline at once, without the fade. The keyboard highlight shows the same
+// outline, at once. Owned by the block it serves.
 class Clickable : public QObject {
     Q_OBJECT
 public:
@@ -27,6 +28,9 @@ public:
     QRectF area() const;
 
     bool isHovering() const { return m_hovering; }
+    // Outlined while the keyboard highlight is on the block, whatever the pointer does.
+    void setHighlighted(bool highlighted);
+    bool isHighlighted() const { return m_highlighted; }
     // The outline's current width: 0 at rest, outlineWidth while hovered.
     qreal currentOutlineWidth() const { return m_outline; }
 
@@ -38,6 +42,7 @@ private:
 
     bool contains(const QPointF &position) const;
     void setHovering(bool hovering);
+    qreal targetOutlineWidth() const { return m_hovering || m_highlighted ? outlineWidth : 0.0; }
 
     QWidget *m_block;
     Outline *m_outlineView;
@@ -46,6 +51,7 @@ private:
     std::function<void()> m_action;
     std::optional<QRectF> m_area;
     bool m_hovering = false;
+    bool m_highlighted = false;
     bool m_pressed = false;
     bool m_painted = false;
     qreal m_outline = 0;

@@ -39,7 +39,7 @@ qreal CompactChip::naturalHeight()
 void CompactChip::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const PaintCache::Key key(u"chip", m_cell.badge, m_cell.name, m_cell.detail);
+    const PaintCache::Key key(u"chip", m_cell.badge, m_cell.name, m_cell.detail, m_cell.symbol);
     PaintCache::draw(painter, rect(), key, [this](QPainter &onPicture) { paintChip(onPicture); });
 }
 
@@ -54,7 +54,7 @@ void CompactChip::paintChip(QPainter &painter)
     MiniBadge::paint(painter, QPointF(content.left(), content.center().y() - badge.height() / 2), m_cell.badge);
     const qreal symbolLeft = content.left() + badge.width() + gap;
     Symbols::paint(painter, QRectF(symbolLeft, content.center().y() - symbolSize / 2, symbolSize, symbolSize),
-                   u"terminal", PanelStyle::secondary());
+                   m_cell.symbol, PanelStyle::secondary());
 
     const qreal textLeft = symbolLeft + symbolSize + gap;
     const qreal textWidth = qMax<qreal>(0, content.right() - textLeft);

@@ -4,6 +4,23 @@
 
 #include <QGraphicsOpacityEffect>
 
+namespace {
+
+// The page as it draws itself, over nothing: grab() would put the palette's window
+// colour behind it, and the pictures would flash light grey over the panel while they
+// fade. Drawn at the page's pixel density.
+QImage pictureOf(QWidget *page)
+{
+    const qreal ratio = page->devicePixelRatioF();
+    QImage picture((QSizeF(page->size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::transparent);
+    page->render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
+    return picture;
+}
+
+} // namespace
+
 PageArea::PageArea(QWidget *parent) : QWidget(parent) {}
 
 qreal PageArea::scaleFor(Stage stage)
@@ -32,7 +49,7 @@ void PageArea::setPage(QWidget *page, Stage stage, std::optional<Spring> spring)
     QWidget *leaving = m_page;
     const Stage leavingStage = m_stage;
     const bool animate = spring && leaving && stageChanges;
-    const QImage leavingPicture = animate ? leaving->grab().toImage() : QImage();
+    const QImage leavingPicture = animate ? pictureOf(leaving) : QImage();
 
     page->setParent(this);
     page->move(0, 0);
@@ -51,7 +68,7 @@ void PageArea::setPage(QWidget *page, Stage stage, std::optional<Spring> spring)
     }
     if (animate) {
         m_transition = new PageTransition({leavingPicture, scaleFor(leavingStage)},
-                                          {page->grab().toImage(), scaleFor(stage)},
+                                          {pictureOf(page), scaleFor(stage)},
                                           SpringCurve{spring->response, spring->dampingFraction}, this);
         m_transition->setGeometry(rect());
         connect(m_transition, &PageTransition::finished, this, &PageArea::endTransition);

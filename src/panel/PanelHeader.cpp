@@ -8,6 +8,10 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QVariantAnimation>
+
+#include <cmath>
+#include <numbers>
 
 namespace {
 constexpr int paddingX = 18;
@@ -15,11 +19,29 @@ constexpr int paddingY = 12;
 constexpr qreal spacing = 8;
 constexpr int symbolSize = 18;
 constexpr int backSymbolSize = 16;
+constexpr qreal shakeAmplitude = 7;
+constexpr int shakeSwings = 3;
 } // namespace
 
 PanelHeader::PanelHeader(std::function<void()> onBack, QWidget *parent)
-    : QWidget(parent), m_back(new SymbolButton(QStringLiteral("chevron.backward"), backSymbolSize, tr("Back"), this))
+    : QWidget(parent)
+    , m_back(new SymbolButton(QStringLiteral("chevron.backward"), backSymbolSize, tr("Back"), this))
+    , m_shake(new QVariantAnimation(this))
 {
+    m_shake->setStartValue(0.0);
+    m_shake->setEndValue(1.0);
+    m_shake->setDuration(shakeMilliseconds);
+    connect(m_shake, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        const qreal t = value.toReal();
+        m_shakeOffset = shakeAmplitude * (1 - t) * std::sin(2 * std::numbers::pi * shakeSwings * t);
+        placeBackButton();
+        update();
+    });
+    connect(m_shake, &QVariantAnimation::finished, this, [this] {
+        m_shakeOffset = 0;
+        placeBackButton();
+        update();
+    });
     connect(m_back, &QAbstractButton::clicked, this, [onBack = std::move(onBack)] {
         if (onBack)
             onBack();
@@ -39,14 +61,31 @@ void PanelHeader::setContent(const HeaderContent &content)
     update();
 }
 
+void PanelHeader::shake()
+{
+    m_shake->stop();
+    m_shake->start();
+}
+
+bool PanelHeader::isShaking() const
+{
+    return m_shake->state() == QAbstractAnimation::Running;
+}
+
+void PanelHeader::placeBackButton()
+{
+    m_back->move(paddingX + qRound(m_shakeOffset), (height() - m_back->height()) / 2);
+}
+
 void PanelHeader::resizeEvent(QResizeEvent *)
 {
-    m_back->move(paddingX, (height() - m_back->height()) / 2);
+    placeBackButton();
 }
 
 void PanelHeader::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    painter.translate(m_shakeOffset, 0);
     const PaintCache::Key key(u"header", m_content.backButton, m_content.symbol, m_content.title, m_content.hint,
                               m_content.count, m_back->width());
     PaintCache::draw(painter, rect(), key, [this](QPainter &onPicture) { paintLine(onPicture); });

@@ -6,10 +6,12 @@
 #include <functional>
 
 class QPainter;
+class QVariantAnimation;
 class SymbolButton;
 
 // The header line above the page: the Back button or the panel's symbol, the page's
-// title, the keys to press and, at the right edge, the page's count.
+// title, the keys to press and, at the right edge, the page's count. A refused key
+// shakes the line sideways for a moment.
 class PanelHeader : public QWidget {
     Q_OBJECT
 public:
@@ -23,6 +25,14 @@ public:
     // The line's height: 12 above and below the tallest item.
     static int lineHeight();
 
+    static constexpr int shakeMilliseconds = 200;
+    // Shakes the line: three swings that die down over shakeMilliseconds. Input goes on
+    // meanwhile; another shake starts it over.
+    void shake();
+    bool isShaking() const;
+    // How far the line stands right of its place now, in pixels.
+    qreal shakeOffset() const { return m_shakeOffset; }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -30,6 +40,10 @@ protected:
 private:
     // Everything the widget shows; drawn once per content and size (PaintCache).
     void paintLine(QPainter &painter);
+    void placeBackButton();
+
     HeaderContent m_content;
     SymbolButton *m_back;
+    QVariantAnimation *m_shake;
+    qreal m_shakeOffset = 0;
 };

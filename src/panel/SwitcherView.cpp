@@ -1,8 +1,10 @@
 #include "panel/SwitcherView.h"
 
 #include "panel/Card.h"
+#include "panel/Clickable.h"
 #include "panel/PageArea.h"
 #include "panel/PageBuilder.h"
+#include "panel/PageNavigation.h"
 #include "panel/PaintCache.h"
 #include "panel/PanelHeader.h"
 #include "panel/PanelStyle.h"
@@ -53,6 +55,11 @@ SwitcherView::SwitcherView(SwitcherViewModel &viewModel, const SnippetStore &sni
     connect(&viewModel, &SwitcherViewModel::snippetKeyChanged, this, changed);
     connect(&viewModel, &SwitcherViewModel::linkKeyChanged, this, changed);
     connect(&viewModel, &SwitcherViewModel::commandKeyChanged, this, changed);
+    // A rebuild on its way draws the highlight where it is by then.
+    connect(&viewModel, &SwitcherViewModel::highlightChanged, this, [this] {
+        if (!m_rebuildTimer.isActive() && !m_rebuilding)
+            showHighlight(m_pageArea->page());
+    });
     // A closed panel draws a preview made meanwhile at its next opening's rebuild.
     connect(&snippets.previews(), &SnippetPreviews::previewMade, this, [this](const QString &fileName) {
         if (isVisible() && pageShowsSnippetPicture(fileName))
@@ -144,9 +151,37 @@ void SwitcherView::rebuild()
     m_banner->setVisible(m_viewModel.stage() == Stage::apps() && !m_viewModel.screenRecordingGranted());
     const QSize pageSize = layoutParts();
     const PageContext context{m_viewModel, m_snippets, m_actions, m_icons, m_firstLayerCount, m_linkFirstLayerCount};
-    m_pageArea->setPage(buildPage(context, pageSize), m_viewModel.stage(), m_viewModel.stageTransition());
+    QWidget *page = buildPage(context, pageSize);
+    m_rebuilding = true;
+    m_viewModel.setPageShape(PageNavigation::shapeOf(page));
+    m_rebuilding = false;
+    // Before the page is shown, so that a transition's picture of it has the outline.
+    showHighlight(page);
+    m_pageArea->setPage(page, m_viewModel.stage(), m_viewModel.stageTransition());
     m_builtSize = size();
     update();
+}
+
+void SwitcherView::showHighlight(const QWidget *page)
+{
+    Clickable *target = nullptr;
+    if (const std::optional<Highlight> item = m_viewModel.highlight()) {
+        if (QWidget *block = PageNavigation::blockAt(page, *item))
+            target = block->findChild<Clickable *>(QString(), Qt::FindDirectChildrenOnly);
+    }
+    if (target == m_highlighted)
+        return;
+    // A block of a page being replaced keeps its outline in that page's last picture.
+    if (m_highlighted && page->isAncestorOf(qobject_cast<QWidget *>(m_highlighted->parent())))
+        m_highlighted->setHighlighted(false);
+    m_highlighted = target;
+    if (target)
+        target->setHighlighted(true);
+}
+
+void SwitcherView::cueRejectedKey()
+{
+    m_header->shake();
 }
 
 void SwitcherView::rebuildIfPending()

@@ -3,12 +3,14 @@
 #include "panel/SwitcherActions.h"
 
 #include <QPainterPath>
+#include <QPointer>
 #include <QRegion>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 
 class AppIconCache;
+class Clickable;
 class PageArea;
 class PanelHeader;
 class ScreenRecordingBanner;
@@ -19,8 +21,10 @@ class SwitcherViewModel;
 // banner (apps page only, while the permission is missing), a divider and the page of
 // the view model's stage, on a dark rounded panel. It holds no state of its own: every
 // change the view model announces rebuilds it (once per turn of the event loop), but for
-// new window pictures, which only the cards showing them take and redraw; every click
-// goes to the actions, to the view model's back, or to the permission request.
+// new window pictures, which only the cards showing them take and redraw, and for the
+// keyboard highlight, which only the outlines of the blocks it leaves and reaches
+// redraw; every click goes to the actions, to the view model's back, or to the
+// permission request.
 class SwitcherView : public QWidget {
     Q_OBJECT
 public:
@@ -52,6 +56,9 @@ public:
     // is first laid out, too.
     static QSize pageSizeWithin(QSize viewSize);
 
+    // Shakes the header briefly: a key was refused (the bell may be muted).
+    void cueRejectedKey();
+
     PanelHeader *header() const { return m_header; }
     ScreenRecordingBanner *banner() const { return m_banner; }
     PageArea *pageArea() const { return m_pageArea; }
@@ -67,6 +74,8 @@ private:
     // The view model's window pictures to the cards of the page, each redrawn only if
     // its picture changed.
     void showPictures();
+    // Outlines the block of the view model's highlight on `page`, and no other.
+    void showHighlight(const QWidget *page);
     // Whether the page of the present stage draws the picture snippet of this file.
     bool pageShowsSnippetPicture(const QString &fileName) const;
     // Places the header, banner, divider and page area; answers the page area's size.
@@ -86,6 +95,11 @@ private:
     ScreenRecordingBanner *m_banner;
     PageArea *m_pageArea;
     int m_dividerY = 0;
+    // The block outlined for the keyboard highlight.
+    QPointer<Clickable> m_highlighted;
+    // While a rebuild tells the view model the new page's shape, a highlight it moves
+    // belongs to that page, not to the one still shown.
+    bool m_rebuilding = false;
     // The size the view was last built for.
     QSize m_builtSize;
 };

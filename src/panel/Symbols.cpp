@@ -102,11 +102,14 @@ void tray(QPainter &p)
 
 struct Symbol {
     QStringView name;
+    // Empty where themes' icons read as something else: the panel's drawing is used.
     QStringView iconName;
     StandIn standIn;
 };
 
-// Every symbol the panel draws, with the freedesktop icon that stands for it.
+// Every symbol the panel draws, with the freedesktop icon that stands for it. Themes
+// draw "insert-link" as an insertion mark, "web-browser" as a pointer over a globe and
+// the open folder where an empty tray is meant, so those three are always the panel's.
 constexpr std::array symbolTable{
     Symbol{u"chevron.backward", u"go-previous-symbolic", chevronBackward},
     Symbol{u"rectangle.on.rectangle.angled", u"view-paged-symbolic", rectangles},
@@ -114,12 +117,12 @@ constexpr std::array symbolTable{
     Symbol{u"chevron.right", u"go-next-symbolic", chevronRight},
     Symbol{u"doc.on.clipboard", u"edit-paste-symbolic", clipboard},
     Symbol{u"text.alignleft", u"format-justify-left-symbolic", alignLeft},
-    Symbol{u"link", u"insert-link-symbolic", link},
+    Symbol{u"link", {}, link},
     Symbol{u"terminal", u"utilities-terminal-symbolic", terminal},
     Symbol{u"photo", u"image-x-generic-symbolic", photo},
     Symbol{u"app.dashed", u"application-x-executable-symbolic", appDashed},
-    Symbol{u"globe", u"web-browser-symbolic", globe},
-    Symbol{u"tray", u"folder-open-symbolic", tray},
+    Symbol{u"globe", {}, globe},
+    Symbol{u"tray", {}, tray},
 };
 
 const Symbol *find(QStringView name)
@@ -187,6 +190,8 @@ void prepare()
     IconTheme::select();
     for (const Symbol &symbol : symbolTable) {
         const QString name = symbol.iconName.toString();
+        if (name.isEmpty())
+            continue;
         QIcon icon = QIcon::fromTheme(name);
         if (icon.isNull())
             icon = QIcon::fromTheme(name.chopped(QStringLiteral("-symbolic").size()));

@@ -8,12 +8,14 @@
 class QPainter;
 
 // The panel's symbols, named as the panel's design names them ("chevron.backward",
-// "doc.on.clipboard", …). Each maps to a freedesktop icon of the desktop's theme, drawn
+// "doc.on.clipboard", …). Most map to a freedesktop icon of the desktop's theme, drawn
 // as a one-colour silhouette in the colour asked for; where the theme lacks the icon a
-// painted stand-in of the same meaning keeps the panel complete.
+// painted stand-in of the same meaning keeps the panel complete. The link, the globe
+// and the empty tray, which themes draw as something else, are always painted.
 namespace Symbols {
 
-// The freedesktop icon name (symbolic variant) of a symbol; empty for unknown symbols.
+// The freedesktop icon name (symbolic variant) of a symbol; empty for unknown symbols
+// and for those always painted.
 QString iconName(QStringView symbol);
 
 // Where Qt found no icon theme of the desktop (no platform theme: offscreen, a bare X

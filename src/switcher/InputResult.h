@@ -39,11 +39,14 @@ struct InputResult {
     struct Awaiting {};
     // The panel moved to another page.
     struct Drilled {};
+    // The keyboard highlight was shown or moved, or stayed at the edge it was moved
+    // against.
+    struct Highlighted {};
     // The key means nothing here.
     struct Rejected {};
 
     using Value = std::variant<Fire, PasteClip, PasteSnippet, OpenLink, RunCommand, LaunchApp, Awaiting, Drilled,
-                               Rejected>;
+                               Highlighted, Rejected>;
     Value value;
 
     template <typename Case>

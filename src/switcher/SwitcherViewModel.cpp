@@ -31,6 +31,31 @@ Stage listStage(Prefix prefix)
     Q_UNREACHABLE();
 }
 
+// The apps page's box that shows the first entries of each list.
+constexpr std::pair<Prefix, Box> listBoxes[] = {{Prefix::clipboard, Box::clipboard},
+                                                {Prefix::snippet, Box::snippets},
+                                                {Prefix::link, Box::links},
+                                                {Prefix::command, Box::commands}};
+
+Box boxOf(Prefix prefix)
+{
+    for (const auto &[list, box] : listBoxes) {
+        if (list == prefix)
+            return box;
+    }
+    Q_UNREACHABLE();
+}
+
+// The list of one of the apps page's boxes other than its cards.
+Prefix listOf(Box box)
+{
+    for (const auto &[list, listBox] : listBoxes) {
+        if (listBox == box)
+            return list;
+    }
+    Q_UNREACHABLE();
+}
+
 // The kind of list a full list page shows; nothing for the apps and windows pages.
 std::optional<Prefix> listShownOn(Stage stage)
 {
@@ -105,6 +130,11 @@ void SwitcherViewModel::reset(const QList<AppEntry> &apps)
     publish(this, m_snippetKey, settings.snippetKey(), &SwitcherViewModel::snippetKeyChanged);
     publish(this, m_linkKey, settings.linkKey(), &SwitcherViewModel::linkKeyChanged);
     publish(this, m_commandKey, settings.commandKey(), &SwitcherViewModel::commandKeyChanged);
+
+    // Each showing starts without the highlight, as the panel always opened.
+    setHighlight(std::nullopt);
+    m_appsHighlight.reset();
+    m_boxItems.fill(0);
 }
 
 void SwitcherViewModel::refreshThumbnails()
@@ -145,12 +175,8 @@ InputResult SwitcherViewModel::handleOnAppsPage(const QString &k)
     // An app's letter wins over a list key (the letters are kept apart anyway). "?" marks
     // apps that found every letter taken: shared by several, it can select none of them.
     for (const AppEntry &app : std::as_const(m_apps)) {
-        if (app.letter != k || k == AppLetters::exhausted)
-            continue;
-        if (!opensWindowPage(app))
-            return {InputResult::Fire{app.windows.constFirst()}};
-        showWindows(app.pid);
-        return {InputResult::Drilled{}};
+        if (app.letter == k && k != AppLetters::exhausted)
+            return openApp(app);
     }
     if (const std::optional<Prefix> prefix = armablePrefix(k)) {
         setPending(prefix);
@@ -159,6 +185,14 @@ InputResult SwitcherViewModel::handleOnAppsPage(const QString &k)
     if (std::optional<InputResult> launch = launchStoredApp(k))
         return *launch;
     return {InputResult::Rejected{}};
+}
+
+InputResult SwitcherViewModel::openApp(const AppEntry &app)
+{
+    if (!opensWindowPage(app))
+        return {InputResult::Fire{app.windows.constFirst()}};
+    showWindows(app.pid);
+    return {InputResult::Drilled{}};
 }
 
 // A list key arms its prefix only when there is something to pick.
@@ -225,6 +259,129 @@ std::optional<AppEntry> SwitcherViewModel::drilledApp() const
     if (const AppEntry *app = appWithPid(m_stage.pid()))
         return *app;
     return std::nullopt;
+}
+
+void SwitcherViewModel::setPageShape(const PageShape &shape)
+{
+    m_pageShape = shape;
+    for (size_t box = 0; box < m_boxItems.size(); ++box)
+        m_boxItems[box] = qMin(m_boxItems[box], qMax<qsizetype>(0, shape[box].shown - 1));
+    if (!m_highlight)
+        return;
+    if (shapeOf(m_highlight->box).shown == 0)
+        setHighlight(std::nullopt);
+    else
+        highlightItem({m_highlight->box, m_boxItems[size_t(m_highlight->box)]});
+}
+
+InputResult SwitcherViewModel::navigate(Navigation key)
+{
+    if (m_pending) {
+        const Box armed = boxOf(*m_pending);
+        setPending(std::nullopt);
+        if (shapeOf(armed).shown > 0 && (!m_highlight || m_highlight->box != armed)) {
+            highlightItem({armed, m_boxItems[size_t(armed)]});
+            if (key != Navigation::pick)
+                return {InputResult::Highlighted{}};
+        }
+    }
+    if (key == Navigation::pick)
+        return m_highlight ? pickHighlighted() : InputResult{InputResult::Rejected{}};
+    if (!m_highlight) {
+        // Tab order begins with the cards: the box after the last one is the first.
+        const std::optional<Box> first = nextShownBox(Box::commands, 1);
+        if (!first)
+            return {InputResult::Rejected{}};
+        highlightItem({*first, 0});
+        return {InputResult::Highlighted{}};
+    }
+    if (key == Navigation::nextBox || key == Navigation::previousBox) {
+        const Box box = *nextShownBox(m_highlight->box, key == Navigation::nextBox ? 1 : -1);
+        highlightItem({box, m_boxItems[size_t(box)]});
+    } else {
+        highlightItem(moved(*m_highlight, key));
+    }
+    return {InputResult::Highlighted{}};
+}
+
+Highlight SwitcherViewModel::moved(Highlight from, Navigation arrow) const
+{
+    const qsizetype shown = shapeOf(from.box).shown;
+    const qsizetype perRow = qMax(1, shapeOf(from.box).perRow);
+    const qsizetype column = from.index % perRow;
+    qsizetype index = from.index;
+    switch (arrow) {
+    case Navigation::left:
+        if (column > 0)
+            --index;
+        break;
+    case Navigation::right:
+        if (column + 1 < perRow && index + 1 < shown)
+            ++index;
+        break;
+    case Navigation::up:
+        if (index >= perRow)
+            index -= perRow;
+        break;
+    case Navigation::down:
+        // Into a shorter last row, the nearest item it has.
+        if ((index / perRow + 1) * perRow < shown)
+            index = qMin(index + perRow, shown - 1);
+        break;
+    default:
+        break;
+    }
+    return {from.box, index};
+}
+
+std::optional<Box> SwitcherViewModel::nextShownBox(Box from, int step) const
+{
+    for (int distance = 1; distance <= boxCount; ++distance) {
+        const Box box = Box(((int(from) + step * distance) % boxCount + boxCount) % boxCount);
+        if (shapeOf(box).shown > 0)
+            return box;
+    }
+    return std::nullopt;
+}
+
+InputResult SwitcherViewModel::pickHighlighted()
+{
+    const auto [box, index] = *m_highlight;
+    if (m_stage.kind() == Stage::Kind::windows) {
+        const AppEntry *app = appWithPid(m_stage.pid());
+        if (app && index < app->windows.size())
+            return {InputResult::Fire{app->windows.at(index)}};
+        return {InputResult::Rejected{}};
+    }
+    if (m_stage == Stage::apps() && box == Box::cards) {
+        if (index < m_apps.size())
+            return openApp(m_apps.at(index));
+        return {InputResult::Rejected{}};
+    }
+    const Prefix list = m_stage == Stage::apps() ? listOf(box) : *listShownOn(m_stage);
+    if (index < itemCount(list))
+        return pick(list, index);
+    return {InputResult::Rejected{}};
+}
+
+void SwitcherViewModel::highlightItem(Highlight item)
+{
+    m_boxItems[size_t(item.box)] = item.index;
+    setHighlight(item);
+}
+
+void SwitcherViewModel::highlightNewPage(Stage left)
+{
+    // The page's shape comes with its build; until then its boxes show nothing.
+    m_pageShape = {};
+    m_boxItems.fill(0);
+    const bool inUse = m_highlight.has_value();
+    if (left == Stage::apps())
+        m_appsHighlight = m_highlight;
+    if (m_stage == Stage::apps() && m_appsHighlight)
+        highlightItem(*m_appsHighlight);
+    else
+        setHighlight(inUse ? std::optional<Highlight>(Highlight{}) : std::nullopt);
 }
 
 QString SwitcherViewModel::listKey(Prefix prefix) const
@@ -296,11 +453,20 @@ void SwitcherViewModel::setStage(Stage stage, std::optional<Spring> transition)
     // The transition is in place before the stage announces itself, so a view reacting
     // to stageChanged knows how to animate it.
     publish(this, m_stageTransition, transition, &SwitcherViewModel::stageTransitionChanged);
+    const Stage left = m_stage;
     m_stage = stage;
     emit stageChanged(m_stage);
+    // After the stage: a view redraws the highlight on the page it is about to build,
+    // not on the page leaving.
+    highlightNewPage(left);
 }
 
 void SwitcherViewModel::setPending(std::optional<Prefix> pending)
 {
     publish(this, m_pending, pending, &SwitcherViewModel::pendingChanged);
+}
+
+void SwitcherViewModel::setHighlight(std::optional<Highlight> highlight)
+{
+    publish(this, m_highlight, highlight, &SwitcherViewModel::highlightChanged);
 }

@@ -5,6 +5,7 @@
 #include "stores/QuickLink.h"
 #include "stores/Snippet.h"
 #include "switcher/AppEntry.h"
+#include "switcher/Highlight.h"
 #include "switcher/InputResult.h"
 #include "switcher/Stage.h"
 
@@ -60,6 +61,7 @@ private:
     Q_PROPERTY(QString snippetKey READ snippetKey NOTIFY snippetKeyChanged)
     Q_PROPERTY(QString linkKey READ linkKey NOTIFY linkKeyChanged)
     Q_PROPERTY(QString commandKey READ commandKey NOTIFY commandKeyChanged)
+    Q_PROPERTY(std::optional<Highlight> highlight READ highlight NOTIFY highlightChanged)
 
 public:
     // The 35 keys that pick list positions 1 to 35: "1"–"9", then "a"–"z".
@@ -86,6 +88,10 @@ public:
     const QString &snippetKey() const { return m_snippetKey; }
     const QString &linkKey() const { return m_linkKey; }
     const QString &commandKey() const { return m_commandKey; }
+    // The item the keyboard highlight is on. None until an arrow key or Tab shows it;
+    // once shown it stays for the showing, and each page the panel moves to starts
+    // with its first card highlighted (the apps page with the item it left).
+    std::optional<Highlight> highlight() const { return m_highlight; }
 
     // Before every showing: the new apps, the apps page, no prefix, and a fresh snapshot
     // of the pictures, the permission, the four lists and the list keys. Not animated.
@@ -111,6 +117,20 @@ public:
     // The app whose windows are shown; nothing on other pages or when it is gone.
     std::optional<AppEntry> drilledApp() const;
 
+    // How the view lays out the page shown, told each time it builds the page; a change
+    // of page forgets the shape of the one before. A highlight beyond what its box now
+    // shows moves to the box's last item (off an emptied box, it goes).
+    void setPageShape(const PageShape &shape);
+    // An arrow key, Tab or Shift+Tab, or Enter. Arrows move within the highlighted box
+    // and stop at its edges (no wrap: Left and Right stay in their row, Up and Down in
+    // their column); Tab and Shift+Tab go to the next or previous box that shows
+    // something, round the page, each box keeping the item it had; Enter picks the
+    // highlighted item as its letter or digit would. The first arrow key or Tab shows
+    // the highlight on the page's first item. With a list key armed, the prefix is
+    // dropped and the highlight goes into its box first (Enter then picks there).
+    // Refused: Enter with nothing highlighted, or a page with nothing to highlight.
+    InputResult navigate(Navigation key);
+
 signals:
     void appsChanged(const QList<AppEntry> &apps);
     void stageChanged(Stage stage);
@@ -126,9 +146,23 @@ signals:
     void snippetKeyChanged(const QString &key);
     void linkKeyChanged(const QString &key);
     void commandKeyChanged(const QString &key);
+    void highlightChanged(std::optional<Highlight> highlight);
 
 private:
     InputResult handleOnAppsPage(const QString &k);
+    // Switches to the app's one window, or opens the page of its windows.
+    InputResult openApp(const AppEntry &app);
+    InputResult pickHighlighted();
+    // Where an arrow key takes the highlight within its box.
+    Highlight moved(Highlight from, Navigation arrow) const;
+    // The next box after `from` (backwards with step -1) that shows something, round
+    // the page; `from` itself when no other does.
+    std::optional<Box> nextShownBox(Box from, int step) const;
+    const BoxShape &shapeOf(Box box) const { return m_pageShape[size_t(box)]; }
+    // Highlights the item, which its box then keeps.
+    void highlightItem(Highlight item);
+    // The new page's highlight, once the stage has changed.
+    void highlightNewPage(Stage left);
     std::optional<Prefix> armablePrefix(const QString &k) const;
     std::optional<InputResult> launchStoredApp(const QString &k) const;
 
@@ -142,6 +176,7 @@ private:
     const AppEntry *appWithPid(qint32 pid) const;
     void setStage(Stage stage, std::optional<Spring> transition);
     void setPending(std::optional<Prefix> pending);
+    void setHighlight(std::optional<Highlight> highlight);
 
     SwitcherSources m_sources;
     QList<AppEntry> m_apps;
@@ -158,4 +193,10 @@ private:
     QString m_snippetKey = QStringLiteral("b");
     QString m_linkKey = QStringLiteral("q");
     QString m_commandKey = QStringLiteral("m");
+    PageShape m_pageShape{};
+    std::optional<Highlight> m_highlight;
+    // The item each box of the page had last, for Tab to come back to.
+    std::array<qsizetype, boxCount> m_boxItems{};
+    // The apps page's highlight, kept while another page shows.
+    std::optional<Highlight> m_appsHighlight;
 };

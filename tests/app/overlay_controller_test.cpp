@@ -4,6 +4,7 @@
 #include "panel/Card.h"
 #include "panel/GridMetrics.h"
 #include "panel/PageArea.h"
+#include "panel/PanelHeader.h"
 #include "panel/SwitcherView.h"
 #include "support/LogCapture.h"
 #include "switcher/RunningApps.h"
@@ -14,6 +15,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -214,25 +216,48 @@ private slots:
         }
     }
 
-    void everyKeyIsSwallowedAndOnlyLettersAndDigitsDecide()
+    void everyKeyIsSwallowedAndOnlyLettersDigitsArrowsTabAndEnterDecide()
     {
         Rig rig;
         rig.controller.show();
-        // Shortcuts, Return, Tab, arrows and space: swallowed, ignored, silent.
+        const PanelHeader *header = rig.controller.panel()->content()->header();
+        // Shortcuts and space: swallowed, ignored, silent.
         const QList<std::tuple<Qt::Key, QString, Qt::KeyboardModifiers>> ignored{
             {Qt::Key_Q, QStringLiteral("q"), Qt::ControlModifier}, {Qt::Key_Q, QStringLiteral("q"), Qt::MetaModifier},
-            {Qt::Key_W, QStringLiteral("w"), Qt::AltModifier},     {Qt::Key_Return, QStringLiteral("\r"), {}},
-            {Qt::Key_Tab, QStringLiteral("\t"), {}},               {Qt::Key_Left, QString(), {}},
+            {Qt::Key_W, QStringLiteral("w"), Qt::AltModifier},     {Qt::Key_Tab, QStringLiteral("\t"), Qt::ControlModifier},
             {Qt::Key_Space, QStringLiteral(" "), {}}};
         for (const auto &[key, text, modifiers] : ignored)
             QVERIFY(rig.press(key, text, modifiers));
         QCOMPARE(rig.platform.bell.beeps, 0);
         QVERIFY(rig.controller.isPanelVisible());
+        QCOMPARE(rig.controller.viewModel().highlight(), std::nullopt);
 
-        // A key that means nothing beeps and keeps the panel open.
-        QVERIFY(rig.press(Qt::Key_9, QStringLiteral("9")));
-        QCOMPARE(rig.platform.bell.beeps, 1);
+        // A key that means nothing beeps, shakes the header and keeps the panel open;
+        // Enter with nothing highlighted is such a key.
+        for (const auto &[key, text] : {std::pair(Qt::Key_9, QStringLiteral("9")), std::pair(Qt::Key_Return, QStringLiteral("\r"))}) {
+            QTRY_VERIFY(!header->isShaking());
+            QVERIFY(rig.press(key, text));
+            QVERIFY(header->isShaking());
+        }
+        QCOMPARE(rig.platform.bell.beeps, 2);
         QVERIFY(rig.controller.isPanelVisible());
+
+        // Tab shows the highlight, the arrows move it, Enter picks as the letter would:
+        // the browser's page, whose first window is highlighted; then its second window,
+        // by the keypad's Enter. Accepted keys give no cue.
+        QTRY_VERIFY(!header->isShaking());
+        const QList<AppEntry> &apps = rig.controller.viewModel().apps();
+        const auto browser = std::find_if(apps.cbegin(), apps.cend(), [](const AppEntry &app) { return app.pid == browserPid; });
+        QVERIFY(rig.press(Qt::Key_Tab, QStringLiteral("\t")));
+        for (auto app = apps.cbegin(); app != browser; ++app)
+            rig.press(Qt::Key_Right);
+        rig.press(Qt::Key_Return, QStringLiteral("\r"));
+        QCOMPARE(rig.controller.viewModel().stage(), Stage::windows(browserPid));
+        rig.press(Qt::Key_Right);
+        rig.press(Qt::Key_Enter, QStringLiteral("\r"), Qt::KeypadModifier);
+        QVERIFY(rig.platform.ax.acts.contains(QStringLiteral("raise 22")));
+        QVERIFY(!header->isShaking());
+        QCOMPARE(rig.platform.bell.beeps, 2);
     }
 
     void lettersSwitchWindowsAndDrillIntoApps()

@@ -126,11 +126,13 @@ private slots:
         const QuickLink named{QUuid::createUuid(), QStringLiteral("Docs"), QStringLiteral("https://example.org/docs")};
         const CompactChipData docs = CompactChipData::forLink(34, named);
         QCOMPARE(docs.id, named.id);
-        QCOMPARE(docs.badge + u' ' + docs.name + u' ' + docs.detail, QStringLiteral("Z Docs https://example.org/docs"));
+        QCOMPARE(docs.badge + u' ' + docs.name + u' ' + docs.detail + u' ' + docs.symbol,
+                 QStringLiteral("Z Docs https://example.org/docs globe"));
 
         const Command command{QUuid::createUuid(), QString(), QStringLiteral("make -j2")};
         const CompactChipData run = CompactChipData::forCommand(35, command);
-        QCOMPARE(run.badge + u' ' + run.name + u' ' + run.detail, QStringLiteral("? make -j2 make -j2"));
+        QCOMPARE(run.badge + u' ' + run.name + u' ' + run.detail + u' ' + run.symbol,
+                 QStringLiteral("? make -j2 make -j2 terminal"));
     }
 
     void textBlocksWrapAndEndInAnEllipsis()

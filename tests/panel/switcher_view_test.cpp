@@ -492,6 +492,77 @@ private slots:
         QCOMPARE(panel.view.pageArea()->transition(), nullptr);
     }
 
+    void aTransitionFrameShowsThePanelBehindThePagesNeverTheWindowColour()
+    {
+        SwitcherRig rig;
+        furnish(rig);
+        Panel panel(rig);
+        // The page area's corners and a few points of empty panel inside it: away from
+        // the rounded outline, and empty on the apps page and on the clipboard page alike.
+        const QRect area = panel.view.pageArea()->geometry();
+        const QList<QPoint> samples{area.topLeft() + QPoint(8, 6),      area.topRight() + QPoint(-8, 6),
+                                    area.bottomLeft() + QPoint(8, -24), area.bottomRight() + QPoint(-8, -24),
+                                    QPoint(area.center().x(), area.top() + 6), QPoint(area.left() + 8, area.center().y())};
+        const QImage settled = rendered(panel.view);
+        const QColor windowColour = panel.view.palette().color(QPalette::Window);
+
+        rig.model.enter(Prefix::clipboard);
+        QCoreApplication::processEvents();
+        PageTransition *transition = panel.view.pageArea()->transition();
+        QVERIFY(transition);
+        const auto checkFrame = [&](const char *when) {
+            const QImage frame = rendered(panel.view);
+            for (const QPoint &point : samples) {
+                const QColor expected = settled.pixelColor(point);
+                const QColor seen = frame.pixelColor(point);
+                const bool same = qAbs(seen.red() - expected.red()) <= 2 && qAbs(seen.green() - expected.green()) <= 2
+                                  && qAbs(seen.blue() - expected.blue()) <= 2 && qAbs(seen.alpha() - expected.alpha()) <= 2;
+                QVERIFY2(same && seen != windowColour,
+                         qPrintable(QStringLiteral("%1 at (%2, %3): %4, the panel is %5")
+                                        .arg(when)
+                                        .arg(point.x())
+                                        .arg(point.y())
+                                        .arg(seen.name(QColor::HexArgb), expected.name(QColor::HexArgb))));
+            }
+        };
+        checkFrame("first frame");
+        if (QTest::currentTestFailed())
+            return;
+        QTRY_VERIFY_WITH_TIMEOUT(transition->progress() > 0.3 && transition->progress() < 0.9, 2000);
+        checkFrame("mid-transition");
+    }
+
+    void theHighlightedBlockIsOutlinedWithoutRebuildingThePage()
+    {
+        SwitcherRig rig;
+        furnish(rig);
+        Panel panel(rig);
+        const QWidget *page = panel.page();
+        CardFace *first = panel.cards().at(0);
+        CardFace *second = panel.cards().at(1);
+        const QImage plainFirst = rendered(*first);
+        const QImage plainSecond = rendered(*second);
+
+        rig.model.navigate(Navigation::right);
+        rig.model.navigate(Navigation::right);
+        QCoreApplication::processEvents();
+        QCOMPARE(panel.page(), page);
+        QCOMPARE(panel.cards().at(1), second);
+        QVERIFY(rendered(*second) != plainSecond);
+        QCOMPARE(rendered(*first), plainFirst);
+
+        // Into a box, then to a page built afresh: one outlined block, on the page shown.
+        rig.model.navigate(Navigation::nextBox);
+        QCoreApplication::processEvents();
+        QCOMPARE(rendered(*second), plainSecond);
+        QVERIFY(panel.appsPage()->clipboardColumn()->cells().at(0)->clickable().isHighlighted());
+        rig.model.enter(Prefix::snippet);
+        panel.settle();
+        const QList<CardFace *> snippets = panel.cards();
+        QVERIFY(snippets.at(0)->clickable().isHighlighted());
+        QVERIFY(!snippets.at(1)->clickable().isHighlighted());
+    }
+
     void aCardRebuiltUnderThePointerKeepsItsOutline()
     {
         SwitcherRig rig;

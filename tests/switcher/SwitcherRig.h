@@ -92,6 +92,8 @@ inline QString describe(const InputResult &result)
         return QStringLiteral("awaiting");
     if (result.is<InputResult::Drilled>())
         return QStringLiteral("drilled");
+    if (result.is<InputResult::Highlighted>())
+        return QStringLiteral("highlighted");
     return QStringLiteral("rejected");
 }
 
