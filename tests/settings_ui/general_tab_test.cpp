@@ -189,6 +189,22 @@ private slots:
         QCOMPARE(fixture.platform.capture.requests, 1);
     }
 
+    void quitButtonShowsExactlyWhileNoTrayRuns()
+    {
+        SettingsFixture fixture;
+        fixture.platform.tray.present = false;
+        ShownView shown(fixture, Tab::General);
+        const QPushButton &quit = shown.view.generalTab().quitButton();
+        QCOMPARE(quit.text(), QStringLiteral("Quit Lettergate"));
+        QVERIFY(quit.isVisible());
+
+        // The tray comes and goes while the window is open.
+        fixture.platform.tray.setPresent(true);
+        QVERIFY(!quit.isVisible());
+        fixture.platform.tray.setPresent(false);
+        QVERIFY(quit.isVisible());
+    }
+
     void launchAtLoginWritesAndRemovesTheAutostartEntry()
     {
         SettingsFixture fixture;

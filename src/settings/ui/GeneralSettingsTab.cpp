@@ -3,6 +3,7 @@
 #include "platform/Accessibility.h"
 #include "platform/Platform.h"
 #include "platform/ScreenCapture.h"
+#include "platform/SystemTray.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/HotkeyRecorderButton.h"
 #include "settings/ui/PermissionRow.h"
@@ -69,7 +70,20 @@ GeneralSettingsTab::GeneralSettingsTab(SettingsStore &store, Platform &platform,
     layout->addWidget(loginSection());
     layout->addWidget(permissionsSection());
     layout->addStretch();
+    layout->addWidget(makeQuitButton(), 0, Qt::AlignRight);
     reload();
+}
+
+QPushButton *GeneralSettingsTab::makeQuitButton()
+{
+    // Without a tray there is no tray menu to quit from.
+    m_quit = new QPushButton(QStringLiteral("Quit Lettergate"));
+    m_quit->setObjectName(QStringLiteral("quit"));
+    connect(m_quit, &QPushButton::clicked, qApp, &QCoreApplication::quit);
+    SystemTray &tray = m_platform.systemTray();
+    m_quit->setHidden(tray.isPresent());
+    connect(&tray, &SystemTray::presenceChanged, m_quit, &QWidget::setHidden);
+    return m_quit;
 }
 
 QWidget *GeneralSettingsTab::activationSection()

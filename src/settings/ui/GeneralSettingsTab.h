@@ -11,6 +11,7 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QFormLayout;
+class QPushButton;
 class SettingsStore;
 
 // The trigger (a key combination or a double tap of one modifier), the taskbar entry,
@@ -34,6 +35,8 @@ public:
     HotkeyRecorderButton &recorder() const { return *m_recorder; }
     const PermissionRow &accessibilityRow() const { return *m_accessibility; }
     const PermissionRow &screenRecordingRow() const { return *m_screenRecording; }
+    // Shown only while no system tray runs.
+    const QPushButton &quitButton() const { return *m_quit; }
 
     // Reads both permissions, the stored trigger and whether the autostart entry exists;
     // stores nothing.
@@ -44,6 +47,7 @@ private:
     QWidget *dockSection();
     QWidget *loginSection();
     QWidget *permissionsSection();
+    QPushButton *makeQuitButton();
 
     void showMode();
     void storeTrigger(const HotkeyConfig &trigger);
@@ -63,4 +67,5 @@ private:
     QCheckBox *m_launchAtLoginBox = nullptr;
     PermissionRow *m_accessibility = nullptr;
     PermissionRow *m_screenRecording = nullptr;
+    QPushButton *m_quit = nullptr;
 };
