@@ -10,6 +10,7 @@
 #include "hotkeys/TriggerAlerts.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
+#include "platform/SystemTray.h"
 #include "settings/SettingsStore.h"
 #include "stores/ClipboardHistory.h"
 #include "updates/UpdateChecker.h"
@@ -49,10 +50,11 @@ void LettergateApp::installTrayIcon()
         TrayMenu::Actions{[] { OverlayController::shared().show(); }, m_showSettings, &printAllWindows,
                           &QApplication::quit,
                           [&platform](const UpdateResult &result) { UpdateAlerts::present(result, platform.apps()); }});
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        Log::info(QStringLiteral("no system tray in this session: start lettergate again to open Settings"));
-        return;
-    }
+    // Made and shown even without a tray: Qt docks it whenever a tray appears (one that
+    // starts after us, as at login, or one that restarts).
+    if (!platform.systemTray().isPresent())
+        Log::info(QStringLiteral("no system tray yet: the icon appears when one starts; start lettergate again to "
+                                 "open Settings"));
     m_trayIcon = new QSystemTrayIcon(this);
     showTriggerStateOn(*m_trayIcon);
     m_trayIcon->setContextMenu(m_trayMenu->menu());

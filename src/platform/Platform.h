@@ -13,6 +13,7 @@ class Notifications;
 class OwnWindows;
 class Pasteboard;
 class ScreenCapture;
+class SystemTray;
 class WindowServer;
 
 // Everything the portable code asks of the desktop, one narrow interface each.
@@ -36,6 +37,7 @@ public:
     virtual Feedback &feedback() = 0;
     virtual Notifications &notifications() = 0;
     virtual OwnWindows &ownWindows() = 0;
+    virtual SystemTray &systemTray() = 0;
     virtual Clock &clock() = 0;
 
     // The installed backend. Installing does not take ownership; the caller keeps

@@ -460,6 +460,20 @@ void SettingsStore::setClipboardHistoryLimit(int limit)
     commitAndTick();
 }
 
+std::optional<QRect> SettingsStore::settingsWindowGeometry() const
+{
+    const QVariant stored = m_settings.value(settingsWindowGeometryKey);
+    if (stored.typeId() != QMetaType::QRect || stored.toRect().isEmpty())
+        return std::nullopt;
+    return stored.toRect();
+}
+
+void SettingsStore::setSettingsWindowGeometry(const QRect &geometry)
+{
+    m_settings.setValue(settingsWindowGeometryKey, geometry);
+    commit();
+}
+
 void SettingsStore::setShowInDock(bool show)
 {
     publish(this, m_showInDock, show, &SettingsStore::showInDockChanged);

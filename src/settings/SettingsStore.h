@@ -6,6 +6,7 @@
 
 #include <QMap>
 #include <QObject>
+#include <QRect>
 #include <QSet>
 #include <QSettings>
 #include <QString>
@@ -71,6 +72,7 @@ public:
     static constexpr QStringView commandKeyKey = u"Lettergate.commandKey";
     static constexpr QStringView historyLimitKey = u"Lettergate.clipboardHistoryLimit";
     static constexpr QStringView showInDockKey = u"Lettergate.showInDock";
+    static constexpr QStringView settingsWindowGeometryKey = u"Lettergate.settingsWindowGeometry";
 
     static constexpr int defaultHistoryLimit = 20;
     static constexpr int minimumHistoryLimit = 1;
@@ -116,6 +118,9 @@ public:
     QSet<QString> listKeys() const;
     int clipboardHistoryLimit() const { return m_historyLimit; }
     bool showInDock() const { return m_showInDock; }
+    // Where the settings window was when last hidden: the top-left of its frame and the
+    // size of its content. Nothing before the first time, or for an unusable entry.
+    std::optional<QRect> settingsWindowGeometry() const;
 
     // Publish only: the letter assignment edits the maps, then persists with saveLetters.
     void setLetters(const AppTextMap &letters);
@@ -150,6 +155,8 @@ public:
     void setClipboardHistoryLimit(int limit);
     // Stored, announced through taskbarPresenceRequested, ticks.
     void setShowInDock(bool show);
+    // Stored without a tick: moving a window is not a change the user saves.
+    void setSettingsWindowGeometry(const QRect &geometry);
 
 signals:
     void lettersChanged(const SettingsStore::AppTextMap &letters);

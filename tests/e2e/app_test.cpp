@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -73,6 +74,60 @@ int magentaPixels(quint32 window)
     }
     return count;
 }
+
+// The class half of a window's WM_CLASS ("Lettergate", "trayer").
+QByteArray windowClass(xcb_connection_t *c, xcb_window_t window)
+{
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> wmClass(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr),
+        &std::free);
+    if (!wmClass)
+        return {};
+    return QByteArray(static_cast<const char *>(xcb_get_property_value(wmClass.get())),
+                      xcb_get_property_value_length(wmClass.get()))
+        .split('\0')
+        .value(1);
+}
+
+// Whether a window of the program sits inside a window of the tray: its icon is docked.
+bool iconIsDockedInTheTray(xcb_connection_t *c, xcb_window_t window, bool insideTray)
+{
+    const QByteArray windowOf = windowClass(c, window);
+    if (insideTray && windowOf == "Lettergate")
+        return true;
+    insideTray = insideTray || windowOf == "trayer";
+    const std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)> tree(
+        xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr), &std::free);
+    if (!tree)
+        return false;
+    const xcb_window_t *children = xcb_query_tree_children(tree.get());
+    return std::any_of(children, children + xcb_query_tree_children_length(tree.get()),
+                       [&](xcb_window_t child) { return iconIsDockedInTheTray(c, child, insideTray); });
+}
+
+bool iconIsDockedInTheTray()
+{
+    X11Test::OtherClient client;
+    return iconIsDockedInTheTray(client.connection(), client.root(), false);
+}
+
+// A real XEmbed system tray, started after the program.
+class Tray {
+public:
+    Tray() { m_process.start(QStringLiteral("trayer"), {}); }
+    ~Tray() { stop(); }
+    bool isRunning() { return m_process.waitForStarted(5000); }
+    void stop()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+
+private:
+    QProcess m_process;
+};
 
 struct VerbRun {
     int exitCode = -1;
@@ -372,6 +427,23 @@ private slots:
 
         QCOMPARE(verb(QStringLiteral("settings")).exitCode, 0);
         QTRY_VERIFY_WITH_TIMEOUT(settingsWindowIsMapped(), 5000);
+    }
+
+    void theTrayIconAppearsWhenATrayStartsLaterAndAgainWhenItRestarts()
+    {
+        // The program started before any tray, as it may at login.
+        QVERIFY(m_program.output().contains("no system tray yet"));
+        QVERIFY(!iconIsDockedInTheTray());
+        {
+            Tray tray;
+            QVERIFY(tray.isRunning());
+            QTRY_VERIFY_WITH_TIMEOUT(iconIsDockedInTheTray(), 10000);
+            tray.stop();
+            QTRY_VERIFY_WITH_TIMEOUT(!iconIsDockedInTheTray(), 5000);
+        }
+        Tray restarted;
+        QVERIFY(restarted.isRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(iconIsDockedInTheTray(), 10000);
     }
 
     // Last: the program is gone afterwards.

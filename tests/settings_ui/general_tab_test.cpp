@@ -178,7 +178,6 @@ private slots:
         QVERIFY(!tab.windowManagerRow().showsGranted());
         QCOMPARE(tab.windowManagerRow().stateText(), QStringLiteral("none: windows can be neither listed nor raised"));
         QVERIFY(!tab.windowPicturesRow().showsGranted());
-        QVERIFY(!tab.systemTrayRow().showsGranted()); // no tray offscreen
         const PermissionRow &trigger = tab.triggerRow();
         QVERIFY(!trigger.showsGranted());
         QCOMPARE(trigger.stateText(), controlOptionW.readableName() + QStringLiteral(" is taken by another program"));
@@ -200,6 +199,26 @@ private slots:
         QVERIFY(tab.windowManagerRow().showsGranted());
         QCOMPARE(tab.windowManagerRow().stateText(), QStringLiteral("Fakebox"));
         QVERIFY(tab.windowPicturesRow().showsGranted());
+    }
+
+    void trayRowAndQuitButtonFollowTheTray()
+    {
+        SettingsFixture fixture;
+        fixture.platform.tray.present = false;
+        ShownView shown(fixture, Tab::General);
+        const QPushButton &quit = shown.view.generalTab().quitButton();
+        const PermissionRow &tray = shown.view.generalTab().systemTrayRow();
+        QCOMPARE(quit.text(), QStringLiteral("Quit Lettergate"));
+        QVERIFY(quit.isVisible());
+        QVERIFY(!tray.showsGranted());
+
+        // The tray comes and goes while the window is open.
+        fixture.platform.tray.setPresent(true);
+        QVERIFY(!quit.isVisible());
+        QVERIFY(tray.showsGranted());
+        fixture.platform.tray.setPresent(false);
+        QVERIFY(quit.isVisible());
+        QVERIFY(!tray.showsGranted());
     }
 
     void launchAtLoginWritesAndRemovesTheAutostartEntry()

@@ -1,14 +1,61 @@
 #include "SettingsUiTesting.h"
 
+#include "settings/ui/AppShortcutRow.h"
+#include "settings/ui/AppShortcutsTab.h"
+#include "settings/ui/CommandsTab.h"
 #include "settings/ui/GeneralSettingsTab.h"
+#include "settings/ui/KeyField.h"
 #include "settings/ui/SavedBadge.h"
 #include "settings/ui/SettingsWindowController.h"
+#include "settings/ui/WindowPlacement.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QWheelEvent>
 
 using Tab = SettingsView::Tab;
+using UnsavedEdits = SettingsQuestions::UnsavedEdits;
+Q_DECLARE_METATYPE(UnsavedEdits)
+
+namespace {
+
+// One notch of the wheel, turned towards the end of the list, over the widget's centre.
+void turnWheelDown(QWidget *widget)
+{
+    const QPointF centre = QRectF(widget->rect()).center();
+    QWheelEvent wheel(centre, widget->mapToGlobal(centre), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &wheel);
+}
+
+// Whether the row is in view from top to bottom, not cut by its list's edge.
+bool showsWhole(const QWidget *row)
+{
+    return row->visibleRegion().boundingRect() == row->rect();
+}
+
+// Where the widget is in the window: it moves up as its list scrolls down.
+int heightInWindow(const QWidget *widget)
+{
+    return widget->mapTo(widget->window(), QPoint()).y();
+}
+
+void storeCommands(CommandStore &store, int count)
+{
+    QList<Command> commands;
+    for (int i = 0; i < count; ++i) {
+        Command command;
+        command.name = QStringLiteral("Command %1").arg(i);
+        command.command = QStringLiteral("true");
+        commands.append(command);
+    }
+    store.replaceAll(commands);
+}
+
+} // namespace
 
 class SettingsWindowTest : public QObject {
     Q_OBJECT
@@ -35,6 +82,170 @@ private slots:
         QVERIFY(window->isVisible());
         QCOMPARE(window->pos(), QPoint(130, 90));
         QCOMPARE(window->currentTab(), Tab::Links); // the tab view keeps its selection
+    }
+
+    void placeAndSizeAreRememberedAcrossRuns()
+    {
+        SettingsFixture fixture;
+        {
+            SettingsWindowController controller(fixture.services());
+            controller.show();
+            QCOMPARE(controller.window()->size(), SettingsView::contentSize); // never placed before
+            controller.window()->resize(700, 520);
+            controller.window()->move(60, 40);
+            QVERIFY(controller.window()->close());
+        }
+        SettingsStore nextRun(Paths::settingsFile(), fixture.armer, SaveIndicator::shared());
+        nextRun.load();
+        QCOMPARE(nextRun.settingsWindowGeometry(), std::optional<QRect>(QRect(60, 40, 700, 520)));
+
+        SettingsWindowController controller(fixture.services());
+        controller.show();
+        QCOMPARE(controller.window()->pos(), QPoint(60, 40));
+        QCOMPARE(controller.window()->size(), QSize(700, 520));
+    }
+
+    void placementKeepsTheWindowOnAScreen_data()
+    {
+        QTest::addColumn<std::optional<QRect>>("stored");
+        QTest::addColumn<QRect>("placed");
+        // Two screens side by side, the primary one on the right.
+        QTest::newRow("never placed") << std::optional<QRect>() << QRect(1684, 300, 600, 480);
+        QTest::newRow("where it was") << std::optional(QRect(100, 50, 700, 500)) << QRect(100, 50, 700, 500);
+        QTest::newRow("partly past the last edge")
+            << std::optional(QRect(2400, 700, 600, 480)) << QRect(2344, 600, 600, 480);
+        QTest::newRow("across both, mostly on the left")
+            << std::optional(QRect(500, 100, 600, 480)) << QRect(424, 100, 600, 480);
+        QTest::newRow("taller than its screen")
+            << std::optional(QRect(1200, 0, 600, 2000)) << QRect(1200, 0, 600, 1080);
+        QTest::newRow("on a monitor that went away")
+            << std::optional(QRect(-3000, 0, 700, 500)) << QRect(1634, 290, 700, 500);
+    }
+
+    void placementKeepsTheWindowOnAScreen()
+    {
+        QFETCH(std::optional<QRect>, stored);
+        QFETCH(QRect, placed);
+        const QList<QRect> screens{QRect(1024, 0, 1920, 1080), QRect(0, 0, 1024, 768)};
+        QCOMPARE(WindowPlacement::restored(stored, QSize(600, 480), screens), placed);
+    }
+
+    void closingWithUnsavedEditsAsksAndDoesWhatWasChosen_data()
+    {
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<QString>("typedKey");
+        QTest::addColumn<UnsavedEdits>("choice");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<QString>("storedName");
+        QTest::newRow("nothing edited: no question") << false << "M" << UnsavedEdits::Cancel << true << "Stored";
+        QTest::newRow("save") << true << "M" << UnsavedEdits::Save << true << "Edited";
+        QTest::newRow("save refused: stays on the reason")
+            << true << "V" << UnsavedEdits::Save << false << "Stored";
+        QTest::newRow("discard") << true << "M" << UnsavedEdits::Discard << true << "Stored";
+        QTest::newRow("cancel: back to the edits") << true << "M" << UnsavedEdits::Cancel << false << "Stored";
+    }
+
+    void closingWithUnsavedEditsAsksAndDoesWhatWasChosen()
+    {
+        QFETCH(bool, edited);
+        QFETCH(QString, typedKey);
+        QFETCH(UnsavedEdits, choice);
+        QFETCH(bool, closes);
+        QFETCH(QString, storedName);
+        SettingsFixture fixture;
+        Command stored;
+        stored.name = QStringLiteral("Stored");
+        stored.command = QStringLiteral("true");
+        fixture.commands.replaceAll({stored});
+        SettingsWindowController controller(fixture.services());
+        controller.show();
+        SettingsView *window = controller.window();
+        window->showTab(Tab::Commands);
+        CommandsTab &tab = window->commandsTab();
+        int questions = 0;
+        window->setUnsavedEditsQuestion([&](QWidget *) {
+            ++questions;
+            return choice;
+        });
+
+        if (edited) {
+            tab.editors().first()->nameField()->setText(QStringLiteral("Edited"));
+            tab.keyField().setText(typedKey);
+        }
+        QCOMPARE(window->close(), closes);
+
+        QCOMPARE(questions, edited ? 1 : 0);
+        QCOMPARE(window->isVisible(), !closes);
+        QCOMPARE(fixture.commands.commands().first().name, storedName);
+        QCOMPARE(tab.errorText().has_value(), typedKey == u"V");
+        // Whatever was chosen, the tab shows the edits only while the window stays open.
+        QCOMPARE(tab.editors().first()->nameField()->text(), closes ? storedName : QStringLiteral("Edited"));
+    }
+
+    void wheelOverARowScrollsTheList()
+    {
+        SettingsFixture fixture;
+        SettingsStore::AppTextMap letters;
+        SettingsStore::AppTextMap names;
+        for (char letter = 'a'; letter <= 'p'; ++letter) {
+            const QString id = QStringLiteral("app.") + QChar(letter);
+            letters.insert(id, QString(QChar(letter)));
+            names.insert(id, id);
+        }
+        fixture.settings.setLetters(letters);
+        fixture.settings.setNames(names);
+        ShownView shown(fixture, Tab::AppShortcuts);
+        const AppShortcutRow *first = shown.view.appShortcutsTab().rows().first();
+        QComboBox *choice = first->pasteKeystrokeChoice();
+        QTRY_VERIFY(!showsWhole(shown.view.appShortcutsTab().rows().last())); // laid out, longer than the window
+        const int top = heightInWindow(first);
+
+        // The menu keeps its choice; the list moves.
+        turnWheelDown(choice);
+        QCOMPARE(choice->currentIndex(), 0);
+        QVERIFY(heightInWindow(first) < top);
+        QVERIFY(!first->isEdited());
+
+        // A command's text box with nothing of its own to scroll passes the wheel on too.
+        storeCommands(fixture.commands, 12);
+        ShownView commands(fixture, Tab::Commands);
+        const CommandEditor *editor = commands.view.commandsTab().editors().first();
+        QTRY_VERIFY(!showsWhole(commands.view.commandsTab().editors().last()));
+        const int commandTop = heightInWindow(editor);
+        turnWheelDown(editor->commandEditor()->viewport());
+        QVERIFY(heightInWindow(editor) < commandTop);
+    }
+
+    void addShowsTheNewRowWithItsNameReadyToType()
+    {
+        SettingsFixture fixture;
+        storeCommands(fixture.commands, 12);
+        ShownView shown(fixture, Tab::Commands);
+        CommandsTab &tab = shown.view.commandsTab();
+        QTRY_VERIFY(!showsWhole(tab.editors().last())); // laid out, longer than the window
+
+        tab.addCommand();
+        CommandEditor *added = tab.editors().last();
+        QTRY_VERIFY(showsWhole(added));
+        QTRY_VERIFY(added->nameField()->hasFocus());
+        QCOMPARE(added->nameField()->selectedText(), QStringLiteral("New command"));
+    }
+
+    void aLongErrorWrapsInsteadOfBeingCut()
+    {
+        SettingsFixture fixture;
+        ShownView shown(fixture, Tab::Commands);
+        CommandsTab &tab = shown.view.commandsTab();
+        tab.keyField().setText(QStringLiteral("V"));
+        tab.save();
+        const auto *error = tab.findChild<QLabel *>(QStringLiteral("errorText"));
+        QCOMPARE(error->text(), QStringLiteral("Key must differ from clipboard / snippet / link keys"));
+
+        // Too long for one line beside the buttons: it takes as many lines as it needs.
+        QTRY_VERIFY(error->isVisible());
+        QVERIFY(error->fontMetrics().horizontalAdvance(error->text()) > error->width());
+        QVERIFY(error->heightForWidth(error->width()) > error->fontMetrics().height());
+        QTRY_VERIFY(error->height() >= error->heightForWidth(error->width()));
     }
 
     void taskbarEntryFollowsShowInTaskbarAtOnce()

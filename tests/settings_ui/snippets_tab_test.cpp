@@ -127,9 +127,16 @@ private slots:
         QCOMPARE(tab.clipboardKeyField().text(), QStringLiteral("cx"));
         QCOMPARE(tab.editors().constLast(), editor);
 
-        // Clearing the history acts at once and leaves unsaved edits as they are.
+        // Clearing the history asks first; confirmed, it acts at once and leaves unsaved
+        // edits as they are.
         typeKeys(tab, QStringLiteral("b"), QStringLiteral("b"));
-        tab.findChild<QPushButton *>(QStringLiteral("clearHistory"))->click();
+        QList<bool> answers{false, true};
+        tab.setClearHistoryConfirmation([&answers](QWidget *) { return answers.takeFirst(); });
+        auto *clear = tab.findChild<QPushButton *>(QStringLiteral("clearHistory"));
+        clear->click();
+        QCOMPARE(fixture.history.items().size(), 5); // declined
+        clear->click();
+        QVERIFY(answers.isEmpty());
         QVERIFY(fixture.history.items().isEmpty());
         QCOMPARE(tab.editors().constLast(), editor);
         QCOMPARE(tab.clipboardKeyField().text(), QStringLiteral("b"));

@@ -10,6 +10,7 @@
 #include "support/FakeNotifications.h"
 #include "support/FakePasteboard.h"
 #include "support/FakeScreenCapture.h"
+#include "support/FakeSystemTray.h"
 #include "support/FakeWindowServer.h"
 
 // The in-memory desktop every unit test runs against. Constructing one installs it
@@ -31,6 +32,7 @@ public:
     Feedback &feedback() override { return bell; }
     Notifications &notifications() override { return notes; }
     OwnWindows &ownWindows() override { return own; }
+    SystemTray &systemTray() override { return tray; }
     Clock &clock() override { return time; }
 
     FakeWindowServer windows;
@@ -44,5 +46,6 @@ public:
     FakeFeedback bell;
     FakeNotifications notes;
     FakeOwnWindows own;
+    FakeSystemTray tray;
     FakeClock time;
 };

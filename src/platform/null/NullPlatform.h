@@ -9,6 +9,7 @@
 #include "platform/OwnWindows.h"
 #include "platform/Platform.h"
 #include "platform/ScreenCapture.h"
+#include "platform/SystemTray.h"
 #include "platform/WindowServer.h"
 #include "platform/qt/DBusNotifications.h"
 #include "platform/qt/QtPasteboard.h"
@@ -41,6 +42,7 @@ public:
     Feedback &feedback() override { return *this; }
     Notifications &notifications() override { return m_notifications; }
     OwnWindows &ownWindows() override { return *this; }
+    SystemTray &systemTray() override { return m_systemTray; }
     Clock &clock() override { return m_clock; }
 
 private:
@@ -49,6 +51,11 @@ private:
         bool isSupported() const override { return false; }
         bool registerHotKey(HotKeyId, quint32, quint32) override { return false; }
         void unregisterHotKey(HotKeyId) override {}
+    };
+    // No tray this program can see: Settings offers its own way to quit.
+    class AbsentSystemTray final : public SystemTray {
+    public:
+        bool isPresent() const override { return false; }
     };
 
     std::optional<QList<WindowRecord>> onScreenWindows() override { return QList<WindowRecord>{}; }
@@ -89,6 +96,7 @@ private:
     bool hasComposite() override { return false; }
 
     RefusingHotKeys m_hotKeys;
+    AbsentSystemTray m_systemTray;
     QtPasteboard m_pasteboard;
     DBusNotifications m_notifications;
     SystemClock m_clock;

@@ -12,6 +12,7 @@
 #include "platform/x11/X11KeyTap.h"
 #include "platform/x11/X11Keystrokes.h"
 #include "platform/x11/X11ScreenCapture.h"
+#include "platform/x11/X11SystemTray.h"
 #include "platform/x11/X11WindowServer.h"
 
 std::unique_ptr<X11Platform> X11Platform::connect(const QByteArray &displayName)
@@ -44,6 +45,7 @@ X11Platform::X11Platform(std::unique_ptr<X11Display> display, std::unique_ptr<X1
     , m_keyTap(std::make_unique<X11KeyTap>(*m_display, *m_keyboard))
     , m_keystrokes(std::make_unique<X11Keystrokes>(*m_display, *m_keyboard))
     , m_screenCapture(std::make_unique<X11ScreenCapture>(std::move(captureDisplay)))
+    , m_systemTray(std::make_unique<X11SystemTray>(*m_display))
     , m_pasteboard(std::move(clipboardDisplay))
 {
     // Property changes of the root tell when the active window changes.
@@ -63,7 +65,8 @@ X11Platform::~X11Platform()
 QList<X11EventFilter *> X11Platform::eventFilters() const
 {
     // The keyboard map first: the others rely on it being current when they see a key.
-    return {m_keyboard.get(), m_activeWindow.get(), m_windowManager.get(), m_hotKeys.get(), m_keyTap.get()};
+    return {m_keyboard.get(), m_activeWindow.get(), m_windowManager.get(), m_hotKeys.get(), m_keyTap.get(),
+            m_systemTray.get()};
 }
 
 WindowServer &X11Platform::windowServer() { return *m_windowServer; }
@@ -73,6 +76,7 @@ HotKeys &X11Platform::hotKeys() { return *m_hotKeys; }
 KeyTap &X11Platform::keyTap() { return *m_keyTap; }
 Keystrokes &X11Platform::keystrokes() { return *m_keystrokes; }
 ScreenCapture &X11Platform::screenCapture() { return *m_screenCapture; }
+SystemTray &X11Platform::systemTray() { return *m_systemTray; }
 
 bool X11Platform::hasWindowManager() const
 {

@@ -23,6 +23,7 @@ class X11HotKeys;
 class X11KeyTap;
 class X11Keystrokes;
 class X11ScreenCapture;
+class X11SystemTray;
 class X11WindowServer;
 
 // The desktop as an X server and an EWMH window manager present it. The backend reads
@@ -48,6 +49,7 @@ public:
     Feedback &feedback() override { return *this; }
     Notifications &notifications() override { return m_notifications; }
     OwnWindows &ownWindows() override { return *this; }
+    SystemTray &systemTray() override;
     Clock &clock() override { return m_clock; }
 
     // Whether an EWMH window manager runs, without which windows can be neither listed
@@ -80,6 +82,7 @@ private:
     std::unique_ptr<X11KeyTap> m_keyTap;
     std::unique_ptr<X11Keystrokes> m_keystrokes;
     std::unique_ptr<X11ScreenCapture> m_screenCapture;
+    std::unique_ptr<X11SystemTray> m_systemTray;
     X11Pasteboard m_pasteboard;
     SystemClock m_clock;
     DBusNotifications m_notifications;

@@ -69,6 +69,13 @@ AppShortcutRow::AppShortcutRow(const SettingsStore::AppShortcut &app, const QIco
     m_field->setText(app.letter ? app.letter->toUpper() : QString());
     layout->addWidget(m_field);
     layout->addWidget(m_pasteKeystrokeChoice);
+    m_shownText = text();
+    m_shownPasteKeystroke = pasteKeystroke();
+}
+
+bool AppShortcutRow::isEdited() const
+{
+    return text() != m_shownText || pasteKeystroke() != m_shownPasteKeystroke;
 }
 
 QString AppShortcutRow::text() const

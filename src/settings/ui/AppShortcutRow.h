@@ -21,9 +21,13 @@ public:
     // Nothing while "Automatic" is chosen.
     std::optional<PasteKeystroke> pasteKeystroke() const;
     QComboBox *pasteKeystrokeChoice() const { return m_pasteKeystrokeChoice; }
+    // Whether the letter or the keystroke differs from what the row was made with.
+    bool isEdited() const;
 
 private:
     QString m_bundleID;
+    QString m_shownText;
+    std::optional<PasteKeystroke> m_shownPasteKeystroke;
     QLineEdit *m_field;
     QComboBox *m_pasteKeystrokeChoice;
 };

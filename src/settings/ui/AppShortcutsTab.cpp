@@ -82,6 +82,11 @@ void AppShortcutsTab::save()
         reload();
 }
 
+bool AppShortcutsTab::hasUnsavedEdits() const
+{
+    return std::ranges::any_of(rows(), &AppShortcutRow::isEdited);
+}
+
 QList<AppShortcutRow *> AppShortcutsTab::rows() const
 {
     QList<AppShortcutRow *> rows;

@@ -22,7 +22,8 @@ public:
 
     // Rebuilds the rows from the store, discarding unsaved edits.
     void reload() override;
-    void save();
+    bool hasUnsavedEdits() const override;
+    void save() override;
 
     QList<AppShortcutRow *> rows() const;
     bool showsEmptyState() const;

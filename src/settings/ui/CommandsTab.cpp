@@ -36,7 +36,7 @@ void CommandsTab::addCommand()
 {
     Command command;
     command.name = QStringLiteral("New command");
-    m_draft.append(command);
+    m_draft.appendNew(command);
 }
 
 QString CommandsTab::storedKey() const
@@ -52,6 +52,11 @@ KeyValidation CommandsTab::storeKey(const QString &key)
 void CommandsTab::loadDraft()
 {
     m_draft.load(m_commands.commands());
+}
+
+bool CommandsTab::draftDiffersFromStore() const
+{
+    return m_draft.records() != m_commands.commands();
 }
 
 void CommandsTab::storeDraft()

@@ -26,7 +26,8 @@ ContentTab::ContentTab(const Texts &texts, QWidget *parent)
     header->setContentsMargins(padding, padding, padding, padding);
     header->setSpacing(10);
     header->addWidget(SettingsStyle::headline(texts.title, this));
-    header->addWidget(m_error);
+    // While it shows, the error takes the width between the title and the buttons.
+    header->addWidget(m_error, 1);
     header->addStretch();
     m_headerButtons->setSpacing(10);
     header->addLayout(m_headerButtons);

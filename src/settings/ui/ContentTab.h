@@ -18,7 +18,7 @@ class ContentTab : public SettingsTab {
 public:
     std::optional<QString> errorText() const;
     // Validates the keys, then stores the working copy; on a rejection stores nothing.
-    virtual void save() = 0;
+    void save() override = 0;
 
 protected:
     struct Texts {

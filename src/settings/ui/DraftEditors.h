@@ -2,6 +2,7 @@
 
 #include "settings/ui/RowList.h"
 
+#include <QLineEdit>
 #include <QList>
 #include <QUuid>
 #include <functional>
@@ -10,8 +11,8 @@
 // bound to one record, and the draft is their records in list order. An editor's
 // delete button takes out every editor of the same record id. Nothing is stored here.
 //
-// Editor is a QWidget with `using Record = …`, `Record record() const` and a signal
-// `deleteRequested(QUuid)`.
+// Editor is a QWidget with `using Record = …`, `Record record() const`, its first field
+// as `QLineEdit *nameField() const` and a signal `deleteRequested(QUuid)`.
 template <typename Editor>
 class DraftEditors {
 public:
@@ -36,6 +37,19 @@ public:
         Editor *editor = m_make(record);
         QObject::connect(editor, &Editor::deleteRequested, &m_list, [this](const QUuid &id) { remove(id); });
         m_list.append(editor);
+    }
+
+    // What an add button does: the new editor is scrolled into view with its name
+    // selected, ready to be typed over.
+    void appendNew(const Record &record)
+    {
+        append(record);
+        Editor *editor = editors().constLast();
+        // Shown now rather than when the layout gets to it, so it takes the focus at once.
+        editor->show();
+        editor->nameField()->setFocus(Qt::OtherFocusReason);
+        editor->nameField()->selectAll();
+        m_list.reveal(editor);
     }
 
     void remove(const QUuid &id)

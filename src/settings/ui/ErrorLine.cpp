@@ -7,6 +7,7 @@ ErrorLine::ErrorLine(QWidget *parent)
 {
     setObjectName(QStringLiteral("errorText"));
     setTextFormat(Qt::PlainText);
+    setWordWrap(true);
     SettingsStyle::setErrorLook(this);
     setVisible(false);
 }

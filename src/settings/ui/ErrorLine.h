@@ -3,7 +3,8 @@
 #include <QLabel>
 #include <optional>
 
-// The one red caption line of a rejected Save; hidden while there is no message.
+// The red caption of a rejected Save, wrapped over as many lines as its width needs;
+// hidden while there is no message.
 class ErrorLine : public QLabel {
     Q_OBJECT
 public:

@@ -4,6 +4,7 @@
 #include "hotkeys/TriggerAlerts.h"
 #include "platform/OwnWindows.h"
 #include "platform/Platform.h"
+#include "platform/SystemTray.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/HotkeyRecorderButton.h"
 #include "settings/ui/PermissionRow.h"
@@ -19,7 +20,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QSystemTrayIcon>
 #include <QVBoxLayout>
 
 namespace {
@@ -61,7 +61,20 @@ GeneralSettingsTab::GeneralSettingsTab(SettingsStore &store, Platform &platform,
     layout->addWidget(loginSection());
     layout->addWidget(permissionsSection());
     layout->addStretch();
+    layout->addWidget(makeQuitButton(), 0, Qt::AlignRight);
     reload();
+}
+
+QPushButton *GeneralSettingsTab::makeQuitButton()
+{
+    // Without a tray there is no tray menu to quit from.
+    m_quit = new QPushButton(QStringLiteral("Quit Lettergate"));
+    m_quit->setObjectName(QStringLiteral("quit"));
+    connect(m_quit, &QPushButton::clicked, qApp, &QCoreApplication::quit);
+    SystemTray &tray = m_platform.systemTray();
+    m_quit->setHidden(tray.isPresent());
+    connect(&tray, &SystemTray::presenceChanged, m_quit, &QWidget::setHidden);
+    return m_quit;
 }
 
 QWidget *GeneralSettingsTab::activationSection()
@@ -153,7 +166,14 @@ QWidget *GeneralSettingsTab::permissionsSection()
     form->addRow(QStringLiteral("Trigger"), m_triggerRow);
     form->addRow(QStringLiteral("System tray"), m_systemTray);
     connect(&m_trigger, &HotkeyManager::stateChanged, this, &GeneralSettingsTab::showTriggerState);
+    connect(&m_platform.systemTray(), &SystemTray::presenceChanged, this, &GeneralSettingsTab::showSystemTray);
     return section(QStringLiteral("Permissions"), form);
+}
+
+void GeneralSettingsTab::showSystemTray(bool present)
+{
+    m_systemTray->setState(present, present ? QStringLiteral("present")
+                                            : QStringLiteral("none: use the Quit button below to leave Lettergate"));
 }
 
 void GeneralSettingsTab::showTriggerState()
@@ -180,9 +200,7 @@ void GeneralSettingsTab::reload()
                                    ? QStringLiteral("available (Composite extension)")
                                    : QStringLiteral("none: the display server lacks the Composite extension"));
     showTriggerState();
-    const bool tray = QSystemTrayIcon::isSystemTrayAvailable();
-    m_systemTray->setState(tray, tray ? QStringLiteral("present")
-                                      : QStringLiteral("none: start lettergate again to open Settings"));
+    showSystemTray(m_platform.systemTray().isPresent());
     m_launchAtLoginBox->setChecked(m_launchAtLogin.isEnabled());
 
     const HotkeyConfig &stored = m_store.hotkey();

@@ -13,6 +13,7 @@ class QCheckBox;
 class QComboBox;
 class QFormLayout;
 class QLabel;
+class QPushButton;
 class SettingsStore;
 
 // The trigger (a key combination or a double tap of one modifier), the taskbar entry,
@@ -38,6 +39,8 @@ public:
     const PermissionRow &windowPicturesRow() const { return *m_windowPictures; }
     const PermissionRow &triggerRow() const { return *m_triggerRow; }
     const PermissionRow &systemTrayRow() const { return *m_systemTray; }
+    // Shown only while no system tray runs.
+    const QPushButton &quitButton() const { return *m_quit; }
 
     // Reads what the desktop grants, the stored trigger and whether the autostart entry
     // exists; stores nothing. The trigger's row also follows every change of its state.
@@ -48,9 +51,11 @@ private:
     QWidget *taskbarSection();
     QWidget *loginSection();
     QWidget *permissionsSection();
+    QPushButton *makeQuitButton();
 
     void showMode();
     void showTriggerState();
+    void showSystemTray(bool present);
     // The recorder's message about a refused key, under it while it has one.
     void showRefusal();
     void storeTrigger(const HotkeyConfig &trigger);
@@ -74,4 +79,5 @@ private:
     PermissionRow *m_windowPictures = nullptr;
     PermissionRow *m_triggerRow = nullptr;
     PermissionRow *m_systemTray = nullptr;
+    QPushButton *m_quit = nullptr;
 };

@@ -37,7 +37,7 @@ void LinksTab::addLink()
 {
     QuickLink link;
     link.name = QStringLiteral("New link");
-    m_draft.append(link);
+    m_draft.appendNew(link);
 }
 
 QString LinksTab::storedKey() const
@@ -53,6 +53,11 @@ KeyValidation LinksTab::storeKey(const QString &key)
 void LinksTab::loadDraft()
 {
     m_draft.load(m_links.links());
+}
+
+bool LinksTab::draftDiffersFromStore() const
+{
+    return m_draft.records() != m_links.links();
 }
 
 void LinksTab::storeDraft()

@@ -23,6 +23,7 @@ private:
     KeyValidation storeKey(const QString &key) override;
     void loadDraft() override;
     void storeDraft() override;
+    bool draftDiffersFromStore() const override;
 
     LinkStore &m_links;
     SettingsStore &m_settings;

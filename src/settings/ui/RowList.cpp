@@ -3,9 +3,14 @@
 #include "settings/ui/SettingsStyle.h"
 #include "settings/ui/SettingsSymbols.h"
 
+#include <QCoreApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <utility>
 
 namespace {
@@ -40,10 +45,11 @@ QWidget *emptyNotice(const QString &title, const QString &captionText)
 
 RowList::RowList(const QString &emptyTitle, const QString &emptyCaption, QWidget *parent)
     : QStackedWidget(parent)
+    , m_scroll(new QScrollArea)
 {
     addWidget(emptyNotice(emptyTitle, emptyCaption));
 
-    auto *scroll = new QScrollArea;
+    QScrollArea *scroll = m_scroll;
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -63,7 +69,45 @@ void RowList::append(QWidget *row)
     // Before the stretch that keeps the rows at the top.
     m_column->insertWidget(m_column->count() - 1, row);
     m_rows.append(row);
+    row->installEventFilter(this);
+    for (QWidget *child : row->findChildren<QWidget *>()) {
+        child->installEventFilter(this);
+        // A wheel passing over a menu on its way down the list takes no focus.
+        if (child->focusPolicy() == Qt::WheelFocus)
+            child->setFocusPolicy(Qt::StrongFocus);
+    }
     showCurrentPage();
+}
+
+void RowList::reveal(QWidget *row)
+{
+    // The column grows, and the scroll area's range with it, as the posted layout
+    // requests are handled; revealing comes after them.
+    QTimer::singleShot(0, this, [this, row = QPointer<QWidget>(row)] {
+        if (row)
+            m_scroll->ensureWidgetVisible(row, 0, 0);
+    });
+}
+
+bool RowList::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::Wheel)
+        return false;
+    if (scrollsItself(static_cast<QWidget &>(*watched), static_cast<QWheelEvent &>(*event)))
+        return false;
+    QCoreApplication::sendEvent(m_scroll->verticalScrollBar(), event);
+    return true;
+}
+
+bool RowList::scrollsItself(const QWidget &widget, const QWheelEvent &wheel)
+{
+    const QScrollBar *bar = qobject_cast<const QScrollBar *>(&widget);
+    if (const auto *area = qobject_cast<const QAbstractScrollArea *>(widget.parentWidget());
+        area && area->viewport() == &widget)
+        bar = area->verticalScrollBar();
+    const int delta = wheel.angleDelta().y();
+    return bar && bar->orientation() == Qt::Vertical
+        && (delta > 0 ? bar->value() > bar->minimum() : delta < 0 && bar->value() < bar->maximum());
 }
 
 void RowList::remove(QWidget *row)

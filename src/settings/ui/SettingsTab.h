@@ -12,6 +12,11 @@ public:
     using QWidget::QWidget;
 
     virtual void reload() = 0;
+    // Whether the tab shows edits that are not stored. Tabs that store every change at
+    // once never have any.
+    virtual bool hasUnsavedEdits() const { return false; }
+    // Stores what the tab shows; a rejected Save shows why in the tab and stores nothing.
+    virtual void save() {}
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -10,6 +10,7 @@
 #include "settings/ui/SettingsSymbols.h"
 #include "settings/ui/SnippetsTab.h"
 
+#include <QCloseEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -44,4 +45,22 @@ SettingsView::Tab SettingsView::currentTab() const
 void SettingsView::showTab(Tab tab)
 {
     m_tabs->setCurrentIndex(int(tab));
+}
+
+void SettingsView::closeEvent(QCloseEvent *event)
+{
+    // Only the tab in view can hold edits: every tab reloads from the stores when shown.
+    auto &tab = static_cast<SettingsTab &>(*m_tabs->currentWidget());
+    if (!tab.hasUnsavedEdits())
+        return QWidget::closeEvent(event);
+    switch (m_askAboutUnsavedEdits(this)) {
+    case SettingsQuestions::UnsavedEdits::Save:
+        tab.save();
+        if (tab.hasUnsavedEdits())
+            return event->ignore();
+        break;
+    case SettingsQuestions::UnsavedEdits::Discard: tab.reload(); break;
+    case SettingsQuestions::UnsavedEdits::Cancel: return event->ignore();
+    }
+    QWidget::closeEvent(event);
 }

@@ -2,6 +2,7 @@
 
 #include "settings/SettingsStore.h"
 #include "settings/ui/SettingsView.h"
+#include "settings/ui/WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -18,6 +19,8 @@ SettingsWindowController::SettingsWindowController(const SettingsServices &servi
 {
     connect(&m_services.settings, &SettingsStore::taskbarPresenceRequested, this,
             &SettingsWindowController::applyTaskbarPresence);
+    // A window still open at quit hides without a Hide event.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &SettingsWindowController::rememberGeometry);
 }
 
 SettingsWindowController::~SettingsWindowController() = default;
@@ -28,15 +31,45 @@ void SettingsWindowController::show()
         m_window = std::make_unique<SettingsView>(m_services);
         m_window->setWindowTitle(windowTitle.toString());
         m_window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                                 | Qt::WindowMinimizeButtonHint);
-        m_window->setFixedSize(SettingsView::contentSize);
+                                 | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
         applyTaskbarPresence(m_services.settings.showInDock());
-        if (const QScreen *screen = QGuiApplication::primaryScreen())
-            m_window->move(screen->availableGeometry().center() - m_window->rect().center());
+        placeWindow();
+        m_window->installEventFilter(this);
     }
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+}
+
+void SettingsWindowController::placeWindow()
+{
+    QList<QRect> screens;
+    if (const QScreen *primary = QGuiApplication::primaryScreen())
+        screens.append(primary->availableGeometry());
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        if (screen != QGuiApplication::primaryScreen())
+            screens.append(screen->availableGeometry());
+    }
+    const QRect placed
+        = WindowPlacement::restored(m_services.settings.settingsWindowGeometry(), SettingsView::contentSize, screens);
+    m_window->resize(placed.size());
+    m_window->move(placed.topLeft());
+}
+
+bool SettingsWindowController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window.get() && event->type() == QEvent::Hide)
+        rememberGeometry();
+    return false;
+}
+
+void SettingsWindowController::rememberGeometry()
+{
+    if (!m_window)
+        return;
+    const QRect geometry(m_window->pos(), m_window->size());
+    if (m_services.settings.settingsWindowGeometry() != geometry)
+        m_services.settings.setSettingsWindowGeometry(geometry);
 }
 
 void SettingsWindowController::applyTaskbarPresence(bool present)

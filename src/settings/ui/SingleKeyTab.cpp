@@ -27,6 +27,11 @@ void SingleKeyTab::reload()
     setErrorText(std::nullopt);
 }
 
+bool SingleKeyTab::hasUnsavedEdits() const
+{
+    return typedKey(m_key->text()) != storedKey() || draftDiffersFromStore();
+}
+
 void SingleKeyTab::save()
 {
     const QString key = typedKey(m_key->text());

@@ -15,6 +15,7 @@ class SingleKeyTab : public ContentTab {
     Q_OBJECT
 public:
     void reload() override;
+    bool hasUnsavedEdits() const override;
     void save() override;
 
     KeyField &keyField() const { return *m_key; }
@@ -36,6 +37,7 @@ protected:
     // The working copy from the store, and back.
     virtual void loadDraft() = 0;
     virtual void storeDraft() = 0;
+    virtual bool draftDiffersFromStore() const = 0;
 
 private:
     const ValidationMessages &m_messages;

@@ -3,6 +3,7 @@
 #include "settings/SettingsStore.h"
 #include "settings/ui/KeyExampleHelp.h"
 #include "settings/ui/KeyField.h"
+#include "settings/ui/SettingsQuestions.h"
 #include "settings/ui/ValidationMessages.h"
 #include "stores/ClipboardHistory.h"
 #include "stores/SnippetStore.h"
@@ -55,6 +56,7 @@ SnippetsTab::SnippetsTab(SnippetStore &snippets, SettingsStore &settings, Clipbo
     , m_settings(settings)
     , m_history(history)
     , m_chooseImage(chooseImageFile)
+    , m_confirmClearingHistory(SettingsQuestions::confirmClearingHistory)
     , m_clipKey(new KeyField(QStringLiteral("Clipboard key"), QStringLiteral("clipboardKey"), this))
     , m_snipKey(new KeyField(QStringLiteral("Snippet key"), QStringLiteral("snippetKey"), this))
     , m_limit(new QSpinBox(this))
@@ -74,13 +76,13 @@ SnippetsTab::SnippetsTab(SnippetStore &snippets, SettingsStore &settings, Clipbo
     m_limit->setPrefix(QStringLiteral("Clipboard history limit: "));
     m_limit->setRange(SettingsStore::minimumHistoryLimit, SettingsStore::maximumHistoryLimit);
     m_limit->setSingleStep(1);
-    auto *clearHistory = new QPushButton(QStringLiteral("Clear Clipboard History"), this);
-    clearHistory->setObjectName(QStringLiteral("clearHistory"));
-    connect(clearHistory, &QPushButton::clicked, &m_history, &ClipboardHistory::clear);
+    auto *clearButton = new QPushButton(QStringLiteral("Clear Clipboard History"), this);
+    clearButton->setObjectName(QStringLiteral("clearHistory"));
+    connect(clearButton, &QPushButton::clicked, this, &SnippetsTab::clearHistory);
     auto *historyControls = new QHBoxLayout;
     historyControls->setSpacing(16);
     historyControls->addWidget(m_limit, 0, Qt::AlignVCenter);
-    historyControls->addWidget(clearHistory, 0, Qt::AlignVCenter);
+    historyControls->addWidget(clearButton, 0, Qt::AlignVCenter);
     historyControls->addStretch();
 
     keyArea()->addLayout(keys);
@@ -105,6 +107,13 @@ void SnippetsTab::reload()
     setErrorText(std::nullopt);
 }
 
+bool SnippetsTab::hasUnsavedEdits() const
+{
+    return m_draft.records() != m_snippets.snippets() || typedKey(m_clipKey->text()) != m_settings.clipboardKey()
+        || typedKey(m_snipKey->text()) != m_settings.snippetKey()
+        || m_limit->value() != m_settings.clipboardHistoryLimit();
+}
+
 void SnippetsTab::save()
 {
     const ValidationMessages &messages = ValidationMessages::snippets;
@@ -124,11 +133,17 @@ void SnippetsTab::save()
     setErrorText(std::nullopt);
 }
 
+void SnippetsTab::clearHistory()
+{
+    if (m_confirmClearingHistory(this))
+        m_history.clear();
+}
+
 void SnippetsTab::addTextSnippet()
 {
     Snippet snippet;
     snippet.name = QStringLiteral("New text snippet");
-    m_draft.append(snippet);
+    m_draft.appendNew(snippet);
 }
 
 void SnippetsTab::importImage()
@@ -137,5 +152,5 @@ void SnippetsTab::importImage()
     if (!file)
         return;
     if (const std::optional<Snippet> snippet = m_snippets.importImage(*file))
-        m_draft.append(*snippet);
+        m_draft.appendNew(*snippet);
 }

@@ -27,13 +27,19 @@ public:
 
     // Replaces the file dialog (the tests choose without one).
     void setImageChooser(ImageChooser chooser) { m_chooseImage = std::move(chooser); }
+    // Replaces the question before the history is emptied (the tests answer without one).
+    using Confirmation = std::function<bool(QWidget *parent)>;
+    void setClearHistoryConfirmation(Confirmation confirm) { m_confirmClearingHistory = std::move(confirm); }
 
     void reload() override;
+    bool hasUnsavedEdits() const override;
     void save() override;
 
     // The "Text" and "Image" buttons.
     void addTextSnippet();
     void importImage();
+    // "Clear Clipboard History", once the user confirms.
+    void clearHistory();
 
     QList<SnippetEditor *> editors() const { return m_draft.editors(); }
     KeyField &clipboardKeyField() const { return *m_clipKey; }
@@ -47,6 +53,7 @@ private:
     SettingsStore &m_settings;
     ClipboardHistory &m_history;
     ImageChooser m_chooseImage;
+    Confirmation m_confirmClearingHistory;
     KeyField *m_clipKey;
     KeyField *m_snipKey;
     QSpinBox *m_limit;
