@@ -37,7 +37,7 @@ struct SettingsFixture {
     SettingsStore settings{Paths::settingsFile(), armer, SaveIndicator::shared()};
     ClipboardHistory history{platform.board, Paths::dataDirectory()};
     SnippetStore snippets{Paths::dataDirectory()};
-    LinkStore links{platform.appList, platform.bell, Paths::dataDirectory()};
+    LinkStore links{platform.appList, platform.bell, platform.notes, Paths::dataDirectory()};
     CommandStore commands{Paths::dataDirectory()};
 };
 
