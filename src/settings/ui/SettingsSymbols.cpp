@@ -14,13 +14,14 @@ struct Symbol {
 };
 
 // Freedesktop (Adwaita) icons of the same meaning.
-constexpr std::array<Symbol, 14> symbolTable{{
+constexpr std::array<Symbol, 15> symbolTable{{
     {u"gearshape", u"emblem-system-symbolic"},
     {u"keyboard", u"input-keyboard-symbolic"},
     {u"doc.on.clipboard", u"edit-paste-symbolic"},
     {u"link", u"insert-link-symbolic"},
     {u"terminal", u"utilities-terminal-symbolic"},
     {u"checkmark.circle.fill", u"emblem-ok-symbolic"},
+    {u"exclamationmark.triangle.fill", u"dialog-warning-symbolic"},
     {u"tray", u"folder-symbolic"},
     {u"plus", u"list-add-symbolic"},
     {u"photo", u"image-x-generic-symbolic"},
