@@ -93,6 +93,12 @@ OverlayController::OverlayController(SwitcherSources sources, Platform &platform
     m_prefetchAfterHide.setSingleShot(true);
     m_prefetchAfterHide.setInterval(prefetchDelayAfterHideMs);
     connect(&m_prefetchAfterHide, &QTimer::timeout, this, &OverlayController::prepareNextShowing);
+    connect(&m_preparation, &QFutureWatcher<void>::finished, this, [this] {
+        if (m_preparation.isCanceled() || isPanelVisible())
+            return;
+        m_viewModel.refreshThumbnails();
+        returnFreeMemoryToSystem();
+    });
     m_hideAfterSwitch.setSingleShot(true);
     m_hideAfterSwitch.setInterval(switchReportWaitMs);
     connect(&m_hideAfterSwitch, &QTimer::timeout, this, [this] { hide(false); });
@@ -249,12 +255,7 @@ void OverlayController::prepareNextShowingOf(const QList<WindowInfo> &windows)
     // they go back to the system once the pictures are in, unless the panel has opened
     // meanwhile (nothing slow runs on the GUI thread while it is open; the next hide
     // comes here). The closed panel's cards let go of the pictures replaced, too.
-    m_openingCaptures.prefetchForNextOpening(windows, drawnSizesOf(windows)).then(this, [this] {
-        if (isPanelVisible())
-            return;
-        m_viewModel.refreshThumbnails();
-        returnFreeMemoryToSystem();
-    });
+    m_preparation.setFuture(m_openingCaptures.prefetchForNextOpening(windows, drawnSizesOf(windows)));
 }
 
 ThumbnailService::DrawnSizes OverlayController::drawnSizesOf(const QList<WindowInfo> &windows) const
