@@ -8,11 +8,13 @@
 #include "platform/Feedback.h"
 #include "platform/FreeMemory.h"
 #include "platform/Log.h"
+#include "platform/Notifications.h"
 #include "platform/OwnWindows.h"
 #include "platform/Platform.h"
 #include "platform/ScreenCapture.h"
 #include "settings/SettingsStore.h"
 #include "stores/CommandRunner.h"
+#include "stores/FailureNotice.h"
 #include "stores/LinkStore.h"
 #include "stores/SnippetStore.h"
 #include "switcher/RunningApps.h"
@@ -108,14 +110,20 @@ OverlayController::OverlayController(SwitcherSources sources, Platform &platform
     , m_sources(sources)
     , m_platform(platform)
     , m_viewModel(sources)
-    , m_paster(platform.pasteboard(), platform.apps(), platform.keystrokes(), platform.feedback(), sources.snippets,
-               sources.settings)
+    , m_paster(platform.pasteboard(), platform.apps(), platform.keystrokes(), platform.feedback(),
+               platform.notifications(), sources.snippets, sources.settings)
     , m_icons(platform.apps())
     , m_openingCaptures(sources.thumbnails, m_viewModel)
 {
     m_prefetchAfterHide.setSingleShot(true);
     m_prefetchAfterHide.setInterval(prefetchDelayAfterHideMs);
     connect(&m_prefetchAfterHide, &QTimer::timeout, this, &OverlayController::prepareNextShowing);
+    connect(&m_preparation, &QFutureWatcher<void>::finished, this, [this] {
+        if (m_preparation.isCanceled() || isPanelVisible())
+            return;
+        m_viewModel.refreshThumbnails();
+        returnFreeMemoryToSystem();
+    });
     m_hideAfterSwitch.setSingleShot(true);
     m_hideAfterSwitch.setInterval(switchReportWaitMs);
     connect(&m_hideAfterSwitch, &QTimer::timeout, this, [this] { hide(false); });
@@ -272,12 +280,7 @@ void OverlayController::prepareNextShowingOf(const QList<WindowInfo> &windows)
     // they go back to the system once the pictures are in, unless the panel has opened
     // meanwhile (nothing slow runs on the GUI thread while it is open; the next hide
     // comes here). The closed panel's cards let go of the pictures replaced, too.
-    m_openingCaptures.prefetchForNextOpening(windows, drawnSizesOf(windows)).then(this, [this] {
-        if (isPanelVisible())
-            return;
-        m_viewModel.refreshThumbnails();
-        returnFreeMemoryToSystem();
-    });
+    m_preparation.setFuture(m_openingCaptures.prefetchForNextOpening(windows, drawnSizesOf(windows)));
 }
 
 ThumbnailService::DrawnSizes OverlayController::drawnSizesOf(const QList<WindowInfo> &windows) const
@@ -393,7 +396,8 @@ void OverlayController::pasteClip(const ClipboardHistory::Item &item)
     // A picture whose file has gone since is checked before the clipboard is touched.
     const QImage picture = item.picture.image();
     if (picture.isNull()) {
-        m_platform.feedback().beep();
+        m_paster.refuse(QStringLiteral("the picture"),
+                        QStringLiteral("Its file in the clipboard history is gone or cannot be read."));
         return;
     }
     m_sources.clipboard.notePasted(item.id, picture);
@@ -423,9 +427,14 @@ void OverlayController::runCommand(const Command &command)
         QTimer::singleShot(0, this, [&feedback] { feedback.beep(); });
         return;
     }
-    CommandRunner::run(line, [&feedback](const CommandRunner::Result &result) {
-        if (result.exitCode != 0)
-            feedback.beep();
+    // Its output is shown only when it fails: the last lines, in one notification.
+    Notifications &notifications = m_platform.notifications();
+    CommandRunner::run(line, [&feedback, &notifications, name = FailureNotice::nameOf(command)](
+                                 const CommandRunner::Result &result) {
+        if (result.succeeded())
+            return;
+        feedback.beep();
+        FailureNotice::ofProcess(name, result).showOn(notifications);
     });
 }
 

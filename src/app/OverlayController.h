@@ -7,6 +7,7 @@
 #include "switcher/SwitcherViewModel.h"
 #include "windows/ThumbnailService.h"
 
+#include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -101,6 +102,9 @@ private:
     QPointer<OverlayPanel> m_panel;
     std::unique_ptr<KeyMonitor> m_keyMonitor;
     QTimer m_prefetchAfterHide;
+    // Watches the preparation's captures; going with the controller, it never calls
+    // back into one destroyed while they still run.
+    QFutureWatcher<void> m_preparation;
     // Runs while a switch waits for the window manager's report, the panel still shown.
     QTimer m_hideAfterSwitch;
     std::optional<qint32> m_previousApp;

@@ -4,18 +4,21 @@
 #include "platform/Apps.h"
 #include "platform/Feedback.h"
 #include "platform/Keystrokes.h"
+#include "platform/Notifications.h"
 #include "platform/Pasteboard.h"
 #include "settings/SettingsStore.h"
+#include "stores/FailureNotice.h"
 #include "stores/SnippetStore.h"
 
 #include <QTimer>
 
-Paster::Paster(Pasteboard &pasteboard, Apps &apps, Keystrokes &keystrokes, Feedback &feedback, SnippetStore &snippets,
-               const SettingsStore &settings)
+Paster::Paster(Pasteboard &pasteboard, Apps &apps, Keystrokes &keystrokes, Feedback &feedback,
+               Notifications &notifications, SnippetStore &snippets, const SettingsStore &settings)
     : m_pasteboard(pasteboard)
     , m_apps(apps)
     , m_keystrokes(keystrokes)
     , m_feedback(feedback)
+    , m_notifications(notifications)
     , m_snippets(snippets)
     , m_settings(settings)
 {
@@ -24,7 +27,7 @@ Paster::Paster(Pasteboard &pasteboard, Apps &apps, Keystrokes &keystrokes, Feedb
 void Paster::pasteText(const QString &text, std::optional<qint32> previousApp)
 {
     if (text.isEmpty()) {
-        m_feedback.beep();
+        refuse(QStringLiteral("the text"), QStringLiteral("It is empty."));
         return;
     }
     m_pasteboard.clear();
@@ -47,16 +50,27 @@ void Paster::pasteImage(const QImage &image, std::optional<qint32> previousApp)
 
 void Paster::pasteSnippet(const Snippet &snippet, std::optional<qint32> previousApp)
 {
+    const QString name = QStringLiteral("“%1”").arg(FailureNotice::shortened(snippet.name.simplified(), 60));
     if (snippet.kind == Snippet::Kind::image) {
         const std::optional<QImage> picture = snippetPicture(snippet);
         if (!picture) {
-            m_feedback.beep();
+            refuse(name, QStringLiteral("Its picture file is missing or cannot be read."));
             return;
         }
         pasteImage(*picture, previousApp);
         return;
     }
+    if (snippet.text.isEmpty()) {
+        refuse(name, QStringLiteral("It holds no text."));
+        return;
+    }
     pasteText(snippet.text, previousApp);
+}
+
+void Paster::refuse(const QString &what, const QString &why)
+{
+    m_feedback.beep();
+    FailureNotice{QStringLiteral("Could not paste %1").arg(what), why}.showOn(m_notifications);
 }
 
 std::optional<QImage> Paster::snippetPicture(const Snippet &snippet) const

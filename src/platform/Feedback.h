@@ -1,6 +1,7 @@
 #pragma once
 
-// The system's audible signal: the panel's only failure report.
+// The system's audible signal: the panel's refusal of a key, and, beside a desktop
+// notification, of anything the user asked for that failed.
 class Feedback {
 public:
     virtual ~Feedback() = default;

@@ -16,6 +16,17 @@
 
 namespace {
 
+// QSettings says only that the write failed; the likely reason, as far as can be told.
+QString unwritableReason(const QString &file)
+{
+    const QFileInfo info(file);
+    if (info.exists() && !info.isWritable())
+        return QStringLiteral("the file is read-only");
+    if (!QFileInfo(info.absolutePath()).isWritable())
+        return QStringLiteral("its folder is read-only");
+    return QStringLiteral("the write failed (is the disk full?)");
+}
+
 struct ListKeyDescription {
     QStringView storedKey;
     QChar defaultKey;
@@ -490,9 +501,11 @@ bool SettingsStore::commit()
     if (m_settings.status() != QSettings::AccessError) {
         // A new file gets the umask's permissions; later writes keep the file's own.
         Paths::restrictFileToOwner(m_settings.fileName());
+        m_saveIndicator.noteWritten(m_settings.fileName());
         return true;
     }
     Log::warning(QStringLiteral("Could not write the settings file %1").arg(m_settings.fileName()));
+    m_saveIndicator.noteFailed(m_settings.fileName(), unwritableReason(m_settings.fileName()));
     return false;
 }
 

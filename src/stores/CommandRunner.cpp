@@ -9,70 +9,71 @@
 
 namespace {
 
-// The start of the output, at most maximumOutputBytes of it.
-class OutputBuffer {
+// The end of the output, at most maximumOutputBytes of it (the buffer holds up to
+// twice that between trims, so trimming stays rare).
+class OutputTail {
 public:
     void append(const QByteArray &bytes)
     {
-        const qsizetype room = CommandRunner::maximumOutputBytes - m_bytes.size();
-        if (bytes.size() > room)
-            m_truncated = true;
-        m_bytes.append(bytes.left(room));
+        m_bytes.append(bytes);
+        if (m_bytes.size() > 2 * CommandRunner::maximumOutputBytes) {
+            m_bytes.remove(0, m_bytes.size() - CommandRunner::maximumOutputBytes);
+            m_cut = true;
+        }
     }
 
     QString text() const
     {
+        QByteArrayView kept = m_bytes;
+        if (m_cut && kept.size() > CommandRunner::maximumOutputBytes)
+            kept = kept.last(CommandRunner::maximumOutputBytes);
+        // A character the cut split in two is left out rather than voiding the text.
+        if (m_cut)
+            while (!kept.isEmpty() && (uchar(kept.front()) & 0xC0) == 0x80)
+                kept = kept.sliced(1);
         QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-        const QString text = decoder.decode(m_truncated ? withoutCutCharacter(m_bytes) : m_bytes);
+        const QString text = decoder.decode(kept);
         return decoder.hasError() ? QString() : text;
     }
 
 private:
-    // Drops a multi-byte character that the limit cut in two.
-    static QByteArray withoutCutCharacter(const QByteArray &bytes)
-    {
-        qsizetype start = bytes.size();
-        while (start > 0 && bytes.size() - start < 3 && (uchar(bytes[start - 1]) & 0xC0) == 0x80)
-            --start;
-        if (start == 0)
-            return bytes;
-        const uchar lead = uchar(bytes[start - 1]);
-        const qsizetype length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        const qsizetype present = bytes.size() - start + 1;
-        return present < length ? bytes.left(start - 1) : bytes;
-    }
-
     QByteArray m_bytes;
-    bool m_truncated = false;
+    bool m_cut = false;
 };
 
 } // namespace
 
 void CommandRunner::run(const QString &commandLine, Completion completion)
 {
+    run(QStringLiteral("/bin/bash"), {QStringLiteral("-c"), commandLine}, std::move(completion));
+}
+
+void CommandRunner::run(const QString &program, const QStringList &arguments, Completion completion)
+{
     // The process and its signals belong to the GUI thread, whoever asks.
     QCoreApplication *application = QCoreApplication::instance();
     if (QThread::currentThread() != application->thread()) {
         QMetaObject::invokeMethod(
-            application, [commandLine, completion = std::move(completion)] { start(commandLine, completion); },
+            application,
+            [program, arguments, completion = std::move(completion)] { start(program, arguments, completion); },
             Qt::QueuedConnection);
         return;
     }
-    start(commandLine, std::move(completion));
+    start(program, arguments, std::move(completion));
 }
 
-void CommandRunner::start(const QString &commandLine, Completion completion)
+void CommandRunner::start(const QString &program, const QStringList &arguments, Completion completion)
 {
     // No parent: the process belongs to no window or service, and a command still
     // running when the program quits must not be killed with it.
     auto *process = new QProcess;
-    process->setProgram(QStringLiteral("/bin/bash"));
-    process->setArguments({QStringLiteral("-c"), commandLine});
+    process->setProgram(program);
+    process->setArguments(arguments);
     process->setWorkingDirectory(QDir::homePath());
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setInputChannelMode(QProcess::ForwardedInputChannel);
 
-    auto output = std::make_shared<OutputBuffer>();
+    auto output = std::make_shared<OutputTail>();
     const auto deliver = [process, completion = std::move(completion)](const Result &result) {
         // Queued, so the completion never runs inside run() itself.
         QMetaObject::invokeMethod(
@@ -83,13 +84,15 @@ void CommandRunner::start(const QString &commandLine, Completion completion)
 
     QObject::connect(process, &QProcess::readyReadStandardOutput, process,
                      [process, output] { output->append(process->readAllStandardOutput()); });
-    QObject::connect(process, &QProcess::finished, process, [process, output, deliver](int exitCode) {
-        output->append(process->readAllStandardOutput());
-        deliver(Result{output->text(), exitCode});
-    });
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, output, deliver](int exitCode, QProcess::ExitStatus status) {
+                         output->append(process->readAllStandardOutput());
+                         deliver(Result{output->text(), exitCode,
+                                        status == QProcess::CrashExit ? Ending::killedBySignal : Ending::exited});
+                     });
     QObject::connect(process, &QProcess::errorOccurred, process, [process, deliver](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
-            deliver(Result{process->errorString(), -1});
+            deliver(Result{process->errorString(), -1, Ending::failedToStart});
     });
     process->start();
 }

@@ -1,6 +1,7 @@
 #include "stores/DataFile.h"
 
 #include "platform/Log.h"
+#include "settings/SaveIndicator.h"
 #include "stores/PrivateFiles.h"
 
 #include <QDateTime>
@@ -86,6 +87,10 @@ bool DataFile::writeBytes(const QByteArray &bytes)
     if (!written && !m_lastWriteFailed)
         Log::warning(QStringLiteral("could not write %1: %2").arg(m_path, why));
     m_lastWriteFailed = !written;
+    if (written)
+        SaveIndicator::shared().noteWritten(m_path);
+    else
+        SaveIndicator::shared().noteFailed(m_path, why);
     return written;
 }
 

@@ -37,8 +37,9 @@ public:
     template <typename Record>
     std::optional<QList<Record>> loadRecords();
 
-    // Whether the records reached the disk. A failure leaves the previous file whole
-    // and is logged once until a write succeeds again.
+    // Whether the records reached the disk. A failure leaves the previous file whole,
+    // is logged once until a write succeeds again, and goes to the process's
+    // SaveIndicator, as does the success that ends it.
     template <typename Record>
     bool saveRecords(const QList<Record> &records);
 

@@ -1,55 +1,25 @@
 #include "stores/LinkStore.h"
 
-#include "platform/Apps.h"
-#include "platform/Feedback.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "stores/LinkTarget.h"
 #include "stores/PrivateFiles.h"
 #include "stores/Whitespace.h"
 
-#include <QUrl>
-
-namespace {
-
-// "Parses as a URL" means a valid URL by the strict reading of RFC 3986: a space, a
-// stray "%" or a broken host makes the text fail, as a browser's address bar would
-// not take it either.
-std::optional<QUrl> parsedUrl(const QString &text)
-{
-    QUrl url(text, QUrl::StrictMode);
-    if (!url.isValid())
-        return std::nullopt;
-    return url;
-}
-
-// What the characters allowed in a URL query leave unencoded besides letters, digits
-// and "-._~".
-constexpr char queryAllowedPunctuation[] = "!$&'()*+,/:;=?@";
-
-std::optional<QUrl> urlToOpen(const QString &trimmed)
-{
-    QString target = trimmed;
-    if (const std::optional<QUrl> url = parsedUrl(trimmed); url && url->scheme().isEmpty())
-        target = QStringLiteral("https://") + trimmed;
-
-    if (std::optional<QUrl> url = parsedUrl(target))
-        return url;
-    return parsedUrl(QString::fromLatin1(QUrl::toPercentEncoding(target, queryAllowedPunctuation)));
-}
-
-} // namespace
+#include <QDir>
 
 LinkStore &LinkStore::shared()
 {
     static LinkStore *const instance =
-        new LinkStore(Platform::current().apps(), Platform::current().feedback(), Paths::dataDirectory());
+        new LinkStore(Platform::current().apps(), Platform::current().feedback(), Platform::current().notifications(),
+                      Paths::dataDirectory());
     return *instance;
 }
 
-LinkStore::LinkStore(Apps &apps, Feedback &feedback, const QString &dataDirectory, QObject *parent)
+LinkStore::LinkStore(Apps &apps, Feedback &feedback, Notifications &notifications, const QString &dataDirectory,
+                     QObject *parent)
     : QObject(parent)
-    , m_apps(apps)
-    , m_feedback(feedback)
+    , m_opener(apps, feedback, notifications)
     , m_links(PrivateFiles::fileInPrivateDirectory(dataDirectory, QStringLiteral("links.json")))
 {
 }
@@ -62,14 +32,13 @@ bool LinkStore::replaceAll(QList<QuickLink> links)
     return written;
 }
 
-bool LinkStore::open(const QString &url)
+bool LinkStore::open(const QString &link)
 {
-    // QString::trimmed removes every white space and line break.
-    const QString trimmed = url.trimmed();
-    const std::optional<QUrl> target = trimmed.isEmpty() ? std::nullopt : urlToOpen(trimmed);
+    const std::optional<QUrl> target = linkTarget(link, QDir::homePath());
     if (!target) {
-        m_feedback.beep();
+        m_opener.refuse(link);
         return false;
     }
-    return m_apps.openUrl(*target);
+    m_opener.open(*target);
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "stores/LinkOpener.h"
 #include "stores/QuickLink.h"
 #include "stores/SavedList.h"
 
@@ -7,9 +8,10 @@
 
 class Apps;
 class Feedback;
+class Notifications;
 
 // The user's quick links, in their order, kept in "links.json", and the routine that
-// turns a typed link into a URL and opens it.
+// opens a typed link (see linkTarget and LinkOpener).
 class LinkStore final : public QObject {
     Q_OBJECT
 public:
@@ -18,7 +20,8 @@ public:
     static LinkStore &shared();
 
     // Loads dataDirectory + "/links.json" (creating the directory, private).
-    LinkStore(Apps &apps, Feedback &feedback, const QString &dataDirectory, QObject *parent = nullptr);
+    LinkStore(Apps &apps, Feedback &feedback, Notifications &notifications, const QString &dataDirectory,
+              QObject *parent = nullptr);
 
     const QList<QuickLink> &links() const { return m_links.records(); }
 
@@ -27,16 +30,16 @@ public:
     // written; the save indicator ticks only then.
     bool replaceAll(QList<QuickLink> links);
 
-    // Trims the text, puts "https://" before a URL without a scheme and asks the
-    // desktop to open it, answering the desktop's reply. Beeps, and answers false,
-    // when there is nothing that makes a URL.
-    bool open(const QString &url);
+    // Opens the link's target (a path, or a URL; "https://" put before one without a
+    // scheme) and answers at once whether there was one; a failure to open it is
+    // reported later, by the bell and a notification. Text that makes no link is
+    // reported the same way at once, and answers false.
+    bool open(const QString &link);
 
 signals:
     void linksChanged();
 
 private:
-    Apps &m_apps;
-    Feedback &m_feedback;
+    LinkOpener m_opener;
     SavedList<QuickLink> m_links;
 };

@@ -5,8 +5,9 @@
 #include <QUuid>
 #include <optional>
 
-// A named URL: a web address or an application's URL scheme. Both texts are kept
-// exactly as typed; only opening trims them.
+// A named link: a web address, an application's URL scheme, or a local path ("/…",
+// "~/…", "file:…"). Both texts are kept exactly as typed; only opening reads them
+// (see linkTarget).
 struct QuickLink {
     QUuid id = QUuid::createUuid();
     QString name;

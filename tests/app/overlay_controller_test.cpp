@@ -6,7 +6,9 @@
 #include "panel/PageArea.h"
 #include "panel/PanelHeader.h"
 #include "panel/SwitcherView.h"
+#include "stores/FailureNotice.h"
 #include "support/LogCapture.h"
+#include "support/StubOpener.h"
 #include "switcher/RunningApps.h"
 #include "switcher/SwitcherRig.h"
 
@@ -380,6 +382,12 @@ private slots:
             rig.type(keys);
         }
         QCOMPARE(rig.platform.bell.beeps, 3);
+        // Each said once, with what could not be pasted.
+        QStringList summaries;
+        for (const FakeNotifications::Shown &note : std::as_const(rig.platform.notes.shown))
+            summaries << note.summary;
+        QCOMPARE(summaries, QStringList({QStringLiteral("Could not paste “Logo”"), QStringLiteral("Could not paste “Blank”"),
+                                         QStringLiteral("Could not paste the picture")}));
         QCOMPARE(rig.platform.board.acts, QStringList());
         QCOMPARE(rig.platform.board.string(), std::optional<QString>(QStringLiteral("the user's clipboard")));
         QTest::qWait(2 * Paster::keystrokeDelayMs);
@@ -389,9 +397,15 @@ private slots:
     void commandsRunAfterThePreviousAppIsBack()
     {
         Rig rig;
+        // A script that says a lot before it fails, run with an argument.
+        const QString script = rig.environment.root() + QStringLiteral("/backup.sh");
+        StoreTesting::writeFile(script, "#!/bin/sh\nfor i in $(seq 1 8); do echo line $i; done\n"
+                                        "printf '%0300d\\n\\n' 0 >&2\nexit 2\n");
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner);
+        const QString failing = script + QStringLiteral(" --all");
         QVERIFY(rig.commands.replaceAll({Command{QUuid::createUuid(), QStringLiteral("Blank"), QStringLiteral("  \n ")},
-                                         Command{QUuid::createUuid(), QStringLiteral("Fail"), QStringLiteral("exit 3")},
-                                         Command{QUuid::createUuid(), QStringLiteral("Fine"), QStringLiteral("true")}}));
+                                         Command{QUuid::createUuid(), QString(), failing},
+                                         Command{QUuid::createUuid(), QStringLiteral("Fine"), QStringLiteral("echo ok")}}));
         rig.controller.show();
         rig.type(QStringLiteral("m1"));
         QCOMPARE(rig.platform.appList.activations, QList<qint32>{editorPid});
@@ -399,20 +413,28 @@ private slots:
         rig.controller.show();
         rig.type(QStringLiteral("m2"));
         QTRY_COMPARE(rig.platform.bell.beeps, 2);
+        // One notification: the command named, and the last lines of its output, cut short.
+        QCOMPARE(rig.platform.notes.shown.size(), 1);
+        QCOMPARE(rig.platform.notes.shown.first().summary, QStringLiteral("backup.sh failed (exit status 2)"));
+        const QString cutLine = QString(FailureNotice::shownLineLength - 1, u'0') + u'…';
+        QCOMPARE(rig.platform.notes.shown.first().body,
+                 QStringList({"line 5", "line 6", "line 7", "line 8", cutLine}).join(u'\n'));
         rig.controller.show();
         rig.type(QStringLiteral("m3"));
         QTest::qWait(500);
         QCOMPARE(rig.platform.bell.beeps, 2);
+        QCOMPARE(rig.platform.notes.shown.size(), 1); // a success shows nothing
     }
 
     void linksOpenAndStoredLettersLaunchApps()
     {
         Rig rig;
         rig.setLinks({QStringLiteral("docs")});
+        StubOpener opener;
         rig.controller.show();
         rig.type(QStringLiteral("q1"));
         QVERIFY(!rig.controller.isPanelVisible());
-        QCOMPARE(rig.platform.appList.openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://example.org/docs"))});
+        QTRY_COMPARE(opener.opened(), QStringList{QStringLiteral("https://example.org/docs")});
 
         // An app with a stored letter but no window on the panel: brought forward or
         // launched when it can be, a beep otherwise.

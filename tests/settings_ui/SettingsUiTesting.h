@@ -40,7 +40,7 @@ struct SettingsFixture {
     SettingsStore settings{Paths::settingsFile(), armer, SaveIndicator::shared()};
     ClipboardHistory history{platform.board, Paths::dataDirectory()};
     SnippetStore snippets{Paths::dataDirectory()};
-    LinkStore links{platform.appList, platform.bell, Paths::dataDirectory()};
+    LinkStore links{platform.appList, platform.bell, platform.notes, Paths::dataDirectory()};
     CommandStore commands{Paths::dataDirectory()};
     // Armed with the stored trigger, on the fake desktop's hot keys.
     HotkeyManager trigger{platform.keys, platform.tap, platform.time};

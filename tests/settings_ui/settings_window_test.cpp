@@ -302,6 +302,43 @@ private slots:
         QCOMPARE(changes.at(1).first(), QVariant(false));
         QTRY_VERIFY(!badge.isVisible()); // faded out
     }
+
+    void aFailingSaveShowsInTheWindowAndNotifiesOnce()
+    {
+        SettingsFixture fixture;
+        ShownView shown(fixture, Tab::Links);
+        const SavedBadge &badge = shown.view.savedBadge();
+        QuickLink link;
+        link.name = QStringLiteral("Docs");
+        link.url = QStringLiteral("example.com");
+        const int ticks = fixture.tick();
+        {
+            StoreTesting::ReadOnlyDirectory readOnly(Paths::dataDirectory(), fixture.environment.root());
+            QVERIFY(!fixture.links.replaceAll({link}));
+            QVERIFY(!fixture.links.replaceAll({link, link}));
+        }
+        QCOMPARE(fixture.tick(), ticks);
+        QVERIFY(badge.isShowing());
+        QVERIFY(badge.showsFailure());
+        QVERIFY2(badge.text().startsWith(QStringLiteral("Not saved: links.json: ")), qPrintable(badge.text()));
+        QCOMPARE(fixture.platform.notes.shown.size(), 1);
+        QCOMPARE(fixture.platform.notes.shown.first().summary, QStringLiteral("Lettergate could not save links.json"));
+        // Another file's save does not cover it up.
+        fixture.settings.setShowInDock(true);
+        QVERIFY(badge.showsFailure());
+
+        // Written again: "Saved", then gone; a later failure is news again.
+        QVERIFY(fixture.links.replaceAll({link}));
+        QVERIFY(!badge.showsFailure());
+        QCOMPARE(badge.text(), QStringLiteral("Saved"));
+        QTRY_VERIFY_WITH_TIMEOUT(!badge.isShowing(), 5000);
+        {
+            StoreTesting::ReadOnlyDirectory readOnly(Paths::dataDirectory(), fixture.environment.root());
+            QVERIFY(!fixture.links.replaceAll({}));
+        }
+        QCOMPARE(fixture.platform.notes.shown.size(), 2);
+        QVERIFY(fixture.links.replaceAll({}));
+    }
 };
 
 QTEST_MAIN(SettingsWindowTest)

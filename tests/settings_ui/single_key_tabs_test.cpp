@@ -3,6 +3,7 @@
 #include "settings/ui/CommandsTab.h"
 #include "settings/ui/KeyField.h"
 #include "settings/ui/LinksTab.h"
+#include "support/StubOpener.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -178,8 +179,9 @@ private slots:
         QVERIFY(!open->isEnabled());
         editor->urlField()->setText(QStringLiteral(" example.org/page "));
         QVERIFY(open->isEnabled());
+        StubOpener opener;
         open->click();
-        QCOMPARE(fixture.platform.appList.openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://example.org/page"))});
+        QTRY_COMPARE(opener.opened(), QStringList{QStringLiteral("https://example.org/page")});
         QCOMPARE(fixture.links.links().first().url, QStringLiteral("https://docs.example.com")); // still unsaved
     }
 };

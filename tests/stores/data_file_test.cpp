@@ -4,6 +4,7 @@
 #include "stores/PrivateFiles.h"
 #include "support/FakeApps.h"
 #include "support/FakeFeedback.h"
+#include "support/FakeNotifications.h"
 #include "support/HostileFiles.h"
 #include "support/LogCapture.h"
 #include "support/TestEnvironment.h"
@@ -49,7 +50,8 @@ void mark(char marker)
 {
     FakeApps apps;
     FakeFeedback feedback;
-    LinkStore store(apps, feedback, dataDirectory);
+    FakeNotifications notifications;
+    LinkStore store(apps, feedback, notifications, dataDirectory);
     const QList<QuickLink> lists[] = {numberedLinks(u'A'), numberedLinks(u'B')};
     for (int turn = 0;; turn ^= 1) {
         mark('(');

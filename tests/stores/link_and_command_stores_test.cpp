@@ -3,7 +3,9 @@
 #include "settings/SaveIndicator.h"
 #include "stores/CommandStore.h"
 #include "stores/LinkStore.h"
+#include "stores/LinkTarget.h"
 #include "support/FakePlatform.h"
+#include "support/StubOpener.h"
 #include "support/TestEnvironment.h"
 
 #include <QJsonObject>
@@ -41,43 +43,90 @@ QString storedId(const QUuid &id)
 class LinkAndCommandStoresTest : public QObject {
     Q_OBJECT
 private slots:
-    void openNormalisesWhatWasTyped()
+    void linkTargetsAreWhatWasTypedMadeIntoAPathOrAUrl()
     {
-        TestEnvironment environment;
-        FakePlatform platform;
-        LinkStore store(platform.appList, platform.bell, Paths::dataDirectory());
-
-        const QList<std::pair<QString, QString>> opened = {
+        const QString home = QStringLiteral("/home/ann");
+        const QList<std::pair<QString, QString>> targets = {
+            // Local paths, and file URLs, open as paths: never as web addresses.
+            {"/tmp/a b", "/tmp/a b"},
+            {"  /tmp/x%41 \n", "/tmp/x%41"},
+            {"~/notes.txt", "/home/ann/notes.txt"},
+            {"~", "/home/ann"},
+            {"/srv/../etc//hosts", "/etc/hosts"},
+            {"//server/share", "/server/share"},
+            {"file:///x", "/x"},
+            {"file:///tmp/a%20b", "/tmp/a b"},
+            {"FILE:///tmp/a b", "/tmp/a b"},
+            // Web addresses and other schemes, "https://" before one without.
             {"example.com", "https://example.com"},
             {"  example.com/path?q=1\n", "https://example.com/path?q=1"},
+            {"https://example.org/docs", "https://example.org/docs"},
             {"\tslack://open?team=T1&id=C2 ", "slack://open?team=T1&id=C2"},
-            {"http://example.com", "http://example.com"},
             {"mailto:someone@example.com", "mailto:someone@example.com"},
             // Not a URL as typed: percent-encoded with the query's allowed characters.
             {"https://example.com/a b", "https://example.com/a%20b"},
             {"https://example.com/100%", "https://example.com/100%25"},
+            {"example.com/a b", "https://example.com/a%20b"},
         };
-        for (const auto &[typed, expected] : opened) {
-            platform.appList.openedUrls.clear();
-            QVERIFY2(store.open(typed), qPrintable(typed));
-            QCOMPARE(platform.appList.openedUrls.size(), 1);
-            QCOMPARE(platform.appList.openedUrls.first().toString(QUrl::FullyEncoded), expected);
+        for (const auto &[typed, expected] : targets) {
+            const std::optional<QUrl> target = linkTarget(typed, home);
+            QVERIFY2(target, qPrintable(typed));
+            QCOMPARE(openerArgument(*target), expected);
+        }
+        for (const char *nothing : {"", " \n\t ", "http://exa mple.com", "file:relative/x", "file://", "~ann/x", "-h",
+                                  "--help me"})
+            QVERIFY2(!linkTarget(nothing, home), nothing);
+    }
+
+    void linksOpenThroughTheDesktopsOpenerAndFailuresAreReportedOnce()
+    {
+        TestEnvironment environment;
+        FakePlatform platform;
+        LinkStore store(platform.appList, platform.bell, platform.notes, Paths::dataDirectory());
+        const QString file = environment.root() + QStringLiteral("/a b.txt");
+        writeFile(file, "notes");
+        {
+            StubOpener opener;
+            QVERIFY(store.open(QStringLiteral(" ") + file));
+            QTRY_COMPARE(opener.opened(), QStringList{file});
+            QVERIFY(store.open(QStringLiteral("example.com")));
+            QTRY_COMPARE(opener.opened(), QStringList({file, QStringLiteral("https://example.com")}));
+            QTest::qWait(100);
         }
         QCOMPARE(platform.bell.beeps, 0);
-
-        // The desktop's answer is the answer, without a beep.
-        platform.appList.openUrlResult = false;
-        QVERIFY(!store.open("unknown-scheme:thing"));
-        QCOMPARE(platform.bell.beeps, 0);
-
-        // Nothing to open: a beep, and the desktop is not asked.
-        platform.appList.openedUrls.clear();
-        for (const char *nothing : {"   ", "", " \n\t ", "http://exa mple.com"}) {
-            const int beeps = platform.bell.beeps;
-            QVERIFY2(!store.open(nothing), nothing);
-            QCOMPARE(platform.bell.beeps, beeps + 1);
-        }
+        QVERIFY(platform.notes.shown.isEmpty());
         QVERIFY(platform.appList.openedUrls.isEmpty());
+
+        // No handler: one notification, with what the opener said.
+        {
+            StubOpener opener(3);
+            QVERIFY(store.open(QStringLiteral("lgnohandler:x")));
+            QTRY_COMPARE(platform.notes.shown.size(), 1);
+            QCOMPARE(platform.notes.shown.first().summary, QStringLiteral("Could not open lgnohandler:x"));
+            QCOMPARE(platform.notes.shown.first().body,
+                     QStringLiteral("xdg-open: no method available for opening 'lgnohandler:x'"));
+            QCOMPARE(platform.bell.beeps, 1);
+        }
+
+        // Without xdg-open, the desktop's own look-up, and its refusal is reported.
+        {
+            StubOpener noOpener(std::nullopt);
+            QVERIFY(store.open(QStringLiteral("mailto:a@example.com")));
+            QTRY_COMPARE(platform.appList.openedUrls, QList<QUrl>{QUrl(QStringLiteral("mailto:a@example.com"))});
+            QTest::qWait(100);
+            QCOMPARE(platform.notes.shown.size(), 1);
+            platform.appList.openUrlResult = false;
+            QVERIFY(store.open(QStringLiteral("/nowhere")));
+            QTRY_COMPARE(platform.notes.shown.size(), 2);
+            QCOMPARE(platform.appList.openedUrls.last(), QUrl::fromLocalFile(QStringLiteral("/nowhere")));
+            QCOMPARE(platform.notes.shown.last().summary, QStringLiteral("Could not open /nowhere"));
+        }
+
+        // Nothing to open: reported at once, nothing started.
+        QVERIFY(!store.open(QStringLiteral("http://exa mple.com")));
+        QCOMPARE(platform.notes.shown.size(), 3);
+        QCOMPARE(platform.notes.shown.last().summary, QStringLiteral("Nothing to open"));
+        QCOMPARE(platform.bell.beeps, 3);
     }
 
     void saveDropsBlankRecordsAndKeepsTheRestAsTyped()
@@ -86,7 +135,7 @@ private slots:
         FakePlatform platform;
         const QString linksFile = Paths::dataDirectory() + QStringLiteral("/links.json");
         const QString commandsFile = Paths::dataDirectory() + QStringLiteral("/commands.json");
-        LinkStore links(platform.appList, platform.bell, Paths::dataDirectory());
+        LinkStore links(platform.appList, platform.bell, platform.notes, Paths::dataDirectory());
         CommandStore commands(Paths::dataDirectory());
         QSignalSpy linkChanges(&links, &LinkStore::linksChanged);
         QSignalSpy commandChanges(&commands, &CommandStore::commandsChanged);
@@ -126,7 +175,7 @@ private slots:
         QCOMPARE(mode(commandsFile), 0600);
         QCOMPARE(mode(Paths::dataDirectory()), 0700);
 
-        QCOMPARE(LinkStore(platform.appList, platform.bell, Paths::dataDirectory()).links(), keptLinks);
+        QCOMPARE(LinkStore(platform.appList, platform.bell, platform.notes, Paths::dataDirectory()).links(), keptLinks);
         QCOMPARE(CommandStore(Paths::dataDirectory()).commands(), keptCommands);
     }
 
@@ -142,7 +191,7 @@ private slots:
         writeFile(linksFile, noUrl);
         writeFile(commandsFile, listAsCommand);
 
-        LinkStore links(platform.appList, platform.bell, Paths::dataDirectory());
+        LinkStore links(platform.appList, platform.bell, platform.notes, Paths::dataDirectory());
         CommandStore commands(Paths::dataDirectory());
         QVERIFY(links.links().isEmpty());
         QVERIFY(commands.commands().isEmpty());

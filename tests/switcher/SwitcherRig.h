@@ -20,7 +20,7 @@ struct SwitcherRig {
     ThumbnailService thumbnails;
     ClipboardHistory clipboard{platform.board, Paths::dataDirectory()};
     SnippetStore snippets{Paths::dataDirectory()};
-    LinkStore links{platform.appList, platform.bell, Paths::dataDirectory()};
+    LinkStore links{platform.appList, platform.bell, platform.notes, Paths::dataDirectory()};
     CommandStore commands{Paths::dataDirectory()};
     SwitcherViewModel model{SwitcherSources{settings.store, thumbnails, clipboard, snippets, links, commands}};
 

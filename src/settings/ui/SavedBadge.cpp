@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 namespace {
 
@@ -17,6 +18,7 @@ constexpr int symbolGap = 5;
 constexpr int shadowOffset = 2;
 constexpr int shadowBlur = 4;
 const QColor badgeGreen(0x30, 0xA8, 0x4E, int(0.92 * 255));
+const QColor badgeRed(0xD7, 0x3A, 0x35, int(0.95 * 255));
 
 QFont badgeFont()
 {
@@ -36,6 +38,7 @@ SavedBadge::SavedBadge(SaveIndicator &saveIndicator, QWidget *parent)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_TranslucentBackground);
     setFont(badgeFont());
+    m_text = savedText;
     resize(sizeHint());
     hide();
 
@@ -51,22 +54,47 @@ SavedBadge::SavedBadge(SaveIndicator &saveIndicator, QWidget *parent)
             hide();
     });
     connect(&saveIndicator, &SaveIndicator::tickChanged, this, &SavedBadge::flash);
+    connect(&saveIndicator, &SaveIndicator::failureChanged, this, &SavedBadge::showFailure);
     parent->installEventFilter(this);
+    showFailure(saveIndicator.failure());
 }
 
 QSize SavedBadge::sizeHint() const
 {
     const QFontMetrics metrics(font());
     const int textHeight = metrics.height();
-    const int width = horizontalPadding * 2 + textHeight + symbolGap + metrics.horizontalAdvance(savedText);
+    int width = horizontalPadding * 2 + textHeight + symbolGap + metrics.horizontalAdvance(m_text);
+    // A long reason is cut rather than run off the window.
+    if (const QWidget *host = parentWidget(); host && host->width() > 2 * bottomMargin)
+        width = std::min(width, host->width() - 2 * bottomMargin);
     // Room below the capsule for its shadow.
     return {width, textHeight + verticalPadding * 2 + shadowOffset + shadowBlur};
 }
 
 void SavedBadge::flash()
 {
+    // A failure still standing is not covered up by another file's save.
+    if (m_showsFailure)
+        return;
     setShowing(true);
     m_hideTimer.start();
+}
+
+void SavedBadge::showFailure(const QString &failure)
+{
+    const bool wasFailure = m_showsFailure;
+    m_showsFailure = !failure.isEmpty();
+    m_text = m_showsFailure ? QStringLiteral("Not saved: ") + failure : savedText;
+    setToolTip(m_showsFailure ? m_text : QString());
+    place();
+    update();
+    if (m_showsFailure) {
+        m_hideTimer.stop();
+        setShowing(true);
+    } else if (wasFailure) {
+        // Written again: "Saved" for a moment, then gone.
+        m_hideTimer.start();
+    }
 }
 
 void SavedBadge::setShowing(bool showing)
@@ -133,14 +161,15 @@ void SavedBadge::paintEvent(QPaintEvent *)
 
     QPainterPath body;
     body.addRoundedRect(capsule, radius, radius);
-    painter.fillPath(body, badgeGreen);
+    painter.fillPath(body, m_showsFailure ? badgeRed : badgeGreen);
 
     const int symbolSide = metrics.height();
     const QPointF symbolAt(horizontalPadding, capsule.top() + verticalPadding);
-    painter.drawPixmap(symbolAt,
-                       SettingsSymbols::tinted(u"checkmark.circle.fill", symbolSide, Qt::white, devicePixelRatioF()));
+    const QStringView symbol = m_showsFailure ? u"exclamationmark.triangle.fill" : u"checkmark.circle.fill";
+    painter.drawPixmap(symbolAt, SettingsSymbols::tinted(symbol, symbolSide, Qt::white, devicePixelRatioF()));
     painter.setPen(Qt::white);
-    const QRectF textArea(horizontalPadding + symbolSide + symbolGap, capsule.top(),
-                          metrics.horizontalAdvance(savedText) + 1, capsule.height());
-    painter.drawText(textArea, Qt::AlignVCenter | Qt::AlignLeft, savedText);
+    const qreal textLeft = horizontalPadding + symbolSide + symbolGap;
+    const QRectF textArea(textLeft, capsule.top(), width() - textLeft - horizontalPadding + 1, capsule.height());
+    painter.drawText(textArea, Qt::AlignVCenter | Qt::AlignLeft,
+                     metrics.elidedText(m_text, Qt::ElideRight, int(textArea.width())));
 }
