@@ -93,6 +93,9 @@ public:
     QList<Shown> shown;
 
 public slots:
+    // Like most servers, it reads markup in a body.
+    QStringList GetCapabilities() { return {QStringLiteral("body"), QStringLiteral("body-markup")}; }
+
     uint Notify(const QString &, uint, const QString &, const QString &summary, const QString &body,
                 const QStringList &, const QVariantMap &, int)
     {
@@ -184,6 +187,11 @@ private slots:
         QCOMPARE(notifications.shown[1].summary, QStringLiteral("Lettergate's trigger works again"));
         X11Test::runServingEvents(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+alt+w")});
         QTRY_COMPARE(fires, 1);
+
+        // A body such as a command's output reaches a server that reads markup as text.
+        platform->notifications().notify(QStringLiteral("backup.sh failed"), QStringLiteral("tar: <dir> & more"));
+        QTRY_COMPARE(notifications.shown.size(), 3);
+        QCOMPARE(notifications.shown[2].body, QStringLiteral("tar: &lt;dir&gt; &amp; more"));
     }
 
 private:

@@ -12,6 +12,8 @@ public:
     void notify(const QString &summary, const QString &body) override;
 
 private:
+    void send(const QString &summary, const QString &body);
+
     bool m_failureLogged = false;
     // Parent of the calls still waiting for their reply, so none outlives this object.
     QObject m_pendingCalls;
