@@ -12,7 +12,7 @@ QString appsHint(const SwitcherViewModel &viewModel)
     const QStringList keys{viewModel.clipboardKey().toUpper(), viewModel.snippetKey().toUpper(),
                            viewModel.linkKey().toUpper(), viewModel.commandKey().toUpper()};
     return QStringLiteral("· Press an app's letter to switch · ") + keys.join(u'/')
-           + QStringLiteral(" for clipboard / snippet / link / command (or click)");
+           + QStringLiteral(" for clipboard / snippet / link / command · arrows, Tab and Enter work too");
 }
 
 HeaderContent listPage(const QString &title, const QString &hint, qsizetype count, const QString &noun)

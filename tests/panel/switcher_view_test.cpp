@@ -153,7 +153,7 @@ private slots:
         rig.model.reset(furnishedApps());
         panel.settle();
         QCOMPARE(panel.header().hint, QStringLiteral("· Press an app's letter to switch · C/S/L/K for clipboard / "
-                                                     "snippet / link / command (or click)"));
+                                                     "snippet / link / command · arrows, Tab and Enter work too"));
         QCOMPARE(panel.appsPage()->clipboardColumn()->entryKey(), QStringLiteral("C"));
         QCOMPARE(panel.appsPage()->commandBar()->entryKey(), QStringLiteral("K"));
     }
