@@ -102,7 +102,7 @@ SettingsStore &SettingsStore::shared()
 SettingsStore::SettingsStore(const QString &settingsFile, TriggerArmer &triggerArmer,
                              SaveIndicator &saveIndicator, QObject *parent)
     : QObject(parent)
-    , m_settings(settingsFile, QSettings::IniFormat)
+    , m_settings(std::make_unique<QSettings>(settingsFile, QSettings::IniFormat))
     , m_triggerArmer(triggerArmer)
     , m_saveIndicator(saveIndicator)
 {
@@ -119,10 +119,10 @@ void SettingsStore::keepCopyIfUnreadable()
     // QSettings parses sections lazily, so reading every key is what surfaces a format
     // error, and it must surface before the first write replaces the file with only the
     // part QSettings understood.
-    m_settings.allKeys();
-    if (m_settings.status() != QSettings::FormatError)
+    m_settings->allKeys();
+    if (m_settings->status() != QSettings::FormatError)
         return;
-    const QString file = m_settings.fileName();
+    const QString file = m_settings->fileName();
     const QString copy = file + QStringLiteral(".unreadable-")
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     if (QFile::copy(file, copy))
@@ -133,8 +133,8 @@ void SettingsStore::keepCopyIfUnreadable()
 
 void SettingsStore::load()
 {
-    publish(this, m_letters, IniStringMap::read(m_settings, lettersKey), &SettingsStore::lettersChanged);
-    publish(this, m_names, IniStringMap::read(m_settings, namesKey), &SettingsStore::namesChanged);
+    publish(this, m_letters, IniStringMap::read(*m_settings, lettersKey), &SettingsStore::lettersChanged);
+    publish(this, m_names, IniStringMap::read(*m_settings, namesKey), &SettingsStore::namesChanged);
     loadPasteKeystrokes();
 
     loadHotkey();
@@ -142,9 +142,9 @@ void SettingsStore::load()
     loadListKeys();
 
     // Without a stored limit the history keeps its own default, which is the same.
-    if (m_settings.contains(historyLimitKey))
-        setClipboardHistoryLimit(storedLimit(m_settings.value(historyLimitKey)));
-    setShowInDock(m_settings.value(showInDockKey).toBool());
+    if (m_settings->contains(historyLimitKey))
+        setClipboardHistoryLimit(storedLimit(m_settings->value(historyLimitKey)));
+    setShowInDock(m_settings->value(showInDockKey).toBool());
 
     purgeConflictingLetters();
 }
@@ -152,7 +152,7 @@ void SettingsStore::load()
 void SettingsStore::loadHotkey()
 {
     // Loading does not arm the trigger: the start-up applies it once the manager is ready.
-    const auto stored = HotkeyConfig::fromJson(storedJson(m_settings.value(hotkeyKey)));
+    const auto stored = HotkeyConfig::fromJson(storedJson(m_settings->value(hotkeyKey)));
     if (!stored)
         return;
     if (!stored->canSwallowTyping()) {
@@ -165,7 +165,7 @@ void SettingsStore::loadHotkey()
     const HotkeyConfig fallback = HotkeyConfig::defaultTrigger();
     Log::warning(QStringLiteral("The trigger %1 in the settings file %2 holds none of Ctrl, Alt, Super and would "
                                 "swallow typing; %3 is used instead")
-                     .arg(stored->logName(), m_settings.fileName(), fallback.logName()));
+                     .arg(stored->logName(), m_settings->fileName(), fallback.logName()));
     publish(this, m_hotkey, fallback, &SettingsStore::hotkeyChanged);
 }
 
@@ -173,7 +173,7 @@ void SettingsStore::loadPasteKeystrokes()
 {
     // Entry by entry, unlike the letters: one app's mistyped keystroke costs only that
     // app its choice, and the file keeps the line until the next save of the tab.
-    const IniStringMap::Entries stored = IniStringMap::readEach(m_settings, pasteKeystrokesKey);
+    const IniStringMap::Entries stored = IniStringMap::readEach(*m_settings, pasteKeystrokesKey);
     PasteKeystrokeMap keystrokes;
     QStringList ignored = stored.others;
     for (auto entry = stored.plain.cbegin(); entry != stored.plain.cend(); ++entry) {
@@ -185,7 +185,7 @@ void SettingsStore::loadPasteKeystrokes()
     for (const QString &bundleID : std::as_const(ignored)) {
         Log::warning(QStringLiteral("The paste keystroke stored for %1 in the settings file %2 is none of %3, %4, %5; "
                                     "it pastes with the automatic one")
-                         .arg(bundleID, m_settings.fileName(), pasteKeystrokeName(PasteKeystroke::controlV),
+                         .arg(bundleID, m_settings->fileName(), pasteKeystrokeName(PasteKeystroke::controlV),
                               pasteKeystrokeName(PasteKeystroke::controlShiftV),
                               pasteKeystrokeName(PasteKeystroke::shiftInsert)));
     }
@@ -200,7 +200,7 @@ void SettingsStore::loadListKeys()
     // A key the file names is kept, lower-cased, when it is a letter no earlier list key
     // holds: anything else could never be typed on the panel, or would hide a list.
     for (size_t i = 0; i < chosen.size(); ++i) {
-        const QVariant stored = m_settings.value(listKeyDescriptions[i].storedKey);
+        const QVariant stored = m_settings->value(listKeyDescriptions[i].storedKey);
         const bool isText = stored.typeId() == QMetaType::QString;
         if (!stored.isValid() || (isText && stored.toString().isEmpty()))
             continue;
@@ -234,12 +234,12 @@ void SettingsStore::loadListKeys()
         repairs.append(QStringLiteral("the %1 key is now %2").arg(listKeyDescriptions[i].name, m_listKeys[i]));
         // A repair, not a save of the user's, so it does not tick: the file then holds
         // what the settings show, and a later save of another key cannot revive the clash.
-        m_settings.setValue(listKeyDescriptions[i].storedKey, m_listKeys[i]);
+        m_settings->setValue(listKeyDescriptions[i].storedKey, m_listKeys[i]);
     }
     if (repairs.isEmpty())
         return;
     Log::warning(QStringLiteral("List keys in the settings file %1 clash or are not letters: %2")
-                     .arg(m_settings.fileName(), repairs.join(QStringLiteral(", "))));
+                     .arg(m_settings->fileName(), repairs.join(QStringLiteral(", "))));
     commit();
 }
 
@@ -271,7 +271,7 @@ void SettingsStore::purgeConflictingLetters()
         return;
     setLetters(kept);
     // A repair, not a save of the user's: it does not tick.
-    IniStringMap::write(m_settings, lettersKey, m_letters);
+    IniStringMap::write(*m_settings, lettersKey, m_letters);
     commit();
 }
 
@@ -288,7 +288,7 @@ void SettingsStore::setNames(const AppTextMap &names)
 void SettingsStore::setHotkey(const HotkeyConfig &config)
 {
     publish(this, m_hotkey, config, &SettingsStore::hotkeyChanged);
-    m_settings.setValue(hotkeyKey, QString::fromUtf8(config.toJson()));
+    m_settings->setValue(hotkeyKey, QString::fromUtf8(config.toJson()));
     m_triggerArmer.apply(config);
     commitAndTick();
 }
@@ -301,7 +301,7 @@ QSet<QString> SettingsStore::listKeys() const
 void SettingsStore::assignListKey(ListKey which, const QString &key)
 {
     publish(this, m_listKeys[static_cast<size_t>(which)], key, describe(which).changed);
-    m_settings.setValue(describe(which).storedKey, key);
+    m_settings->setValue(describe(which).storedKey, key);
 }
 
 QSet<QString> SettingsStore::usedLetters() const
@@ -389,7 +389,7 @@ KeyValidation SettingsStore::applyAppShortcuts(const AppTextMap &typedLetters, c
     IniStringMap::Map stored;
     for (auto entry = m_pasteKeystrokes.cbegin(); entry != m_pasteKeystrokes.cend(); ++entry)
         stored.insert(entry.key(), pasteKeystrokeName(entry.value()));
-    IniStringMap::write(m_settings, pasteKeystrokesKey, stored);
+    IniStringMap::write(*m_settings, pasteKeystrokesKey, stored);
     saveLetters();
     return result;
 }
@@ -426,8 +426,8 @@ KeyValidation SettingsStore::mergeLetters(const AppTextMap &typed)
 
 void SettingsStore::saveLetters()
 {
-    IniStringMap::write(m_settings, lettersKey, m_letters);
-    IniStringMap::write(m_settings, namesKey, m_names);
+    IniStringMap::write(*m_settings, lettersKey, m_letters);
+    IniStringMap::write(*m_settings, namesKey, m_names);
     commitAndTick();
 }
 
@@ -465,7 +465,7 @@ void SettingsStore::setClipboardHistoryLimit(int limit)
 {
     const int clamped = std::clamp(limit, minimumHistoryLimit, maximumHistoryLimit);
     publish(this, m_historyLimit, clamped, &SettingsStore::clipboardHistoryLimitChanged);
-    m_settings.setValue(historyLimitKey, clamped);
+    m_settings->setValue(historyLimitKey, clamped);
     if (m_historyLimitTarget)
         m_historyLimitTarget->applyHistoryLimit(clamped);
     commitAndTick();
@@ -473,7 +473,7 @@ void SettingsStore::setClipboardHistoryLimit(int limit)
 
 std::optional<QRect> SettingsStore::settingsWindowGeometry() const
 {
-    const QVariant stored = m_settings.value(settingsWindowGeometryKey);
+    const QVariant stored = m_settings->value(settingsWindowGeometryKey);
     if (stored.typeId() != QMetaType::QRect || stored.toRect().isEmpty())
         return std::nullopt;
     return stored.toRect();
@@ -481,32 +481,52 @@ std::optional<QRect> SettingsStore::settingsWindowGeometry() const
 
 void SettingsStore::setSettingsWindowGeometry(const QRect &geometry)
 {
-    m_settings.setValue(settingsWindowGeometryKey, geometry);
+    m_settings->setValue(settingsWindowGeometryKey, geometry);
     commit();
 }
 
 void SettingsStore::setShowInDock(bool show)
 {
     publish(this, m_showInDock, show, &SettingsStore::showInDockChanged);
-    m_settings.setValue(showInDockKey, show);
+    m_settings->setValue(showInDockKey, show);
     emit taskbarPresenceRequested(show);
     commitAndTick();
 }
 
 bool SettingsStore::commit()
 {
-    m_settings.sync();
-    // QSettings reports the first error it met for the rest of its life: after one failed
-    // write, later saves are reported as failed too. Never the reverse.
-    if (m_settings.status() != QSettings::AccessError) {
+    if (m_lastWriteFailed)
+        startAfresh();
+    m_settings->sync();
+    m_lastWriteFailed = m_settings->status() == QSettings::AccessError;
+    if (!m_lastWriteFailed) {
         // A new file gets the umask's permissions; later writes keep the file's own.
-        Paths::restrictFileToOwner(m_settings.fileName());
-        m_saveIndicator.noteWritten(m_settings.fileName());
+        Paths::restrictFileToOwner(m_settings->fileName());
+        m_saveIndicator.noteWritten(m_settings->fileName());
         return true;
     }
-    Log::warning(QStringLiteral("Could not write the settings file %1").arg(m_settings.fileName()));
-    m_saveIndicator.noteFailed(m_settings.fileName(), unwritableReason(m_settings.fileName()));
+    Log::warning(QStringLiteral("Could not write the settings file %1").arg(m_settings->fileName()));
+    m_saveIndicator.noteFailed(m_settings->fileName(), unwritableReason(m_settings->fileName()));
     return false;
+}
+
+void SettingsStore::startAfresh()
+{
+    // QSettings reports the first error it met for the rest of its life (one made while
+    // the file cannot be written starts with it), so a save after the disk has room
+    // again would still read as failed. A fresh object, made at that save and holding
+    // exactly what the failed one held (nothing of the file's older content), writes it
+    // all and reports that save truly.
+    QVariantMap held;
+    for (const QString &key : m_settings->allKeys())
+        held.insert(key, m_settings->value(key));
+    const QString file = m_settings->fileName();
+    // The failed one goes first, so the two never hold the file at once.
+    m_settings.reset();
+    m_settings = std::make_unique<QSettings>(file, QSettings::IniFormat);
+    m_settings->clear();
+    for (auto entry = held.cbegin(); entry != held.cend(); ++entry)
+        m_settings->setValue(entry.key(), entry.value());
 }
 
 void SettingsStore::commitAndTick()

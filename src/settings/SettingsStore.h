@@ -9,6 +9,8 @@
 #include <QRect>
 #include <QSet>
 #include <QSettings>
+
+#include <memory>
 #include <QString>
 #include <array>
 #include <optional>
@@ -193,9 +195,12 @@ private:
     void keepCopyIfUnreadable();
     // Flushes the file; false (and a warning) when it could not be written.
     bool commit();
+    void startAfresh();
     void commitAndTick();
 
-    QSettings m_settings;
+    // Replaced at the save after a failed write (see startAfresh).
+    std::unique_ptr<QSettings> m_settings;
+    bool m_lastWriteFailed = false;
     TriggerArmer &m_triggerArmer;
     SaveIndicator &m_saveIndicator;
     HistoryLimitTarget *m_historyLimitTarget = nullptr;

@@ -51,6 +51,9 @@ struct ShownView {
     ShownView(SettingsFixture &fixture, SettingsView::Tab tab)
         : view(fixture.services())
     {
+        // Leaving a tab discards its edits without a message box; the tests of the
+        // question answer it their own way.
+        view.setUnsavedEditsQuestion([](QWidget *) { return SettingsQuestions::UnsavedEdits::Discard; });
         view.resize(SettingsView::contentSize);
         view.showTab(tab);
         view.show();
@@ -59,7 +62,7 @@ struct ShownView {
         if (!QTest::qWaitForWindowActive(&view))
             qWarning("the settings view did not become active");
     }
-    // Away to another tab and back: what makes a tab re-read the stores.
+    // Away to another tab and back: what makes a tab re-read the stores (its edits discarded).
     void revisit(SettingsView::Tab tab)
     {
         view.showTab(tab == SettingsView::Tab::General ? SettingsView::Tab::Commands : SettingsView::Tab::General);

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QWheelEvent>
@@ -130,27 +131,34 @@ private slots:
         QCOMPARE(WindowPlacement::restored(stored, QSize(600, 480), screens), placed);
     }
 
-    void closingWithUnsavedEditsAsksAndDoesWhatWasChosen_data()
+    void leavingUnsavedEditsAsksAndDoesWhatWasChosen_data()
     {
+        QTest::addColumn<bool>("byTab");
         QTest::addColumn<bool>("edited");
         QTest::addColumn<QString>("typedKey");
         QTest::addColumn<UnsavedEdits>("choice");
-        QTest::addColumn<bool>("closes");
+        QTest::addColumn<bool>("leaves");
         QTest::addColumn<QString>("storedName");
-        QTest::newRow("nothing edited: no question") << false << "M" << UnsavedEdits::Cancel << true << "Stored";
-        QTest::newRow("save") << true << "M" << UnsavedEdits::Save << true << "Edited";
-        QTest::newRow("save refused: stays on the reason")
-            << true << "V" << UnsavedEdits::Save << false << "Stored";
-        QTest::newRow("discard") << true << "M" << UnsavedEdits::Discard << true << "Stored";
-        QTest::newRow("cancel: back to the edits") << true << "M" << UnsavedEdits::Cancel << false << "Stored";
+        for (const bool byTab : {false, true}) {
+            const char *how = byTab ? "another tab, " : "close, ";
+            QTest::addRow("%snothing edited: no question", how)
+                << byTab << false << "M" << UnsavedEdits::Cancel << true << "Stored";
+            QTest::addRow("%ssave", how) << byTab << true << "M" << UnsavedEdits::Save << true << "Edited";
+            QTest::addRow("%ssave refused: stays on the reason", how)
+                << byTab << true << "V" << UnsavedEdits::Save << false << "Stored";
+            QTest::addRow("%sdiscard", how) << byTab << true << "M" << UnsavedEdits::Discard << true << "Stored";
+            QTest::addRow("%scancel: back to the edits", how)
+                << byTab << true << "M" << UnsavedEdits::Cancel << false << "Stored";
+        }
     }
 
-    void closingWithUnsavedEditsAsksAndDoesWhatWasChosen()
+    void leavingUnsavedEditsAsksAndDoesWhatWasChosen()
     {
+        QFETCH(bool, byTab);
         QFETCH(bool, edited);
         QFETCH(QString, typedKey);
         QFETCH(UnsavedEdits, choice);
-        QFETCH(bool, closes);
+        QFETCH(bool, leaves);
         QFETCH(QString, storedName);
         SettingsFixture fixture;
         Command stored;
@@ -172,14 +180,19 @@ private slots:
             tab.editors().first()->nameField()->setText(QStringLiteral("Edited"));
             tab.keyField().setText(typedKey);
         }
-        QCOMPARE(window->close(), closes);
+        if (byTab) {
+            window->showTab(Tab::Links);
+            QCOMPARE(window->currentTab(), leaves ? Tab::Links : Tab::Commands);
+        } else {
+            QCOMPARE(window->close(), leaves);
+            QCOMPARE(window->isVisible(), !leaves);
+        }
 
         QCOMPARE(questions, edited ? 1 : 0);
-        QCOMPARE(window->isVisible(), !closes);
         QCOMPARE(fixture.commands.commands().first().name, storedName);
         QCOMPARE(tab.errorText().has_value(), typedKey == u"V");
-        // Whatever was chosen, the tab shows the edits only while the window stays open.
-        QCOMPARE(tab.editors().first()->nameField()->text(), closes ? storedName : QStringLiteral("Edited"));
+        // Whatever was chosen, the tab shows the edits only while it stays in view.
+        QCOMPARE(tab.editors().first()->nameField()->text(), leaves ? storedName : QStringLiteral("Edited"));
     }
 
     void wheelOverARowScrollsTheList()
@@ -338,6 +351,20 @@ private slots:
         }
         QCOMPARE(fixture.platform.notes.shown.size(), 2);
         QVERIFY(fixture.links.replaceAll({}));
+
+        // The settings file recovers too once its folder can be written again, with
+        // what was set while it could not.
+        {
+            StoreTesting::ReadOnlyDirectory readOnly(QFileInfo(Paths::settingsFile()).absolutePath(),
+                                                     fixture.environment.root());
+            fixture.settings.setShowInDock(false);
+        }
+        QVERIFY(badge.showsFailure());
+        fixture.settings.setSettingsWindowGeometry(QRect(10, 10, 600, 480));
+        QVERIFY(!badge.showsFailure());
+        SettingsStore nextRun(Paths::settingsFile(), fixture.armer, SaveIndicator::shared());
+        nextRun.load();
+        QVERIFY(!nextRun.showInDock());
     }
 };
 

@@ -4,7 +4,10 @@
 
 void SettingsTab::showEvent(QShowEvent *event)
 {
-    if (!event->spontaneous())
+    // Before its first showing a tab displays nothing, which would read as edits.
+    if (!event->spontaneous() && !(m_shownBefore && hasUnsavedEdits())) {
         reload();
+        m_shownBefore = true;
+    }
     QWidget::showEvent(event);
 }

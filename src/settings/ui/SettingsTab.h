@@ -3,9 +3,9 @@
 #include <QWidget>
 
 // A tab of the settings window. Each time it is shown (picked in the tab bar, or the
-// window opened again) it re-reads what it displays from the stores, so unsaved edits
-// do not outlive a visit. The window system re-showing a minimised window reloads
-// nothing.
+// window opened again) it re-reads what it displays from the stores, unless it still
+// holds edits the user chose to go back to. The window system re-showing a minimised
+// window reloads nothing.
 class SettingsTab : public QWidget {
     Q_OBJECT
 public:
@@ -20,4 +20,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+
+private:
+    bool m_shownBefore = false;
 };

@@ -8,6 +8,7 @@
 #include "settings/ui/SavedBadge.h"
 #include "settings/ui/SettingsServices.h"
 #include "settings/ui/SettingsSymbols.h"
+#include "settings/ui/SettingsTab.h"
 #include "settings/ui/SnippetsTab.h"
 
 #include <QCloseEvent>
@@ -35,6 +36,7 @@ SettingsView::SettingsView(const SettingsServices &services, QWidget *parent)
     layout->setContentsMargins(0, 6, 0, 0);
     layout->addWidget(m_tabs);
     m_badge->raise();
+    connect(m_tabs, &QTabWidget::currentChanged, this, &SettingsView::leaveTabFor);
 }
 
 SettingsView::Tab SettingsView::currentTab() const
@@ -47,20 +49,47 @@ void SettingsView::showTab(Tab tab)
     m_tabs->setCurrentIndex(int(tab));
 }
 
-void SettingsView::closeEvent(QCloseEvent *event)
+SettingsTab &SettingsView::tabAt(int index) const
 {
-    // Only the tab in view can hold edits: every tab reloads from the stores when shown.
-    auto &tab = static_cast<SettingsTab &>(*m_tabs->currentWidget());
+    return static_cast<SettingsTab &>(*m_tabs->widget(index));
+}
+
+bool SettingsView::settleUnsavedEdits(SettingsTab &tab)
+{
     if (!tab.hasUnsavedEdits())
-        return QWidget::closeEvent(event);
+        return true;
     switch (m_askAboutUnsavedEdits(this)) {
     case SettingsQuestions::UnsavedEdits::Save:
         tab.save();
-        if (tab.hasUnsavedEdits())
-            return event->ignore();
-        break;
-    case SettingsQuestions::UnsavedEdits::Discard: tab.reload(); break;
-    case SettingsQuestions::UnsavedEdits::Cancel: return event->ignore();
+        return !tab.hasUnsavedEdits();
+    case SettingsQuestions::UnsavedEdits::Discard:
+        tab.reload();
+        return true;
+    case SettingsQuestions::UnsavedEdits::Cancel:
+        return false;
     }
+    Q_UNREACHABLE();
+}
+
+void SettingsView::leaveTabFor(int index)
+{
+    // The tab bar has moved already; the tab left behind still holds its edits, and
+    // reloads only when it is shown without any (so going back keeps them).
+    if (m_returning)
+        return;
+    if (!settleUnsavedEdits(tabAt(m_shownIndex))) {
+        m_returning = true;
+        m_tabs->setCurrentIndex(m_shownIndex);
+        m_returning = false;
+        return;
+    }
+    m_shownIndex = index;
+}
+
+void SettingsView::closeEvent(QCloseEvent *event)
+{
+    // Only the tab in view can hold edits: leaving a tab settles its edits first.
+    if (!settleUnsavedEdits(static_cast<SettingsTab &>(*m_tabs->currentWidget())))
+        return event->ignore();
     QWidget::closeEvent(event);
 }

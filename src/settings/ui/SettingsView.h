@@ -12,13 +12,14 @@ class GeneralSettingsTab;
 class LinksTab;
 class QTabWidget;
 class SavedBadge;
+class SettingsTab;
 class SnippetsTab;
 struct SettingsServices;
 
 // The content of the settings window: the five tabs, starting on General and keeping
-// their selection, with the "Saved" badge laid over the bottom centre. Closing it while
-// the tab in view holds unsaved edits asks whether to save them, discard them or stay;
-// a Save the tab rejects keeps the window open on the reason.
+// their selection, with the "Saved" badge laid over the bottom centre. Closing it, or
+// leaving a tab, while the tab in view holds unsaved edits asks whether to save them,
+// discard them or stay; a Save the tab rejects keeps that tab in view on the reason.
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
@@ -40,7 +41,7 @@ public:
     CommandsTab &commandsTab() const { return *m_commands; }
     SavedBadge &savedBadge() const { return *m_badge; }
 
-    // Replaces the message box asked before unsaved edits are closed (the tests answer
+    // Replaces the message box asked before unsaved edits are left (the tests answer
     // without one).
     using UnsavedEditsQuestion = std::function<SettingsQuestions::UnsavedEdits(QWidget *parent)>;
     void setUnsavedEditsQuestion(UnsavedEditsQuestion question) { m_askAboutUnsavedEdits = std::move(question); }
@@ -49,6 +50,12 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    SettingsTab &tabAt(int index) const;
+    // Asks about the tab's unsaved edits, if it has any, and carries out the answer;
+    // true when the tab may be left.
+    bool settleUnsavedEdits(SettingsTab &tab);
+    void leaveTabFor(int index);
+
     UnsavedEditsQuestion m_askAboutUnsavedEdits = SettingsQuestions::askAboutUnsavedEdits;
     QTabWidget *m_tabs;
     GeneralSettingsTab *m_general;
@@ -57,4 +64,8 @@ private:
     LinksTab *m_links;
     CommandsTab *m_commands;
     SavedBadge *m_badge;
+    // The tab the user was on before the tab bar moved, and whether the move is the way
+    // back to it after a Cancel.
+    int m_shownIndex = 0;
+    bool m_returning = false;
 };
