@@ -345,7 +345,7 @@ void OverlayController::carryOut(const InputResult &result)
     else if (const auto *command = result.as<InputResult::RunCommand>())
         runCommand(command->command);
     else if (const auto *launch = result.as<InputResult::LaunchApp>())
-        launchApp(launch->bundleID);
+        launchApp(*launch);
     else if (result.is<InputResult::Rejected>())
         refuseKey();
     // Awaiting, Drilled and Highlighted: the panel stays open and redraws.
@@ -423,12 +423,17 @@ void OverlayController::runCommand(const Command &command)
     hide(true);
     const QString line = command.command.trimmed();
     Feedback &feedback = m_platform.feedback();
+    Notifications &notifications = m_platform.notifications();
     if (line.isEmpty()) {
-        QTimer::singleShot(0, this, [&feedback] { feedback.beep(); });
+        QTimer::singleShot(0, this, [&feedback, &notifications, name = FailureNotice::nameOf(command)] {
+            feedback.beep();
+            FailureNotice{QStringLiteral("%1 has no command line").arg(name),
+                          QStringLiteral("Write one in Settings → Commands.")}
+                .showOn(notifications);
+        });
         return;
     }
     // Its output is shown only when it fails: the last lines, in one notification.
-    Notifications &notifications = m_platform.notifications();
     CommandRunner::run(line, [&feedback, &notifications, name = FailureNotice::nameOf(command)](
                                  const CommandRunner::Result &result) {
         if (result.succeeded())
@@ -438,14 +443,18 @@ void OverlayController::runCommand(const Command &command)
     });
 }
 
-void OverlayController::launchApp(const QString &bundleID)
+void OverlayController::launchApp(const InputResult::LaunchApp &launch)
 {
     // The app's windows may all be minimised or on other desktops: it is brought
     // forward then, launched when it has no window, and a letter that leads nowhere
-    // beeps.
+    // beeps and says so.
     hide(false);
-    if (!m_platform.apps().openApplication(bundleID))
-        m_platform.feedback().beep();
+    if (m_platform.apps().openApplication(launch.bundleID))
+        return;
+    m_platform.feedback().beep();
+    FailureNotice{QStringLiteral("Could not open %1").arg(FailureNotice::shortened(launch.appName, 60)),
+                  QStringLiteral("It has no window to bring forward and no desktop entry to start it.")}
+        .showOn(m_platform.notifications());
 }
 
 void OverlayController::selectApp(const AppEntry &app)

@@ -89,7 +89,7 @@ private:
     void finishSwitch();
     bool isSwitching() const { return m_hideAfterSwitch.isActive(); }
     void openLink(const QuickLink &link);
-    void launchApp(const QString &bundleID);
+    void launchApp(const InputResult::LaunchApp &launch);
     void selectApp(const AppEntry &app);
     void logShowDone() const;
 

@@ -75,7 +75,7 @@ void TrayMenu::refresh()
     m_windowManager->setText(QStringLiteral("Window manager: ")
                              + (!windowManager            ? QStringLiteral("none")
                                 : windowManager->isEmpty() ? QStringLiteral("found")
-                                                           : *windowManager));
+                                                           : QString(*windowManager).replace(u'&', QStringLiteral("&&"))));
 }
 
 void TrayMenu::showTriggerState()

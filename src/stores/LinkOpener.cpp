@@ -39,8 +39,11 @@ void LinkOpener::openerEnded(const QUrl &target, const CommandRunner::Result &re
             fail(target, QStringLiteral("No application opens it (and %1 is not installed).").arg(opener));
         return;
     }
-    if (!result.succeeded())
-        fail(target, FailureNotice::lastLines(result.output));
+    if (result.succeeded())
+        return;
+    const QString said = FailureNotice::lastLines(result.output);
+    fail(target, !said.isEmpty() ? said
+                                 : QStringLiteral("%1 ended with exit status %2.").arg(opener).arg(result.exitCode));
 }
 
 void LinkOpener::fail(const QUrl &target, const QString &why)

@@ -52,8 +52,14 @@ std::optional<QUrl> linkTarget(const QString &typed, const QString &homeDirector
     if (trimmed == u'~' || trimmed.startsWith(QStringLiteral("~/")))
         return localTarget(homeDirectory + trimmed.mid(1));
     if (trimmed.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive)) {
-        // Read tolerantly: a file URL is often typed with its spaces as they are.
-        const QString path = QUrl(trimmed, QUrl::TolerantMode).toLocalFile();
+        // Read tolerantly: a file URL is often typed with its spaces as they are. One
+        // that names another host is not a file here.
+        QUrl url(trimmed, QUrl::TolerantMode);
+        const QString host = url.host();
+        if (!host.isEmpty() && host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) != 0)
+            return std::nullopt;
+        url.setHost(QString());
+        const QString path = url.toLocalFile();
         if (!path.startsWith(u'/'))
             return std::nullopt;
         return localTarget(path);

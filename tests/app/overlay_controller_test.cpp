@@ -410,20 +410,21 @@ private slots:
         rig.type(QStringLiteral("m1"));
         QCOMPARE(rig.platform.appList.activations, QList<qint32>{editorPid});
         QTRY_COMPARE(rig.platform.bell.beeps, 1);
+        QCOMPARE(rig.platform.notes.shown.last().summary, QStringLiteral("Blank has no command line"));
         rig.controller.show();
         rig.type(QStringLiteral("m2"));
         QTRY_COMPARE(rig.platform.bell.beeps, 2);
         // One notification: the command named, and the last lines of its output, cut short.
-        QCOMPARE(rig.platform.notes.shown.size(), 1);
-        QCOMPARE(rig.platform.notes.shown.first().summary, QStringLiteral("backup.sh failed (exit status 2)"));
+        QCOMPARE(rig.platform.notes.shown.size(), 2);
+        QCOMPARE(rig.platform.notes.shown.last().summary, QStringLiteral("backup.sh failed (exit status 2)"));
         const QString cutLine = QString(FailureNotice::shownLineLength - 1, u'0') + u'…';
-        QCOMPARE(rig.platform.notes.shown.first().body,
+        QCOMPARE(rig.platform.notes.shown.last().body,
                  QStringList({"line 5", "line 6", "line 7", "line 8", cutLine}).join(u'\n'));
         rig.controller.show();
         rig.type(QStringLiteral("m3"));
         QTest::qWait(500);
         QCOMPARE(rig.platform.bell.beeps, 2);
-        QCOMPARE(rig.platform.notes.shown.size(), 1); // a success shows nothing
+        QCOMPARE(rig.platform.notes.shown.size(), 2); // a success shows nothing
     }
 
     void linksOpenAndStoredLettersLaunchApps()
@@ -449,6 +450,8 @@ private slots:
         QCOMPARE(rig.platform.appList.launches,
                  (QList<QString>{QStringLiteral("org.example.Mail"), QStringLiteral("org.example.Gone")}));
         QCOMPARE(rig.platform.bell.beeps, 1);
+        QCOMPARE(rig.platform.notes.shown.size(), 1);
+        QVERIFY(rig.platform.notes.shown.first().summary.startsWith(QStringLiteral("Could not open ")));
     }
 
     // A window listed for the first time has its picture while the panel is still open,

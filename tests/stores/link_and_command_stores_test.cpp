@@ -57,6 +57,7 @@ private slots:
             {"file:///x", "/x"},
             {"file:///tmp/a%20b", "/tmp/a b"},
             {"FILE:///tmp/a b", "/tmp/a b"},
+            {"file://localhost/tmp/x", "/tmp/x"},
             // Web addresses and other schemes, "https://" before one without.
             {"example.com", "https://example.com"},
             {"  example.com/path?q=1\n", "https://example.com/path?q=1"},
@@ -73,7 +74,7 @@ private slots:
             QVERIFY2(target, qPrintable(typed));
             QCOMPARE(openerArgument(*target), expected);
         }
-        for (const char *nothing : {"", " \n\t ", "http://exa mple.com", "file:relative/x", "file://", "~ann/x", "-h",
+        for (const char *nothing : {"", " \n\t ", "http://exa mple.com", "file:relative/x", "file://", "file://server/x", "~ann/x", "-h",
                                   "--help me"})
             QVERIFY2(!linkTarget(nothing, home), nothing);
     }

@@ -16,6 +16,8 @@ PermissionRow::PermissionRow(const QString &actionLabel, std::function<void()> a
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_mark);
     m_text->setWordWrap(true);
+    // It shows names other programs chose (the window manager's).
+    m_text->setTextFormat(Qt::PlainText);
     layout->addWidget(m_text, 1);
     if (action) {
         m_action = new QPushButton(actionLabel, this);
