@@ -1,6 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -28,7 +33,11 @@ public:
             qputenv("PATH", QFile::encodeName(m_directory.path()));
         }
     }
-    ~StubOpener() { qputenv("PATH", m_savedPath); }
+    ~StubOpener()
+    {
+        qputenv("PATH", m_savedPath);
+        awaitChildren();
+    }
     StubOpener(const StubOpener &) = delete;
     StubOpener &operator=(const StubOpener &) = delete;
 
@@ -46,6 +55,27 @@ public:
     }
 
 private:
+    // The openers started are waited for and their QProcess objects deleted, so that none
+    // outlives the test (a leak at exit under the sanitizers). Qt reaps a child in the
+    // same call that reports it finished, which schedules the object's deletion.
+    static void awaitChildren()
+    {
+        const QDeadlineTimer deadline(5000);
+        while (hasChildren() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    static bool hasChildren()
+    {
+        const QDir tasks(QStringLiteral("/proc/self/task"));
+        for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile children(tasks.filePath(task + QStringLiteral("/children")));
+            if (children.open(QIODevice::ReadOnly) && !children.readAll().trimmed().isEmpty())
+                return true;
+        }
+        return false;
+    }
+
     QString recordFile() const { return m_directory.filePath(QStringLiteral("opened")); }
 
     QTemporaryDir m_directory;
