@@ -51,7 +51,6 @@ TrayStatus::TrayStatus(HotkeyManager &trigger, QObject *parent)
     : QObject(parent)
     , m_trigger(trigger)
     , m_normalIcon(QStringLiteral(":/lettergate/lettergate.svg"))
-    , m_warningIcon(withWarningBadge(m_normalIcon))
 {
     connect(&trigger, &HotkeyManager::stateChanged, this, &TrayStatus::changed);
 }
@@ -59,6 +58,15 @@ TrayStatus::TrayStatus(HotkeyManager &trigger, QObject *parent)
 bool TrayStatus::isWarning() const
 {
     return m_trigger.trigger() && m_trigger.state() != TriggerState::Armed;
+}
+
+QIcon TrayStatus::icon() const
+{
+    if (!isWarning())
+        return m_normalIcon;
+    if (!m_warningIcon)
+        m_warningIcon = withWarningBadge(m_normalIcon);
+    return *m_warningIcon;
 }
 
 QString TrayStatus::toolTip() const

@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class HotkeyManager;
 
@@ -14,7 +15,7 @@ public:
     explicit TrayStatus(HotkeyManager &trigger, QObject *parent = nullptr);
 
     bool isWarning() const;
-    QIcon icon() const { return isWarning() ? m_warningIcon : m_normalIcon; }
+    QIcon icon() const;
     QString toolTip() const;
 
 signals:
@@ -23,6 +24,7 @@ signals:
 private:
     HotkeyManager &m_trigger;
     const QIcon m_normalIcon;
-    // Painted once: the normal icon with the badge over its lower right corner.
-    const QIcon m_warningIcon;
+    // The normal icon with the badge over its lower right corner: painted the first
+    // time it is shown, not at every start-up where the trigger works.
+    mutable std::optional<QIcon> m_warningIcon;
 };
