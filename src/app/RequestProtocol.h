@@ -23,11 +23,21 @@ QByteArray acknowledgement(const QByteArray &payload = {});
 QByteArray refusal(const QString &reason);
 // What an acknowledgement carries; nothing when the reply is not one.
 std::optional<QByteArray> payload(const QByteArray &reply);
-// The text a reply means to report when it is a refusal, else nothing.
+// The text a reply means to report when it is a refusal (as one printable line), else
+// nothing.
 std::optional<QString> refusalReason(const QByteArray &reply);
+// Whether the reply is one of the two above; anything else (an empty reply included)
+// did not come from a Lettergate that answered.
+bool isWellFormed(const QByteArray &reply);
 
-// Text fit for one field of one line: control characters and line separators (tabs
-// and line breaks included) become spaces, and at most `limit` characters are kept.
+// Text safe to show on a terminal, whoever wrote it: control characters (C0 but line
+// feed and tab, DEL, C1) are dropped, so no escape sequence survives, and so are the
+// characters that reorder or hide text (bidi controls, zero-width characters).
+QString printable(const QString &text);
+
+// Printable text fit for one field of one line: tabs and line breaks (the Unicode line
+// and paragraph separators included) become spaces, and at most `limit` characters of
+// the text are kept.
 QString oneLine(const QString &text, qsizetype limit = 512);
 
 } // namespace RequestProtocol

@@ -72,11 +72,31 @@ private slots:
                                    "t\tTerminal\t1\t0x1f\t~\n"
                                    "t\tTerminal\t2\t0x21\tmake all line two\n"));
 
-        // An app whose letter the user cleared; a name with a line break.
+        // An app whose letter the user cleared; a name with a line break; a title that
+        // would reverse itself and hide a character on a terminal.
         const AppEntry unlettered{7, std::nullopt, QStringLiteral("Two\u2028lines"), std::nullopt,
-                                  {WindowInfo{0xabc, 7, std::nullopt, QStringLiteral("Two"), QString(), {}}}};
-        QCOMPARE(windowReport({unlettered}), QByteArrayLiteral("-\tTwo lines\t1\t0xabc\t\n"));
+                                  {WindowInfo{0xabc, 7, std::nullopt, QStringLiteral("Two"), QStringLiteral("\u202egnp.exe\u200b"), {}}}};
+        QCOMPARE(windowReport({unlettered}), QByteArrayLiteral("-\tTwo lines\t1\t0xabc\tgnp.exe\n"));
         QCOMPARE(windowReport({}), QByteArray());
+    }
+
+    void onlyPrintableTextIsShown()
+    {
+        const struct {
+            QString text;
+            QString printable;
+        } cases[] = {
+            {QStringLiteral("Grüße, 東京 🙂\tcolumn\n"), QStringLiteral("Grüße, 東京 🙂\tcolumn\n")},
+            {QStringLiteral("\x1b[31mred\x1b[0m"), QStringLiteral("[31mred[0m")},
+            {QStringLiteral("\x1b]0;title\x07"), QStringLiteral("]0;title")},
+            {QStringLiteral("\u009b2J\u0085\u009d"), QStringLiteral("2J")},
+            {QStringLiteral("a\rb\bc\x7f\x01"), QStringLiteral("abc")},
+            {QStringLiteral("\u202eexe.txt\u202c \u2066x\u2069\u200e\u200f\u061c"), QStringLiteral("exe.txt x")},
+            {QStringLiteral("pay\u200bpal\u200c\u200d\u2060\ufeff"), QStringLiteral("paypal")},
+        };
+        for (const auto &test : cases)
+            QCOMPARE(RequestProtocol::printable(test.text), test.printable);
+        QCOMPARE(RequestProtocol::oneLine(QStringLiteral("a\tb\nc\u2028d\u2029\x1b[2J")), QStringLiteral("a b c d [2J"));
     }
 
     void theRunningProgramAnswersEachRequest()
@@ -105,7 +125,7 @@ private slots:
         QCOMPARE(RequestProtocol::payload(refused), std::nullopt);
         QCOMPARE(settingsShown, 2);
         QCOMPARE(log.lines.size(), 1);
-        QVERIFY2(log.lines.first().endsWith(QStringLiteral("ignoring an unknown request from another start:  [2Jsettings again")),
+        QVERIFY2(log.lines.first().endsWith(QStringLiteral("ignoring an unknown request from another start: [2Jsettings again")),
                  qPrintable(log.lines.first()));
     }
 };
