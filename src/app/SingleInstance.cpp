@@ -1,13 +1,15 @@
 #include "app/SingleInstance.h"
 
+#include "app/InstanceFolder.h"
 #include "app/RequestProtocol.h"
 #include "platform/Log.h"
 
-#include <QDir>
+#include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
 #include <QTimer>
-#include <unistd.h>
+#include <sys/socket.h>
 
 namespace {
 constexpr int connectTimeoutMs = 500;
@@ -20,28 +22,65 @@ constexpr int requestTimeoutMs = 2000;
 constexpr int replyDeliveryTimeoutMs = 10000;
 // Connections served at once; more are refused, so a flood cannot pile them up.
 constexpr int maximumOpenConnections = 8;
+// How often a start that cannot take the lock tries again.
+constexpr int claimRetryMs = 100;
+
 void drop(QLocalSocket *socket)
 {
     socket->abort();
     socket->deleteLater();
 }
 
-} // namespace
-
-QString SingleInstance::socketPath()
+QString socketIn(const QString &folder)
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists())
-        return runtime + QStringLiteral("/lettergate.socket");
-    return QDir::tempPath() + QStringLiteral("/lettergate-%1.socket").arg(getuid());
+    return folder + QStringLiteral("/lettergate.socket");
 }
 
-std::optional<QByteArray> SingleInstance::ask(const QString &request)
+// The user of the process at the other end of a connected local socket, as the kernel
+// recorded it when the connection was made.
+std::optional<uid_t> peerUser(const QLocalSocket &socket)
 {
-    QLocalSocket socket;
-    socket.connectToServer(socketPath());
-    if (!socket.waitForConnected(connectTimeoutMs))
+    ucred credentials{};
+    socklen_t length = sizeof credentials;
+    if (::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0)
         return std::nullopt;
+    return credentials.uid;
+}
+
+QString userName(std::optional<uid_t> user)
+{
+    return user ? QStringLiteral("user %1").arg(*user) : QStringLiteral("an unknown user");
+}
+
+} // namespace
+
+std::optional<QByteArray> SingleInstance::ask(const QString &request, QString *whyNot, uid_t peerOwner)
+{
+    const std::optional<QString> folder = InstanceFolder::locate();
+    if (!folder) {
+        if (whyNot)
+            *whyNot = QStringLiteral("there is no private folder for its socket");
+        return std::nullopt;
+    }
+    return askIn(*folder, request, whyNot, peerOwner);
+}
+
+std::optional<QByteArray> SingleInstance::askIn(const QString &folder, const QString &request, QString *whyNot,
+                                                uid_t peerOwner)
+{
+    const QString path = socketIn(folder);
+    const auto noInstance = [whyNot](const QString &reason) {
+        if (whyNot)
+            *whyNot = reason;
+        return std::nullopt;
+    };
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(connectTimeoutMs))
+        return noInstance(QStringLiteral("nothing answers on %1").arg(path));
+    // Checked before the request leaves, so a stranger never learns what was asked.
+    if (const std::optional<uid_t> peer = peerUser(socket); peer != peerOwner)
+        return noInstance(QStringLiteral("what listens on %1 belongs to %2").arg(path, userName(peer)));
     socket.write(request.toUtf8() + '\n');
     QByteArray reply;
     // The instance closes the connection once its reply is written.
@@ -49,27 +88,56 @@ std::optional<QByteArray> SingleInstance::ask(const QString &request)
            && socket.waitForReadyRead(replyTimeoutMs))
         reply += socket.readAll();
     reply += socket.readAll();
-    return reply.left(maximumReplyLength);
+    reply.truncate(maximumReplyLength);
+    if (!RequestProtocol::isWellFormed(reply))
+        return noInstance(QStringLiteral("what listens on %1 gave no answer").arg(path));
+    return reply;
 }
 
-SingleInstance::SingleInstance(Responder respond, QObject *parent)
+SingleInstance::Claim SingleInstance::claim(int patienceMs)
+{
+    const std::optional<QString> folder = InstanceFolder::locate();
+    if (!folder)
+        return {nullptr, false, QStringLiteral("there is no private folder for the instance lock and socket")};
+    auto lock = std::make_unique<InstanceLock>(*folder);
+    const QDeadlineTimer patience(patienceMs);
+    while (!lock->tryTake()) {
+        if (!lock->error().isEmpty())
+            return {nullptr, false, lock->error()};
+        QString whyNot;
+        if (askIn(*folder, QStringLiteral("settings"), &whyNot, ::geteuid()))
+            return {nullptr, true, {}};
+        if (patience.hasExpired()) {
+            return {nullptr, false,
+                    QStringLiteral("another Lettergate (process %1) holds %2/lettergate.lock but does not answer: %3")
+                        .arg(lock->holder())
+                        .arg(*folder, whyNot)};
+        }
+        QThread::msleep(claimRetryMs);
+    }
+    return {std::move(lock), false, {}};
+}
+
+SingleInstance::SingleInstance(Responder respond, uid_t peerOwner, QObject *parent)
     : QObject(parent)
     , m_server(new QLocalServer(this))
     , m_respond(std::move(respond))
+    , m_peerOwner(peerOwner)
 {
     // Only this user may connect.
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
 }
 
-bool SingleInstance::listen()
+bool SingleInstance::listen(const InstanceLock &held)
 {
-    // Nobody answered on the socket, so whatever is left there belongs to an instance
-    // that died.
-    QLocalServer::removeServer(socketPath());
-    if (m_server->listen(socketPath()))
+    // Only the holder of the lock listens, so whatever is left there belongs to an
+    // instance that died.
+    const QString path = socketIn(held.folder());
+    QLocalServer::removeServer(path);
+    if (m_server->listen(path))
         return true;
-    Log::warning(QStringLiteral("cannot listen on %1: %2").arg(socketPath(), m_server->errorString()));
+    Log::warning(QStringLiteral("cannot listen on %1: %2").arg(path, m_server->errorString()));
     return false;
 }
 
@@ -77,6 +145,11 @@ void SingleInstance::acceptConnections()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (const std::optional<uid_t> peer = peerUser(*socket); peer != m_peerOwner) {
+            Log::warning(QStringLiteral("refused a connection to the instance socket from %1").arg(userName(peer)));
+            drop(socket);
+            continue;
+        }
         if (m_openConnections >= maximumOpenConnections) {
             drop(socket);
             continue;

@@ -19,10 +19,11 @@ namespace {
 int askRunningInstance(int argc, char *argv[], const QString &verb)
 {
     const QCoreApplication application(argc, argv);
-    const std::optional<QByteArray> reply = SingleInstance::ask(verb);
+    QString whyNot;
+    const std::optional<QByteArray> reply = SingleInstance::ask(verb, &whyNot);
     if (!reply) {
-        std::fprintf(stderr, "lettergate: Lettergate is not running (nothing answers on %s); start it with 'lettergate'\n",
-                     qUtf8Printable(SingleInstance::socketPath()));
+        std::fprintf(stderr, "lettergate: Lettergate is not running (%s); start it with 'lettergate'\n",
+                     qUtf8Printable(whyNot));
         return 1;
     }
     if (const std::optional<QString> reason = RequestProtocol::refusalReason(*reply)) {
@@ -30,12 +31,11 @@ int askRunningInstance(int argc, char *argv[], const QString &verb)
                      qUtf8Printable(*reason));
         return 1;
     }
-    const std::optional<QByteArray> payload = RequestProtocol::payload(*reply);
-    if (!payload) {
-        std::fprintf(stderr, "lettergate: the running Lettergate did not answer \"%s\"\n", qUtf8Printable(verb));
-        return 1;
-    }
-    std::fwrite(payload->constData(), 1, size_t(payload->size()), stdout);
+    // A reply is a refusal or an acknowledgement. Whatever wrote what it carries, only
+    // printable text reaches the terminal.
+    const QByteArray payload = RequestProtocol::payload(*reply).value_or(QByteArray());
+    const QByteArray text = RequestProtocol::printable(QString::fromUtf8(payload)).toUtf8();
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
     return 0;
 }
 
@@ -68,15 +68,21 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/lettergate/lettergate.svg")));
 
-    // A second start opens Settings in the running instance, as reopening an app does.
-    if (SingleInstance::ask(QStringLiteral("settings")))
+    // One instance for sure: the lock is taken before anything is loaded. A second
+    // start opens Settings in the running instance, as reopening an app does.
+    const SingleInstance::Claim claim = SingleInstance::claim();
+    if (claim.handedOver)
         return 0;
+    if (!claim.lock) {
+        std::fprintf(stderr, "lettergate: not starting: %s\n", qUtf8Printable(claim.failure));
+        return 1;
+    }
 
     const auto platform = PlatformFactory::create();
     Platform::install(platform.get());
     LettergateApp app(*platform, [] { SettingsWindowController::shared().show(); });
     SingleInstance instance([&app](const QString &request) { return app.handleRequest(request); });
-    instance.listen();
+    instance.listen(*claim.lock);
     app.finishLaunching();
     const int status = QApplication::exec();
     Platform::install(nullptr);

@@ -28,6 +28,11 @@ QString Paths::settingsFile()
     return xdgBase("XDG_CONFIG_HOME", QStringLiteral(".config")) + QStringLiteral("/Lettergate/Lettergate.ini");
 }
 
+QString Paths::stateDirectory()
+{
+    return xdgBase("XDG_STATE_HOME", QStringLiteral(".local/state")) + QStringLiteral("/Lettergate");
+}
+
 bool Paths::ensurePrivateDirectory(const QString &path)
 {
     if (!QDir().mkpath(path))

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// Where Lettergate keeps its state. Both follow XDG_CONFIG_HOME and XDG_DATA_HOME, so
-// tests relocate everything by setting those two variables.
+// Where Lettergate keeps its state. They follow XDG_CONFIG_HOME, XDG_DATA_HOME and
+// XDG_STATE_HOME, so tests relocate everything by setting those variables.
 namespace Paths {
 
 // $XDG_DATA_HOME/Lettergate (default ~/.local/share/Lettergate): the data files and
@@ -12,6 +12,10 @@ QString dataDirectory();
 
 // $XDG_CONFIG_HOME/Lettergate/Lettergate.ini: the settings.
 QString settingsFile();
+
+// $XDG_STATE_HOME/Lettergate (default ~/.local/state/Lettergate): where the running
+// instance keeps its socket and lock when the runtime directory cannot.
+QString stateDirectory();
 
 // Creates the directory (and its parents) if needed and restricts it to its owner
 // (0700), also when it already existed with looser permissions.
