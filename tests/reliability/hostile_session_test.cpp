@@ -5,9 +5,13 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QJsonObject>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 #include <sys/stat.h>
+#include <vector>
 
 using Reliability::panelHasFocus;
 using Reliability::panelIsMapped;
@@ -46,6 +50,48 @@ bool historyHolds(const RunningProgram &program, const QString &text)
     const auto entries = Reliability::readJsonArray(program.dataDirectory() + QStringLiteral("/clipboard.json"));
     return entries && entries->at(0).toObject().value(QStringLiteral("text")).toString() == text;
 }
+
+struct VerbRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// `lettergate <verb>` beside the program, serving the event loop meanwhile: a listener
+// of the test's own may be the one to answer.
+VerbRun runVerb(const QProcessEnvironment &environment, const QString &verb)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(qEnvironmentVariable("LETTERGATE_BINARY"), {verb});
+    if (!QTest::qWaitFor([&process] { return process.state() == QProcess::NotRunning; }, 15000))
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// A listener planted on lettergate.socket in a folder, answering every connection with
+// the same bytes.
+class PlantedListener {
+public:
+    PlantedListener(const QString &folder, const QByteArray &answer)
+    {
+        QLocalServer::removeServer(folder + QStringLiteral("/lettergate.socket"));
+        m_server.listen(folder + QStringLiteral("/lettergate.socket"));
+        QObject::connect(&m_server, &QLocalServer::newConnection, &m_server, [this, answer] {
+            while (QLocalSocket *socket = m_server.nextPendingConnection()) {
+                ++m_connections;
+                socket->write(answer);
+                socket->disconnectFromServer();
+            }
+        });
+    }
+    bool isListening() const { return m_server.isListening(); }
+    int connections() const { return m_connections; }
+
+private:
+    QLocalServer m_server;
+    int m_connections = 0;
+};
 
 } // namespace
 
@@ -92,6 +138,84 @@ private slots:
             }
         }
         Reliability::reportFigure(QStringLiteral("paths checked private under umask 000"), QString::number(checked + 2));
+    }
+
+    void aListenerSomeoneElsePlantedIsNeitherBelievedNorInTheWay()
+    {
+        RunningProgram program;
+        QTemporaryDir folders;
+        const QString openToAll = folders.filePath(QStringLiteral("open"));
+        QVERIFY(QDir().mkpath(openToAll) && ::chmod(QFile::encodeName(openToAll).constData(), 0777) == 0);
+        program.environment().insert(QStringLiteral("XDG_RUNTIME_DIR"), openToAll);
+        program.environment().insert(QStringLiteral("XDG_STATE_HOME"), folders.filePath(QStringLiteral("state")));
+        // Escape sequences (an OSC title, a screen clear, a C1 CSI), a right-to-left
+        // override and a zero-width space.
+        const QByteArray hostile = "ok\n\x1b]0;owned\x07\x1b[2J\xc2\x9b" "31m\xe2\x80\xaetxt.exe\xe2\x80\x8b\n";
+        {
+            // A runtime folder anyone may write to is never looked in.
+            const PlantedListener impostor(openToAll, hostile);
+            QVERIFY(impostor.isListening());
+            const VerbRun windows = runVerb(program.environment(), QStringLiteral("windows"));
+            QCOMPARE(windows.exitCode, 1);
+            QVERIFY2(windows.err.contains("not using " + QFile::encodeName(openToAll)), windows.err.constData());
+            QVERIFY2(windows.err.contains("Lettergate is not running"), windows.err.constData());
+            QCOMPARE(impostor.connections(), 0);
+        }
+
+        // In the private folder, a listener that is no Lettergate: what it sends reaches
+        // the terminal as printable text only, and a reply that is not one of ours is no
+        // instance.
+        const QString own = folders.filePath(QStringLiteral("state/Lettergate"));
+        QCOMPARE(modeOf(own), 0700);
+        const struct {
+            QByteArray answer;
+            int exitCode;
+            QByteArray out;
+        } replies[] = {{hostile, 0, "]0;owned[2J31mtxt.exe\n"}, {"garbage\n", 1, ""}, {"", 1, ""}};
+        for (const auto &reply : replies) {
+            const PlantedListener planted(own, reply.answer);
+            const VerbRun windows = runVerb(program.environment(), QStringLiteral("windows"));
+            QCOMPARE(windows.exitCode, reply.exitCode);
+            QCOMPARE(windows.out, reply.out);
+            QCOMPARE(planted.connections(), 1);
+        }
+
+        // Nor does such a listener keep the program from starting: it becomes the instance.
+        const PlantedListener squatter(own, "garbage\n");
+        QVERIFY2(program.start(), program.output().constData());
+        QCOMPARE(runVerb(program.environment(), QStringLiteral("settings")).exitCode, 0);
+        QCOMPARE(squatter.connections(), 0);
+    }
+
+    void simultaneousStartsLeaveOneInstance()
+    {
+        // The program's own home; the starts are the test's.
+        RunningProgram home;
+        const QProcessEnvironment environment = home.environment();
+        for (const int starts : {2, 3, 2, 3}) {
+            std::vector<std::unique_ptr<QProcess>> processes;
+            for (int i = 0; i < starts; ++i) {
+                processes.push_back(std::make_unique<QProcess>());
+                processes.back()->setProcessEnvironment(environment);
+                processes.back()->setProcessChannelMode(QProcess::MergedChannels);
+            }
+            for (const auto &process : processes)
+                process->start(qEnvironmentVariable("LETTERGATE_BINARY"), {});
+            const auto running = [&processes] {
+                return std::count_if(processes.begin(), processes.end(),
+                                     [](const auto &process) { return process->state() != QProcess::NotRunning; });
+            };
+            // Every start but one hands over to that one and ends.
+            QVERIFY2(QTest::qWaitFor([&] { return running() <= 1; }, 20000),
+                     qPrintable(QStringLiteral("%1 of %2 starts still run").arg(running()).arg(starts)));
+            QCOMPARE(running(), 1);
+            for (const auto &process : processes) {
+                if (process->state() == QProcess::NotRunning)
+                    QVERIFY2(process->exitCode() == 0, process->readAll().constData());
+            }
+            QCOMPARE(runVerb(environment, QStringLiteral("quit")).exitCode, 0);
+            QVERIFY(QTest::qWaitFor([&] { return running() == 0; }, 10000));
+        }
     }
 
     void aWindowThatVanishesUnderItsLetterChangesNothing()
