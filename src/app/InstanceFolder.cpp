@@ -67,14 +67,17 @@ bool exists(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
 }
 
-// Makes the folder and its missing parents, each for the owner alone.
-void makeFolders(const QString &folder)
+// Makes the folder and its missing parents, each for the owner alone; false (with
+// errno set) when the folder is not there afterwards.
+bool makeFolders(const QString &folder)
 {
     QString path;
+    bool made = false;
     for (const QString &part : QDir::cleanPath(folder).split(u'/', Qt::SkipEmptyParts)) {
         path += u'/' + part;
-        ::mkdir(QFile::encodeName(path).constData(), 0700);
+        made = ::mkdir(QFile::encodeName(path).constData(), 0700) == 0 || errno == EEXIST;
     }
+    return made;
 }
 
 void refuse(const QString &folder, const QString &problem)
@@ -98,10 +101,13 @@ std::optional<QString> InstanceFolder::locate(uid_t owner)
         }
     }
     const QString state = Paths::stateDirectory();
-    makeFolders(state);
+    if (!makeFolders(state)) {
+        refuse(state, QStringLiteral("cannot be made: %1").arg(systemError()));
+        return std::nullopt;
+    }
     const std::optional<QString> folder = withParentResolved(state);
     if (!folder) {
-        refuse(state, QStringLiteral("cannot be made: %1").arg(systemError()));
+        refuse(state, QStringLiteral("cannot be found"));
         return std::nullopt;
     }
     if (const std::optional<QString> problem = problemWith(*folder, owner)) {
