@@ -162,6 +162,8 @@ private slots:
         QCoreApplication::exec();
         for (const pid_t group : groups)
             QTRY_COMPARE_WITH_TIMEOUT(processesInGroup(group), 0, 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(first && second, 10000);
+        QVERIFY(first->stopped && second->stopped);
     }
 
     void runsInTheHomeDirectoryWithTheProgramsEnvironment()
