@@ -197,7 +197,8 @@ void BM_runTrueToCompletion(benchmark::State &state)
 {
     for (auto _ : state) {
         bool done = false;
-        CommandRunner::run(QStringLiteral("true"), [&done](const CommandRunner::Result &) { done = true; });
+        CommandRunner::runCommand(QStringLiteral("true"), QStringLiteral("true"),
+                                  [&done](const CommandRunner::Result &) { done = true; });
         waitUntil([&done] { return done; });
     }
 }

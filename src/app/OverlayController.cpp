@@ -434,9 +434,10 @@ void OverlayController::runCommand(const Command &command)
         return;
     }
     // Its output is shown only when it fails: the last lines, in one notification.
-    CommandRunner::run(line, [&feedback, &notifications, name = FailureNotice::nameOf(command)](
-                                 const CommandRunner::Result &result) {
-        if (result.succeeded())
+    const QString name = FailureNotice::nameOf(command);
+    CommandRunner::runCommand(name, line, [&feedback, &notifications, name](const CommandRunner::Result &result) {
+        // A command the user stopped ended as asked.
+        if (result.succeeded() || result.stopped)
             return;
         feedback.beep();
         FailureNotice::ofProcess(name, result).showOn(notifications);

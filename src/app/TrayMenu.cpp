@@ -5,6 +5,7 @@
 #include "platform/OwnWindows.h"
 #include "platform/Platform.h"
 #include "settings/SettingsStore.h"
+#include "stores/RunningCommands.h"
 #include "updates/UpdateChecker.h"
 
 #include <QAction>
@@ -37,6 +38,9 @@ TrayMenu::TrayMenu(SettingsStore &settings, UpdateChecker &updates, Platform &pl
     m_windowManager = addAction({});
     m_windowManager->setEnabled(false);
     m_menu->addSeparator();
+    m_runningCommands = m_menu->addMenu(QStringLiteral("Running Commands"));
+    connect(&RunningCommands::shared(), &RunningCommands::changed, this, &TrayMenu::listRunningCommands);
+    listRunningCommands();
     m_quit = addAction(m_actions.quit);
     m_quit->setText(QStringLiteral("Quit Lettergate"));
 
@@ -57,6 +61,20 @@ QAction *TrayMenu::addAction(std::function<void()> onTriggered)
             onTriggered();
     });
     return action;
+}
+
+void TrayMenu::listRunningCommands()
+{
+    RunningCommands &running = RunningCommands::shared();
+    m_runningCommands->clear();
+    for (const RunningCommands::Entry &command : running.entries()) {
+        const QString name = QString(command.name).replace(u'&', QStringLiteral("&&"));
+        QAction *stop = m_runningCommands->addAction(command.stopping ? QStringLiteral("Stopping “%1”…").arg(name)
+                                                                      : QStringLiteral("Stop “%1”").arg(name));
+        stop->setEnabled(!command.stopping);
+        connect(stop, &QAction::triggered, &running, [&running, id = command.id] { running.stop(id); });
+    }
+    m_runningCommands->menuAction()->setVisible(!running.entries().isEmpty());
 }
 
 void TrayMenu::refresh()

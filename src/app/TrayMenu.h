@@ -13,7 +13,8 @@ class UpdateResult;
 
 // The tray icon's menu. Its labels are built afresh each time it opens, so it always
 // names the current trigger and whether it is in effect, the window manager and a known
-// update.
+// update. The user's commands still running are listed in a submenu, with a Stop item
+// each; it follows RunningCommands as commands start and end.
 class TrayMenu : public QObject {
     Q_OBJECT
 public:
@@ -42,6 +43,7 @@ private:
     QAction *addAction(std::function<void()> onTriggered);
     void openDownloadPage();
     void showTriggerState();
+    void listRunningCommands();
 
     SettingsStore &m_settings;
     UpdateChecker &m_updates;
@@ -56,6 +58,7 @@ private:
     QAction *m_printWindows;
     QAction *m_triggerState;
     QAction *m_windowManager;
+    QMenu *m_runningCommands;
     QAction *m_quit;
     bool m_checkingUpdate = false;
 };

@@ -103,6 +103,16 @@ void HotkeyManager::arm()
 
 void HotkeyManager::armCombo(const HotkeyConfig &config)
 {
+    // The recorder and the settings file refuse such a combination already; whatever
+    // else asks, it is never grabbed.
+    if (config.canSwallowTyping()) {
+        if (m_logged != TriggerState::Unavailable)
+            Log::warning(QStringLiteral("the trigger %1 holds none of Ctrl, Alt, Super and would swallow typing; "
+                                        "it is not armed")
+                             .arg(config.logName()));
+        m_logged = m_state = TriggerState::Unavailable;
+        return;
+    }
     m_combo = GlobalHotkey::create(m_hotKeys, config.keyCode(), config.carbonModifiers(), m_onTrigger);
     const TriggerState state = m_combo                   ? TriggerState::Armed
                                : m_hotKeys.isSupported() ? TriggerState::Taken

@@ -4,6 +4,7 @@
 #include <QMetaType>
 #include <QObject>
 #include <QString>
+#include <optional>
 
 // What one read of the clipboard found: one owner's content, whole, or nothing.
 struct PasteboardContent {
@@ -11,8 +12,7 @@ struct PasteboardContent {
         // Nothing readable: no owner, no text or picture format, a refused or failed
         // transfer, or one that ran out of time.
         nothing,
-        // The owner asks that it not be kept: password managers offer the format
-        // "x-kde-passwordManagerHint" with the value "secret" beside a password.
+        // The owner asks that it not be kept (see PasswordManagerHint).
         secret,
         text,
         image,
@@ -27,6 +27,20 @@ struct PasteboardContent {
     static PasteboardContent markedSecret() { return {Kind::secret, {}, {}}; }
 };
 Q_DECLARE_METATYPE(PasteboardContent)
+
+// Password managers offer the format "x-kde-passwordManagerHint" with the value "secret"
+// beside a password. An owner that offers the hint but does not send it (it refuses,
+// the transfer fails, or the value is empty) may be one that sends it only to some:
+// a hint that cannot be read counts as secret.
+namespace PasswordManagerHint {
+inline constexpr char format[] = "x-kde-passwordManagerHint";
+// Whether an owner offering the hint marks its content secret; `value` is nothing when
+// it could not be read.
+inline bool marksSecret(const std::optional<QByteArray> &value)
+{
+    return !value || value->trimmed().isEmpty() || value->trimmed() == "secret";
+}
+} // namespace PasswordManagerHint
 
 // The general clipboard. Reading it asks another program, which may take its time or
 // never answer, so a read is requested and its content arrives later as a signal; writing

@@ -3,6 +3,7 @@
 #include "platform/BuildInfo.h"
 #include "platform/Log.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,11 +34,56 @@ QString execValue(const QString &executable)
     return value.replace(u'\\', QStringLiteral("\\\\"));
 }
 
+// The path with its symbolic links resolved, as far as it exists.
+QString resolved(const QString &path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? path : canonical;
+}
+
+bool isUnder(const QString &path, const QString &folder)
+{
+    const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
+    return path.startsWith(prefix);
+}
+
 } // namespace
 
-LaunchAtLogin::LaunchAtLogin(QString executable)
-    : m_executable(std::move(executable))
+std::optional<QString> LaunchAtLogin::lastingProgram(const ProgramPaths &paths, const QStringList &temporaryFolders)
 {
+    const auto lasts = [&temporaryFolders](const QString &path) {
+        const auto holdsPath = [&path](const QString &folder) {
+            return isUnder(path, folder) || isUnder(resolved(path), resolved(folder));
+        };
+        return !path.isEmpty() && std::none_of(temporaryFolders.cbegin(), temporaryFolders.cend(), holdsPath);
+    };
+    for (const QString &path : {paths.onPath, paths.installed, paths.started}) {
+        if (lasts(path))
+            return path;
+    }
+    return std::nullopt;
+}
+
+LaunchAtLogin::ProgramPaths LaunchAtLogin::programPaths()
+{
+    const QString installed = QString::fromUtf8(BuildInfo::installedProgram);
+    return {QStandardPaths::findExecutable(QStringLiteral("lettergate")),
+            QFileInfo(installed).isExecutable() ? installed : QString(), QCoreApplication::applicationFilePath()};
+}
+
+QStringList LaunchAtLogin::temporaryFolders()
+{
+    QStringList folders{QStringLiteral("/tmp"), QStringLiteral("/var/tmp"), QStringLiteral("/dev/shm")};
+    // A TMPDIR of "/" would hold every program.
+    const QString tmpdir = QDir::cleanPath(qEnvironmentVariable("TMPDIR"));
+    if (tmpdir.size() > 1 && tmpdir.startsWith(u'/'))
+        folders.append(tmpdir);
+    return folders;
+}
+
+std::optional<QString> LaunchAtLogin::program()
+{
+    return lastingProgram(programPaths(), temporaryFolders());
 }
 
 QString LaunchAtLogin::entryPath()
@@ -74,7 +120,13 @@ bool LaunchAtLogin::setEnabled(bool enabled)
         Log::warning(QStringLiteral("cannot remove the autostart entry %1").arg(path));
         return false;
     }
-    const std::optional<QString> text = entryText(m_executable);
+    const std::optional<QString> executable = program();
+    if (!executable) {
+        Log::warning(QStringLiteral("cannot write an autostart entry: Lettergate is not installed and runs from a "
+                                    "temporary folder"));
+        return false;
+    }
+    const std::optional<QString> text = entryText(*executable);
     if (!text) {
         Log::warning(QStringLiteral("cannot write an autostart entry for a program path with line breaks"));
         return false;

@@ -1,11 +1,17 @@
 #include "stores/CommandRunner.h"
 
+#include "stores/CommandOutputPipe.h"
+#include "stores/RunningCommands.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QStringDecoder>
 #include <QThread>
+#include <cerrno>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -13,8 +19,13 @@ namespace {
 // twice that between trims, so trimming stays rare).
 class OutputTail {
 public:
-    void append(const QByteArray &bytes)
+    void append(QByteArrayView bytes)
     {
+        if (bytes.size() > CommandRunner::maximumOutputBytes) {
+            m_bytes = bytes.last(CommandRunner::maximumOutputBytes).toByteArray();
+            m_cut = true;
+            return;
+        }
         m_bytes.append(bytes);
         if (m_bytes.size() > 2 * CommandRunner::maximumOutputBytes) {
             m_bytes.remove(0, m_bytes.size() - CommandRunner::maximumOutputBytes);
@@ -43,56 +54,82 @@ private:
 
 } // namespace
 
-void CommandRunner::run(const QString &commandLine, Completion completion)
+void CommandRunner::runCommand(const QString &name, const QString &commandLine, Completion completion)
 {
-    run(QStringLiteral("/bin/bash"), {QStringLiteral("-c"), commandLine}, std::move(completion));
+    runOnGuiThread({QStringLiteral("/bin/bash"), {QStringLiteral("-c"), commandLine}, name}, std::move(completion));
 }
 
 void CommandRunner::run(const QString &program, const QStringList &arguments, Completion completion)
+{
+    runOnGuiThread({program, arguments, std::nullopt}, std::move(completion));
+}
+
+void CommandRunner::runOnGuiThread(Launch launch, Completion completion)
 {
     // The process and its signals belong to the GUI thread, whoever asks.
     QCoreApplication *application = QCoreApplication::instance();
     if (QThread::currentThread() != application->thread()) {
         QMetaObject::invokeMethod(
             application,
-            [program, arguments, completion = std::move(completion)] { start(program, arguments, completion); },
+            [launch = std::move(launch), completion = std::move(completion)] { start(launch, completion); },
             Qt::QueuedConnection);
         return;
     }
-    start(program, arguments, std::move(completion));
+    start(launch, std::move(completion));
 }
 
-void CommandRunner::start(const QString &program, const QStringList &arguments, Completion completion)
+void CommandRunner::start(const Launch &launch, Completion completion)
 {
-    // No parent: the process belongs to no window or service, and a command still
-    // running when the program quits must not be killed with it.
+    // No parent: the process belongs to no window or service.
     auto *process = new QProcess;
-    process->setProgram(program);
-    process->setArguments(arguments);
+    process->setProgram(launch.program);
+    process->setArguments(launch.arguments);
     process->setWorkingDirectory(QDir::homePath());
+    process->setStandardInputFile(QProcess::nullDevice());
+    // The output goes to a pipe of our own (see CommandOutputPipe), not to QProcess's.
+    process->setStandardOutputFile(QProcess::nullDevice());
     process->setProcessChannelMode(QProcess::MergedChannels);
-    process->setInputChannelMode(QProcess::ForwardedInputChannel);
 
     auto output = std::make_shared<OutputTail>();
-    const auto deliver = [process, completion = std::move(completion)](const Result &result) {
+    auto *pipe = new CommandOutputPipe([output](QByteArrayView bytes) { output->append(bytes); }, process);
+    auto listed = std::make_shared<std::optional<quint64>>();
+    const auto deliver = [process, pipe, output, listed, completion = std::move(completion)](Result result) {
+        pipe->drainAndClose();
+        if (*listed)
+            result.stopped = RunningCommands::shared().remove(**listed);
+        if (result.ending != Ending::failedToStart)
+            result.output = output->text();
         // Queued, so the completion never runs inside run() itself.
         QMetaObject::invokeMethod(
             QCoreApplication::instance(), [completion, result] { completion(result); }, Qt::QueuedConnection);
         process->disconnect();
         process->deleteLater();
     };
-
-    QObject::connect(process, &QProcess::readyReadStandardOutput, process,
-                     [process, output] { output->append(process->readAllStandardOutput()); });
-    QObject::connect(process, &QProcess::finished, process,
-                     [process, output, deliver](int exitCode, QProcess::ExitStatus status) {
-                         output->append(process->readAllStandardOutput());
-                         deliver(Result{output->text(), exitCode,
-                                        status == QProcess::CrashExit ? Ending::killedBySignal : Ending::exited});
-                     });
+    QObject::connect(process, &QProcess::finished, process, [deliver](int exitCode, QProcess::ExitStatus status) {
+        deliver(Result{{}, exitCode, status == QProcess::CrashExit ? Ending::killedBySignal : Ending::exited});
+    });
     QObject::connect(process, &QProcess::errorOccurred, process, [process, deliver](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
             deliver(Result{process->errorString(), -1, Ending::failedToStart});
     });
+    if (!pipe->isOpen()) {
+        deliver(Result{QStringLiteral("No pipe for its output: %1").arg(qt_error_string(errno)), -1,
+                       Ending::failedToStart});
+        return;
+    }
+
+    // Runs in the child between fork and exec: only async-signal-safe calls.
+    process->setChildProcessModifier([outputFd = pipe->writeEnd(), ownGroup = launch.listedName.has_value()] {
+        if (ownGroup)
+            setsid();
+        dup2(outputFd, STDOUT_FILENO);
+        dup2(outputFd, STDERR_FILENO);
+        // dup2 onto itself would keep close-on-exec.
+        fcntl(STDOUT_FILENO, F_SETFD, 0);
+        fcntl(STDERR_FILENO, F_SETFD, 0);
+    });
     process->start();
+    pipe->closeWriteEnd();
+    if (launch.listedName && process->state() != QProcess::NotRunning)
+        *listed = RunningCommands::shared().add(*launch.listedName, *process);
 }

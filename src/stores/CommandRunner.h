@@ -3,13 +3,18 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 // Runs one command line through the shell: "/bin/bash" "-c" line, or one program with
-// its arguments, in the home directory, with the program's environment and standard
-// input. Standard output and standard error share one pipe, so the output keeps the
-// order in which it was written. The process runs asynchronously (nothing blocks,
-// however long it runs); there is no time limit, any number can run at once, and a
-// process still running when the program quits is left running.
+// its arguments, in the home directory, with the program's environment; standard input
+// is /dev/null. Standard output and standard error share one pipe, so the output keeps
+// the order in which it was written. The process runs asynchronously (nothing blocks,
+// however long it runs); there is no time limit and any number can run at once.
+//
+// A command line is the user's command: it runs as the leader of a new session and
+// process group and is listed in RunningCommands until it ends, from where Stop and
+// quitting end it with everything it started. A program run with its arguments (a link's
+// opener) is not listed, and a quit leaves it running.
 class CommandRunner {
 public:
     enum class Ending { exited, killedBySignal, failedToStart };
@@ -22,6 +27,8 @@ public:
         // it could not be started.
         qint32 exitCode = 0;
         Ending ending = Ending::exited;
+        // Ended by Stop or by quitting (RunningCommands), not of its own accord.
+        bool stopped = false;
 
         bool succeeded() const { return ending == Ending::exited && exitCode == 0; }
     };
@@ -34,10 +41,18 @@ public:
 
     // Starts the process; completion runs exactly once, on the GUI thread, after
     // run() has returned, when the process ends (never, for one that never ends). May
-    // be called from any thread. A program without a "/" is looked up on $PATH.
-    static void run(const QString &commandLine, Completion completion);
+    // be called from any thread. A program without a "/" is looked up on $PATH. The
+    // command line is listed under `name` while it runs.
+    static void runCommand(const QString &name, const QString &commandLine, Completion completion);
     static void run(const QString &program, const QStringList &arguments, Completion completion);
 
 private:
-    static void start(const QString &program, const QStringList &arguments, Completion completion);
+    struct Launch {
+        QString program;
+        QStringList arguments;
+        // Listed under this name, in a group of its own; nothing for a link's opener.
+        std::optional<QString> listedName;
+    };
+    static void runOnGuiThread(Launch launch, Completion completion);
+    static void start(const Launch &launch, Completion completion);
 };

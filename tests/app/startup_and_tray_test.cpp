@@ -3,6 +3,7 @@
 #include "hotkeys/HotkeyManager.h"
 #include "settings/SettingsTestSupport.h"
 #include "stores/ClipboardHistory.h"
+#include "stores/CommandRunner.h"
 #include "support/FakePlatform.h"
 #include "support/TestEnvironment.h"
 #include "updates/LoopbackHttpServer.h"
@@ -61,6 +62,21 @@ class StartUpAndTrayTest : public QObject {
         {
             const QList<QAction *> actions = tray.menu()->actions();
             return actions.value(index);
+        }
+
+        // The "Running Commands" submenu's item, and the labels of what it holds.
+        QAction *runningCommands() const
+        {
+            const QList<QAction *> actions = tray.menu()->actions();
+            const auto found = std::ranges::find_if(actions, [](QAction *action) { return action->menu(); });
+            return found != actions.end() ? *found : nullptr;
+        }
+        QStringList runningCommandLabels() const
+        {
+            QStringList labels;
+            for (const QAction *action : runningCommands()->menu()->actions())
+                labels.append(action->text());
+            return labels;
         }
     };
 
@@ -137,6 +153,20 @@ private slots:
         QCOMPARE(rig.item(3)->text(), QStringLiteral("New Version v99.0 · Download"));
         rig.item(3)->trigger();
         QCOMPARE(rig.platform.appList.openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://example.org/download"))});
+
+        // A command still running is listed with a Stop item until it ends; built as
+        // commands start and end, not at each opening.
+        QVERIFY(!rig.runningCommands()->isVisible());
+        std::optional<CommandRunner::Result> ended;
+        CommandRunner::runCommand(QStringLiteral("Backup & Sync"), QStringLiteral("sleep 100"),
+                                  [&ended](const CommandRunner::Result &result) { ended = result; });
+        QVERIFY(rig.runningCommands()->isVisible());
+        QCOMPARE(rig.runningCommandLabels(), QStringList{QStringLiteral("Stop “Backup && Sync”")});
+        rig.runningCommands()->menu()->actions().front()->trigger();
+        QTRY_VERIFY(ended.has_value());
+        QVERIFY(ended->stopped);
+        QVERIFY(!rig.runningCommands()->isVisible());
+        QVERIFY(rig.runningCommandLabels().isEmpty());
 
         // The screenshot script keeps a picture of the menu in this state.
         const QString directory = qEnvironmentVariable("LETTERGATE_SCREENSHOT_DIR");

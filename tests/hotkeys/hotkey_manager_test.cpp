@@ -146,6 +146,19 @@ private slots:
         QCOMPARE(rig.platform.tap.creations, 2);
         QCOMPARE(rig.manager.state(), TriggerState::Unavailable);
 
+        // A combination without Ctrl, Alt or Super would take its key from all typing:
+        // it is never grabbed, whoever asks, and trying again changes nothing.
+        for (const HotkeyConfig &typing : {HotkeyConfig::combo(0, 0), HotkeyConfig::combo(0, CarbonModifiers::shift)}) {
+            rig.log.clear();
+            rig.manager.apply(typing);
+            rig.manager.retry();
+            QVERIFY(rig.platform.keys.registrations.isEmpty());
+            QCOMPARE(rig.manager.state(), TriggerState::Unavailable);
+            QCOMPARE(rig.log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ the trigger %1 holds none of Ctrl, Alt, "
+                                                               "Super and would swallow typing; it is not armed")
+                                                    .arg(typing.logName())});
+        }
+
         // Where no program gets combinations, nobody holds this one.
         rig.platform.keys.supported = false;
         rig.manager.apply(cmdSpace);

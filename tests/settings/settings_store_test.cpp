@@ -1,5 +1,7 @@
 #include "SettingsTestSupport.h"
 
+#include "hotkeys/HotkeyManager.h"
+#include "support/FakePlatform.h"
 #include "support/LogCapture.h"
 #include "support/TestEnvironment.h"
 
@@ -151,6 +153,8 @@ private slots:
                                      << HotkeyConfig::defaultTrigger() << QStringLiteral("⇧A");
         QTest::newRow("no modifier") << iniQuoted(R"({"combo":{"keyCode":36,"carbonModifiers":0}})")
                                      << HotkeyConfig::defaultTrigger() << QStringLiteral("↩");
+        QTest::newRow("a letter alone") << iniQuoted(R"({"combo":{"keyCode":0,"carbonModifiers":0}})")
+                                        << HotkeyConfig::defaultTrigger() << QStringLiteral("A");
         QTest::newRow("double tap of Shift") << iniQuoted(R"({"doubleModifier":{"_0":"shift"}})")
                                              << HotkeyConfig::doubleModifier(ModifierKey::Shift) << QString();
     }
@@ -179,6 +183,17 @@ private slots:
         // Whatever was stored stays until the user sets a trigger, a refused one too: the
         // file is the user's, and the warning says what is in effect instead.
         QCOMPARE(storedValue(), before);
+
+        // What the start-up then grabs: the trigger in effect, never the refused one.
+        FakePlatform platform;
+        HotkeyManager manager(platform.keys, platform.tap, platform.time);
+        manager.setOnTrigger([] {});
+        manager.apply(launch.store.hotkey());
+        if (expected.kind() == HotkeyConfig::Kind::Combo) {
+            QCOMPARE(platform.keys.registrations.size(), 1);
+            QCOMPARE(std::pair(platform.keys.registrations[0].keyCode, platform.keys.registrations[0].modifiers),
+                     std::pair(expected.keyCode(), expected.carbonModifiers()));
+        }
     }
 
     void setHotkeyPublishesRearmsStoresAndTicks()

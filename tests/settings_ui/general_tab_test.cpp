@@ -1,5 +1,6 @@
 #include "SettingsUiTesting.h"
 
+#include "platform/BuildInfo.h"
 #include "settings/LaunchAtLogin.h"
 #include "settings/ui/GeneralSettingsTab.h"
 #include "settings/ui/HotkeyRecorderButton.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalSpy>
@@ -21,10 +23,29 @@
 using Tab = SettingsView::Tab;
 using HKMode = GeneralSettingsTab::HKMode;
 using ModifierKey = HotkeyConfig::ModifierKey;
+Q_DECLARE_METATYPE(LaunchAtLogin::ProgramPaths)
 
 namespace {
 
 const HotkeyConfig controlOptionW = HotkeyConfig::defaultTrigger();
+
+// Sets an environment variable while it lives.
+class ScopedVariable {
+public:
+    ScopedVariable(const char *name, const QByteArray &value)
+        : m_name(name)
+        , m_saved(qgetenv(name))
+        , m_wasSet(qEnvironmentVariableIsSet(name))
+    {
+        qputenv(name, value);
+    }
+    ~ScopedVariable() { m_wasSet ? qputenv(m_name, m_saved) : qunsetenv(m_name); }
+
+private:
+    const char *m_name;
+    QByteArray m_saved;
+    bool m_wasSet;
+};
 
 } // namespace
 
@@ -230,11 +251,17 @@ private slots:
         auto *toggle = shown.view.generalTab().findChild<QCheckBox *>(QStringLiteral("launchAtLogin"));
         QVERIFY(!toggle->isChecked());
 
+        // The entry starts the program $PATH finds (in a folder that is not temporary).
+        QTemporaryDir bin(QCoreApplication::applicationDirPath() + QStringLiteral("/path-XXXXXX"));
+        const QString installed = bin.filePath(QStringLiteral("lettergate"));
+        StoreTesting::writeFile(installed, "#!/bin/sh\n");
+        QFile::setPermissions(installed, QFile::ReadOwner | QFile::ExeOwner);
+        const ScopedVariable path("PATH", QFile::encodeName(bin.path()));
         toggle->click();
         QVERIFY(toggle->isChecked());
         const QStringList lines = QString::fromUtf8(StoreTesting::fileBytes(entry)).split(u'\n');
         QVERIFY(lines.contains(QStringLiteral("[Desktop Entry]")));
-        QCOMPARE(lines.filter(QStringLiteral("Exec=")), QStringList{"Exec=" + QCoreApplication::applicationFilePath()});
+        QCOMPARE(lines.filter(QStringLiteral("Exec=")), QStringList{"Exec=" + installed});
         const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
         if (!validator.isEmpty()) {
             QProcess validate;
@@ -270,6 +297,45 @@ private slots:
         toggle->click();
         QVERIFY(toggle->isChecked());
         QCOMPARE(log.lines.size(), 2);
+        QVERIFY(QDir(entry).removeRecursively());
+
+        // Nothing installed, and the program runs from a temporary folder: the setting
+        // says so instead of writing a path that will vanish.
+        if (QFileInfo(QString::fromUtf8(BuildInfo::installedProgram)).isExecutable())
+            return; // installed on this machine: the entry would start that one
+        const ScopedVariable nothingOnPath("PATH", QFile::encodeName(fixture.environment.configHome()));
+        const ScopedVariable temporary("TMPDIR", QFile::encodeName(QCoreApplication::applicationDirPath()));
+        shown.revisit(Tab::General);
+        QVERIFY(!toggle->isEnabled());
+        QVERIFY(showsTextContaining(shown.view.generalTab(), QStringLiteral("runs from a temporary folder")));
+    }
+
+    void autostartEntriesStartAProgramThatLasts_data()
+    {
+        QTest::addColumn<LaunchAtLogin::ProgramPaths>("paths");
+        // Empty for none.
+        QTest::addColumn<QString>("expected");
+        const QString home = QStringLiteral("/home/ana/src/lettergate/build/lettergate");
+        const auto row = [](const char *name, const LaunchAtLogin::ProgramPaths &paths, const QString &expected) {
+            QTest::newRow(name) << paths << expected;
+        };
+        row("on PATH first", {"/usr/bin/lettergate", "/usr/local/bin/lettergate", home}, "/usr/bin/lettergate");
+        row("then installed", {{}, "/usr/local/bin/lettergate", "/tmp/b/lettergate"}, "/usr/local/bin/lettergate");
+        row("then as started", {{}, {}, home}, home);
+        row("started in /tmp", {{}, {}, "/tmp/build/lettergate"}, QString());
+        row("started in /var/tmp", {{}, {}, "/var/tmp/x/lettergate"}, QString());
+        row("started in /dev/shm", {{}, {}, "/dev/shm/lettergate"}, QString());
+        row("started in TMPDIR", {{}, {}, "/scratch/tmp/lettergate"}, QString());
+        row("a PATH folder in /tmp", {"/tmp/bin/lettergate", {}, home}, home);
+        row("a folder named like one", {{}, {}, "/tmpfiles/lettergate"}, "/tmpfiles/lettergate");
+    }
+    void autostartEntriesStartAProgramThatLasts()
+    {
+        QFETCH(LaunchAtLogin::ProgramPaths, paths);
+        QFETCH(QString, expected);
+        const QStringList temporary{QStringLiteral("/tmp"), QStringLiteral("/var/tmp"), QStringLiteral("/dev/shm"),
+                                    QStringLiteral("/scratch/tmp")};
+        QCOMPARE(LaunchAtLogin::lastingProgram(paths, temporary).value_or(QString()), expected);
     }
 
     void autostartEntriesQuoteTheProgramPath()

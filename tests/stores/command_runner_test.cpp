@@ -1,11 +1,14 @@
 #include "StoreTesting.h"
 #include "stores/CommandRunner.h"
+#include "stores/RunningCommands.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <csignal>
+#include <unistd.h>
 #include <optional>
 
 namespace {
@@ -15,7 +18,8 @@ namespace {
 CommandRunner::Result runToEnd(const QString &line)
 {
     std::optional<CommandRunner::Result> result;
-    CommandRunner::run(line, [&result](const CommandRunner::Result &done) { result = done; });
+    CommandRunner::runCommand(QStringLiteral("Test"), line,
+                              [&result](const CommandRunner::Result &done) { result = done; });
     if (!QTest::qWaitFor([&result] { return result.has_value(); }, 20000))
         return {QStringLiteral("did not complete"), -2};
     return *result;
@@ -26,6 +30,24 @@ std::pair<qint32, QString> outcome(const QString &line)
 {
     const CommandRunner::Result result = runToEnd(line);
     return {result.exitCode, result.output};
+}
+
+// The live processes of a process group (zombies not counted), from /proc; only those
+// running `program` when one is named.
+int processesInGroup(pid_t group, const QByteArray &program = {})
+{
+    int count = 0;
+    const QStringList pids = QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs);
+    for (const QString &pid : pids) {
+        const QByteArray stat = StoreTesting::fileBytes(QStringLiteral("/proc/%1/stat").arg(pid));
+        // After "pid (name)": state, parent, group.
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        const QByteArray name = stat.mid(stat.indexOf('(') + 1, stat.lastIndexOf(')') - stat.indexOf('(') - 1);
+        if (fields.size() > 2 && fields[0] != "Z" && fields[2].toInt() == group
+            && (program.isEmpty() || name == program))
+            ++count;
+    }
+    return count;
 }
 
 // Points HOME elsewhere while it lives.
@@ -78,6 +100,72 @@ private slots:
         QCOMPARE(result.output, QString((limit - 2) / 2, u'é') + u'z');
     }
 
+    void commandsReadNothingFromOurStandardInput()
+    {
+        // Our standard input holds a line and never ends, as a terminal's would.
+        int typed[2];
+        QCOMPARE(pipe(typed), 0);
+        const int savedInput = dup(STDIN_FILENO);
+        QVERIFY(dup2(typed[0], STDIN_FILENO) >= 0);
+        QCOMPARE(write(typed[1], "typed\n", 6), ssize_t(6));
+
+        using Outcome = std::pair<qint32, QString>;
+        const Outcome cat = outcome(QStringLiteral("cat"));
+        const Outcome read = outcome(QStringLiteral("read x; echo \"[$x]\""));
+        dup2(savedInput, STDIN_FILENO);
+        for (const int fd : {savedInput, typed[0], typed[1]})
+            close(fd);
+        QCOMPARE(cat, Outcome(0, ""));
+        QCOMPARE(read, Outcome(0, "[]\n"));
+    }
+
+    void stopAndQuitEndTheCommandWithEverythingItStarted()
+    {
+        QTemporaryDir scratch;
+        RunningCommands &running = RunningCommands::shared();
+        // A command that ignores SIGTERM and leaves a child in the background: the group's
+        // id is the shell's, written where the test reads it.
+        const auto start = [&scratch](const QString &name, std::optional<CommandRunner::Result> &ended) {
+            const QString groupFile = scratch.filePath(name);
+            CommandRunner::runCommand(name,
+                                      QStringLiteral("echo $$ > '%1'; trap '' TERM; sh -c 'sleep 100 & sleep 100'")
+                                          .arg(groupFile),
+                                      [&ended](const CommandRunner::Result &result) { ended = result; });
+            pid_t group = 0;
+            [[maybe_unused]] const bool began = QTest::qWaitFor([&] {
+                group = StoreTesting::fileBytes(groupFile).trimmed().toInt();
+                return group > 0 && processesInGroup(group, "sleep") == 2;
+            }, 10000);
+            return group;
+        };
+
+        std::optional<CommandRunner::Result> stopped;
+        const pid_t stoppedGroup = start(QStringLiteral("Stubborn"), stopped);
+        QCOMPARE(processesInGroup(stoppedGroup, "sleep"), 2);
+        QCOMPARE(running.entries().size(), 1);
+        QCOMPARE(running.entries().front().name, QStringLiteral("Stubborn"));
+        running.stop(running.entries().front().id);
+        QVERIFY(running.entries().front().stopping);
+        QTRY_VERIFY_WITH_TIMEOUT(stopped.has_value(), 10000);
+        QVERIFY(stopped->stopped);
+        QTRY_COMPARE_WITH_TIMEOUT(processesInGroup(stoppedGroup), 0, 10000);
+        QVERIFY(running.entries().isEmpty());
+
+        // Quitting ends every command the same way, without waiting for the stop's delay.
+        std::optional<CommandRunner::Result> first;
+        std::optional<CommandRunner::Result> second;
+        const QList<pid_t> groups{start(QStringLiteral("First"), first), start(QStringLiteral("Second"), second)};
+        QCOMPARE(running.entries().size(), 2);
+        for (const pid_t group : groups)
+            QCOMPARE(processesInGroup(group, "sleep"), 2);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QCoreApplication::exec();
+        for (const pid_t group : groups)
+            QTRY_COMPARE_WITH_TIMEOUT(processesInGroup(group), 0, 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(first && second, 10000);
+        QVERIFY(first->stopped && second->stopped);
+    }
+
     void runsInTheHomeDirectoryWithTheProgramsEnvironment()
     {
         QTemporaryDir home;
@@ -110,13 +198,14 @@ private slots:
         QTemporaryDir scratch;
         const QString pidFile = scratch.path() + QStringLiteral("/pid");
         std::optional<CommandRunner::Result> endless;
-        CommandRunner::run(QStringLiteral("echo $$ > '%1'; exec sleep 600").arg(pidFile),
-                           [&endless](const CommandRunner::Result &result) { endless = result; });
+        CommandRunner::runCommand(QStringLiteral("Endless"),
+                                  QStringLiteral("echo $$ > '%1'; exec sleep 600").arg(pidFile),
+                                  [&endless](const CommandRunner::Result &result) { endless = result; });
 
         QStringList finished;
         const auto collect = [&finished](const CommandRunner::Result &result) { finished << result.output.trimmed(); };
-        CommandRunner::run(QStringLiteral("sleep 0.3; echo slow"), collect);
-        CommandRunner::run(QStringLiteral("echo quick"), collect);
+        CommandRunner::runCommand(QStringLiteral("Slow"), QStringLiteral("sleep 0.3; echo slow"), collect);
+        CommandRunner::runCommand(QStringLiteral("Quick"), QStringLiteral("echo quick"), collect);
         QVERIFY(finished.isEmpty()); // never completed inside run()
 
         QTRY_COMPARE_WITH_TIMEOUT(finished, QStringList({QStringLiteral("quick"), QStringLiteral("slow")}), 10000);
@@ -137,7 +226,8 @@ private slots:
         QThread *completedOn = nullptr;
         std::optional<CommandRunner::Result> result;
         QThread *caller = QThread::create([&] {
-            CommandRunner::run(QStringLiteral("echo from a worker"), [&](const CommandRunner::Result &done) {
+            CommandRunner::runCommand(QStringLiteral("Worker"), QStringLiteral("echo from a worker"),
+                                      [&](const CommandRunner::Result &done) {
                 completedOn = QThread::currentThread();
                 result = done;
             });

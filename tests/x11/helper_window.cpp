@@ -12,6 +12,8 @@
 //   --clipboard TEXT      (takes the CLIPBOARD selection offering TEXT as UTF8_STRING)
 //   --secret              (with --clipboard: offers "x-kde-passwordManagerHint" as
 //                          "secret" beside it, as password managers do)
+//   --refuse-hint         (with --clipboard: lists that hint among its formats but
+//                          refuses every request for it)
 //   --stall               (with --clipboard: lists its formats, then never answers a
 //                          request for the text, as an owner that hangs mid-transfer;
 //                          prints "clipboard stalled" at each such request)
@@ -59,6 +61,7 @@ struct Options {
     bool ownClipboard = false;
     std::string clipboardText;
     bool secret = false;
+    bool refuseHint = false;
     bool stall = false;
     int answerAfterMs = 0;
 };
@@ -117,6 +120,8 @@ Options parse(int argc, char **argv)
             o.clipboardText = value();
         } else if (arg == "--secret") {
             o.secret = true;
+        } else if (arg == "--refuse-hint") {
+            o.refuseHint = true;
         } else if (arg == "--stall") {
             o.stall = true;
         } else if (arg == "--answer-after") {
@@ -235,7 +240,7 @@ void serveClipboard(const Session &s, const Options &o, const xcb_selection_requ
         property = XCB_ATOM_NONE;
     } else if (request.target == targets) {
         std::vector<xcb_atom_t> offered{targets, s.utf8};
-        if (o.secret)
+        if (o.secret || o.refuseHint)
             offered.push_back(hint);
         xcb_change_property(s.c, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM, 32,
                             uint32_t(offered.size()), offered.data());

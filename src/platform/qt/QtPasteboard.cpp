@@ -27,13 +27,14 @@ void QtPasteboard::requestContent()
 
 PasteboardContent QtPasteboard::currentContent() const
 {
-    static const QString hint = QStringLiteral("x-kde-passwordManagerHint");
+    static const QString hint = QString::fromLatin1(PasswordManagerHint::format);
     const QMimeData *data = m_clipboard->mimeData();
     if (!data)
         return {};
     // The offered formats are known already; only a clipboard that offers the hint is
-    // asked for its value, which costs a round trip to the owner.
-    if (data->hasFormat(hint) && data->data(hint).trimmed() == "secret")
+    // asked for its value, which costs a round trip to the owner (Qt answers a refusal
+    // with nothing, as for an empty value).
+    if (data->hasFormat(hint) && PasswordManagerHint::marksSecret(data->data(hint)))
         return PasteboardContent::markedSecret();
     if (data->hasText()) {
         if (QString text = data->text(); !text.isEmpty())

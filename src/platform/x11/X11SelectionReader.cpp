@@ -67,7 +67,7 @@ public:
         m_atoms.targets = internAtom(m_connection, "TARGETS");
         m_atoms.utf8String = internAtom(m_connection, "UTF8_STRING");
         m_atoms.plainUtf8 = internAtom(m_connection, "text/plain;charset=utf-8");
-        m_atoms.hint = internAtom(m_connection, "x-kde-passwordManagerHint");
+        m_atoms.hint = internAtom(m_connection, PasswordManagerHint::format);
         m_atoms.png = internAtom(m_connection, "image/png");
         m_transferAtoms.property = internAtom(m_connection, "_LETTERGATE_SELECTION");
         m_transferAtoms.incr = internAtom(m_connection, "INCR");
@@ -270,6 +270,12 @@ private:
             m_steps = done ? stepsFor(m_transfer->data())
                            : QList<Step>{{Step::Kind::utf8Text, m_atoms.utf8String},
                                          {Step::Kind::latin1Text, XCB_ATOM_STRING}};
+        } else if (m_currentStep->kind == Step::Kind::hint) {
+            // Also when the owner refused it.
+            if (PasswordManagerHint::marksSecret(done ? std::optional(m_transfer->data()) : std::nullopt)) {
+                finish(PasteboardContent::markedSecret());
+                return;
+            }
         } else if (done) {
             if (std::optional<PasteboardContent> content = contentOf(*m_currentStep, m_transfer->data())) {
                 finish(std::move(*content));
@@ -288,9 +294,7 @@ private:
     std::optional<PasteboardContent> contentOf(const Step &step, const QByteArray &data) const
     {
         switch (step.kind) {
-        case Step::Kind::hint:
-            if (data.trimmed() == "secret")
-                return PasteboardContent::markedSecret();
+        case Step::Kind::hint: // read in onTransferEnded
             return std::nullopt;
         case Step::Kind::utf8Text:
         case Step::Kind::latin1Text: {

@@ -51,7 +51,6 @@ GeneralSettingsTab::GeneralSettingsTab(SettingsStore &store, Platform &platform,
     , m_store(store)
     , m_platform(platform)
     , m_trigger(trigger)
-    , m_launchAtLogin(QCoreApplication::applicationFilePath())
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 12, 16, 12);
@@ -142,12 +141,26 @@ QWidget *GeneralSettingsTab::loginSection()
     connect(m_launchAtLoginBox, &QCheckBox::clicked, this, [this](bool checked) {
         m_launchAtLogin.setEnabled(checked);
         // What is on disk, also when writing or removing the entry failed.
-        m_launchAtLoginBox->setChecked(m_launchAtLogin.isEnabled());
+        showLaunchAtLogin();
     });
     form->addRow(m_launchAtLoginBox);
-    form->addRow(SettingsStyle::caption(
-        QStringLiteral("Starts Lettergate when you log in, through an entry in your autostart folder.")));
+    m_launchAtLoginCaption = SettingsStyle::caption({});
+    m_launchAtLoginCaption->setObjectName(QStringLiteral("launchAtLoginCaption"));
+    form->addRow(m_launchAtLoginCaption);
     return section(QStringLiteral("Login"), form);
+}
+
+void GeneralSettingsTab::showLaunchAtLogin()
+{
+    const bool enabled = m_launchAtLogin.isEnabled();
+    const bool possible = LaunchAtLogin::program().has_value();
+    m_launchAtLoginBox->setChecked(enabled);
+    // An entry made before can always be removed.
+    m_launchAtLoginBox->setEnabled(possible || enabled);
+    m_launchAtLoginCaption->setText(
+        possible ? QStringLiteral("Starts Lettergate when you log in, through an entry in your autostart folder.")
+                 : QStringLiteral("Not available: Lettergate is not installed and runs from a temporary folder, "
+                                  "which may be gone by the next login. Install it to start it at login."));
 }
 
 QWidget *GeneralSettingsTab::permissionsSection()
@@ -201,7 +214,7 @@ void GeneralSettingsTab::reload()
                                    : QStringLiteral("none: the display server lacks the Composite extension"));
     showTriggerState();
     showSystemTray(m_platform.systemTray().isPresent());
-    m_launchAtLoginBox->setChecked(m_launchAtLogin.isEnabled());
+    showLaunchAtLogin();
 
     const HotkeyConfig &stored = m_store.hotkey();
     if (stored.kind() == HotkeyConfig::Kind::DoubleModifier) {

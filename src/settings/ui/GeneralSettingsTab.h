@@ -56,6 +56,8 @@ private:
     void showMode();
     void showTriggerState();
     void showSystemTray(bool present);
+    // Whether the autostart entry exists, and whether one can be written at all.
+    void showLaunchAtLogin();
     // The recorder's message about a refused key, under it while it has one.
     void showRefusal();
     void storeTrigger(const HotkeyConfig &trigger);
@@ -75,6 +77,7 @@ private:
     QWidget *m_doubleTapHelp = nullptr;
     LaunchAtLogin m_launchAtLogin;
     QCheckBox *m_launchAtLoginBox = nullptr;
+    QLabel *m_launchAtLoginCaption = nullptr;
     PermissionRow *m_windowManager = nullptr;
     PermissionRow *m_windowPictures = nullptr;
     PermissionRow *m_triggerRow = nullptr;
