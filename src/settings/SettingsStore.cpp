@@ -1,20 +1,39 @@
 #include "settings/SettingsStore.h"
 
 #include "hotkeys/HotkeyManager.h"
+#include "platform/ByteSize.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
+#include "platform/UnreadableCopies.h"
 #include "settings/Characters.h"
 #include "settings/HistoryLimitTarget.h"
 #include "settings/IniStringMap.h"
 #include "settings/SaveIndicator.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <limits>
 
 namespace {
+
+// Where the settings live when their folder is refused: a path below a device, where
+// no folder can be made and nothing can be written, so QSettings keeps them in memory.
+const QString inMemoryOnly = QStringLiteral("/dev/null/Lettergate.ini");
+
+// What keeps a file from being the settings file: a link is never followed, a pipe or a
+// device could block the read, and a huge file would be parsed whole.
+QString whyUnusable(const QFileInfo &file)
+{
+    if (file.isSymLink())
+        return QStringLiteral("is a symbolic link, which Lettergate never follows");
+    if (!file.isFile())
+        return QStringLiteral("is not a regular file");
+    if (file.size() > SettingsStore::maximumFileBytes)
+        return QStringLiteral("is %1, larger than the %2 a settings file may hold")
+            .arg(ByteSize::text(file.size()), ByteSize::text(SettingsStore::maximumFileBytes));
+    return {};
+}
 
 // QSettings says only that the write failed; the likely reason, as far as can be told.
 QString unwritableReason(const QString &file)
@@ -102,16 +121,44 @@ SettingsStore &SettingsStore::shared()
 SettingsStore::SettingsStore(const QString &settingsFile, TriggerArmer &triggerArmer,
                              SaveIndicator &saveIndicator, QObject *parent)
     : QObject(parent)
-    , m_settings(std::make_unique<QSettings>(settingsFile, QSettings::IniFormat))
+    , m_settings(std::make_unique<QSettings>(usableFile(settingsFile), QSettings::IniFormat))
+    , m_inMemoryOnly(m_settings->fileName() == inMemoryOnly)
     , m_triggerArmer(triggerArmer)
     , m_saveIndicator(saveIndicator)
 {
     for (size_t i = 0; i < m_listKeys.size(); ++i)
         m_listKeys[i] = QString(listKeyDescriptions[i].defaultKey);
+    keepCopyIfUnreadable();
+}
+
+QString SettingsStore::usableFile(const QString &settingsFile)
+{
     // QSettings creates its folder and file as the umask allows; the letters and names
     // of the user's apps are theirs alone, so the folder is private before any write.
-    Paths::ensurePrivateDirectory(QFileInfo(settingsFile).absolutePath());
-    keepCopyIfUnreadable();
+    const QString folder = QFileInfo(settingsFile).absolutePath();
+    Paths::ensurePrivateDirectory(folder);
+    if (!Paths::isTrustedFolder(folder))
+        return inMemoryOnly;
+    if (!QFileInfo::exists(folder)) {
+        Log::warning(QStringLiteral("The settings folder %1 could not be made; settings are kept in memory only")
+                         .arg(folder));
+        return inMemoryOnly;
+    }
+    const QFileInfo file(settingsFile);
+    if (!file.exists() && !file.isSymLink())
+        return settingsFile;
+    const QString why = whyUnusable(file);
+    if (why.isEmpty())
+        return settingsFile;
+    if (const std::optional<QString> copy = UnreadableCopies::moveAside(settingsFile)) {
+        Log::warning(QStringLiteral("The settings file %1 %2; it was kept as %3 and the defaults are used")
+                         .arg(settingsFile, why, *copy));
+        return settingsFile;
+    }
+    // Read it would be slow or unsafe, and a save would destroy it.
+    Log::warning(QStringLiteral("The settings file %1 %2 and could not be kept aside; settings are kept in memory only")
+                     .arg(settingsFile, why));
+    return inMemoryOnly;
 }
 
 void SettingsStore::keepCopyIfUnreadable()
@@ -123,10 +170,8 @@ void SettingsStore::keepCopyIfUnreadable()
     if (m_settings->status() != QSettings::FormatError)
         return;
     const QString file = m_settings->fileName();
-    const QString copy = file + QStringLiteral(".unreadable-")
-        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    if (QFile::copy(file, copy))
-        Log::warning(QStringLiteral("The settings file %1 could not be read; it was kept as %2").arg(file, copy));
+    if (const std::optional<QString> copy = UnreadableCopies::copyAside(file))
+        Log::warning(QStringLiteral("The settings file %1 could not be read; it was kept as %2").arg(file, *copy));
     else
         Log::warning(QStringLiteral("The settings file %1 could not be read, and no copy of it could be kept").arg(file));
 }
@@ -495,6 +540,9 @@ void SettingsStore::setShowInDock(bool show)
 
 bool SettingsStore::commit()
 {
+    // Nothing is written, and nothing is confirmed: the log said why once.
+    if (m_inMemoryOnly)
+        return false;
     if (m_lastWriteFailed)
         startAfresh();
     m_settings->sync();

@@ -76,6 +76,10 @@ public:
     static constexpr QStringView showInDockKey = u"Lettergate.showInDock";
     static constexpr QStringView settingsWindowGeometryKey = u"Lettergate.settingsWindowGeometry";
 
+    // Far above anything the program writes (a few kilobytes for hundreds of apps): a
+    // larger file is not read, since QSettings would parse it whole at every start.
+    static constexpr qint64 maximumFileBytes = qint64(1) << 20;
+
     static constexpr int defaultHistoryLimit = 20;
     static constexpr int minimumHistoryLimit = 1;
     static constexpr int maximumHistoryLimit = 50;
@@ -86,7 +90,11 @@ public:
     static SettingsStore &shared();
 
     // A store over the INI file at `settingsFile`, holding the defaults until load().
-    // An unreadable existing file is copied aside first, so no later save destroys it.
+    // An unreadable existing file is copied aside first, so no later save destroys it;
+    // a symbolic link, anything but a regular file, or a file over maximumFileBytes is
+    // moved aside unread (see UnreadableCopies), and the store starts from the defaults.
+    // In a folder that is not the user's alone (Paths::isTrustedFolder) nothing is read
+    // or written: the settings live in memory for this run, and saves are not confirmed.
     SettingsStore(const QString &settingsFile, TriggerArmer &triggerArmer, SaveIndicator &saveIndicator,
                   QObject *parent = nullptr);
 
@@ -192,6 +200,8 @@ private:
     // Checks the typed letters and publishes them, storing nothing.
     KeyValidation mergeLetters(const AppTextMap &typed);
 
+    // The file QSettings may use, once what cannot be one is moved aside.
+    static QString usableFile(const QString &settingsFile);
     void keepCopyIfUnreadable();
     // Flushes the file; false (and a warning) when it could not be written.
     bool commit();
@@ -201,6 +211,7 @@ private:
     // Replaced at the save after a failed write (see startAfresh).
     std::unique_ptr<QSettings> m_settings;
     bool m_lastWriteFailed = false;
+    bool m_inMemoryOnly = false;
     TriggerArmer &m_triggerArmer;
     SaveIndicator &m_saveIndicator;
     HistoryLimitTarget *m_historyLimitTarget = nullptr;

@@ -4,6 +4,7 @@
 #include "platform/Pasteboard.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/UnreadableCopies.h"
 #include "stores/JsonFields.h"
 #include "stores/PrivateFiles.h"
 
@@ -74,6 +75,11 @@ ClipboardHistory::ClipboardHistory(Pasteboard &pasteboard, const QString &dataDi
     connect(&m_imageWriter, &ImageFileWriter::finished, this, &ClipboardHistory::onImageWritten);
     connect(&m_imageWriter, &ImageFileWriter::previewMade, this, &ClipboardHistory::onPreviewMade);
     load();
+}
+
+ClipboardHistory::~ClipboardHistory()
+{
+    flushPendingSaves();
 }
 
 void ClipboardHistory::load()
@@ -158,8 +164,14 @@ void ClipboardHistory::writeList()
         else
             records.append(Stored{item.id, false, item.text, std::nullopt});
     }
-    if (m_file.saveRecords(records))
-        removeForgottenImageFiles();
+    // The pictures of entries gone from this list are deleted once it is on disk (or a
+    // later one, which leaves them out as well).
+    m_file.saveRecordsSoon(records, [this, gone = m_forgottenImageFiles] { removeImageFiles(gone); });
+}
+
+void ClipboardHistory::flushPendingSaves()
+{
+    m_file.flushPendingSave();
 }
 
 void ClipboardHistory::onImageWritten(const QUuid &id, bool written, const QImage &preview)
@@ -352,6 +364,13 @@ void ClipboardHistory::clear()
     m_items.clear();
     emit itemsChanged();
     save();
+    // What was cleared (a secret, often) leaves the disk now, and so do the older
+    // lists kept aside as unreadable.
+    m_file.writePendingNow();
+    if (const int removed = UnreadableCopies::removeAll(m_file.path()))
+        Log::info(QStringLiteral("removed %1 unreadable cop%2 of %3")
+                      .arg(removed)
+                      .arg(removed == 1 ? QStringLiteral("y") : QStringLiteral("ies"), m_file.path()));
 }
 
 void ClipboardHistory::applyHistoryLimit(int limit)
@@ -388,11 +407,12 @@ void ClipboardHistory::forgetImageFile(const Item &item)
         m_forgottenImageFiles.append(*item.imageFile);
 }
 
-void ClipboardHistory::removeForgottenImageFiles()
+void ClipboardHistory::removeImageFiles(const QStringList &fileNames)
 {
-    for (const QString &fileName : std::as_const(m_forgottenImageFiles))
+    for (const QString &fileName : fileNames) {
         QFile::remove(imagePath(fileName));
-    m_forgottenImageFiles.clear();
+        m_forgottenImageFiles.removeOne(fileName);
+    }
 }
 
 QString ClipboardHistory::imagePath(const QString &fileName) const

@@ -20,7 +20,8 @@ struct PasteboardContent;
 // The clipboard is checked as soon as it announces a change, and its change count is
 // also polled in case an announcement goes missing. A check only asks the clipboard for
 // its content, which arrives later from the event loop, one read at a time: nothing here
-// waits for the clipboard's owner. Every recorded copy rewrites "clipboard.json", and
+// waits for the clipboard's owner. The list is saved to "clipboard.json" shortly after
+// the copies stop, and every few seconds during a long burst of them (DataFile), and
 // each picture is kept once as "<UUID>.png" in "clipboard_images" beside it. Once
 // written, a picture is held as its file and a small preview (ClipPicture); nothing
 // decodes a PNG on the GUI thread but a paste.
@@ -29,8 +30,8 @@ struct PasteboardContent;
 // owner is not delivered). Four kinds of copy are not recorded (the clipboard itself
 // keeps them): content its owner marks as secret, as password managers do, and, with a
 // log line each, a text holding a NUL character (a picture's bytes offered as text), a
-// text longer than maximumTextLength, because every copy rewrites the whole history file
-// on the GUI thread, and a picture of more than maximumImagePixels, because it must
+// text longer than maximumTextLength, because every save rewrites the whole history
+// file, and a picture of more than maximumImagePixels, because it must
 // decode within Qt's image allocation limit when it is pasted.
 class ClipboardHistory final : public QObject, public HistoryLimitTarget {
     Q_OBJECT
@@ -65,6 +66,8 @@ public:
     // Loads dataDirectory + "/clipboard.json" (creating the directory and its
     // "clipboard_images", private). Not polling until start().
     ClipboardHistory(Pasteboard &pasteboard, const QString &dataDirectory, QObject *parent = nullptr);
+    // Writes the list if a save is pending.
+    ~ClipboardHistory() override;
 
     const QList<Item> &items() const { return m_items; }
 
@@ -74,10 +77,12 @@ public:
     // Trims to the limit; writes nothing. The trimmed entries' picture files are deleted
     // once a list without them is written, so a list on disk never names a missing file.
     void enforceLimit();
-    // Starts writing the pictures not yet on disk and writes the list. An entry's
-    // imageFile is recorded (and the list written again) when its PNG is on disk; a
-    // failed picture write is tried again at the next save.
+    // Starts writing the pictures not yet on disk and saves the list soon (DataFile::
+    // saveRecordsSoon). An entry's imageFile is recorded (and the list saved again) when
+    // its PNG is on disk; a failed picture write is tried again at the next save.
     void save();
+    // Writes the list now if a save is pending, and waits for it (bounded): for quitting.
+    void flushPendingSaves();
     // Offers the clipboard's current content once, then checks it at each change the
     // clipboard announces and polls every 0.6 s, for as long as the process runs (also
     // while menus are open), and makes the loaded pictures' previews in the background.
@@ -89,8 +94,9 @@ public:
     void checkPasteboard();
     // Whether a read is under way (tests wait for readFinished while it is).
     bool isReading() const { return m_isReading; }
-    // Deletes every entry and writes the empty list, then the pictures' files. What is
-    // still on the clipboard is not recorded again until it changes.
+    // Deletes every entry and starts writing the empty list at once, then deletes the
+    // pictures' files, and the unreadable copies of the list kept aside. What is still
+    // on the clipboard is not recorded again until it changes.
     void clear();
 
     // The entry is being pasted (a picture entry with its picture as read from its
@@ -131,7 +137,7 @@ private:
     QList<Item>::iterator findItem(const QUuid &id);
     std::optional<Item> loadedPicture(const Stored &record) const;
     void forgetImageFile(const Item &item);
-    void removeForgottenImageFiles();
+    void removeImageFiles(const QStringList &fileNames);
     void removeUnlistedImageFiles(const QList<Stored> &records) const;
     QString imagePath(const QString &fileName) const;
 

@@ -1,10 +1,13 @@
 #include "stores/DataFile.h"
 
+#include "platform/ByteSize.h"
 #include "platform/Log.h"
+#include "platform/Paths.h"
+#include "platform/UnreadableCopies.h"
 #include "settings/SaveIndicator.h"
 #include "stores/PrivateFiles.h"
 
-#include <QDateTime>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -13,23 +16,47 @@ namespace {
 
 QString tooLarge(qint64 bytes)
 {
-    return QStringLiteral("is %1 MiB, larger than the %2 MiB a data file may hold, and was not read")
-        .arg(double(bytes) / (1 << 20), 0, 'f', 1)
-        .arg(DataFile::maximumFileBytes >> 20);
+    return QStringLiteral("is %1, larger than the %2 a data file may hold, and was not read")
+        .arg(ByteSize::text(bytes), ByteSize::text(DataFile::maximumFileBytes));
 }
+
+const QString symbolicLink = QStringLiteral("is a symbolic link, which Lettergate never follows");
 
 } // namespace
 
 DataFile::DataFile(QString path)
     : m_path(std::move(path))
+    , m_folderRefused(!Paths::isTrustedFolder(QFileInfo(m_path).absolutePath()))
 {
+    m_writer.setMaxThreadCount(1);
+    m_quietTimer.setSingleShot(true);
+    m_quietTimer.setInterval(quietPeriod);
+    m_longestDelayTimer.setSingleShot(true);
+    m_longestDelayTimer.setInterval(longestDelay);
+    QObject::connect(&m_quietTimer, &QTimer::timeout, &m_reports, [this] { startWrite(false); });
+    QObject::connect(&m_longestDelayTimer, &QTimer::timeout, &m_reports, [this] { startWrite(false); });
+}
+
+DataFile::~DataFile()
+{
+    // Whoever asked to be told when a save is written is being destroyed.
+    if (m_pending)
+        m_pending->written = {};
+    startWrite(true);
+    m_writer.waitForDone();
 }
 
 std::optional<QByteArray> DataFile::readBytes()
 {
+    if (m_folderRefused)
+        return std::nullopt;
     if (const int removed = PrivateFiles::removeInterruptedWrites(m_path))
         Log::info(QStringLiteral("removed %1 unfinished write(s) of %2").arg(removed).arg(m_path));
     const QFileInfo info(m_path);
+    if (info.isSymLink()) {
+        keepUndecodableFile(symbolicLink);
+        return std::nullopt;
+    }
     if (!info.exists() || info.isDir())
         return std::nullopt;
     if (!info.isFile()) {
@@ -75,15 +102,67 @@ QByteArray DataFile::encodeArray(const QJsonArray &array)
     return QJsonDocument(array).toJson(QJsonDocument::Compact);
 }
 
-bool DataFile::writeBytes(const QByteArray &bytes)
+void DataFile::keepPending(PendingSave save)
 {
-    QString why;
-    bool written = false;
-    if (m_undecodableFileInPlace && !moveUndecodableFileAside())
-        why = QStringLiteral("the unreadable file there could not be kept aside");
-    else
-        written = PrivateFiles::writeAtomically(m_path, bytes, &why);
+    // Nothing is saved in a folder others control; the log said so once.
+    if (m_folderRefused)
+        return;
+    m_pending = std::move(save);
+    m_quietTimer.start();
+    if (!m_longestDelayTimer.isActive())
+        m_longestDelayTimer.start();
+}
 
+void DataFile::writePendingNow()
+{
+    startWrite(true);
+}
+
+bool DataFile::flushPendingSave()
+{
+    startWrite(true);
+    const bool finished = m_writer.waitForDone(int(flushTimeout.count()));
+    // The reports of the writes just finished, delivered now rather than by the event loop.
+    QCoreApplication::sendPostedEvents(&m_reports, QEvent::MetaCall);
+    return finished && !m_lastWriteFailed && !m_folderRefused;
+}
+
+void DataFile::startWrite(bool evenWhileWriting)
+{
+    if (!m_pending)
+        return;
+    if (m_writesInProgress > 0 && !evenWhileWriting) {
+        m_writeWhenIdle = true;
+        return;
+    }
+    m_quietTimer.stop();
+    m_longestDelayTimer.stop();
+    m_writeWhenIdle = false;
+    PendingSave save = std::move(*std::exchange(m_pending, std::nullopt));
+
+    // Never written through, whoever made it.
+    if (QFileInfo(m_path).isSymLink())
+        keepUndecodableFile(symbolicLink);
+    if (m_undecodableFileInPlace && !moveUndecodableFileAside()) {
+        onWriteFinished(false, QStringLiteral("the unreadable file there could not be kept aside"), {});
+        return;
+    }
+    ++m_writesInProgress;
+    m_writer.start([this, path = m_path, save = std::move(save)] {
+        QString why;
+        const bool written = PrivateFiles::writeAtomically(path, save.encode(), &why);
+        QMetaObject::invokeMethod(
+            &m_reports,
+            [this, written, why, then = save.written] {
+                --m_writesInProgress;
+                onWriteFinished(written, why, then);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void DataFile::onWriteFinished(bool written, const QString &why, const std::function<void()> &then)
+{
     if (!written && !m_lastWriteFailed)
         Log::warning(QStringLiteral("could not write %1: %2").arg(m_path, why));
     m_lastWriteFailed = !written;
@@ -91,7 +170,10 @@ bool DataFile::writeBytes(const QByteArray &bytes)
         SaveIndicator::shared().noteWritten(m_path);
     else
         SaveIndicator::shared().noteFailed(m_path, why);
-    return written;
+    if (written && then)
+        then();
+    if (m_writeWhenIdle && m_writesInProgress == 0)
+        startWrite(false);
 }
 
 void DataFile::keepUndecodableFile(const QString &why)
@@ -103,15 +185,10 @@ void DataFile::keepUndecodableFile(const QString &why)
 
 bool DataFile::moveUndecodableFileAside()
 {
-    const QString base = m_path + QStringLiteral(".unreadable-")
-                         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString copy = base;
-    for (int attempt = 2; QFileInfo::exists(copy); ++attempt)
-        copy = base + u'-' + QString::number(attempt);
-
-    if (!QFile::rename(m_path, copy))
+    const std::optional<QString> copy = UnreadableCopies::moveAside(m_path);
+    if (!copy)
         return false;
     m_undecodableFileInPlace = false;
-    Log::warning(QStringLiteral("%1 %2; kept it as %3").arg(m_path, m_whyUndecodable, copy));
+    Log::warning(QStringLiteral("%1 %2; kept it as %3").arg(m_path, m_whyUndecodable, *copy));
     return true;
 }

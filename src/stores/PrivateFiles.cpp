@@ -9,6 +9,20 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <cerrno>
+
+namespace {
+
+// Qt reports a write the disk took only part of (a full disk, a file size limit) as no
+// error at all, and some failed commits as an unknown one; the system's own reason is
+// in errno, cleared just before the call.
+QString failureReason(const QFileDevice &file, int error)
+{
+    return error != 0 ? qt_error_string(error) : file.errorString();
+}
+
+} // namespace
+
 QString PrivateFiles::fileInPrivateDirectory(const QString &directory, const QString &fileName)
 {
     Paths::ensurePrivateDirectory(directory);
@@ -28,22 +42,28 @@ bool PrivateFiles::writeAtomically(const QString &path, const QByteArray &bytes,
     const QString directory = QFileInfo(path).absolutePath();
     if (!QFileInfo::exists(directory) && !Paths::ensurePrivateDirectory(directory))
         return fail(QStringLiteral("cannot create %1").arg(directory));
+    // QSaveFile would write to where a link points.
+    if (QFileInfo(path).isSymLink())
+        return fail(QStringLiteral("it is a symbolic link, which Lettergate does not write through"));
 
+    // Unbuffered, so that errno still holds the reason when a write comes up short.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(file.errorString());
     // Restrict the temporary file before the first byte goes in; the rename keeps it.
     if (!file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         file.cancelWriting();
         return fail(file.errorString());
     }
+    errno = 0;
     if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
+        const QString why = failureReason(file, errno);
         file.cancelWriting();
         return fail(why);
     }
+    errno = 0;
     if (!file.commit())
-        return fail(file.errorString());
+        return fail(failureReason(file, errno));
     return true;
 }
 

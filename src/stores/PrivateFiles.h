@@ -17,7 +17,9 @@ namespace PrivateFiles {
 QString fileInPrivateDirectory(const QString &directory, const QString &fileName);
 
 // Replaces the file with exactly these bytes, or leaves it as it was. A missing parent
-// directory is created private first. errorText, when given, says why a write failed.
+// directory is created private first; a symbolic link in the file's place is refused,
+// never written through. errorText, when given, says why a write failed, as the
+// system gave it ("No space left on device").
 bool writeAtomically(const QString &path, const QByteArray &bytes, QString *errorText = nullptr);
 
 // Removes what interrupted writes of the file left beside it: a kill between the

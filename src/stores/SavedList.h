@@ -6,7 +6,9 @@
 #include <QList>
 
 // The saved list of a curated store (snippets, links, commands): loaded once from its
-// data file when the store is made, replaced as a whole by the settings window's Save.
+// data file when the store is made, replaced as a whole by the settings window's Save,
+// which waits for the write (on the file's writer thread): such saves are rare, and
+// the settings window reports each one.
 template <typename Record>
 class SavedList {
 public:

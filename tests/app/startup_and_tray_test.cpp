@@ -95,6 +95,9 @@ private slots:
         QCOMPARE(rig.registrationsAtTrayInstall, 1);
         QCOMPARE(rig.settings.store.letters().keys(),
                  QStringList({QStringLiteral("org.example.Player"), QStringLiteral("org.example.Terminal")}));
+        // The history's start-up save is written shortly after, or at the latest when quitting.
+        QVERIFY(!QFileInfo::exists(rig.clipboard.filePath()));
+        QVERIFY(QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection));
         QVERIFY(QFileInfo::exists(rig.clipboard.filePath()));
 
         // The trigger, armed once, queues the toggle rather than running it inside the key event.

@@ -1,4 +1,6 @@
 #include "SettingsTestSupport.h"
+#include "platform/UnreadableCopies.h"
+#include "support/HostileFiles.h"
 #include "support/LogCapture.h"
 #include "support/TestEnvironment.h"
 
@@ -90,9 +92,9 @@ private slots:
         QCOMPARE(StoreTesting::mode(folder), 0700);
         QCOMPARE(StoreTesting::mode(Paths::settingsFile()), 0600);
 
-        // A folder and file left open to everyone are closed at the next start; the
+        // A folder and file left readable by everyone are closed at the next start; the
         // owner's own permissions stay as they were.
-        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);
         QVERIFY(::chmod(QFile::encodeName(Paths::settingsFile()).constData(), 0664) == 0);
         {
             Launch launch;
@@ -102,6 +104,70 @@ private slots:
         QCOMPARE(StoreTesting::mode(folder), 0700);
         QCOMPARE(StoreTesting::mode(Paths::settingsFile()), 0600);
         QCOMPARE(Launch().store.clipboardHistoryLimit(), 10);
+    }
+
+    // What cannot be the settings is never read or written through: a folder others may
+    // write in is left alone (the settings live in memory), and a link or a huge file
+    // is moved aside unread. Each says so in one line, and the defaults are used.
+    void whatCannotHoldTheSettingsIsLeftAlone_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("a folder open to everyone")
+            << QStringLiteral("folder")
+            << QStringLiteral("[Lettergate] ⚠️ %1 is not safe to keep Lettergate's files in: other users may write in it "
+                              "(mode 0777); nothing is read from or saved there, and this session's changes are kept "
+                              "in memory only");
+        QTest::newRow("a link") << QStringLiteral("link")
+                                << QStringLiteral("[Lettergate] ⚠️ The settings file %1 is a symbolic link, which "
+                                                  "Lettergate never follows; it was kept as %2 and the defaults are used");
+        QTest::newRow("18 MiB") << QStringLiteral("huge")
+                                << QStringLiteral("[Lettergate] ⚠️ The settings file %1 is 18 MiB, larger than the 1 MiB a "
+                                                  "settings file may hold; it was kept as %2 and the defaults are used");
+    }
+    void whatCannotHoldTheSettingsIsLeftAlone()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, why);
+        TestEnvironment environment;
+        const QString file = Paths::settingsFile();
+        const QString folder = QFileInfo(file).absolutePath();
+        const QString elsewhere = environment.root() + QStringLiteral("/elsewhere.ini");
+        const QByteArray text = "[General]\nLettergate.clipboardHistoryLimit=3\n";
+        writeSettingsFile(text, elsewhere);
+        if (kind == u"folder") {
+            writeSettingsFile(text);
+            QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0777), 0);
+        } else if (kind == u"link") {
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(QFile::link(elsewhere, file));
+        } else {
+            QVERIFY(QDir().mkpath(folder));
+            HostileFiles::writeSparse(file, text, qint64(18) << 20);
+        }
+        const QStringList before = QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+
+        LogCapture log;
+        Launch launch;
+        QCOMPARE(launch.store.clipboardHistoryLimit(), SettingsStore::defaultHistoryLimit);
+        launch.store.setClipboardHistoryLimit(7);
+        QCOMPARE(launch.store.clipboardHistoryLimit(), 7);
+        QCOMPARE(settingsFileText(elsewhere), text);
+        const QStringList copies = UnreadableCopies::of(file);
+        if (kind == u"folder") {
+            QCOMPARE(launch.tick(), 0);
+            QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), before);
+            QCOMPARE(settingsFileText(), text);
+            QCOMPARE(log.lines, QStringList{why.arg(folder)});
+            return;
+        }
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(log.lines, QStringList{why.arg(file, copies.first())});
+        QCOMPARE(Launch(freshCopyOfSettingsFile()).store.clipboardHistoryLimit(), 7);
+        if (kind == u"link")
+            QCOMPARE(QFileInfo(copies.first()).symLinkTarget(), elsewhere);
+        else
+            QCOMPARE(QFileInfo(copies.first()).size(), qint64(18) << 20);
     }
 };
 

@@ -52,11 +52,13 @@ inline QStringList keptCopies(const QString &dataFile)
 
 // Makes a directory read-only for this process while it lives. The superuser ignores
 // permission bits, so under root the process also takes the identity of "nobody" for
-// the duration, after handing it the whole test tree.
+// the duration, after handing it the whole test tree, which it takes back afterwards
+// (the stores refuse a folder that another user owns).
 class ReadOnlyDirectory {
 public:
     ReadOnlyDirectory(const QString &directory, const QString &testTree)
         : m_directory(directory)
+        , m_testTree(testTree)
     {
         if (geteuid() == 0) {
             const passwd *nobody = getpwnam("nobody");
@@ -70,8 +72,8 @@ public:
     ~ReadOnlyDirectory()
     {
         QFile::setPermissions(m_directory, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        if (m_wasRoot)
-            (void)seteuid(0);
+        if (m_wasRoot && seteuid(0) == 0)
+            handOver(m_testTree, 0, 0);
     }
     ReadOnlyDirectory(const ReadOnlyDirectory &) = delete;
     ReadOnlyDirectory &operator=(const ReadOnlyDirectory &) = delete;
@@ -87,6 +89,7 @@ private:
     }
 
     QString m_directory;
+    QString m_testTree;
     bool m_wasRoot = false;
 };
 

@@ -85,7 +85,13 @@ struct Fixture {
     {
         return QTest::qWaitFor([this] { return !history->isWritingImages(); }, 10000);
     }
-    QString jsonPath() const { return dataDirectory + u"/clipboard.json"_s; }
+    // The list's file, with what the history has pending written first.
+    QString jsonPath() const
+    {
+        if (history)
+            history->flushPendingSaves();
+        return dataDirectory + u"/clipboard.json"_s;
+    }
     QString picturePath(int index) const
     {
         return history->imagesDirectory() + u'/' + history->items()[index].imageFile.value_or(QString());
@@ -318,8 +324,8 @@ private slots:
 
         history.applyHistoryLimit(4);
         QCOMPARE(fixture.texts(), QStringList({"three", "two", "one", "<image>"}));
-        QCOMPARE(pngFiles(history), QStringList{keptPicture});
         QCOMPARE(jsonArray(fixture.jsonPath()).size(), 4);
+        QCOMPARE(pngFiles(history), QStringList{keptPicture});
 
         // enforceLimit alone trims without writing; the caller saves. The list on disk
         // still names the trimmed picture, so its file stays until the list is written.
@@ -360,6 +366,7 @@ private slots:
         QVERIFY(fixture.copy(picture(5, 5, Qt::red)));
         QVERIFY(fixture.waitForImages());
         const QString redFile = fixture.picturePath(0);
+        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 1);
         LogCapture log;
         {
             ReadOnlyDirectory readOnly(fixture.dataDirectory, fixture.environment.root());
@@ -480,6 +487,28 @@ private slots:
         history.applyHistoryLimit(20);
         QCOMPARE(fileBytes(fixture.jsonPath()), QByteArray("[]"));
         QCOMPARE(fileBytes(copy), content);
+    }
+
+    // Each start with an undecodable list keeps one more copy, down to the newest three;
+    // Clear Clipboard History removes them all, and only the list's.
+    void unreadableCopiesAreFewAndGoWithClear()
+    {
+        Fixture fixture;
+        const QString otherCopy = fixture.dataDirectory + u"/snippets.json.unreadable-20250101-000000"_s;
+        writeFile(otherCopy, "kept");
+        for (int start = 1; start <= 5; ++start) {
+            writeFile(fixture.jsonPath(), "damaged " + QByteArray::number(start));
+            fixture.open();
+        }
+        QStringList kept;
+        for (const QString &copy : keptCopies(fixture.jsonPath()))
+            kept << QString::fromLatin1(fileBytes(fixture.dataDirectory + u'/' + copy));
+        kept.sort();
+        QCOMPARE(kept, QStringList({"damaged 3", "damaged 4", "damaged 5"}));
+
+        fixture.history->clear();
+        QVERIFY(keptCopies(fixture.jsonPath()).isEmpty());
+        QCOMPARE(fileBytes(otherCopy), QByteArray("kept"));
     }
 
     void emptyFileOrDirectoryInPlaceOfTheFile()

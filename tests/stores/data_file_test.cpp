@@ -1,4 +1,5 @@
 #include "StoreTesting.h"
+#include "platform/ByteSize.h"
 #include "stores/DataFile.h"
 #include "stores/LinkStore.h"
 #include "stores/PrivateFiles.h"
@@ -14,8 +15,12 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QThread>
 
+#include <atomic>
 #include <csignal>
+#include <cstring>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,6 +65,32 @@ void mark(char marker)
     }
 }
 
+// A record that notes the thread it was encoded on.
+struct Probe {
+    QString text;
+    static inline std::atomic<QThread *> encodedOn = nullptr;
+
+    QJsonObject toJson() const
+    {
+        encodedOn = QThread::currentThread();
+        return {{QLatin1StringView("text"), text}};
+    }
+    static std::optional<Probe> fromJson(const QJsonObject &object)
+    {
+        return Probe{object.value(QLatin1StringView("text")).toString()};
+    }
+};
+
+QList<Probe> probes(int number)
+{
+    return {Probe{QStringLiteral("list %1").arg(number)}};
+}
+
+QByteArray probeFile(int number)
+{
+    return QStringLiteral(R"([{"text":"list %1"}])").arg(number).toUtf8();
+}
+
 // The file itself (a link is not followed): its inode and size, which only a rename
 // leaves unchanged.
 std::pair<ino_t, off_t> identity(const QString &path)
@@ -99,6 +130,108 @@ private slots:
         QVERIFY(!PrivateFiles::isBareFileName(QStringLiteral("..")));
         QVERIFY(!PrivateFiles::isBareFileName(QString()));
         QVERIFY(PrivateFiles::isBareFileName(QStringLiteral("6BA7B810-9DAD-11D1-80B4-00C04FD430C8.png")));
+    }
+
+    // What the writer thread puts on disk is byte for byte what the file has always held.
+    void theWriterThreadWritesTheSameBytes_data()
+    {
+        QTest::addColumn<QList<QuickLink>>("links");
+        QTest::addColumn<QByteArray>("bytes");
+        const QUuid id = QUuid::fromString(QStringLiteral("6ba7b810-9dad-11d1-80b4-00c04fd430c8"));
+        QTest::newRow("nothing") << QList<QuickLink>{} << QByteArray("[]");
+        QTest::newRow("one") << QList<QuickLink>{{id, QStringLiteral("a"), QStringLiteral("b")}}
+                             << QByteArray(R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","name":"a","url":"b"}])");
+        QTest::newRow("escapes and UTF-8")
+            << QList<QuickLink>{{id, QStringLiteral("\"é\n\t/"), QStringLiteral("\u0001😀")},
+                                {id, QString(), QString()}}
+            << QByteArray("[{\"id\":\"6BA7B810-9DAD-11D1-80B4-00C04FD430C8\",\"name\":\"\\\"\xc3\xa9\\n\\t/\","
+                          "\"url\":\"\\u0001\xf0\x9f\x98\x80\"},"
+                          "{\"id\":\"6BA7B810-9DAD-11D1-80B4-00C04FD430C8\",\"name\":\"\",\"url\":\"\"}]");
+    }
+    void theWriterThreadWritesTheSameBytes()
+    {
+        QFETCH(QList<QuickLink>, links);
+        QFETCH(QByteArray, bytes);
+        TestEnvironment environment;
+        const QString path = environment.dataHome() + QStringLiteral("/links.json");
+        DataFile file(path);
+        QVERIFY(file.saveRecords(links));
+        QCOMPARE(fileBytes(path), bytes);
+        QCOMPARE(mode(path), 0600);
+    }
+
+    // Changes close together are one write, made off the GUI thread once they stop; a
+    // burst that goes on is written every few seconds; a flush, or the end of the file's
+    // owner, writes what is pending; a save that waits is never overwritten by an
+    // earlier one.
+    void savesAreCoalescedAndWrittenOffTheGuiThread()
+    {
+        TestEnvironment environment;
+        const QString path = environment.dataHome() + QStringLiteral("/probes.json");
+        std::optional<DataFile> file(std::in_place, path);
+        QVERIFY(file->saveRecords(probes(0)));
+
+        for (int change = 1; change <= 10; ++change) {
+            file->saveRecordsSoon(probes(change));
+            QTest::qWait(20);
+        }
+        QCOMPARE(fileBytes(path), probeFile(0));
+        QTRY_COMPARE(fileBytes(path), probeFile(10));
+        QVERIFY(Probe::encodedOn != QThread::currentThread());
+        QVERIFY(!file->hasPendingSave());
+
+        // A change every 100 ms, for longer than a save may wait.
+        const auto waitedTooLong = std::chrono::duration_cast<std::chrono::milliseconds>(DataFile::longestDelay * 1.5);
+        bool writtenDuringTheBurst = false;
+        for (int change = 11; change * 100 < waitedTooLong.count() + 1100; ++change) {
+            file->saveRecordsSoon(probes(change));
+            QTest::qWait(100);
+            writtenDuringTheBurst = writtenDuringTheBurst || fileBytes(path) != probeFile(10);
+        }
+        QVERIFY(writtenDuringTheBurst);
+
+        file->saveRecordsSoon(probes(100));
+        QVERIFY(file->flushPendingSave());
+        QCOMPARE(fileBytes(path), probeFile(100));
+
+        file->saveRecordsSoon(probes(101));
+        QVERIFY(file->saveRecords(probes(102)));
+        QTest::qWait(int(DataFile::quietPeriod.count()) * 2);
+        QCOMPARE(fileBytes(path), probeFile(102));
+
+        file->saveRecordsSoon(probes(103));
+        file.reset();
+        QCOMPARE(fileBytes(path), probeFile(103));
+    }
+
+    // A size reads in its own unit, and a failed write says what the system said.
+    void logLinesSayTheRealSizeAndReason()
+    {
+        const QList<std::pair<qint64, QString>> sizes{{812, QStringLiteral("812 bytes")},
+                                                       {64 << 10, QStringLiteral("64 KiB")},
+                                                       {3 << 19, QStringLiteral("1.5 MiB")},
+                                                       {DataFile::maximumFileBytes + 1, QStringLiteral("256.0 MiB")},
+                                                       {qint64(4) << 30, QStringLiteral("4 GiB")}};
+        for (const auto &[bytes, text] : sizes)
+            QCOMPARE(ByteSize::text(bytes), text);
+
+        // A file size limit fails the write as a full disk does, with an errno of its own.
+        TestEnvironment environment;
+        const QString path = environment.dataHome() + QStringLiteral("/links.json");
+        DataFile file(path);
+        rlimit saved{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 64 << 10;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        LogCapture log;
+        const bool written = file.saveRecords(numberedLinks(u'A'));
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, savedHandler);
+        QVERIFY(!written);
+        QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ could not write %1: %2")
+                                            .arg(path, QString::fromLocal8Bit(std::strerror(EFBIG)))});
     }
 
     void everyUndecodableVersionIsKeptSeparately()
@@ -181,14 +314,15 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("why");
         QTest::newRow("4 GiB, sparse") << QStringLiteral("sparse")
-                                       << QStringLiteral("is 4096.0 MiB, larger than the 256 MiB a data file may hold, "
+                                       << QStringLiteral("is 4 GiB, larger than the 256 MiB a data file may hold, "
                                                          "and was not read");
         QTest::newRow("one byte over the limit") << QStringLiteral("over")
                                                  << QStringLiteral("is 256.0 MiB, larger than the 256 MiB a data file "
                                                                    "may hold, and was not read");
         QTest::newRow("a pipe") << QStringLiteral("pipe") << QStringLiteral("is not a regular file");
         QTest::newRow("a link to an endless device") << QStringLiteral("device")
-                                                     << QStringLiteral("is not a regular file");
+                                                     << QStringLiteral("is a symbolic link, which Lettergate never "
+                                                                       "follows");
     }
     void whatCannotBeADataFileIsKeptAsideUnread()
     {

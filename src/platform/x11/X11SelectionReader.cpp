@@ -1,5 +1,6 @@
 #include "platform/x11/X11SelectionReader.h"
 
+#include "platform/ByteSize.h"
 #include "platform/Log.h"
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11SelectionTransfer.h"
@@ -45,10 +46,6 @@ xcb_atom_t internAtom(xcb_connection_t *connection, QByteArrayView name)
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
-QString megabytes(qint64 bytes)
-{
-    return QStringLiteral("%1 MiB").arg(bytes >> 20);
-}
 
 } // namespace
 
@@ -261,7 +258,7 @@ private:
         const State state = m_transfer->state();
         if (state == State::tooLarge) {
             finish({}, QStringLiteral("clipboard read dropped: its content passed the limit of %1")
-                           .arg(megabytes(m_transferLimitBytes)));
+                           .arg(ByteSize::text(m_transferLimitBytes)));
             return;
         }
         const bool done = state == State::done;
