@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <algorithm>
 
 namespace {
 
@@ -32,7 +33,6 @@ DataFile::DataFile(QString path)
     m_quietTimer.setSingleShot(true);
     m_quietTimer.setInterval(quietPeriod);
     m_longestDelayTimer.setSingleShot(true);
-    m_longestDelayTimer.setInterval(longestDelay);
     QObject::connect(&m_quietTimer, &QTimer::timeout, &m_reports, [this] { startWrite(false); });
     QObject::connect(&m_longestDelayTimer, &QTimer::timeout, &m_reports, [this] { startWrite(false); });
 }
@@ -110,7 +110,13 @@ void DataFile::keepPending(PendingSave save)
     m_pending = std::move(save);
     m_quietTimer.start();
     if (!m_longestDelayTimer.isActive())
-        m_longestDelayTimer.start();
+        m_longestDelayTimer.start(delayDuringBurst());
+}
+
+std::chrono::milliseconds DataFile::delayDuringBurst() const
+{
+    const std::chrono::milliseconds proportional{m_lastWrittenBytes * 1000 / burstWriteRate};
+    return std::max(longestDelay, proportional);
 }
 
 void DataFile::writePendingNow()
@@ -150,11 +156,14 @@ void DataFile::startWrite(bool evenWhileWriting)
     ++m_writesInProgress;
     m_writer.start([this, path = m_path, save = std::move(save)] {
         QString why;
-        const bool written = PrivateFiles::writeAtomically(path, save.encode(), &why);
+        const QByteArray bytes = save.encode();
+        const bool written = PrivateFiles::writeAtomically(path, bytes, &why);
         QMetaObject::invokeMethod(
             &m_reports,
-            [this, written, why, then = save.written] {
+            [this, written, why, then = save.written, size = bytes.size()] {
                 --m_writesInProgress;
+                if (written)
+                    m_lastWrittenBytes = size;
                 onWriteFinished(written, why, then);
             },
             Qt::QueuedConnection);

@@ -43,9 +43,13 @@ public:
     // must not be read at all.
     static constexpr qint64 maximumFileBytes = qint64(256) << 20;
     // A save asked for with saveRecordsSoon waits until changes stop for quietPeriod,
-    // and no longer than longestDelay after the first change not yet written.
+    // and no longer than longestDelay after the first change not yet written. A file so
+    // large that rewriting it every longestDelay would write more than burstWriteRate
+    // waits longer, in proportion to its last size: a burst of big copies into a full
+    // history then rewrites tens of megabytes every ten seconds or so, not every three.
     static constexpr std::chrono::milliseconds quietPeriod{500};
     static constexpr std::chrono::milliseconds longestDelay{3000};
+    static constexpr qint64 burstWriteRate = qint64(4) << 20; // bytes a second
     // The longest a flush waits for the writer.
     static constexpr std::chrono::milliseconds flushTimeout{5000};
 
@@ -104,6 +108,8 @@ private:
     // write is in progress, so a slow disk never queues up lists.
     void startWrite(bool evenWhileWriting);
     void onWriteFinished(bool written, const QString &why, const std::function<void()> &then);
+    // How long a burst of changes may go unwritten, given the size of the last write.
+    std::chrono::milliseconds delayDuringBurst() const;
     // Renames the undecodable file aside, saying why in the one log line that names
     // the copy; remembers to try again before any write.
     void keepUndecodableFile(const QString &why = QStringLiteral("could not be read"));
@@ -114,6 +120,7 @@ private:
     QString m_whyUndecodable;
     bool m_undecodableFileInPlace = false;
     bool m_lastWriteFailed = false;
+    qint64 m_lastWrittenBytes = 0;
     std::optional<PendingSave> m_pending;
     int m_writesInProgress = 0;
     bool m_writeWhenIdle = false;
