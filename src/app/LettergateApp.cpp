@@ -29,8 +29,17 @@ LettergateApp::LettergateApp(Platform &platform, std::function<void()> showSetti
 
 LettergateApp::~LettergateApp() = default;
 
+void LettergateApp::flushPendingWrites()
+{
+    // A 4K screenshot takes about half a second to reach the disk; a few of them waiting
+    // may take longer, but a logout does not wait for ever.
+    constexpr std::chrono::seconds longestWait{5};
+    ClipboardHistory::shared().flushPendingWrites(longestWait);
+}
+
 void LettergateApp::finishLaunching()
 {
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &LettergateApp::flushPendingWrites);
     SettingsStore &settings = SettingsStore::shared();
     // Before the trigger is first armed, so that one taken at start is told.
     m_triggerAlerts = std::make_unique<TriggerAlerts>(HotkeyManager::shared(), m_platform.notifications());

@@ -31,6 +31,10 @@ public:
     // for anything else, which is logged and otherwise ignored.
     QByteArray handleRequest(const QString &request);
 
+    // Run as the program quits, however it was asked to: writes what is still to be
+    // written (the clipboard's pictures and list), waiting a bounded time.
+    static void flushPendingWrites();
+
 private:
     void installTrayIcon();
     // Keeps the icon's picture and tooltip on the trigger's state.

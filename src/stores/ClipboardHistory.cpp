@@ -7,7 +7,9 @@
 #include "stores/JsonFields.h"
 #include "stores/PrivateFiles.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -177,7 +179,16 @@ QImage ClipboardHistory::pictureToPaste(const Item &item) const
 
 void ClipboardHistory::flushPendingWrites(std::chrono::milliseconds timeout)
 {
-    if (!m_imageWriter.finishWrites(timeout))
+    const QDeadlineTimer deadline(timeout);
+    const auto remaining = [&deadline] { return std::chrono::milliseconds(deadline.remainingTime()); };
+    // A copy being read as the program quits (the screenshot just taken) is kept too.
+    if (m_isReading) {
+        QEventLoop loop;
+        connect(this, &ClipboardHistory::readFinished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(remaining(), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (!m_imageWriter.finishWrites(remaining()))
         Log::warning(QStringLiteral("quitting with clipboard pictures not saved after %1 s").arg(timeout.count() / 1000.0));
 }
 

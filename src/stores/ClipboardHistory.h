@@ -111,8 +111,9 @@ public:
     // its file decoded on the calling thread; null when neither is there.
     QImage pictureToPaste(const Item &item) const;
 
-    // Writes what is still to be written (the pictures, then the list naming them),
-    // waiting for at most timeout: run as the program quits.
+    // Writes what is still to be written (a copy being read, the pictures, then the
+    // list naming them), serving the event loop for at most timeout: run as the
+    // program quits.
     void flushPendingWrites(std::chrono::milliseconds timeout);
 
     // Whether pictures are still being written (tests and benchmarks wait for this).
