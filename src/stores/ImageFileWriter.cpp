@@ -76,7 +76,9 @@ QImage ImageFileWriter::heldPicture(const QUuid &id) const
 bool ImageFileWriter::isIdle() const
 {
     const QMutexLocker lock(&m_mutex);
-    return std::none_of(m_jobs.cbegin(), m_jobs.cend(), [](const Job &job) { return job.state != State::failed; });
+    // A write let go of while under way still ends with its report.
+    return m_writesUnderWay == 0
+        && std::none_of(m_jobs.cbegin(), m_jobs.cend(), [](const Job &job) { return job.state != State::failed; });
 }
 
 qint64 ImageFileWriter::busyBytes() const
@@ -115,6 +117,7 @@ void ImageFileWriter::run(const QUuid &id)
         if (job == m_jobs.end() || job->state != State::waiting)
             return;
         job->state = State::writing;
+        ++m_writesUnderWay;
         picture = job->picture;
         path = job->path;
     }
@@ -133,6 +136,7 @@ void ImageFileWriter::report(const QUuid &id, bool written, const QImage &previe
 {
     {
         const QMutexLocker lock(&m_mutex);
+        --m_writesUnderWay;
         const auto job = m_jobs.find(id);
         if (job != m_jobs.end() && written) {
             m_jobs.erase(job);

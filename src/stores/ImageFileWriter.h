@@ -84,9 +84,11 @@ private:
 
     const Bounds m_bounds;
     QThreadPool m_pool;
-    // Guards m_jobs and m_order, which the pool's thread reads when a job begins.
+    // Guards m_jobs, m_order and m_writesUnderWay, which the pool's thread reads when a job begins.
     mutable QMutex m_mutex;
     QHash<QUuid, Job> m_jobs;
     // Oldest first.
     QList<QUuid> m_order;
+    // Begun and not reported yet, let go of or not.
+    int m_writesUnderWay = 0;
 };
