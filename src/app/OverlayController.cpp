@@ -394,7 +394,7 @@ void OverlayController::pasteClip(const ClipboardHistory::Item &item)
         return;
     }
     // A picture whose file has gone since is checked before the clipboard is touched.
-    const QImage picture = item.picture.image();
+    const QImage picture = m_sources.clipboard.pictureToPaste(item);
     if (picture.isNull()) {
         m_paster.refuse(QStringLiteral("the picture"),
                         QStringLiteral("Its file in the clipboard history is gone or cannot be read."));

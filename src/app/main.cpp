@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/LettergateApp.h"
+#include "app/QuitSignals.h"
 #include "app/RequestProtocol.h"
 #include "app/SingleInstance.h"
 #include "platform/BuildInfo.h"
@@ -81,6 +82,7 @@ int main(int argc, char *argv[])
     const auto platform = PlatformFactory::create();
     Platform::install(platform.get());
     LettergateApp app(*platform, [] { SettingsWindowController::shared().show(); });
+    const QuitSignals quitSignals;
     SingleInstance instance([&app](const QString &request) { return app.handleRequest(request); });
     instance.listen(*claim.lock);
     app.finishLaunching();

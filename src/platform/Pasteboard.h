@@ -55,7 +55,9 @@ public:
     // Starts reading the current content; contentRead follows, always from the event loop,
     // never from inside this call. A read across a change of owner is not delivered: the
     // new owner's content is read instead. Requests made while a read is under way are
-    // answered together by one more read after it.
+    // answered together by one more read after it. Where the backend knows the changes
+    // of owner (X11), a copy is read once: asked again with no change since, the read
+    // finds nothing.
     virtual void requestContent() = 0;
     virtual void clear() = 0;
     virtual bool setString(const QString &text) = 0;

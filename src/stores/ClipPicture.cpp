@@ -1,8 +1,8 @@
 #include "stores/ClipPicture.h"
 
 #include "platform/CompactPicture.h"
+#include "stores/PictureFiles.h"
 
-#include <QFileInfo>
 #include <QHash>
 
 namespace {
@@ -21,13 +21,12 @@ size_t pixelHash(const QImage &image)
 
 } // namespace
 
-ClipPicture ClipPicture::fromImage(QImage image)
+ClipPicture ClipPicture::ofCopy(const QImage &image)
 {
     ClipPicture picture;
     picture.m_size = image.size();
     if (!image.isNull())
         picture.m_pixelHash = pixelHash(image);
-    picture.m_image = std::move(image);
     return picture;
 }
 
@@ -47,21 +46,12 @@ ClipPicture ClipPicture::fromFile(QString path, QSize size)
 
 QImage ClipPicture::image() const
 {
-    // Nothing but a regular file is opened: a pipe put in its place would block.
-    if (!m_image.isNull() || !QFileInfo(m_file).isFile())
-        return m_image;
-    return QImage(m_file, "PNG");
+    return m_file.isEmpty() ? QImage() : PictureFiles::readStoredPng(m_file);
 }
 
 bool ClipPicture::hasSamePixelsAs(const ClipPicture &other) const
 {
     return m_pixelHash && m_pixelHash == other.m_pixelHash && m_size == other.m_size;
-}
-
-void ClipPicture::keepOnlyFile(QString path)
-{
-    m_file = std::move(path);
-    m_image = QImage();
 }
 
 QImage ClipPicture::previewOf(const QImage &image)

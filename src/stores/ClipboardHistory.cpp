@@ -8,10 +8,13 @@
 #include "stores/JsonFields.h"
 #include "stores/PrivateFiles.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 #include <utility>
@@ -79,7 +82,7 @@ ClipboardHistory::ClipboardHistory(Pasteboard &pasteboard, const QString &dataDi
 
 ClipboardHistory::~ClipboardHistory()
 {
-    flushPendingSaves();
+    m_file.flushPendingSave();
 }
 
 void ClipboardHistory::load()
@@ -140,18 +143,61 @@ bool ClipboardHistory::trimToLimit()
 {
     if (m_items.size() <= m_limit)
         return false;
-    std::for_each(m_items.cbegin() + m_limit, m_items.cend(), [this](const Item &item) { forgetImageFile(item); });
+    std::for_each(m_items.cbegin() + m_limit, m_items.cend(), [this](const Item &item) { forget(item); });
     m_items.resize(m_limit);
     return true;
 }
 
 void ClipboardHistory::save()
 {
-    for (const Item &item : std::as_const(m_items)) {
-        if (item.isImage() && !item.imageFile && !m_imageWriter.isWriting(item.id))
-            m_imageWriter.write(item.id, item.picture.image(), imagePath(imageFileName(item.id)));
-    }
+    m_imageWriter.retryFailed();
     writeList();
+}
+
+void ClipboardHistory::writePicture(const QUuid &id, const QImage &image)
+{
+    const QList<QUuid> letGo = m_imageWriter.write(id, image, imagePath(imageFileName(id)));
+    if (letGo.isEmpty())
+        return;
+    // Pictures never written cannot be kept: their entries go with them.
+    noteBacklog();
+    m_items.removeIf([&letGo](const Item &item) { return letGo.contains(item.id); });
+}
+
+bool ClipboardHistory::isHoldingTooManyPictures() const
+{
+    return m_imageWriter.busyBytes() >= readPauseBytes;
+}
+
+void ClipboardHistory::noteBacklog()
+{
+    if (std::exchange(m_backlogLogged, true))
+        return;
+    Log::info(QStringLiteral("clipboard pictures are copied faster than they can be saved: until saving catches up, "
+                             "only the newest copy is kept"));
+}
+
+QImage ClipboardHistory::pictureToPaste(const Item &item) const
+{
+    const QImage held = m_imageWriter.heldPicture(item.id);
+    return held.isNull() ? item.picture.image() : held;
+}
+
+void ClipboardHistory::flushPendingWrites(std::chrono::milliseconds timeout)
+{
+    const QDeadlineTimer deadline(timeout);
+    const auto remaining = [&deadline] { return std::chrono::milliseconds(deadline.remainingTime()); };
+    // A copy being read as the program quits (the screenshot just taken) is kept too.
+    if (m_isReading) {
+        QEventLoop loop;
+        connect(this, &ClipboardHistory::readFinished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(remaining(), &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (!m_imageWriter.finishWrites(remaining()))
+        Log::warning(QStringLiteral("quitting with clipboard pictures not saved after %1 s").arg(timeout.count() / 1000.0));
+    // The pictures' reports just delivered saved the list naming their files.
+    m_file.flushPendingSave();
 }
 
 void ClipboardHistory::writeList()
@@ -169,11 +215,6 @@ void ClipboardHistory::writeList()
     m_file.saveRecordsSoon(records, [this, gone = m_forgottenImageFiles] { removeImageFiles(gone); });
 }
 
-void ClipboardHistory::flushPendingSaves()
-{
-    m_file.flushPendingSave();
-}
-
 void ClipboardHistory::onImageWritten(const QUuid &id, bool written, const QImage &preview)
 {
     const auto item = findItem(id);
@@ -187,11 +228,15 @@ void ClipboardHistory::onImageWritten(const QUuid &id, bool written, const QImag
         item->picture.setPreview(preview);
     if (written) {
         item->imageFile = imageFileName(id);
-        item->picture.keepOnlyFile(imagePath(*item->imageFile));
+        item->picture.setFile(imagePath(*item->imageFile));
     }
     emit itemsChanged();
     if (written)
         writeList();
+    if (m_imageWriter.isIdle())
+        m_backlogLogged = false;
+    // Reads wait while too much is held; what the clipboard holds by now is read.
+    checkPasteboard();
 }
 
 void ClipboardHistory::onPreviewMade(const QUuid &id, const QImage &preview)
@@ -228,9 +273,14 @@ void ClipboardHistory::start()
 
 void ClipboardHistory::checkPasteboard()
 {
-    // A change seen while a read is under way is read once that read is done.
+    // A change seen while a read is under way is read once that read is done, and one
+    // seen while too many pictures wait to be written once one of them is.
     if (m_isReading || m_pasteboard.changeCount() == m_lastChangeCount)
         return;
+    if (isHoldingTooManyPictures()) {
+        noteBacklog();
+        return;
+    }
     m_lastChangeCount = m_pasteboard.changeCount();
     requestRead();
 }
@@ -254,7 +304,7 @@ void ClipboardHistory::onContentRead(const PasteboardContent &content)
 
 void ClipboardHistory::record(const PasteboardContent &content)
 {
-    std::optional<Item> candidate = itemFor(content);
+    const std::optional<Item> candidate = itemFor(content);
     if (!candidate)
         return;
     // A pasted entry comes back as the clipboard's content: it is the same copy, and
@@ -266,10 +316,13 @@ void ClipboardHistory::record(const PasteboardContent &content)
             return;
         }
     }
-    if (!m_items.isEmpty() && isSameContent(m_items.constFirst(), *candidate))
+    // Only texts: every copy of a picture is an entry of its own, the same picture too.
+    if (!candidate->isImage() && !m_items.isEmpty() && isSameContent(m_items.constFirst(), *candidate))
         return;
-    m_items.prepend(std::move(*candidate));
+    m_items.prepend(*candidate);
     trimToLimit();
+    if (candidate->isImage() && m_limit > 0)
+        writePicture(candidate->id, content.image);
     emit itemsChanged();
     save();
 }
@@ -297,9 +350,8 @@ void ClipboardHistory::moveToTop(const QUuid &id)
 
 bool ClipboardHistory::isSameContent(const Item &entry, const Item &candidate)
 {
-    // Two reads that find the same content, one after the other, are one copy: an owner
-    // replaced while it is read answers with what was already recorded. Texts are
-    // compared by their text, pictures by their pixels.
+    // Texts are compared by their text, pictures (a pasted one coming back) by their
+    // pixels.
     if (entry.kind != candidate.kind)
         return false;
     return candidate.isImage() ? entry.picture.hasSamePixelsAs(candidate.picture) : entry.text == candidate.text;
@@ -353,14 +405,14 @@ std::optional<ClipboardHistory::Item> ClipboardHistory::pictureItem(const QImage
     }
     Item item;
     item.kind = Item::Kind::image;
-    item.picture = ClipPicture::fromImage(image);
+    item.picture = ClipPicture::ofCopy(image);
     return item;
 }
 
 void ClipboardHistory::clear()
 {
     for (const Item &item : std::as_const(m_items))
-        forgetImageFile(item);
+        forget(item);
     m_items.clear();
     emit itemsChanged();
     save();
@@ -385,7 +437,10 @@ void ClipboardHistory::removeUnlistedImageFiles(const QList<Stored> &records) co
     // A kill between a picture's write and the list's leaves a picture no entry names
     // (and an interrupted write its temporary copy): a copy of what the user copied that
     // nothing would ever show or delete. Only a list that loaded decides: one set aside
-    // as unreadable may still name them.
+    // as unreadable may still name them. Only names this program gives are ours: any
+    // other file there is someone else's.
+    static const QRegularExpression ourName(QStringLiteral(
+        "^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\.png(\\.[A-Za-z0-9]{6})?$"));
     QSet<QString> listed;
     for (const Stored &record : records) {
         if (record.imageFile)
@@ -394,15 +449,16 @@ void ClipboardHistory::removeUnlistedImageFiles(const QList<Stored> &records) co
     int removed = 0;
     const QStringList files = QDir(m_imagesDirectory).entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &fileName : files) {
-        if (!listed.contains(fileName) && QFile::remove(imagePath(fileName)))
+        if (!listed.contains(fileName) && ourName.match(fileName).hasMatch() && QFile::remove(imagePath(fileName)))
             ++removed;
     }
     if (removed)
         Log::info(QStringLiteral("removed %1 picture file(s) no clipboard entry names").arg(removed));
 }
 
-void ClipboardHistory::forgetImageFile(const Item &item)
+void ClipboardHistory::forget(const Item &item)
 {
+    m_imageWriter.cancel(item.id);
     if (item.imageFile && PrivateFiles::isBareFileName(*item.imageFile))
         m_forgottenImageFiles.append(*item.imageFile);
 }

@@ -22,9 +22,12 @@ struct PasteboardContent;
 // its content, which arrives later from the event loop, one read at a time: nothing here
 // waits for the clipboard's owner. The list is saved to "clipboard.json" shortly after
 // the copies stop, and every few seconds during a long burst of them (DataFile), and
-// each picture is kept once as "<UUID>.png" in "clipboard_images" beside it. Once
-// written, a picture is held as its file and a small preview (ClipPicture); nothing
-// decodes a PNG on the GUI thread but a paste.
+// each picture is kept once as "<UUID>.png" in "clipboard_images" beside it. An entry
+// holds a picture as its file and a small preview (ClipPicture); until the file is
+// written only the writer holds the full picture, and while it holds more than
+// readPauseBytes of pictures to write, the clipboard is not read: once it is back under,
+// the copy then on the clipboard is read, so a burst of large pictures keeps the newest
+// and memory stays bounded. Nothing decodes a PNG on the GUI thread but a paste.
 //
 // The clipboard delivers one owner's content or nothing (a read across a change of
 // owner is not delivered). Four kinds of copy are not recorded (the clipboard itself
@@ -43,7 +46,7 @@ public:
         Kind kind = Kind::text;
         // The copied text, taken unchanged; empty for a picture.
         QString text;
-        // The copied picture; null for a text.
+        // The copied picture's file and preview; null for a text.
         ClipPicture picture;
         // The bare name of the picture's PNG inside the images directory, set only once
         // that file has been written.
@@ -58,6 +61,9 @@ public:
     static constexpr qsizetype maximumTextLength = qsizetype(1) << 20;
     // 32 mebipixels: larger than an 8K screen (7680 × 4320), 128 MiB in memory.
     static constexpr qint64 maximumImagePixels = qint64(32) << 20;
+    // One largest picture: reading another while that much waits to be written would
+    // hold three at once (the one written, the one waiting, the one being decoded).
+    static constexpr qint64 readPauseBytes = maximumImagePixels * 4;
 
     // The process's history over the installed platform's clipboard and the real data
     // directory; created, and its file loaded, on first use.
@@ -81,8 +87,6 @@ public:
     // saveRecordsSoon). An entry's imageFile is recorded (and the list saved again) when
     // its PNG is on disk; a failed picture write is tried again at the next save.
     void save();
-    // Writes the list now if a save is pending, and waits for it (bounded): for quitting.
-    void flushPendingSaves();
     // Offers the clipboard's current content once, then checks it at each change the
     // clipboard announces and polls every 0.6 s, for as long as the process runs (also
     // while menus are open), and makes the loaded pictures' previews in the background.
@@ -107,6 +111,17 @@ public:
     // Set the limit, trim, save: how the settings store applies a new limit.
     void applyHistoryLimit(int limit) override;
 
+    // The entry's full picture, to be pasted: as held until its file is written, else
+    // its file decoded on the calling thread; null when neither is there.
+    QImage pictureToPaste(const Item &item) const;
+
+    // Writes what is still to be written (a copy being read, the pictures, then the
+    // list naming them), serving the event loop for at most timeout: run as the
+    // program quits, however it was asked to. A 4K screenshot takes about half a second
+    // to reach the disk; a few of them waiting may take longer, but a logout does not
+    // wait for ever.
+    void flushPendingWrites(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
     // Whether pictures are still being written (tests and benchmarks wait for this).
     bool isWritingImages() const { return !m_imageWriter.isIdle(); }
     const QString &imagesDirectory() const { return m_imagesDirectory; }
@@ -128,6 +143,9 @@ private:
     static std::optional<Item> itemFor(const PasteboardContent &content);
     static std::optional<Item> textItem(const QString &text);
     static std::optional<Item> pictureItem(const QImage &image);
+    void writePicture(const QUuid &id, const QImage &image);
+    bool isHoldingTooManyPictures() const;
+    void noteBacklog();
     static bool isSameContent(const Item &entry, const Item &candidate);
     void moveToTop(const QUuid &id);
     bool trimToLimit();
@@ -136,7 +154,9 @@ private:
     void onPreviewMade(const QUuid &id, const QImage &preview);
     QList<Item>::iterator findItem(const QUuid &id);
     std::optional<Item> loadedPicture(const Stored &record) const;
-    void forgetImageFile(const Item &item);
+    // Lets go of the entry's picture still waiting to be written, and remembers its file
+    // to delete once a list without it is on disk.
+    void forget(const Item &item);
     void removeImageFiles(const QStringList &fileNames);
     void removeUnlistedImageFiles(const QList<Stored> &records) const;
     QString imagePath(const QString &fileName) const;
@@ -153,5 +173,7 @@ private:
     QTimer m_pollTimer;
     // Picture files of entries that left the list, deleted once the list is written.
     QStringList m_forgottenImageFiles;
+    // Whether this burst of pictures has said so in the log.
+    bool m_backlogLogged = false;
     ImageFileWriter m_imageWriter;
 };

@@ -7,6 +7,7 @@
 #include "panel/PanelHeader.h"
 #include "panel/SwitcherView.h"
 #include "stores/FailureNotice.h"
+#include "support/HostileFiles.h"
 #include "support/LogCapture.h"
 #include "support/StubOpener.h"
 #include "switcher/RunningApps.h"
@@ -18,7 +19,12 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -76,6 +82,39 @@ protected:
 
 private:
     OverlayPanel &m_panel;
+};
+
+// A pipe at path whose reader, should one open it, is set free after two seconds by a
+// writer that opens and closes it: a read that would hang ends, and is known.
+class PipeWatchdog {
+public:
+    explicit PipeWatchdog(const QString &path)
+        : m_path(QFile::encodeName(path))
+    {
+        QCOMPARE(::mkfifo(m_path.constData(), 0600), 0);
+        m_thread = std::thread([this] {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+            while (!m_stop && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            // Opening for writing without blocking succeeds only while a reader has it open.
+            if (const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK); fd >= 0) {
+                m_opened = true;
+                ::close(fd);
+            }
+        });
+    }
+    ~PipeWatchdog()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    bool wasOpened() const { return m_opened; }
+
+private:
+    QByteArray m_path;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_opened{false};
+    std::thread m_thread;
 };
 
 } // namespace
@@ -375,19 +414,24 @@ private slots:
         missingPicture.imageFileName = QStringLiteral("gone.png");
         Snippet emptyText;
         emptyText.name = QStringLiteral("Blank");
-        QVERIFY(rig.snippets.replaceAll({missingPicture, emptyText}));
+        // A pipe in a picture's place would hold the GUI thread until something wrote to it.
+        Snippet pipePicture = HostileFiles::pictureSnippet(QStringLiteral("x.png"));
+        pipePicture.name = QStringLiteral("Pipe");
+        QVERIFY(rig.snippets.replaceAll({missingPicture, emptyText, pipePicture}));
+        const PipeWatchdog pipe(rig.snippets.imagesDirectory() + QStringLiteral("/x.png"));
 
-        for (const QString &keys : {QStringLiteral("b1"), QStringLiteral("b2"), QStringLiteral("v2")}) {
+        for (const QString &keys : {QStringLiteral("b1"), QStringLiteral("b2"), QStringLiteral("b3"), QStringLiteral("v2")}) {
             rig.controller.show();
             rig.type(keys);
         }
-        QCOMPARE(rig.platform.bell.beeps, 3);
+        QVERIFY2(!pipe.wasOpened(), "the paste opened the pipe");
+        QCOMPARE(rig.platform.bell.beeps, 4);
         // Each said once, with what could not be pasted.
         QStringList summaries;
         for (const FakeNotifications::Shown &note : std::as_const(rig.platform.notes.shown))
             summaries << note.summary;
         QCOMPARE(summaries, QStringList({QStringLiteral("Could not paste “Logo”"), QStringLiteral("Could not paste “Blank”"),
-                                         QStringLiteral("Could not paste the picture")}));
+                                         QStringLiteral("Could not paste “Pipe”"), QStringLiteral("Could not paste the picture")}));
         QCOMPARE(rig.platform.board.acts, QStringList());
         QCOMPARE(rig.platform.board.string(), std::optional<QString>(QStringLiteral("the user's clipboard")));
         QTest::qWait(2 * Paster::keystrokeDelayMs);

@@ -65,7 +65,7 @@ private slots:
         // A picture shows its preview; until that is made, what the entry is.
         ClipboardHistory::Item image;
         image.kind = ClipboardHistory::Item::Kind::image;
-        image.picture = ClipPicture::fromImage(picture(QSize(800, 600), Qt::red));
+        image.picture = ClipPicture::ofCopy(picture(QSize(800, 600), Qt::red));
         const PasteCell waiting = PasteCell::forClip(9, image);
         QVERIFY(waiting.isImage && !waiting.image);
         QCOMPARE(waiting.text, QStringLiteral("Image"));

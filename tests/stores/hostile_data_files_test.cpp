@@ -128,7 +128,7 @@ private slots:
         QVERIFY(readClipboard(history));
         QCOMPARE(texts(history), QStringList{QStringLiteral("a secret")});
         QVERIFY(!commands.replaceAll({Command{}}));
-        history.flushPendingSaves();
+        history.flushPendingWrites();
 
         QCOMPARE(contents(folder), before);
         QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ %1 is not safe to keep Lettergate's files in: %2; "
@@ -154,7 +154,7 @@ private slots:
         QVERIFY(history.items().isEmpty());
         platform.board.copyText(QStringLiteral("first"));
         QVERIFY(readClipboard(history));
-        history.flushPendingSaves();
+        history.flushPendingWrites();
         QVERIFY(!QFileInfo(list).isSymLink());
         QCOMPARE(StoreTesting::jsonArray(list).size(), 1);
 
@@ -162,7 +162,7 @@ private slots:
         QVERIFY(QFile::link(victim, list));
         platform.board.copyText(QStringLiteral("second"));
         QVERIFY(readClipboard(history));
-        history.flushPendingSaves();
+        history.flushPendingWrites();
         QVERIFY(!QFileInfo(list).isSymLink());
         QCOMPARE(StoreTesting::jsonArray(list).size(), 2);
 

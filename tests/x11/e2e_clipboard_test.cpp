@@ -7,7 +7,9 @@
 #include "support/ClipboardReads.h"
 #include "support/TestEnvironment.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryFile>
 #include <QTest>
@@ -103,6 +105,24 @@ private slots:
         QCOMPARE(texts().size(), recorded + 1);
         QCOMPARE(texts().first(), QStringLiteral("not a secret"));
         QVERIFY(!historyFile().contains("hunter2"));
+    }
+
+    // Each copy of a picture is an entry of its own, the same picture too; a change
+    // announced again without a new owner is not read as another copy.
+    void eachCopyOfAPictureIsReadOnceAndRecorded()
+    {
+        QImage picture(64, 48, QImage::Format_RGB32);
+        picture.fill(Qt::darkMagenta);
+        QTemporaryFile png;
+        QVERIFY(png.open() && picture.save(&png, "PNG") && png.flush());
+        const qsizetype before = m_history->items().size();
+        for (int copy = 0; copy < 2; ++copy)
+            QVERIFY(copied([&png] { X11Test::xclipCopy(png.fileName(), QStringLiteral("image/png")); }));
+        QCOMPARE(m_history->items().size(), before + 2);
+        QVERIFY(m_history->items().at(0).isImage() && m_history->items().at(1).isImage());
+
+        QVERIFY(copied([] { emit QGuiApplication::clipboard()->dataChanged(); }));
+        QCOMPARE(m_history->items().size(), before + 2);
     }
 
 private:

@@ -103,7 +103,7 @@ public:
             while (const XcbPtr<xcb_generic_event_t> event{xcb_poll_for_event(m_connection)})
                 handle(*event);
             forgetAbandonedTransfers(SteadyClock::now() - abandonedTransferGrace);
-            if (!m_reading && m_requested) {
+            if (m_restartRead || (!m_reading && m_requested)) {
                 startRead();
                 continue;
             }
@@ -117,6 +117,14 @@ public:
     }
 
 private:
+    // One copy: who took the clipboard, and when (the server's time of the change, 0
+    // when no change was seen, as for the owner found at start).
+    struct Ownership {
+        xcb_window_t owner = XCB_WINDOW_NONE;
+        xcb_timestamp_t since = 0;
+        bool operator==(const Ownership &) const = default;
+    };
+
     struct Atoms {
         xcb_atom_t clipboard = XCB_ATOM_NONE;
         xcb_atom_t targets = XCB_ATOM_NONE;
@@ -218,16 +226,21 @@ private:
 
     void onOwnerChanged(const xcb_generic_event_t &event)
     {
+        const auto &change = reinterpret_cast<const xcb_xfixes_selection_notify_event_t &>(event);
+        m_lastOwnerChange = {change.owner, change.selection_timestamp};
         // A change the server made after the read began (its sequence number counts our
         // requests processed by then) means the formats and the data may come from two
         // owners: the read starts over with the new one.
-        if (m_reading && event.full_sequence >= m_readStartSequence)
-            startRead();
+        if (m_reading && event.full_sequence >= m_readStartSequence) {
+            abandonTransfer();
+            m_restartRead = true;
+        }
     }
 
     void startRead()
     {
         m_requested = false;
+        m_restartRead = false;
         abandonTransfer();
         m_steps.clear();
         m_currentStep.reset();
@@ -237,7 +250,21 @@ private:
         m_readStartSequence = cookie.sequence;
         const XcbPtr<xcb_get_selection_owner_reply_t> owner(
             xcb_get_selection_owner_reply(m_connection, cookie, nullptr));
-        if (!owner || owner->owner == XCB_WINDOW_NONE) {
+        // The changes of owner the server reported before that answer are in: the read
+        // knows which copy it is.
+        while (const XcbPtr<xcb_generic_event_t> event{xcb_poll_for_queued_event(m_connection)})
+            handle(*event);
+        if (m_restartRead)
+            return;
+        const xcb_window_t window = owner ? owner->owner : xcb_window_t(XCB_WINDOW_NONE);
+        m_readOwnership = {window, m_lastOwnerChange.owner == window ? m_lastOwnerChange.since : 0};
+        if (window == XCB_WINDOW_NONE) {
+            finish({});
+            return;
+        }
+        // One change of owner, one read: asked again (a change announced twice, or read
+        // across), the copy read already is not read again.
+        if (m_readOwnership == m_lastReadOwnership) {
             finish({});
             return;
         }
@@ -368,6 +395,8 @@ private:
     {
         abandonTransfer();
         m_reading = false;
+        // A read that failed may be tried again; one that came back is done with.
+        m_lastReadOwnership = logLine.isEmpty() ? m_readOwnership : Ownership{};
         X11SelectionReader *reader = &m_reader;
         QMetaObject::invokeMethod(
             reader, [reader, content = std::move(content), logLine] { reader->deliver(content, logLine); },
@@ -397,8 +426,15 @@ private:
     X11SelectionTransfer::Atoms m_transferAtoms;
     uint8_t m_ownerChangeEvent = 0;
 
+    Ownership m_lastOwnerChange;
+    // The copy last read whole; none after a read that failed.
+    Ownership m_lastReadOwnership;
+
     // The read in progress.
     bool m_reading = false;
+    // The owner changed during the read: it starts over.
+    bool m_restartRead = false;
+    Ownership m_readOwnership;
     uint32_t m_readStartSequence = 0;
     SteadyClock::time_point m_deadline;
     QList<Step> m_steps;
