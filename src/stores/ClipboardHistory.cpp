@@ -416,9 +416,9 @@ void ClipboardHistory::clear()
     m_items.clear();
     emit itemsChanged();
     save();
-    // What was cleared (a secret, often) leaves the disk now, and so do the older
-    // lists kept aside as unreadable.
-    m_file.writePendingNow();
+    // What was cleared (a secret, often) leaves the disk before this returns: the empty
+    // list, then the pictures' files, and the older lists kept aside as unreadable.
+    m_file.flushPendingSave();
     if (const int removed = UnreadableCopies::removeAll(m_file.path()))
         Log::info(QStringLiteral("removed %1 unreadable cop%2 of %3")
                       .arg(removed)

@@ -119,11 +119,6 @@ std::chrono::milliseconds DataFile::delayDuringBurst() const
     return std::max(longestDelay, proportional);
 }
 
-void DataFile::writePendingNow()
-{
-    startWrite(true);
-}
-
 bool DataFile::flushPendingSave()
 {
     startWrite(true);

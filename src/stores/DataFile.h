@@ -79,8 +79,6 @@ public:
     template <typename Record>
     void saveRecordsSoon(const QList<Record> &records, std::function<void()> written = {});
 
-    // Starts writing what is pending now, without waiting for it.
-    void writePendingNow();
     // Writes what is pending and waits, at most flushTimeout, for every write of the
     // file to finish and be reported: whether the last one reached the disk.
     bool flushPendingSave();

@@ -104,12 +104,13 @@ private slots:
     void filesStayPrivateUnderAPermissiveUmask()
     {
         RunningProgram program;
-        // Folders left world-readable by an earlier version or a restored backup.
+        // Folders left world-readable by an earlier version or a restored backup (ones
+        // others may write in are refused outright: hostile_data_files_test).
         QVERIFY(QDir().mkpath(program.configDirectory()));
         QVERIFY(QDir().mkpath(program.dataDirectory() + QStringLiteral("/clipboard_images")));
         for (const QString &folder : {program.configDirectory(), program.dataDirectory(),
                                       program.dataDirectory() + QStringLiteral("/clipboard_images")})
-            QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0777) == 0);
+            QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);
         program.process().setChildProcessModifier([] { ::umask(0); });
         // A window at start-up gets a letter, which writes the settings file.
         HelperWindow window({"--title", "Umask", "--class", "umask,Umask"});
