@@ -75,8 +75,9 @@ private slots:
         for (int round = 0; round < kills; ++round) {
             QVERIFY2(m_program.start(), m_program.output().constData());
             // Every other round the kill waits for a write to be under way; the others
-            // land wherever the program happens to be.
-            QDeadlineTimer deadline(QRandomGenerator::global()->bounded(400, 2500));
+            // land wherever the program happens to be. Copies never stop here, so the
+            // history is written every three seconds.
+            QDeadlineTimer deadline(QRandomGenerator::global()->bounded(400, 6500));
             if (round % 2 == 0) {
                 while (!deadline.hasExpired() && !m_program.isWritingData()) {
                 }
