@@ -7,10 +7,12 @@
 #include "platform/FreeMemory.h"
 #include "platform/factory/PlatformFactory.h"
 #include "settings/ui/SettingsWindowController.h"
+#include "stores/ClipboardHistory.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -83,6 +85,13 @@ int main(int argc, char *argv[])
     Platform::install(platform.get());
     LettergateApp app(*platform, [] { SettingsWindowController::shared().show(); });
     const QuitSignals quitSignals;
+    // The display going away (a logout) ends the process from inside Qt, with exit() and
+    // without aboutToQuit: what the history still has to write is written then. After a
+    // quit the application object is gone, and so is anything left to write.
+    std::atexit([] {
+        if (QCoreApplication::instance())
+            ClipboardHistory::shared().flushPendingWrites(ClipboardHistory::CopyBeingRead::LetItGo);
+    });
     SingleInstance instance([&app](const QString &request) { return app.handleRequest(request); });
     instance.listen(*claim.lock);
     app.finishLaunching();

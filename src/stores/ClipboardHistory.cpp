@@ -183,12 +183,12 @@ QImage ClipboardHistory::pictureToPaste(const Item &item) const
     return held.isNull() ? item.picture.image() : held;
 }
 
-void ClipboardHistory::flushPendingWrites(std::chrono::milliseconds timeout)
+void ClipboardHistory::flushPendingWrites(CopyBeingRead copyBeingRead, std::chrono::milliseconds timeout)
 {
     const QDeadlineTimer deadline(timeout);
     const auto remaining = [&deadline] { return std::chrono::milliseconds(deadline.remainingTime()); };
     // A copy being read as the program quits (the screenshot just taken) is kept too.
-    if (m_isReading) {
+    if (m_isReading && copyBeingRead == CopyBeingRead::WaitForIt) {
         QEventLoop loop;
         connect(this, &ClipboardHistory::readFinished, &loop, &QEventLoop::quit);
         QTimer::singleShot(remaining(), &loop, &QEventLoop::quit);
@@ -197,7 +197,7 @@ void ClipboardHistory::flushPendingWrites(std::chrono::milliseconds timeout)
     if (!m_imageWriter.finishWrites(remaining()))
         Log::warning(QStringLiteral("quitting with clipboard pictures not saved after %1 s").arg(timeout.count() / 1000.0));
     // The pictures' reports just delivered saved the list naming their files.
-    m_file.flushPendingSave();
+    m_file.flushPendingSave(remaining());
 }
 
 void ClipboardHistory::writeList()

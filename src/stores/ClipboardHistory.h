@@ -116,11 +116,14 @@ public:
     QImage pictureToPaste(const Item &item) const;
 
     // Writes what is still to be written (a copy being read, the pictures, then the
-    // list naming them), serving the event loop for at most timeout: run as the
-    // program quits, however it was asked to. A 4K screenshot takes about half a second
-    // to reach the disk; a few of them waiting may take longer, but a logout does not
-    // wait for ever.
-    void flushPendingWrites(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    // list naming them), all within timeout: run as the program quits, however it was
+    // asked to. A 4K screenshot takes about half a second to reach the disk; a few of
+    // them waiting may take longer, but a logout does not wait for ever. Only waiting
+    // for the copy being read serves the event loop: a process ending without one (its
+    // display gone) lets that copy go.
+    enum class CopyBeingRead { WaitForIt, LetItGo };
+    void flushPendingWrites(CopyBeingRead copyBeingRead = CopyBeingRead::WaitForIt,
+                            std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
     // Whether pictures are still being written (tests and benchmarks wait for this).
     bool isWritingImages() const { return !m_imageWriter.isIdle(); }

@@ -116,13 +116,13 @@ void DataFile::keepPending(PendingSave save)
 std::chrono::milliseconds DataFile::delayDuringBurst() const
 {
     const std::chrono::milliseconds proportional{m_lastWrittenBytes * 1000 / burstWriteRate};
-    return std::max(longestDelay, proportional);
+    return std::clamp(proportional, longestDelay, longestDelayForLargeFiles);
 }
 
-bool DataFile::flushPendingSave()
+bool DataFile::flushPendingSave(std::chrono::milliseconds timeout)
 {
     startWrite(true);
-    const bool finished = m_writer.waitForDone(int(flushTimeout.count()));
+    const bool finished = m_writer.waitForDone(int(timeout.count()));
     // The reports of the writes just finished, delivered now rather than by the event loop.
     QCoreApplication::sendPostedEvents(&m_reports, QEvent::MetaCall);
     return finished && !m_lastWriteFailed && !m_folderRefused;

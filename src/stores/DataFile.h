@@ -45,10 +45,12 @@ public:
     // A save asked for with saveRecordsSoon waits until changes stop for quietPeriod,
     // and no longer than longestDelay after the first change not yet written. A file so
     // large that rewriting it every longestDelay would write more than burstWriteRate
-    // waits longer, in proportion to its last size: a burst of big copies into a full
-    // history then rewrites tens of megabytes every ten seconds or so, not every three.
+    // waits longer, in proportion to its last size, up to longestDelayForLargeFiles: a
+    // burst of big copies into a full history then rewrites tens of megabytes every ten
+    // seconds, not every three.
     static constexpr std::chrono::milliseconds quietPeriod{500};
     static constexpr std::chrono::milliseconds longestDelay{3000};
+    static constexpr std::chrono::milliseconds longestDelayForLargeFiles{10000};
     static constexpr qint64 burstWriteRate = qint64(4) << 20; // bytes a second
     // The longest a flush waits for the writer.
     static constexpr std::chrono::milliseconds flushTimeout{5000};
@@ -79,9 +81,9 @@ public:
     template <typename Record>
     void saveRecordsSoon(const QList<Record> &records, std::function<void()> written = {});
 
-    // Writes what is pending and waits, at most flushTimeout, for every write of the
-    // file to finish and be reported: whether the last one reached the disk.
-    bool flushPendingSave();
+    // Writes what is pending and waits, at most timeout, for every write of the file to
+    // finish and be reported: whether the last one reached the disk.
+    bool flushPendingSave(std::chrono::milliseconds timeout = flushTimeout);
     bool hasPendingSave() const { return m_pending.has_value(); }
 
     // The records that the bytes of a data file hold: nothing unless they are one JSON
