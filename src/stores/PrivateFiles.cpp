@@ -38,10 +38,13 @@ bool PrivateFiles::writeAtomically(const QString &path, const QByteArray &bytes,
     };
 
     // Only a missing directory is created here: an existing one keeps the permissions
-    // it has, so a directory the user made read-only stays read-only.
+    // it has, so a directory the user made read-only stays read-only. One that others
+    // control (planted before the first start, say) never receives a byte.
     const QString directory = QFileInfo(path).absolutePath();
     if (!QFileInfo::exists(directory) && !Paths::ensurePrivateDirectory(directory))
         return fail(QStringLiteral("cannot create %1").arg(directory));
+    if (!Paths::isTrustedFolder(directory))
+        return fail(QStringLiteral("%1 is not the user's alone").arg(directory));
     // QSaveFile would write to where a link points.
     if (QFileInfo(path).isSymLink())
         return fail(QStringLiteral("it is a symbolic link, which Lettergate does not write through"));
