@@ -58,7 +58,9 @@ void pruneOlderCopies(const QString &file)
 std::optional<QString> UnreadableCopies::moveAside(const QString &file)
 {
     const QString copy = freshName(file);
-    if (!QFile::rename(file, copy))
+    // Not QFile::rename, which refuses a link whose target is gone: such a link, left
+    // in a data file's place, must be moved aside as well.
+    if (::rename(QFile::encodeName(file).constData(), QFile::encodeName(copy).constData()) != 0)
         return std::nullopt;
     pruneOlderCopies(file);
     return copy;
