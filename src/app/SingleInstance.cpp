@@ -4,6 +4,7 @@
 #include "app/RequestProtocol.h"
 #include "platform/Log.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -127,6 +128,10 @@ SingleInstance::SingleInstance(Responder respond, uid_t peerOwner, QObject *pare
     // Only this user may connect.
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    // A start that asks while this instance is quitting (and writing what is pending)
+    // must not be told it was handed over: it finds nobody listening and waits for the
+    // lock instead.
+    connect(qApp, &QCoreApplication::aboutToQuit, m_server, &QLocalServer::close);
 }
 
 bool SingleInstance::listen(const InstanceLock &held)
