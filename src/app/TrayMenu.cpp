@@ -72,7 +72,10 @@ void TrayMenu::listRunningCommands()
         QAction *stop = m_runningCommands->addAction(command.stopping ? QStringLiteral("Stopping “%1”…").arg(name)
                                                                       : QStringLiteral("Stop “%1”").arg(name));
         stop->setEnabled(!command.stopping);
-        connect(stop, &QAction::triggered, &running, [&running, id = command.id] { running.stop(id); });
+        // Queued: stopping rebuilds this menu, which must not delete the action inside its
+        // own signal.
+        connect(stop, &QAction::triggered, &running, [&running, id = command.id] { running.stop(id); },
+                Qt::QueuedConnection);
     }
     m_runningCommands->menuAction()->setVisible(!running.entries().isEmpty());
 }
