@@ -48,7 +48,6 @@ public:
     // The picture held for id (waiting, being written, or after a failed write); null
     // when none is.
     QImage heldPicture(const QUuid &id) const;
-    bool isHolding(const QUuid &id) const { return m_jobs.contains(id); }
     // Nothing waiting or being written.
     bool isIdle() const;
     // The bytes of the pictures waiting or being written.
