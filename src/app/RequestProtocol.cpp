@@ -46,17 +46,21 @@ bool RequestProtocol::isWellFormed(const QByteArray &reply)
 
 QString RequestProtocol::printable(const QString &text)
 {
-    QString kept = text;
-    kept.removeIf([](QChar c) {
-        const char16_t code = c.unicode();
-        if (code == u'\n' || code == u'\t')
-            return false;
-        const bool control = code < 0x20 || (code >= 0x7f && code <= 0x9f);
-        const bool bidi = code == 0x061c || code == 0x200e || code == 0x200f || (code >= 0x202a && code <= 0x202e)
-            || (code >= 0x2066 && code <= 0x2069);
-        const bool zeroWidth = (code >= 0x200b && code <= 0x200d) || code == 0x2060 || code == 0xfeff;
-        return control || bidi || zeroWidth;
-    });
+    // By whole code points, so that a character beyond the first plane (a tag character)
+    // is judged as one; a lone surrogate becomes U+FFFD on the way.
+    const auto hidden = [](char32_t code) {
+        const QChar::Category category = QChar::category(code);
+        // C0, DEL and C1 carry escape sequences; bidi controls, zero-width characters,
+        // the soft hyphen and tags change or hide what is shown.
+        return (category == QChar::Other_Control && code != U'\n' && code != U'\t')
+            || category == QChar::Other_Format;
+    };
+    QString kept;
+    kept.reserve(text.size());
+    for (const uint code : text.toUcs4()) {
+        if (!hidden(char32_t(code)))
+            kept.append(QChar::fromUcs4(char32_t(code)));
+    }
     return kept;
 }
 

@@ -93,6 +93,8 @@ private slots:
             {QStringLiteral("a\rb\bc\x7f\x01"), QStringLiteral("abc")},
             {QStringLiteral("\u202eexe.txt\u202c \u2066x\u2069\u200e\u200f\u061c"), QStringLiteral("exe.txt x")},
             {QStringLiteral("pay\u200bpal\u200c\u200d\u2060\ufeff"), QStringLiteral("paypal")},
+            // A soft hyphen, an invisible operator and tag characters (beyond the first plane).
+            {QStringLiteral("in\u00advis\u2062ible\U000E0041\U000E007F"), QStringLiteral("invisible")},
         };
         for (const auto &test : cases)
             QCOMPARE(RequestProtocol::printable(test.text), test.printable);
