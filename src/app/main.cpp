@@ -4,6 +4,7 @@
 #include "app/RequestProtocol.h"
 #include "app/SingleInstance.h"
 #include "platform/BuildInfo.h"
+#include "platform/DisplayLoss.h"
 #include "platform/FreeMemory.h"
 #include "platform/factory/PlatformFactory.h"
 #include "settings/ui/SettingsWindowController.h"
@@ -12,7 +13,6 @@
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -85,13 +85,10 @@ int main(int argc, char *argv[])
     Platform::install(platform.get());
     LettergateApp app(*platform, [] { SettingsWindowController::shared().show(); });
     const QuitSignals quitSignals;
-    // The display going away (a logout) ends the process from inside Qt, with exit() and
-    // without aboutToQuit: what the history still has to write is written then. After a
-    // quit the application object is gone, and so is anything left to write.
-    std::atexit([] {
-        if (QCoreApplication::instance())
-            ClipboardHistory::shared().flushPendingWrites(ClipboardHistory::CopyBeingRead::LetItGo);
-    });
+    // The display going away (a logout) ends the process without aboutToQuit: what the
+    // history still has to write is written first, but a copy being read cannot be.
+    DisplayLoss::setLastWrites(
+        [] { ClipboardHistory::shared().flushPendingWrites(ClipboardHistory::CopyBeingRead::LetItGo); });
     SingleInstance instance([&app](const QString &request) { return app.handleRequest(request); });
     instance.listen(*claim.lock);
     app.finishLaunching();

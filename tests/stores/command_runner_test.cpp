@@ -158,7 +158,7 @@ private slots:
         QCOMPARE(running.entries().size(), 2);
         for (const pid_t group : groups)
             QCOMPARE(processesInGroup(group, "sleep"), 2);
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
         QCoreApplication::exec();
         for (const pid_t group : groups)
             QTRY_COMPARE_WITH_TIMEOUT(processesInGroup(group), 0, 1000);

@@ -1,5 +1,6 @@
 #include "platform/x11/X11EventPump.h"
 
+#include "platform/DisplayLoss.h"
 #include "platform/Log.h"
 #include "platform/x11/X11Display.h"
 
@@ -26,6 +27,8 @@ void foldQtServerLossReport(QtMsgType type, const QMessageLogContext &context, c
 {
     if (message.startsWith(u"The X11 connection broke")) {
         reportServerLoss();
+        // Qt calls exit() as soon as this returns.
+        DisplayLoss::runLastWrites();
         return;
     }
     messageHandlerBefore(type, context, message);
