@@ -247,16 +247,25 @@ private slots:
         SettingsFixture fixture;
         const QString entry = fixture.environment.configHome() + QStringLiteral("/autostart/app.lettergate.Lettergate.desktop");
         QCOMPARE(LaunchAtLogin::entryPath(), entry);
-        ShownView shown(fixture, Tab::General);
-        auto *toggle = shown.view.generalTab().findChild<QCheckBox *>(QStringLiteral("launchAtLogin"));
-        QVERIFY(!toggle->isChecked());
-
-        // The entry starts the program $PATH finds (in a folder that is not temporary).
-        QTemporaryDir bin(QCoreApplication::applicationDirPath() + QStringLiteral("/path-XXXXXX"));
+        // The entry starts the program $PATH finds, in a folder that is not temporary:
+        // beside this test, or in the home folder when the build itself is in one.
+        const auto lasts = [](const QString &folder) {
+            return LaunchAtLogin::lastingProgram({folder + QStringLiteral("/lettergate"), {}, {}},
+                                                 LaunchAtLogin::temporaryFolders())
+                .has_value();
+        };
+        const QString parent =
+            lasts(QCoreApplication::applicationDirPath()) ? QCoreApplication::applicationDirPath() : QDir::homePath();
+        if (!lasts(parent))
+            QSKIP("every folder this test may write in is a temporary one");
+        QTemporaryDir bin(parent + QStringLiteral("/.lettergate-test-path-XXXXXX"));
         const QString installed = bin.filePath(QStringLiteral("lettergate"));
         StoreTesting::writeFile(installed, "#!/bin/sh\n");
         QFile::setPermissions(installed, QFile::ReadOwner | QFile::ExeOwner);
         const ScopedVariable path("PATH", QFile::encodeName(bin.path()));
+        ShownView shown(fixture, Tab::General);
+        auto *toggle = shown.view.generalTab().findChild<QCheckBox *>(QStringLiteral("launchAtLogin"));
+        QVERIFY(!toggle->isChecked());
         toggle->click();
         QVERIFY(toggle->isChecked());
         const QStringList lines = QString::fromUtf8(StoreTesting::fileBytes(entry)).split(u'\n');
