@@ -75,11 +75,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (loaded.items().isEmpty())
         return 0;
     loaded.save();
+    loaded.flushPendingWrites();
     const QByteArray saved = fileBytes();
 
     ClipboardHistory reloaded(pasteboard, dataDirectory());
     FuzzChecks::require(sameEntries(reloaded.items(), loaded.items()), "the saved entries load back equal");
     reloaded.save();
+    reloaded.flushPendingWrites();
     FuzzChecks::require(fileBytes() == saved, "saving them again writes the same file");
     return 0;
 }
