@@ -10,13 +10,7 @@
 #include <QMutexLocker>
 
 ImageFileWriter::ImageFileWriter(QObject *parent)
-    : ImageFileWriter(Bounds{}, parent)
-{
-}
-
-ImageFileWriter::ImageFileWriter(Bounds bounds, QObject *parent)
     : QObject(parent)
-    , m_bounds(bounds)
 {
     m_pool.setMaxThreadCount(1);
 }
@@ -161,7 +155,7 @@ QList<QUuid> ImageFileWriter::letGoPastBounds(const QUuid &newest)
                 bytes += job.picture.sizeInBytes();
                 notBegun += job.state != State::writing;
             }
-            return notBegun > m_bounds.pictures || bytes > m_bounds.bytes;
+            return notBegun > mostPicturesHeld || bytes > mostBytesHeld;
         };
         while (isOverBounds()) {
             const auto oldest = std::find_if(m_order.cbegin(), m_order.cend(), [this, &newest](const QUuid &id) {

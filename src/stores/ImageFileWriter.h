@@ -16,20 +16,17 @@
 //
 // The writer is the one holder of the full pictures copied and not yet on disk (a
 // screenshot is megabytes, the largest picture 128 MiB), so what it holds is bounded:
-// past `Bounds`, the oldest pictures not begun are let go (the newest never is), and a
+// past its bounds, the oldest pictures not begun are let go (the newest never is), and a
 // picture cancelled before its write began is let go at once.
 class ImageFileWriter final : public QObject {
     Q_OBJECT
 public:
-    struct Bounds {
-        // Pictures waiting, or kept after a failed write.
-        int pictures = 8;
-        // Everything held, the picture being written included.
-        qint64 bytes = qint64(256) << 20;
-    };
+    // Pictures waiting, or kept after a failed write.
+    static constexpr int mostPicturesHeld = 8;
+    // Everything held, the picture being written included.
+    static constexpr qint64 mostBytesHeld = qint64(256) << 20;
 
     explicit ImageFileWriter(QObject *parent = nullptr);
-    ImageFileWriter(Bounds bounds, QObject *parent);
     // Waits for the job in progress; jobs not yet begun are dropped, and so are
     // reports not yet delivered.
     ~ImageFileWriter() override;
@@ -52,7 +49,6 @@ public:
     bool isIdle() const;
     // The bytes of the pictures waiting or being written.
     qint64 busyBytes() const;
-    const Bounds &bounds() const { return m_bounds; }
     // Serves the writes waiting or under way, and their reports, for at most timeout
     // (what quitting allows); answers whether all were done.
     bool finishWrites(std::chrono::milliseconds timeout);
@@ -81,7 +77,6 @@ private:
     QList<QUuid> letGoPastBounds(const QUuid &newest);
     void letGoOfMemoryWhenIdle();
 
-    const Bounds m_bounds;
     QThreadPool m_pool;
     // Guards m_jobs, m_order and m_writesUnderWay, which the pool's thread reads when a job begins.
     mutable QMutex m_mutex;
