@@ -7,15 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 
 namespace {
-
-QString systemError()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
 
 // The folder's path with its parent's symbolic links resolved; nothing when the parent
 // does not exist.
@@ -34,7 +28,7 @@ std::optional<QString> problemWithParents(const QString &folder, uid_t owner)
     for (QString parent = QFileInfo(folder).path();; parent = QFileInfo(parent).path()) {
         struct stat status {};
         if (::stat(QFile::encodeName(parent).constData(), &status) != 0)
-            return QStringLiteral("lies in %1, which cannot be read: %2").arg(parent, systemError());
+            return QStringLiteral("lies in %1, which cannot be read: %2").arg(parent, qt_error_string(errno));
         if (status.st_uid != owner && status.st_uid != 0)
             return QStringLiteral("lies in %1, which belongs to user %2").arg(parent).arg(status.st_uid);
         if ((status.st_mode & S_IWOTH) && !(status.st_mode & S_ISVTX))
@@ -49,7 +43,7 @@ std::optional<QString> problemWith(const QString &folder, uid_t owner)
 {
     struct stat status {};
     if (::lstat(QFile::encodeName(folder).constData(), &status) != 0)
-        return QStringLiteral("cannot be read: %1").arg(systemError());
+        return QStringLiteral("cannot be read: %1").arg(qt_error_string(errno));
     if (S_ISLNK(status.st_mode))
         return QStringLiteral("is a symbolic link");
     if (!S_ISDIR(status.st_mode))
@@ -102,7 +96,7 @@ std::optional<QString> InstanceFolder::locate(uid_t owner)
     }
     const QString state = Paths::stateDirectory();
     if (!makeFolders(state)) {
-        refuse(state, QStringLiteral("cannot be made: %1").arg(systemError()));
+        refuse(state, QStringLiteral("cannot be made: %1").arg(qt_error_string(errno)));
         return std::nullopt;
     }
     const std::optional<QString> folder = withParentResolved(state);

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QFile>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -15,7 +14,7 @@ InstanceLock::InstanceLock(const QString &folder)
     // The folder is private, so nothing but a link of the user's own could be there.
     m_descriptor = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (m_descriptor < 0)
-        m_error = QStringLiteral("cannot open %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        m_error = QStringLiteral("cannot open %1: %2").arg(path, qt_error_string(errno));
 }
 
 InstanceLock::~InstanceLock()
@@ -31,7 +30,7 @@ bool InstanceLock::tryTake()
     if (::flock(m_descriptor, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK)
             m_error = QStringLiteral("cannot lock %1/lettergate.lock: %2")
-                          .arg(m_folder, QString::fromLocal8Bit(std::strerror(errno)));
+                          .arg(m_folder, qt_error_string(errno));
         return false;
     }
     // Who holds it, for the message of a start that cannot take it. The lock is what
