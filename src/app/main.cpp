@@ -54,15 +54,12 @@ int main(int argc, char *argv[])
         return askRunningInstance(argc, argv, *commandLine.verb);
 
     QString reason;
-    if (!PlatformFactory::displayIsUsable(&reason)) {
-        std::fprintf(stderr, "lettergate: no usable display (%s); start it inside an X11 session\n",
+    const std::optional<PlatformFactory::Choice> backend = PlatformFactory::choose(&reason);
+    if (!backend) {
+        std::fprintf(stderr, "lettergate: no usable display (%s); start it inside a Wayland or X11 session\n",
                      qUtf8Printable(reason));
         return 2;
     }
-    // The X11 backend serves X clients; under Wayland our own windows must be X clients
-    // too, so that they are in the same window list as the ones we switch between.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lettergate"));
@@ -81,7 +78,7 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    const auto platform = PlatformFactory::create();
+    const auto platform = PlatformFactory::create(*backend);
     Platform::install(platform.get());
     LettergateApp app(*platform, [] { SettingsWindowController::shared().show(); });
     const QuitSignals quitSignals;

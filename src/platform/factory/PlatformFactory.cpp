@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 #include "platform/null/NullPlatform.h"
+#include "platform/wayland/WaylandPlatform.h"
 #include "platform/x11/DisplayProbe.h"
 #include "platform/x11/X11Platform.h"
 
@@ -18,31 +19,73 @@ bool isWaylandSession()
            qEnvironmentVariable("XDG_SESSION_TYPE").compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0;
 }
 
-// One line about what this session cannot do, so that missing features have a reason
-// the user can read; the program keeps running with what works.
-void reportSessionLimits(const X11Platform &platform)
+// Qt's windows must live where the backend works: on Wayland our panel is a surface of
+// the compositor's; under X11 (XWayland included) our windows must be X clients, in the
+// same window list as the ones we switch between. A platform the user set is kept.
+void useQtPlatform(const char *name)
 {
-    if (isWaylandSession()) {
-        Log::warning(QStringLiteral("Wayland session: only XWayland windows can be listed, raised and pictured, "
-                                    "and the trigger works only while an XWayland window has the focus"));
-    } else if (!platform.hasWindowManager()) {
-        Log::warning(QStringLiteral("no EWMH window manager is running: windows can be neither listed nor raised "
-                                    "until one starts; the trigger, the clipboard and pasting work"));
-    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", name);
+}
+
+PlatformFactory::Choice chooseX11(const QString &waylandProblem)
+{
+    useQtPlatform("xcb");
+    if (waylandProblem.isEmpty())
+        return {PlatformFactory::Backend::x11, QStringLiteral("using X11: $DISPLAY answers and this is no Wayland session")};
+    return {PlatformFactory::Backend::x11,
+            QStringLiteral("using X11 through XWayland: %1; only XWayland windows can be listed, raised and "
+                           "pictured, and the trigger works only while an XWayland window has the focus")
+                .arg(waylandProblem)};
 }
 
 } // namespace
 
-bool PlatformFactory::displayIsUsable(QString *reason)
+std::optional<PlatformFactory::Choice> PlatformFactory::choose(QString *reason)
 {
-    return runsOffscreen() || DisplayProbe::isReachable(reason);
+    if (runsOffscreen())
+        return Choice{Backend::none, QStringLiteral("no window system: Qt runs offscreen")};
+    QString waylandProblem;
+    if (isWaylandSession()) {
+        waylandProblem = WaylandPlatform::unsupportedBecause();
+        if (waylandProblem.isEmpty()) {
+            useQtPlatform("wayland");
+            WaylandPlatform::prepareQt();
+            return Choice{Backend::wayland,
+                          QStringLiteral("using Wayland: the compositor lists its windows to programs "
+                                         "(wlr foreign-toplevel management)")};
+        }
+    }
+    if (DisplayProbe::isReachable(reason))
+        return chooseX11(waylandProblem);
+    if (!waylandProblem.isEmpty() && reason)
+        *reason = waylandProblem + QStringLiteral(", and ") + *reason;
+    return std::nullopt;
 }
 
-std::unique_ptr<Platform> PlatformFactory::create()
+std::unique_ptr<Platform> PlatformFactory::create(const Choice &choice)
 {
-    if (auto x11 = X11Platform::connect()) {
-        reportSessionLimits(*x11);
-        return x11;
+    switch (choice.backend) {
+    case Backend::wayland:
+        if (auto wayland = WaylandPlatform::connect()) {
+            Log::info(choice.reason);
+            return wayland;
+        }
+        break;
+    case Backend::x11:
+        if (auto x11 = X11Platform::connect()) {
+            if (isWaylandSession())
+                Log::warning(choice.reason);
+            else if (!x11->hasWindowManager())
+                Log::warning(QStringLiteral("no EWMH window manager is running: windows can be neither listed nor "
+                                            "raised until one starts; the trigger, the clipboard and pasting work"));
+            else
+                Log::info(choice.reason);
+            return x11;
+        }
+        break;
+    case Backend::none:
+        break;
     }
     return std::make_unique<NullPlatform>();
 }

@@ -6,10 +6,21 @@
 
 namespace PlatformFactory {
 
-// Whether the program can show its windows here. On failure, reason says why.
-bool displayIsUsable(QString *reason);
+enum class Backend { wayland, x11, none };
 
-// The backend for this session. Call after the QGuiApplication exists.
-std::unique_ptr<Platform> create();
+// Which backend serves this session, and why, in one line for the log.
+struct Choice {
+    Backend backend = Backend::none;
+    QString reason;
+};
+
+// Picks the backend before Qt starts: Wayland when $WAYLAND_DISPLAY answers and the
+// compositor offers its window list to programs, else X11 when an X server answers
+// (XWayland included), else none. Qt's platform plugin is set to match unless the user
+// chose one. Nothing when the program cannot show its windows here; reason says why.
+std::optional<Choice> choose(QString *reason);
+
+// The backend chosen. Call after the QGuiApplication exists; logs the choice's reason.
+std::unique_ptr<Platform> create(const Choice &choice);
 
 } // namespace PlatformFactory

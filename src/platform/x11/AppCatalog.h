@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/x11/ClientWindow.h"
-#include "platform/x11/DesktopEntries.h"
+#include "platform/desktop/DesktopEntries.h"
 
 #include <QHash>
 #include <optional>

@@ -3,18 +3,10 @@
 #include <QList>
 #include <QRect>
 #include <QString>
+#include "platform/desktop/DesktopEntries.h"
+
 #include <optional>
 #include <xcb/xcb.h>
-
-// What a window says about the application behind it, from which its desktop entry is
-// found (see DesktopEntries).
-struct AppHints {
-    QString gtkApplicationId;  // _GTK_APPLICATION_ID
-    QString kdeDesktopFile;    // _KDE_NET_WM_DESKTOP_FILE
-    QString wmClassInstance;   // WM_CLASS, first part
-    QString wmClassName;       // WM_CLASS, second part: the class
-    friend bool operator==(const AppHints &, const AppHints &) = default;
-};
 
 // The EWMH window type, reduced to what decides a window's layer.
 enum class WindowKind { Normal, Dialog, Desktop, Dock, Toolbar, Menu, Utility, Splash, Popup };

@@ -1,4 +1,4 @@
-#include "platform/x11/DesktopEntries.h"
+#include "platform/desktop/DesktopEntries.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>

@@ -1,12 +1,20 @@
 #pragma once
 
-#include "platform/x11/ClientWindow.h"
-
 #include <QHash>
 #include <QIcon>
 #include <QString>
 #include <QUrl>
 #include <optional>
+
+// What a window says about the application behind it, from which its desktop entry is
+// found: on X11 its properties; on Wayland its app_id stands for all of them.
+struct AppHints {
+    QString gtkApplicationId;  // _GTK_APPLICATION_ID
+    QString kdeDesktopFile;    // _KDE_NET_WM_DESKTOP_FILE
+    QString wmClassInstance;   // WM_CLASS, first part
+    QString wmClassName;       // WM_CLASS, second part: the class
+    friend bool operator==(const AppHints &, const AppHints &) = default;
+};
 
 struct _GAppInfoMonitor;
 

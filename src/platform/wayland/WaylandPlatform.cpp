@@ -1,0 +1,120 @@
+#include "platform/wayland/WaylandPlatform.h"
+
+#include "platform/null/NullPlatform.h"
+#include "platform/wayland/WaylandConnection.h"
+
+#include <wayland-client.h>
+
+#include "wayland/wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
+
+namespace {
+
+// Pieces not built yet answer as the backend without a window system does.
+NullPlatform &unbuilt()
+{
+    static NullPlatform platform;
+    return platform;
+}
+
+} // namespace
+
+QString WaylandPlatform::unsupportedBecause()
+{
+    const std::unique_ptr<WaylandConnection> connection = WaylandConnection::connect();
+    if (!connection)
+        return QStringLiteral("no Wayland compositor answers on $WAYLAND_DISPLAY");
+    if (!connection->offeredVersion(zwlr_foreign_toplevel_manager_v1_interface.name))
+        return QStringLiteral("this Wayland compositor does not list its windows to programs (no wlr "
+                              "foreign-toplevel management: GNOME and KDE Plasma keep theirs to themselves)");
+    return {};
+}
+
+void WaylandPlatform::prepareQt()
+{
+    // Qt then gives a window with Qt::BypassWindowManagerHint a bare surface, without a
+    // shell role, which the panel makes a layer-shell overlay of.
+    qputenv("QT_WAYLAND_USE_BYPASSWINDOWMANAGERHINT", "1");
+}
+
+std::unique_ptr<WaylandPlatform> WaylandPlatform::connect()
+{
+    std::unique_ptr<WaylandConnection> connection = WaylandConnection::connect();
+    if (!connection || !connection->offeredVersion(zwlr_foreign_toplevel_manager_v1_interface.name))
+        return nullptr;
+    return std::unique_ptr<WaylandPlatform>(new WaylandPlatform(std::move(connection)));
+}
+
+WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection)
+    : m_connection(std::move(connection))
+{
+    m_seat = static_cast<wl_seat *>(m_connection->bind(&wl_seat_interface, 1));
+    m_connection->startDispatching();
+}
+
+WaylandPlatform::~WaylandPlatform()
+{
+    if (m_seat)
+        wl_seat_destroy(m_seat);
+}
+
+WindowServer &WaylandPlatform::windowServer()
+{
+    return unbuilt().windowServer();
+}
+
+Apps &WaylandPlatform::apps()
+{
+    return unbuilt().apps();
+}
+
+Accessibility &WaylandPlatform::accessibility()
+{
+    return unbuilt().accessibility();
+}
+
+HotKeys &WaylandPlatform::hotKeys()
+{
+    return unbuilt().hotKeys();
+}
+
+KeyTap &WaylandPlatform::keyTap()
+{
+    return unbuilt().keyTap();
+}
+
+Pasteboard &WaylandPlatform::pasteboard()
+{
+    return unbuilt().pasteboard();
+}
+
+Keystrokes &WaylandPlatform::keystrokes()
+{
+    return unbuilt().keystrokes();
+}
+
+ScreenCapture &WaylandPlatform::screenCapture()
+{
+    return unbuilt().screenCapture();
+}
+
+SystemTray &WaylandPlatform::systemTray()
+{
+    return unbuilt().systemTray();
+}
+
+void WaylandPlatform::beep()
+{
+    // The protocols of these compositors have no bell; the panel's header shakes instead.
+}
+
+std::optional<QString> WaylandPlatform::windowManagerName()
+{
+    // The compositor lists its windows (this backend needs it to); it names itself only
+    // through the session's desktop name.
+    return qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+}
+
+bool WaylandPlatform::hasComposite()
+{
+    return false;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/Feedback.h"
+#include "platform/OwnWindows.h"
+#include "platform/Platform.h"
+#include "platform/qt/DBusNotifications.h"
+#include "platform/qt/SystemClock.h"
+
+#include <memory>
+
+class WaylandConnection;
+struct wl_seat;
+
+// The desktop as a wlroots-style Wayland compositor presents it to programs: its window
+// list (wlr foreign-toplevel management), the clipboard without a focused window (wlr
+// data-control), a virtual keyboard for the paste keystroke, pictures of the output (wlr
+// screencopy) and the panel as an overlay (wlr layer shell). The backend speaks these on
+// a connection of its own, read on the GUI thread; Qt keeps its own for our windows.
+class WaylandPlatform final : public Platform, private Feedback, private OwnWindows {
+public:
+    // Why this session cannot have the Wayland backend, in words for the log and for
+    // Settings; empty when it can. Asks the compositor once; callable before Qt starts.
+    static QString unsupportedBecause();
+    // What Qt must be told before it starts, for the panel to become an overlay.
+    static void prepareQt();
+    // Nothing when no compositor answers or it does not list its windows. Call after the
+    // QGuiApplication exists, on its thread.
+    static std::unique_ptr<WaylandPlatform> connect();
+    ~WaylandPlatform() override;
+
+    QString name() const override { return QStringLiteral("wayland"); }
+    WindowServer &windowServer() override;
+    Apps &apps() override;
+    Accessibility &accessibility() override;
+    HotKeys &hotKeys() override;
+    KeyTap &keyTap() override;
+    Pasteboard &pasteboard() override;
+    Keystrokes &keystrokes() override;
+    ScreenCapture &screenCapture() override;
+    Feedback &feedback() override { return *this; }
+    Notifications &notifications() override { return m_notifications; }
+    OwnWindows &ownWindows() override { return *this; }
+    SystemTray &systemTray() override;
+    Clock &clock() override { return m_clock; }
+
+private:
+    explicit WaylandPlatform(std::unique_ptr<WaylandConnection> connection);
+
+    void beep() override;
+    bool hasCompositor() override { return true; }
+    std::optional<QString> windowManagerName() override;
+    bool hasComposite() override;
+
+    std::unique_ptr<WaylandConnection> m_connection;
+    wl_seat *m_seat = nullptr;
+    SystemClock m_clock;
+    DBusNotifications m_notifications;
+};

@@ -1,0 +1,25 @@
+#include "platform/factory/PlatformFactory.h"
+#include "support/LogCapture.h"
+
+#include <QTest>
+
+// Which backend a headless sway session gets.
+class WaylandFactoryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aCompositorThatListsItsWindowsGetsTheWaylandBackend()
+    {
+        LogCapture log;
+        QString whyNot;
+        const std::optional<PlatformFactory::Choice> choice = PlatformFactory::choose(&whyNot);
+        QVERIFY2(choice, qPrintable(whyNot));
+        const std::unique_ptr<Platform> platform = PlatformFactory::create(*choice);
+        QCOMPARE(platform->name(), QStringLiteral("wayland"));
+        QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] using Wayland: the compositor lists its windows "
+                                                       "to programs (wlr foreign-toplevel management)")});
+    }
+};
+
+QTEST_MAIN(WaylandFactoryTest)
+#include "factory_test.moc"
