@@ -14,9 +14,13 @@
 #include <memory>
 #include <unistd.h>
 
-RunningProgram::RunningProgram()
+RunningProgram::RunningProgram(Session session)
+    : m_session(session)
 {
     m_environment = QProcessEnvironment::systemEnvironment();
+    // On Wayland the program picks Qt's platform itself, as it does for a user.
+    if (session == Session::wayland)
+        m_environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path() + QStringLiteral("/config"));
     m_environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.path() + QStringLiteral("/data"));
     m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
@@ -42,7 +46,16 @@ bool RunningProgram::start()
     m_output.clear();
     m_process.setProcessEnvironment(m_environment);
     m_process.start(qEnvironmentVariable("LETTERGATE_BINARY"), {});
-    return m_process.waitForStarted() && waitForOutput("[Lettergate] hotkey registered:");
+    if (!m_process.waitForStarted())
+        return false;
+    if (m_session == Session::x11)
+        return waitForOutput("[Lettergate] hotkey registered:");
+    return waitForOutput("[Lettergate] using Wayland:") && waitUntilAnswering();
+}
+
+bool RunningProgram::waitUntilAnswering()
+{
+    return QTest::qWaitFor([this] { return !isRunning() || ask({QStringLiteral("windows")}); }, 10000) && isRunning();
 }
 
 void RunningProgram::stop()
@@ -139,9 +152,26 @@ QString sessionReport()
 
 } // namespace
 
+std::optional<QString> RunningProgram::ask(const QStringList &verbAndArguments) const
+{
+    QProcess verb;
+    verb.setProcessEnvironment(m_environment);
+    verb.start(qEnvironmentVariable("LETTERGATE_BINARY"), verbAndArguments);
+    if (!verb.waitForFinished(15000)) {
+        verb.kill();
+        verb.waitForFinished();
+        return std::nullopt;
+    }
+    if (verb.exitStatus() != QProcess::NormalExit || verb.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(verb.readAllStandardOutput());
+}
+
 QString RunningProgram::stateReport() const
 {
-    QString report = sessionReport();
+    QString report = m_session == Session::x11
+        ? sessionReport()
+        : QStringLiteral("== the compositor's tree\n") + toolOutput(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")});
     QElapsedTimer answer;
     answer.start();
     const QString windows = toolOutput(qEnvironmentVariable("LETTERGATE_BINARY"), {QStringLiteral("windows")}, m_environment);

@@ -14,7 +14,12 @@
 // outlives restarts), on the display the test runs on, with everything it prints kept.
 class RunningProgram {
 public:
-    RunningProgram();
+    // The X session of tests/x11, where the program is ready once its trigger is armed;
+    // or the Wayland session of tests/wayland, where nothing is grabbed and it is ready
+    // once it has chosen Wayland and its socket answers.
+    enum class Session { x11, wayland };
+
+    explicit RunningProgram(Session session = Session::x11);
     ~RunningProgram();
     RunningProgram(const RunningProgram &) = delete;
     RunningProgram &operator=(const RunningProgram &) = delete;
@@ -23,7 +28,7 @@ public:
     void writeSettings(const QByteArray &iniText);
     QProcessEnvironment &environment() { return m_environment; }
 
-    // Starts the program and waits until its trigger is armed; false if it never was.
+    // Starts the program and waits until it is ready; false if it never was.
     bool start();
     // Ends it with SIGTERM (or SIGKILL when it does not go within five seconds).
     void stop();
@@ -39,6 +44,10 @@ public:
     const QByteArray &output() const { return m_output; }
     // Serves the event loop until the output holds text `count` times.
     bool waitForOutput(const QByteArray &text, int count = 1, int timeoutMs = 10000);
+
+    // Runs `lettergate VERB ARGUMENTS...` against this instance: what it printed when it
+    // exited with status 0, nothing otherwise.
+    std::optional<QString> ask(const QStringList &verbAndArguments) const;
 
     // Resident set size in KiB (from /proc), 0 when the process is gone.
     qint64 residentKiB() const;
@@ -56,7 +65,7 @@ public:
     bool isWritingData() const;
 
     // What a test prints when the program seems not to answer: the session as the X
-    // server and the window manager see it, whether the program's GUI thread answers a
+    // server and the window manager (or the compositor) see it, whether the program's GUI thread answers a
     // request on its socket, where each of its threads stands, and its last output.
     QString stateReport() const;
 
@@ -65,6 +74,9 @@ public:
     QString settingsFile() const { return configDirectory() + QStringLiteral("/Lettergate.ini"); }
 
 private:
+    bool waitUntilAnswering();
+
+    Session m_session;
     QTemporaryDir m_home;
     QProcessEnvironment m_environment;
     QProcess m_process;

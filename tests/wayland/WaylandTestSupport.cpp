@@ -1,0 +1,144 @@
+#include "WaylandTestSupport.h"
+
+#include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace WaylandTest {
+
+namespace {
+
+// What swaymsg printed, when it succeeded.
+std::optional<QByteArray> swaymsg(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral("swaymsg"), arguments);
+    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    return process.readAllStandardOutput();
+}
+
+// Every node of the tree that is a window, floating ones included.
+void collectWindows(const QJsonObject &node, QList<QJsonObject> &windows)
+{
+    if (node.contains(QStringLiteral("app_id")))
+        windows.append(node);
+    for (const char *children : {"nodes", "floating_nodes"}) {
+        for (const QJsonValue &child : node.value(QLatin1String(children)).toArray())
+            collectWindows(child.toObject(), windows);
+    }
+}
+
+QList<QJsonObject> windows()
+{
+    QList<QJsonObject> found;
+    collectWindows(tree(), found);
+    return found;
+}
+
+} // namespace
+
+Client::Client(const QString &program, const QStringList &arguments)
+{
+    QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] {
+        m_pending += m_process.readAllStandardOutput();
+        qsizetype end;
+        while ((end = m_pending.indexOf('\n')) >= 0) {
+            m_lines.append(QString::fromUtf8(m_pending.left(end)));
+            m_pending.remove(0, end + 1);
+        }
+    });
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(program, arguments);
+}
+
+Client::~Client()
+{
+    if (!isRunning())
+        return;
+    m_process.kill();
+    m_process.waitForFinished(5000);
+}
+
+std::optional<QString> Client::waitForLine(const QString &prefix, qsizetype from, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (true) {
+        for (qsizetype i = from; i < m_lines.size(); ++i) {
+            if (m_lines.at(i).startsWith(prefix))
+                return m_lines.at(i);
+        }
+        if (deadline.hasExpired() || !isRunning())
+            return std::nullopt;
+        QTest::qWait(10);
+    }
+}
+
+void Client::write(const QByteArray &bytes)
+{
+    m_process.write(bytes);
+    m_process.waitForBytesWritten(5000);
+}
+
+QString Client::lastLine(const QString &prefix) const
+{
+    for (auto line = m_lines.crbegin(); line != m_lines.crend(); ++line) {
+        if (line->startsWith(prefix))
+            return *line;
+    }
+    return {};
+}
+
+HelperWindow::HelperWindow(const QString &appId, const QString &title)
+    : Client(qEnvironmentVariable("LETTERGATE_WAYLAND_HELPER_WINDOW"), {appId, title})
+{
+    (void)QTest::qWaitFor([&] { return shows(QStringLiteral("name"), title); }, 10000);
+}
+
+TestKeyboard::TestKeyboard()
+    : Client(qEnvironmentVariable("LETTERGATE_WAYLAND_TEST_KEYBOARD"), {})
+{
+    (void)waitForLine(QStringLiteral("ready"));
+}
+
+bool TestKeyboard::type(const QString &keys)
+{
+    const qsizetype from = lines().size();
+    write(keys.toUtf8() + '\n');
+    return waitForLine(QStringLiteral("typed: ") + keys, from).has_value();
+}
+
+QJsonObject tree()
+{
+    return QJsonDocument::fromJson(
+               swaymsg({QStringLiteral("-t"), QStringLiteral("get_tree"), QStringLiteral("-r")}).value_or(QByteArray()))
+        .object();
+}
+
+bool shows(const QString &field, const QString &value)
+{
+    return std::ranges::any_of(windows(), [&](const QJsonObject &window) { return window.value(field) == value; });
+}
+
+QJsonObject focusedWindow()
+{
+    for (const QJsonObject &window : windows()) {
+        if (window.value(QStringLiteral("focused")).toBool())
+            return window;
+    }
+    return {};
+}
+
+QString focusedAppId()
+{
+    return focusedWindow().value(QStringLiteral("app_id")).toString();
+}
+
+bool focus(const QString &title)
+{
+    return swaymsg({QStringLiteral("[title=\"^%1$\"] focus").arg(QRegularExpression::escape(title))}).has_value();
+}
+
+} // namespace WaylandTest

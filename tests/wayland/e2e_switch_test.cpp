@@ -1,0 +1,138 @@
+#include "WaylandTestSupport.h"
+#include "reliability/RunningProgram.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+using WaylandTest::HelperWindow;
+
+namespace {
+
+const QString notesAppId = QStringLiteral("org.lettergate.Notes");
+
+// One line of `lettergate windows`: letter, app, number in its app, window, title.
+struct ListedWindow {
+    QString letter;
+    QString app;
+    QString number;
+    QString title;
+};
+
+QList<ListedWindow> listedWindows(const QString &report)
+{
+    QList<ListedWindow> windows;
+    for (const QString &line : report.split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split(u'\t');
+        if (fields.size() == 5)
+            windows.append({fields[0], fields[1], fields[2], fields[4]});
+    }
+    return windows;
+}
+
+} // namespace
+
+// The real program on a headless sway with real Wayland clients, driven from outside as
+// a person drives it: its socket's verbs, the one keyboard of the seat, and sway's own
+// account of which window has the focus.
+class EndToEndSwitchTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_notes.isRunning() && m_moreNotes.isRunning() && m_foot.isRunning() && m_keyboard.isRunning());
+        QVERIFY(QTest::qWaitFor([] { return WaylandTest::shows(QStringLiteral("app_id"), QStringLiteral("foot")); }));
+        // The trigger is a double tap of Super: on Wayland the compositor's key binding
+        // runs `lettergate tap super` at each bare tap.
+        m_program.writeSettings("[General]\nLettergate.hotkey={\\\"doubleModifier\\\":{\\\"_0\\\":\\\"command\\\"}}\n");
+        QVERIFY2(m_program.start(), m_program.output().constData());
+    }
+
+    void aLetterTypedIntoThePanelActivatesItsAppsWindowAndEscapeGivesTheKeyboardBack()
+    {
+        // Listed under their apps: foot's one window, and both windows of the Notes app
+        // under one letter.
+        QList<ListedWindow> windows;
+        QVERIFY2(QTest::qWaitFor([&] {
+                     windows = listedWindows(m_program.ask({QStringLiteral("windows")}).value_or(QString()));
+                     return windows.size() == 3;
+                 }),
+                 qPrintable(m_program.ask({QStringLiteral("windows")}).value_or(QStringLiteral("(no answer)"))));
+        const auto foot = std::ranges::find_if(windows, [](const ListedWindow &w) {
+            return w.app.contains(QStringLiteral("foot"), Qt::CaseInsensitive);
+        });
+        QVERIFY2(foot != windows.end(), qPrintable(m_program.stateReport()));
+        QCOMPARE(foot->number, QStringLiteral("1"));
+        QVERIFY(foot->letter != QStringLiteral("-"));
+        QStringList notes;
+        for (const ListedWindow &window : std::as_const(windows)) {
+            if (window.title.startsWith(QStringLiteral("Notes ")))
+                notes.append(QStringList{window.letter, window.app, window.number, window.title}.join(u' '));
+        }
+        notes.sort();
+        QCOMPARE(notes.size(), 2);
+        const QString notesApp = notes.at(0).section(u' ', 0, 1);
+        QVERIFY(notesApp != foot->letter + u' ' + foot->app);
+        QCOMPARE(notes, (QStringList{notesApp + QStringLiteral(" 1 Notes one"), notesApp + QStringLiteral(" 2 Notes two")}));
+
+        // The panel takes the keyboard from the window under it, and foot's letter typed
+        // into it goes to the panel, not to that window, which sway then agrees is
+        // the focused one.
+        QVERIFY(focusNotes());
+        qsizetype from = m_notes.lines().size();
+        QVERIFY(m_program.ask({QStringLiteral("toggle")}));
+        QVERIFY2(m_notes.waitForLine(QStringLiteral("focus: out"), from), qPrintable(m_program.stateReport()));
+        QVERIFY(m_keyboard.type(foot->letter));
+        QVERIFY2(QTest::qWaitFor([] { return WaylandTest::focusedAppId() == QStringLiteral("foot"); }),
+                 qPrintable(m_program.stateReport()));
+        QVERIFY(!m_notes.waitForLine(QStringLiteral("text: "), from, 0));
+
+        // Escape hands the keyboard back to the window that had it: typing goes on there.
+        QVERIFY(focusNotes());
+        from = m_notes.lines().size();
+        QVERIFY(m_program.ask({QStringLiteral("toggle")}));
+        QVERIFY(m_notes.waitForLine(QStringLiteral("focus: out"), from));
+        QVERIFY(m_keyboard.type(QStringLiteral("Escape")));
+        QVERIFY(m_notes.waitForLine(QStringLiteral("focus: in"), from));
+        QVERIFY(m_keyboard.type(QStringLiteral("o k")));
+        QCOMPARE(m_notes.waitForLine(QStringLiteral("text: ok"), from), QStringLiteral("text: ok"));
+    }
+
+    void twoTapsOfSuperWithinTheIntervalOpenThePanel()
+    {
+        QVERIFY(focusNotes());
+        const qsizetype from = m_notes.lines().size();
+        // A single tap is no trigger.
+        QVERIFY(m_program.ask({QStringLiteral("tap"), QStringLiteral("super")}));
+        QVERIFY(!m_notes.waitForLine(QStringLiteral("focus: out"), from, 600));
+
+        QElapsedTimer taps;
+        taps.start();
+        QVERIFY(m_program.ask({QStringLiteral("tap"), QStringLiteral("super")}));
+        QVERIFY(m_program.ask({QStringLiteral("tap"), QStringLiteral("super")}));
+        const qint64 apart = taps.elapsed();
+        QVERIFY2(m_notes.waitForLine(QStringLiteral("focus: out"), from),
+                 qPrintable(QStringLiteral("the taps came %1 ms apart\n").arg(apart) + m_program.stateReport()));
+        QVERIFY(m_keyboard.type(QStringLiteral("Escape")));
+        QVERIFY(m_notes.waitForLine(QStringLiteral("focus: in"), from));
+    }
+
+private:
+    // Notes one focused, as sway and the window itself see it.
+    bool focusNotes()
+    {
+        return WaylandTest::focus(QStringLiteral("Notes one")) && QTest::qWaitFor([this] {
+                   return WaylandTest::focusedWindow().value(QStringLiteral("name")) == QStringLiteral("Notes one")
+                       && m_notes.lastLine(QStringLiteral("focus: ")) == QStringLiteral("focus: in");
+               });
+    }
+
+    WaylandTest::TestKeyboard m_keyboard;
+    HelperWindow m_moreNotes{notesAppId, QStringLiteral("Notes two")};
+    WaylandTest::Client m_foot{QStringLiteral("foot"), {QStringLiteral("cat")}};
+    HelperWindow m_notes{notesAppId, QStringLiteral("Notes one")};
+    RunningProgram m_program{RunningProgram::Session::wayland};
+};
+
+QTEST_MAIN(EndToEndSwitchTest)
+#include "e2e_switch_test.moc"
