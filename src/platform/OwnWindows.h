@@ -13,6 +13,12 @@ public:
     // The name of the window manager that lets other programs list and raise windows;
     // nothing when none runs. An empty name: one runs but does not say its name.
     virtual std::optional<QString> windowManagerName() = 0;
-    // Whether the display server keeps pictures of single windows.
-    virtual bool hasComposite() = 0;
+    // What gives the program pictures of single windows, in a few words for Settings
+    // ("Composite extension"); nothing when the desktop gives none.
+    virtual std::optional<QString> windowPictureSource() = 0;
+    // The kind of session the program serves ("X11", "Wayland"), for Settings.
+    virtual QString sessionName() = 0;
+    // What this session keeps from the program that a user would otherwise expect, in
+    // plain words; nothing when it keeps nothing back.
+    virtual std::optional<QString> sessionLimitation() = 0;
 };

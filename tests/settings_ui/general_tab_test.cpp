@@ -191,14 +191,18 @@ private slots:
     {
         SettingsFixture fixture;
         fixture.platform.own.windowManager = std::nullopt;
-        fixture.platform.own.composite = false;
+        fixture.platform.own.pictureSource = std::nullopt;
+        fixture.platform.own.limitation = QStringLiteral("only XWayland windows can be listed");
         fixture.platform.keys.refused.insert({controlOptionW.keyCode(), controlOptionW.carbonModifiers()});
         fixture.trigger.apply(controlOptionW);
         ShownView shown(fixture, Tab::General);
         GeneralSettingsTab &tab = shown.view.generalTab();
+        QVERIFY(!tab.sessionRow().showsGranted());
+        QCOMPARE(tab.sessionRow().stateText(), QStringLiteral("only XWayland windows can be listed"));
         QVERIFY(!tab.windowManagerRow().showsGranted());
         QCOMPARE(tab.windowManagerRow().stateText(), QStringLiteral("none: windows can be neither listed nor raised"));
         QVERIFY(!tab.windowPicturesRow().showsGranted());
+        QCOMPARE(tab.windowPicturesRow().stateText(), QStringLiteral("none: cards show the applications' icons"));
         const PermissionRow &trigger = tab.triggerRow();
         QVERIFY(!trigger.showsGranted());
         QCOMPARE(trigger.stateText(), controlOptionW.readableName() + QStringLiteral(" is taken by another program"));
@@ -214,12 +218,14 @@ private slots:
 
         // The desktop's grants are read again when the tab is shown again.
         fixture.platform.own.windowManager = QStringLiteral("Fakebox");
-        fixture.platform.own.composite = true;
+        fixture.platform.own.pictureSource = QStringLiteral("Composite extension");
+        fixture.platform.own.limitation = std::nullopt;
         QVERIFY(!tab.windowManagerRow().showsGranted());
         shown.revisit(Tab::General);
         QVERIFY(tab.windowManagerRow().showsGranted());
         QCOMPARE(tab.windowManagerRow().stateText(), QStringLiteral("Fakebox"));
-        QVERIFY(tab.windowPicturesRow().showsGranted());
+        QCOMPARE(tab.windowPicturesRow().stateText(), QStringLiteral("available (Composite extension)"));
+        QCOMPARE(tab.sessionRow().stateText(), QStringLiteral("Fake"));
     }
 
     void trayRowAndQuitButtonFollowTheTray()

@@ -22,9 +22,12 @@ class FakeOwnWindows final : public OwnWindows {
 public:
     bool hasCompositor() override { return compositor; }
     std::optional<QString> windowManagerName() override { return windowManager; }
-    bool hasComposite() override { return composite; }
+    std::optional<QString> windowPictureSource() override { return pictureSource; }
+    QString sessionName() override { return QStringLiteral("Fake"); }
+    std::optional<QString> sessionLimitation() override { return limitation; }
 
     bool compositor = false;
     std::optional<QString> windowManager = QStringLiteral("Fakebox");
-    bool composite = true;
+    std::optional<QString> pictureSource = QStringLiteral("Composite extension");
+    std::optional<QString> limitation;
 };

@@ -85,7 +85,7 @@ private slots:
             qputenv("DISPLAY", display);
             LogCapture log;
             const std::unique_ptr<Platform> platform =
-                PlatformFactory::create({PlatformFactory::Backend::x11, QStringLiteral("chosen by the test")});
+                PlatformFactory::create({PlatformFactory::Backend::x11, QStringLiteral("chosen by the test"), {}});
             QCOMPARE(platform->name(), QStringLiteral("x11"));
             QCOMPARE(log.lines, QStringList{QStringLiteral(
                                     "[Lettergate] ⚠️ no EWMH window manager is running: windows can be neither listed "

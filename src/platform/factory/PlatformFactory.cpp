@@ -32,11 +32,13 @@ PlatformFactory::Choice chooseX11(const QString &waylandProblem)
 {
     useQtPlatform("xcb");
     if (waylandProblem.isEmpty())
-        return {PlatformFactory::Backend::x11, QStringLiteral("using X11: $DISPLAY answers and this is no Wayland session")};
+        return {PlatformFactory::Backend::x11, QStringLiteral("using X11: $DISPLAY answers and this is no Wayland session"),
+                {}};
+    const QString limitation = QStringLiteral("only XWayland windows can be listed, raised and pictured, and the "
+                                              "trigger works only while an XWayland window has the focus");
     return {PlatformFactory::Backend::x11,
-            QStringLiteral("using X11 through XWayland: %1; only XWayland windows can be listed, raised and "
-                           "pictured, and the trigger works only while an XWayland window has the focus")
-                .arg(waylandProblem)};
+            QStringLiteral("using X11 through XWayland: %1; %2").arg(waylandProblem, limitation),
+            waylandProblem + QStringLiteral(": ") + limitation};
 }
 
 } // namespace
@@ -44,7 +46,7 @@ PlatformFactory::Choice chooseX11(const QString &waylandProblem)
 std::optional<PlatformFactory::Choice> PlatformFactory::choose(QString *reason)
 {
     if (runsOffscreen())
-        return Choice{Backend::none, QStringLiteral("no window system: Qt runs offscreen")};
+        return Choice{Backend::none, QStringLiteral("no window system: Qt runs offscreen"), {}};
     QString waylandProblem;
     if (isWaylandSession()) {
         waylandProblem = WaylandPlatform::unsupportedBecause();
@@ -53,7 +55,8 @@ std::optional<PlatformFactory::Choice> PlatformFactory::choose(QString *reason)
             WaylandPlatform::prepareQt();
             return Choice{Backend::wayland,
                           QStringLiteral("using Wayland: the compositor lists its windows to programs "
-                                         "(wlr foreign-toplevel management)")};
+                                         "(wlr foreign-toplevel management)"),
+                          {}};
         }
     }
     if (DisplayProbe::isReachable(reason))
@@ -74,8 +77,10 @@ std::unique_ptr<Platform> PlatformFactory::create(const Choice &choice)
         break;
     case Backend::x11:
         if (auto x11 = X11Platform::connect()) {
-            if (isWaylandSession())
+            if (!choice.limitation.isEmpty()) {
+                x11->limitBy(choice.limitation);
                 Log::warning(choice.reason);
+            }
             else if (!x11->hasWindowManager())
                 Log::warning(QStringLiteral("no EWMH window manager is running: windows can be neither listed nor "
                                             "raised until one starts; the trigger, the clipboard and pasting work"));

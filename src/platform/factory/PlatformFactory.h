@@ -12,6 +12,9 @@ enum class Backend { wayland, x11, none };
 struct Choice {
     Backend backend = Backend::none;
     QString reason;
+    // What the backend cannot do here that it could elsewhere, in plain words for
+    // Settings; empty when nothing.
+    QString limitation;
 };
 
 // Picks the backend before Qt starts: Wayland when $WAYLAND_DISPLAY answers and the

@@ -93,7 +93,12 @@ private:
 
     bool hasCompositor() override { return false; }
     std::optional<QString> windowManagerName() override { return std::nullopt; }
-    bool hasComposite() override { return false; }
+    std::optional<QString> windowPictureSource() override { return std::nullopt; }
+    QString sessionName() override { return QStringLiteral("none"); }
+    std::optional<QString> sessionLimitation() override
+    {
+        return QStringLiteral("no supported window system: no windows, hot keys or window pictures");
+    }
 
     RefusingHotKeys m_hotKeys;
     AbsentSystemTray m_systemTray;

@@ -114,7 +114,7 @@ std::optional<QString> WaylandPlatform::windowManagerName()
     return qEnvironmentVariable("XDG_CURRENT_DESKTOP");
 }
 
-bool WaylandPlatform::hasComposite()
+std::optional<QString> WaylandPlatform::windowPictureSource()
 {
-    return false;
+    return std::nullopt;
 }

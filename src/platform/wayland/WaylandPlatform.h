@@ -49,7 +49,9 @@ private:
     void beep() override;
     bool hasCompositor() override { return true; }
     std::optional<QString> windowManagerName() override;
-    bool hasComposite() override;
+    std::optional<QString> windowPictureSource() override;
+    QString sessionName() override { return QStringLiteral("Wayland"); }
+    std::optional<QString> sessionLimitation() override { return std::nullopt; }
 
     std::unique_ptr<WaylandConnection> m_connection;
     wl_seat *m_seat = nullptr;

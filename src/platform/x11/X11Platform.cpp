@@ -99,7 +99,19 @@ std::optional<QString> X11Platform::windowManagerName()
     return m_windowManager->name();
 }
 
-bool X11Platform::hasComposite()
+std::optional<QString> X11Platform::windowPictureSource()
 {
-    return m_display->extensions().composite;
+    if (!m_display->extensions().composite)
+        return std::nullopt;
+    return QStringLiteral("Composite extension");
+}
+
+QString X11Platform::sessionName()
+{
+    return m_limitation ? QStringLiteral("X11 through XWayland") : QStringLiteral("X11");
+}
+
+void X11Platform::limitBy(const QString &waylandDesktop)
+{
+    m_limitation = waylandDesktop;
 }

@@ -55,6 +55,10 @@ public:
     // Whether an EWMH window manager runs, without which windows can be neither listed
     // nor raised.
     bool hasWindowManager() const;
+    // Serving only the XWayland part of a Wayland desktop, for the reason given: our
+    // windows are among the X clients, not above the desktop's own.
+    void limitBy(const QString &waylandDesktop);
+    bool servesXWaylandOnly() const { return m_limitation.has_value(); }
 
 private:
     X11Platform(std::unique_ptr<X11Display> display, std::unique_ptr<X11Display> captureDisplay,
@@ -65,7 +69,9 @@ private:
     void beep() override;
     bool hasCompositor() override;
     std::optional<QString> windowManagerName() override;
-    bool hasComposite() override;
+    std::optional<QString> windowPictureSource() override;
+    QString sessionName() override;
+    std::optional<QString> sessionLimitation() override { return m_limitation; }
 
     // In order of construction; the event filters go before the pump they are
     // registered with.
@@ -86,4 +92,5 @@ private:
     X11Pasteboard m_pasteboard;
     SystemClock m_clock;
     DBusNotifications m_notifications;
+    std::optional<QString> m_limitation;
 };

@@ -166,14 +166,17 @@ void GeneralSettingsTab::showLaunchAtLogin()
 QWidget *GeneralSettingsTab::permissionsSection()
 {
     auto *form = sectionForm();
+    m_permissions = form;
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    // Four one-line rows: closer together than the other sections' rows, so that the
+    // Four one-line rows (five in a session that keeps something back): closer together than the other sections' rows, so that the
     // tab still fits the window's first size.
     form->setVerticalSpacing(2);
+    m_session = new PermissionRow;
     m_windowManager = new PermissionRow;
     m_windowPictures = new PermissionRow;
     m_triggerRow = new PermissionRow(QStringLiteral("Try Again"), [this] { m_trigger.retry(); });
     m_systemTray = new PermissionRow;
+    form->addRow(QStringLiteral("Session"), m_session);
     form->addRow(QStringLiteral("Window manager"), m_windowManager);
     form->addRow(QStringLiteral("Window pictures"), m_windowPictures);
     form->addRow(QStringLiteral("Trigger"), m_triggerRow);
@@ -208,10 +211,14 @@ void GeneralSettingsTab::reload()
                               !windowManager ? QStringLiteral("none: windows can be neither listed nor raised")
                               : windowManager->isEmpty() ? QStringLiteral("found, unnamed")
                                                          : *windowManager);
-    m_windowPictures->setState(desktop.hasComposite(),
-                               desktop.hasComposite()
-                                   ? QStringLiteral("available (Composite extension)")
-                                   : QStringLiteral("none: the display server lacks the Composite extension"));
+    // The session is named only when it keeps something back, so the tab keeps its size.
+    const std::optional<QString> limitation = desktop.sessionLimitation();
+    m_session->setState(!limitation, limitation.value_or(desktop.sessionName()));
+    m_permissions->setRowVisible(m_session, limitation.has_value());
+    const std::optional<QString> pictureSource = desktop.windowPictureSource();
+    m_windowPictures->setState(pictureSource.has_value(),
+                               pictureSource ? QStringLiteral("available (%1)").arg(*pictureSource)
+                                             : QStringLiteral("none: cards show the applications' icons"));
     showTriggerState();
     showSystemTray(m_platform.systemTray().isPresent());
     showLaunchAtLogin();

@@ -35,6 +35,7 @@ public:
     void setModKey(HotkeyConfig::ModifierKey modKey);
 
     HotkeyRecorderButton &recorder() const { return *m_recorder; }
+    const PermissionRow &sessionRow() const { return *m_session; }
     const PermissionRow &windowManagerRow() const { return *m_windowManager; }
     const PermissionRow &windowPicturesRow() const { return *m_windowPictures; }
     const PermissionRow &triggerRow() const { return *m_triggerRow; }
@@ -78,6 +79,8 @@ private:
     LaunchAtLogin m_launchAtLogin;
     QCheckBox *m_launchAtLoginBox = nullptr;
     QLabel *m_launchAtLoginCaption = nullptr;
+    QFormLayout *m_permissions = nullptr;
+    PermissionRow *m_session = nullptr;
     PermissionRow *m_windowManager = nullptr;
     PermissionRow *m_windowPictures = nullptr;
     PermissionRow *m_triggerRow = nullptr;
