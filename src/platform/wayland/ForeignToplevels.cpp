@@ -1,5 +1,6 @@
 #include "platform/wayland/ForeignToplevels.h"
 
+#include "platform/Log.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandOutputs.h"
 
@@ -90,6 +91,9 @@ ForeignToplevels::ForeignToplevels(WaylandConnection &connection, wl_seat *seat,
                                                                        &ForeignToplevels::finished};
     zwlr_foreign_toplevel_manager_v1_add_listener(m_manager, &listener, this);
     m_connection.roundtrip();
+    if (!m_seat)
+        Log::warning(QStringLiteral("the Wayland compositor offers no seat: windows are listed but cannot be "
+                                    "brought to the front"));
 }
 
 ForeignToplevels::~ForeignToplevels()
@@ -128,8 +132,11 @@ void ForeignToplevels::finished(void *data, zwlr_foreign_toplevel_manager_v1 *ma
 {
     // The compositor lists no more windows; those listed still report until closed.
     zwlr_foreign_toplevel_manager_v1_destroy(manager);
-    if (auto *self = static_cast<ForeignToplevels *>(data))
+    if (auto *self = static_cast<ForeignToplevels *>(data)) {
         self->m_manager = nullptr;
+        Log::warning(QStringLiteral("the Wayland compositor has stopped listing its windows: the panel shows no "
+                                    "windows until Lettergate is started again"));
+    }
 }
 
 void ForeignToplevels::apply(Handle &handle)
