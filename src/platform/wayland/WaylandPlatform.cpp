@@ -2,6 +2,7 @@
 
 #include "platform/null/NullPlatform.h"
 #include "platform/wayland/WaylandConnection.h"
+#include "platform/wayland/WaylandWindows.h"
 
 #include <wayland-client.h>
 
@@ -48,6 +49,7 @@ WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection)
     : m_connection(std::move(connection))
 {
     m_seat = static_cast<wl_seat *>(m_connection->bind(&wl_seat_interface, 1));
+    m_windows = std::make_unique<WaylandWindows>(*m_connection, m_seat, m_visibleWindowFrames);
     m_connection->startDispatching();
 }
 
@@ -59,17 +61,17 @@ WaylandPlatform::~WaylandPlatform()
 
 WindowServer &WaylandPlatform::windowServer()
 {
-    return unbuilt().windowServer();
+    return m_windows->windowServer();
 }
 
 Apps &WaylandPlatform::apps()
 {
-    return unbuilt().apps();
+    return m_windows->apps();
 }
 
 Accessibility &WaylandPlatform::accessibility()
 {
-    return unbuilt().accessibility();
+    return m_windows->accessibility();
 }
 
 HotKeys &WaylandPlatform::hotKeys()

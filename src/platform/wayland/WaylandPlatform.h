@@ -5,10 +5,12 @@
 #include "platform/Platform.h"
 #include "platform/qt/DBusNotifications.h"
 #include "platform/qt/SystemClock.h"
+#include "platform/wayland/VisibleWindowFrames.h"
 
 #include <memory>
 
 class WaylandConnection;
+class WaylandWindows;
 struct wl_seat;
 
 // The desktop as a wlroots-style Wayland compositor presents it to programs: its window
@@ -55,6 +57,8 @@ private:
 
     std::unique_ptr<WaylandConnection> m_connection;
     wl_seat *m_seat = nullptr;
+    VisibleWindowFrames m_visibleWindowFrames;
+    std::unique_ptr<WaylandWindows> m_windows;
     SystemClock m_clock;
     DBusNotifications m_notifications;
 };
