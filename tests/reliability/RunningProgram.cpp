@@ -1,5 +1,6 @@
 #include "RunningProgram.h"
 
+#include "wayland/WaylandTestSupport.h"
 #include "x11/X11TestSupport.h"
 
 #include <QDeadlineTimer>
@@ -169,9 +170,8 @@ std::optional<QString> RunningProgram::ask(const QStringList &verbAndArguments) 
 
 QString RunningProgram::stateReport() const
 {
-    QString report = m_session == Session::x11
-        ? sessionReport()
-        : QStringLiteral("== the compositor's tree\n") + toolOutput(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")});
+    QString report = m_session == Session::x11 ? sessionReport()
+                                               : QStringLiteral("== windows of the session\n") + WaylandTest::windowsReport();
     QElapsedTimer answer;
     answer.start();
     const QString windows = toolOutput(qEnvironmentVariable("LETTERGATE_BINARY"), {QStringLiteral("windows")}, m_environment);

@@ -83,6 +83,14 @@ private:
     QByteArray m_output;
 };
 
+// Fails the test unless the condition holds, with the program's state report in full
+// (QVERIFY2 cuts its message at 1 KiB).
+#define VERIFY_OR_REPORT(program, condition)                                                           \
+    do {                                                                                               \
+        if (!(condition))                                                                              \
+            QFAIL(qPrintable(QStringLiteral(#condition "\n") + (program).stateReport()));              \
+    } while (false)
+
 namespace Reliability {
 
 // The first count, or the second when LETTERGATE_RELIABILITY_FULL is set: the default

@@ -58,6 +58,8 @@ bool shows(const QString &field, const QString &value);
 // empty when none is.
 QJsonObject focusedWindow();
 QString focusedAppId();
+// One line per window sway shows, for a failure report: app_id, title, pid, focus.
+QString windowsReport();
 // Asks sway to focus the window with that title.
 bool focus(const QString &title);
 

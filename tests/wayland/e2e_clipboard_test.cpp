@@ -31,11 +31,10 @@ private slots:
         // wl-copy stays the owner of the selection until it is ended.
         m_copier.emplace(QStringLiteral("wl-copy"), QStringList{QStringLiteral("--foreground"), copied});
         const QString file = m_program.dataDirectory() + QStringLiteral("/clipboard.json");
-        QVERIFY2(QTest::qWaitFor([&] {
-                     const QJsonArray entries = Reliability::readJsonArray(file).value_or(QJsonArray());
-                     return entries.at(0).toObject().value(QStringLiteral("text")).toString() == copied;
-                 }),
-                 qPrintable(m_program.stateReport()));
+        VERIFY_OR_REPORT(m_program, QTest::qWaitFor([&] {
+                             const QJsonArray entries = Reliability::readJsonArray(file).value_or(QJsonArray());
+                             return entries.at(0).toObject().value(QStringLiteral("text")).toString() == copied;
+                         }));
     }
 
     void vThenOnePastesTheNewestClipIntoTheWindowThatHadTheFocus()
@@ -43,7 +42,7 @@ private slots:
         QVERIFY(WaylandTest::focusedAppId() == QStringLiteral("org.lettergate.Notes"));
         const qsizetype from = m_notes.lines().size();
         QVERIFY(m_program.ask({QStringLiteral("toggle")}));
-        QVERIFY2(m_notes.waitForLine(QStringLiteral("focus: out"), from), qPrintable(m_program.stateReport()));
+        VERIFY_OR_REPORT(m_program, m_notes.waitForLine(QStringLiteral("focus: out"), from));
         QVERIFY(m_keyboard.type(QStringLiteral("v 1")));
         QCOMPARE(m_notes.waitForLine(QStringLiteral("text: "), from), QStringLiteral("text: ") + copied);
     }

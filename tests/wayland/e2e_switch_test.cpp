@@ -61,7 +61,7 @@ private slots:
         const auto foot = std::ranges::find_if(windows, [](const ListedWindow &w) {
             return w.app.contains(QStringLiteral("foot"), Qt::CaseInsensitive);
         });
-        QVERIFY2(foot != windows.end(), qPrintable(m_program.stateReport()));
+        VERIFY_OR_REPORT(m_program, foot != windows.end());
         QCOMPARE(foot->number, QStringLiteral("1"));
         QVERIFY(foot->letter != QStringLiteral("-"));
         QStringList notes;
@@ -81,10 +81,10 @@ private slots:
         QVERIFY(focusNotes());
         qsizetype from = m_notes.lines().size();
         QVERIFY(m_program.ask({QStringLiteral("toggle")}));
-        QVERIFY2(m_notes.waitForLine(QStringLiteral("focus: out"), from), qPrintable(m_program.stateReport()));
+        VERIFY_OR_REPORT(m_program, m_notes.waitForLine(QStringLiteral("focus: out"), from));
         QVERIFY(m_keyboard.type(foot->letter));
-        QVERIFY2(QTest::qWaitFor([] { return WaylandTest::focusedAppId() == QStringLiteral("foot"); }),
-                 qPrintable(m_program.stateReport()));
+        VERIFY_OR_REPORT(m_program,
+                         QTest::qWaitFor([] { return WaylandTest::focusedAppId() == QStringLiteral("foot"); }));
         QVERIFY(!m_notes.waitForLine(QStringLiteral("text: "), from, 0));
 
         // Escape hands the keyboard back to the window that had it: typing goes on there.
@@ -111,8 +111,8 @@ private slots:
         QVERIFY(m_program.ask({QStringLiteral("tap"), QStringLiteral("super")}));
         QVERIFY(m_program.ask({QStringLiteral("tap"), QStringLiteral("super")}));
         const qint64 apart = taps.elapsed();
-        QVERIFY2(m_notes.waitForLine(QStringLiteral("focus: out"), from),
-                 qPrintable(QStringLiteral("the taps came %1 ms apart\n").arg(apart) + m_program.stateReport()));
+        if (!m_notes.waitForLine(QStringLiteral("focus: out"), from))
+            QFAIL(qPrintable(QStringLiteral("the taps came %1 ms apart\n").arg(apart) + m_program.stateReport()));
         QVERIFY(m_keyboard.type(QStringLiteral("Escape")));
         QVERIFY(m_notes.waitForLine(QStringLiteral("focus: in"), from));
     }
