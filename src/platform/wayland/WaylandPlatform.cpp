@@ -101,7 +101,7 @@ ScreenCapture &WaylandPlatform::screenCapture()
 
 SystemTray &WaylandPlatform::systemTray()
 {
-    return unbuilt().systemTray();
+    return m_systemTray;
 }
 
 void WaylandPlatform::beep()

@@ -4,6 +4,7 @@
 #include "platform/OwnWindows.h"
 #include "platform/Platform.h"
 #include "platform/qt/DBusNotifications.h"
+#include "platform/qt/StatusNotifierTray.h"
 #include "platform/qt/SystemClock.h"
 #include "platform/wayland/VisibleWindowFrames.h"
 
@@ -61,4 +62,5 @@ private:
     std::unique_ptr<WaylandWindows> m_windows;
     SystemClock m_clock;
     DBusNotifications m_notifications;
+    StatusNotifierTray m_systemTray;
 };
