@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class Pasteboard;
 class WaylandConnection;
 struct wl_seat;
 
@@ -53,6 +54,8 @@ private:
 
     std::unique_ptr<WaylandConnection> m_connection;
     wl_seat *m_seat = nullptr;
+    // Made on first use (Qt's clipboard, the fallback, needs the application).
+    std::unique_ptr<Pasteboard> m_pasteboard;
     SystemClock m_clock;
     DBusNotifications m_notifications;
 };
