@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QPointer>
+#include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -188,7 +189,7 @@ void DataControlPasteboard::readNextStep()
     connect(m_pipe.get(), &PipeReader::finished, this,
             [this, read = m_read](PipeReader::Outcome outcome) { onStepRead(read, outcome); });
     m_stepStarted.start();
-    m_deadline.start(m_timeLeft);
+    m_deadline.start(std::max(m_timeLeft, std::chrono::milliseconds(0)));
 }
 
 void DataControlPasteboard::onStepRead(qint64 read, PipeReader::Outcome outcome)
@@ -263,8 +264,10 @@ DataControlSource *DataControlPasteboard::offer(const QList<QByteArray> &formats
 
 void DataControlPasteboard::clear()
 {
-    if (m_device)
-        zwlr_data_control_device_v1_set_selection(m_device, nullptr);
+    if (!m_device)
+        return;
+    zwlr_data_control_device_v1_set_selection(m_device, nullptr);
+    m_connection.flush();
 }
 
 bool DataControlPasteboard::setString(const QString &text)
@@ -274,6 +277,8 @@ bool DataControlPasteboard::setString(const QString &text)
         return false;
     source->setContent(DataControlSource::sameForAll(textFormats(), text.toUtf8()));
     zwlr_data_control_device_v1_set_selection(m_device, source->proxy());
+    // At once, so that a paste typed right after finds it.
+    m_connection.flush();
     return true;
 }
 
@@ -291,6 +296,7 @@ void DataControlPasteboard::setPrimarySelection(const QString &text)
     if (source)
         source->setContent(DataControlSource::sameForAll(textFormats(), text.toUtf8()));
     zwlr_data_control_device_v1_set_primary_selection(m_device, source ? source->proxy() : nullptr);
+    m_connection.flush();
 }
 
 bool DataControlPasteboard::writeImage(const QImage &image)
@@ -301,6 +307,7 @@ bool DataControlPasteboard::writeImage(const QImage &image)
     if (!source)
         return false;
     zwlr_data_control_device_v1_set_selection(m_device, source->proxy());
+    m_connection.flush();
     // Encoded off the GUI thread; a program asking before it is done waits for it.
     m_decoder.start([this, image, source = QPointer(source)] {
         QByteArray bytes;
