@@ -232,7 +232,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(changes.size(), 1, 5000);
         // Given up at the deadline.
         QCOMPARE(readOnce()->kind, Kind::nothing);
-        QCOMPARE(log.lines, QStringList{"[Lettergate] clipboard read dropped: its owner did not answer within 1000 ms"});
+        QCOMPARE(log.lines,
+                 QStringList{"[Lettergate] clipboard read dropped: its owner did not answer within 1000 ms"});
 
         // A copy during a read: the read starts over on it, and only the new copy arrives.
         QSignalSpy answers(m_pasteboard.get(), &Pasteboard::contentRead);

@@ -286,7 +286,8 @@ void DataControlPasteboard::setPrimarySelection(const QString &text)
 {
     if (!m_device)
         return;
-    if (zwlr_data_control_device_v1_get_version(m_device) < ZWLR_DATA_CONTROL_DEVICE_V1_SET_PRIMARY_SELECTION_SINCE_VERSION) {
+    if (zwlr_data_control_device_v1_get_version(m_device)
+        < ZWLR_DATA_CONTROL_DEVICE_V1_SET_PRIMARY_SELECTION_SINCE_VERSION) {
         if (!std::exchange(m_primaryUnsupportedLogged, true))
             Log::info(QStringLiteral("the compositor's clipboard control has no primary selection (data control "
                                      "version 1): a terminal pasting it gets what was selected last instead"));

@@ -282,7 +282,8 @@ private:
             finish({});
             return;
         }
-        startTransfer(m_formatAtoms.value(m_currentStep->format), ClipboardReadPlan::limitFor(*m_currentStep, m_limits));
+        startTransfer(m_formatAtoms.value(m_currentStep->format),
+                      ClipboardReadPlan::limitFor(*m_currentStep, m_limits));
     }
 
     // Owners too old to list their formats may still answer for text.
