@@ -1,5 +1,6 @@
 #include "platform/wayland/DataControlPasteboard.h"
 #include "platform/wayland/DataControlSource.h"
+#include "platform/wayland/PipeWriter.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "support/LogCapture.h"
 
@@ -7,6 +8,9 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 #include <wayland-client.h>
 
 #include "wayland/wlr-data-control-unstable-v1-client-protocol.h"
@@ -245,6 +249,27 @@ private slots:
         QCOMPARE(answers.size(), 1);
         QCOMPARE(answers[0][0].value<PasteboardContent>().text, QStringLiteral("the newer copy"));
         QCOMPARE(log.lines.size(), 1);
+    }
+
+    void aProgramThatStopsReadingHoldsNothingOfOurs()
+    {
+        // As a program has it (a test runner may start us with SIGPIPE ignored).
+        std::signal(SIGPIPE, SIG_DFL);
+        for (const bool readerGoes : {true, false}) {
+            int ends[2];
+            QCOMPARE(pipe2(ends, O_CLOEXEC), 0);
+            if (readerGoes)
+                close(ends[0]);
+            LogCapture log;
+            // More than a pipe holds. A reader gone: the write ends, without the SIGPIPE
+            // that would end this process. A reader that stays but takes nothing: given up.
+            PipeWriter writer(ends[1], QByteArray(1 << 20, 'x'), nullptr, std::chrono::milliseconds(200));
+            QSignalSpy finished(&writer, &PipeWriter::finished);
+            QVERIFY(finished.wait(5000));
+            QCOMPARE(log.lines.size(), readerGoes ? 0 : 1);
+            if (!readerGoes)
+                close(ends[0]);
+        }
     }
 
 private:

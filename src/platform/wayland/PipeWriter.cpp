@@ -12,9 +12,6 @@
 
 namespace {
 
-// How long a reader may take nothing before the write is given up.
-constexpr std::chrono::seconds stallLimit{5};
-
 // write() that answers EPIPE for a reader gone away instead of raising SIGPIPE, whose
 // default ends the process. The signal is blocked on this thread around the call and a
 // raised one taken back, so the process's disposition (inherited by the commands it runs)
@@ -39,7 +36,7 @@ ssize_t writeWithoutSigpipe(int fd, const char *bytes, size_t size)
 
 } // namespace
 
-PipeWriter::PipeWriter(int fd, QByteArray bytes, QObject *parent)
+PipeWriter::PipeWriter(int fd, QByteArray bytes, QObject *parent, std::chrono::milliseconds stallLimit)
     : QObject(parent)
     , m_fd(fd)
     , m_bytes(std::move(bytes))
@@ -49,8 +46,8 @@ PipeWriter::PipeWriter(int fd, QByteArray bytes, QObject *parent)
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &PipeWriter::writeSome);
     m_stall.setSingleShot(true);
     m_stall.setInterval(stallLimit);
-    connect(&m_stall, &QTimer::timeout, this, [this] {
-        Log::info(QStringLiteral("clipboard write given up: the program pasting took nothing for %1 s")
+    connect(&m_stall, &QTimer::timeout, this, [this, stallLimit] {
+        Log::info(QStringLiteral("clipboard write given up: the program pasting took nothing for %1 ms")
                       .arg(stallLimit.count()));
         end();
     });

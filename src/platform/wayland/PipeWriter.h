@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QTimer>
+#include <chrono>
 #include <memory>
 
 class QSocketNotifier;
@@ -14,8 +15,12 @@ class QSocketNotifier;
 class PipeWriter final : public QObject {
     Q_OBJECT
 public:
+    // How long a reader may take nothing before the write is given up.
+    static constexpr std::chrono::milliseconds defaultStallLimit{5000};
+
     // Takes the descriptor, which it closes once done or destroyed.
-    PipeWriter(int fd, QByteArray bytes, QObject *parent = nullptr);
+    PipeWriter(int fd, QByteArray bytes, QObject *parent = nullptr,
+               std::chrono::milliseconds stallLimit = defaultStallLimit);
     ~PipeWriter() override;
     PipeWriter(const PipeWriter &) = delete;
     PipeWriter &operator=(const PipeWriter &) = delete;
