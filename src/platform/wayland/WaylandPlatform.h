@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class Pasteboard;
 class WaylandConnection;
 class WaylandWindows;
 struct wl_seat;
@@ -60,6 +61,8 @@ private:
     wl_seat *m_seat = nullptr;
     VisibleWindowFrames m_visibleWindowFrames;
     std::unique_ptr<WaylandWindows> m_windows;
+    // Made on first use (Qt's clipboard, the fallback, needs the application).
+    std::unique_ptr<Pasteboard> m_pasteboard;
     SystemClock m_clock;
     DBusNotifications m_notifications;
     StatusNotifierTray m_systemTray;
