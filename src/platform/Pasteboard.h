@@ -56,13 +56,14 @@ public:
     // never from inside this call. A read across a change of owner is not delivered: the
     // new owner's content is read instead. Requests made while a read is under way are
     // answered together by one more read after it. Where the backend knows the changes
-    // of owner (X11), a copy is read once: asked again with no change since, the read
-    // finds nothing.
+    // of owner (X11, Wayland's data control), a copy is read once: asked again with no
+    // change since, the read finds nothing.
     virtual void requestContent() = 0;
     virtual void clear() = 0;
     virtual bool setString(const QString &text) = 0;
-    // Puts the text in the primary selection too, where the system has one (X11): what
-    // a terminal pastes on Shift+Insert or a middle click; an empty text empties it.
+    // Puts the text in the primary selection too, where the system has one (X11,
+    // Wayland): what a terminal pastes on Shift+Insert or a middle click; an empty text
+    // empties it.
     // Reading never looks at it.
     virtual void setPrimarySelection(const QString &text) = 0;
     virtual bool writeImage(const QImage &image) = 0;

@@ -1,6 +1,9 @@
 #include "platform/wayland/WaylandPlatform.h"
 
+#include "platform/Log.h"
 #include "platform/null/NullPlatform.h"
+#include "platform/qt/QtPasteboard.h"
+#include "platform/wayland/DataControlPasteboard.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandWindows.h"
 
@@ -86,7 +89,14 @@ KeyTap &WaylandPlatform::keyTap()
 
 Pasteboard &WaylandPlatform::pasteboard()
 {
-    return unbuilt().pasteboard();
+    if (!m_pasteboard)
+        m_pasteboard = DataControlPasteboard::create(*m_connection, m_seat);
+    if (!m_pasteboard) {
+        Log::warning(QStringLiteral("the compositor offers no clipboard control (wlr data control): the clipboard "
+                                    "history records copies only while a Lettergate window has the focus"));
+        m_pasteboard = std::make_unique<QtPasteboard>();
+    }
+    return *m_pasteboard;
 }
 
 Keystrokes &WaylandPlatform::keystrokes()
@@ -101,7 +111,7 @@ ScreenCapture &WaylandPlatform::screenCapture()
 
 SystemTray &WaylandPlatform::systemTray()
 {
-    return unbuilt().systemTray();
+    return m_systemTray;
 }
 
 void WaylandPlatform::beep()

@@ -4,11 +4,13 @@
 #include "platform/OwnWindows.h"
 #include "platform/Platform.h"
 #include "platform/qt/DBusNotifications.h"
+#include "platform/qt/StatusNotifierTray.h"
 #include "platform/qt/SystemClock.h"
 #include "platform/wayland/VisibleWindowFrames.h"
 
 #include <memory>
 
+class Pasteboard;
 class WaylandConnection;
 class WaylandWindows;
 struct wl_seat;
@@ -59,6 +61,9 @@ private:
     wl_seat *m_seat = nullptr;
     VisibleWindowFrames m_visibleWindowFrames;
     std::unique_ptr<WaylandWindows> m_windows;
+    // Made on first use (Qt's clipboard, the fallback, needs the application).
+    std::unique_ptr<Pasteboard> m_pasteboard;
     SystemClock m_clock;
     DBusNotifications m_notifications;
+    StatusNotifierTray m_systemTray;
 };

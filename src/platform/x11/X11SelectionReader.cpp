@@ -1,13 +1,11 @@
 #include "platform/x11/X11SelectionReader.h"
 
-#include "platform/ByteSize.h"
 #include "platform/Log.h"
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11SelectionTransfer.h"
 #include "platform/x11/XcbPointers.h"
 
 #include <QHash>
-#include <QImageReader>
 #include <QList>
 #include <algorithm>
 #include <climits>
@@ -25,19 +23,10 @@ using SteadyClock = std::chrono::steady_clock;
 
 // The offered formats are a list of atoms: a few dozen in practice.
 constexpr qint64 targetsLimitBytes = qint64(64) << 10;
-// The hint is one short word.
-constexpr qint64 hintLimitBytes = 1024;
 // How long the window of an abandoned transfer waits for its owner's late answer, and
 // how many such windows wait at most; past either, the oldest goes.
 constexpr std::chrono::seconds abandonedTransferGrace{30};
 constexpr size_t abandonedTransfersKept = 16;
-
-// One format to ask the owner for, in the order a read tries them.
-struct Step {
-    enum class Kind { hint, utf8Text, latin1Text, image };
-    Kind kind;
-    xcb_atom_t target;
-};
 
 xcb_atom_t internAtom(xcb_connection_t *connection, QByteArrayView name)
 {
@@ -63,9 +52,6 @@ public:
         m_atoms.clipboard = internAtom(m_connection, "CLIPBOARD");
         m_atoms.targets = internAtom(m_connection, "TARGETS");
         m_atoms.utf8String = internAtom(m_connection, "UTF8_STRING");
-        m_atoms.plainUtf8 = internAtom(m_connection, "text/plain;charset=utf-8");
-        m_atoms.hint = internAtom(m_connection, PasswordManagerHint::format);
-        m_atoms.png = internAtom(m_connection, "image/png");
         m_transferAtoms.property = internAtom(m_connection, "_LETTERGATE_SELECTION");
         m_transferAtoms.incr = internAtom(m_connection, "INCR");
         watchOwner();
@@ -108,8 +94,7 @@ public:
                 continue;
             }
             if (m_reading && SteadyClock::now() >= m_deadline) {
-                finish({}, QStringLiteral("clipboard read dropped: its owner did not answer within %1 ms")
-                               .arg(m_limits.deadline.count()));
+                finish({}, ClipboardReadPlan::tooSlowLine(m_limits));
                 continue;
             }
             waitForWork(xcb_get_file_descriptor(m_connection));
@@ -129,9 +114,6 @@ private:
         xcb_atom_t clipboard = XCB_ATOM_NONE;
         xcb_atom_t targets = XCB_ATOM_NONE;
         xcb_atom_t utf8String = XCB_ATOM_NONE;
-        xcb_atom_t plainUtf8 = XCB_ATOM_NONE;
-        xcb_atom_t hint = XCB_ATOM_NONE;
-        xcb_atom_t png = XCB_ATOM_NONE;
     };
 
     void wake()
@@ -242,7 +224,7 @@ private:
         m_requested = false;
         m_restartRead = false;
         abandonTransfer();
-        m_steps.clear();
+        m_plan.reset();
         m_currentStep.reset();
         m_reading = true;
         m_deadline = SteadyClock::now() + m_limits.deadline;
@@ -284,111 +266,51 @@ private:
         using State = X11SelectionTransfer::State;
         const State state = m_transfer->state();
         if (state == State::tooLarge) {
-            finish({}, QStringLiteral("clipboard read dropped: its content passed the limit of %1")
-                           .arg(ByteSize::text(m_transferLimitBytes)));
+            finish({}, ClipboardReadPlan::tooLargeLine(m_transferLimitBytes));
             return;
         }
         const bool done = state == State::done;
         if (!m_currentStep) {
-            // Owners too old to list their formats may still answer for text.
-            m_steps = done ? stepsFor(m_transfer->data())
-                           : QList<Step>{{Step::Kind::utf8Text, m_atoms.utf8String},
-                                         {Step::Kind::latin1Text, XCB_ATOM_STRING}};
-        } else if (m_currentStep->kind == Step::Kind::hint) {
-            // Also when the owner refused it.
-            if (PasswordManagerHint::marksSecret(done ? std::optional(m_transfer->data()) : std::nullopt)) {
-                finish(PasteboardContent::markedSecret());
-                return;
-            }
-        } else if (done) {
-            if (std::optional<PasteboardContent> content = contentOf(*m_currentStep, m_transfer->data())) {
-                finish(std::move(*content));
-                return;
-            }
+            m_plan = done ? planFor(m_transfer->data()) : unlistedFormatsPlan();
+        } else if (std::optional<PasteboardContent> content = ClipboardReadPlan::outcome(
+                       *m_currentStep, done ? std::optional(m_transfer->data()) : std::nullopt)) {
+            finish(std::move(*content));
+            return;
         }
-        if (m_steps.isEmpty()) {
+        m_currentStep = m_plan->takeNext();
+        if (!m_currentStep) {
             finish({});
             return;
         }
-        m_currentStep = m_steps.takeFirst();
-        startTransfer(m_currentStep->target, limitFor(*m_currentStep));
+        startTransfer(m_formatAtoms.value(m_currentStep->format),
+                      ClipboardReadPlan::limitFor(*m_currentStep, m_limits));
     }
 
-    // What a step's answer makes of the read: nothing when the next step is to be tried.
-    std::optional<PasteboardContent> contentOf(const Step &step, const QByteArray &data) const
+    // Owners too old to list their formats may still answer for text.
+    ClipboardReadPlan unlistedFormatsPlan()
     {
-        switch (step.kind) {
-        case Step::Kind::hint: // read in onTransferEnded
-            return std::nullopt;
-        case Step::Kind::utf8Text:
-        case Step::Kind::latin1Text: {
-            QString text = step.kind == Step::Kind::utf8Text ? QString::fromUtf8(data) : QString::fromLatin1(data);
-            if (text.isEmpty())
-                return std::nullopt;
-            return PasteboardContent::ofText(std::move(text));
-        }
-        case Step::Kind::image: {
-            // Decoded here, off the GUI thread; Qt's allocation limit refuses pictures
-            // whose pixels would not fit in memory.
-            QImage picture = QImage::fromData(data);
-            if (picture.isNull())
-                return std::nullopt;
-            return PasteboardContent::ofImage(std::move(picture));
-        }
-        }
-        return std::nullopt;
+        m_formatAtoms = {{"UTF8_STRING", m_atoms.utf8String}, {"STRING", XCB_ATOM_STRING}};
+        return ClipboardReadPlan::forUnlistedFormats();
     }
 
-    qint64 limitFor(const Step &step) const
-    {
-        switch (step.kind) {
-        case Step::Kind::hint:
-            return hintLimitBytes;
-        case Step::Kind::image:
-            return m_limits.imageBytes;
-        default:
-            return m_limits.textBytes;
-        }
-    }
-
-    // The steps for the formats offered: the hint, the texts, the pictures.
-    QList<Step> stepsFor(const QByteArray &targetsAnswer)
+    // The plan for the formats offered, a list of atoms, by their names.
+    ClipboardReadPlan planFor(const QByteArray &targetsAnswer)
     {
         QList<xcb_atom_t> offered(targetsAnswer.size() / qsizetype(sizeof(xcb_atom_t)));
         std::memcpy(offered.data(), targetsAnswer.constData(), size_t(offered.size()) * sizeof(xcb_atom_t));
-        QList<Step> steps;
-        if (offered.contains(m_atoms.hint))
-            steps.append({Step::Kind::hint, m_atoms.hint});
-        if (offered.contains(m_atoms.utf8String))
-            steps.append({Step::Kind::utf8Text, m_atoms.utf8String});
-        if (offered.contains(m_atoms.plainUtf8))
-            steps.append({Step::Kind::utf8Text, m_atoms.plainUtf8});
-        if (offered.contains(xcb_atom_t(XCB_ATOM_STRING)))
-            steps.append({Step::Kind::latin1Text, XCB_ATOM_STRING});
-        if (offered.contains(m_atoms.png))
-            steps.append({Step::Kind::image, m_atoms.png});
-        for (const xcb_atom_t target : otherDecodablePictures(offered))
-            steps.append({Step::Kind::image, target});
-        return steps;
-    }
-
-    // The offered image formats other than PNG that Qt can decode.
-    QList<xcb_atom_t> otherDecodablePictures(const QList<xcb_atom_t> &offered)
-    {
-        static const QList<QByteArray> decodable = QImageReader::supportedMimeTypes();
         QList<xcb_get_atom_name_cookie_t> cookies;
         for (const xcb_atom_t target : offered)
             cookies.append(xcb_get_atom_name(m_connection, target));
-        QList<xcb_atom_t> pictures;
+        m_formatAtoms.clear();
+        QList<QByteArray> names;
         for (qsizetype i = 0; i < offered.size(); ++i) {
             const XcbPtr<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(m_connection, cookies[i], nullptr));
-            if (!reply || offered[i] == m_atoms.png)
+            if (!reply)
                 continue;
-            const QByteArray name(xcb_get_atom_name_name(reply.get()), xcb_get_atom_name_name_length(reply.get()));
-            if (name.startsWith("image/") && decodable.contains(name) && !pictures.contains(offered[i]))
-                pictures.append(offered[i]);
+            names.append(QByteArray(xcb_get_atom_name_name(reply.get()), xcb_get_atom_name_name_length(reply.get())));
+            m_formatAtoms.insert(names.last(), offered[i]);
         }
-        return pictures;
+        return ClipboardReadPlan(names);
     }
 
     void finish(PasteboardContent content, const QString &logLine = {})
@@ -437,9 +359,11 @@ private:
     Ownership m_readOwnership;
     uint32_t m_readStartSequence = 0;
     SteadyClock::time_point m_deadline;
-    QList<Step> m_steps;
     // Nothing while the offered formats are asked for.
-    std::optional<Step> m_currentStep;
+    std::optional<ClipboardReadPlan> m_plan;
+    // The atoms of the formats the plan names.
+    QHash<QByteArray, xcb_atom_t> m_formatAtoms;
+    std::optional<ClipboardReadPlan::Step> m_currentStep;
     std::unique_ptr<X11SelectionTransfer> m_transfer;
     qint64 m_transferLimitBytes = 0;
 

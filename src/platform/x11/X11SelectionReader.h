@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ClipboardReadPlan.h"
 #include "platform/Pasteboard.h"
 
 #include <QObject>
@@ -10,18 +11,12 @@
 
 class X11Display;
 
-// How long a clipboard read may take and how much it may bring.
-struct X11SelectionLimits {
-    std::chrono::milliseconds deadline{2000};
-    qint64 textBytes = qint64(64) << 20;
-    qint64 imageBytes = qint64(256) << 20;
-};
+using X11SelectionLimits = ClipboardReadLimits;
 
 // Reads the clipboard (the CLIPBOARD selection) on a connection and a thread of its
 // own, so that an owner that is slow, stalls mid-transfer or dies never holds the GUI
-// thread. One read asks for the offered formats, then the password managers' hint, then
-// a text (UTF8_STRING, "text/plain;charset=utf-8", STRING) or else a picture (PNG first,
-// then any other image format Qt decodes), which is decoded on the reading thread. A
+// thread. One read asks for the offered formats, then follows a ClipboardReadPlan;
+// pictures are decoded on the reading thread. A
 // read that sees the owner change (XFixes) starts over for the new owner; one that passes
 // its deadline or its size limit ends with nothing and one log line. A request the read
 // no longer wants keeps its window until the owner has answered it (see
