@@ -1,6 +1,7 @@
 #include "platform/wayland/WaylandPlatform.h"
 
 #include "platform/null/NullPlatform.h"
+#include "platform/wayland/VirtualKeyboardKeystrokes.h"
 #include "platform/wayland/WaylandConnection.h"
 
 #include <wayland-client.h>
@@ -48,6 +49,9 @@ WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection)
     : m_connection(std::move(connection))
 {
     m_seat = static_cast<wl_seat *>(m_connection->bind(&wl_seat_interface, 1));
+    // Now rather than at the first paste: a new virtual keyboard makes the compositor
+    // give the focused window keyboard focus again.
+    m_keystrokes = std::make_unique<VirtualKeyboardKeystrokes>(*m_connection, m_seat);
     m_connection->startDispatching();
 }
 
@@ -89,7 +93,7 @@ Pasteboard &WaylandPlatform::pasteboard()
 
 Keystrokes &WaylandPlatform::keystrokes()
 {
-    return unbuilt().keystrokes();
+    return *m_keystrokes;
 }
 
 ScreenCapture &WaylandPlatform::screenCapture()

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class VirtualKeyboardKeystrokes;
 class WaylandConnection;
 struct wl_seat;
 
@@ -53,6 +54,7 @@ private:
 
     std::unique_ptr<WaylandConnection> m_connection;
     wl_seat *m_seat = nullptr;
+    std::unique_ptr<VirtualKeyboardKeystrokes> m_keystrokes;
     SystemClock m_clock;
     DBusNotifications m_notifications;
 };
