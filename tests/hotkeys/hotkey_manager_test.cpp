@@ -194,6 +194,7 @@ private slots:
         };
         for (const auto &test : cases) {
             Rig rig;
+            const TriggerAlerts alerts(rig.manager, rig.platform.notes);
             rig.platform.keys.supported = !test.desktopBindsKeys;
             rig.manager.apply(test.trigger);
             QCOMPARE(rig.manager.state(), test.state);
@@ -205,6 +206,7 @@ private slots:
                 QCOMPARE(rig.log.lines.size(), 1);
                 QVERIFY2(rig.log.lines[0].contains(u"this desktop binds keys itself"), test.what);
                 QVERIFY(triggerProblem(rig.manager).isEmpty());
+                QVERIFY(rig.platform.notes.shown.isEmpty());
             }
             rig.log.clear();
             double now = 0;
