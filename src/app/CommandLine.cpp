@@ -13,7 +13,8 @@ namespace {
 constexpr int usageError = 64;
 
 const char *verbHelp = R"(
-Verbs (each asks the running Lettergate and exits; status 1 when none is running):
+Verbs (each asks the running Lettergate and exits; status 1 when none is running
+or it refuses the request):
   toggle    open the panel, or close it when it is open (bind this to a key in
             a window manager or compositor that Lettergate cannot grab keys in)
   tap MODIFIER
