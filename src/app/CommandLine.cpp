@@ -13,9 +13,14 @@ namespace {
 constexpr int usageError = 64;
 
 const char *verbHelp = R"(
-Verbs (each asks the running Lettergate and exits; status 1 when none is running):
+Verbs (each asks the running Lettergate and exits; status 1 when none is running
+or it refuses the request):
   toggle    open the panel, or close it when it is open (bind this to a key in
             a window manager or compositor that Lettergate cannot grab keys in)
+  tap MODIFIER
+            report a bare tap of super, ctrl, alt or shift: two within 0.3 s open
+            the panel when the trigger is a double tap of that modifier (bind it to
+            the modifier's release on Wayland, where Lettergate cannot hear keys)
   show      open the panel
   settings  open the settings window (also what starting Lettergate again does)
   windows   print the windows as the panel would show them, one per line:
@@ -47,7 +52,7 @@ CommandLine CommandLine::parse(int argc, char *argv[])
     parser.addOption(help);
     parser.addOption(version);
     parser.addPositionalArgument(QStringLiteral("verb"), QStringLiteral("One of the verbs below (optional)."),
-                                 QStringLiteral("[verb]"));
+                                 QStringLiteral("[verb [modifier]]"));
 
     CommandLine result;
     if (!parser.parse(arguments)) {
@@ -66,7 +71,13 @@ CommandLine CommandLine::parse(int argc, char *argv[])
         return result;
     }
     const QStringList verbs = parser.positionalArguments();
-    if (verbs.size() > 1) {
+    if (!verbs.isEmpty() && verbs.first() == RequestProtocol::tapVerb) {
+        // The instance judges the modifier, as it judges every request.
+        if (verbs.size() == 2)
+            result.verb = RequestProtocol::tapRequest(verbs.at(1));
+        else
+            result.exitCode = usage(QStringLiteral("tap takes one modifier: super, ctrl, alt or shift"));
+    } else if (verbs.size() > 1) {
         result.exitCode = usage(QStringLiteral("one verb at a time, not \"%1\"").arg(verbs.join(u' ')));
     } else if (verbs.size() == 1) {
         if (RequestProtocol::isVerb(verbs.first()))

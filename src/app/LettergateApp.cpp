@@ -79,6 +79,8 @@ void LettergateApp::showTriggerStateOn(QSystemTrayIcon &icon)
 
 QByteArray LettergateApp::handleRequest(const QString &request)
 {
+    if (const std::optional<QString> modifier = RequestProtocol::tappedModifier(request))
+        return reportTap(*modifier);
     if (request == u"windows")
         return RequestProtocol::acknowledgement(windowReport(panelApps(SettingsStore::shared())));
     if (request.isEmpty() || request == u"settings") {
@@ -95,5 +97,18 @@ QByteArray LettergateApp::handleRequest(const QString &request)
                          .arg(RequestProtocol::oneLine(request, 64)));
         return RequestProtocol::refusal(QStringLiteral("unknown request"));
     }
+    return RequestProtocol::acknowledgement();
+}
+
+QByteArray LettergateApp::reportTap(const QString &modifierName)
+{
+    const std::optional<HotkeyConfig::ModifierKey> modifier = ModifierKeys::fromCommandLineName(modifierName);
+    if (!modifier) {
+        const QString shown = RequestProtocol::oneLine(modifierName, 64);
+        Log::warning(QStringLiteral("ignoring a tap of an unknown modifier from another start: %1").arg(shown));
+        return RequestProtocol::refusal(
+            QStringLiteral("unknown modifier \"%1\": tap takes super, ctrl, alt or shift").arg(shown));
+    }
+    HotkeyManager::shared().reportTap(*modifier);
     return RequestProtocol::acknowledgement();
 }

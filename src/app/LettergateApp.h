@@ -27,11 +27,14 @@ public:
     void finishLaunching();
     // Carries out a request from another start of the program (RequestProtocol) and
     // answers the reply: an acknowledgement for "settings" (also an empty request),
-    // "show", "toggle", "quit" and "windows" (carrying the window list), and a refusal
-    // for anything else, which is logged and otherwise ignored.
+    // "show", "toggle", "quit", "windows" (carrying the window list) and "tap MODIFIER",
+    // and a refusal for anything else (a tap of no known modifier included), which is
+    // logged and otherwise ignored.
     QByteArray handleRequest(const QString &request);
 
 private:
+    // A modifier's tap reported by the desktop, for the double tap.
+    QByteArray reportTap(const QString &modifierName);
     void installTrayIcon();
     // Keeps the icon's picture and tooltip on the trigger's state.
     void showTriggerStateOn(QSystemTrayIcon &icon);

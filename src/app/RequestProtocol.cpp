@@ -15,6 +15,20 @@ bool RequestProtocol::isVerb(const QString &request)
     return verbs.contains(request);
 }
 
+QString RequestProtocol::tapRequest(const QString &modifier)
+{
+    return tapVerb + u' ' + modifier;
+}
+
+std::optional<QString> RequestProtocol::tappedModifier(const QString &request)
+{
+    if (request == tapVerb)
+        return QString();
+    if (!request.startsWith(tapVerb + u' '))
+        return std::nullopt;
+    return request.mid(tapVerb.size() + 1);
+}
+
 QByteArray RequestProtocol::acknowledgement(const QByteArray &payload)
 {
     return acknowledgementText + payload;

@@ -18,6 +18,13 @@ inline constexpr qint64 maximumRequestLength = 256;
 // toggle, show, settings, windows, quit.
 bool isVerb(const QString &request);
 
+// "tap MODIFIER": the one verb with an argument, a modifier's bare tap that the desktop's
+// key bindings report.
+inline const QString tapVerb = QStringLiteral("tap");
+QString tapRequest(const QString &modifier);
+// The modifier a tap request names (maybe none that exists); nothing for other requests.
+std::optional<QString> tappedModifier(const QString &request);
+
 // The reply to a request that was carried out, with what it asked for.
 QByteArray acknowledgement(const QByteArray &payload = {});
 QByteArray refusal(const QString &reason);

@@ -1,6 +1,7 @@
 #include "app/TrayMenu.h"
 
 #include "hotkeys/HotkeyManager.h"
+#include "hotkeys/TriggerAlerts.h"
 #include "platform/Apps.h"
 #include "platform/OwnWindows.h"
 #include "platform/Platform.h"
@@ -102,9 +103,8 @@ void TrayMenu::refresh()
 void TrayMenu::showTriggerState()
 {
     const std::optional<HotkeyConfig> &trigger = m_trigger.trigger();
-    const bool armed = m_trigger.state() == TriggerState::Armed;
     // Trying again is all the menu offers; another trigger is picked in Settings.
-    m_triggerState->setEnabled(trigger && !armed);
+    m_triggerState->setEnabled(trigger && !triggerProblem(m_trigger).isEmpty());
     if (!trigger) {
         m_triggerState->setText(QStringLiteral("Trigger: not armed yet"));
         return;
@@ -119,6 +119,10 @@ void TrayMenu::showTriggerState()
         break;
     case TriggerState::Unavailable:
         m_triggerState->setText(QStringLiteral("Trigger: %1 not working — Try Again").arg(name));
+        break;
+    case TriggerState::DesktopBound:
+        // Lettergate cannot know which keys the desktop binds to it.
+        m_triggerState->setText(QStringLiteral("Trigger: bound in the desktop's settings"));
         break;
     }
 }

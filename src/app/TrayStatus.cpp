@@ -57,7 +57,7 @@ TrayStatus::TrayStatus(HotkeyManager &trigger, QObject *parent)
 
 bool TrayStatus::isWarning() const
 {
-    return m_trigger.trigger() && m_trigger.state() != TriggerState::Armed;
+    return !triggerProblem(m_trigger).isEmpty();
 }
 
 QIcon TrayStatus::icon() const

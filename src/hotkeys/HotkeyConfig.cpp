@@ -192,6 +192,20 @@ QString ModifierKeys::readableName(ModifierKey key)
     return QString::fromUtf16(factsOf(key).readableName);
 }
 
+QString ModifierKeys::commandLineName(ModifierKey key)
+{
+    return readableName(key).toLower();
+}
+
+std::optional<ModifierKey> ModifierKeys::fromCommandLineName(const QString &text)
+{
+    for (const ModifierKey key : all) {
+        if (text.compare(readableName(key), Qt::CaseInsensitive) == 0)
+            return key;
+    }
+    return std::nullopt;
+}
+
 QString ModifierKeys::logSymbol(ModifierKey key)
 {
     return QString::fromUtf16(factsOf(key).logSymbol);

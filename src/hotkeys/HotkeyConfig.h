@@ -61,6 +61,9 @@ QString rawValue(HotkeyConfig::ModifierKey key);
 std::optional<HotkeyConfig::ModifierKey> fromRawValue(const QString &text);
 // "Super", "Alt", "Ctrl", "Shift": the Linux name a person reads.
 QString readableName(HotkeyConfig::ModifierKey key);
+// "super", "alt", "ctrl", "shift": what `lettergate tap` takes (in any case).
+QString commandLineName(HotkeyConfig::ModifierKey key);
+std::optional<HotkeyConfig::ModifierKey> fromCommandLineName(const QString &text);
 // "⌘", "⌥", "⌃", "⇧": the symbol log lines write.
 QString logSymbol(HotkeyConfig::ModifierKey key);
 quint64 flag(HotkeyConfig::ModifierKey key);

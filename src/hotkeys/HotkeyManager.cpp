@@ -2,6 +2,7 @@
 
 #include "hotkeys/DoubleModifierWatcher.h"
 #include "hotkeys/GlobalHotkey.h"
+#include "platform/Clock.h"
 #include "platform/HotKeys.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
@@ -38,6 +39,7 @@ void HotkeyManager::apply(const HotkeyConfig &config)
     disarm();
     m_trigger.reset();
     m_logged.reset();
+    m_toldOfIgnoredTaps = false;
     if (m_onTrigger)
         m_trigger = config;
     arm();
@@ -46,9 +48,28 @@ void HotkeyManager::apply(const HotkeyConfig &config)
 
 void HotkeyManager::retry()
 {
-    if (m_state == TriggerState::Armed || !m_trigger)
+    if (m_state == TriggerState::Armed || m_state == TriggerState::DesktopBound || !m_trigger)
         return;
     rearm();
+}
+
+bool HotkeyManager::desktopBindsKeys() const
+{
+    return !m_hotKeys.isSupported();
+}
+
+void HotkeyManager::reportTap(HotkeyConfig::ModifierKey modifier)
+{
+    if (m_reportedTapWatcher && m_trigger->modifier() == modifier) {
+        m_reportedTaps.report(modifier);
+        return;
+    }
+    if (m_toldOfIgnoredTaps)
+        return;
+    m_toldOfIgnoredTaps = true;
+    Log::info(QStringLiteral("ignoring taps of %1 reported by the desktop: the trigger is %2")
+                  .arg(ModifierKeys::readableName(modifier),
+                       m_trigger ? m_trigger->readableName() : QStringLiteral("not armed yet")));
 }
 
 void HotkeyManager::rearmAfterMappingChange()
@@ -77,6 +98,7 @@ void HotkeyManager::disarm()
     // Destroying a trigger releases what it holds: the registration, or the tap.
     m_combo.reset();
     m_doubleWatcher.reset();
+    m_reportedTapWatcher.reset();
 }
 
 void HotkeyManager::arm()
@@ -103,6 +125,13 @@ void HotkeyManager::arm()
 
 void HotkeyManager::armCombo(const HotkeyConfig &config)
 {
+    if (desktopBindsKeys()) {
+        if (m_logged != TriggerState::DesktopBound)
+            Log::info(QStringLiteral("this desktop binds keys itself: bind `lettergate toggle` to a key in its "
+                                     "settings (Settings shows how)"));
+        m_logged = m_state = TriggerState::DesktopBound;
+        return;
+    }
     // The recorder and the settings file refuse such a combination already; whatever
     // else asks, it is never grabbed.
     if (config.canSwallowTyping()) {
@@ -129,10 +158,32 @@ void HotkeyManager::armCombo(const HotkeyConfig &config)
 
 void HotkeyManager::armDoubleTap(const HotkeyConfig &config)
 {
-    m_doubleWatcher = std::make_unique<DoubleModifierWatcher>(config.modifier(), m_onTrigger, m_keyTap, m_clock);
+    const auto fire = [this] { fireDoubleTap(); };
+    m_reportedTapWatcher = std::make_unique<DoubleModifierWatcher>(config.modifier(), fire, m_reportedTaps, m_clock);
+    m_reportedTapWatcher->start();
+    if (desktopBindsKeys()) {
+        Log::info(QStringLiteral("this desktop binds keys itself: %1 works through `lettergate tap %2` bound to the "
+                                 "release of %3 in its settings (Settings shows how)")
+                      .arg(config.readableName(), ModifierKeys::commandLineName(config.modifier()),
+                           ModifierKeys::readableName(config.modifier())));
+        m_state = TriggerState::DesktopBound;
+        return;
+    }
+    m_doubleWatcher = std::make_unique<DoubleModifierWatcher>(config.modifier(), fire, m_keyTap, m_clock);
     m_doubleWatcher->start();
     // Written even when the tap could not be created: the watcher has logged why, and
     // the state says the trigger is not in effect.
     Log::info(registeredPrefix + config.logName() + QStringLiteral(" (requires accessibility permission)"));
     m_state = m_doubleWatcher->isListening() ? TriggerState::Armed : TriggerState::Unavailable;
+}
+
+void HotkeyManager::fireDoubleTap()
+{
+    const double now = m_clock.uptime();
+    if (m_lastDoubleTapTime && now - *m_lastDoubleTapTime < DoubleModifierWatcher::interval)
+        return;
+    m_lastDoubleTapTime = now;
+    // The action may re-arm the trigger, and so destroy the watcher that called this.
+    if (const Action action = m_onTrigger)
+        action();
 }

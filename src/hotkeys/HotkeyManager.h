@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hotkeys/HotkeyConfig.h"
+#include "hotkeys/ReportedTaps.h"
 #include "hotkeys/TriggerArmer.h"
 
 #include <QObject>
@@ -21,7 +22,11 @@ class KeyTap;
 enum class TriggerState {
     Armed,       // pressing it opens the panel
     Taken,       // the combination is held by another program
-    Unavailable, // nothing applied yet, or the desktop gives no combinations or key stream
+    Unavailable, // nothing applied yet, a combination that would swallow typing, or no key stream
+    // The desktop lets no program take combinations or hear the keyboard: its own key
+    // bindings run `lettergate toggle`, or `lettergate tap` for a double tap. Nothing is
+    // wrong, and nothing can be checked.
+    DesktopBound,
 };
 
 // Owns the one active trigger of the application: a global key combination or a
@@ -31,6 +36,10 @@ enum class TriggerState {
 // A combination another program holds is tried again every few seconds and whenever
 // the keyboard mapping changes, until it is taken or the trigger changes; the state
 // says all along whether the trigger is in effect.
+//
+// A double tap is also timed on the taps the desktop reports (`lettergate tap`), on
+// their own so that a tap heard and reported too never counts twice; on a desktop that
+// binds keys itself they are all there is.
 class HotkeyManager final : public QObject, public TriggerArmer {
     Q_OBJECT
 public:
@@ -61,6 +70,13 @@ public:
     // Tries again to arm a trigger that is not in effect; does nothing to one that is.
     void retry();
 
+    // Whether the desktop binds keys itself, so that Lettergate neither takes combinations
+    // nor hears the keyboard (the platform has no hot keys at all).
+    bool desktopBindsKeys() const;
+    // A tap of `modifier` the desktop reported: it counts toward a double tap of that
+    // modifier when that is the trigger, and is otherwise ignored (one log line a trigger).
+    void reportTap(HotkeyConfig::ModifierKey modifier);
+
 signals:
     // The state or the trigger changed.
     void stateChanged();
@@ -76,6 +92,9 @@ private:
     void arm();
     void armCombo(const HotkeyConfig &config);
     void armDoubleTap(const HotkeyConfig &config);
+    // Runs the action for a double tap, unless one fired less than an interval ago: the
+    // same double tap heard and reported.
+    void fireDoubleTap();
     void rearm();
     void rearmAfterMappingChange();
 
@@ -90,5 +109,9 @@ private:
     std::optional<TriggerState> m_logged;
     std::unique_ptr<GlobalHotkey> m_combo;
     std::unique_ptr<DoubleModifierWatcher> m_doubleWatcher;
+    ReportedTaps m_reportedTaps;
+    std::unique_ptr<DoubleModifierWatcher> m_reportedTapWatcher;
+    std::optional<double> m_lastDoubleTapTime;
+    bool m_toldOfIgnoredTaps = false;
     QTimer m_retryTimer;
 };

@@ -10,6 +10,7 @@ QString triggerProblem(const HotkeyManager &manager)
         return {};
     switch (manager.state()) {
     case TriggerState::Armed:
+    case TriggerState::DesktopBound:
         return {};
     case TriggerState::Taken:
         return QStringLiteral("%1 is taken by another program").arg(trigger->readableName());
@@ -36,9 +37,9 @@ void TriggerAlerts::update()
         m_reported.reset();
         return;
     }
-    if (m_manager.state() == TriggerState::Armed) {
+    if (triggerProblem(m_manager).isEmpty()) {
         // Only the trigger the user was warned about "works again"; a new one just works.
-        if (m_reported == trigger)
+        if (m_reported == trigger && m_manager.state() == TriggerState::Armed)
             m_notifications.notify(QStringLiteral("Lettergate's trigger works again"),
                                    QStringLiteral("%1 opens Lettergate again.").arg(trigger->readableName()));
         m_reported.reset();

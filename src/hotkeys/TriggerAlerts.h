@@ -10,7 +10,7 @@ class Notifications;
 
 // What a person reads when the trigger is not in effect: "Ctrl+Alt+W is taken by
 // another program". The notification, the tray and Settings all say it so. Empty while
-// the trigger is in effect or none is set.
+// the trigger is in effect, is the desktop's to bind, or none is set.
 QString triggerProblem(const HotkeyManager &manager);
 
 // Tells the user by a desktop notification when the trigger stops being in effect (once

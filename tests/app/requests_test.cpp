@@ -2,6 +2,7 @@
 #include "app/LettergateApp.h"
 #include "app/RequestProtocol.h"
 #include "app/WindowReport.h"
+#include "hotkeys/HotkeyManager.h"
 #include "settings/SettingsTestSupport.h"
 #include "support/FakePlatform.h"
 #include "support/LogCapture.h"
@@ -36,12 +37,15 @@ private slots:
             QCOMPARE(line.verb, QString::fromLatin1(verb));
             QCOMPARE(line.exitCode, std::nullopt);
         }
+        // The one verb with an argument; the running instance judges the modifier.
+        QCOMPARE(parse({"tap", "super"}).verb, QStringLiteral("tap super"));
+        QCOMPARE(parse({"tap", "Hyper"}).verb, QStringLiteral("tap Hyper"));
         const CommandLine start = parse({});
         QCOMPARE(start.verb, std::nullopt);
         QCOMPARE(start.exitCode, std::nullopt);
 
         // Usage errors exit at once, and nothing is sent.
-        const QList<std::vector<const char *>> usageErrors{{"Toggle"}, {"bogus"}, {"toggle", "quit"}, {"--frobnicate"}};
+        const QList<std::vector<const char *>> usageErrors{{"Toggle"}, {"bogus"}, {"toggle", "quit"}, {"--frobnicate"}, {"tap"}, {"tap", "super", "ctrl"}, {"toggle", "super"}};
         for (const std::vector<const char *> &wrong : usageErrors) {
             const CommandLine line = parse(wrong);
             QCOMPARE(line.exitCode, 64);
@@ -129,6 +133,45 @@ private slots:
         QCOMPARE(log.lines.size(), 1);
         QVERIFY2(log.lines.first().endsWith(QStringLiteral("ignoring an unknown request from another start: [2Jsettings again")),
                  qPrintable(log.lines.first()));
+    }
+
+    // Last: the shared trigger keeps the platform it was first used with.
+    void tapsReportedByTheDesktopOpenThePanelOnADoubleTap()
+    {
+        TestEnvironment environment;
+        FakePlatform platform;
+        LettergateApp app(platform, [] {});
+        HotkeyManager &trigger = HotkeyManager::shared();
+        int fires = 0;
+        trigger.setOnTrigger([&fires] { ++fires; });
+        trigger.apply(HotkeyConfig::doubleModifier(HotkeyConfig::ModifierKey::Control));
+        LogCapture log;
+
+        QCOMPARE(app.handleRequest(QStringLiteral("tap ctrl")), RequestProtocol::acknowledgement());
+        platform.time.advance(0.2);
+        QCOMPARE(app.handleRequest(QStringLiteral("tap Ctrl")), RequestProtocol::acknowledgement());
+        QCOMPARE(fires, 1);
+
+        // A modifier nobody can tap is refused, as an unknown request is, and counts for nothing.
+        const struct {
+            QString request;
+            QString reason;
+        } refused[] = {
+            {QStringLiteral("tap hyper"), QStringLiteral("unknown modifier \"hyper\": tap takes super, ctrl, alt or shift")},
+            {QStringLiteral("tap"), QStringLiteral("unknown modifier \"\": tap takes super, ctrl, alt or shift")},
+            {QStringLiteral("tap ctrl\x1b[2J"), QStringLiteral("unknown modifier \"ctrl[2J\": tap takes super, ctrl, alt or shift")},
+        };
+        for (const auto &test : refused) {
+            log.clear();
+            QCOMPARE(RequestProtocol::refusalReason(app.handleRequest(test.request)), test.reason);
+            QCOMPARE(log.lines.size(), 1);
+        }
+        platform.time.advance(0.5);
+        app.handleRequest(QStringLiteral("tap ctrl"));
+        app.handleRequest(QStringLiteral("tap hyper"));
+        app.handleRequest(QStringLiteral("tap ctrl"));
+        QCOMPARE(fires, 2);
+        trigger.setOnTrigger({});
     }
 };
 

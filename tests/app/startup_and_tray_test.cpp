@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 #include "app/TrayMenu.h"
+#include "app/TrayStatus.h"
 #include "hotkeys/HotkeyManager.h"
 #include "settings/SettingsTestSupport.h"
 #include "stores/ClipboardHistory.h"
@@ -140,6 +141,20 @@ private slots:
         rig.tray.refresh();
         QCOMPARE(rig.item(7)->text(), QStringLiteral("Trigger: %1 ✓").arg(trigger.readableName()));
         QVERIFY(!rig.item(7)->isEnabled());
+
+        // Where the desktop binds keys itself, its bindings are the trigger: nothing to try
+        // again, no warning on the icon.
+        rig.platform.keys.supported = false;
+        for (const HotkeyConfig &bound : {trigger, HotkeyConfig::doubleModifier(HotkeyConfig::ModifierKey::Control)}) {
+            rig.hotkeys.apply(bound);
+            rig.tray.refresh();
+            QCOMPARE(rig.item(7)->text(), QStringLiteral("Trigger: bound in the desktop's settings"));
+            QVERIFY(!rig.item(7)->isEnabled());
+            const TrayStatus status(rig.hotkeys);
+            QVERIFY(!status.isWarning());
+            QCOMPARE(status.toolTip(), QStringLiteral("Lettergate"));
+        }
+        rig.platform.keys.supported = true;
 
         // Two quick clicks run one check; the item is disabled until its outcome is shown.
         rig.tray.checkForUpdates();

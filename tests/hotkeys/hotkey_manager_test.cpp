@@ -158,11 +158,71 @@ private slots:
                                                                "Super and would swallow typing; it is not armed")
                                                     .arg(typing.logName())});
         }
+    }
 
-        // Where no program gets combinations, nobody holds this one.
-        rig.platform.keys.supported = false;
-        rig.manager.apply(cmdSpace);
-        QCOMPARE(rig.manager.state(), TriggerState::Unavailable);
+    // Where the desktop binds keys itself (Wayland), its bindings report the taps of a
+    // modifier (`lettergate tap`); elsewhere they may too, beside the key stream.
+    void reportedTapsFeedTheDoubleTap()
+    {
+        enum Source { Reported, Heard };
+        struct Tap {
+            double at;
+            ModifierKey key;
+            Source source = Reported;
+        };
+        const ModifierKey super = ModifierKey::Command;
+        const struct {
+            const char *what;
+            bool desktopBindsKeys;
+            HotkeyConfig trigger;
+            QList<Tap> taps;
+            int fires;
+            TriggerState state;
+            bool toldIgnored;
+        } cases[] = {
+            {"two taps in time", true, doubleCommand, {{0, super}, {0.25, super}}, 1, TriggerState::DesktopBound, false},
+            {"too far apart", true, doubleCommand, {{0, super}, {0.35, super}}, 0, TriggerState::DesktopBound, false},
+            {"a third tap starts a new pair", true, doubleCommand, {{0, super}, {0.1, super}, {0.2, super}}, 1,
+             TriggerState::DesktopBound, false},
+            {"another modifier", true, doubleCommand, {{0, ModifierKey::Option}, {0.1, ModifierKey::Option}}, 0,
+             TriggerState::DesktopBound, true},
+            {"a combination trigger", true, ctrlOptW, {{0, super}, {0.1, super}}, 0, TriggerState::DesktopBound, true},
+            {"reported where keys are heard", false, doubleCommand, {{0, super}, {0.2, super}}, 1,
+             TriggerState::Armed, false},
+            {"heard and reported, one double tap", false, doubleCommand,
+             {{0, super, Heard}, {0.03, super}, {0.2, super, Heard}, {0.23, super}}, 1, TriggerState::Armed, false},
+        };
+        for (const auto &test : cases) {
+            Rig rig;
+            const TriggerAlerts alerts(rig.manager, rig.platform.notes);
+            rig.platform.keys.supported = !test.desktopBindsKeys;
+            rig.manager.apply(test.trigger);
+            QCOMPARE(rig.manager.state(), test.state);
+            QCOMPARE(rig.manager.desktopBindsKeys(), test.desktopBindsKeys);
+            // Nothing to grab, nothing to listen to, nothing wrong: one line says how it works.
+            if (test.desktopBindsKeys) {
+                QVERIFY(rig.platform.keys.log.isEmpty());
+                QCOMPARE(rig.platform.tap.creations, 0);
+                QCOMPARE(rig.log.lines.size(), 1);
+                QVERIFY2(rig.log.lines[0].contains(u"this desktop binds keys itself"), test.what);
+                QVERIFY(triggerProblem(rig.manager).isEmpty());
+                QVERIFY(rig.platform.notes.shown.isEmpty());
+            }
+            rig.log.clear();
+            double now = 0;
+            for (const Tap &tap : test.taps) {
+                rig.platform.time.advance(tap.at - now);
+                now = tap.at;
+                if (tap.source == Heard) {
+                    rig.sendFlags(ModifierKeys::flag(tap.key));
+                    rig.sendFlags(0);
+                } else {
+                    rig.manager.reportTap(tap.key);
+                }
+            }
+            QVERIFY2(rig.fires == test.fires, test.what);
+            QVERIFY2(rig.log.lines.filter(u"ignoring taps").size() == (test.toldIgnored ? 1 : 0), test.what);
+        }
     }
 
     void aTakenCombinationIsTriedAgainAndReportedOncePerTrigger()

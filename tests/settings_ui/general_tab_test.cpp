@@ -228,6 +228,55 @@ private slots:
         QCOMPARE(tab.sessionRow().stateText(), QStringLiteral("Fake"));
     }
 
+    // Where the desktop binds keys itself (Wayland), the tab shows the lines to add to its
+    // configuration instead of the recorder, and the trigger is nothing to warn about.
+    void aDesktopThatBindsKeysGetsItsBindingLines()
+    {
+        using DesktopBindings::Desktop;
+        const ScopedVariable session("XDG_CURRENT_DESKTOP", "Hyprland");
+        SettingsFixture fixture;
+        fixture.platform.keys.supported = false;
+        fixture.trigger.apply(controlOptionW);
+        ShownView shown(fixture, Tab::General);
+        GeneralSettingsTab &tab = shown.view.generalTab();
+        QVERIFY(tab.showsBindings());
+        QVERIFY(!tab.recorder().isVisibleTo(&tab));
+        QCOMPARE(tab.bindingDesktop(), Desktop::Hyprland);
+        QCOMPARE(tab.bindingLines(), QStringLiteral("bind = CTRL ALT, W, exec, lettergate toggle"));
+        QVERIFY(tab.triggerRow().showsGranted());
+        QVERIFY(!tab.triggerRow().offersAction());
+        QCOMPARE(tab.triggerRow().stateText(), QStringLiteral("bound in the desktop's own settings (see above)"));
+
+        const struct {
+            Desktop desktop;
+            std::optional<ModifierKey> tapped;
+            QString lines;
+        } cases[] = {
+            {Desktop::Sway, std::nullopt, QStringLiteral("bindsym Ctrl+Alt+w exec lettergate toggle")},
+            {Desktop::Sway, ModifierKey::Command, QStringLiteral("bindsym --release Super_L exec lettergate tap super")},
+            {Desktop::Hyprland, ModifierKey::Control, QStringLiteral("bindr = CTRL, Control_L, exec, lettergate tap ctrl")},
+            {Desktop::River, ModifierKey::Option,
+             QStringLiteral("riverctl map -release normal Alt Alt_L spawn 'lettergate tap alt'")},
+            {Desktop::River, std::nullopt, QStringLiteral("riverctl map normal Control+Alt W spawn 'lettergate toggle'")},
+            {Desktop::Labwc, ModifierKey::Shift,
+             QStringLiteral("<keybind key=\"Shift_L\" onRelease=\"yes\"><action name=\"Execute\" "
+                            "command=\"lettergate tap shift\"/></keybind>")},
+            {Desktop::Niri, std::nullopt, QStringLiteral("Ctrl+Alt+W { spawn \"lettergate\" \"toggle\"; }")},
+            // niri runs nothing on a key's release: no line, and the reason instead.
+            {Desktop::Niri, ModifierKey::Command, QString()},
+        };
+        for (const auto &test : cases) {
+            tab.setMode(test.tapped ? HKMode::DoubleMod : HKMode::Combo);
+            if (test.tapped)
+                tab.setModKey(*test.tapped);
+            tab.setBindingDesktop(test.desktop);
+            QCOMPARE(tab.bindingLines(), test.lines);
+            QVERIFY(tab.bindingHelp().contains(test.lines.isEmpty() ? QStringLiteral("cannot report taps")
+                                                                     : DesktopBindings::configFile(test.desktop)));
+            QVERIFY(!tab.recorder().isVisibleTo(&tab));
+        }
+    }
+
     void trayRowAndQuitButtonFollowTheTray()
     {
         SettingsFixture fixture;

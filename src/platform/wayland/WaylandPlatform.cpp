@@ -4,6 +4,7 @@
 #include "platform/null/NullPlatform.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/wayland/DataControlPasteboard.h"
+#include "platform/wayland/VirtualKeyboardKeystrokes.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandWindows.h"
 
@@ -53,6 +54,9 @@ WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection)
 {
     m_seat = static_cast<wl_seat *>(m_connection->bind(&wl_seat_interface, 1));
     m_windows = std::make_unique<WaylandWindows>(*m_connection, m_seat, m_visibleWindowFrames);
+    // Now rather than at the first paste: a new virtual keyboard makes the compositor
+    // give the focused window keyboard focus again.
+    m_keystrokes = std::make_unique<VirtualKeyboardKeystrokes>(*m_connection, m_seat);
     m_connection->startDispatching();
 }
 
@@ -101,7 +105,7 @@ Pasteboard &WaylandPlatform::pasteboard()
 
 Keystrokes &WaylandPlatform::keystrokes()
 {
-    return unbuilt().keystrokes();
+    return *m_keystrokes;
 }
 
 ScreenCapture &WaylandPlatform::screenCapture()

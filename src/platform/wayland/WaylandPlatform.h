@@ -11,6 +11,7 @@
 #include <memory>
 
 class Pasteboard;
+class VirtualKeyboardKeystrokes;
 class WaylandConnection;
 class WaylandWindows;
 struct wl_seat;
@@ -63,6 +64,7 @@ private:
     std::unique_ptr<WaylandWindows> m_windows;
     // Made on first use (Qt's clipboard, the fallback, needs the application).
     std::unique_ptr<Pasteboard> m_pasteboard;
+    std::unique_ptr<VirtualKeyboardKeystrokes> m_keystrokes;
     SystemClock m_clock;
     DBusNotifications m_notifications;
     StatusNotifierTray m_systemTray;

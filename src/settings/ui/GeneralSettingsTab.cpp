@@ -116,6 +116,25 @@ QWidget *GeneralSettingsTab::activationSection()
         "Double-tap this modifier to open the panel. Shortcuts that use it, such as Ctrl+C, won't trigger it."));
     m_activationForm->addRow(m_doubleTapHelp);
 
+    // No program takes keys on this desktop: its own settings bind Lettergate's verbs.
+    m_bindingDesktop = DesktopBindings::named(qEnvironmentVariable("XDG_CURRENT_DESKTOP"))
+                           .value_or(DesktopBindings::Desktop::Sway);
+    m_desktopPicker = new QComboBox;
+    m_desktopPicker->setObjectName(QStringLiteral("desktopPicker"));
+    for (const DesktopBindings::Desktop desktop : DesktopBindings::all)
+        m_desktopPicker->addItem(DesktopBindings::name(desktop));
+    connect(m_desktopPicker, &QComboBox::activated, this,
+            [this](int index) { setBindingDesktop(DesktopBindings::all[index]); });
+    m_activationForm->addRow(QStringLiteral("Desktop"), m_desktopPicker);
+    m_bindingHelp = SettingsStyle::caption(QString());
+    m_activationForm->addRow(m_bindingHelp);
+    m_bindingLines = new QLabel;
+    m_bindingLines->setObjectName(QStringLiteral("bindingLines"));
+    m_bindingLines->setFont(SettingsStyle::monospacedFont());
+    m_bindingLines->setTextFormat(Qt::PlainText);
+    m_bindingLines->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_activationForm->addRow(m_bindingLines);
+
     return section(QStringLiteral("Activation Hotkey"), m_activationForm);
 }
 
@@ -199,6 +218,11 @@ void GeneralSettingsTab::showTriggerState()
         m_triggerRow->setState(true, trigger->readableName() + QStringLiteral(" in effect"));
         return;
     }
+    if (trigger && m_trigger.state() == TriggerState::DesktopBound) {
+        // Nothing Lettergate can check or try again: the desktop runs it or does not.
+        m_triggerRow->setState(true, QStringLiteral("bound in the desktop's own settings (see above)"));
+        return;
+    }
     const QString problem = triggerProblem(m_trigger);
     m_triggerRow->setState(false, problem.isEmpty() ? QStringLiteral("not armed yet") : problem);
 }
@@ -271,15 +295,60 @@ void GeneralSettingsTab::showMode()
     m_modifierPicker->setCurrentIndex(int(m_modKey)); // the picker lists ModifierKey in order
 
     const bool combo = m_mode == HKMode::Combo;
-    m_activationForm->setRowVisible(m_recorder, combo);
-    m_activationForm->setRowVisible(m_comboHelp, combo);
+    const bool bindings = showsBindings();
+    m_activationForm->setRowVisible(m_recorder, combo && !bindings);
+    m_activationForm->setRowVisible(m_comboHelp, combo && !bindings);
     showRefusal();
     m_activationForm->setRowVisible(m_modifierPicker, !combo);
-    m_activationForm->setRowVisible(m_doubleTapHelp, !combo);
+    m_activationForm->setRowVisible(m_doubleTapHelp, !combo && !bindings);
+    m_activationForm->setRowVisible(m_desktopPicker, bindings);
+    m_activationForm->setRowVisible(m_bindingHelp, bindings);
+    showBindings();
 }
 
 void GeneralSettingsTab::showRefusal()
 {
     m_recorderRefusal->setText(m_recorder->refusal());
-    m_activationForm->setRowVisible(m_recorderRefusal, m_mode == HKMode::Combo && !m_recorder->refusal().isEmpty());
+    m_activationForm->setRowVisible(m_recorderRefusal,
+                                    m_mode == HKMode::Combo && !showsBindings() && !m_recorder->refusal().isEmpty());
+}
+
+bool GeneralSettingsTab::showsBindings() const
+{
+    return m_trigger.desktopBindsKeys();
+}
+
+void GeneralSettingsTab::setBindingDesktop(DesktopBindings::Desktop desktop)
+{
+    m_bindingDesktop = desktop;
+    showBindings();
+}
+
+QString GeneralSettingsTab::bindingHelp() const
+{
+    return m_bindingHelp->text();
+}
+
+QString GeneralSettingsTab::bindingLines() const
+{
+    return m_bindingLines->text();
+}
+
+void GeneralSettingsTab::showBindings()
+{
+    using namespace DesktopBindings;
+    const QSignalBlocker quiet(m_desktopPicker);
+    m_desktopPicker->setCurrentIndex(int(m_bindingDesktop)); // the picker lists the desktops in order
+    const std::optional<ModifierKey> tapped = m_mode == HKMode::DoubleMod ? std::optional(m_modKey) : std::nullopt;
+    const QString added = lines(m_bindingDesktop, tapped);
+    m_bindingLines->setText(added);
+    m_activationForm->setRowVisible(m_bindingLines, showsBindings() && !added.isEmpty());
+    if (added.isEmpty())
+        m_bindingHelp->setText(whyNot(m_bindingDesktop, tapped));
+    else if (tapped)
+        m_bindingHelp->setText(QStringLiteral("Add this line to %1. Two taps of %2 within 0.3 s then open the panel.")
+                                   .arg(configFile(m_bindingDesktop), ModifierKeys::readableName(*tapped)));
+    else
+        m_bindingHelp->setText(QStringLiteral("Add this line to %1 (Ctrl+Alt+W here; any key will do).")
+                                   .arg(configFile(m_bindingDesktop)));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "hotkeys/DesktopBindings.h"
 #include "hotkeys/HotkeyConfig.h"
 #include "settings/LaunchAtLogin.h"
 #include "settings/ui/SettingsTab.h"
@@ -18,7 +19,8 @@ class SettingsStore;
 
 // The trigger (a key combination or a double tap of one modifier), the taskbar entry,
 // launching at login and what the desktop grants Lettergate. Changing the trigger kind or the modifier stores the new trigger
-// at once; the store re-arms it.
+// at once; the store re-arms it. Where the desktop binds keys itself (Wayland), the
+// lines to add to its configuration replace the key recorder.
 class GeneralSettingsTab : public SettingsTab {
     Q_OBJECT
 public:
@@ -36,6 +38,14 @@ public:
 
     HotkeyRecorderButton &recorder() const { return *m_recorder; }
     const PermissionRow &sessionRow() const { return *m_session; }
+    // Where the desktop binds keys itself: which desktop's bindings are shown (at first
+    // the session's, else sway's), what to do with them (or why that desktop has none for
+    // this trigger) and the lines to copy.
+    bool showsBindings() const;
+    DesktopBindings::Desktop bindingDesktop() const { return m_bindingDesktop; }
+    void setBindingDesktop(DesktopBindings::Desktop desktop);
+    QString bindingHelp() const;
+    QString bindingLines() const;
     const PermissionRow &windowManagerRow() const { return *m_windowManager; }
     const PermissionRow &windowPicturesRow() const { return *m_windowPictures; }
     const PermissionRow &triggerRow() const { return *m_triggerRow; }
@@ -55,6 +65,7 @@ private:
     QPushButton *makeQuitButton();
 
     void showMode();
+    void showBindings();
     void showTriggerState();
     void showSystemTray(bool present);
     // Whether the autostart entry exists, and whether one can be written at all.
@@ -76,6 +87,10 @@ private:
     QWidget *m_comboHelp = nullptr;
     QComboBox *m_modifierPicker = nullptr;
     QWidget *m_doubleTapHelp = nullptr;
+    DesktopBindings::Desktop m_bindingDesktop = DesktopBindings::Desktop::Sway;
+    QComboBox *m_desktopPicker = nullptr;
+    QLabel *m_bindingHelp = nullptr;
+    QLabel *m_bindingLines = nullptr;
     LaunchAtLogin m_launchAtLogin;
     QCheckBox *m_launchAtLoginBox = nullptr;
     QLabel *m_launchAtLoginCaption = nullptr;
