@@ -56,6 +56,11 @@ Client::Client(const QString &program, const QStringList &arguments)
 
 Client::~Client()
 {
+    close();
+}
+
+void Client::close()
+{
     if (!isRunning())
         return;
     m_process.kill();
@@ -146,6 +151,11 @@ QString windowsReport()
                       .arg(window.value(QStringLiteral("focused")).toBool() ? QStringLiteral(" focused") : QString());
     }
     return report;
+}
+
+QString focusedTitle()
+{
+    return focusedWindow().value(QStringLiteral("name")).toString();
 }
 
 bool focus(const QString &title)

@@ -18,6 +18,8 @@ public:
     Client &operator=(const Client &) = delete;
 
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+    // Ends the program now.
+    void close();
     QStringList lines() const { return m_lines; }
     // Waits, serving the event loop, for a line from the `from`th on that starts with
     // prefix; answers that line, or nothing after the timeout.
@@ -58,6 +60,7 @@ bool shows(const QString &field, const QString &value);
 // empty when none is.
 QJsonObject focusedWindow();
 QString focusedAppId();
+QString focusedTitle();
 // One line per window sway shows, for a failure report: app_id, title, pid, focus.
 QString windowsReport();
 // Asks sway to focus the window with that title.

@@ -122,7 +122,7 @@ private:
     bool focusNotes()
     {
         return WaylandTest::focus(QStringLiteral("Notes one")) && QTest::qWaitFor([this] {
-                   return WaylandTest::focusedWindow().value(QStringLiteral("name")) == QStringLiteral("Notes one")
+                   return WaylandTest::focusedTitle() == QStringLiteral("Notes one")
                        && m_notes.lastLine(QStringLiteral("focus: ")) == QStringLiteral("focus: in");
                });
     }

@@ -1,9 +1,7 @@
 #include "platform/wayland/VirtualKeyboardKeystrokes.h"
 #include "platform/wayland/WaylandConnection.h"
+#include "WaylandTestSupport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
 #include <wayland-client.h>
@@ -12,28 +10,6 @@ namespace {
 
 const QString appId = QStringLiteral("test.paste.target");
 const QString clip = QStringLiteral("pasted by the virtual keyboard");
-
-bool holdsFocusedApp(const QJsonObject &node)
-{
-    if (node.value(QStringLiteral("app_id")).toString() == appId && node.value(QStringLiteral("focused")).toBool())
-        return true;
-    for (const char *children : {"nodes", "floating_nodes"}) {
-        for (const QJsonValue child : node.value(QLatin1StringView(children)).toArray()) {
-            if (holdsFocusedApp(child.toObject()))
-                return true;
-        }
-    }
-    return false;
-}
-
-// What sway says: whether the helper window has the focus.
-bool helperIsFocused()
-{
-    QProcess swaymsg;
-    swaymsg.start(QStringLiteral("swaymsg"), {QStringLiteral("-t"), QStringLiteral("get_tree")});
-    swaymsg.waitForFinished();
-    return holdsFocusedApp(QJsonDocument::fromJson(swaymsg.readAllStandardOutput()).object());
-}
 
 } // namespace
 
@@ -57,16 +33,9 @@ private slots:
         VirtualKeyboardKeystrokes keystrokes(*connection, seat);
         QVERIFY(connection->roundtrip());
 
-        QProcess helper;
-        helper.start(qEnvironmentVariable("LETTERGATE_WAYLAND_HELPER_WINDOW"), {appId, QStringLiteral("Paste target")});
-        QVERIFY(helper.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(helperIsFocused(), 10000);
+        WaylandTest::HelperWindow helper(appId, QStringLiteral("Paste target"));
+        QTRY_COMPARE_WITH_TIMEOUT(WaylandTest::focusedAppId(), appId, 10000);
 
-        QByteArray printed;
-        const auto printedLine = [&] {
-            printed += helper.readAllStandardOutput();
-            return printed;
-        };
         const struct {
             PasteKeystroke keystroke;
             QString text;
@@ -76,13 +45,12 @@ private slots:
             {PasteKeystroke::shiftInsert, clip + clip},
         };
         for (const auto &paste : pastes) {
+            const qsizetype from = helper.lines().size();
             keystrokes.postPaste(paste.keystroke);
-            const QByteArray expected = QStringLiteral("text: %1\n").arg(paste.text).toUtf8();
-            QTRY_VERIFY2_WITH_TIMEOUT(printedLine().endsWith(expected), printed.constData(), 5000);
+            QCOMPARE(helper.waitForLine(QStringLiteral("text: "), from, 5000), QStringLiteral("text: ") + paste.text);
         }
 
-        helper.kill();
-        helper.waitForFinished();
+        helper.close();
         copy.kill();
         copy.waitForFinished();
         wl_seat_destroy(seat);

@@ -5,6 +5,7 @@
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandWindows.h"
 #include "support/TestEnvironment.h"
+#include "WaylandTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,54 +19,6 @@
 #include <wayland-client.h>
 
 namespace {
-
-// A Wayland client in a process of its own, ended with the object.
-class Client {
-public:
-    Client(const QString &program, const QStringList &arguments)
-    {
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(program, arguments);
-    }
-    ~Client() { close(); }
-    void close()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-
-private:
-    QProcess m_process;
-};
-
-Client helperWindow(const QString &appId, const QString &title)
-{
-    return Client(qEnvironmentVariable("LETTERGATE_WAYLAND_HELPER_WINDOW"), {appId, title});
-}
-
-QByteArray swayTree()
-{
-    QProcess swaymsg;
-    swaymsg.start(QStringLiteral("swaymsg"), {"-r", "-t", "get_tree"});
-    swaymsg.waitForFinished();
-    return swaymsg.readAllStandardOutput();
-}
-
-// The title of the window sway has focused, as its own client tool says.
-QString swayFocusedTitle()
-{
-    QList<QJsonObject> pending{QJsonDocument::fromJson(swayTree()).object()};
-    while (!pending.isEmpty()) {
-        const QJsonObject node = pending.takeLast();
-        if (node.value(u"focused").toBool())
-            return node.value(u"name").toString();
-        for (const char16_t *children : {u"nodes", u"floating_nodes"}) {
-            for (const QJsonValue &child : node.value(children).toArray())
-                pending.append(child.toObject());
-        }
-    }
-    return {};
-}
 
 std::optional<WindowRecord> titled(const QList<WindowRecord> &records, const QString &title)
 {
@@ -119,11 +72,11 @@ private slots:
 
     void windowsAreListedUnderTheirAppsWithTheirPlaces()
     {
-        Client alpha = helperWindow(QStringLiteral("org.example.Helper"), QStringLiteral("Alpha"));
+        WaylandTest::HelperWindow alpha(QStringLiteral("org.example.Helper"), QStringLiteral("Alpha"));
         QTRY_VERIFY(titled(list(), QStringLiteral("Alpha")));
-        Client bravo = helperWindow(QStringLiteral("org.example.Helper"), QStringLiteral("Bravo"));
+        WaylandTest::HelperWindow bravo(QStringLiteral("org.example.Helper"), QStringLiteral("Bravo"));
         QTRY_VERIFY(titled(list(), QStringLiteral("Bravo")));
-        Client charlie(QStringLiteral("foot"), {"-T", "Charlie"});
+        WaylandTest::Client charlie(QStringLiteral("foot"), {"-T", "Charlie"});
         QTRY_VERIFY(titled(list(), QStringLiteral("Charlie")));
 
         // Front-most first: sway activates each new window.
@@ -152,7 +105,7 @@ private slots:
         QCOMPARE(apps.categories(QStringLiteral("foot")).contains(QStringLiteral("TerminalEmulator")), true);
 
         // Each window's place is sway's, and the visible ones are handed to the pictures.
-        const QList<SwayIpc::View> views = SwayIpc::views(swayTree()).value();
+        const QList<SwayIpc::View> views = SwayIpc::views(QJsonDocument(WaylandTest::tree()).toJson()).value();
         QList<ShareableWindow> expectedFrames;
         for (const WindowRecord &record : records) {
             const auto view = std::ranges::find(views, *record.title, &SwayIpc::View::title);
@@ -181,12 +134,12 @@ private slots:
 
     void activationIsReportedAndSwayAgrees()
     {
-        Client alpha = helperWindow(QStringLiteral("org.example.Helper"), QStringLiteral("Alpha"));
+        WaylandTest::HelperWindow alpha(QStringLiteral("org.example.Helper"), QStringLiteral("Alpha"));
         QTRY_VERIFY(titled(list(), QStringLiteral("Alpha")));
-        Client bravo = helperWindow(QStringLiteral("org.example.Helper"), QStringLiteral("Bravo"));
+        WaylandTest::HelperWindow bravo(QStringLiteral("org.example.Helper"), QStringLiteral("Bravo"));
         QTRY_VERIFY(titled(list(), QStringLiteral("Bravo")));
-        Client charlie(QStringLiteral("foot"), {"-T", "Charlie"});
-        QTRY_COMPARE(swayFocusedTitle(), QStringLiteral("Charlie"));
+        WaylandTest::Client charlie(QStringLiteral("foot"), {"-T", "Charlie"});
+        QTRY_COMPARE(WaylandTest::focusedTitle(), QStringLiteral("Charlie"));
         QTRY_COMPARE(list().value(0).title, QStringLiteral("Charlie"));
 
         Apps &apps = m_windows->apps();
@@ -206,7 +159,7 @@ private slots:
         if (accessibility.isMinimized(*a.number) == true)
             accessibility.setMinimized(*a.number, false);
         accessibility.focus(*a.ownerPid, *a.number);
-        QTRY_COMPARE(swayFocusedTitle(), QStringLiteral("Alpha"));
+        QTRY_COMPARE(WaylandTest::focusedTitle(), QStringLiteral("Alpha"));
         QTRY_VERIFY(!reported.isEmpty());
         QCOMPARE(reported.constLast().constFirst().value<quint32>(), *a.number);
         QCOMPARE(frontmost.constLast().constFirst().value<qint32>(), *a.ownerPid);
@@ -217,17 +170,17 @@ private slots:
         // The terminal, then the helper by its identity: its most recently active window
         // (Alpha), not its newest.
         QVERIFY(apps.activateApp(*c.ownerPid));
-        QTRY_COMPARE(swayFocusedTitle(), QStringLiteral("Charlie"));
+        QTRY_COMPARE(WaylandTest::focusedTitle(), QStringLiteral("Charlie"));
         QTRY_COMPARE(apps.activeWindow(), c.number);
         QVERIFY(apps.openApplication(QStringLiteral("org.example.Helper")));
-        QTRY_COMPARE(swayFocusedTitle(), QStringLiteral("Alpha"));
+        QTRY_COMPARE(WaylandTest::focusedTitle(), QStringLiteral("Alpha"));
         QTRY_COMPARE(reported.constLast().constFirst().value<quint32>(), *a.number);
     }
 
     void aClosedWindowLeavesTheList()
     {
-        Client alpha = helperWindow(QStringLiteral("org.example.Helper"), QStringLiteral("Alpha"));
-        Client charlie(QStringLiteral("foot"), {"-T", "Charlie"});
+        WaylandTest::HelperWindow alpha(QStringLiteral("org.example.Helper"), QStringLiteral("Alpha"));
+        WaylandTest::Client charlie(QStringLiteral("foot"), {"-T", "Charlie"});
         QTRY_VERIFY(titled(list(), QStringLiteral("Alpha")) && titled(list(), QStringLiteral("Charlie")));
         const WindowRecord c = titled(list(), QStringLiteral("Charlie")).value();
         Apps &apps = m_windows->apps();
@@ -241,7 +194,7 @@ private slots:
         QVERIFY(!m_windows->accessibility().isMinimized(*c.number));
 
         // A new window of the same app gets a new number and the app's old one.
-        Client again(QStringLiteral("foot"), {"-T", "Charlie again"});
+        WaylandTest::Client again(QStringLiteral("foot"), {"-T", "Charlie again"});
         QTRY_VERIFY(titled(list(), QStringLiteral("Charlie again")));
         const WindowRecord renewed = titled(list(), QStringLiteral("Charlie again")).value();
         QVERIFY(*renewed.number > *c.number);
