@@ -23,8 +23,11 @@ public:
     bool hasCompositor() override { return compositor; }
     std::optional<QString> windowManagerName() override { return windowManager; }
     bool hasComposite() override { return composite; }
+    bool makeOverlay(QWindow &) override { return true; }
+    bool overlayHoldsActivationBack() override { return overlayHoldsActivation; }
 
     bool compositor = false;
     std::optional<QString> windowManager = QStringLiteral("Fakebox");
     bool composite = true;
+    bool overlayHoldsActivation = false;
 };

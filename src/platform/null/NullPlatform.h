@@ -88,12 +88,16 @@ private:
     bool request() override { return false; }
     ShareableContent shareableContent() override { return {QStringLiteral("no window system"), {}}; }
     QImage capture(const ShareableWindow &, QSize) override { return {}; }
+    bool picturesShowOverlays() override { return false; }
 
     void beep() override {}
 
     bool hasCompositor() override { return false; }
     std::optional<QString> windowManagerName() override { return std::nullopt; }
     bool hasComposite() override { return false; }
+    // The panel stays as Qt makes it.
+    bool makeOverlay(QWindow &) override { return true; }
+    bool overlayHoldsActivationBack() override { return false; }
 
     RefusingHotKeys m_hotKeys;
     AbsentSystemTray m_systemTray;

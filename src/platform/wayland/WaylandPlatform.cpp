@@ -1,6 +1,9 @@
 #include "platform/wayland/WaylandPlatform.h"
 
 #include "platform/null/NullPlatform.h"
+#include "platform/Log.h"
+#include "platform/wayland/LayerShellOverlay.h"
+#include "platform/wayland/ScreencopyCapture.h"
 #include "platform/wayland/WaylandConnection.h"
 
 #include <wayland-client.h>
@@ -14,6 +17,26 @@ NullPlatform &unbuilt()
 {
     static NullPlatform platform;
     return platform;
+}
+
+// Window pictures where the compositor offers no way to take them: the cards show the
+// applications' icons.
+class NoWindowPictures final : public ScreenCapture {
+public:
+    bool preflight() override { return false; }
+    bool request() override { return false; }
+    ShareableContent shareableContent() override { return {QStringLiteral("no window pictures here"), {}}; }
+    QImage capture(const ShareableWindow &, QSize) override { return {}; }
+    bool picturesShowOverlays() override { return false; }
+};
+
+std::unique_ptr<ScreenCapture> windowPictures(const VisibleWindowFrames &frames, const PanelOnScreen &panel)
+{
+    QString whyNot;
+    if (std::unique_ptr<ScreenCapture> capture = ScreencopyCapture::connect(frames, panel, whyNot))
+        return capture;
+    Log::warning(QStringLiteral("no window pictures: %1; the cards show the applications' icons").arg(whyNot));
+    return std::make_unique<NoWindowPictures>();
 }
 
 } // namespace
@@ -46,6 +69,7 @@ std::unique_ptr<WaylandPlatform> WaylandPlatform::connect()
 
 WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection)
     : m_connection(std::move(connection))
+    , m_screenCapture(windowPictures(m_visibleFrames, m_panelOnScreen))
 {
     m_seat = static_cast<wl_seat *>(m_connection->bind(&wl_seat_interface, 1));
     m_connection->startDispatching();
@@ -94,7 +118,7 @@ Keystrokes &WaylandPlatform::keystrokes()
 
 ScreenCapture &WaylandPlatform::screenCapture()
 {
-    return unbuilt().screenCapture();
+    return *m_screenCapture;
 }
 
 SystemTray &WaylandPlatform::systemTray()
@@ -112,6 +136,19 @@ std::optional<QString> WaylandPlatform::windowManagerName()
     // The compositor lists its windows (this backend needs it to); it names itself only
     // through the session's desktop name.
     return qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+}
+
+bool WaylandPlatform::makeOverlay(QWindow &window)
+{
+    m_panelOnScreen.follow(window);
+    QString whyNot;
+    m_overlay = LayerShellOverlay::attach(window, whyNot);
+    if (!m_overlay) {
+        Log::warning(QStringLiteral("the panel is an ordinary window, not an overlay (%1): the compositor places "
+                                    "it, and may not give it the keyboard when it opens")
+                         .arg(whyNot));
+    }
+    return m_overlay != nullptr;
 }
 
 bool WaylandPlatform::hasComposite()

@@ -5,9 +5,12 @@
 #include "platform/Platform.h"
 #include "platform/qt/DBusNotifications.h"
 #include "platform/qt/SystemClock.h"
+#include "platform/wayland/PanelOnScreen.h"
+#include "platform/wayland/VisibleWindowFrames.h"
 
 #include <memory>
 
+class LayerShellOverlay;
 class WaylandConnection;
 struct wl_seat;
 
@@ -50,9 +53,17 @@ private:
     bool hasCompositor() override { return true; }
     std::optional<QString> windowManagerName() override;
     bool hasComposite() override;
+    // A layer-shell overlay, else an ordinary window.
+    bool makeOverlay(QWindow &window) override;
+    // sway holds an activation back while an overlay with the keyboard is mapped.
+    bool overlayHoldsActivationBack() override { return m_overlay != nullptr; }
 
     std::unique_ptr<WaylandConnection> m_connection;
     wl_seat *m_seat = nullptr;
+    VisibleWindowFrames m_visibleFrames;
+    PanelOnScreen m_panelOnScreen;
+    std::unique_ptr<ScreenCapture> m_screenCapture;
+    std::unique_ptr<LayerShellOverlay> m_overlay;
     SystemClock m_clock;
     DBusNotifications m_notifications;
 };

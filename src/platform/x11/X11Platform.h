@@ -66,6 +66,9 @@ private:
     bool hasCompositor() override;
     std::optional<QString> windowManagerName() override;
     bool hasComposite() override;
+    // The panel is an override-redirect window already (it bypasses the window manager).
+    bool makeOverlay(QWindow &) override { return true; }
+    bool overlayHoldsActivationBack() override { return false; }
 
     // In order of construction; the event filters go before the pump they are
     // registered with.
