@@ -569,7 +569,8 @@ private slots:
 
     // Where the desktop holds a switch back while the panel has the keyboard, and window
     // pictures are cut from the screen: the panel goes before the window is asked for,
-    // an opening captures nothing, and every window is captured once it has closed.
+    // an opening captures nothing, and every window is captured once it has closed. A
+    // desktop that cannot make the panel an overlay gets an ordinary window.
     void whereTheOverlayHoldsSwitchesBackAndPicturesShowItThePanelGoesFirst()
     {
         Rig rig;
@@ -606,6 +607,15 @@ private slots:
         QCOMPARE(watch.atHide, std::optional(QStringList{}));
         QVERIFY(rig.platform.ax.acts.contains(QStringLiteral("raise 11")));
         QTRY_COMPARE(rig.platform.capture.captureCount, 3);
+
+        // Where the desktop cannot make it an overlay, the panel is an ordinary window.
+        QVERIFY(controller.panel()->windowFlags() & Qt::BypassWindowManagerHint);
+        rig.platform.own.overlays = false;
+        OverlayController ordinary(
+            SwitcherSources{rig.settings.store, rig.thumbnails, rig.clipboard, rig.snippets, rig.links, rig.commands},
+            rig.platform);
+        ordinary.prepare();
+        QVERIFY(!(ordinary.panel()->windowFlags() & Qt::BypassWindowManagerHint));
     }
 
     void capturesBeginWithWindowsWithoutAPictureThenTheAppsPages()

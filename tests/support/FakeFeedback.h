@@ -23,11 +23,12 @@ public:
     bool hasCompositor() override { return compositor; }
     std::optional<QString> windowManagerName() override { return windowManager; }
     bool hasComposite() override { return composite; }
-    bool makeOverlay(QWindow &) override { return true; }
+    bool makeOverlay(QWindow &) override { return overlays; }
     bool overlayHoldsActivationBack() override { return overlayHoldsActivation; }
 
     bool compositor = false;
     std::optional<QString> windowManager = QStringLiteral("Fakebox");
     bool composite = true;
+    bool overlays = true;
     bool overlayHoldsActivation = false;
 };
