@@ -1,10 +1,13 @@
 // The panel's overlay under a real headless sway: a frameless window that bypasses the
-// window manager, made a layer-shell overlay as the panel is, takes the keyboard from the
-// helper window in another process while it shows, at every showing, and gives it back
-// when it hides.
+// window manager, made a layer-shell overlay as the panel is, shows at its size in the
+// middle of the output, takes the keyboard from the helper window in another process
+// while it shows, at every showing, and gives it back when it hides.
 #include "HelperWindow.h"
 #include "TestKeyboard.h"
 #include "platform/wayland/LayerShellOverlay.h"
+#include "platform/wayland/PanelOnScreen.h"
+#include "platform/wayland/ScreencopyCapture.h"
+#include "platform/wayland/VisibleWindowFrames.h"
 #include "platform/wayland/WaylandPlatform.h"
 
 #include <QApplication>
@@ -23,7 +26,10 @@ public:
     KeyedWindow()
         : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint)
     {
-        resize(400, 300);
+        QPalette red;
+        red.setColor(QPalette::Window, Qt::red);
+        setPalette(red);
+        setAutoFillBackground(true);
     }
     QString typed;
 
@@ -47,6 +53,19 @@ void waitForCompositorToHandleQt()
     wl_event_queue_destroy(queue);
 }
 
+// Where the output shows pure red.
+QRect redArea(const QImage &output)
+{
+    QRect area;
+    for (int y = 0; y < output.height(); ++y) {
+        for (int x = 0; x < output.width(); ++x) {
+            if (output.pixel(x, y) == qRgb(255, 0, 0))
+                area |= QRect(x, y, 1, 1);
+        }
+    }
+    return area;
+}
+
 } // namespace
 
 class LayerShellOverlayTest : public QObject {
@@ -67,12 +86,23 @@ private slots:
         QString whyNot;
         const std::unique_ptr<LayerShellOverlay> overlay = LayerShellOverlay::attach(*panel.windowHandle(), whyNot);
         QVERIFY2(overlay, qPrintable(whyNot));
+        // Sized after it became an overlay, as the panel is placed.
+        panel.resize(400, 300);
+        VisibleWindowFrames wholeOutput;
+        const QRect output(0, 0, 1280, 800);
+        wholeOutput.replace({{1, QRectF(output)}});
+        const PanelOnScreen notFollowed;
+        const std::unique_ptr<ScreencopyCapture> screen = ScreencopyCapture::connect(wholeOutput, notFollowed, whyNot);
+        QVERIFY2(screen, qPrintable(whyNot));
+        screen->shareableContent();
         // Twice: each showing has a new surface, which must become the overlay again.
         QString helperText = QStringLiteral("a");
         for (const QString &letters : {QStringLiteral("bc"), QStringLiteral("de")}) {
             panel.typed.clear();
             panel.show();
             QTRY_VERIFY(panel.isActiveWindow());
+            QTRY_COMPARE(redArea(screen->capture({1, QRectF(output)}, output.size())),
+                         QRect(QPoint(440, 250), QSize(400, 300)));
             QVERIFY(keyboard->type(letters));
             QTRY_COMPARE(panel.typed, letters);
             panel.hide();
