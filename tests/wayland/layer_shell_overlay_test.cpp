@@ -95,7 +95,8 @@ private slots:
         const std::unique_ptr<ScreencopyCapture> screen = ScreencopyCapture::connect(wholeOutput, notFollowed, whyNot);
         QVERIFY2(screen, qPrintable(whyNot));
         screen->shareableContent();
-        // Twice: each showing has a new surface, which must become the overlay again.
+        // Twice: each showing has a new surface, which must become the overlay again; the
+        // second on a native window made anew.
         QString helperText = QStringLiteral("a");
         for (const QString &letters : {QStringLiteral("bc"), QStringLiteral("de")}) {
             panel.typed.clear();
@@ -111,6 +112,7 @@ private slots:
             QVERIFY(keyboard->type(QStringLiteral("z")));
             helperText += u'z';
             QTRY_COMPARE(helper.text(), helperText);
+            panel.windowHandle()->destroy();
         }
     }
 };

@@ -3,6 +3,7 @@
 #include "platform/Log.h"
 
 #include <QGuiApplication>
+#include <QPlatformSurfaceEvent>
 #include <QWindow>
 #include <algorithm>
 #include <cstring>
@@ -89,17 +90,37 @@ LayerShellOverlay::LayerShellOverlay(QWindow &window, wl_display *display, wl_ev
     , m_queue(queue)
     , m_shell(shell)
 {
-    auto *platformWindow = dynamic_cast<QObject *>(window.handle());
+    connect(&window, &QWindow::widthChanged, this, &LayerShellOverlay::askForSize);
+    connect(&window, &QWindow::heightChanged, this, &LayerShellOverlay::askForSize);
+    window.installEventFilter(this);
+    followPlatformWindow();
+}
+
+void LayerShellOverlay::followPlatformWindow()
+{
+    auto *platformWindow = dynamic_cast<QObject *>(m_window.handle());
+    if (!platformWindow)
+        return;
     // Direct: the role must be given before Qt first commits the new surface.
     connect(platformWindow, SIGNAL(wlSurfaceCreated()), this, SLOT(giveRole()), Qt::DirectConnection);
     connect(platformWindow, SIGNAL(wlSurfaceDestroyed()), this, SLOT(dropRole()), Qt::DirectConnection);
-    connect(&window, &QWindow::widthChanged, this, &LayerShellOverlay::askForSize);
-    connect(&window, &QWindow::heightChanged, this, &LayerShellOverlay::askForSize);
     giveRole();
+}
+
+bool LayerShellOverlay::eventFilter(QObject *, QEvent *event)
+{
+    if (event->type() == QEvent::PlatformSurface) {
+        if (static_cast<QPlatformSurfaceEvent *>(event)->surfaceEventType() == QPlatformSurfaceEvent::SurfaceCreated)
+            followPlatformWindow();
+        else
+            dropRole();
+    }
+    return false;
 }
 
 LayerShellOverlay::~LayerShellOverlay()
 {
+    m_window.removeEventFilter(this);
     dropRole();
     zwlr_layer_shell_v1_destroy(m_shell);
     wl_display_flush(m_display);

@@ -26,6 +26,9 @@ public:
     static std::unique_ptr<LayerShellOverlay> attach(QWindow &window, QString &whyNot);
     ~LayerShellOverlay() override;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private slots:
     void giveRole();
     void dropRole();
@@ -33,6 +36,9 @@ private slots:
 private:
     LayerShellOverlay(QWindow &window, wl_display *display, wl_event_queue *queue, zwlr_layer_shell_v1 *shell);
 
+    // Hears of the surfaces of Qt's platform window of the moment (a window destroyed and
+    // created again has a new one), and gives its surface the role.
+    void followPlatformWindow();
     // Asks for the window's size; Qt's next commit carries it.
     void askForSize();
 
