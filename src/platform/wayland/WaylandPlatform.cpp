@@ -1,7 +1,7 @@
 #include "platform/wayland/WaylandPlatform.h"
 
-#include "platform/null/NullPlatform.h"
 #include "platform/Log.h"
+#include "platform/null/NullPlatform.h"
 #include "platform/wayland/LayerShellOverlay.h"
 #include "platform/wayland/ScreencopyCapture.h"
 #include "platform/wayland/WaylandConnection.h"
