@@ -1,7 +1,7 @@
 # Client code for the Wayland protocols the Wayland backend speaks, generated at build
 # time by wayland-scanner from the protocol definitions kept in protocols/ (the wlr ones
 # are not packaged in Debian 12) and from wayland-protocols' xdg-shell, which the layer
-# shell refers to.
+# shell refers to, and xdg-output, which places the outputs for window pictures.
 find_program(WAYLAND_SCANNER wayland-scanner REQUIRED)
 pkg_get_variable(WAYLAND_PROTOCOLS_DIR wayland-protocols pkgdatadir)
 
@@ -11,7 +11,8 @@ set(lettergate_protocol_files
   ${CMAKE_SOURCE_DIR}/protocols/wlr-screencopy-unstable-v1.xml
   ${CMAKE_SOURCE_DIR}/protocols/wlr-layer-shell-unstable-v1.xml
   ${CMAKE_SOURCE_DIR}/protocols/virtual-keyboard-unstable-v1.xml
-  ${WAYLAND_PROTOCOLS_DIR}/stable/xdg-shell/xdg-shell.xml)
+  ${WAYLAND_PROTOCOLS_DIR}/stable/xdg-shell/xdg-shell.xml
+  ${WAYLAND_PROTOCOLS_DIR}/unstable/xdg-output/xdg-output-unstable-v1.xml)
 
 set(protocol_dir ${CMAKE_BINARY_DIR}/generated/wayland)
 set(protocol_sources)

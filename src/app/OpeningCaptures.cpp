@@ -21,10 +21,12 @@ void cancelIfRunning(QFuture<void> &future)
 
 } // namespace
 
-OpeningCaptures::OpeningCaptures(ThumbnailService &thumbnails, SwitcherViewModel &viewModel, QObject *parent)
+OpeningCaptures::OpeningCaptures(ThumbnailService &thumbnails, SwitcherViewModel &viewModel, When when,
+                                 QObject *parent)
     : QObject(parent)
     , m_thumbnails(thumbnails)
     , m_viewModel(viewModel)
+    , m_when(when)
 {
     m_toBegin.setSingleShot(true);
     connect(&m_toBegin, &QTimer::timeout, this, &OpeningCaptures::begin);
@@ -69,6 +71,8 @@ void OpeningCaptures::arm(QWidget &panel, const QList<WindowInfo> &windows, cons
     m_paintedMs = -1;
     m_beganMs = -1;
     m_cardsCompleteMs = -1;
+    if (m_when == afterClosing)
+        return;
     if (panel.isVisible()) {
         m_toBegin.start(0);
         return;

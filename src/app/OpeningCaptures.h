@@ -25,7 +25,8 @@ class QWidget;
 // one capture, and hands nothing more to the view model.
 // Between openings it captures, for the next one, what the last opening did not: a
 // picture taken while the panel was open is not taken again right after it closes.
-// GUI thread only.
+// Where pictures are cut from the screen, the panel would be in them: an opening then
+// captures nothing, and every window is captured between openings. GUI thread only.
 class OpeningCaptures : public QObject {
     Q_OBJECT
 public:
@@ -39,7 +40,12 @@ public:
     // frame 1.5 ms later too.
     static constexpr int focusWaitMs = 50;
 
-    OpeningCaptures(ThumbnailService &thumbnails, SwitcherViewModel &viewModel, QObject *parent = nullptr);
+    // When windows are captured: while the panel is open and between openings, or only
+    // between openings.
+    enum When { whileOpen, afterClosing };
+
+    OpeningCaptures(ThumbnailService &thumbnails, SwitcherViewModel &viewModel, When when = whileOpen,
+                    QObject *parent = nullptr);
     // Captures still running report to the thumbnail service, which outlives this: they
     // are cancelled so that none reports here.
     ~OpeningCaptures() override;
@@ -74,6 +80,7 @@ private:
 
     ThumbnailService &m_thumbnails;
     SwitcherViewModel &m_viewModel;
+    When m_when;
     // Watched for its first paint and the focus while the captures wait for them.
     QPointer<QWidget> m_panel;
     QTimer m_toBegin;

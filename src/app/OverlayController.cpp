@@ -113,7 +113,9 @@ OverlayController::OverlayController(SwitcherSources sources, Platform &platform
     , m_paster(platform.pasteboard(), platform.apps(), platform.keystrokes(), platform.feedback(),
                platform.notifications(), sources.snippets, sources.settings)
     , m_icons(platform.apps())
-    , m_openingCaptures(sources.thumbnails, m_viewModel)
+    , m_openingCaptures(sources.thumbnails, m_viewModel,
+                        platform.screenCapture().picturesShowOverlays() ? OpeningCaptures::afterClosing
+                                                                        : OpeningCaptures::whileOpen)
 {
     m_prefetchAfterHide.setSingleShot(true);
     m_prefetchAfterHide.setInterval(prefetchDelayAfterHideMs);
@@ -198,6 +200,7 @@ void OverlayController::createPanel()
     auto *view = new SwitcherView(m_viewModel, m_sources.snippets, m_icons, makeActions(), firstLayerCount,
                                   linkFirstLayerCount, [&capture] { capture.request(); });
     m_panel = new OverlayPanel(view, m_platform.ownWindows().hasCompositor());
+    m_panel->becomeOverlay(m_platform.ownWindows());
     connect(m_panel, &OverlayPanel::focusLost, this, [this] {
         if (isPanelVisible())
             hide(false);
@@ -369,6 +372,14 @@ void OverlayController::fireWindow(const WindowInfo &window)
     // the window manager's time). Keys typed meanwhile are not the panel's any more,
     // and window pictures still to be taken would only keep the X server from the switch.
     m_openingCaptures.stop();
+    if (m_platform.ownWindows().overlayHoldsActivationBack()) {
+        // Where the desktop holds the activation back while the panel has the keyboard,
+        // the panel goes first; the next opening's preparation still waits its delay
+        // after the hide, by which time the desktop has reported the switch.
+        hide(false);
+        activateWindow(window);
+        return;
+    }
     const bool alreadyActive = m_platform.apps().activeWindow() == window.id;
     if (!activateWindow(window) || alreadyActive) {
         hide(false);

@@ -2,6 +2,7 @@
 
 #include "app/PanelPlacement.h"
 #include "panel/SwitcherView.h"
+#include "platform/OwnWindows.h"
 
 #include <QBackingStore>
 #include <QCoreApplication>
@@ -41,6 +42,14 @@ void OverlayPanel::placeOn(QScreen *screen)
     // A hidden window gets its resize only when it is shown: the content is fitted now,
     // so that it can be built for the new size before that.
     fitToSize();
+}
+
+void OverlayPanel::becomeOverlay(OwnWindows &desktop)
+{
+    winId();
+    // The same native window stays; it gets a shell role of its own at its next showing.
+    if (!desktop.makeOverlay(*windowHandle()))
+        setWindowFlag(Qt::BypassWindowManagerHint, false);
 }
 
 void OverlayPanel::prepareWindow()

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class OwnWindows;
 class QScreen;
 class SwitcherView;
 
@@ -18,6 +19,9 @@ public:
     // Covers 80 % of the screen's available area, centred, drawn at the screen's pixel
     // ratio. Left where it is when there is no screen at all.
     void placeOn(QScreen *screen);
+    // Builds the native window and has the desktop make it an overlay; where it cannot,
+    // the panel becomes an ordinary frameless window that the desktop manages.
+    void becomeOverlay(OwnWindows &desktop);
     // Builds the native window, unmapped, and everything its first showing would
     // otherwise build: the content laid out at the panel's size, the backing store at
     // that size, fonts and painted pictures. Nothing is shown.

@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+class QWindow;
+
 // What this program's own windows need to know of the desktop beyond what Qt says,
 // and what the desktop grants the program (Settings lists it).
 class OwnWindows {
@@ -21,4 +23,13 @@ public:
     // What this session keeps from the program that a user would otherwise expect, in
     // plain words; nothing when it keeps nothing back.
     virtual std::optional<QString> sessionLimitation() = 0;
+
+    // Makes `window` (our panel, created but not shown yet, frameless and bypassing the
+    // window manager) an overlay: above every other window, outside any taskbar, taking
+    // the keyboard while it shows. False when the desktop cannot have it so (the log
+    // says why): the window must then be an ordinary one, which the desktop manages.
+    virtual bool makeOverlay(QWindow &window) = 0;
+    // Whether the desktop holds a window's activation back while our overlay has the
+    // keyboard: a switch then hides the panel before it asks for the window.
+    virtual bool overlayHoldsActivationBack() = 0;
 };

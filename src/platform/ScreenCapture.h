@@ -28,4 +28,7 @@ public:
     virtual ShareableContent shareableContent() = 0;
     // A picture of the window scaled to pixelSize; a null image when it failed.
     virtual QImage capture(const ShareableWindow &window, QSize pixelSize) = 0;
+    // Whether pictures are cut from what the screen shows, so that our own panel would
+    // be in them while it is open: they are then taken only while it is closed.
+    virtual bool picturesShowOverlays() = 0;
 };

@@ -1,3 +1,4 @@
+#include "app/OpeningCaptures.h"
 #include "app/OverlayController.h"
 #include "app/OverlayPanel.h"
 #include "app/PanelPlacement.h"
@@ -564,6 +565,57 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(rig.platform.capture.captureCount, capturing);
         QCOMPARE(pictures.count(), 0);
+    }
+
+    // Where the desktop holds a switch back while the panel has the keyboard, and window
+    // pictures are cut from the screen: the panel goes before the window is asked for,
+    // an opening captures nothing, and every window is captured once it has closed. A
+    // desktop that cannot make the panel an overlay gets an ordinary window.
+    void whereTheOverlayHoldsSwitchesBackAndPicturesShowItThePanelGoesFirst()
+    {
+        Rig rig;
+        rig.platform.own.overlayHoldsActivation = true;
+        rig.platform.capture.fromScreen = true;
+        rig.platform.capture.windows = {{11, QRectF(0, 0, 800, 600)}, {21, QRectF(0, 0, 800, 600)},
+                                        {22, QRectF(0, 0, 800, 600)}};
+        OverlayController controller(
+            SwitcherSources{rig.settings.store, rig.thumbnails, rig.clipboard, rig.snippets, rig.links, rig.commands},
+            rig.platform);
+        controller.show();
+        QTest::qWait(OpeningCaptures::focusWaitMs * 3);
+        QCOMPARE(rig.platform.capture.captureCount, 0);
+
+        // The acts asked of the desktop by the time the panel hides.
+        struct HideWatch : QObject {
+            const QStringList &acts;
+            std::optional<QStringList> atHide;
+            explicit HideWatch(const QStringList &acts) : acts(acts) {}
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Hide)
+                    atHide = acts;
+                return false;
+            }
+        } watch(rig.platform.ax.acts);
+        controller.panel()->installEventFilter(&watch);
+        const auto editor = std::ranges::find(controller.viewModel().apps(), QStringLiteral("Editor"), &AppEntry::appName);
+        QVERIFY(editor != controller.viewModel().apps().end() && editor->letter);
+        const QKeyEvent key(QEvent::KeyPress, Qt::Key(editor->letter->toUpper().front().unicode()), Qt::NoModifier,
+                            *editor->letter);
+        controller.handleKey(key);
+        QVERIFY(!controller.isPanelVisible());
+        QCOMPARE(watch.atHide, std::optional(QStringList{}));
+        QVERIFY(rig.platform.ax.acts.contains(QStringLiteral("raise 11")));
+        QTRY_COMPARE(rig.platform.capture.captureCount, 3);
+
+        // Where the desktop cannot make it an overlay, the panel is an ordinary window.
+        QVERIFY(controller.panel()->windowFlags() & Qt::BypassWindowManagerHint);
+        rig.platform.own.overlays = false;
+        OverlayController ordinary(
+            SwitcherSources{rig.settings.store, rig.thumbnails, rig.clipboard, rig.snippets, rig.links, rig.commands},
+            rig.platform);
+        ordinary.prepare();
+        QVERIFY(!(ordinary.panel()->windowFlags() & Qt::BypassWindowManagerHint));
     }
 
     void capturesBeginWithWindowsWithoutAPictureThenTheAppsPages()

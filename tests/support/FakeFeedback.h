@@ -25,9 +25,13 @@ public:
     std::optional<QString> windowPictureSource() override { return pictureSource; }
     QString sessionName() override { return QStringLiteral("Fake"); }
     std::optional<QString> sessionLimitation() override { return limitation; }
+    bool makeOverlay(QWindow &) override { return overlays; }
+    bool overlayHoldsActivationBack() override { return overlayHoldsActivation; }
 
     bool compositor = false;
     std::optional<QString> windowManager = QStringLiteral("Fakebox");
     std::optional<QString> pictureSource = QStringLiteral("Composite extension");
     std::optional<QString> limitation;
+    bool overlays = true;
+    bool overlayHoldsActivation = false;
 };

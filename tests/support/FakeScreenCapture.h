@@ -43,7 +43,10 @@ public:
         return picture;
     }
 
+    bool picturesShowOverlays() override { return fromScreen; }
+
     bool granted = true;
+    bool fromScreen = false;
     std::optional<QString> contentError;
     QList<ShareableWindow> windows;
     QSet<quint32> failing;

@@ -98,8 +98,25 @@ QString Client::lastLine(const QString &prefix) const
 
 HelperWindow::HelperWindow(const QString &appId, const QString &title)
     : Client(qEnvironmentVariable("LETTERGATE_WAYLAND_HELPER_WINDOW"), {appId, title})
+    , m_title(title)
 {
-    (void)QTest::qWaitFor([&] { return shows(QStringLiteral("name"), title); }, 10000);
+}
+
+bool HelperWindow::waitUntilShown()
+{
+    return QTest::qWaitFor([this] { return frame().has_value(); }, 10000);
+}
+
+std::optional<QRect> HelperWindow::frame() const
+{
+    for (const QJsonObject &window : windows()) {
+        if (window.value(QStringLiteral("name")) == m_title) {
+            const QJsonObject rect = window.value(QStringLiteral("rect")).toObject();
+            return QRect(rect.value(QStringLiteral("x")).toInt(), rect.value(QStringLiteral("y")).toInt(),
+                         rect.value(QStringLiteral("width")).toInt(), rect.value(QStringLiteral("height")).toInt());
+        }
+    }
+    return std::nullopt;
 }
 
 TestKeyboard::TestKeyboard()
@@ -113,6 +130,14 @@ bool TestKeyboard::type(const QString &keys)
     const qsizetype from = lines().size();
     write(keys.toUtf8() + '\n');
     return waitForLine(QStringLiteral("typed: ") + keys, from).has_value();
+}
+
+bool TestKeyboard::typeText(const QString &text)
+{
+    QStringList keys;
+    for (const QChar character : text)
+        keys.append(character);
+    return type(keys.join(u' '));
 }
 
 QJsonObject tree()

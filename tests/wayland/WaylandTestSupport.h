@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QProcess>
+#include <QRect>
 #include <QStringList>
 #include <optional>
 
@@ -36,10 +37,19 @@ private:
 
 // tests/wayland/helper_window.cpp: a Qt window whose line edit prints "text: ..." at
 // every change and "focus: in" / "focus: out" when it gains or loses the keyboard.
-// Ready once the compositor lists it.
 class HelperWindow : public Client {
 public:
     HelperWindow(const QString &appId, const QString &title);
+
+    // Whether sway lists the window within a few seconds.
+    bool waitUntilShown();
+    // Its frame in sway's layout; nothing when sway does not list it.
+    std::optional<QRect> frame() const;
+    // The text its line edit holds, as last printed.
+    QString text() const { return lastLine(QStringLiteral("text: ")).mid(6); }
+
+private:
+    QString m_title;
 };
 
 // tests/wayland/test_keyboard.cpp: the session's one keyboard, typing into whatever holds
@@ -50,6 +60,8 @@ public:
     // Keys as test_keyboard reads them ("f", "Escape", "ctrl+v"), separated by spaces;
     // true once the compositor has taken them all.
     bool type(const QString &keys);
+    // Each character of the text (letters and digits) as a key of its own.
+    bool typeText(const QString &text);
 };
 
 // `swaymsg -t get_tree`, parsed; empty when sway does not answer.

@@ -20,7 +20,7 @@ class EndToEndClipboardTest : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_notes.isRunning() && m_keyboard.isRunning());
+        QVERIFY(m_notes.waitUntilShown() && m_keyboard.isRunning());
         QVERIFY2(m_program.start(), m_program.output().constData());
     }
 

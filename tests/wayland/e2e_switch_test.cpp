@@ -40,7 +40,7 @@ class EndToEndSwitchTest : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_notes.isRunning() && m_moreNotes.isRunning() && m_foot.isRunning() && m_keyboard.isRunning());
+        QVERIFY(m_notes.waitUntilShown() && m_moreNotes.waitUntilShown() && m_keyboard.isRunning());
         QVERIFY(QTest::qWaitFor([] { return WaylandTest::shows(QStringLiteral("app_id"), QStringLiteral("foot")); }));
         // The trigger is a double tap of Super: on Wayland the compositor's key binding
         // runs `lettergate tap super` at each bare tap.

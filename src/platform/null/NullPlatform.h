@@ -4,7 +4,7 @@
 #include "platform/Apps.h"
 #include "platform/Feedback.h"
 #include "platform/HotKeys.h"
-#include "platform/KeyTap.h"
+#include "platform/DesktopBoundKeys.h"
 #include "platform/Keystrokes.h"
 #include "platform/OwnWindows.h"
 #include "platform/Platform.h"
@@ -22,7 +22,6 @@ class NullPlatform final : public Platform,
                            private WindowServer,
                            private Apps,
                            private Accessibility,
-                           private KeyTap,
                            private Keystrokes,
                            private ScreenCapture,
                            private Feedback,
@@ -35,7 +34,7 @@ public:
     Apps &apps() override { return *this; }
     Accessibility &accessibility() override { return *this; }
     HotKeys &hotKeys() override { return m_hotKeys; }
-    KeyTap &keyTap() override { return *this; }
+    KeyTap &keyTap() override { return m_keyTap; }
     Pasteboard &pasteboard() override { return m_pasteboard; }
     Keystrokes &keystrokes() override { return *this; }
     ScreenCapture &screenCapture() override { return *this; }
@@ -46,12 +45,6 @@ public:
     Clock &clock() override { return m_clock; }
 
 private:
-    class RefusingHotKeys final : public HotKeys {
-    public:
-        bool isSupported() const override { return false; }
-        bool registerHotKey(HotKeyId, quint32, quint32) override { return false; }
-        void unregisterHotKey(HotKeyId) override {}
-    };
     // No tray this program can see: Settings offers its own way to quit.
     class AbsentSystemTray final : public SystemTray {
     public:
@@ -81,13 +74,13 @@ private:
     void focus(qint32, WindowElement) override {}
     void makeMain(WindowElement) override {}
 
-    std::unique_ptr<KeyTapSession> create() override { return nullptr; }
     void postPaste(PasteKeystroke) override {}
 
     bool preflight() override { return false; }
     bool request() override { return false; }
     ShareableContent shareableContent() override { return {QStringLiteral("no window system"), {}}; }
     QImage capture(const ShareableWindow &, QSize) override { return {}; }
+    bool picturesShowOverlays() override { return false; }
 
     void beep() override {}
 
@@ -99,8 +92,12 @@ private:
     {
         return QStringLiteral("no supported window system: no windows, hot keys or window pictures");
     }
+    // The panel stays as Qt makes it.
+    bool makeOverlay(QWindow &) override { return true; }
+    bool overlayHoldsActivationBack() override { return false; }
 
-    RefusingHotKeys m_hotKeys;
+    DesktopBoundHotKeys m_hotKeys;
+    NoKeyTap m_keyTap;
     AbsentSystemTray m_systemTray;
     QtPasteboard m_pasteboard;
     DBusNotifications m_notifications;

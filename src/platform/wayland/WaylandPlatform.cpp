@@ -1,9 +1,10 @@
 #include "platform/wayland/WaylandPlatform.h"
 
 #include "platform/Log.h"
-#include "platform/null/NullPlatform.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/wayland/DataControlPasteboard.h"
+#include "platform/wayland/LayerShellOverlay.h"
+#include "platform/wayland/ScreencopyCapture.h"
 #include "platform/wayland/VirtualKeyboardKeystrokes.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandWindows.h"
@@ -14,11 +15,24 @@
 
 namespace {
 
-// Pieces not built yet answer as the backend without a window system does.
-NullPlatform &unbuilt()
+// Window pictures where the compositor offers no way to take them: the cards show the
+// applications' icons.
+class NoWindowPictures final : public ScreenCapture {
+public:
+    bool preflight() override { return false; }
+    bool request() override { return false; }
+    ShareableContent shareableContent() override { return {QStringLiteral("no window pictures here"), {}}; }
+    QImage capture(const ShareableWindow &, QSize) override { return {}; }
+    bool picturesShowOverlays() override { return false; }
+};
+
+std::unique_ptr<ScreenCapture> windowPictures(const VisibleWindowFrames &frames, const PanelOnScreen &panel)
 {
-    static NullPlatform platform;
-    return platform;
+    QString whyNot;
+    if (std::unique_ptr<ScreenCapture> capture = ScreencopyCapture::connect(frames, panel, whyNot))
+        return capture;
+    Log::warning(QStringLiteral("no window pictures: %1; the cards show the applications' icons").arg(whyNot));
+    return std::make_unique<NoWindowPictures>();
 }
 
 } // namespace
@@ -51,9 +65,10 @@ std::unique_ptr<WaylandPlatform> WaylandPlatform::connect()
 
 WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection)
     : m_connection(std::move(connection))
+    , m_screenCapture(windowPictures(m_visibleFrames, m_panelOnScreen))
 {
     m_seat = static_cast<wl_seat *>(m_connection->bind(&wl_seat_interface, 1));
-    m_windows = std::make_unique<WaylandWindows>(*m_connection, m_seat, m_visibleWindowFrames);
+    m_windows = std::make_unique<WaylandWindows>(*m_connection, m_seat, m_visibleFrames);
     // Now rather than at the first paste: a new virtual keyboard makes the compositor
     // give the focused window keyboard focus again.
     m_keystrokes = std::make_unique<VirtualKeyboardKeystrokes>(*m_connection, m_seat);
@@ -81,16 +96,6 @@ Accessibility &WaylandPlatform::accessibility()
     return m_windows->accessibility();
 }
 
-HotKeys &WaylandPlatform::hotKeys()
-{
-    return unbuilt().hotKeys();
-}
-
-KeyTap &WaylandPlatform::keyTap()
-{
-    return unbuilt().keyTap();
-}
-
 Pasteboard &WaylandPlatform::pasteboard()
 {
     if (!m_pasteboard)
@@ -110,7 +115,7 @@ Keystrokes &WaylandPlatform::keystrokes()
 
 ScreenCapture &WaylandPlatform::screenCapture()
 {
-    return unbuilt().screenCapture();
+    return *m_screenCapture;
 }
 
 SystemTray &WaylandPlatform::systemTray()
@@ -128,6 +133,19 @@ std::optional<QString> WaylandPlatform::windowManagerName()
     // The compositor lists its windows (this backend needs it to); it names itself only
     // through the session's desktop name.
     return qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+}
+
+bool WaylandPlatform::makeOverlay(QWindow &window)
+{
+    m_panelOnScreen.follow(window);
+    QString whyNot;
+    m_overlay = LayerShellOverlay::attach(window, whyNot);
+    if (!m_overlay) {
+        Log::warning(QStringLiteral("the panel is an ordinary window, not an overlay (%1): the compositor places "
+                                    "it, and may not give it the keyboard when it opens")
+                         .arg(whyNot));
+    }
+    return m_overlay != nullptr;
 }
 
 std::optional<QString> WaylandPlatform::windowPictureSource()

@@ -1,17 +1,20 @@
 #pragma once
 
+#include "platform/DesktopBoundKeys.h"
 #include "platform/Feedback.h"
 #include "platform/OwnWindows.h"
 #include "platform/Platform.h"
 #include "platform/qt/DBusNotifications.h"
 #include "platform/qt/StatusNotifierTray.h"
 #include "platform/qt/SystemClock.h"
+#include "platform/wayland/PanelOnScreen.h"
 #include "platform/wayland/VisibleWindowFrames.h"
 
 #include <memory>
 
 class Pasteboard;
 class VirtualKeyboardKeystrokes;
+class LayerShellOverlay;
 class WaylandConnection;
 class WaylandWindows;
 struct wl_seat;
@@ -37,8 +40,9 @@ public:
     WindowServer &windowServer() override;
     Apps &apps() override;
     Accessibility &accessibility() override;
-    HotKeys &hotKeys() override;
-    KeyTap &keyTap() override;
+    // No program may take keys system-wide: the compositor binds keys to our verbs.
+    HotKeys &hotKeys() override { return m_hotKeys; }
+    KeyTap &keyTap() override { return m_keyTap; }
     Pasteboard &pasteboard() override;
     Keystrokes &keystrokes() override;
     ScreenCapture &screenCapture() override;
@@ -57,15 +61,24 @@ private:
     std::optional<QString> windowPictureSource() override;
     QString sessionName() override { return QStringLiteral("Wayland"); }
     std::optional<QString> sessionLimitation() override { return std::nullopt; }
+    // A layer-shell overlay, else an ordinary window.
+    bool makeOverlay(QWindow &window) override;
+    // sway holds an activation back while an overlay with the keyboard is mapped.
+    bool overlayHoldsActivationBack() override { return m_overlay != nullptr; }
 
     std::unique_ptr<WaylandConnection> m_connection;
     wl_seat *m_seat = nullptr;
-    VisibleWindowFrames m_visibleWindowFrames;
+    VisibleWindowFrames m_visibleFrames;
+    PanelOnScreen m_panelOnScreen;
     std::unique_ptr<WaylandWindows> m_windows;
     // Made on first use (Qt's clipboard, the fallback, needs the application).
     std::unique_ptr<Pasteboard> m_pasteboard;
     std::unique_ptr<VirtualKeyboardKeystrokes> m_keystrokes;
+    std::unique_ptr<ScreenCapture> m_screenCapture;
+    std::unique_ptr<LayerShellOverlay> m_overlay;
     SystemClock m_clock;
+    DesktopBoundHotKeys m_hotKeys;
+    NoKeyTap m_keyTap;
     DBusNotifications m_notifications;
     StatusNotifierTray m_systemTray;
 };

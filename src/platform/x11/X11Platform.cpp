@@ -1,5 +1,7 @@
 #include "platform/x11/X11Platform.h"
 
+#include "platform/Log.h"
+
 #include "platform/x11/ActiveWindowTracker.h"
 #include "platform/x11/AppCatalog.h"
 #include "platform/x11/KeyboardMap.h"
@@ -104,6 +106,18 @@ std::optional<QString> X11Platform::windowPictureSource()
     if (!m_display->extensions().composite)
         return std::nullopt;
     return QStringLiteral("Composite extension");
+}
+
+bool X11Platform::makeOverlay(QWindow &)
+{
+    if (!m_limitation)
+        return true;
+    // The compositor takes the keyboard back from an override-redirect window within
+    // 100 ms, and the panel would hide with the letter typed going to the window beneath;
+    // a window that XWayland's window manager manages keeps the keyboard it is given.
+    Log::info(QStringLiteral("the panel is an ordinary window here: the Wayland compositor lets no X window "
+                             "take the keyboard without its window manager"));
+    return false;
 }
 
 QString X11Platform::sessionName()

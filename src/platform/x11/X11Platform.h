@@ -72,6 +72,10 @@ private:
     std::optional<QString> windowPictureSource() override;
     QString sessionName() override;
     std::optional<QString> sessionLimitation() override { return m_limitation; }
+    // The panel is an override-redirect window already (it bypasses the window manager),
+    // except in the XWayland part of a Wayland desktop.
+    bool makeOverlay(QWindow &) override;
+    bool overlayHoldsActivationBack() override { return false; }
 
     // In order of construction; the event filters go before the pump they are
     // registered with.

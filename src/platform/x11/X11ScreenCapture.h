@@ -28,6 +28,8 @@ public:
     // A null image for a window that is gone, unmapped (minimised, other desktop) or
     // in a pixel format other than 32 bits per pixel.
     QImage capture(const ShareableWindow &window, QSize pixelSize) override;
+    // Each window keeps a picture of its own, whatever covers it.
+    bool picturesShowOverlays() override { return false; }
 
 private:
     std::optional<xcb_window_t> topLevelOf(xcb_window_t window) const;
