@@ -1,4 +1,5 @@
 #include "WaylandTestSupport.h"
+#include "platform/BuildInfo.h"
 #include "reliability/RunningProgram.h"
 
 #include <QElapsedTimer>
@@ -86,6 +87,10 @@ private slots:
         qsizetype from = m_notes.lines().size();
         QVERIFY(m_program.ask({QStringLiteral("toggle")}));
         VERIFY_OR_REPORT(m_program, m_notes.waitForLine(QStringLiteral("focus: out"), from));
+        // An overlay above the windows, not a window of its own among them: sway lists no
+        // window of ours, and none of its windows has the focus.
+        QVERIFY(!WaylandTest::shows(QStringLiteral("app_id"), QString::fromUtf8(BuildInfo::appId)));
+        QCOMPARE(WaylandTest::focusedWindow(), QJsonObject());
         QVERIFY(m_keyboard.type(foot->letter));
         VERIFY_OR_REPORT(m_program,
                          QTest::qWaitFor([] { return WaylandTest::focusedAppId() == QStringLiteral("foot"); }));
