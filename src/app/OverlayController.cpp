@@ -374,10 +374,15 @@ void OverlayController::fireWindow(const WindowInfo &window)
     m_openingCaptures.stop();
     if (m_platform.ownWindows().overlayHoldsActivationBack()) {
         // Where the desktop holds the activation back while the panel has the keyboard,
-        // the panel goes first; the next opening's preparation still waits its delay
-        // after the hide, by which time the desktop has reported the switch.
+        // the panel goes first. The switch is still waited for, as below: the next
+        // opening is prepared after the report (hide again then), so that its list and
+        // pictures show the window brought forward.
         hide(false);
-        activateWindow(window);
+        m_prefetchAfterHide.stop();
+        if (activateWindow(window))
+            m_hideAfterSwitch.start();
+        else
+            m_prefetchAfterHide.start();
         return;
     }
     const bool alreadyActive = m_platform.apps().activeWindow() == window.id;

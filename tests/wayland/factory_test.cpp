@@ -1,3 +1,4 @@
+#include "platform/OwnWindows.h"
 #include "platform/factory/PlatformFactory.h"
 #include "support/LogCapture.h"
 
@@ -16,6 +17,10 @@ private slots:
         QVERIFY2(choice, qPrintable(whyNot));
         const std::unique_ptr<Platform> platform = PlatformFactory::create(*choice);
         QCOMPARE(platform->name(), QStringLiteral("wayland"));
+        // What Settings says of the desktop: nothing kept back, pictures from the screen.
+        QCOMPARE(platform->ownWindows().sessionLimitation(), std::nullopt);
+        QCOMPARE(platform->ownWindows().windowPictureSource(),
+                 std::optional(QStringLiteral("screen copies of the visible windows")));
         QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] using Wayland: the compositor lists its windows "
                                                        "to programs (wlr foreign-toplevel management)")});
     }

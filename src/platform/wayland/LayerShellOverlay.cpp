@@ -122,7 +122,11 @@ LayerShellOverlay::~LayerShellOverlay()
 {
     m_window.removeEventFilter(this);
     dropRole();
-    zwlr_layer_shell_v1_destroy(m_shell);
+    // The request to destroy the global came with version 3; an older one is only let go.
+    if (zwlr_layer_shell_v1_get_version(m_shell) >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION)
+        zwlr_layer_shell_v1_destroy(m_shell);
+    else
+        wl_proxy_destroy(reinterpret_cast<wl_proxy *>(m_shell));
     wl_display_flush(m_display);
     wl_event_queue_destroy(m_queue);
 }

@@ -45,6 +45,23 @@ bool dispatchUntil(wl_display *display, wl_event_queue *queue, const std::functi
     return true;
 }
 
+// How QImage reads a shared-memory pixel format of 8 bits a channel: wl_shm formats
+// name the channels of a little-endian 32-bit word, so XRGB is Qt's RGB32 and XBGR is
+// the bytes R, G, B, X. Renderers differ in which they offer, one per frame.
+std::optional<QImage::Format> imageFormatOf(uint32_t format)
+{
+    switch (format) {
+    case WL_SHM_FORMAT_XRGB8888:
+    case WL_SHM_FORMAT_ARGB8888:
+        return QImage::Format_RGB32;
+    case WL_SHM_FORMAT_XBGR8888:
+    case WL_SHM_FORMAT_ABGR8888:
+        return QImage::Format_RGBX8888;
+    default:
+        return std::nullopt;
+    }
+}
+
 // What the compositor says of one frame being copied.
 struct FrameState {
     std::optional<uint32_t> format;
@@ -58,7 +75,7 @@ struct FrameState {
                        uint32_t stride)
     {
         auto *state = static_cast<FrameState *>(data);
-        if (format != WL_SHM_FORMAT_XRGB8888 && format != WL_SHM_FORMAT_ARGB8888)
+        if (!imageFormatOf(format))
             return;
         state->format = format;
         state->size = QSize(int(width), int(height));
@@ -115,12 +132,15 @@ public:
     ShmBuffer &operator=(const ShmBuffer &) = delete;
 
     wl_buffer *buffer() const { return m_buffer; }
-    // A copy of the pixels, the right way up. Both formats are read as opaque: the
+    // A copy of the pixels, the right way up. Every format is read as opaque: the
     // screen has no transparency, and the unused byte of XRGB is often zero.
     QImage picture(const FrameState &frame) const
     {
-        const QImage mapped(m_data, frame.size.width(), frame.size.height(), int(frame.stride), QImage::Format_RGB32);
+        const QImage mapped(m_data, frame.size.width(), frame.size.height(), int(frame.stride),
+                            *imageFormatOf(*frame.format));
         QImage copy = frame.upsideDown ? mapped.mirrored(false, true) : mapped.copy();
+        if (copy.format() != QImage::Format_RGB32)
+            return copy.convertToFormat(QImage::Format_RGB32);
         for (int y = 0; y < copy.height(); ++y) {
             auto *pixel = reinterpret_cast<QRgb *>(copy.scanLine(y));
             for (int x = 0; x < copy.width(); ++x)

@@ -41,7 +41,7 @@ public:
     bool request() override { return true; }
     ShareableContent shareableContent() override;
     // A null image for a window on no known output, a compositor that fails the copy or
-    // offers no 32-bit pixel format, or a panel shown meanwhile.
+    // offers no pixel format of 8 bits a channel, or a panel shown meanwhile.
     QImage capture(const ShareableWindow &window, QSize pixelSize) override;
     bool picturesShowOverlays() override { return true; }
 

@@ -101,8 +101,11 @@ Pasteboard &WaylandPlatform::pasteboard()
     if (!m_pasteboard)
         m_pasteboard = DataControlPasteboard::create(*m_connection, m_seat);
     if (!m_pasteboard) {
-        Log::warning(QStringLiteral("the compositor offers no clipboard control (wlr data control): the clipboard "
-                                    "history records copies only while a Lettergate window has the focus"));
+        const QString missing = m_seat ? QStringLiteral("no clipboard control (wlr data control)")
+                                       : QStringLiteral("no seat, whose clipboard could be followed");
+        Log::warning(QStringLiteral("the compositor offers %1: the clipboard history records copies only while a "
+                                    "Lettergate window has the focus")
+                         .arg(missing));
         m_pasteboard = std::make_unique<QtPasteboard>();
     }
     return *m_pasteboard;
@@ -150,5 +153,7 @@ bool WaylandPlatform::makeOverlay(QWindow &window)
 
 std::optional<QString> WaylandPlatform::windowPictureSource()
 {
-    return std::nullopt;
+    if (!m_screenCapture->preflight())
+        return std::nullopt;
+    return QStringLiteral("screen copies of the visible windows");
 }
