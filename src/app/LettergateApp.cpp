@@ -50,11 +50,18 @@ void LettergateApp::installTrayIcon()
         TrayMenu::Actions{[] { OverlayController::shared().show(); }, m_showSettings, &printAllWindows,
                           &QApplication::quit,
                           [&platform](const UpdateResult &result) { UpdateAlerts::present(result, platform.apps()); }});
-    // Made and shown even without a tray: Qt docks it whenever a tray appears (one that
-    // starts after us, as at login, or one that restarts).
-    if (!platform.systemTray().isPresent())
-        Log::info(QStringLiteral("no system tray yet: the icon appears when one starts; start lettergate again to "
-                                 "open Settings"));
+    // Made and shown even without a tray: an X tray docks it whenever one appears (one
+    // that starts after us, as at login, or one that restarts); a status-notifier tray
+    // (Wayland) only if one runs now.
+    SystemTray &tray = platform.systemTray();
+    tray.iconMade();
+    if (!tray.isPresent())
+        Log::info(tray.showsIconsMadeBeforeIt()
+                      ? QStringLiteral("no system tray yet: the icon appears when one starts; start lettergate again "
+                                       "to open Settings")
+                      : QStringLiteral("no system tray runs: the icon will not appear in this run, even when a tray "
+                                       "starts later; start lettergate again to open Settings, which can quit it, "
+                                       "or start Lettergate after the panel's tray"));
     m_trayIcon = new QSystemTrayIcon(this);
     showTriggerStateOn(*m_trayIcon);
     m_trayIcon->setContextMenu(m_trayMenu->menu());

@@ -49,6 +49,8 @@ QString DesktopBindings::name(Desktop desktop)
         return QStringLiteral("labwc");
     case Desktop::Niri:
         return QStringLiteral("niri");
+    case Desktop::Wayfire:
+        return QStringLiteral("wayfire");
     }
     return {};
 }
@@ -66,6 +68,8 @@ QString DesktopBindings::configFile(Desktop desktop)
         return QStringLiteral("~/.config/labwc/rc.xml, inside <keyboard>");
     case Desktop::Niri:
         return QStringLiteral("~/.config/niri/config.kdl, inside binds { }");
+    case Desktop::Wayfire:
+        return QStringLiteral("~/.config/wayfire.ini, section [command]");
     }
     return {};
 }
@@ -95,6 +99,8 @@ QString DesktopBindings::lines(Desktop desktop, std::optional<ModifierKey> tappe
             return QStringLiteral("<keybind key=\"C-A-w\"><action name=\"Execute\" command=\"lettergate toggle\"/></keybind>");
         case Desktop::Niri:
             return QStringLiteral("Ctrl+Alt+W { spawn \"lettergate\" \"toggle\"; }");
+        case Desktop::Wayfire:
+            return QStringLiteral("binding_lettergate = <ctrl> <alt> KEY_W\ncommand_lettergate = lettergate toggle");
         }
         return {};
     }
@@ -113,6 +119,10 @@ QString DesktopBindings::lines(Desktop desktop, std::optional<ModifierKey> tappe
             .arg(key, command);
     case Desktop::Niri:
         return {};
+    case Desktop::Wayfire:
+        // wayfire runs a binding of a modifier alone on its release, either key of it.
+        return QStringLiteral("binding_lettergate_tap = <%1>\ncommand_lettergate_tap = %2")
+            .arg(ModifierKeys::commandLineName(*tapped), command);
     }
     return {};
 }

@@ -12,8 +12,9 @@
 // no other key was pressed with it.
 namespace DesktopBindings {
 
-enum class Desktop { Sway, Hyprland, River, Labwc, Niri };
-inline constexpr Desktop all[] = {Desktop::Sway, Desktop::Hyprland, Desktop::River, Desktop::Labwc, Desktop::Niri};
+enum class Desktop { Sway, Hyprland, River, Labwc, Niri, Wayfire };
+inline constexpr Desktop all[] = {Desktop::Sway,  Desktop::Hyprland, Desktop::River,
+                                  Desktop::Labwc, Desktop::Niri,     Desktop::Wayfire};
 
 // "sway", "Hyprland", …, as each is written.
 QString name(Desktop desktop);

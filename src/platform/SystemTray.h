@@ -11,6 +11,14 @@ public:
     using QObject::QObject;
     virtual bool isPresent() const = 0;
 
+    // Whether an icon made while no tray runs appears when one starts (an X tray docks
+    // it then). Where Qt fixes the way it shows the icon when the icon is made (the
+    // status-notifier tray of Wayland desktops), a tray that starts later never shows it.
+    virtual bool showsIconsMadeBeforeIt() const { return true; }
+    // Told as the program's icon is made: from then on a tray of the second kind counts
+    // as present only if one ran at that moment.
+    virtual void iconMade() {}
+
 signals:
     void presenceChanged(bool present);
 };

@@ -1,5 +1,6 @@
 #include "stores/CommandRunner.h"
 
+#include "platform/OwnEnvironment.h"
 #include "stores/CommandOutputPipe.h"
 #include "stores/RunningCommands.h"
 
@@ -85,6 +86,7 @@ void CommandRunner::start(const Launch &launch, Completion completion)
     process->setProgram(launch.program);
     process->setArguments(launch.arguments);
     process->setWorkingDirectory(QDir::homePath());
+    process->setProcessEnvironment(OwnEnvironment::forChildren());
     process->setStandardInputFile(QProcess::nullDevice());
     // The output goes to a pipe of our own (see CommandOutputPipe), not to QProcess's.
     process->setStandardOutputFile(QProcess::nullDevice());

@@ -233,7 +233,7 @@ private slots:
     void aDesktopThatBindsKeysGetsItsBindingLines()
     {
         using DesktopBindings::Desktop;
-        const ScopedVariable session("XDG_CURRENT_DESKTOP", "Hyprland");
+        const ScopedVariable session("XDG_CURRENT_DESKTOP", "Wayfire");
         SettingsFixture fixture;
         fixture.platform.keys.supported = false;
         fixture.trigger.apply(controlOptionW);
@@ -241,8 +241,9 @@ private slots:
         GeneralSettingsTab &tab = shown.view.generalTab();
         QVERIFY(tab.showsBindings());
         QVERIFY(!tab.recorder().isVisibleTo(&tab));
-        QCOMPARE(tab.bindingDesktop(), Desktop::Hyprland);
-        QCOMPARE(tab.bindingLines(), QStringLiteral("bind = CTRL ALT, W, exec, lettergate toggle"));
+        QCOMPARE(tab.bindingDesktop(), Desktop::Wayfire);
+        QCOMPARE(tab.bindingLines(),
+                 QStringLiteral("binding_lettergate = <ctrl> <alt> KEY_W\ncommand_lettergate = lettergate toggle"));
         QVERIFY(tab.triggerRow().showsGranted());
         QVERIFY(!tab.triggerRow().offersAction());
         QCOMPARE(tab.triggerRow().stateText(), QStringLiteral("bound in the desktop's own settings (see above)"));
@@ -264,6 +265,12 @@ private slots:
             {Desktop::Niri, std::nullopt, QStringLiteral("Ctrl+Alt+W { spawn \"lettergate\" \"toggle\"; }")},
             // niri runs nothing on a key's release: no line, and the reason instead.
             {Desktop::Niri, ModifierKey::Command, QString()},
+            {Desktop::Wayfire, std::nullopt,
+             QStringLiteral("binding_lettergate = <ctrl> <alt> KEY_W\ncommand_lettergate = lettergate toggle")},
+            {Desktop::Wayfire, ModifierKey::Command,
+             QStringLiteral("binding_lettergate_tap = <super>\ncommand_lettergate_tap = lettergate tap super")},
+            {Desktop::Wayfire, ModifierKey::Control,
+             QStringLiteral("binding_lettergate_tap = <ctrl>\ncommand_lettergate_tap = lettergate tap ctrl")},
         };
         for (const auto &test : cases) {
             tab.setMode(test.tapped ? HKMode::DoubleMod : HKMode::Combo);

@@ -1,4 +1,5 @@
 #include "StoreTesting.h"
+#include "platform/OwnEnvironment.h"
 #include "stores/CommandRunner.h"
 #include "stores/RunningCommands.h"
 
@@ -175,6 +176,14 @@ private slots:
         qputenv("LETTERGATE_TEST_VALUE", "inherited");
 
         QCOMPARE(outcome("./backup.sh"), std::pair(0, home.path() + QStringLiteral(" inherited\n")));
+
+        // What we set for our own Qt stays with us; a variable the user set reaches it.
+        qunsetenv("QT_WAYLAND_USE_BYPASSWINDOWMANAGERHINT");
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        OwnEnvironment::setUnlessSet("QT_WAYLAND_USE_BYPASSWINDOWMANAGERHINT", "1");
+        OwnEnvironment::setUnlessSet("QT_QPA_PLATFORM", "wayland");
+        QCOMPARE(outcome("echo ${QT_WAYLAND_USE_BYPASSWINDOWMANAGERHINT-unset} $QT_QPA_PLATFORM"),
+                 std::pair(0, QStringLiteral("unset offscreen\n")));
 
         // Not a login or interactive shell: no start-up files are read.
         StoreTesting::writeFile(home.path() + QStringLiteral("/.bashrc"), "echo from-bashrc\n");

@@ -1,3 +1,4 @@
+#include "platform/OwnEnvironment.h"
 #include "platform/OwnWindows.h"
 #include "platform/factory/PlatformFactory.h"
 #include "support/LogCapture.h"
@@ -23,6 +24,11 @@ private slots:
                  std::optional(QStringLiteral("screen copies of the visible windows")));
         QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] using Wayland: the compositor lists its windows "
                                                        "to programs (wlr foreign-toplevel management)")});
+        // The hint is for our own Qt only; the platform the session set stays for children.
+        const QProcessEnvironment children = OwnEnvironment::forChildren();
+        QCOMPARE(qgetenv("QT_WAYLAND_USE_BYPASSWINDOWMANAGERHINT"), QByteArray("1"));
+        QVERIFY(!children.contains(QStringLiteral("QT_WAYLAND_USE_BYPASSWINDOWMANAGERHINT")));
+        QCOMPARE(children.value(QStringLiteral("QT_QPA_PLATFORM")), QStringLiteral("wayland"));
     }
 };
 

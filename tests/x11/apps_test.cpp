@@ -1,5 +1,6 @@
 #include "X11TestSupport.h"
 #include "platform/Apps.h"
+#include "platform/OwnEnvironment.h"
 #include "platform/WindowServer.h"
 #include "platform/x11/X11Platform.h"
 #include "support/TestEnvironment.h"
@@ -35,7 +36,8 @@ private slots:
                        m_marker.toUtf8() + "\n");
         writeEntry(applications + QStringLiteral("/org.example.Declared.desktop"), "Name=Declared\nExec=true\n");
         writeEntry(applications + QStringLiteral("/org.example.Handler.desktop"),
-                   "Name=Handler\nMimeType=x-scheme-handler/lgtest;\nNoDisplay=true\nExec=sh -c \"touch " +
+                   "Name=Handler\nMimeType=x-scheme-handler/lgtest;\nNoDisplay=true\nExec=sh -c \"echo "
+                   "\\\\${LETTERGATE_TEST_OWN-unset} > " +
                        m_marker.toUtf8() + "-url\" %u\n");
         // The user's choice of handler, as the desktop's settings record it.
         QVERIFY(QDir().mkpath(m_environment.configHome()));
@@ -174,8 +176,14 @@ private slots:
     void urlsGoToTheDesktopsHandlerForTheirScheme()
     {
         Apps &apps = m_platform->apps();
+        // The handler starts without what we set for our own Qt.
+        qunsetenv("LETTERGATE_TEST_OWN");
+        OwnEnvironment::setUnlessSet("LETTERGATE_TEST_OWN", "ours");
         QVERIFY(apps.openUrl(QUrl(QStringLiteral("lgtest:hello"))));
-        QTRY_VERIFY(QFileInfo::exists(m_marker + QStringLiteral("-url")));
+        QFile written(m_marker + QStringLiteral("-url"));
+        QTRY_VERIFY(written.size() > 0);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), QByteArray("unset\n"));
         QVERIFY(!apps.openUrl(QUrl(QStringLiteral("lgnohandler:hello"))));
         QVERIFY(!apps.openUrl(QUrl()));
     }

@@ -1,5 +1,7 @@
 #include "platform/desktop/DesktopEntries.h"
 
+#include "platform/OwnEnvironment.h"
+
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -45,6 +47,20 @@ struct AppInfo {
     GAppInfo *app() const { return G_APP_INFO(info); }
 
     GDesktopAppInfo *info = nullptr;
+};
+
+// How the programs we start are launched: without the variables meant for our own Qt.
+struct ChildLaunchContext {
+    ChildLaunchContext()
+    {
+        for (const QString &name : OwnEnvironment::names())
+            g_app_launch_context_unsetenv(context, name.toUtf8().constData());
+    }
+    ~ChildLaunchContext() { g_object_unref(context); }
+    ChildLaunchContext(const ChildLaunchContext &) = delete;
+    ChildLaunchContext &operator=(const ChildLaunchContext &) = delete;
+
+    GAppLaunchContext *context = g_app_launch_context_new();
 };
 
 // Reports a failure's message to nobody: the callers answer false and stay silent.
@@ -201,10 +217,9 @@ bool DesktopEntries::launch(const QString &id) const
     const AppInfo entry(id);
     if (!entry)
         return false;
-    GAppLaunchContext *context = g_app_launch_context_new();
+    const ChildLaunchContext context;
     GError *error = nullptr;
-    const gboolean ok = g_app_info_launch(entry.app(), nullptr, context, &error);
-    g_object_unref(context);
+    const gboolean ok = g_app_info_launch(entry.app(), nullptr, context.context, &error);
     return succeeded(ok, error);
 }
 
@@ -212,7 +227,8 @@ bool DesktopEntries::openUrl(const QUrl &url)
 {
     if (!url.isValid() || url.scheme().isEmpty())
         return false;
+    const ChildLaunchContext context;
     GError *error = nullptr;
-    const gboolean ok = g_app_info_launch_default_for_uri(url.toEncoded().constData(), nullptr, &error);
+    const gboolean ok = g_app_info_launch_default_for_uri(url.toEncoded().constData(), context.context, &error);
     return succeeded(ok, error);
 }

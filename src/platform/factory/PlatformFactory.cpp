@@ -1,6 +1,7 @@
 #include "platform/factory/PlatformFactory.h"
 
 #include "platform/Log.h"
+#include "platform/OwnEnvironment.h"
 #include "platform/null/NullPlatform.h"
 #include "platform/wayland/WaylandPlatform.h"
 #include "platform/x11/DisplayProbe.h"
@@ -21,11 +22,11 @@ bool isWaylandSession()
 
 // Qt's windows must live where the backend works: on Wayland our panel is a surface of
 // the compositor's; under X11 (XWayland included) our windows must be X clients, in the
-// same window list as the ones we switch between. A platform the user set is kept.
+// same window list as the ones we switch between. A platform the user set is kept; ours
+// is for our own Qt only, not for the programs we start.
 void useQtPlatform(const char *name)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", name);
+    OwnEnvironment::setUnlessSet("QT_QPA_PLATFORM", name);
 }
 
 PlatformFactory::Choice chooseX11(const QString &waylandProblem)

@@ -1,6 +1,7 @@
 #include "platform/wayland/WaylandPlatform.h"
 
 #include "platform/Log.h"
+#include "platform/OwnEnvironment.h"
 #include "platform/qt/QtPasteboard.h"
 #include "platform/wayland/DataControlPasteboard.h"
 #include "platform/wayland/LayerShellOverlay.h"
@@ -51,8 +52,9 @@ QString WaylandPlatform::unsupportedBecause()
 void WaylandPlatform::prepareQt()
 {
     // Qt then gives a window with Qt::BypassWindowManagerHint a bare surface, without a
-    // shell role, which the panel makes a layer-shell overlay of.
-    qputenv("QT_WAYLAND_USE_BYPASSWINDOWMANAGERHINT", "1");
+    // shell role, which the panel makes a layer-shell overlay of. Qt reads it whenever a
+    // window's surface is made, so it stays set; the programs we start go without it.
+    OwnEnvironment::setUnlessSet("QT_WAYLAND_USE_BYPASSWINDOWMANAGERHINT", "1");
 }
 
 std::unique_ptr<WaylandPlatform> WaylandPlatform::connect()
