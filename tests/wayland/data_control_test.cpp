@@ -145,21 +145,29 @@ private slots:
         QFETCH(PasteboardContent, expected);
         const qint64 countBefore = m_pasteboard->changeCount();
         QSignalSpy changes(m_pasteboard.get(), &Pasteboard::changed);
+        // Asked on hearing of the change, as the clipboard history asks, and twice: the
+        // second request, made during the read, is answered by one more read after it,
+        // which finds no change since and so does not read the copy twice.
+        QSignalSpy answers(m_pasteboard.get(), &Pasteboard::contentRead);
+        const QMetaObject::Connection asking = connect(m_pasteboard.get(), &Pasteboard::changed, this, [this] {
+            m_pasteboard->requestContent();
+            m_pasteboard->requestContent();
+        });
         QVERIFY(runTool(QStringLiteral("wl-copy"), arguments, input));
         QTRY_COMPARE_WITH_TIMEOUT(changes.size(), 1, 5000);
         QCOMPARE(m_pasteboard->changeCount(), countBefore + 1);
-
-        // Asked twice: the second request, made during the read, is answered by one more
-        // read after it, which finds no change since and so does not read the copy twice.
-        QSignalSpy answers(m_pasteboard.get(), &Pasteboard::contentRead);
-        m_pasteboard->requestContent();
-        m_pasteboard->requestContent();
         QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 2, 5000);
+        disconnect(asking);
         const auto content = answers[0][0].value<PasteboardContent>();
         QCOMPARE(content.kind, expected.kind);
         QCOMPARE(content.text, expected.text);
         QCOMPARE(content.image.convertToFormat(QImage::Format_RGB32), expected.image);
         QCOMPARE(answers[1][0].value<PasteboardContent>().kind, Kind::nothing);
+        // Reading took nothing from the owner: the copy is still there for everyone.
+        if (!input.isEmpty()) {
+            const QStringList type = arguments.mid(arguments.indexOf(QStringLiteral("--type")));
+            QCOMPARE(runTool(QStringLiteral("wl-paste"), QStringList{"--no-newline"} + type), input);
+        }
     }
 
     void ourCopiesArePastedByOtherPrograms()

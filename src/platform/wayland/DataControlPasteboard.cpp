@@ -135,11 +135,14 @@ void DataControlPasteboard::onNewCopy(std::unique_ptr<Offer> offer)
     m_clipboard = std::move(offer);
     ++m_copy;
     ++m_changeCount;
-    emit changed();
     // A read under way would take the formats and the data from two copies: it starts
-    // over with the new one.
+    // over with the new one, before anyone hears of the change. A read asked for on
+    // hearing it is of the new copy already, and must not be started over: the transfer
+    // dropped would be the owner's to write into a closed pipe, which kills an owner
+    // that does not ignore SIGPIPE (wl-copy), and the copy with it.
     if (m_reading)
         startRead();
+    emit changed();
 }
 
 void DataControlPasteboard::requestContent()
