@@ -251,20 +251,15 @@ private slots:
         QSignalSpy reported(&apps, &Apps::activeWindowReported);
         QSignalSpy frontmost(&apps, &Apps::frontmostAppChanged);
 
-        // Alpha, minimised first: it is restored and activated, as a switch does it.
+        // Alpha, one of the helper's two windows, as a switch brings it.
         const WindowElementList elements = accessibility.windowElements(*a.ownerPid);
         QCOMPARE(elements.elements.value().size(), 2);
         QVERIFY(elements.elements->contains(WindowElement(*a.number)));
-        accessibility.setMinimized(*a.number, true);
-        QTest::qWait(100);
-        if (accessibility.isMinimized(*a.number) == true)
-            accessibility.setMinimized(*a.number, false);
         accessibility.focus(*a.ownerPid, *a.number);
         QTRY_COMPARE(swayFocusedTitle(), QStringLiteral("Alpha"));
         QTRY_VERIFY(!reported.isEmpty());
         QCOMPARE(reported.constLast().constFirst().value<quint32>(), *a.number);
         QCOMPARE(frontmost.constLast().constFirst().value<qint32>(), *a.ownerPid);
-        QCOMPARE(accessibility.isMinimized(*a.number), false);
         QCOMPARE(apps.frontmostApp(), a.ownerPid);
         QCOMPARE(list().value(0).number, a.number);
 
