@@ -112,11 +112,6 @@ void WaylandConnection::flush()
         checkFailure();
 }
 
-bool WaylandConnection::hasFailed() const
-{
-    return m_lost || wl_display_get_error(m_display) != 0;
-}
-
 void WaylandConnection::checkFailure()
 {
     const int error = wl_display_get_error(m_display);
@@ -128,5 +123,4 @@ void WaylandConnection::checkFailure()
     Log::warning(QStringLiteral("the Wayland compositor closed our connection (%1): windows, the clipboard "
                                 "and pasting stop working until Lettergate is started again")
                      .arg(QString::fromLocal8Bit(std::strerror(error))));
-    emit lost();
 }

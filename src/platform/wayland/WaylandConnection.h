@@ -39,12 +39,6 @@ public:
     // false when the connection has failed.
     bool roundtrip();
     void flush();
-    bool hasFailed() const;
-
-signals:
-    // The compositor closed the connection or reported a protocol error; it never
-    // comes back. Emitted once.
-    void lost();
 
 private:
     explicit WaylandConnection(wl_display *display);
