@@ -54,6 +54,9 @@ WaylandWindowServer::WaylandWindowServer(const ForeignToplevels &toplevels, Wayl
         if (!m_changesSettle.isActive())
             m_changesSettle.start();
     });
+    // A switch is read at once: the pictures taken after a hide are of the windows it
+    // left visible (another workspace, say).
+    QObject::connect(&m_toplevels, &ForeignToplevels::activeWindowReported, m_layout.get(), &SwayLayout::refresh);
     QObject::connect(m_layout.get(), &SwayLayout::viewsRead, m_layout.get(), [this] {
         const QList<Toplevel> toplevels = shownToplevels();
         handVisibleToPictures(toplevels, placesOf(toplevels));

@@ -18,11 +18,11 @@ class WaylandAppCatalog;
 
 // The compositor's windows, most recently activated first, minimised ones left out.
 // The window list carries no geometry: on sway ($SWAYSOCK) each window's place comes
-// from sway's layout tree, read off the GUI thread at each listing and soon after each
-// change of the windows (opened, closed, activated, retitled); a listing uses the latest
-// tree read, and each tree read hands the visible windows to the window pictures. A
-// window sway has not described yet, or any window elsewhere, gets the bounds of the
-// output it is on, which is all that is known of it.
+// from sway's layout tree, read off the GUI thread at each listing, at each activation
+// and soon after any other change of the windows (opened, closed, retitled). A listing
+// uses the latest tree read without waiting, and each tree read hands the visible
+// windows to the window pictures. A window sway has not described yet, or any window
+// elsewhere, gets the bounds of the output it is on, which is all that is known of it.
 class WaylandWindowServer final : public WindowServer {
 public:
     WaylandWindowServer(const ForeignToplevels &toplevels, WaylandAppCatalog &catalog, VisibleWindowFrames &frames,
