@@ -6,6 +6,7 @@
 
 SwayLayout::SwayLayout(QString socketPath) : m_socketPath(std::move(socketPath))
 {
+    m_reader.setMaxThreadCount(1);
     connect(&m_read, &QFutureWatcherBase::finished, this, &SwayLayout::takeResult);
 }
 
@@ -15,9 +16,7 @@ void SwayLayout::refresh()
         m_readAgain = true;
         return;
     }
-    // The read holds only its own copy of the path: when we are gone before it ends,
-    // it ends on its own and its result is dropped.
-    m_read.setFuture(QtConcurrent::run([path = m_socketPath]() -> std::optional<QList<SwayIpc::View>> {
+    m_read.setFuture(QtConcurrent::run(&m_reader, [path = m_socketPath]() -> std::optional<QList<SwayIpc::View>> {
         const std::optional<QByteArray> tree = SwayIpc::request(path, SwayIpc::getTreeType);
         return tree ? SwayIpc::views(*tree) : std::nullopt;
     }));

@@ -4,6 +4,7 @@
 
 #include <QFutureWatcher>
 #include <QObject>
+#include <QThreadPool>
 
 // Where sway's windows are, read from its layout tree off the GUI thread: a socket that
 // answers slowly, not at all, or with megabytes costs the GUI thread nothing, and the
@@ -27,6 +28,9 @@ private:
     void takeResult();
 
     const QString m_socketPath;
+    // A thread of its own: a socket that keeps a read waiting holds none of the threads
+    // that take window pictures. Ending, it waits for a read under way, which is bounded.
+    QThreadPool m_reader;
     QFutureWatcher<std::optional<QList<SwayIpc::View>>> m_read;
     QList<SwayIpc::View> m_views;
     bool m_readAgain = false;
