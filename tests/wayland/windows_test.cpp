@@ -12,8 +12,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QRasterWindow>
 #include <wayland-client.h>
@@ -25,6 +28,56 @@ std::optional<WindowRecord> titled(const QList<WindowRecord> &records, const QSt
     const auto found = std::ranges::find(records, std::optional<QString>(title), &WindowRecord::title);
     return found == records.end() ? std::nullopt : std::optional<WindowRecord>(*found);
 }
+
+bool sameFrames(const QList<ShareableWindow> &frames, const QList<ShareableWindow> &expected)
+{
+    return std::ranges::equal(frames, expected, [](const ShareableWindow &a, const ShareableWindow &b) {
+        return a.number == b.number && a.frame == b.frame;
+    });
+}
+
+// sway's IPC as a compositor that is slow to answer serves it: each request is held until
+// the test says where our window is, and answered at once from then on.
+class SlowSway {
+public:
+    SlowSway()
+    {
+        m_server.listen(m_directory.filePath(QStringLiteral("sway-ipc.sock")));
+        QObject::connect(&m_server, &QLocalServer::newConnection, [this] {
+            while (QLocalSocket *request = m_server.nextPendingConnection()) {
+                m_held.append(request);
+                ++m_askedTimes;
+            }
+            answerHeld();
+        });
+    }
+    QString path() const { return m_server.fullServerName(); }
+    int askedTimes() const { return m_askedTimes; }
+    void answerWith(QRect ourPlace)
+    {
+        const QJsonObject rect{{"x", ourPlace.x()}, {"y", ourPlace.y()}, {"width", ourPlace.width()},
+                               {"height", ourPlace.height()}};
+        const QJsonObject view{{"id", 7}, {"app_id", QString::fromUtf8(BuildInfo::appId)},
+                               {"name", "Our settings"}, {"visible", true}, {"rect", rect}};
+        m_tree = QJsonDocument(QJsonObject{{"id", 1}, {"nodes", QJsonArray{view}}}).toJson();
+        answerHeld();
+    }
+
+private:
+    void answerHeld()
+    {
+        if (m_tree.isEmpty())
+            return;
+        for (QLocalSocket *request : std::exchange(m_held, {}))
+            request->write(SwayIpc::encode(SwayIpc::getTreeType, m_tree));
+    }
+
+    QTemporaryDir m_directory;
+    QLocalServer m_server;
+    QList<QLocalSocket *> m_held;
+    QByteArray m_tree;
+    int m_askedTimes = 0;
+};
 
 } // namespace
 
@@ -104,20 +157,21 @@ private slots:
         QVERIFY(!apps.appIcon(*c.ownerPid).isNull());
         QCOMPARE(apps.categories(QStringLiteral("foot")).contains(QStringLiteral("TerminalEmulator")), true);
 
-        // Each window's place is sway's, and the visible ones are handed to the pictures.
-        const QList<SwayIpc::View> views = SwayIpc::views(QJsonDocument(WaylandTest::tree()).toJson()).value();
-        QList<ShareableWindow> expectedFrames;
-        for (const WindowRecord &record : records) {
-            const auto view = std::ranges::find(views, *record.title, &SwayIpc::View::title);
-            QVERIFY(view != views.end());
-            QCOMPARE(record.bounds, QRectF(view->rect));
-            QVERIFY(view->rect.width() >= 60 && view->visible);
-            expectedFrames.append({*record.number, QRectF(view->rect)});
-        }
-        const QList<ShareableWindow> frames = m_frames.current();
-        QCOMPARE(frames.size(), expectedFrames.size());
-        for (qsizetype i = 0; i < frames.size(); ++i)
-            QVERIFY(frames.at(i).number == expectedFrames.at(i).number && frames.at(i).frame == expectedFrames.at(i).frame);
+        // Each window's place is sway's once its tree is read, and the visible ones are
+        // handed to the pictures.
+        const auto placedAsSwaySays = [&] {
+            const QList<SwayIpc::View> views = SwayIpc::views(QJsonDocument(WaylandTest::tree()).toJson()).value();
+            QList<ShareableWindow> expected;
+            for (const WindowRecord &record : list()) {
+                const auto view = std::ranges::find(views, *record.title, &SwayIpc::View::title);
+                if (view == views.end() || record.bounds != QRectF(view->rect) || !view->visible ||
+                    view->rect.width() < 60)
+                    return false;
+                expected.append({*record.number, QRectF(view->rect)});
+            }
+            return sameFrames(m_frames.current(), expected);
+        };
+        QTRY_VERIFY(placedAsSwaySays());
 
         // Without sway's IPC a window is where its output is.
         const QByteArray swaySocket = qgetenv("SWAYSOCK");
@@ -150,20 +204,15 @@ private slots:
         QSignalSpy reported(&apps, &Apps::activeWindowReported);
         QSignalSpy frontmost(&apps, &Apps::frontmostAppChanged);
 
-        // Alpha, minimised first: it is restored and activated, as a switch does it.
+        // Alpha, one of the helper's two windows, as a switch brings it.
         const WindowElementList elements = accessibility.windowElements(*a.ownerPid);
         QCOMPARE(elements.elements.value().size(), 2);
         QVERIFY(elements.elements->contains(WindowElement(*a.number)));
-        accessibility.setMinimized(*a.number, true);
-        QTest::qWait(100);
-        if (accessibility.isMinimized(*a.number) == true)
-            accessibility.setMinimized(*a.number, false);
         accessibility.focus(*a.ownerPid, *a.number);
         QTRY_COMPARE(WaylandTest::focusedTitle(), QStringLiteral("Alpha"));
         QTRY_VERIFY(!reported.isEmpty());
         QCOMPARE(reported.constLast().constFirst().value<quint32>(), *a.number);
         QCOMPARE(frontmost.constLast().constFirst().value<qint32>(), *a.ownerPid);
-        QCOMPARE(accessibility.isMinimized(*a.number), false);
         QCOMPARE(apps.frontmostApp(), a.ownerPid);
         QCOMPARE(list().value(0).number, a.number);
 
@@ -175,6 +224,37 @@ private slots:
         QVERIFY(apps.openApplication(QStringLiteral("org.example.Helper")));
         QTRY_COMPARE(WaylandTest::focusedTitle(), QStringLiteral("Alpha"));
         QTRY_COMPARE(reported.constLast().constFirst().value<quint32>(), *a.number);
+    }
+
+    void swayIsReadOffTheGuiThread()
+    {
+        // A sway that takes its time: the listing does not wait for it, and what it
+        // says, once it says it, places the windows and reaches the pictures.
+        SlowSway sway;
+        const QByteArray swaySocket = qgetenv("SWAYSOCK");
+        qputenv("SWAYSOCK", sway.path().toLocal8Bit());
+        VisibleWindowFrames frames;
+        WaylandWindows windows(*m_connection, m_seat, frames);
+        qputenv("SWAYSOCK", swaySocket);
+        const auto ourBounds = [&] {
+            return titled(windows.windowServer().onScreenWindows().value(), QStringLiteral("Our settings")).value().bounds;
+        };
+        QCOMPARE(ourBounds(), QRectF(0, 0, 1280, 800));
+        QTRY_VERIFY(sway.askedTimes() > 0);
+
+        const QRect place(10, 20, 300, 200);
+        sway.answerWith(place);
+        QTRY_COMPARE(ourBounds(), QRectF(place));
+        const quint32 ours = *titled(list(), QStringLiteral("Our settings"))->number;
+        QVERIFY(sameFrames(frames.current(), {{ours, QRectF(place)}}));
+
+        // A change of the windows has sway asked again, without a listing.
+        const QRect moved(40, 50, 300, 200);
+        sway.answerWith(moved);
+        m_ownWindow.setTitle(QStringLiteral("Our settings, renamed"));
+        QTRY_VERIFY(sameFrames(frames.current(), {{ours, QRectF(moved)}}));
+        m_ownWindow.setTitle(QStringLiteral("Our settings"));
+        QTRY_VERIFY(titled(list(), QStringLiteral("Our settings")));
     }
 
     void aClosedWindowLeavesTheList()

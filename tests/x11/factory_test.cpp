@@ -13,11 +13,12 @@
 
 namespace {
 
-// Puts DISPLAY back, and WAYLAND_DISPLAY away, at the end of the scope.
+// Puts DISPLAY and QT_QPA_PLATFORM back, and WAYLAND_DISPLAY away, at the end of the scope.
 auto restoringSessionVariables()
 {
-    return qScopeGuard([display = qgetenv("DISPLAY")] {
+    return qScopeGuard([display = qgetenv("DISPLAY"), qtPlatform = qgetenv("QT_QPA_PLATFORM")] {
         qputenv("DISPLAY", display);
+        qputenv("QT_QPA_PLATFORM", qtPlatform);
         qunsetenv("WAYLAND_DISPLAY");
     });
 }
@@ -33,27 +34,38 @@ private slots:
     {
         QTest::addColumn<QByteArray>("display");
         QTest::addColumn<QByteArray>("waylandDisplay");
+        QTest::addColumn<QByteArray>("qtPlatform");
         QTest::addColumn<QString>("backend");
         QTest::addColumn<QStringList>("log");
-        QTest::newRow("X server") << qgetenv("DISPLAY") << QByteArray() << QStringLiteral("x11")
+        const QString xwaylandOnly = QStringLiteral(
+            "only XWayland windows can be listed, raised and pictured, and the trigger works only while an "
+            "XWayland window has the focus");
+        QTest::newRow("X server") << qgetenv("DISPLAY") << QByteArray() << QByteArray() << QStringLiteral("x11")
                                   << QStringList{QStringLiteral(
                                          "[Lettergate] using X11: $DISPLAY answers and this is no Wayland session")};
         QTest::newRow("Wayland without a compositor")
-            << qgetenv("DISPLAY") << QByteArray("wayland-0") << QStringLiteral("x11")
-            << QStringList{QStringLiteral(
-                   "[Lettergate] ⚠️ using X11 through XWayland: no Wayland compositor answers on $WAYLAND_DISPLAY; "
-                   "only XWayland windows can be listed, raised and pictured, and the trigger works only while an "
-                   "XWayland window has the focus")};
-        QTest::newRow("no X server") << QByteArray(":4095") << QByteArray() << QString() << QStringList{};
+            << qgetenv("DISPLAY") << QByteArray("wayland-0") << QByteArray() << QStringLiteral("x11")
+            << QStringList{QStringLiteral("[Lettergate] ⚠️ using X11 through XWayland: no Wayland compositor answers "
+                                          "on $WAYLAND_DISPLAY; ") +
+                           xwaylandOnly};
+        QTest::newRow("Wayland, Qt told to use X11")
+            << qgetenv("DISPLAY") << QByteArray("wayland-0") << QByteArray("xcb") << QStringLiteral("x11")
+            << QStringList{QStringLiteral("[Lettergate] ⚠️ using X11 through XWayland: QT_QPA_PLATFORM asks for "
+                                          "xcb; ") +
+                           xwaylandOnly};
+        QTest::newRow("no X server") << QByteArray(":4095") << QByteArray() << QByteArray() << QString()
+                                     << QStringList{};
     }
 
     void eachSessionGetsItsBackendAndOneLineOnWhatWillNotWork()
     {
         QFETCH(QByteArray, display);
         QFETCH(QByteArray, waylandDisplay);
+        QFETCH(QByteArray, qtPlatform);
         QFETCH(QString, backend);
         const auto restore = restoringSessionVariables();
         qputenv("DISPLAY", display);
+        qputenv("QT_QPA_PLATFORM", qtPlatform);
         if (!waylandDisplay.isEmpty())
             qputenv("WAYLAND_DISPLAY", waylandDisplay);
         LogCapture log;

@@ -20,6 +20,18 @@ bool isWaylandSession()
            qEnvironmentVariable("XDG_SESSION_TYPE").compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0;
 }
 
+// Our windows live on the platform Qt is told to use: one the user chose other than
+// Wayland makes them X clients, which a Wayland backend cannot place among the windows
+// it lists. Empty when Qt may use Wayland.
+QString otherQtPlatformAsked()
+{
+    // A list of platforms to try in turn, each with its options after a colon.
+    const QByteArray asked = qgetenv("QT_QPA_PLATFORM").split(';').constFirst().split(':').constFirst();
+    if (asked.isEmpty() || asked.startsWith("wayland"))
+        return {};
+    return QStringLiteral("QT_QPA_PLATFORM asks for %1").arg(QString::fromLocal8Bit(asked));
+}
+
 // Qt's windows must live where the backend works: on Wayland our panel is a surface of
 // the compositor's; under X11 (XWayland included) our windows must be X clients, in the
 // same window list as the ones we switch between. A platform the user set is kept; ours
@@ -50,7 +62,9 @@ std::optional<PlatformFactory::Choice> PlatformFactory::choose(QString *reason)
         return Choice{Backend::none, QStringLiteral("no window system: Qt runs offscreen"), {}};
     QString waylandProblem;
     if (isWaylandSession()) {
-        waylandProblem = WaylandPlatform::unsupportedBecause();
+        waylandProblem = otherQtPlatformAsked();
+        if (waylandProblem.isEmpty())
+            waylandProblem = WaylandPlatform::unsupportedBecause();
         if (waylandProblem.isEmpty()) {
             useQtPlatform("wayland");
             WaylandPlatform::prepareQt();
@@ -75,6 +89,9 @@ std::unique_ptr<Platform> PlatformFactory::create(const Choice &choice)
             Log::info(choice.reason);
             return wayland;
         }
+        // Why; the null backend then says what is lost.
+        Log::warning(QStringLiteral("Wayland was chosen, but the compositor no longer answers or no longer lists its "
+                                    "windows"));
         break;
     case Backend::x11:
         if (auto x11 = X11Platform::connect()) {

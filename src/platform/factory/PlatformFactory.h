@@ -18,9 +18,10 @@ struct Choice {
 };
 
 // Picks the backend before Qt starts: Wayland when $WAYLAND_DISPLAY answers and the
-// compositor offers its window list to programs, else X11 when an X server answers
-// (XWayland included), else none. Qt's platform plugin is set to match unless the user
-// chose one. Nothing when the program cannot show its windows here; reason says why.
+// compositor offers its window list to programs, unless the user told Qt to use another
+// platform; else X11 when an X server answers (XWayland included); else none. Qt's
+// platform plugin is set to match unless the user chose one. Nothing when the program
+// cannot show its windows here; reason says why.
 std::optional<Choice> choose(QString *reason);
 
 // The backend chosen. Call after the QGuiApplication exists; logs the choice's reason.

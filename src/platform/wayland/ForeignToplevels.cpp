@@ -47,14 +47,12 @@ struct ForeignToplevels::Handle {
     static void state(void *data, zwlr_foreign_toplevel_handle_v1 *, wl_array *states)
     {
         Toplevel &pending = of(data).pending;
-        pending.activated = pending.minimized = pending.maximized = pending.fullscreen = false;
+        pending.activated = pending.minimized = false;
         const auto *state = static_cast<const uint32_t *>(states->data);
         for (size_t i = 0; i < states->size / sizeof(uint32_t); ++i) {
             switch (state[i]) {
             case ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED: pending.activated = true; break;
             case ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_MINIMIZED: pending.minimized = true; break;
-            case ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_MAXIMIZED: pending.maximized = true; break;
-            case ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_FULLSCREEN: pending.fullscreen = true; break;
             default: break;
             }
         }
@@ -161,6 +159,7 @@ void ForeignToplevels::apply(Handle &handle)
     } else if (before.activated && !now.activated) {
         reportIfNoneActive();
     }
+    emit windowsChanged();
 }
 
 void ForeignToplevels::forget(Handle &handle)
@@ -172,6 +171,7 @@ void ForeignToplevels::forget(Handle &handle)
     m_handles.remove(number);
     if (wasActive)
         reportIfNoneActive();
+    emit windowsChanged();
 }
 
 void ForeignToplevels::reportIfNoneActive()

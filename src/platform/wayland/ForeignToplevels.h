@@ -22,8 +22,6 @@ struct Toplevel {
     QString appId;        // empty when the client set none
     bool activated = false;
     bool minimized = false;
-    bool maximized = false;
-    bool fullscreen = false;
     QList<wl_output *> outputs;
 };
 
@@ -66,6 +64,8 @@ public:
     bool activationPendingFor(qint32 app) const;
 
 signals:
+    // A window was opened, closed, or changed (title, app_id, state or outputs).
+    void windowsChanged();
     // The compositor has activated a window (0: none is active any more).
     void activeWindowReported(quint32 number);
     // A window of another application than before has become the active one.

@@ -39,29 +39,40 @@ WaylandConnection::~WaylandConnection()
 
 void WaylandConnection::announce(void *data, wl_registry *, uint32_t name, const char *interface, uint32_t version)
 {
-    static_cast<WaylandConnection *>(data)->m_globals.insert(QByteArray(interface), Global{name, version});
+    // An interface may be offered more than once (a seat per group of input devices):
+    // the first one announced is the one used, as compositors announce their default
+    // seat first; a later one takes over only when the first is withdrawn.
+    static_cast<WaylandConnection *>(data)->m_globals[QByteArray(interface)].append(Global{name, version});
 }
 
 void WaylandConnection::withdraw(void *data, wl_registry *, uint32_t name)
 {
     auto &globals = static_cast<WaylandConnection *>(data)->m_globals;
-    globals.removeIf([name](const auto &entry) { return entry.value().name == name; });
+    for (QList<Global> &offered : globals)
+        offered.removeIf([name](const Global &global) { return global.name == name; });
+    globals.removeIf([](const auto &entry) { return entry.value().isEmpty(); });
+}
+
+std::optional<WaylandConnection::Global> WaylandConnection::firstOffered(const QByteArray &interface) const
+{
+    const auto found = m_globals.constFind(interface);
+    if (found == m_globals.constEnd())
+        return std::nullopt;
+    return found->constFirst();
 }
 
 std::optional<quint32> WaylandConnection::offeredVersion(const char *interface) const
 {
-    const auto found = m_globals.constFind(QByteArray(interface));
-    if (found == m_globals.constEnd())
-        return std::nullopt;
-    return found->version;
+    const std::optional<Global> global = firstOffered(QByteArray(interface));
+    return global ? std::optional<quint32>(global->version) : std::nullopt;
 }
 
 void *WaylandConnection::bind(const wl_interface *interface, quint32 newestKnown) const
 {
-    const auto found = m_globals.constFind(QByteArray(interface->name));
-    if (found == m_globals.constEnd())
+    const std::optional<Global> global = firstOffered(QByteArray(interface->name));
+    if (!global)
         return nullptr;
-    return wl_registry_bind(m_registry, found->name, interface, std::min(found->version, newestKnown));
+    return wl_registry_bind(m_registry, global->name, interface, std::min(global->version, newestKnown));
 }
 
 void WaylandConnection::startDispatching()
@@ -112,11 +123,6 @@ void WaylandConnection::flush()
         checkFailure();
 }
 
-bool WaylandConnection::hasFailed() const
-{
-    return m_lost || wl_display_get_error(m_display) != 0;
-}
-
 void WaylandConnection::checkFailure()
 {
     const int error = wl_display_get_error(m_display);
@@ -128,5 +134,4 @@ void WaylandConnection::checkFailure()
     Log::warning(QStringLiteral("the Wayland compositor closed our connection (%1): windows, the clipboard "
                                 "and pasting stop working until Lettergate is started again")
                      .arg(QString::fromLocal8Bit(std::strerror(error))));
-    emit lost();
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <memory>
 #include <optional>
@@ -39,12 +40,6 @@ public:
     // false when the connection has failed.
     bool roundtrip();
     void flush();
-    bool hasFailed() const;
-
-signals:
-    // The compositor closed the connection or reported a protocol error; it never
-    // comes back. Emitted once.
-    void lost();
 
 private:
     explicit WaylandConnection(wl_display *display);
@@ -57,10 +52,12 @@ private:
     };
     static void announce(void *data, wl_registry *registry, uint32_t name, const char *interface, uint32_t version);
     static void withdraw(void *data, wl_registry *registry, uint32_t name);
+    std::optional<Global> firstOffered(const QByteArray &interface) const;
 
     wl_display *m_display = nullptr;
     wl_registry *m_registry = nullptr;
-    QHash<QByteArray, Global> m_globals;
+    // Each interface's globals in the order announced.
+    QHash<QByteArray, QList<Global>> m_globals;
     std::unique_ptr<QSocketNotifier> m_notifier;
     bool m_lost = false;
 };

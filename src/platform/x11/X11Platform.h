@@ -58,7 +58,6 @@ public:
     // Serving only the XWayland part of a Wayland desktop, for the reason given: our
     // windows are among the X clients, not above the desktop's own.
     void limitBy(const QString &waylandDesktop);
-    bool servesXWaylandOnly() const { return m_limitation.has_value(); }
 
 private:
     X11Platform(std::unique_ptr<X11Display> display, std::unique_ptr<X11Display> captureDisplay,
