@@ -12,6 +12,9 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
+using Reliability::lettersByApp;
+using Reliability::ReportedWindow;
+using Reliability::reportedWindows;
 
 using Reliability::panelHasFocus;
 using Reliability::panelIsMapped;
@@ -133,35 +136,6 @@ struct VerbRun {
     int exitCode = -1;
     QString out;
 };
-
-// One line of `lettergate windows`.
-struct ReportedWindow {
-    QString letter;
-    QString app;
-    int number = 0;
-    QString id;
-    QString title;
-};
-
-QList<ReportedWindow> reportedWindows(const QString &report)
-{
-    QList<ReportedWindow> windows;
-    for (const QString &line : report.split(u'\n', Qt::SkipEmptyParts)) {
-        const QStringList fields = line.split(u'\t');
-        if (fields.size() == 5)
-            windows.append({fields[0], fields[1], fields[2].toInt(), fields[3], fields[4]});
-    }
-    return windows;
-}
-
-// Each application's letter, by name.
-QMap<QString, QString> lettersByApp(const QList<ReportedWindow> &windows)
-{
-    QMap<QString, QString> letters;
-    for (const ReportedWindow &window : windows)
-        letters.insert(window.app, window.letter);
-    return letters;
-}
 
 // An xterm of its own process running `cat > file`, so that what is pasted into it can
 // be read back.

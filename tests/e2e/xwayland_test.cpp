@@ -29,7 +29,7 @@ private slots:
         QVERIFY(program.output().contains("using X11 through XWayland: no Wayland compositor answers"));
         const std::optional<QString> windows = program.ask({QStringLiteral("windows")});
         QVERIFY(windows);
-        const QString letter = letterOf(*windows, QStringLiteral("Target"));
+        const QString letter = Reliability::lettersByApp(Reliability::reportedWindows(*windows)).value(QStringLiteral("Target"));
         QVERIFY2(!letter.isEmpty(), qPrintable(*windows));
 
         QVERIFY(program.ask({QStringLiteral("toggle")}));
@@ -50,17 +50,6 @@ private:
             .toObject()
             .value(QStringLiteral("class"))
             .toString();
-    }
-
-    // The letter `lettergate windows` gives the application named appName.
-    static QString letterOf(const QString &windows, const QString &appName)
-    {
-        for (const QString &line : windows.split(u'\n')) {
-            const QStringList fields = line.split(u'\t');
-            if (fields.size() >= 2 && fields.at(1) == appName)
-                return fields.at(0);
-        }
-        return {};
     }
 };
 

@@ -52,14 +52,7 @@ private:
 
 int main(int argc, char **argv)
 {
-    const PrivateSessionBus bus;
-    if (!bus.isValid()) {
-        std::fputs("no private session bus: dbus-daemon did not start\n", stderr);
-        return 1;
-    }
-    QCoreApplication app(argc, argv);
-    StatusNotifierTrayTest test(bus.address());
-    return QTest::qExec(&test, argc, argv);
+    return runOnPrivateSessionBus<QCoreApplication, StatusNotifierTrayTest>(argc, argv);
 }
 
 #include "status_notifier_tray_test.moc"

@@ -283,4 +283,23 @@ void reportFigure(const QString &name, const QString &value)
     qInfo("figure: %s = %s", qPrintable(name), qPrintable(value));
 }
 
+QList<ReportedWindow> reportedWindows(const QString &report)
+{
+    QList<ReportedWindow> windows;
+    for (const QString &line : report.split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split(u'\t');
+        if (fields.size() == 5)
+            windows.append({fields[0], fields[1], fields[2].toInt(), fields[3], fields[4]});
+    }
+    return windows;
+}
+
+QMap<QString, QString> lettersByApp(const QList<ReportedWindow> &windows)
+{
+    QMap<QString, QString> letters;
+    for (const ReportedWindow &window : windows)
+        letters.insert(window.app, window.letter);
+    return letters;
+}
+
 } // namespace Reliability

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QJsonArray>
+#include <QMap>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -113,5 +114,17 @@ bool panelHasFocus();
 
 // Prints a figure the reliability script collects ("figure: <name> = <value>").
 void reportFigure(const QString &name, const QString &value);
+
+// One line of `lettergate windows`: letter, app, number in its app, window id, title.
+struct ReportedWindow {
+    QString letter;
+    QString app;
+    int number = 0;
+    QString id;
+    QString title;
+};
+QList<ReportedWindow> reportedWindows(const QString &report);
+// Each application's letter, by name.
+QMap<QString, QString> lettersByApp(const QList<ReportedWindow> &windows);
 
 } // namespace Reliability

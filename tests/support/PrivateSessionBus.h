@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QTest>
+#include <cstdio>
 #include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -53,3 +55,18 @@ private:
     pid_t m_pid = 0;
     QByteArray m_address;
 };
+
+// The main of a test that needs a session bus of its own: the bus is up before the
+// application, which may connect to it while it starts; the test is made with its address.
+template <typename Application, typename Test>
+int runOnPrivateSessionBus(int argc, char **argv)
+{
+    const PrivateSessionBus bus;
+    if (!bus.isValid()) {
+        std::fputs("no private session bus: dbus-daemon did not start\n", stderr);
+        return 1;
+    }
+    Application app(argc, argv);
+    Test test(bus.address());
+    return QTest::qExec(&test, argc, argv);
+}

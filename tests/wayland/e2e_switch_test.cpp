@@ -11,25 +11,6 @@ namespace {
 
 const QString notesAppId = QStringLiteral("org.lettergate.Notes");
 
-// One line of `lettergate windows`: letter, app, number in its app, window, title.
-struct ListedWindow {
-    QString letter;
-    QString app;
-    QString number;
-    QString title;
-};
-
-QList<ListedWindow> listedWindows(const QString &report)
-{
-    QList<ListedWindow> windows;
-    for (const QString &line : report.split(u'\n', Qt::SkipEmptyParts)) {
-        const QStringList fields = line.split(u'\t');
-        if (fields.size() == 5)
-            windows.append({fields[0], fields[1], fields[2], fields[4]});
-    }
-    return windows;
-}
-
 } // namespace
 
 // The real program on a headless sway with real Wayland clients, driven from outside as
@@ -53,29 +34,30 @@ private slots:
     {
         // Listed under their apps: foot's one window, and both windows of the Notes app
         // under one letter.
-        QList<ListedWindow> windows;
+        QList<Reliability::ReportedWindow> windows;
         QVERIFY2(QTest::qWaitFor([&] {
-                     windows = listedWindows(m_program.ask({QStringLiteral("windows")}).value_or(QString()));
+                     windows = Reliability::reportedWindows(m_program.ask({QStringLiteral("windows")}).value_or(QString()));
                      return windows.size() == 3;
                  }),
                  qPrintable(m_program.ask({QStringLiteral("windows")}).value_or(QStringLiteral("(no answer)"))));
-        const auto foot = std::ranges::find_if(windows, [](const ListedWindow &w) {
+        const auto foot = std::ranges::find_if(windows, [](const Reliability::ReportedWindow &w) {
             return w.app.contains(QStringLiteral("foot"), Qt::CaseInsensitive);
         });
         VERIFY_OR_REPORT(m_program, foot != windows.end());
-        QCOMPARE(foot->number, QStringLiteral("1"));
+        QCOMPARE(foot->number, 1);
         QVERIFY(foot->letter != QStringLiteral("-"));
         // Numbered within their app front-most first, so in either order.
-        QStringList notes, numbers;
-        for (const ListedWindow &window : std::as_const(windows)) {
+        QStringList notes;
+        QList<int> numbers;
+        for (const Reliability::ReportedWindow &window : std::as_const(windows)) {
             if (window.title.startsWith(QStringLiteral("Notes "))) {
                 notes.append(QStringList{window.letter, window.app, window.title}.join(u' '));
                 numbers.append(window.number);
             }
         }
         notes.sort();
-        numbers.sort();
-        QCOMPARE(numbers, (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+        std::ranges::sort(numbers);
+        QCOMPARE(numbers, (QList<int>{1, 2}));
         const QString notesApp = notes.value(0).section(u' ', 0, 1);
         QVERIFY(notesApp != foot->letter + u' ' + foot->app);
         QCOMPARE(notes, (QStringList{notesApp + QStringLiteral(" Notes one"), notesApp + QStringLiteral(" Notes two")}));

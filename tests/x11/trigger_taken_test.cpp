@@ -150,14 +150,7 @@ private:
 
 int main(int argc, char **argv)
 {
-    const PrivateSessionBus bus;
-    if (!bus.isValid()) {
-        std::fputs("no private session bus: dbus-daemon did not start\n", stderr);
-        return 1;
-    }
-    QApplication app(argc, argv);
-    TriggerTakenTest test(bus.address());
-    return QTest::qExec(&test, argc, argv);
+    return runOnPrivateSessionBus<QApplication, TriggerTakenTest>(argc, argv);
 }
 
 #include "trigger_taken_test.moc"
