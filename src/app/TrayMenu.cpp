@@ -83,7 +83,10 @@ void TrayMenu::listRunningCommands()
 
 void TrayMenu::refresh()
 {
-    m_showSwitcher->setText(QStringLiteral("Show Switcher  (") + m_settings.hotkey().readableName() + u')');
+    // Where the desktop binds the keys, the stored trigger is not what the user presses.
+    m_showSwitcher->setText(m_trigger.state() == TriggerState::DesktopBound
+                                ? QStringLiteral("Show Switcher")
+                                : QStringLiteral("Show Switcher  (") + m_settings.hotkey().readableName() + u')');
 
     const std::optional<UpdateResult> &known = m_updates.lastResult();
     const bool updateKnown = known && known->isUpdateAvailable();

@@ -148,6 +148,7 @@ private slots:
         for (const HotkeyConfig &bound : {trigger, HotkeyConfig::doubleModifier(HotkeyConfig::ModifierKey::Control)}) {
             rig.hotkeys.apply(bound);
             rig.tray.refresh();
+            QCOMPARE(rig.item(0)->text(), QStringLiteral("Show Switcher"));
             QCOMPARE(rig.item(7)->text(), QStringLiteral("Trigger: bound in the desktop's settings"));
             QVERIFY(!rig.item(7)->isEnabled());
             const TrayStatus status(rig.hotkeys);
