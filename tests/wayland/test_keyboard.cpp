@@ -7,6 +7,8 @@
 // keyboard makes the compositor send the focused window its keyboard enter again, and
 // keys typed before that is over may be lost. One keyboard lives as long as the
 // program, so that happens once.
+#include "platform/wayland/VirtualKeymap.h"
+
 #include "wayland/virtual-keyboard-unstable-v1-client-protocol.h"
 
 #include <wayland-client.h>
@@ -21,9 +23,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <sys/mman.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -133,22 +133,6 @@ private:
     std::map<xkb_keysym_t, Key> m_symbols;
 };
 
-// The keymap as the compositor reads it: text in a memory file, with its final NUL.
-bool sendKeymap(zwp_virtual_keyboard_v1 *keyboard, xkb_keymap *keymap)
-{
-    const std::unique_ptr<char, decltype(&std::free)> text(xkb_keymap_get_as_string(keymap, XKB_KEYMAP_FORMAT_TEXT_V1),
-                                                            &std::free);
-    if (!text)
-        return false;
-    const size_t size = std::strlen(text.get()) + 1;
-    const int fd = memfd_create("test-keyboard-keymap", MFD_CLOEXEC);
-    if (fd < 0 || write(fd, text.get(), size) != ssize_t(size))
-        return false;
-    zwp_virtual_keyboard_v1_keymap(keyboard, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd, uint32_t(size));
-    close(fd);
-    return true;
-}
-
 } // namespace
 
 int main()
@@ -165,16 +149,14 @@ int main()
         std::fprintf(stderr, "wayland_test_keyboard: the compositor offers no seat or no virtual keyboards\n");
         return 1;
     }
-    xkb_context *context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-    const xkb_rule_names names{"evdev", "pc105", "us", "", ""};
-    xkb_keymap *keymap = context ? xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS) : nullptr;
+    const VirtualKeymap::Keymap keymap = VirtualKeymap::compileUs();
     zwp_virtual_keyboard_v1 *virtualKeyboard =
         zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(globals.manager, globals.seat);
-    if (!keymap || !sendKeymap(virtualKeyboard, keymap) || wl_display_roundtrip(display) < 0) {
+    if (!keymap || !VirtualKeymap::sendTo(virtualKeyboard, keymap.get()) || wl_display_roundtrip(display) < 0) {
         std::fprintf(stderr, "wayland_test_keyboard: the keyboard could not be set up\n");
         return 1;
     }
-    Keyboard keyboard(virtualKeyboard, keymap);
+    Keyboard keyboard(virtualKeyboard, keymap.get());
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     std::cout << "ready" << std::endl;
 
@@ -202,8 +184,6 @@ int main()
         }
         std::cout << "typed: " << line << std::endl;
     }
-    xkb_keymap_unref(keymap);
-    xkb_context_unref(context);
     wl_display_disconnect(display);
     return 0;
 }

@@ -1,16 +1,13 @@
 #include "platform/wayland/VirtualKeyboardKeystrokes.h"
 
 #include "platform/Log.h"
+#include "platform/wayland/VirtualKeymap.h"
 #include "platform/wayland/WaylandConnection.h"
 
-#include <QByteArray>
 #include <QList>
 #include <chrono>
-#include <cstdlib>
 #include <memory>
 #include <optional>
-#include <sys/mman.h>
-#include <unistd.h>
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 
@@ -20,25 +17,6 @@ namespace {
 
 // xkb key codes are evdev codes shifted by 8, the X11 minimum key code.
 constexpr quint32 evdevOffset = 8;
-
-struct XkbContextDeleter {
-    void operator()(xkb_context *context) const { xkb_context_unref(context); }
-};
-struct XkbKeymapDeleter {
-    void operator()(xkb_keymap *keymap) const { xkb_keymap_unref(keymap); }
-};
-
-// A plain US keyboard, whatever the session's XKB_DEFAULT_* say: the paste keys must be
-// where this code looks for them.
-std::unique_ptr<xkb_keymap, XkbKeymapDeleter> compileKeymap()
-{
-    const std::unique_ptr<xkb_context, XkbContextDeleter> context(xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES));
-    if (!context)
-        return nullptr;
-    const xkb_rule_names names{"evdev", "pc105", "us", "", ""};
-    return std::unique_ptr<xkb_keymap, XkbKeymapDeleter>(
-        xkb_keymap_new_from_names(context.get(), &names, XKB_KEYMAP_COMPILE_NO_FLAGS));
-}
 
 // The lowest key that types `keysym` unshifted in the first layout.
 std::optional<quint32> keyTyping(xkb_keymap *keymap, xkb_keysym_t keysym)
@@ -93,7 +71,7 @@ VirtualKeyboardKeystrokes::~VirtualKeyboardKeystrokes()
 
 bool VirtualKeyboardKeystrokes::sendKeymap()
 {
-    const auto keymap = compileKeymap();
+    const VirtualKeymap::Keymap keymap = VirtualKeymap::compileUs();
     if (!keymap)
         return false;
     const auto keyFor = [&keymap](xkb_keysym_t keysym, const char *modifier = nullptr) -> std::optional<Key> {
@@ -115,28 +93,7 @@ bool VirtualKeyboardKeystrokes::sendKeymap()
         return false;
     m_keys = Keys{*control, *shift, *v, *insert};
 
-    char *text = xkb_keymap_get_as_string(keymap.get(), XKB_KEYMAP_FORMAT_TEXT_V1);
-    if (!text)
-        return false;
-    // With its terminating zero, as compositors send keymaps to clients.
-    const QByteArray keymapText(text, qsizetype(qstrlen(text) + 1));
-    free(text);
-    const int fd = memfd_create("lettergate-keymap", MFD_CLOEXEC);
-    if (fd < 0)
-        return false;
-    qsizetype written = 0;
-    while (written < keymapText.size()) {
-        const ssize_t n = write(fd, keymapText.constData() + written, size_t(keymapText.size() - written));
-        if (n <= 0) {
-            close(fd);
-            return false;
-        }
-        written += n;
-    }
-    // The request carries a duplicate of the descriptor.
-    zwp_virtual_keyboard_v1_keymap(m_keyboard, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd, quint32(keymapText.size()));
-    close(fd);
-    return true;
+    return VirtualKeymap::sendTo(m_keyboard, keymap.get());
 }
 
 void VirtualKeyboardKeystrokes::key(const Key &key, bool pressed)
