@@ -76,7 +76,7 @@ bool makeFolders(const QString &folder)
 
 void refuse(const QString &folder, const QString &problem)
 {
-    Log::warning(QStringLiteral("not using %1 for the instance socket: it %2").arg(folder, problem));
+    qCWarning(lcApp).noquote() << QStringLiteral("not using %1 for the instance socket: it %2").arg(folder, problem);
 }
 
 } // namespace

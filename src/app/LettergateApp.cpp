@@ -56,12 +56,13 @@ void LettergateApp::installTrayIcon()
     SystemTray &tray = platform.systemTray();
     tray.iconMade();
     if (!tray.isPresent())
-        Log::info(tray.showsIconsMadeBeforeIt()
-                      ? QStringLiteral("no system tray yet: the icon appears when one starts; start lettergate again "
-                                       "to open Settings")
-                      : QStringLiteral("no system tray runs: the icon will not appear in this run, even when a tray "
-                                       "starts later; start lettergate again to open Settings, which can quit it, "
-                                       "or start Lettergate after the panel's tray"));
+        qCInfo(lcApp).noquote()
+            << (tray.showsIconsMadeBeforeIt()
+                    ? QStringLiteral("no system tray yet: the icon appears when one starts; start lettergate again "
+                                     "to open Settings")
+                    : QStringLiteral("no system tray runs: the icon will not appear in this run, even when a tray "
+                                     "starts later; start lettergate again to open Settings, which can quit it, "
+                                     "or start Lettergate after the panel's tray"));
     m_trayIcon = new QSystemTrayIcon(this);
     showTriggerStateOn(*m_trayIcon);
     m_trayIcon->setContextMenu(m_trayMenu->menu());
@@ -100,8 +101,8 @@ QByteArray LettergateApp::handleRequest(const QString &request)
         // After the reply is on its way.
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     } else {
-        Log::warning(QStringLiteral("ignoring an unknown request from another start: %1")
-                         .arg(RequestProtocol::oneLine(request, 64)));
+        qCWarning(lcApp).noquote() << QStringLiteral("ignoring an unknown request from another start: %1")
+                                          .arg(RequestProtocol::oneLine(request, 64));
         return RequestProtocol::refusal(QStringLiteral("unknown request"));
     }
     return RequestProtocol::acknowledgement();
@@ -112,7 +113,8 @@ QByteArray LettergateApp::reportTap(const QString &modifierName)
     const std::optional<HotkeyConfig::ModifierKey> modifier = ModifierKeys::fromCommandLineName(modifierName);
     if (!modifier) {
         const QString shown = RequestProtocol::oneLine(modifierName, 64);
-        Log::warning(QStringLiteral("ignoring a tap of an unknown modifier from another start: %1").arg(shown));
+        qCWarning(lcApp).noquote()
+            << QStringLiteral("ignoring a tap of an unknown modifier from another start: %1").arg(shown);
         return RequestProtocol::refusal(
             QStringLiteral("unknown modifier \"%1\": tap takes super, ctrl, alt or shift").arg(shown));
     }

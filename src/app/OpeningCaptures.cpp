@@ -181,13 +181,15 @@ void OpeningCaptures::logOutcome() const
                                  .arg(m_windows.size())
                                  .arg(elapsedMs(), 0, 'f', 1);
     if (m_cardsWaiting.isEmpty()) {
-        Log::info(QStringLiteral("pictures complete after %1 ms: every card of the apps page has a fresh one (%2)")
-                      .arg(m_cardsCompleteMs, 0, 'f', 1)
-                      .arg(captured));
+        qCInfo(lcApp).noquote()
+            << QStringLiteral("pictures complete after %1 ms: every card of the apps page has a fresh one (%2)")
+                   .arg(m_cardsCompleteMs, 0, 'f', 1)
+                   .arg(captured);
     } else {
-        Log::info(QStringLiteral("pictures incomplete: %1 of the apps page's %2 cards have no fresh one (%3)")
-                      .arg(m_cardsWaiting.size())
-                      .arg(m_apps.size())
-                      .arg(captured));
+        qCInfo(lcApp).noquote() << QStringLiteral(
+                                       "pictures incomplete: %1 of the apps page's %2 cards have no fresh one (%3)")
+                                       .arg(m_cardsWaiting.size())
+                                       .arg(m_apps.size())
+                                       .arg(captured);
     }
 }

@@ -147,7 +147,7 @@ void OverlayController::toggle()
 {
     // A panel that only waits for its switch to finish is as good as closed.
     const bool visible = isPanelVisible() && !isSwitching();
-    Log::info(QStringLiteral("toggle: isVisible=") + boolText(visible));
+    qCInfo(lcApp).noquote() << QStringLiteral("toggle: isVisible=") + boolText(visible);
     if (visible)
         hide(true);
     else
@@ -189,9 +189,10 @@ void OverlayController::logShowDone() const
     const bool active = QGuiApplication::applicationState() == Qt::ApplicationActive;
     // The raw activation policy: 0 with a taskbar entry, 1 without.
     const int policy = m_sources.settings.showInDock() ? 0 : 1;
-    Log::info(QStringLiteral("show done: isActive=%1 panelVisible=%2 panelKey=%3 policy=%4")
-                  .arg(boolText(active), boolText(isPanelVisible()), boolText(m_panel && m_panel->isActiveWindow()))
-                  .arg(policy));
+    qCInfo(lcApp).noquote() << QStringLiteral("show done: isActive=%1 panelVisible=%2 panelKey=%3 policy=%4")
+                                   .arg(boolText(active), boolText(isPanelVisible()),
+                                        boolText(m_panel && m_panel->isActiveWindow()))
+                                   .arg(policy);
 }
 
 void OverlayController::createPanel()

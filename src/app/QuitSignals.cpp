@@ -21,7 +21,8 @@ QuitSignals::QuitSignals(QObject *parent)
     : QObject(parent)
 {
     if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        Log::warning(QStringLiteral("SIGTERM, SIGINT and SIGHUP end the program without saving: no pipe for them"));
+        qCWarning(lcApp).noquote() << QStringLiteral(
+            "SIGTERM, SIGINT and SIGHUP end the program without saving: no pipe for them");
         return;
     }
     m_notifier = new QSocketNotifier(pipeEnds[0], QSocketNotifier::Read, this);
@@ -58,6 +59,6 @@ void QuitSignals::quit()
     char byte = 0;
     while (::read(pipeEnds[0], &byte, 1) == 1) {
     }
-    Log::info(QStringLiteral("quitting on signal %1").arg(int(byte)));
+    qCInfo(lcApp).noquote() << QStringLiteral("quitting on signal %1").arg(int(byte));
     QCoreApplication::quit();
 }

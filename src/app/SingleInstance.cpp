@@ -142,7 +142,7 @@ bool SingleInstance::listen(const InstanceLock &held)
     QLocalServer::removeServer(path);
     if (m_server->listen(path))
         return true;
-    Log::warning(QStringLiteral("cannot listen on %1: %2").arg(path, m_server->errorString()));
+    qCWarning(lcApp).noquote() << QStringLiteral("cannot listen on %1: %2").arg(path, m_server->errorString());
     return false;
 }
 
@@ -151,7 +151,8 @@ void SingleInstance::acceptConnections()
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         if (const std::optional<uid_t> peer = peerUser(*socket); peer != m_peerOwner) {
-            Log::warning(QStringLiteral("refused a connection to the instance socket from %1").arg(userName(peer)));
+            qCWarning(lcApp).noquote()
+                << QStringLiteral("refused a connection to the instance socket from %1").arg(userName(peer));
             drop(socket);
             continue;
         }

@@ -6,6 +6,7 @@
 #include "platform/BuildInfo.h"
 #include "platform/DisplayLoss.h"
 #include "platform/FreeMemory.h"
+#include "platform/Log.h"
 #include "platform/factory/PlatformFactory.h"
 #include "settings/ui/SettingsWindowController.h"
 #include "stores/ClipboardHistory.h"
@@ -46,6 +47,7 @@ int askRunningInstance(int argc, char *argv[], const QString &verb)
 
 int main(int argc, char *argv[])
 {
+    Log::installHandler();
     keepLargeBlocksOutOfHeaps();
     const CommandLine commandLine = CommandLine::parse(argc, argv);
     if (commandLine.exitCode)

@@ -59,7 +59,8 @@ void DoubleModifierWatcher::start()
         return;
     m_tap = m_keyTap.create();
     if (!m_tap) {
-        Log::warning(QStringLiteral("double-tap watcher: CGEventTap creation failed (check accessibility permission)"));
+        qCWarning(lcHotkeys).noquote() << QStringLiteral(
+            "double-tap watcher: CGEventTap creation failed (check accessibility permission)");
         return;
     }
     connect(m_tap.get(), &KeyTapSession::flagsChanged, this, &DoubleModifierWatcher::handleFlagsChanged);
@@ -82,7 +83,7 @@ void DoubleModifierWatcher::checkTapHealth()
 {
     if (!m_tap || m_tap->isEnabled())
         return;
-    Log::warning(QStringLiteral("double-tap watchdog: tap was disabled → re-enabling"));
+    qCWarning(lcHotkeys).noquote() << QStringLiteral("double-tap watchdog: tap was disabled → re-enabling");
     m_tap->setEnabled(true);
 }
 
@@ -90,7 +91,8 @@ void DoubleModifierWatcher::handleFlagsChanged(quint64 flags)
 {
     if (!m_detector.flagsChanged(flags))
         return;
-    Log::info(QStringLiteral("double-tap %1 detected → trigger").arg(ModifierKeys::rawValue(m_modifier)));
+    qCInfo(lcHotkeys).noquote()
+        << QStringLiteral("double-tap %1 detected → trigger").arg(ModifierKeys::rawValue(m_modifier));
     // The action may re-arm the trigger and so destroy this watcher; run a copy that
     // outlives it, and touch nothing afterwards.
     if (const Action action = m_action)
@@ -99,6 +101,6 @@ void DoubleModifierWatcher::handleFlagsChanged(quint64 flags)
 
 void DoubleModifierWatcher::handleDisabledBySystem(quint32 type)
 {
-    Log::warning(QStringLiteral("double-tap tap disabled (type=%1) → re-enabling").arg(type));
+    qCWarning(lcHotkeys).noquote() << QStringLiteral("double-tap tap disabled (type=%1) → re-enabling").arg(type);
     m_tap->setEnabled(true);
 }

@@ -67,9 +67,9 @@ void HotkeyManager::reportTap(HotkeyConfig::ModifierKey modifier)
     if (m_toldOfIgnoredTaps)
         return;
     m_toldOfIgnoredTaps = true;
-    Log::info(QStringLiteral("ignoring taps of %1 reported by the desktop: the trigger is %2")
-                  .arg(ModifierKeys::readableName(modifier),
-                       m_trigger ? m_trigger->readableName() : QStringLiteral("not armed yet")));
+    qCInfo(lcHotkeys).noquote() << QStringLiteral("ignoring taps of %1 reported by the desktop: the trigger is %2")
+                                       .arg(ModifierKeys::readableName(modifier),
+                                            m_trigger ? m_trigger->readableName() : QStringLiteral("not armed yet"));
 }
 
 void HotkeyManager::rearmAfterMappingChange()
@@ -127,8 +127,9 @@ void HotkeyManager::armCombo(const HotkeyConfig &config)
 {
     if (desktopBindsKeys()) {
         if (m_logged != TriggerState::DesktopBound)
-            Log::info(QStringLiteral("this desktop binds keys itself: bind `lettergate toggle` to a key in its "
-                                     "settings (Settings shows how)"));
+            qCInfo(lcHotkeys).noquote() << QStringLiteral(
+                "this desktop binds keys itself: bind `lettergate toggle` to a key in its "
+                "settings (Settings shows how)");
         m_logged = m_state = TriggerState::DesktopBound;
         return;
     }
@@ -136,9 +137,10 @@ void HotkeyManager::armCombo(const HotkeyConfig &config)
     // else asks, it is never grabbed.
     if (config.canSwallowTyping()) {
         if (m_logged != TriggerState::Unavailable)
-            Log::warning(QStringLiteral("the trigger %1 holds none of Ctrl, Alt, Super and would swallow typing; "
-                                        "it is not armed")
-                             .arg(config.logName()));
+            qCWarning(lcHotkeys).noquote()
+                << QStringLiteral("the trigger %1 holds none of Ctrl, Alt, Super and would swallow typing; "
+                                  "it is not armed")
+                       .arg(config.logName());
         m_logged = m_state = TriggerState::Unavailable;
         return;
     }
@@ -148,9 +150,9 @@ void HotkeyManager::armCombo(const HotkeyConfig &config)
                                                          : TriggerState::Unavailable;
     if (m_logged != state) {
         if (m_combo)
-            Log::info(registeredPrefix + config.logName());
+            qCInfo(lcHotkeys).noquote() << registeredPrefix + config.logName();
         else
-            Log::warning(QStringLiteral("chord registration failed"));
+            qCWarning(lcHotkeys).noquote() << QStringLiteral("chord registration failed");
         m_logged = state;
     }
     m_state = state;
@@ -162,10 +164,11 @@ void HotkeyManager::armDoubleTap(const HotkeyConfig &config)
     m_reportedTapWatcher = std::make_unique<DoubleModifierWatcher>(config.modifier(), fire, m_reportedTaps, m_clock);
     m_reportedTapWatcher->start();
     if (desktopBindsKeys()) {
-        Log::info(QStringLiteral("this desktop binds keys itself: %1 works through `lettergate tap %2` bound to the "
-                                 "release of %3 in its settings (Settings shows how)")
-                      .arg(config.readableName(), ModifierKeys::commandLineName(config.modifier()),
-                           ModifierKeys::readableName(config.modifier())));
+        qCInfo(lcHotkeys).noquote()
+            << QStringLiteral("this desktop binds keys itself: %1 works through `lettergate tap %2` bound to the "
+                              "release of %3 in its settings (Settings shows how)")
+                   .arg(config.readableName(), ModifierKeys::commandLineName(config.modifier()),
+                        ModifierKeys::readableName(config.modifier()));
         m_state = TriggerState::DesktopBound;
         return;
     }
@@ -173,7 +176,8 @@ void HotkeyManager::armDoubleTap(const HotkeyConfig &config)
     m_doubleWatcher->start();
     // Written even when the tap could not be created: the watcher has logged why, and
     // the state says the trigger is not in effect.
-    Log::info(registeredPrefix + config.logName() + QStringLiteral(" (requires accessibility permission)"));
+    qCInfo(lcHotkeys).noquote() << registeredPrefix + config.logName()
+                                       + QStringLiteral(" (requires accessibility permission)");
     m_state = m_doubleWatcher->isListening() ? TriggerState::Armed : TriggerState::Unavailable;
 }
 

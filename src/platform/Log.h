@@ -1,22 +1,32 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
 #include <functional>
 
-// Diagnostics: one line per message, each beginning "[Lettergate] ", warnings with a
-// warning sign after the prefix. Lines go to standard error unless a test captures them.
+// Diagnostics go through Qt's logging, one category per subsystem, so QT_LOGGING_RULES
+// turns them on and off ("lettergate.*.debug=true" shows the debug lines, which are off
+// by default). One message handler writes every message, Qt's own included, as lines
+// beginning "[Lettergate] ", warnings with a warning sign after the prefix; a message of
+// several lines has the prefix on its first line only.
+Q_DECLARE_LOGGING_CATEGORY(lcApp)
+Q_DECLARE_LOGGING_CATEGORY(lcHotkeys)
+Q_DECLARE_LOGGING_CATEGORY(lcClipboard)
+Q_DECLARE_LOGGING_CATEGORY(lcStores)
+Q_DECLARE_LOGGING_CATEGORY(lcSettings)
+Q_DECLARE_LOGGING_CATEGORY(lcWindows)
+Q_DECLARE_LOGGING_CATEGORY(lcPlatform)
+Q_DECLARE_LOGGING_CATEGORY(lcX11)
+Q_DECLARE_LOGGING_CATEGORY(lcWayland)
+
 namespace Log {
 
-inline constexpr QStringView prefix = u"[Lettergate] ";
-inline constexpr QStringView warningSign = u"⚠️ ";
+// Makes the handler the program's: lines go to standard error and, when that is no
+// terminal (an autostarted instance), to the system log as well.
+void installHandler();
 
-void info(const QString &message);
-void warning(const QString &message);
-// A line exactly as given, without the prefix: the continuation lines of a dump whose
-// header line carries the prefix.
-void plain(const QString &line);
-
-// Receives every complete line instead of standard error; an empty sink restores it.
+// Receives every complete line instead of standard error and the system log; an empty
+// sink puts back the handler that was there before.
 using Sink = std::function<void(const QString &line)>;
 void setSink(Sink sink);
 

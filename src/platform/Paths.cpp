@@ -56,9 +56,10 @@ public:
         const QMutexLocker lock(&m_mutex);
         if (!m_paths.contains(path)) {
             m_paths.insert(path);
-            Log::warning(QStringLiteral("%1 is not safe to keep Lettergate's files in: %2; nothing is read from or "
-                                        "saved there, and this session's changes are kept in memory only")
-                             .arg(path, why));
+            qCWarning(lcPlatform).noquote()
+                << QStringLiteral("%1 is not safe to keep Lettergate's files in: %2; nothing is read from or "
+                                  "saved there, and this session's changes are kept in memory only")
+                       .arg(path, why);
         }
         return false;
     }

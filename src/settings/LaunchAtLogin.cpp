@@ -117,24 +117,27 @@ bool LaunchAtLogin::setEnabled(bool enabled)
     if (!enabled) {
         if (!QFileInfo::exists(path) || QFile::remove(path))
             return true;
-        Log::warning(QStringLiteral("cannot remove the autostart entry %1").arg(path));
+        qCWarning(lcSettings).noquote() << QStringLiteral("cannot remove the autostart entry %1").arg(path);
         return false;
     }
     const std::optional<QString> executable = program();
     if (!executable) {
-        Log::warning(QStringLiteral("cannot write an autostart entry: Lettergate is not installed and runs from a "
-                                    "temporary folder"));
+        qCWarning(lcSettings).noquote() << QStringLiteral(
+            "cannot write an autostart entry: Lettergate is not installed and runs from a "
+            "temporary folder");
         return false;
     }
     const std::optional<QString> text = entryText(*executable);
     if (!text) {
-        Log::warning(QStringLiteral("cannot write an autostart entry for a program path with line breaks"));
+        qCWarning(lcSettings).noquote() << QStringLiteral(
+            "cannot write an autostart entry for a program path with line breaks");
         return false;
     }
     QSaveFile file(path);
     if (!QDir().mkpath(QFileInfo(path).path()) || !file.open(QIODevice::WriteOnly)
         || file.write(text->toUtf8()) < 0 || !file.commit()) {
-        Log::warning(QStringLiteral("cannot write the autostart entry %1: %2").arg(path, file.errorString()));
+        qCWarning(lcSettings).noquote()
+            << QStringLiteral("cannot write the autostart entry %1: %2").arg(path, file.errorString());
         return false;
     }
     return true;

@@ -140,8 +140,8 @@ QString SettingsStore::usableFile(const QString &settingsFile)
     if (!Paths::isTrustedFolder(folder))
         return inMemoryOnly;
     if (!QFileInfo::exists(folder)) {
-        Log::warning(QStringLiteral("The settings folder %1 could not be made; settings are kept in memory only")
-                         .arg(folder));
+        qCWarning(lcSettings).noquote()
+            << QStringLiteral("The settings folder %1 could not be made; settings are kept in memory only").arg(folder);
         return inMemoryOnly;
     }
     const QFileInfo file(settingsFile);
@@ -151,13 +151,15 @@ QString SettingsStore::usableFile(const QString &settingsFile)
     if (why.isEmpty())
         return settingsFile;
     if (const std::optional<QString> copy = UnreadableCopies::moveAside(settingsFile)) {
-        Log::warning(QStringLiteral("The settings file %1 %2; it was kept as %3 and the defaults are used")
-                         .arg(settingsFile, why, *copy));
+        qCWarning(lcSettings).noquote() << QStringLiteral(
+                                               "The settings file %1 %2; it was kept as %3 and the defaults are used")
+                                               .arg(settingsFile, why, *copy);
         return settingsFile;
     }
     // Read it would be slow or unsafe, and a save would destroy it.
-    Log::warning(QStringLiteral("The settings file %1 %2 and could not be kept aside; settings are kept in memory only")
-                     .arg(settingsFile, why));
+    qCWarning(lcSettings).noquote()
+        << QStringLiteral("The settings file %1 %2 and could not be kept aside; settings are kept in memory only")
+               .arg(settingsFile, why);
     return inMemoryOnly;
 }
 
@@ -171,9 +173,11 @@ void SettingsStore::keepCopyIfUnreadable()
         return;
     const QString file = m_settings->fileName();
     if (const std::optional<QString> copy = UnreadableCopies::copyAside(file))
-        Log::warning(QStringLiteral("The settings file %1 could not be read; it was kept as %2").arg(file, *copy));
+        qCWarning(lcSettings).noquote()
+            << QStringLiteral("The settings file %1 could not be read; it was kept as %2").arg(file, *copy);
     else
-        Log::warning(QStringLiteral("The settings file %1 could not be read, and no copy of it could be kept").arg(file));
+        qCWarning(lcSettings).noquote()
+            << QStringLiteral("The settings file %1 could not be read, and no copy of it could be kept").arg(file);
 }
 
 void SettingsStore::load()
@@ -208,9 +212,10 @@ void SettingsStore::loadHotkey()
     // keeps the text, like one that does not decode, until the user picks a trigger,
     // so the line is written again at every start until then.
     const HotkeyConfig fallback = HotkeyConfig::defaultTrigger();
-    Log::warning(QStringLiteral("The trigger %1 in the settings file %2 holds none of Ctrl, Alt, Super and would "
-                                "swallow typing; %3 is used instead")
-                     .arg(stored->logName(), m_settings->fileName(), fallback.logName()));
+    qCWarning(lcSettings).noquote()
+        << QStringLiteral("The trigger %1 in the settings file %2 holds none of Ctrl, Alt, Super and would "
+                          "swallow typing; %3 is used instead")
+               .arg(stored->logName(), m_settings->fileName(), fallback.logName());
     publish(this, m_hotkey, fallback, &SettingsStore::hotkeyChanged);
 }
 
@@ -228,11 +233,12 @@ void SettingsStore::loadPasteKeystrokes()
             ignored.append(entry.key());
     }
     for (const QString &bundleID : std::as_const(ignored)) {
-        Log::warning(QStringLiteral("The paste keystroke stored for %1 in the settings file %2 is none of %3, %4, %5; "
-                                    "it pastes with the automatic one")
-                         .arg(bundleID, m_settings->fileName(), pasteKeystrokeName(PasteKeystroke::controlV),
-                              pasteKeystrokeName(PasteKeystroke::controlShiftV),
-                              pasteKeystrokeName(PasteKeystroke::shiftInsert)));
+        qCWarning(lcSettings).noquote()
+            << QStringLiteral("The paste keystroke stored for %1 in the settings file %2 is none of %3, %4, %5; "
+                              "it pastes with the automatic one")
+                   .arg(bundleID, m_settings->fileName(), pasteKeystrokeName(PasteKeystroke::controlV),
+                        pasteKeystrokeName(PasteKeystroke::controlShiftV),
+                        pasteKeystrokeName(PasteKeystroke::shiftInsert));
     }
     publish(this, m_pasteKeystrokes, keystrokes, &SettingsStore::pasteKeystrokesChanged);
 }
@@ -283,8 +289,8 @@ void SettingsStore::loadListKeys()
     }
     if (repairs.isEmpty())
         return;
-    Log::warning(QStringLiteral("List keys in the settings file %1 clash or are not letters: %2")
-                     .arg(m_settings->fileName(), repairs.join(QStringLiteral(", "))));
+    qCWarning(lcSettings).noquote() << QStringLiteral("List keys in the settings file %1 clash or are not letters: %2")
+                                           .arg(m_settings->fileName(), repairs.join(QStringLiteral(", ")));
     commit();
 }
 
@@ -553,7 +559,8 @@ bool SettingsStore::commit()
         m_saveIndicator.noteWritten(m_settings->fileName());
         return true;
     }
-    Log::warning(QStringLiteral("Could not write the settings file %1").arg(m_settings->fileName()));
+    qCWarning(lcSettings).noquote()
+        << QStringLiteral("Could not write the settings file %1").arg(m_settings->fileName());
     m_saveIndicator.noteFailed(m_settings->fileName(), unwritableReason(m_settings->fileName()));
     return false;
 }

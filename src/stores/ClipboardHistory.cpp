@@ -173,8 +173,9 @@ void ClipboardHistory::noteBacklog()
 {
     if (std::exchange(m_backlogLogged, true))
         return;
-    Log::info(QStringLiteral("clipboard pictures are copied faster than they can be saved: until saving catches up, "
-                             "only the newest copy is kept"));
+    qCInfo(lcClipboard).noquote() << QStringLiteral(
+        "clipboard pictures are copied faster than they can be saved: until saving catches up, "
+        "only the newest copy is kept");
 }
 
 QImage ClipboardHistory::pictureToPaste(const Item &item) const
@@ -195,7 +196,8 @@ void ClipboardHistory::flushPendingWrites(CopyBeingRead copyBeingRead, std::chro
         loop.exec();
     }
     if (!m_imageWriter.finishWrites(remaining()))
-        Log::warning(QStringLiteral("quitting with clipboard pictures not saved after %1 s").arg(timeout.count() / 1000.0));
+        qCWarning(lcClipboard).noquote()
+            << QStringLiteral("quitting with clipboard pictures not saved after %1 s").arg(timeout.count() / 1000.0);
     // The pictures' reports just delivered saved the list naming their files.
     m_file.flushPendingSave(remaining());
 }
@@ -378,13 +380,14 @@ std::optional<ClipboardHistory::Item> ClipboardHistory::textItem(const QString &
     // No text format carries a NUL character; a picture's bytes always do. An owner
     // that offers a picture as text is not recorded.
     if (text.contains(QChar(u'\0'))) {
-        Log::info(QStringLiteral("clipboard text holding binary data not recorded"));
+        qCInfo(lcClipboard).noquote() << QStringLiteral("clipboard text holding binary data not recorded");
         return std::nullopt;
     }
     if (text.size() > maximumTextLength) {
-        Log::info(QStringLiteral("clipboard text of %1 characters not recorded: the history takes at most %2")
-                      .arg(text.size())
-                      .arg(maximumTextLength));
+        qCInfo(lcClipboard).noquote()
+            << QStringLiteral("clipboard text of %1 characters not recorded: the history takes at most %2")
+                   .arg(text.size())
+                   .arg(maximumTextLength);
         return std::nullopt;
     }
     Item item;
@@ -397,10 +400,11 @@ std::optional<ClipboardHistory::Item> ClipboardHistory::pictureItem(const QImage
     if (image.isNull())
         return std::nullopt;
     if (qint64(image.width()) * image.height() > maximumImagePixels) {
-        Log::info(QStringLiteral("clipboard picture of %1×%2 pixels not recorded: the history takes at most %3 pixels")
-                      .arg(image.width())
-                      .arg(image.height())
-                      .arg(maximumImagePixels));
+        qCInfo(lcClipboard).noquote()
+            << QStringLiteral("clipboard picture of %1×%2 pixels not recorded: the history takes at most %3 pixels")
+                   .arg(image.width())
+                   .arg(image.height())
+                   .arg(maximumImagePixels);
         return std::nullopt;
     }
     Item item;
@@ -420,9 +424,10 @@ void ClipboardHistory::clear()
     // list, then the pictures' files, and the older lists kept aside as unreadable.
     m_file.flushPendingSave();
     if (const int removed = UnreadableCopies::removeAll(m_file.path()))
-        Log::info(QStringLiteral("removed %1 unreadable cop%2 of %3")
-                      .arg(removed)
-                      .arg(removed == 1 ? QStringLiteral("y") : QStringLiteral("ies"), m_file.path()));
+        qCInfo(lcClipboard).noquote() << QStringLiteral("removed %1 unreadable cop%2 of %3")
+                                             .arg(removed)
+                                             .arg(removed == 1 ? QStringLiteral("y") : QStringLiteral("ies"),
+                                                  m_file.path());
 }
 
 void ClipboardHistory::applyHistoryLimit(int limit)
@@ -453,7 +458,8 @@ void ClipboardHistory::removeUnlistedImageFiles(const QList<Stored> &records) co
             ++removed;
     }
     if (removed)
-        Log::info(QStringLiteral("removed %1 picture file(s) no clipboard entry names").arg(removed));
+        qCInfo(lcClipboard).noquote()
+            << QStringLiteral("removed %1 picture file(s) no clipboard entry names").arg(removed);
 }
 
 void ClipboardHistory::forget(const Item &item)

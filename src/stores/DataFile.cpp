@@ -51,7 +51,7 @@ std::optional<QByteArray> DataFile::readBytes()
     if (m_folderRefused)
         return std::nullopt;
     if (const int removed = PrivateFiles::removeInterruptedWrites(m_path))
-        Log::info(QStringLiteral("removed %1 unfinished write(s) of %2").arg(removed).arg(m_path));
+        qCInfo(lcStores).noquote() << QStringLiteral("removed %1 unfinished write(s) of %2").arg(removed).arg(m_path);
     const QFileInfo info(m_path);
     if (info.isSymLink()) {
         keepUndecodableFile(symbolicLink);
@@ -168,7 +168,7 @@ void DataFile::startWrite(bool evenWhileWriting)
 void DataFile::onWriteFinished(bool written, const QString &why, const std::function<void()> &then)
 {
     if (!written && !m_lastWriteFailed)
-        Log::warning(QStringLiteral("could not write %1: %2").arg(m_path, why));
+        qCWarning(lcStores).noquote() << QStringLiteral("could not write %1: %2").arg(m_path, why);
     m_lastWriteFailed = !written;
     if (written)
         SaveIndicator::shared().noteWritten(m_path);
@@ -193,6 +193,6 @@ bool DataFile::moveUndecodableFileAside()
     if (!copy)
         return false;
     m_undecodableFileInPlace = false;
-    Log::warning(QStringLiteral("%1 %2; kept it as %3").arg(m_path, m_whyUndecodable, *copy));
+    qCWarning(lcStores).noquote() << QStringLiteral("%1 %2; kept it as %3").arg(m_path, m_whyUndecodable, *copy);
     return true;
 }

@@ -111,7 +111,8 @@ QFuture<void> ThumbnailService::prefetch(const QList<WindowInfo> &windows, Image
     inBackground([capture] { return capture->shareableContent(); },
                  [this, run, toCapture](const ShareableContent &content) {
                      if (content.error) {
-                         Log::info(QStringLiteral("failed to get SCShareableContent:") + *content.error);
+                         qCInfo(lcWindows).noquote()
+                             << QStringLiteral("failed to get SCShareableContent:") + *content.error;
                          run->done.finish();
                          return;
                      }

@@ -24,21 +24,21 @@ bool activateWindow(const WindowInfo &window)
     Platform &platform = Platform::current();
     Accessibility &accessibility = platform.accessibility();
     if (!accessibility.isTrusted()) {
-        Log::info(QStringLiteral("accessibility not authorized, cannot switch windows"));
+        qCInfo(lcWindows).noquote() << QStringLiteral("accessibility not authorized, cannot switch windows");
         return false;
     }
 
     const WindowElementList list = accessibility.windowElements(window.pid);
     if (list.error != 0 || !list.elements) {
-        Log::info(QStringLiteral("cannot get AX window list for pid=") + QString::number(window.pid)
-                  + QStringLiteral(" (err=") + QString::number(list.error) + u')');
+        qCInfo(lcWindows).noquote() << QStringLiteral("cannot get AX window list for pid=") + QString::number(window.pid)
+                                       + QStringLiteral(" (err=") + QString::number(list.error) + u')';
         return false;
     }
 
     const std::optional<WindowElement> element = elementNumbered(accessibility, *list.elements, window.id);
     if (!element) {
-        Log::info(QStringLiteral("no AX window matches CGWindowID=") + QString::number(window.id)
-                  + QStringLiteral(" (app=") + window.appName + u')');
+        qCInfo(lcWindows).noquote() << QStringLiteral("no AX window matches CGWindowID=") + QString::number(window.id)
+                                       + QStringLiteral(" (app=") + window.appName + u')';
         return false;
     }
 
@@ -50,7 +50,7 @@ bool activateWindow(const WindowInfo &window)
     accessibility.focus(window.pid, *element);
     accessibility.makeMain(*element);
     platform.apps().activateApp(window.pid);
-    Log::info(QStringLiteral("✅ switched → ") + window.appName + QStringLiteral(" #") + QString::number(window.id)
-              + QStringLiteral(" '") + window.title + u'\'');
+    qCInfo(lcWindows).noquote() << QStringLiteral("✅ switched → ") + window.appName + QStringLiteral(" #")
+                                       + QString::number(window.id) + QStringLiteral(" '") + window.title + u'\'';
     return true;
 }

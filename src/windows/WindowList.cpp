@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QStringList>
 #include <cmath>
 
 namespace {
@@ -72,15 +73,18 @@ QList<WindowInfo> listWindows(std::optional<qint32> excludedPid)
 void printAllWindows()
 {
     const QList<WindowInfo> windows = listWindows(static_cast<qint32>(QCoreApplication::applicationPid()));
-    Log::info(QStringLiteral("Enumerated ") + QString::number(windows.size()) + QStringLiteral(" windows:"));
+    // One message: the header line carries the prefix, the window lines do not, and the
+    // whole dump is written at once.
+    QStringList lines{QStringLiteral("Enumerated ") + QString::number(windows.size()) + QStringLiteral(" windows:")};
     for (qsizetype i = 0; i < windows.size(); ++i) {
         const WindowInfo &window = windows.at(i);
         // Other applications' titles are hidden from us until the user grants the permission.
         const QString title =
             window.title.isEmpty() ? QStringLiteral("(no title / needs Screen Recording permission)") : window.title;
-        Log::plain(QStringLiteral("  [") + QString::number(i) + QStringLiteral("] ") + window.appName
-                   + QStringLiteral("  #") + QString::number(window.id) + QStringLiteral("  '") + title
-                   + QStringLiteral("'  ") + truncated(window.bounds.width()) + u'x'
-                   + truncated(window.bounds.height()));
+        lines << QStringLiteral("  [") + QString::number(i) + QStringLiteral("] ") + window.appName
+                     + QStringLiteral("  #") + QString::number(window.id) + QStringLiteral("  '") + title
+                     + QStringLiteral("'  ") + truncated(window.bounds.width()) + u'x'
+                     + truncated(window.bounds.height());
     }
+    qCInfo(lcWindows).noquote() << lines.join(u'\n');
 }

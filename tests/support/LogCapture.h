@@ -2,16 +2,23 @@
 
 #include "platform/Log.h"
 
+#include <QLoggingCategory>
 #include <QStringList>
 
-// Collects every log line while it lives, so a test can assert the exact texts.
+// Collects every log line while it lives, debug lines included, so a test can assert
+// the exact texts.
 class LogCapture {
 public:
     LogCapture()
     {
+        QLoggingCategory::setFilterRules(QStringLiteral("lettergate.*.debug=true"));
         Log::setSink([this](const QString &line) { lines << line; });
     }
-    ~LogCapture() { Log::setSink({}); }
+    ~LogCapture()
+    {
+        Log::setSink({});
+        QLoggingCategory::setFilterRules({});
+    }
     LogCapture(const LogCapture &) = delete;
     LogCapture &operator=(const LogCapture &) = delete;
 

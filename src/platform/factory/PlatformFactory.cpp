@@ -86,24 +86,26 @@ std::unique_ptr<Platform> PlatformFactory::create(const Choice &choice)
     switch (choice.backend) {
     case Backend::wayland:
         if (auto wayland = WaylandPlatform::connect()) {
-            Log::info(choice.reason);
+            qCInfo(lcPlatform).noquote() << choice.reason;
             return wayland;
         }
         // Why; the null backend then says what is lost.
-        Log::warning(QStringLiteral("Wayland was chosen, but the compositor no longer answers or no longer lists its "
-                                    "windows"));
+        qCWarning(lcPlatform).noquote() << QStringLiteral(
+            "Wayland was chosen, but the compositor no longer answers or no longer lists its "
+            "windows");
         break;
     case Backend::x11:
         if (auto x11 = X11Platform::connect()) {
             if (!choice.limitation.isEmpty()) {
                 x11->limitBy(choice.limitation);
-                Log::warning(choice.reason);
+                qCWarning(lcPlatform).noquote() << choice.reason;
             }
             else if (!x11->hasWindowManager())
-                Log::warning(QStringLiteral("no EWMH window manager is running: windows can be neither listed nor "
-                                            "raised until one starts; the trigger, the clipboard and pasting work"));
+                qCWarning(lcPlatform).noquote()
+                    << QStringLiteral("no EWMH window manager is running: windows can be neither listed nor "
+                                      "raised until one starts; the trigger, the clipboard and pasting work");
             else
-                Log::info(choice.reason);
+                qCInfo(lcPlatform).noquote() << choice.reason;
             return x11;
         }
         break;

@@ -6,7 +6,8 @@
 
 NullPlatform::NullPlatform()
 {
-    Log::warning(QStringLiteral("no supported window system: running without windows, hot keys or window pictures"));
+    qCWarning(lcPlatform).noquote() << QStringLiteral(
+        "no supported window system: running without windows, hot keys or window pictures");
 }
 
 bool NullPlatform::openUrl(const QUrl &url)

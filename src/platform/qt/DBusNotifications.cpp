@@ -20,7 +20,7 @@ void DBusNotifications::notify(const QString &summary, const QString &body)
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         if (!m_failureLogged)
-            Log::info(QStringLiteral("no session bus: desktop notifications are not shown"));
+            qCInfo(lcPlatform).noquote() << QStringLiteral("no session bus: desktop notifications are not shown");
         m_failureLogged = true;
         return;
     }
@@ -52,7 +52,8 @@ void DBusNotifications::send(const QString &summary, const QString &body)
         const QDBusPendingReply<quint32> reply = *watcher;
         if (reply.isError() && !m_failureLogged) {
             m_failureLogged = true;
-            Log::info(QStringLiteral("desktop notification not shown: ") + reply.error().message());
+            qCInfo(lcPlatform).noquote() << QStringLiteral("desktop notification not shown: ")
+                                                + reply.error().message();
         }
     });
 }

@@ -123,8 +123,9 @@ void DataControlPasteboard::onPrimarySelection(void *data, zwlr_data_control_dev
 void DataControlPasteboard::onFinished(void *data, zwlr_data_control_device_v1 *)
 {
     auto *self = static_cast<DataControlPasteboard *>(data);
-    Log::warning(QStringLiteral("the compositor withdrew the clipboard from Lettergate: copies are no longer "
-                                "recorded, and pasting from the history stops working"));
+    qCWarning(lcWayland).noquote() << QStringLiteral(
+        "the compositor withdrew the clipboard from Lettergate: copies are no longer "
+        "recorded, and pasting from the history stops working");
     zwlr_data_control_device_v1_destroy(self->m_device);
     self->m_device = nullptr;
     self->onNewCopy(nullptr);
@@ -250,7 +251,7 @@ void DataControlPasteboard::finish(PasteboardContent content, const QString &log
         this,
         [this, content = std::move(content), logLine] {
             if (!logLine.isEmpty())
-                Log::info(logLine);
+                qCInfo(lcWayland).noquote() << logLine;
             emit contentRead(content);
         },
         Qt::QueuedConnection);
@@ -292,8 +293,9 @@ void DataControlPasteboard::setPrimarySelection(const QString &text)
     if (zwlr_data_control_device_v1_get_version(m_device)
         < ZWLR_DATA_CONTROL_DEVICE_V1_SET_PRIMARY_SELECTION_SINCE_VERSION) {
         if (!std::exchange(m_primaryUnsupportedLogged, true))
-            Log::info(QStringLiteral("the compositor's clipboard control has no primary selection (data control "
-                                     "version 1): a terminal pasting it gets what was selected last instead"));
+            qCInfo(lcWayland).noquote() << QStringLiteral(
+                "the compositor's clipboard control has no primary selection (data control "
+                "version 1): a terminal pasting it gets what was selected last instead");
         return;
     }
     DataControlSource *source = text.isEmpty() ? nullptr : offer(textFormats());

@@ -90,8 +90,9 @@ ForeignToplevels::ForeignToplevels(WaylandConnection &connection, wl_seat *seat,
     zwlr_foreign_toplevel_manager_v1_add_listener(m_manager, &listener, this);
     m_connection.roundtrip();
     if (!m_seat)
-        Log::warning(QStringLiteral("the Wayland compositor offers no seat: windows are listed but cannot be "
-                                    "brought to the front"));
+        qCWarning(lcWayland).noquote() << QStringLiteral(
+            "the Wayland compositor offers no seat: windows are listed but cannot be "
+            "brought to the front");
 }
 
 ForeignToplevels::~ForeignToplevels()
@@ -132,8 +133,9 @@ void ForeignToplevels::finished(void *data, zwlr_foreign_toplevel_manager_v1 *ma
     zwlr_foreign_toplevel_manager_v1_destroy(manager);
     if (auto *self = static_cast<ForeignToplevels *>(data)) {
         self->m_manager = nullptr;
-        Log::warning(QStringLiteral("the Wayland compositor has stopped listing its windows: the panel shows no "
-                                    "windows until Lettergate is started again"));
+        qCWarning(lcWayland).noquote() << QStringLiteral(
+            "the Wayland compositor has stopped listing its windows: the panel shows no "
+            "windows until Lettergate is started again");
     }
 }
 

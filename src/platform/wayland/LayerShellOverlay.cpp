@@ -180,6 +180,7 @@ void LayerShellOverlay::closed(void *data, zwlr_layer_surface_v1 *)
 {
     // The compositor took the overlay away (its output went): the next showing's new
     // surface gets the role again.
-    Log::info(QStringLiteral("the compositor closed the panel's overlay; it comes back at the next opening"));
+    qCInfo(lcWayland).noquote() << QStringLiteral(
+        "the compositor closed the panel's overlay; it comes back at the next opening");
     static_cast<LayerShellOverlay *>(data)->dropRole();
 }

@@ -47,8 +47,9 @@ PipeWriter::PipeWriter(int fd, QByteArray bytes, QObject *parent, std::chrono::m
     m_stall.setSingleShot(true);
     m_stall.setInterval(stallLimit);
     connect(&m_stall, &QTimer::timeout, this, [this, stallLimit] {
-        Log::info(QStringLiteral("clipboard write given up: the program pasting took nothing for %1 ms")
-                      .arg(stallLimit.count()));
+        qCInfo(lcWayland).noquote() << QStringLiteral(
+                                           "clipboard write given up: the program pasting took nothing for %1 ms")
+                                           .arg(stallLimit.count());
         end();
     });
     m_stall.start();

@@ -27,8 +27,9 @@ void SwayLayout::takeResult()
     std::optional<QList<SwayIpc::View>> views = m_read.result();
     if (!views && !m_failureLogged) {
         m_failureLogged = true;
-        Log::warning(QStringLiteral("sway did not describe its windows through $SWAYSOCK: each window is taken to "
-                                    "fill its output, and window pictures show icons instead"));
+        qCWarning(lcWayland).noquote() << QStringLiteral(
+            "sway did not describe its windows through $SWAYSOCK: each window is taken to "
+            "fill its output, and window pictures show icons instead");
     }
     // Views that can no longer be read are no longer known to be right.
     m_views = views.value_or(QList<SwayIpc::View>{});

@@ -45,8 +45,9 @@ VirtualKeyboardKeystrokes::VirtualKeyboardKeystrokes(WaylandConnection &connecti
     auto *manager = static_cast<zwp_virtual_keyboard_manager_v1 *>(
         connection.bind(&zwp_virtual_keyboard_manager_v1_interface, 1));
     if (!manager || !seat) {
-        Log::warning(QStringLiteral("this Wayland compositor offers no virtual keyboard (zwp_virtual_keyboard_v1): "
-                                    "pasting puts the clip on the clipboard but types nothing; paste it yourself"));
+        qCWarning(lcWayland).noquote() << QStringLiteral(
+            "this Wayland compositor offers no virtual keyboard (zwp_virtual_keyboard_v1): "
+            "pasting puts the clip on the clipboard but types nothing; paste it yourself");
         if (manager)
             zwp_virtual_keyboard_manager_v1_destroy(manager);
         return;
@@ -55,8 +56,9 @@ VirtualKeyboardKeystrokes::VirtualKeyboardKeystrokes(WaylandConnection &connecti
     // The keyboard lives on without the manager.
     zwp_virtual_keyboard_manager_v1_destroy(manager);
     if (!sendKeymap()) {
-        Log::warning(QStringLiteral("the virtual keyboard's keymap could not be made (xkbcommon): pasting puts the "
-                                    "clip on the clipboard but types nothing; paste it yourself"));
+        qCWarning(lcWayland).noquote() << QStringLiteral(
+            "the virtual keyboard's keymap could not be made (xkbcommon): pasting puts the "
+            "clip on the clipboard but types nothing; paste it yourself");
         zwp_virtual_keyboard_v1_destroy(m_keyboard);
         m_keyboard = nullptr;
     }

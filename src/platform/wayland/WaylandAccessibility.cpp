@@ -28,9 +28,11 @@ bool WaylandAccessibility::isTrusted()
 void WaylandAccessibility::requestTrust()
 {
     if (isTrusted())
-        Log::info(QStringLiteral("nothing to grant: this Wayland compositor lets programs activate its windows"));
+        qCInfo(lcWayland).noquote() << QStringLiteral(
+            "nothing to grant: this Wayland compositor lets programs activate its windows");
     else
-        Log::info(QStringLiteral("nothing to grant: this Wayland compositor has stopped listing its windows"));
+        qCInfo(lcWayland).noquote() << QStringLiteral(
+            "nothing to grant: this Wayland compositor has stopped listing its windows");
 }
 
 WindowElementList WaylandAccessibility::windowElements(qint32 app)

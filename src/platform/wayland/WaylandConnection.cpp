@@ -131,7 +131,8 @@ void WaylandConnection::checkFailure()
     m_lost = true;
     if (m_notifier)
         m_notifier->setEnabled(false);
-    Log::warning(QStringLiteral("the Wayland compositor closed our connection (%1): windows, the clipboard "
-                                "and pasting stop working until Lettergate is started again")
-                     .arg(QString::fromLocal8Bit(std::strerror(error))));
+    qCWarning(lcWayland).noquote() << QStringLiteral(
+                                          "the Wayland compositor closed our connection (%1): windows, the clipboard "
+                                          "and pasting stop working until Lettergate is started again")
+                                          .arg(QString::fromLocal8Bit(std::strerror(error)));
 }

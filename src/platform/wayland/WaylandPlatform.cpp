@@ -32,7 +32,8 @@ std::unique_ptr<ScreenCapture> windowPictures(const VisibleWindowFrames &frames,
     QString whyNot;
     if (std::unique_ptr<ScreenCapture> capture = ScreencopyCapture::connect(frames, panel, whyNot))
         return capture;
-    Log::warning(QStringLiteral("no window pictures: %1; the cards show the applications' icons").arg(whyNot));
+    qCWarning(lcWayland).noquote()
+        << QStringLiteral("no window pictures: %1; the cards show the applications' icons").arg(whyNot);
     return std::make_unique<NoWindowPictures>();
 }
 
@@ -105,9 +106,10 @@ Pasteboard &WaylandPlatform::pasteboard()
     if (!m_pasteboard) {
         const QString missing = m_seat ? QStringLiteral("no clipboard control (wlr data control)")
                                        : QStringLiteral("no seat, whose clipboard could be followed");
-        Log::warning(QStringLiteral("the compositor offers %1: the clipboard history records copies only while a "
-                                    "Lettergate window has the focus")
-                         .arg(missing));
+        qCWarning(lcWayland).noquote()
+            << QStringLiteral("the compositor offers %1: the clipboard history records copies only while a "
+                              "Lettergate window has the focus")
+                   .arg(missing);
         m_pasteboard = std::make_unique<QtPasteboard>();
     }
     return *m_pasteboard;
@@ -146,9 +148,10 @@ bool WaylandPlatform::makeOverlay(QWindow &window)
     QString whyNot;
     m_overlay = LayerShellOverlay::attach(window, whyNot);
     if (!m_overlay) {
-        Log::warning(QStringLiteral("the panel is an ordinary window, not an overlay (%1): the compositor places "
-                                    "it, and may not give it the keyboard when it opens")
-                         .arg(whyNot));
+        qCWarning(lcWayland).noquote()
+            << QStringLiteral("the panel is an ordinary window, not an overlay (%1): the compositor places "
+                              "it, and may not give it the keyboard when it opens")
+                   .arg(whyNot);
     }
     return m_overlay != nullptr;
 }

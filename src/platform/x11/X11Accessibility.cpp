@@ -37,9 +37,10 @@ bool X11Accessibility::isTrusted()
 void X11Accessibility::requestTrust()
 {
     if (isTrusted())
-        Log::info(QStringLiteral("nothing to grant: on X11 any program may raise and focus windows"));
+        qCInfo(lcX11).noquote() << QStringLiteral("nothing to grant: on X11 any program may raise and focus windows");
     else
-        Log::info(QStringLiteral("nothing to grant: raising windows needs an EWMH window manager, and none is running"));
+        qCInfo(lcX11).noquote() << QStringLiteral(
+            "nothing to grant: raising windows needs an EWMH window manager, and none is running");
 }
 
 WindowElementList X11Accessibility::windowElements(qint32 pid)

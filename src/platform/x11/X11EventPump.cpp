@@ -17,16 +17,22 @@ namespace {
 std::atomic_flag serverLossReported;
 QtMessageHandler messageHandlerBefore = nullptr;
 
+const QString serverLossReport =
+    QStringLiteral("the connection to the X server was lost: windows, hot keys and pictures stop working");
+
 void reportServerLoss()
 {
     if (!serverLossReported.test_and_set())
-        Log::warning(QStringLiteral("the connection to the X server was lost: windows, hot keys and pictures stop working"));
+        qCWarning(lcX11).noquote() << serverLossReport;
 }
 
 void foldQtServerLossReport(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (message.startsWith(u"The X11 connection broke")) {
-        reportServerLoss();
+        // Logging from inside a message handler would bypass the handlers, so the report
+        // goes down the chain directly.
+        if (!serverLossReported.test_and_set())
+            messageHandlerBefore(QtWarningMsg, context, serverLossReport);
         // Qt calls exit() as soon as this returns.
         DisplayLoss::runLastWrites();
         return;

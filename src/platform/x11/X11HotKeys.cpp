@@ -119,7 +119,8 @@ void X11HotKeys::regrabAll()
         if (grabRegistration(registration))
             m_registrations.append(registration);
         else
-            Log::warning(QStringLiteral("a hot key could not be grabbed again after the keyboard mapping changed"));
+            qCWarning(lcX11).noquote() << QStringLiteral(
+                "a hot key could not be grabbed again after the keyboard mapping changed");
     }
     m_display.flush();
 }

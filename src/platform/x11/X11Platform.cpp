@@ -115,8 +115,9 @@ bool X11Platform::makeOverlay(QWindow &)
     // The compositor takes the keyboard back from an override-redirect window within
     // 100 ms, and the panel would hide with the letter typed going to the window beneath;
     // a window that XWayland's window manager manages keeps the keyboard it is given.
-    Log::info(QStringLiteral("the panel is an ordinary window here: the Wayland compositor lets no X window "
-                             "take the keyboard without its window manager"));
+    qCInfo(lcX11).noquote() << QStringLiteral(
+        "the panel is an ordinary window here: the Wayland compositor lets no X window "
+        "take the keyboard without its window manager");
     return false;
 }
 

@@ -43,9 +43,11 @@ bool X11ScreenCapture::preflight()
 bool X11ScreenCapture::request()
 {
     if (preflight())
-        Log::info(QStringLiteral("nothing to grant: on X11 window pictures need only the Composite extension"));
+        qCInfo(lcX11).noquote() << QStringLiteral(
+            "nothing to grant: on X11 window pictures need only the Composite extension");
     else
-        Log::info(QStringLiteral("nothing to grant: window pictures need the Composite extension, which this X server lacks"));
+        qCInfo(lcX11).noquote() << QStringLiteral(
+            "nothing to grant: window pictures need the Composite extension, which this X server lacks");
     return preflight();
 }
 

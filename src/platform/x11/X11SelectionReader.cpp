@@ -396,6 +396,6 @@ void X11SelectionReader::requestContent()
 void X11SelectionReader::deliver(const PasteboardContent &content, const QString &logLine)
 {
     if (!logLine.isEmpty())
-        Log::info(logLine);
+        qCInfo(lcX11).noquote() << logLine;
     emit contentRead(content);
 }
