@@ -189,10 +189,10 @@ void OverlayController::logShowDone() const
     const bool active = QGuiApplication::applicationState() == Qt::ApplicationActive;
     // The raw activation policy: 0 with a taskbar entry, 1 without.
     const int policy = m_sources.settings.showInDock() ? 0 : 1;
-    qCInfo(lcApp).noquote() << QStringLiteral("show done: isActive=%1 panelVisible=%2 panelKey=%3 policy=%4")
-                                   .arg(boolText(active), boolText(isPanelVisible()),
-                                        boolText(m_panel && m_panel->isActiveWindow()))
-                                   .arg(policy);
+    qCDebug(lcApp).noquote() << QStringLiteral("show done: isActive=%1 panelVisible=%2 panelKey=%3 policy=%4")
+                                    .arg(boolText(active), boolText(isPanelVisible()),
+                                         boolText(m_panel && m_panel->isActiveWindow()))
+                                    .arg(policy);
 }
 
 void OverlayController::createPanel()

@@ -91,7 +91,7 @@ void DoubleModifierWatcher::handleFlagsChanged(quint64 flags)
 {
     if (!m_detector.flagsChanged(flags))
         return;
-    qCInfo(lcHotkeys).noquote()
+    qCDebug(lcHotkeys).noquote()
         << QStringLiteral("double-tap %1 detected → trigger").arg(ModifierKeys::rawValue(m_modifier));
     // The action may re-arm the trigger and so destroy this watcher; run a copy that
     // outlives it, and touch nothing afterwards.
