@@ -84,7 +84,6 @@ public:
     // Writes what is pending and waits, at most timeout, for every write of the file to
     // finish and be reported: whether the last one reached the disk.
     bool flushPendingSave(std::chrono::milliseconds timeout = flushTimeout);
-    bool hasPendingSave() const { return m_pending.has_value(); }
 
     // The records that the bytes of a data file hold: nothing unless they are one JSON
     // array whose every element decodes. encodeRecords is the file's compact form.

@@ -38,8 +38,6 @@ public:
     static bool isNewer(const QString &remote, const QString &local);
 
     QString baseUrl() const { return m_baseUrl; }
-    // The address of the latest-release document: the base URL, "/apps/lettergate/latest".
-    QString latestReleaseUrl() const;
 
     // Starts a request for the latest-release document; the fetch announces its outcome
     // and deletes itself (see ReleaseFetch).
@@ -62,6 +60,9 @@ signals:
     void checkFinished(const UpdateResult &result);
 
 private:
+    // The address of the latest-release document: the base URL, "/apps/lettergate/latest".
+    QString latestReleaseUrl() const;
+
     QString m_baseUrl;
     std::chrono::milliseconds m_timeout;
     QNetworkAccessManager m_network;

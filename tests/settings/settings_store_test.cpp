@@ -62,9 +62,7 @@ private slots:
         QTest::newRow("in range") << QByteArray("7") << 7;
         QTest::newRow("zero") << QByteArray("0") << 1;
         QTest::newRow("fifty-one") << QByteArray("51") << 50;
-        QTest::newRow("beyond int") << QByteArray("99999999999") << 50;
         QTest::newRow("not a number") << QByteArray("garbage") << 1;
-        QTest::newRow("list") << QByteArray("3, 4") << 1;
     }
     void storedLimitIsClampedPushedAndWrittenBack()
     {
@@ -92,16 +90,11 @@ private slots:
         };
         row("first character, lower-cased", "Lettergate.clipboardKey=Xyz", "xbqm");
         row("empty keeps the default", "Lettergate.clipboardKey=", "vbqm");
-        row("all four chosen",
-            "Lettergate.clipboardKey=c\nLettergate.snippetKey=s\nLettergate.linkKey=l\nLettergate.commandKey=k", "cslk");
         row("a digit, which picks an entry", "Lettergate.commandKey=7", "vbqm", "the command key is now m");
         row("a letter with a combining accent", "Lettergate.snippetKey=e\xCC\x81x", "vbqm", "the snippet key is now b");
-        row("outside the basic plane", "Lettergate.linkKey=\xF0\x9F\x98\x80z", "vbqm", "the link key is now q");
         row("a list is not a key", "Lettergate.commandKey=k, l", "vbqm", "the command key is now m");
         row("the later of two equal keys falls back", "Lettergate.clipboardKey=c\nLettergate.linkKey=C", "cbqm",
             "the link key is now q");
-        row("three lists on one key", "Lettergate.clipboardKey=v\nLettergate.linkKey=v\nLettergate.commandKey=v",
-            "vbqm", "the link key is now q, the command key is now m");
         row("a chosen key holds another's default", "Lettergate.clipboardKey=q", "qbam", "the link key is now a");
         row("the default given up skips app letters",
             "Lettergate.commandKey=b\n[Lettergate.appLetters]\napp.a=a\napp.c=C", "vdqb", "the snippet key is now d");
@@ -147,12 +140,8 @@ private slots:
         QTest::newRow("as bytes") << iniQuoted(R"(@ByteArray({"combo":{"keyCode":0,"carbonModifiers":4608}}))")
                                   << HotkeyConfig::combo(0, 0x1200) << QString();
         QTest::newRow("not json") << QByteArray("not json") << HotkeyConfig::defaultTrigger() << QString();
-        QTest::newRow("quotes left out") << QByteArray(R"({"combo":{"keyCode":49,"carbonModifiers":256}})")
-                                         << HotkeyConfig::defaultTrigger() << QString();
         QTest::newRow("Shift alone") << iniQuoted(R"({"combo":{"keyCode":0,"carbonModifiers":512}})")
                                      << HotkeyConfig::defaultTrigger() << QStringLiteral("⇧A");
-        QTest::newRow("no modifier") << iniQuoted(R"({"combo":{"keyCode":36,"carbonModifiers":0}})")
-                                     << HotkeyConfig::defaultTrigger() << QStringLiteral("↩");
         QTest::newRow("a letter alone") << iniQuoted(R"({"combo":{"keyCode":0,"carbonModifiers":0}})")
                                         << HotkeyConfig::defaultTrigger() << QStringLiteral("A");
         QTest::newRow("double tap of Shift") << iniQuoted(R"({"doubleModifier":{"_0":"shift"}})")
@@ -241,14 +230,11 @@ private slots:
 
         row("same key twice", "quick", {"a", "a"}, none, KeyValidation::notDistinct());
         row("clipboard is the link key", "quick", {"q", "b"}, none, KeyValidation::notDistinct());
-        row("snippet is the link key", "quick", {"x", "Q"}, none, KeyValidation::notDistinct());
-        row("clipboard is the command key", "quick", {"m", "x"}, none, KeyValidation::notDistinct());
         row("snippet is the command key", "quick", {"x", "M"}, none, KeyValidation::notDistinct());
         row("digit", "quick", {"1", "b"}, none, KeyValidation::notALetter());
-        row("digit for the snippet", "quick", {"x", "2"}, none, KeyValidation::notALetter());
         row("nothing typed", "quick", {"", "b"}, none, KeyValidation::notALetter());
+        row("link an app letter", "link", {"s"}, {{"app.s", "s"}}, KeyValidation::conflict('s'));
         row("app letter for the clipboard", "quick", {"s", "b"}, safari, KeyValidation::conflict('s'));
-        row("app letter for the snippet", "quick", {"x", "S"}, safari, KeyValidation::conflict('s'));
         row("first character of a stored letter", "quick", {"x", "y"}, {{"app.y", "yes"}}, KeyValidation::conflict('y'));
         row("accepted, lower-cased, first character", "quick", {"X", "Yz"}, {{"app.s", "s"}, {"app.none", ""}},
             KeyValidation::ok(), "xyqm");
@@ -256,11 +242,8 @@ private slots:
         row("link is the clipboard key", "link", {"V"}, none, KeyValidation::notDistinct());
         QTest::newRow("link V once the clipboard key has left it")
             << "link" << QStringList{"V"} << QStringList{"c", "b"} << none << KeyValidation::ok() << "cbvm";
-        row("link is the snippet key", "link", {"b"}, none, KeyValidation::notDistinct());
         row("link is the command key", "link", {"m"}, none, KeyValidation::notDistinct());
         row("command is the link key", "command", {"Q"}, none, KeyValidation::notDistinct());
-        row("command a digit", "command", {"7"}, none, KeyValidation::notALetter());
-        row("link an app letter", "link", {"s"}, {{"app.s", "s"}}, KeyValidation::conflict('s'));
         row("command accepted", "command", {"Z"}, none, KeyValidation::ok(), "vbqz");
         row("link set to itself", "link", {"q"}, none, KeyValidation::ok());
     }
@@ -310,11 +293,7 @@ private slots:
         row("empty text keeps the entry without a letter", notes, {{"app.notes", ""}}, KeyValidation::ok(),
             {{"app.notes", ""}});
         row("digit", notes, {{"app.notes", "7"}}, KeyValidation::notALetter(), notes);
-        row("one bad entry stops all", notes, {{"app.notes", "p"}, {"app.other", "\u00C9"}}, KeyValidation::notALetter(),
-            notes);
         row("two apps given x", notes, {{"app.one", "x"}, {"app.two", "X"}}, KeyValidation::notDistinct(), notes);
-        row("apps without letters never collide", {}, {{"app.one", ""}, {"app.two", ""}}, KeyValidation::ok(),
-            {{"app.one", ""}, {"app.two", ""}});
         row("the command key", notes, {{"app.notes", "m"}}, KeyValidation::conflict('m'), notes);
         row("conflicts reported in map order", notes, {{"app.b", "v"}, {"app.a", "q"}}, KeyValidation::conflict('q'),
             notes);

@@ -32,11 +32,6 @@ QStringList pngFiles(const ClipboardHistory &history)
     return QDir(history.imagesDirectory()).entryList({u"*.png"_s}, QDir::Files, QDir::Name);
 }
 
-QString storedId(const ClipboardHistory::Item &item)
-{
-    return item.id.toString(QUuid::WithoutBraces).toUpper();
-}
-
 // PNG's chunk checksum, so that an edited header still reads as sound.
 quint32 crc32(const QByteArray &bytes)
 {
@@ -103,39 +98,28 @@ struct Fixture {
 class ClipboardHistoryTest : public QObject {
     Q_OBJECT
 private slots:
-    void recordsCopiesNewestFirstComparingOnlyTheNewestText()
+    // A copy is recorded unless it equals the newest text; every picture copy is an entry
+    // of its own, also once the first is held only as its file.
+    void recordsCopiesNewestFirst()
     {
         Fixture fixture;
         ClipboardHistory &history = fixture.open();
         QSignalSpy changes(&history, &ClipboardHistory::itemsChanged);
         QVERIFY(readClipboard(history));
         QVERIFY(history.items().isEmpty());
-
-        // Blank text is recorded unchanged; a check without a change records nothing.
         for (const char *text : {"A", "A", "B", "A", " \n"})
             QVERIFY(fixture.copy(text));
-        QVERIFY(readClipboard(history));
         QCOMPARE(fixture.texts(), QStringList({" \n", "A", "B", "A"}));
         QCOMPARE(changes.count(), 4);
-        // Every recorded copy has an identifier of its own, equal texts too.
         QCOMPARE(QSet<QUuid>({history.items()[0].id, history.items()[1].id, history.items()[3].id}).size(), 3);
-    }
 
-    void everyPictureCopyIsAnEntryOfItsOwn()
-    {
-        Fixture fixture;
-        ClipboardHistory &history = fixture.open();
-        // The same picture copied twice, once more after the first is held only as its
-        // file, and once after a text: four copies, four entries, four files.
         QVERIFY(fixture.copy(picture(6, 4, Qt::red)));
         QVERIFY(fixture.copy(picture(6, 4, Qt::red)));
         QVERIFY(fixture.waitForImages());
         QVERIFY(fixture.copy(picture(6, 4, Qt::red)));
-        QVERIFY(fixture.copy(u"caption"_s));
-        QVERIFY(fixture.copy(picture(6, 4, Qt::red)));
-        QCOMPARE(fixture.texts(), QStringList({u"<image>"_s, u"caption"_s, u"<image>"_s, u"<image>"_s, u"<image>"_s}));
+        QCOMPARE(fixture.texts().mid(0, 4), QStringList({"<image>", "<image>", "<image>", " \n"}));
         QVERIFY(fixture.waitForImages());
-        QCOMPARE(pngFiles(history).size(), 4);
+        QCOMPARE(pngFiles(history).size(), 3);
     }
 
     void aPastedEntryMovesToTheTopInsteadOfComingBackAsACopy()
@@ -147,21 +131,17 @@ private slots:
         QVERIFY(fixture.copy(picture(6, 4, Qt::red)));
         QVERIFY(fixture.copy(u"four"_s));
         QVERIFY(fixture.waitForImages());
-        // Through the fixture: the history is opened again below.
         const auto paste = [&fixture](qsizetype index) {
-            ClipboardHistory &history = *fixture.history;
-            const ClipboardHistory::Item item = history.items().at(index);
+            const ClipboardHistory::Item item = fixture.history->items().at(index);
             const QImage image = item.picture.image();
-            history.notePasted(item.id, image);
+            fixture.history->notePasted(item.id, image);
             if (item.isImage())
                 fixture.platform.board.copyImage(image);
             else
                 fixture.platform.board.copyText(item.text);
-            return readClipboard(history);
+            return readClipboard(*fixture.history);
         };
-
         QVERIFY(paste(3)); // "two"
-        QCOMPARE(fixture.texts(), QStringList({u"two"_s, u"four"_s, u"<image>"_s, u"three"_s, u"one"_s}));
         // The order is on disk at once, whatever the clipboard does next.
         fixture.open();
         QCOMPARE(fixture.texts(), QStringList({u"two"_s, u"four"_s, u"<image>"_s, u"three"_s, u"one"_s}));
@@ -171,8 +151,7 @@ private slots:
 
         // Another copy read before the paste's content is recorded, and the pasted entry
         // still does not come back twice; later copies of the same text count again.
-        const ClipboardHistory::Item three = fixture.history->items().at(3);
-        fixture.history->notePasted(three.id);
+        fixture.history->notePasted(fixture.history->items().at(3).id);
         QVERIFY(fixture.copy(u"five"_s));
         QVERIFY(fixture.copy(u"three"_s));
         QCOMPARE(fixture.texts(), QStringList({u"three"_s, u"five"_s, u"<image>"_s, u"two"_s, u"four"_s, u"one"_s}));
@@ -180,23 +159,40 @@ private slots:
         QCOMPARE(fixture.texts().size(), 7);
     }
 
-    void picturesBytesOfferedAsTextAreNotRecorded()
+    // A picture's bytes read as text, copies beyond the limits and content marked secret
+    // are left out, with the reason logged; what follows them is recorded.
+    void whatCannotBeACopyIsLeftOut()
     {
         Fixture fixture;
+        FakePasteboard &board = fixture.platform.board;
+        board.copySecretText(u"hunter2 on the clipboard at start"_s);
         ClipboardHistory &history = fixture.open();
+        history.start();
+        QVERIFY(readClipboard(history));
         QByteArray png;
         QBuffer buffer(&png);
         QVERIFY(picture(8, 8, Qt::red).save(&buffer, "PNG"));
-
-        // What a text read of a picture's owner gives: its bytes decoded as UTF-8.
         LogCapture log;
         QVERIFY(fixture.copy(QString::fromUtf8(png)));
+        QVERIFY(fixture.copy(QString(50 * 1024 * 1024, u'x')));
+        QVERIFY(fixture.copy(QImage(8000, 8000, QImage::Format_RGB32)));
         QVERIFY(history.items().isEmpty());
-        QCOMPARE(log.lines, QStringList{u"[Lettergate] clipboard text holding binary data not recorded"_s});
-
-        // Any other text, replacement characters and all, is a copy.
+        board.copyText(u"plain"_s);
+        board.copySecretText(u"hunter2"_s);
+        QVERIFY(readClipboard(history));
+        QCOMPARE(log.lines,
+                 QStringList({"[Lettergate] clipboard text holding binary data not recorded",
+                              "[Lettergate] clipboard text of 52428800 characters not recorded: the history takes at "
+                              "most 1048576",
+                              "[Lettergate] clipboard picture of 8000×8000 pixels not recorded: the history takes at "
+                              "most 33554432 pixels"}));
+        // Replacement characters are text; a text as long as the limit is recorded whole.
         QVERIFY(fixture.copy(u"caf\uFFFD \u2713"_s));
-        QCOMPARE(fixture.texts(), QStringList{u"caf\uFFFD \u2713"_s});
+        QVERIFY(fixture.copy(QString(ClipboardHistory::maximumTextLength, u'y')));
+        QCOMPARE(fixture.texts().mid(1), QStringList({u"caf\uFFFD \u2713"_s, u"plain"_s}));
+        QCOMPARE(jsonArray(fixture.jsonPath()).first().toObject().value("text").toString().size(),
+                 ClipboardHistory::maximumTextLength);
+        QVERIFY(!fileBytes(fixture.jsonPath()).contains("hunter2"));
     }
 
     void aChangeDuringAReadIsReadOnceAfterIt()
@@ -207,7 +203,6 @@ private slots:
         history.start();
         QVERIFY(readClipboard(history));
         const int requestsBefore = board.requests;
-
         // Two more copies while "first" is on its way: the read answers "first", and one
         // more read, not two, finds what the clipboard holds by then.
         board.duringRead = [&board] {
@@ -219,15 +214,43 @@ private slots:
         // Nothing is recorded inside the request: the content arrives from the event loop.
         QVERIFY(history.items().isEmpty());
         QVERIFY(history.isReading());
-        QSignalSpy changes(&history, &ClipboardHistory::itemsChanged);
         QVERIFY(readClipboard(history));
         QCOMPARE(fixture.texts(), QStringList({"third", "first"}));
-        QCOMPARE(changes.count(), 2);
         QCOMPARE(board.requests, requestsBefore + 2);
-
         // Neither a poll tick nor an announcement without a change asks again.
         QVERIFY(readClipboard(history));
         QCOMPARE(board.requests, requestsBefore + 2);
+    }
+
+    // Start offers what the clipboard holds once, also across a restart over the same
+    // text; after it every announced change is a copy, our own paste's too.
+    void startAndAnnouncedChanges()
+    {
+        Fixture fixture;
+        FakePasteboard &board = fixture.platform.board;
+        board.copyText(u"before start"_s);
+        for (int run = 0; run < 2; ++run) {
+            QVERIFY(fixture.open().items().size() == qsizetype(run)); // nothing is heard before start()
+            fixture.history->start();
+            fixture.history->start();
+            QVERIFY(readClipboard(*fixture.history));
+            QCOMPARE(fixture.texts(), QStringList{"before start"});
+        }
+        // Our own paste clears, then writes: the clear records nothing.
+        for (int paste = 0; paste < 2; ++paste) {
+            board.clear();
+            board.setString(u"first"_s);
+        }
+        QVERIFY(readClipboard(*fixture.history));
+        QCOMPARE(fixture.texts(), QStringList({"first", "before start"}));
+        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 2);
+        // A history that is gone no longer listens; a new one hears every change.
+        fixture.history.reset();
+        board.copyText(u"unheard"_s);
+        fixture.open().start();
+        board.copyText(u"heard"_s);
+        QVERIFY(readClipboard(*fixture.history));
+        QCOMPARE(fixture.texts().mid(0, 3), QStringList({"heard", "unheard", "first"}));
     }
 
     void writesTheStoredFormPrivatelyAndEachPictureOnce()
@@ -235,31 +258,23 @@ private slots:
         Fixture fixture;
         ClipboardHistory &history = fixture.open();
         const QImage red = picture(8, 6, Qt::red);
-        const QImage blue = picture(8, 6, Qt::blue);
         QVERIFY(fixture.copy(u"secret"_s));
         QVERIFY(fixture.copy(red));
-        QVERIFY(fixture.copy(blue));
         QVERIFY(fixture.waitForImages());
 
-        const QList<ClipboardHistory::Item> &items = history.items();
+        const QString id = history.items()[0].id.toString(QUuid::WithoutBraces).toUpper();
         const QByteArray bytes = fileBytes(fixture.jsonPath());
-        QVERIFY(!bytes.contains('\n'));
-        QVERIFY(!bytes.contains(": "));
+        QVERIFY(!bytes.contains('\n') && !bytes.contains(": "));
         const QJsonArray array = QJsonDocument::fromJson(bytes).array();
-        QCOMPARE(array.size(), 3);
-        const QString pngName = storedId(items[0]) + u".png"_s;
-        QCOMPARE(items[0].imageFile, std::optional<QString>(pngName));
-        QCOMPARE(array[0].toObject(), QJsonObject({{"id", storedId(items[0])}, {"isImage", true}, {"imageFile", pngName}}));
-        QCOMPARE(array[1].toObject().value("imageFile").toString(), storedId(items[1]) + u".png"_s);
-        QCOMPARE(array[2].toObject(), QJsonObject({{"id", storedId(items[2])}, {"isImage", false}, {"text", "secret"}}));
-        QCOMPARE(QImage(fixture.picturePath(0)).convertToFormat(QImage::Format_ARGB32), blue);
-        QCOMPARE(QImage(fixture.picturePath(1)).convertToFormat(QImage::Format_ARGB32), red);
-        QCOMPARE(pngFiles(history).size(), 2);
-
-        QCOMPARE(mode(fixture.dataDirectory), 0700);
-        QCOMPARE(mode(history.imagesDirectory()), 0700);
-        QCOMPARE(mode(fixture.jsonPath()), 0600);
-        QCOMPARE(mode(fixture.picturePath(0)), 0600);
+        QCOMPARE(array.size(), 2);
+        QCOMPARE(array[0].toObject(), QJsonObject({{"id", id}, {"isImage", true}, {"imageFile", id + u".png"_s}}));
+        QCOMPARE(array[1].toObject().value("text"), QJsonValue("secret"));
+        QCOMPARE(array[1].toObject().value("isImage"), QJsonValue(false));
+        QCOMPARE(QImage(fixture.picturePath(0)).convertToFormat(QImage::Format_ARGB32), red);
+        for (const QString &path : {fixture.dataDirectory, history.imagesDirectory()})
+            QCOMPARE(mode(path), 0700);
+        for (const QString &path : {fixture.jsonPath(), fixture.picturePath(0)})
+            QCOMPARE(mode(path), 0600);
 
         // Later saves do not write the pictures again.
         const QDateTime written = QFileInfo(fixture.picturePath(0)).lastModified();
@@ -269,7 +284,9 @@ private slots:
         QCOMPARE(QFileInfo(fixture.picturePath(0)).lastModified(), written);
     }
 
-    void imageFileIsRecordedOnlyOnceItsPictureIsWritten()
+    // A picture's file is named in the list only once written; a trim or Clear removes
+    // the files of the entries it drops, once the list no longer names them.
+    void pictureFilesFollowTheList()
     {
         Fixture fixture;
         ClipboardHistory &history = fixture.open();
@@ -280,65 +297,39 @@ private slots:
         {
             ReadOnlyDirectory readOnly(history.imagesDirectory(), fixture.environment.root());
             QVERIFY(readClipboard(history));
-            // Straight after the copy the list is saved without a file name...
-            QVERIFY(!history.items().first().imageFile);
             QVERIFY(storedFileName().isUndefined());
-            // ...and a picture that could not be written gets none.
             QVERIFY(fixture.waitForImages());
             QVERIFY(!history.items().first().imageFile);
             QVERIFY(storedFileName().isUndefined());
-            QVERIFY(pngFiles(history).isEmpty());
         }
-        // The next save tries again.
-        history.save();
+        history.save(); // the next save tries again
         QVERIFY(fixture.waitForImages());
         QVERIFY(QFileInfo::exists(fixture.picturePath(0)));
         QCOMPARE(storedFileName().toString(), *history.items().first().imageFile);
 
-        // A picture whose entry is cleared while it is written leaves no file behind.
-        QVERIFY(fixture.copy(picture(300, 300, Qt::green)));
-        history.clear();
-        QVERIFY(fixture.waitForImages());
-        QVERIFY(pngFiles(history).isEmpty());
-    }
-
-    void limitTrimsDeletesTrimmedPicturesAndRewrites()
-    {
-        Fixture fixture;
-        ClipboardHistory &history = fixture.open();
-        QVERIFY(fixture.copy(picture(5, 5, Qt::red)));
         QVERIFY(fixture.copy(picture(5, 5, Qt::green)));
         for (const char *text : {"one", "two", "three"})
             QVERIFY(fixture.copy(text));
         QVERIFY(fixture.waitForImages());
         const QString keptPicture = *history.items()[3].imageFile;
-
         history.applyHistoryLimit(4);
         QCOMPARE(fixture.texts(), QStringList({"three", "two", "one", "<image>"}));
         QCOMPARE(jsonArray(fixture.jsonPath()).size(), 4);
         QCOMPARE(pngFiles(history), QStringList{keptPicture});
-
-        // enforceLimit alone trims without writing; the caller saves. The list on disk
-        // still names the trimmed picture, so its file stays until the list is written.
+        // enforceLimit alone trims without writing; the file stays until the list is written.
         history.setLimit(1);
         history.enforceLimit();
         QCOMPARE(fixture.texts(), QStringList{"three"});
-        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 4);
         QCOMPARE(pngFiles(history), QStringList{keptPicture});
         history.save();
         QCOMPARE(jsonArray(fixture.jsonPath()).size(), 1);
         QVERIFY(pngFiles(history).isEmpty());
 
-        // New copies push the oldest out at once.
-        QVERIFY(fixture.copy(picture(5, 5, Qt::blue)));
-        QVERIFY(fixture.waitForImages());
-        QCOMPARE(fixture.texts(), QStringList{"<image>"});
-        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 1);
-
-        // Clear empties the list and its pictures; what is still on the clipboard is not
-        // recorded again, only the next copy.
+        // A picture cleared while it is written leaves no file; what is still on the
+        // clipboard after Clear is not recorded again, only the next copy.
+        QVERIFY(fixture.copy(picture(300, 300, Qt::green)));
         history.clear();
-        QVERIFY(history.items().isEmpty());
+        QVERIFY(fixture.waitForImages());
         QCOMPARE(fileBytes(fixture.jsonPath()), QByteArray("[]"));
         QVERIFY(pngFiles(history).isEmpty());
         QVERIFY(readClipboard(history));
@@ -368,26 +359,22 @@ private slots:
             QCOMPARE(fixture.texts(), QStringList({"pushes the red picture out", "<image>", "during"}));
             QCOMPARE(jsonArray(fixture.jsonPath()).size(), 1); // the file as it was
             QVERIFY(QFile::exists(redFile));
-            QCOMPARE(log.lines.size(), 1);
+            QCOMPARE(log.lines.size(), 1); // logged once, not at every copy
         }
         QVERIFY(fixture.copy(u"after"_s));
         QVERIFY(fixture.waitForImages());
         QCOMPARE(jsonArray(fixture.jsonPath()).size(), 3);
-        QVERIFY(history.items()[2].imageFile);
         QVERIFY(!QFile::exists(redFile)); // the written list no longer names it
 
         const QString greenFile = fixture.picturePath(2);
-        {
-            ReadOnlyDirectory readOnly(fixture.dataDirectory, fixture.environment.root());
-            history.clear();
-            QVERIFY(QFile::exists(greenFile));
-        }
-        QVERIFY(fixture.copy(u"written"_s));
-        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 1);
-        QVERIFY(pngFiles(history).isEmpty());
+        ReadOnlyDirectory readOnly(fixture.dataDirectory, fixture.environment.root());
+        history.clear();
+        QVERIFY(QFile::exists(greenFile));
     }
 
-    void loadsInOrderAndSkipsPicturesThatAreGone()
+    // Entries load in order; one whose picture is gone, or whose file name leaves the
+    // pictures' folder, is left out, and loading writes nothing.
+    void loadsInOrderAndLeavesOutWhatCannotBeShown()
     {
         Fixture fixture;
         ClipboardHistory &history = fixture.open();
@@ -397,21 +384,24 @@ private slots:
         QVERIFY(fixture.waitForImages());
         QFile::remove(fixture.picturePath(1));
         const QUuid keptPicture = history.items()[2].id;
-
         ClipboardHistory &reloaded = fixture.open();
         QCOMPARE(fixture.texts(), QStringList({"newest", "<image>"}));
         QCOMPARE(reloaded.items()[1].id, keptPicture);
         QCOMPARE(reloaded.items()[1].picture.image().pixelColor(0, 0), QColor(Qt::red));
-        // Loading writes nothing: the file still names the missing picture.
         QCOMPARE(jsonArray(fixture.jsonPath()).size(), 3);
 
         // An absent "text" reads as the empty string; null members count as absent.
+        const QString outside = fixture.dataDirectory + u"/outside.png"_s;
+        QVERIFY(picture(4, 4, Qt::red).save(outside));
         writeFile(fixture.jsonPath(),
                   R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","isImage":false},)"
+                  R"({"id":"6BA7B812-9DAD-11D1-80B4-00C04FD430C8","isImage":true,"imageFile":"../outside.png"},)"
                   R"({"id":"6ba7b811-9dad-11d1-80b4-00c04fd430c8","isImage":false,"text":"x","imageFile":null}])");
         ClipboardHistory &lenient = fixture.open();
         QCOMPARE(fixture.texts(), QStringList({QString(), "x"}));
         QCOMPARE(lenient.items()[1].id, QUuid::fromString(u"6BA7B811-9DAD-11D1-80B4-00C04FD430C8"_s));
+        lenient.clear();
+        QVERIFY(QFileInfo::exists(outside));
     }
 
     void picturesNoEntryNamesAreRemovedOnceTheListLoads()
@@ -421,19 +411,17 @@ private slots:
         QVERIFY(fixture.copy(picture(6, 6, Qt::red)));
         QVERIFY(fixture.waitForImages());
         const QString kept = fixture.picturePath(0);
+        const QString folder = history.imagesDirectory() + u'/';
         // A picture written just before a kill that its list never named, and an
         // interrupted write's temporary copy.
-        const QStringList strays{history.imagesDirectory() + u"/6BA7B810-9DAD-11D1-80B4-00C04FD430C8.png"_s,
-                                 kept + u".Fs0OOS"_s};
+        const QStringList strays{folder + u"6BA7B810-9DAD-11D1-80B4-00C04FD430C8.png"_s, kept + u".Fs0OOS"_s};
         // Files whose names the program never gives are someone else's: never touched.
-        const QStringList foreign{history.imagesDirectory() + u"/notes.txt"_s,
-                                  history.imagesDirectory() + u"/holiday.png"_s,
-                                  history.imagesDirectory() + u"/6ba7b810-9dad-11d1-80b4-00c04fd430c8.png"_s,
-                                  history.imagesDirectory() + u"/6BA7B810-9DAD-11D1-80B4-00C04FD430C8.png.old"_s};
+        const QStringList foreign{folder + u"notes.txt"_s, folder + u"holiday.png"_s,
+                                  folder + u"6ba7b810-9dad-11d1-80b4-00c04fd430c8.png"_s,
+                                  folder + u"6BA7B810-9DAD-11D1-80B4-00C04FD430C8.png.old"_s};
         for (const QString &stray : strays + foreign)
             writeFile(stray, fileBytes(kept));
         const QByteArray list = fileBytes(fixture.jsonPath());
-
         // A list set aside as unreadable may still name them: nothing goes.
         writeFile(fixture.jsonPath(), "[{");
         {
@@ -446,11 +434,10 @@ private slots:
         writeFile(fixture.jsonPath(), list);
         LogCapture log;
         QCOMPARE(fixture.open().items().size(), 1);
-        QVERIFY(QFileInfo::exists(kept));
+        for (const QString &file : foreign + QStringList{kept})
+            QVERIFY2(QFileInfo::exists(file), qPrintable(file));
         for (const QString &stray : strays)
             QVERIFY2(!QFileInfo::exists(stray), qPrintable(stray));
-        for (const QString &file : foreign)
-            QVERIFY2(QFileInfo::exists(file), qPrintable(file));
         QCOMPARE(log.lines, QStringList{u"[Lettergate] removed 2 picture file(s) no clipboard entry names"_s});
     }
 
@@ -458,14 +445,16 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         const QByteArray valid = R"({"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","isImage":false,"text":"t"})";
+        const QByteArray id = R"("id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8")";
         QTest::newRow("missing isImage") << "[" + valid + R"(,{"id":"6BA7B811-9DAD-11D1-80B4-00C04FD430C8","text":"u"}])";
-        QTest::newRow("isImage a string") << QByteArray(R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","isImage":"false"}])");
+        QTest::newRow("isImage a string") << "[{" + id + R"(,"isImage":"false"}])";
         QTest::newRow("id not a UUID") << QByteArray(R"([{"id":"not-a-uuid","isImage":false}])");
         QTest::newRow("id in braces") << QByteArray(R"([{"id":"{6BA7B810-9DAD-11D1-80B4-00C04FD430C8}","isImage":false}])");
-        QTest::newRow("text a number") << QByteArray(R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","isImage":false,"text":5}])");
+        QTest::newRow("text a number") << "[{" + id + R"(,"isImage":false,"text":5}])";
         QTest::newRow("element not an object") << "[" + valid + ",3]";
         QTest::newRow("object, not array") << valid;
         QTest::newRow("truncated") << "[" + valid.left(30);
+        QTest::newRow("empty: nothing worth keeping") << QByteArray();
     }
     void undecodableFileStartsEmptyAndIsKeptAsADatedCopy()
     {
@@ -476,19 +465,21 @@ private slots:
         ClipboardHistory &history = fixture.open();
         QVERIFY(history.items().isEmpty());
         const QStringList copies = keptCopies(fixture.jsonPath());
-        QCOMPARE(copies.size(), 1);
-        const QString copy = fixture.dataDirectory + u'/' + copies.first();
-        QCOMPARE(fileBytes(copy), content);
-        QCOMPARE(log.lines, QStringList{u"[Lettergate] ⚠️ %1 could not be read; kept it as %2"_s.arg(fixture.jsonPath(), copy)});
-
+        QCOMPARE(copies.size(), content.isEmpty() ? 0 : 1);
+        if (!content.isEmpty()) {
+            const QString copy = fixture.dataDirectory + u'/' + copies.first();
+            QCOMPARE(fileBytes(copy), content);
+            QCOMPARE(log.lines, QStringList{u"[Lettergate] ⚠️ %1 could not be read; kept it as %2"_s.arg(fixture.jsonPath(), copy)});
+        }
         // Start-up then saves the empty list; the copy stays.
         history.applyHistoryLimit(20);
         QCOMPARE(fileBytes(fixture.jsonPath()), QByteArray("[]"));
-        QCOMPARE(fileBytes(copy), content);
+        QCOMPARE(keptCopies(fixture.jsonPath()), copies);
     }
 
     // Each start with an undecodable list keeps one more copy, down to the newest three;
-    // Clear Clipboard History removes them all, and only the list's.
+    // Clear Clipboard History removes them all, and only the list's. A folder in the
+    // list's place is left alone, and the history lives on in memory.
     void unreadableCopiesAreFewAndGoWithClear()
     {
         Fixture fixture;
@@ -503,21 +494,9 @@ private slots:
             kept << QString::fromLatin1(fileBytes(fixture.dataDirectory + u'/' + copy));
         kept.sort();
         QCOMPARE(kept, QStringList({"damaged 3", "damaged 4", "damaged 5"}));
-
         fixture.history->clear();
         QVERIFY(keptCopies(fixture.jsonPath()).isEmpty());
         QCOMPARE(fileBytes(otherCopy), QByteArray("kept"));
-    }
-
-    void emptyFileOrDirectoryInPlaceOfTheFile()
-    {
-        Fixture fixture;
-        writeFile(fixture.jsonPath(), QByteArray());
-        fixture.open();
-        QVERIFY(fixture.history->items().isEmpty());
-        QVERIFY(keptCopies(fixture.jsonPath()).isEmpty()); // nothing in it worth keeping
-        fixture.history->save();
-        QCOMPARE(fileBytes(fixture.jsonPath()), QByteArray("[]"));
 
         fixture.history.reset();
         QFile::remove(fixture.jsonPath());
@@ -528,101 +507,9 @@ private slots:
         QVERIFY(fixture.copy(u"two"_s));
         QCOMPARE(fixture.texts(), QStringList({"two", "one"}));
         QCOMPARE(fileBytes(fixture.jsonPath() + u"/mine.txt"_s), QByteArray("keep me"));
-        // The failure is logged once, not at every copy.
         QCOMPARE(log.lines.size(), 1);
         QVERIFY2(log.lines.first().startsWith(u"[Lettergate] ⚠️ could not write %1: "_s.arg(fixture.jsonPath())),
                  qPrintable(log.lines.first()));
-    }
-
-    void hugeCopiesAreLeftOutQuickly()
-    {
-        Fixture fixture;
-        ClipboardHistory &history = fixture.open();
-        LogCapture log;
-        QVERIFY(fixture.copy(QString(50 * 1024 * 1024, u'x')));
-        QVERIFY(fixture.copy(QImage(8000, 8000, QImage::Format_RGB32)));
-        QVERIFY(history.items().isEmpty());
-        QVERIFY(!QFileInfo::exists(fixture.jsonPath()));
-        QCOMPARE(log.lines,
-                 QStringList({"[Lettergate] clipboard text of 52428800 characters not recorded: the history takes at "
-                              "most 1048576",
-                              "[Lettergate] clipboard picture of 8000×8000 pixels not recorded: the history takes at "
-                              "most 33554432 pixels"}));
-
-        // Up to the limit a text is recorded.
-        QVERIFY(fixture.copy(QString(ClipboardHistory::maximumTextLength, u'y')));
-        QCOMPARE(jsonArray(fixture.jsonPath()).first().toObject().value("text").toString().size(),
-                 ClipboardHistory::maximumTextLength);
-    }
-
-    void startOffersTheCurrentContentOnce()
-    {
-        Fixture fixture;
-        fixture.platform.board.copyText(u"newest"_s);
-        // A second start would record the content again; so would a restart over the
-        // same text, and it must not.
-        for (int run = 0; run < 2; ++run) {
-            fixture.open().start();
-            fixture.history->start();
-            QVERIFY(readClipboard(*fixture.history));
-            QCOMPARE(fixture.texts(), QStringList{"newest"});
-        }
-        fixture.platform.board.copyImage(picture(3, 3, Qt::red));
-        fixture.open().start();
-        fixture.history->start();
-        QVERIFY(readClipboard(*fixture.history));
-        QCOMPARE(fixture.texts(), QStringList({"<image>", "newest"}));
-        QVERIFY(fixture.waitForImages());
-    }
-
-    void announcedChangesAreRecordedAtOnceOursAsOthers()
-    {
-        Fixture fixture;
-        FakePasteboard &board = fixture.platform.board;
-        ClipboardHistory &history = fixture.open();
-        board.copyText(u"before start"_s);
-        QVERIFY(history.items().isEmpty()); // nothing is listened to before start()
-        history.start();
-        QVERIFY(readClipboard(history));
-        QCOMPARE(fixture.texts(), QStringList{"before start"});
-
-        // Our own paste clears, then writes: the clear records nothing, and the text is a
-        // copy like any other.
-        for (int paste = 0; paste < 2; ++paste) {
-            board.clear();
-            board.setString(u"first"_s);
-        }
-        QVERIFY(readClipboard(history));
-        QCOMPARE(fixture.texts(), QStringList({"first", "before start"}));
-        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 2);
-
-        // A history that is gone no longer listens; a new one hears every change.
-        fixture.history.reset();
-        board.copyText(u"unheard"_s);
-        fixture.open().start();
-        board.copyText(u"heard"_s);
-        QVERIFY(readClipboard(*fixture.history));
-        QCOMPARE(fixture.texts().mid(0, 3), QStringList({"heard", "unheard", "first"}));
-    }
-
-    void contentMarkedSecretIsNeverRecorded()
-    {
-        Fixture fixture;
-        FakePasteboard &board = fixture.platform.board;
-        board.copySecretText(u"hunter2 on the clipboard at start"_s);
-        ClipboardHistory &history = fixture.open();
-        history.start();
-        QVERIFY(readClipboard(history));
-        QVERIFY(history.items().isEmpty());
-
-        board.copyText(u"plain"_s);
-        board.copySecretText(u"hunter2"_s);
-        QVERIFY(readClipboard(history));
-        QCOMPARE(fixture.texts(), QStringList{"plain"});
-        QVERIFY(fixture.copy(u"after the password"_s));
-        QCOMPARE(fixture.texts(), QStringList({"after the password", "plain"}));
-        QVERIFY(!fileBytes(fixture.jsonPath()).contains("hunter2"));
-        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 2);
     }
 
     void picturesAreKeptAsPngWithAPreviewMadeInTheBackground()
@@ -632,7 +519,6 @@ private slots:
         wide.fill(Qt::blue);
         wide.setPixelColor(0, 0, Qt::yellow);
         ClipboardHistory &history = fixture.open();
-        fixture.platform.board.copyImage(wide);
         QVERIFY(fixture.copy(picture(40, 30, Qt::red)));
         QVERIFY(fixture.copy(wide));
         QVERIFY(fixture.waitForImages());
@@ -647,7 +533,6 @@ private slots:
         // Reading the history back decodes nothing: the previews follow start().
         ClipboardHistory &reloaded = fixture.open();
         const auto first = [&reloaded]() -> const ClipPicture & { return reloaded.items().first().picture; };
-        QCOMPARE(reloaded.items().size(), 2);
         QCOMPARE(first().size(), QSize(1200, 300));
         QVERIFY(first().preview().isNull());
         QSignalSpy changes(&reloaded, &ClipboardHistory::itemsChanged);
@@ -656,9 +541,7 @@ private slots:
         QCOMPARE(first().preview().size(), QSize(400, 100));
         QCOMPARE(first().image().pixelColor(0, 0), QColor(Qt::yellow));
         QVERIFY(changes.count() >= 1);
-
-        // The full picture is read from the file, not kept: once the file is gone there
-        // is nothing to paste, and the preview still shows.
+        // The full picture is read from the file, not kept.
         QVERIFY(QFile::remove(first().file()));
         QVERIFY(first().image().isNull());
         QVERIFY(!first().preview().isNull());
@@ -708,7 +591,6 @@ private slots:
         Fixture fixture;
         ClipboardHistory &history = fixture.open();
         history.start();
-
         // A menu runs its own event loop; copies made meanwhile are still recorded, also
         // when the clipboard does not announce them.
         int recordedInside = 0;
@@ -722,21 +604,6 @@ private slots:
         });
         QTRY_COMPARE_WITH_TIMEOUT(recordedInside, 1, 3000);
         QCOMPARE(fixture.texts(), QStringList{"while the menu is open"});
-    }
-
-    void storedNamesNeverReachOutsideTheImagesDirectory()
-    {
-        Fixture fixture;
-        const QString outside = fixture.dataDirectory + u"/outside.png"_s;
-        QVERIFY(QDir().mkpath(fixture.dataDirectory));
-        QVERIFY(picture(4, 4, Qt::red).save(outside));
-        writeFile(fixture.jsonPath(), R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","isImage":true,)"
-                                      R"("imageFile":"../outside.png"},)"
-                                      R"({"id":"6BA7B811-9DAD-11D1-80B4-00C04FD430C8","isImage":false,"text":"t"}])");
-        fixture.open();
-        QCOMPARE(fixture.texts(), QStringList{"t"});
-        fixture.history->clear();
-        QVERIFY(QFileInfo::exists(outside));
     }
 };
 

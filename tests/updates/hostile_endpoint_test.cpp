@@ -78,19 +78,6 @@ private slots:
         QCOMPARE(runCheck(checker, 20000), expected);
     }
 
-    void refusesACompressedBodyThatInflatesPastTheLimit()
-    {
-        // A few kilobytes on the wire that would inflate to 8 MiB.
-        const QByteArray inflated = QByteArray(8 * 1024 * 1024, ' ');
-        const QByteArray zlibStream = qCompress(inflated, 9).mid(4); // qCompress prefixes the length
-        QVERIFY(zlibStream.size() < 64 * 1024);
-        Server server(Server::respond(200, "OK", zlibStream, "Content-Encoding: deflate\r\n"));
-        UpdateChecker checker(server.baseUrl(), 60s);
-        const std::optional<UpdateResult> outcome = runCheck(checker, 20000);
-        QVERIFY(outcome && outcome->isError());
-        QVERIFY2(*outcome != timedOut, qPrintable(describe(*outcome)));
-    }
-
     void endsBySlowAnswersDeadline_data()
     {
         QTest::addColumn<Server::Answer>("answer");
@@ -126,6 +113,12 @@ private slots:
             << QStringLiteral("The update server sent a bad response (HTTP 999 Whatever).");
         QTest::newRow("deflate that is not")
             << QByteArray("HTTP/1.1 200 OK\r\nContent-Encoding: deflate\r\nContent-Length: 8\r\n\r\nnotzlib!")
+            << QStringLiteral("Decompression failed");
+        // A few kilobytes on the wire that would inflate to 8 MiB (qCompress prefixes the length).
+        const QByteArray bomb = qCompress(QByteArray(8 << 20, ' '), 9).mid(4);
+        QTest::newRow("deflate that inflates past the limit")
+            << "HTTP/1.1 200 OK\r\nContent-Encoding: deflate\r\nContent-Length: " + QByteArray::number(bomb.size())
+                   + "\r\n\r\n" + bomb
             << QStringLiteral("Decompression failed");
     }
     void turnsGarbageIntoErrors()

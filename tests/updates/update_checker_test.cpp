@@ -1,32 +1,118 @@
 #include "LoopbackHttpServer.h"
 #include "UpdateTesting.h"
+#include "updates/LatestRelease.h"
 
 #include <QTest>
 
 using namespace std::chrono_literals;
 using Server = LoopbackHttpServer;
 
-// The update check end to end, against a real HTTP server on 127.0.0.1.
+// The update check: reading the endpoint's reply and comparing versions, then the
+// check end to end against a real HTTP server on 127.0.0.1.
 class UpdateCheckerTest : public QObject {
     Q_OBJECT
 
     static QString newer() { return QStringLiteral("999.0"); }
 
 private slots:
-    void asksTheEndpointWithAPlainGet()
+    void decodesAcceptedReplies_data()
     {
-        Server server(Server::json(releaseJson("1")));
-        UpdateChecker checker(server.baseUrl(), 5s);
-        QCOMPARE(checker.latestReleaseUrl(), server.baseUrl() + QStringLiteral("/apps/lettergate/latest"));
-        QVERIFY(runCheck(checker));
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<LatestRelease>("expected");
 
-        QCOMPARE(server.requests.size(), 1);
-        const QList<QByteArray> head = server.requests.first().split('\n');
-        QCOMPARE(head.first(), QByteArray("GET /v1/apps/lettergate/latest HTTP/1.1\r"));
-        QVERIFY(!server.requests.first().contains("Content-Length"));
-        // Every check asks the server again.
+        const LatestRelease minimal{QStringLiteral("1.4.0"), QStringLiteral("x.test/dl"), {}, {}, {}};
+        QTest::newRow("required members only") << QByteArray(R"({"version":"1.4.0","url":"x.test/dl"})") << minimal;
+        QTest::newRow("optional members null")
+            << QByteArray(R"({"version":"1.4.0","url":"x.test/dl","notes":null,"min_os":null,"published_at":null})")
+            << minimal;
+        QTest::newRow("other members of any type ignored")
+            << QByteArray(R"({"size":12,"url":"x.test/dl","beta":true,"assets":[{"a":1}],"version":"1.4.0","x":null})")
+            << minimal;
+        QTest::newRow("every member")
+            << QByteArray(R"({"version":"2.0","url":"u","notes":"Faster.","min_os":"12","published_at":"2024-05-01T00:00:00Z"})")
+            << LatestRelease{QStringLiteral("2.0"), QStringLiteral("u"), QStringLiteral("Faster."), QStringLiteral("12"),
+                             QStringLiteral("2024-05-01T00:00:00Z")};
+        QTest::newRow("empty strings are strings")
+            << QByteArray(R"({"version":"","url":"","notes":""})")
+            << LatestRelease{QString(), QString(), QString(), {}, {}};
+    }
+    void decodesAcceptedReplies()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(LatestRelease, expected);
+        QString error;
+        const std::optional<LatestRelease> release = LatestRelease::fromJson(json, &error);
+        QVERIFY2(release, qPrintable(error));
+        QVERIFY(*release == expected);
+        QVERIFY(error.isEmpty());
+    }
+
+    void rejectsEverythingElse_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("named"); // what the description must mention
+
+        QTest::newRow("min_os a number") << QByteArray(R"({"version":"2","url":"u","min_os":14})") << QStringLiteral("min_os");
+        QTest::newRow("notes an object") << QByteArray(R"({"version":"2","url":"u","notes":{"en":"x"}})") << QStringLiteral("notes");
+        QTest::newRow("url missing") << QByteArray(R"({"version":"2"})") << QStringLiteral("url");
+        QTest::newRow("version missing") << QByteArray(R"({"url":"u"})") << QStringLiteral("version");
+        QTest::newRow("version null") << QByteArray(R"({"version":null,"url":"u"})") << QStringLiteral("version");
+        QTest::newRow("version a number") << QByteArray(R"({"version":2.1,"url":"u"})") << QStringLiteral("version");
+        QTest::newRow("array") << QByteArray(R"([{"version":"2","url":"u"}])") << QStringLiteral("object");
+        QTest::newRow("truncated") << QByteArray(R"({"version":"2","url":"u")") << QStringLiteral("JSON");
+        QTest::newRow("empty") << QByteArray() << QStringLiteral("JSON");
+    }
+    void rejectsEverythingElse()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, named);
+        QString error;
+        QVERIFY(!LatestRelease::fromJson(json, &error));
+        QVERIFY2(error.startsWith(QStringLiteral("The update server's reply could not be read.")), qPrintable(error));
+        QVERIFY2(error.contains(named), qPrintable(error));
+        QVERIFY(!LatestRelease::fromJson(json)); // no error text asked for
+    }
+
+    void comparesVersionsPieceByPiece_data()
+    {
+        QTest::addColumn<QString>("remote");
+        QTest::addColumn<QString>("local");
+        QTest::addColumn<bool>("newer");
+
+        QTest::newRow("numbers, not text") << "1.10" << "1.9" << true;
+        QTest::newRow("1.2 vs 1.2.0") << "1.2" << "1.2.0" << false;
+        QTest::newRow("1.2.0.1 vs 1.2") << "1.2.0.1" << "1.2" << true;
+        QTest::newRow("older major") << "1.9.9" << "2.0" << false;
+        QTest::newRow("2.0-beta vs 1.9: the second piece is dropped") << "2.0-beta" << "1.9" << true;
+        QTest::newRow("v2.0 vs 1.9: reads as 0") << "v2.0" << "1.9" << false;
+        QTest::newRow("empty pieces dropped") << "1..2" << "1.1" << true;
+        QTest::newRow("+2 converts") << "+2" << "1" << true;
+        QTest::newRow("newer than negative") << "0" << "-1" << true;
+        QTest::newRow("hex does not convert") << "0x10" << "1" << false;
+        QTest::newRow("largest 64-bit") << "9223372036854775807" << "9223372036854775806" << true;
+        QTest::newRow("beyond 64 bits does not convert") << "99999999999999999999" << "1" << false;
+    }
+    void comparesVersionsPieceByPiece()
+    {
+        QFETCH(QString, remote);
+        QFETCH(QString, local);
+        QFETCH(bool, newer);
+        QCOMPARE(UpdateChecker::isNewer(remote, local), newer);
+    }
+    // The built-in endpoint is https; LETTERGATE_UPDATE_URL replaces it, and every check
+    // asks it again with a plain GET.
+    void asksTheConfiguredEndpointWithAPlainGet()
+    {
+        QVERIFY(UpdateChecker::configuredBaseUrl().startsWith(QStringLiteral("https://")));
+        Server server(Server::json(releaseJson(newer().toUtf8(), "https://x.test/dl")));
+        qputenv("LETTERGATE_UPDATE_URL", server.baseUrl().toUtf8());
+        UpdateChecker checker;
+        qunsetenv("LETTERGATE_UPDATE_URL");
+        QCOMPARE(runCheck(checker), UpdateResult::updateAvailable(newer(), QStringLiteral("https://x.test/dl"), std::nullopt));
         QVERIFY(runCheck(checker));
         QCOMPARE(server.requests.size(), 2);
+        QCOMPARE(server.requests.first().split('\n').first(), QByteArray("GET /v1/apps/lettergate/latest HTTP/1.1\r"));
+        QVERIFY(!server.requests.first().contains("Content-Length"));
     }
 
     void answersByStatusVersionAndNotes_data()
@@ -42,23 +128,18 @@ private slots:
             return UpdateResult::error(QStringLiteral("The update server sent a bad response (HTTP %1).").arg(status));
         };
         QTest::newRow("newer, no notes") << 200 << newerRelease << available(std::nullopt);
-        QTest::newRow("newer, notes null")
-            << 200 << releaseJson(newer().toUtf8(), "https://x.test/dl", R"(,"notes":null)") << available(std::nullopt);
         QTest::newRow("newer, notes")
             << 200 << releaseJson(newer().toUtf8(), "https://x.test/dl", R"(,"notes":"Faster panel.")")
             << available(QStringLiteral("Faster panel."));
-        QTest::newRow("newer, empty notes")
-            << 200 << releaseJson(newer().toUtf8(), "https://x.test/dl", R"(,"notes":"")") << available(QString());
         QTest::newRow("the running version") << 200 << releaseJson(UpdateChecker::currentVersion().toUtf8())
                                              << UpdateResult::upToDate();
         QTest::newRow("older") << 200 << releaseJson("0.0.1") << UpdateResult::upToDate();
         QTest::newRow("any success status") << 203 << newerRelease << available(std::nullopt);
         // The body would be a valid release: only the status refuses it.
         QTest::newRow("304") << 304 << newerRelease << badResponse("304 Status");
-        QTest::newRow("500") << 500 << newerRelease << badResponse("500 Status");
         QTest::newRow("199") << 199 << newerRelease << badResponse("199 Status");
         // Only a web page is offered for download; a release that is no update is not checked.
-        for (const char *url : {"file:///usr/bin/xterm", "javascript:alert(1)", "download"}) {
+        for (const char *url : {"file:///usr/bin/xterm", "download"}) {
             QTest::newRow(url) << 200 << releaseJson(newer().toUtf8(), url)
                                << UpdateResult::error(
                                       QStringLiteral("The update server named a download page that is not a web address: \"%1\".").arg(url));
@@ -175,18 +256,6 @@ private slots:
         QVERIFY(!reachedAfterDestruction);
     }
 
-    void theEnvironmentOverridesTheBuiltInEndpoint()
-    {
-        QVERIFY(UpdateChecker::configuredBaseUrl().endsWith(QStringLiteral("/v1")));
-        QVERIFY(UpdateChecker::configuredBaseUrl().startsWith(QStringLiteral("https://")));
-
-        Server server(Server::json(releaseJson(newer().toUtf8(), "https://x.test/dl")));
-        qputenv("LETTERGATE_UPDATE_URL", server.baseUrl().toUtf8());
-        UpdateChecker checker;
-        qunsetenv("LETTERGATE_UPDATE_URL");
-        QCOMPARE(checker.baseUrl(), server.baseUrl());
-        QCOMPARE(runCheck(checker), UpdateResult::updateAvailable(newer(), QStringLiteral("https://x.test/dl"), std::nullopt));
-    }
 };
 
 QTEST_GUILESS_MAIN(UpdateCheckerTest)

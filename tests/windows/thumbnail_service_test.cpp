@@ -69,14 +69,12 @@ private slots:
         QTest::newRow("900 x 1440") << QSizeF(900, 1440) << none << QSize(450, 720);
         QTest::newRow("never enlarged") << QSizeF(600, 400) << none << QSize(600, 400);
         QTest::newRow("integer part") << QSizeF(2000, 10) << none << QSize(720, 3);
-        QTest::newRow("half a point") << QSizeF(0.5, 0.5) << none << QSize(1, 1);
         QTest::newRow("empty") << QSizeF(0, 0) << none << QSize(1, 1);
         QTest::newRow("thin") << QSizeF(5000, 0.2) << none << QSize(720, 1);
         QTest::newRow("broken") << QSizeF(nan, -3) << none << QSize(1, 1);
         QTest::newRow("drawn: wide window, width bounds") << QSizeF(1920, 1080) << QSize(460, 288) << QSize(460, 258);
         QTest::newRow("drawn: tall window, height bounds") << QSizeF(800, 1200) << QSize(460, 288) << QSize(192, 288);
         QTest::newRow("drawn: never enlarged") << QSizeF(320, 240) << QSize(460, 288) << QSize(320, 240);
-        QTest::newRow("drawn: broken frame") << QSizeF(nan, 0) << QSize(200, 125) << QSize(1, 1);
     }
 
     void sizeRuleFitsTheDrawnSizeOrSevenHundredTwenty()
