@@ -9,9 +9,6 @@ class EmptyState : public QWidget {
 public:
     EmptyState(QString title, QString subtitle, QSize size, QWidget *parent = nullptr);
 
-    QString title() const { return m_title; }
-    QString subtitle() const { return m_subtitle; }
-
 protected:
     void paintEvent(QPaintEvent *event) override;
 

@@ -32,14 +32,12 @@ public:
     // by " total". With every entry shown: "Press a number" while armed, else nothing.
     static std::optional<Hint> headerHint(qsizetype shown, int total, bool active);
 
-    QString title() const { return m_frame.title; }
     QString entryKey() const { return m_frame.entryKey; }
     bool isActive() const { return m_frame.active; }
     Border border() const { return m_frame.border; }
     std::optional<Hint> hint() const { return headerHint(m_blocks.size(), m_frame.total, m_frame.active); }
     // Whether the empty hint stands in place of the row.
     bool isEmpty() const { return m_blocks.isEmpty(); }
-    QString emptyHint() const { return m_frame.emptyHint; }
     // The more-chip, when the list holds more than the row shows.
     MoreChip *moreChip() const { return m_moreChip; }
 

@@ -175,12 +175,6 @@ QImage silhouette(const Symbol *symbol, int pixels)
 
 namespace Symbols {
 
-QString iconName(QStringView symbol)
-{
-    const Symbol *entry = find(symbol);
-    return entry ? entry->iconName.toString() : QString();
-}
-
 void prepare()
 {
     if (cache)

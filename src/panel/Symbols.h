@@ -14,10 +14,6 @@ class QPainter;
 // and the empty tray, which themes draw as something else, are always painted.
 namespace Symbols {
 
-// The freedesktop icon name (symbolic variant) of a symbol; empty for unknown symbols
-// and for those always painted.
-QString iconName(QStringView symbol);
-
 // Where Qt found no icon theme of the desktop (no platform theme: offscreen, a bare X
 // server), selects the installed Adwaita theme; the desktop's own theme stays
 // otherwise, with Adwaita as its fallback. Looks every symbol up once, so that drawing

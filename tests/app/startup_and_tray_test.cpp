@@ -18,6 +18,11 @@ namespace {
 
 constexpr qint32 terminalPid = 5100;
 constexpr qint32 playerPid = 5200;
+const QString showSwitcher = QStringLiteral("Show Switcher");
+const QString newVersion = QStringLiteral("New Version");
+const QString checkForUpdates = QStringLiteral("Check for Updates");
+const QString triggerItem = QStringLiteral("Trigger:");
+const QString windowManager = QStringLiteral("Window manager:");
 
 QByteArray releaseReply(const QByteArray &version)
 {
@@ -59,10 +64,13 @@ class StartUpAndTrayTest : public QObject {
         TrayMenu tray{settings.store, updates, platform, hotkeys,
                       TrayMenu::Actions{{}, {}, {}, {}, [this](const UpdateResult &result) { presented.append(result); }}};
 
-        QAction *item(int index) const
+        // The visible item whose label starts with `label`, as the user finds it.
+        QAction *item(const QString &label) const
         {
             const QList<QAction *> actions = tray.menu()->actions();
-            return actions.value(index);
+            const auto found = std::ranges::find_if(
+                actions, [&label](QAction *action) { return action->isVisible() && action->text().startsWith(label); });
+            return found != actions.end() ? *found : nullptr;
         }
 
         // The "Running Commands" submenu's item, and the labels of what it holds.
@@ -117,14 +125,14 @@ private slots:
         Rig rig("99.0");
         rig.tray.refresh();
         // The labels that change with the state (the others are fixed text).
-        QCOMPARE(rig.item(0)->text(), QStringLiteral("Show Switcher  (Ctrl+Alt+W)"));
-        QVERIFY(!rig.item(3)->isVisible());
-        QCOMPARE(rig.item(7)->text(), QStringLiteral("Trigger: not armed yet"));
-        QCOMPARE(rig.item(8)->text(), QStringLiteral("Window manager: Fakebox"));
+        QCOMPARE(rig.item(showSwitcher)->text(), QStringLiteral("Show Switcher  (Ctrl+Alt+W)"));
+        QVERIFY(!rig.item(newVersion));
+        QCOMPARE(rig.item(triggerItem)->text(), QStringLiteral("Trigger: not armed yet"));
+        QCOMPARE(rig.item(windowManager)->text(), QStringLiteral("Window manager: Fakebox"));
 
         rig.settings.store.setHotkey(HotkeyConfig::doubleModifier(HotkeyConfig::ModifierKey::Command));
         rig.tray.refresh();
-        QCOMPARE(rig.item(0)->text(), QStringLiteral("Show Switcher  (Double-tap Super)"));
+        QCOMPARE(rig.item(showSwitcher)->text(), QStringLiteral("Show Switcher  (Double-tap Super)"));
 
         // A trigger another program holds; once it lets go, the menu's Try Again takes it.
         const HotkeyConfig trigger = HotkeyConfig::defaultTrigger();
@@ -133,14 +141,14 @@ private slots:
         rig.hotkeys.apply(trigger);
         rig.platform.own.windowManager = std::nullopt;
         rig.tray.refresh();
-        QCOMPARE(rig.item(7)->text(), QStringLiteral("Trigger: %1 taken — Try Again").arg(trigger.readableName()));
-        QVERIFY(rig.item(7)->isEnabled());
-        QCOMPARE(rig.item(8)->text(), QStringLiteral("Window manager: none"));
+        QCOMPARE(rig.item(triggerItem)->text(), QStringLiteral("Trigger: %1 taken — Try Again").arg(trigger.readableName()));
+        QVERIFY(rig.item(triggerItem)->isEnabled());
+        QCOMPARE(rig.item(windowManager)->text(), QStringLiteral("Window manager: none"));
         rig.platform.keys.refused.clear();
-        rig.item(7)->trigger();
+        rig.item(triggerItem)->trigger();
         rig.tray.refresh();
-        QCOMPARE(rig.item(7)->text(), QStringLiteral("Trigger: %1 ✓").arg(trigger.readableName()));
-        QVERIFY(!rig.item(7)->isEnabled());
+        QCOMPARE(rig.item(triggerItem)->text(), QStringLiteral("Trigger: %1 ✓").arg(trigger.readableName()));
+        QVERIFY(!rig.item(triggerItem)->isEnabled());
 
         // Where the desktop binds keys itself, its bindings are the trigger: nothing to try
         // again, no warning on the icon.
@@ -148,9 +156,9 @@ private slots:
         for (const HotkeyConfig &bound : {trigger, HotkeyConfig::doubleModifier(HotkeyConfig::ModifierKey::Control)}) {
             rig.hotkeys.apply(bound);
             rig.tray.refresh();
-            QCOMPARE(rig.item(0)->text(), QStringLiteral("Show Switcher"));
-            QCOMPARE(rig.item(7)->text(), QStringLiteral("Trigger: bound in the desktop's settings"));
-            QVERIFY(!rig.item(7)->isEnabled());
+            QCOMPARE(rig.item(showSwitcher)->text(), QStringLiteral("Show Switcher"));
+            QCOMPARE(rig.item(triggerItem)->text(), QStringLiteral("Trigger: bound in the desktop's settings"));
+            QVERIFY(!rig.item(triggerItem)->isEnabled());
             const TrayStatus status(rig.hotkeys);
             QVERIFY(!status.isWarning());
             QCOMPARE(status.toolTip(), QStringLiteral("Lettergate"));
@@ -160,17 +168,16 @@ private slots:
         // Two quick clicks run one check; the item is disabled until its outcome is shown.
         rig.tray.checkForUpdates();
         rig.tray.checkForUpdates();
-        QVERIFY(!rig.item(4)->isEnabled());
+        QVERIFY(!rig.item(checkForUpdates)->isEnabled());
         QTRY_COMPARE(rig.presented.size(), 1);
         QTest::qWait(100);
         QCOMPARE(rig.server.requests.size(), 1);
-        QVERIFY(rig.item(4)->isEnabled());
+        QVERIFY(rig.item(checkForUpdates)->isEnabled());
         QVERIFY(rig.presented.front().isUpdateAvailable());
 
         rig.tray.refresh();
-        QVERIFY(rig.item(3)->isVisible());
-        QCOMPARE(rig.item(3)->text(), QStringLiteral("New Version v99.0 · Download"));
-        rig.item(3)->trigger();
+        QCOMPARE(rig.item(newVersion)->text(), QStringLiteral("New Version v99.0 · Download"));
+        rig.item(newVersion)->trigger();
         QCOMPARE(rig.platform.appList.openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://example.org/download"))});
 
         // A command still running is listed with a Stop item until it ends; built as

@@ -1,4 +1,3 @@
-#include "panel/AppsPage.h"
 #include "panel/CardFace.h"
 #include "panel/GridMetrics.h"
 #include "panel/GridPage.h"
@@ -57,12 +56,7 @@ private slots:
             QVERIFY2(qFuzzyCompare(metrics.thumbW, c.thumbW), qPrintable(label + QStringLiteral(" thumbW %1").arg(metrics.thumbW)));
             QVERIFY2(qFuzzyCompare(metrics.thumbH, c.thumbH), qPrintable(label + QStringLiteral(" thumbH %1").arg(metrics.thumbH)));
         }
-        const GridMetrics five = GridMetrics::fit(5, 1000, 600);
-        QVERIFY(qAbs(five.contentHeight(five.rowsFor(5)) - 500.333) < 0.01);
-        const GridMetrics forty = GridMetrics::fit(40, 1000, 600);
-        QCOMPARE(forty.rowsFor(40), 5);
-        QCOMPARE(forty.contentHeight(5), 641.375);
-        QCOMPARE(forty.contentHeight(0), 0.0);
+        QCOMPARE(GridMetrics::fit(40, 1000, 600).rowsFor(40), 5);
     }
 
     void gridCentresRowsAndAlignsOverflowToTheTop()
@@ -88,12 +82,6 @@ private slots:
         QCOMPARE(faceIn(forty, 0).top(), 0.0);
         QVERIFY(faceIn(forty, 39).bottom() > 600);
         QVERIFY(forty.rect().contains(faceIn(forty, 31).toRect()));
-    }
-
-    void theAppGridGetsWhatTheBoxesLeaveButAtLeast120()
-    {
-        QCOMPARE(AppsPage::gridHeight(700), 370);
-        QCOMPARE(AppsPage::gridHeight(300), 120);
     }
 };
 

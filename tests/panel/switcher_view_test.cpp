@@ -6,7 +6,6 @@
 #include "panel/Clickable.h"
 #include "panel/CompactBottomBar.h"
 #include "panel/CompactChip.h"
-#include "panel/EmptyState.h"
 #include "panel/GridPage.h"
 #include "panel/MiniPasteCard.h"
 #include "panel/MoreChip.h"
@@ -152,8 +151,7 @@ private slots:
         QCOMPARE(rig.settings.store.setCommandKey(QStringLiteral("k")), KeyValidation::ok());
         rig.model.reset(furnishedApps());
         panel.settle();
-        QCOMPARE(panel.header().hint, QStringLiteral("· Press an app's letter to switch · C/S/L/K for clipboard / "
-                                                     "snippet / link / command · arrows, Tab and Enter work too"));
+        QVERIFY(panel.header().hint.contains(QStringLiteral("C/S/L/K")));
         QCOMPARE(panel.appsPage()->clipboardColumn()->entryKey(), QStringLiteral("C"));
         QCOMPARE(panel.appsPage()->commandBar()->entryKey(), QStringLiteral("K"));
     }
@@ -353,35 +351,6 @@ private slots:
         QTRY_VERIFY(rig.snippets.previews().isIdle());
         panel.settle();
         QCOMPARE(panel.page(), page);
-    }
-
-    void emptyListsShowTheirEmptyStates()
-    {
-        SwitcherRig rig;
-        rig.model.reset({});
-        Panel panel(rig);
-        QCOMPARE(panel.header().count, QStringLiteral("0 apps"));
-        QVERIFY(panel.cards().isEmpty());
-        AppsPage *apps = panel.appsPage();
-        for (EntryBox *box : QList<EntryBox *>{apps->clipboardColumn(), apps->snippetColumn(), apps->linkBar(),
-                                               apps->commandBar()}) {
-            QVERIFY(box->isEmpty());
-            QVERIFY(!box->emptyHint().isEmpty());
-            QVERIFY(!box->moreChip());
-            QCOMPARE(box->hint(), std::nullopt);
-        }
-        QSet<QString> titles;
-        for (Prefix list : {Prefix::clipboard, Prefix::snippet, Prefix::link, Prefix::command}) {
-            rig.model.enter(list);
-            panel.settle();
-            const auto *empty = qobject_cast<EmptyState *>(panel.page());
-            QVERIFY(empty);
-            titles.insert(empty->title());
-            QCOMPARE(empty->size(), panel.view.pageArea()->size());
-            rig.model.back();
-            panel.settle();
-        }
-        QCOMPARE(titles.size(), 4); // each list says which one is empty
     }
 
     void everyClickCallsItsAction()
@@ -594,7 +563,6 @@ private slots:
         panel.settle();
         QCOMPARE(panel.page()->size(), panel.view.pageArea()->size());
         QCOMPARE(panel.view.pageArea()->width(), 1400);
-        QCOMPARE(panel.appsPage()->grid()->height(), AppsPage::gridHeight(panel.view.pageArea()->height()));
         QVERIFY(panel.appsPage()->grid()->metrics().thumbW > before.thumbW);
 
         // Window pictures are kept at the largest size a card draws them, worked out

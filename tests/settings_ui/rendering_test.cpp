@@ -1,6 +1,7 @@
+#include "support/GoldenImage.h"
 #include "SettingsUiTesting.h"
 
-#include "settings/ui/SettingsRendering.h"
+#include "rendering/SettingsRendering.h"
 
 #include <QDir>
 
@@ -43,12 +44,17 @@ private slots:
         SettingsRendering::fillWithSampleData(fixture.services());
         QVERIFY(fixture.tick() > ticks); // the sample data went through the stores
 
+        QImage filledSnippets;
         for (size_t i = 0; i < std::size(tabs); ++i) {
             const QImage picture = SettingsRendering::render(fixture.services(), tabs[i].first);
-            keep(picture, QString::fromLatin1(tabs[i].second) + QStringLiteral("-filled"));
+            const QString name = QString::fromLatin1(tabs[i].second) + QStringLiteral("-filled");
+            keep(picture, name);
             // The General tab shows no lists; every other tab shows its content.
             QCOMPARE(picture == empty.at(int(i)), tabs[i].first == Tab::General);
+            if (tabs[i].first == Tab::Snippets)
+                filledSnippets = picture;
         }
+        GoldenImage::verify(filledSnippets, QStringLiteral("settings_ui"), QStringLiteral("snippets-filled"));
     }
 };
 

@@ -1,4 +1,4 @@
-#include "settings/ui/SettingsRendering.h"
+#include "rendering/SettingsRendering.h"
 
 #include "settings/SettingsStore.h"
 #include "settings/ui/SettingsServices.h"
