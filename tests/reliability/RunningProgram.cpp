@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QRandomGenerator>
 #include <QTest>
 #include <csignal>
 #include <cstdlib>
@@ -248,15 +249,7 @@ QList<xcb_window_t> programWindows(bool viewableOnly)
             next.append(QList<xcb_window_t>(children, children + xcb_query_tree_children_length(tree.get())));
         }
         for (const xcb_window_t window : std::as_const(next)) {
-            const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> wmClass(
-                xcb_get_property_reply(c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64),
-                                       nullptr),
-                &std::free);
-            if (!wmClass)
-                continue;
-            const QByteArray names(static_cast<const char *>(xcb_get_property_value(wmClass.get())),
-                                   xcb_get_property_value_length(wmClass.get()));
-            if (names.split('\0').value(1) != "Lettergate")
+            if (X11Test::windowClass(c, window) != "Lettergate")
                 continue;
             const std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
                 xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr), &std::free);
@@ -276,6 +269,29 @@ bool panelIsMapped()
 bool panelHasFocus()
 {
     return programWindows(true).contains(X11Test::focusedWindow());
+}
+
+QString openAndClosePanel(int timeoutMs)
+{
+    pressKeys(QStringLiteral("ctrl+alt+w"));
+    if (!QTest::qWaitFor(panelHasFocus, timeoutMs))
+        return QStringLiteral("the trigger did not open the panel");
+    pressKeys(QStringLiteral("Escape"));
+    if (!QTest::qWaitFor([] { return !panelIsMapped(); }, timeoutMs))
+        return QStringLiteral("Escape did not close the panel");
+    return {};
+}
+
+QImage noisyPicture(QSize size, quint32 seed)
+{
+    QImage picture(size, QImage::Format_RGB32);
+    QRandomGenerator noise(seed);
+    for (int y = 0; y < picture.height(); ++y) {
+        auto *line = reinterpret_cast<quint32 *>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            line[x] = 0xff000000u | (noise.generate() & 0x00ffffffu);
+    }
+    return picture;
 }
 
 void reportFigure(const QString &name, const QString &value)

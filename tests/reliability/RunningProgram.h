@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QJsonArray>
 #include <QMap>
 #include <QProcess>
@@ -111,6 +112,13 @@ bool panelIsMapped();
 // Whether the panel holds the keyboard focus: keys typed from then on are its. The
 // panel maps before the focus is set, so a key typed on the map alone may go elsewhere.
 bool panelHasFocus();
+
+// The trigger opens the panel and Escape closes it, each within the time given: empty
+// when both did, else which step failed.
+QString openAndClosePanel(int timeoutMs);
+
+// A picture of noise, slow to encode as a PNG; the same seed gives the same picture.
+QImage noisyPicture(QSize size, quint32 seed);
 
 // Prints a figure the reliability script collects ("figure: <name> = <value>").
 void reportFigure(const QString &name, const QString &value);

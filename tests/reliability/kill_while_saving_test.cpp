@@ -17,19 +17,6 @@ namespace {
 constexpr int pictureCount = 3;
 constexpr int historyLimit = 20;
 
-// A noisy picture, slow enough to encode that kills land while a PNG is being written.
-QImage noisyPicture(quint32 seed)
-{
-    QImage picture(1200, 900, QImage::Format_RGB32);
-    QRandomGenerator noise(seed);
-    for (int y = 0; y < picture.height(); ++y) {
-        auto *line = reinterpret_cast<quint32 *>(picture.scanLine(y));
-        for (int x = 0; x < picture.width(); ++x)
-            line[x] = 0xff000000u | (noise.generate() & 0x00ffffffu);
-    }
-    return picture;
-}
-
 } // namespace
 
 // The real program killed (SIGKILL) again and again while another process keeps
@@ -50,7 +37,8 @@ private slots:
         padding.write(m_padding);
         padding.close();
         for (int i = 0; i < pictureCount; ++i) {
-            m_pictures.append(noisyPicture(quint32(i + 1)));
+            // Noisy, slow enough to encode that kills land while a PNG is being written.
+            m_pictures.append(Reliability::noisyPicture(QSize(1200, 900), quint32(i + 1)));
             QVERIFY(m_pictures.last().save(m_copies.filePath(QStringLiteral("picture%1.png").arg(i))));
         }
     }

@@ -123,18 +123,18 @@ private slots:
         QTRY_COMPARE(list().size(), 1);
     }
 
-    void windowsAreListedUnderTheirAppsWithTheirPlaces()
+    // Three windows of two apps, through their lives: listed, placed, activated, closed.
+    void windowsAreListedUnderTheirAppsPlacedActivatedAndDropped()
     {
         WaylandTest::HelperWindow alpha(QStringLiteral("org.example.Helper"), QStringLiteral("Alpha"));
         QTRY_VERIFY(titled(list(), QStringLiteral("Alpha")));
         WaylandTest::HelperWindow bravo(QStringLiteral("org.example.Helper"), QStringLiteral("Bravo"));
         QTRY_VERIFY(titled(list(), QStringLiteral("Bravo")));
         WaylandTest::Client charlie(QStringLiteral("foot"), {"-T", "Charlie"});
-        QTRY_VERIFY(titled(list(), QStringLiteral("Charlie")));
-
         // Front-most first: sway activates each new window.
+        QTRY_COMPARE(WaylandTest::focusedTitle(), QStringLiteral("Charlie"));
+        QTRY_COMPARE(list().value(0).title, QStringLiteral("Charlie"));
         const QList<WindowRecord> records = list();
-        QCOMPARE(records.first().title, QStringLiteral("Charlie"));
         QCOMPARE(m_windows->apps().activeWindow(), records.first().number);
 
         const WindowRecord a = titled(records, QStringLiteral("Alpha")).value();
@@ -184,23 +184,9 @@ private slots:
         for (const WindowRecord &record : onOutputs)
             QCOMPARE(record.bounds, QRectF(0, 0, 1280, 800));
         QVERIFY(unusedFrames.current().isEmpty());
-    }
 
-    void activationIsReportedAndSwayAgrees()
-    {
-        WaylandTest::HelperWindow alpha(QStringLiteral("org.example.Helper"), QStringLiteral("Alpha"));
-        QTRY_VERIFY(titled(list(), QStringLiteral("Alpha")));
-        WaylandTest::HelperWindow bravo(QStringLiteral("org.example.Helper"), QStringLiteral("Bravo"));
-        QTRY_VERIFY(titled(list(), QStringLiteral("Bravo")));
-        WaylandTest::Client charlie(QStringLiteral("foot"), {"-T", "Charlie"});
-        QTRY_COMPARE(WaylandTest::focusedTitle(), QStringLiteral("Charlie"));
-        QTRY_COMPARE(list().value(0).title, QStringLiteral("Charlie"));
-
-        Apps &apps = m_windows->apps();
         Accessibility &accessibility = m_windows->accessibility();
         QVERIFY(accessibility.isTrusted());
-        const WindowRecord a = titled(list(), QStringLiteral("Alpha")).value();
-        const WindowRecord c = titled(list(), QStringLiteral("Charlie")).value();
         QSignalSpy reported(&apps, &Apps::activeWindowReported);
         QSignalSpy frontmost(&apps, &Apps::frontmostAppChanged);
 
@@ -224,6 +210,22 @@ private slots:
         QVERIFY(apps.openApplication(QStringLiteral("org.example.Helper")));
         QTRY_COMPARE(WaylandTest::focusedTitle(), QStringLiteral("Alpha"));
         QTRY_COMPARE(reported.constLast().constFirst().value<quint32>(), *a.number);
+
+        // Closed, a window leaves the list and its app is known to be gone.
+        QVERIFY(!apps.isTerminated(*c.ownerPid));
+        charlie.close();
+        QTRY_VERIFY(!titled(list(), QStringLiteral("Charlie")));
+        QVERIFY(apps.isTerminated(*c.ownerPid));
+        QCOMPARE(apps.bundleIdentifier(*c.ownerPid), std::nullopt);
+        QVERIFY(accessibility.windowElements(*c.ownerPid).elements.value().isEmpty());
+        QVERIFY(!accessibility.isMinimized(*c.number));
+
+        // A new window of the same app gets a new number and the app's old one.
+        WaylandTest::Client again(QStringLiteral("foot"), {"-T", "Charlie again"});
+        QTRY_VERIFY(titled(list(), QStringLiteral("Charlie again")));
+        const WindowRecord renewed = titled(list(), QStringLiteral("Charlie again")).value();
+        QVERIFY(*renewed.number > *c.number);
+        QCOMPARE(renewed.ownerPid, c.ownerPid);
     }
 
     void swayIsReadOffTheGuiThread()
@@ -255,30 +257,6 @@ private slots:
         QTRY_VERIFY(sameFrames(frames.current(), {{ours, QRectF(moved)}}));
         m_ownWindow.setTitle(QStringLiteral("Our settings"));
         QTRY_VERIFY(titled(list(), QStringLiteral("Our settings")));
-    }
-
-    void aClosedWindowLeavesTheList()
-    {
-        WaylandTest::HelperWindow alpha(QStringLiteral("org.example.Helper"), QStringLiteral("Alpha"));
-        WaylandTest::Client charlie(QStringLiteral("foot"), {"-T", "Charlie"});
-        QTRY_VERIFY(titled(list(), QStringLiteral("Alpha")) && titled(list(), QStringLiteral("Charlie")));
-        const WindowRecord c = titled(list(), QStringLiteral("Charlie")).value();
-        Apps &apps = m_windows->apps();
-        QVERIFY(!apps.isTerminated(*c.ownerPid));
-
-        charlie.close();
-        QTRY_VERIFY(!titled(list(), QStringLiteral("Charlie")));
-        QVERIFY(apps.isTerminated(*c.ownerPid));
-        QCOMPARE(apps.bundleIdentifier(*c.ownerPid), std::nullopt);
-        QVERIFY(m_windows->accessibility().windowElements(*c.ownerPid).elements.value().isEmpty());
-        QVERIFY(!m_windows->accessibility().isMinimized(*c.number));
-
-        // A new window of the same app gets a new number and the app's old one.
-        WaylandTest::Client again(QStringLiteral("foot"), {"-T", "Charlie again"});
-        QTRY_VERIFY(titled(list(), QStringLiteral("Charlie again")));
-        const WindowRecord renewed = titled(list(), QStringLiteral("Charlie again")).value();
-        QVERIFY(*renewed.number > *c.number);
-        QCOMPARE(renewed.ownerPid, c.ownerPid);
     }
 
 private:

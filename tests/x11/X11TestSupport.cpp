@@ -262,6 +262,19 @@ int BellWatch::rings()
     return m_rings;
 }
 
+QByteArray windowClass(xcb_connection_t *c, xcb_window_t window)
+{
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> wmClass(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr),
+        &std::free);
+    if (!wmClass)
+        return {};
+    return QByteArray(static_cast<const char *>(xcb_get_property_value(wmClass.get())),
+                      xcb_get_property_value_length(wmClass.get()))
+        .split('\0')
+        .value(1);
+}
+
 bool isHidden(quint32 window)
 {
     return run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window), QStringLiteral("_NET_WM_STATE")})

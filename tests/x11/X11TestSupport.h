@@ -111,6 +111,9 @@ QString runServingEvents(const QString &program, const QStringList &arguments, i
 // owner until something else is copied.
 void xclipCopy(const QString &file, const QString &type = {});
 
+// The class half of a window's WM_CLASS ("Lettergate", "trayer"); empty without one.
+QByteArray windowClass(xcb_connection_t *connection, xcb_window_t window);
+
 // The root window's _NET_ACTIVE_WINDOW, through xprop.
 quint32 activeWindow();
 // Whether the window manager has the window minimised (_NET_WM_STATE_HIDDEN).

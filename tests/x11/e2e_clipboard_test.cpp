@@ -148,7 +148,7 @@ private:
 
     QByteArray historyFile() const
     {
-        QFile file(m_history->filePath());
+        QFile file(Paths::dataDirectory() + QStringLiteral("/clipboard.json"));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
