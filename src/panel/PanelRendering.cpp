@@ -2,16 +2,15 @@
 
 #include "panel/AppIconCache.h"
 #include "panel/SwitcherView.h"
-#include "platform/Platform.h"
 #include "switcher/SwitcherViewModel.h"
 
 #include <QPainter>
 
-QImage renderSwitcherView(SwitcherViewModel &viewModel, const SnippetStore &snippets, QSize size,
+QImage renderSwitcherView(Apps &apps, SwitcherViewModel &viewModel, const SnippetStore &snippets, QSize size,
                           qreal devicePixelRatio)
 {
     // The icons as a closed panel prepares them for its next opening.
-    AppIconCache icons(Platform::current().apps());
+    AppIconCache icons(apps);
     QList<WindowInfo> windows;
     for (const AppEntry &app : viewModel.apps())
         windows.append(app.windows);

@@ -45,9 +45,8 @@ QString truncated(double side)
 
 } // namespace
 
-QList<WindowInfo> listWindows(std::optional<qint32> excludedPid)
+QList<WindowInfo> listWindows(Platform &platform, std::optional<qint32> excludedPid)
 {
-    Platform &platform = Platform::current();
     const std::optional<QList<WindowRecord>> records = platform.windowServer().onScreenWindows();
     if (!records)
         return {};
@@ -69,9 +68,9 @@ QList<WindowInfo> listWindows(std::optional<qint32> excludedPid)
     return windows;
 }
 
-void printAllWindows()
+void printAllWindows(Platform &platform)
 {
-    const QList<WindowInfo> windows = listWindows(static_cast<qint32>(QCoreApplication::applicationPid()));
+    const QList<WindowInfo> windows = listWindows(platform, static_cast<qint32>(QCoreApplication::applicationPid()));
     Log::info(QStringLiteral("Enumerated ") + QString::number(windows.size()) + QStringLiteral(" windows:"));
     for (qsizetype i = 0; i < windows.size(); ++i) {
         const WindowInfo &window = windows.at(i);

@@ -90,12 +90,12 @@ private slots:
         furnishFully(rig, files);
         const QSize size(1200, 760);
 
-        QImage apps = renderSwitcherView(rig.model, rig.snippets, size);
+        QImage apps = renderSwitcherView(rig.platform.appList, rig.model, rig.snippets, size);
         verifyPanel(apps, size);
         keep(apps, QStringLiteral("apps"));
 
         QCOMPARE(describe(rig.model.handle(QStringLiteral("v"))), QStringLiteral("awaiting"));
-        const QImage armed = renderSwitcherView(rig.model, rig.snippets, size);
+        const QImage armed = renderSwitcherView(rig.platform.appList, rig.model, rig.snippets, size);
         verifyPanel(armed, size);
         QVERIFY(armed != apps);
         keep(armed, QStringLiteral("apps-armed"));
@@ -109,7 +109,7 @@ private slots:
             {[&] { rig.model.enter(Prefix::command); }, QStringLiteral("commands")}};
         for (const auto &[go, name] : pages) {
             go();
-            const QImage page = renderSwitcherView(rig.model, rig.snippets, size);
+            const QImage page = renderSwitcherView(rig.platform.appList, rig.model, rig.snippets, size);
             verifyPanel(page, size);
             keep(page, name);
             rig.model.back();
@@ -122,13 +122,13 @@ private slots:
         rig.platform.capture.granted = false;
         rig.model.reset({app(11, QStringLiteral("Files"), QStringLiteral("f"), {1100})});
         const QSize size(1000, 640);
-        keep(renderSwitcherView(rig.model, rig.snippets, size), QStringLiteral("apps-empty-lists"));
-        const QImage doubled = renderSwitcherView(rig.model, rig.snippets, QSize(500, 400), 2);
+        keep(renderSwitcherView(rig.platform.appList, rig.model, rig.snippets, size), QStringLiteral("apps-empty-lists"));
+        const QImage doubled = renderSwitcherView(rig.platform.appList, rig.model, rig.snippets, QSize(500, 400), 2);
         QCOMPARE(doubled.devicePixelRatio(), 2.0);
         verifyPanel(doubled, QSize(1000, 800));
         for (Prefix list : {Prefix::clipboard, Prefix::snippet, Prefix::link, Prefix::command}) {
             rig.model.enter(list);
-            const QImage page = renderSwitcherView(rig.model, rig.snippets, size);
+            const QImage page = renderSwitcherView(rig.platform.appList, rig.model, rig.snippets, size);
             verifyPanel(page, size);
             keep(page, QStringLiteral("empty-") + describe(list));
             rig.model.back();
@@ -141,7 +141,7 @@ private slots:
         QTemporaryDir files;
         furnishFully(rig, files);
         const QSize size(640, 360);
-        const QImage small = renderSwitcherView(rig.model, rig.snippets, size);
+        const QImage small = renderSwitcherView(rig.platform.appList, rig.model, rig.snippets, size);
         verifyPanel(small, size);
         keep(small, QStringLiteral("apps-small"));
         // The page is taller than its area and is cut at the area's edge: the header's
@@ -149,7 +149,7 @@ private slots:
         const QImage headerOnly = [&] {
             QList<AppEntry> none;
             rig.model.reset(none);
-            return renderSwitcherView(rig.model, rig.snippets, size);
+            return renderSwitcherView(rig.platform.appList, rig.model, rig.snippets, size);
         }();
         for (int x = 300; x < 600; x += 7)
             QCOMPARE(small.pixel(x, 40), headerOnly.pixel(x, 40));
