@@ -5,6 +5,7 @@
 #include "stores/ClipboardHistory.h"
 #include "stores/CommandRunner.h"
 #include "stores/LinkTarget.h"
+#include "stores/RunningCommands.h"
 #include "support/ClipboardReads.h"
 #include "support/FakePlatform.h"
 #include "support/TestEnvironment.h"
@@ -195,9 +196,10 @@ BENCHMARK(BM_linkOpenNormalisation)->Arg(0)->Arg(1)->Arg(2)->ArgNames({"bareHost
 
 void BM_runTrueToCompletion(benchmark::State &state)
 {
+    RunningCommands running;
     for (auto _ : state) {
         bool done = false;
-        CommandRunner::runCommand(QStringLiteral("true"), QStringLiteral("true"),
+        CommandRunner::runCommand(running, QStringLiteral("true"), QStringLiteral("true"),
                                   [&done](const CommandRunner::Result &) { done = true; });
         waitUntil([&done] { return done; });
     }

@@ -30,7 +30,7 @@ void BM_listWindows500Records(benchmark::State &state)
     fillDesktop(platform.windows, platform.appList);
     qsizetype kept = 0;
     for (auto _ : state) {
-        const QList<WindowInfo> windows = listWindows(1000);
+        const QList<WindowInfo> windows = listWindows(platform, 1000);
         kept = windows.size();
         benchmark::DoNotOptimize(windows.constData());
     }

@@ -79,7 +79,7 @@ void BM_listWindows50(benchmark::State &state)
 {
     qsizetype count = 0;
     for (auto _ : state)
-        count = listWindows(qint32(QCoreApplication::applicationPid())).size();
+        count = listWindows(*platform, qint32(QCoreApplication::applicationPid())).size();
     state.counters["windows"] = double(count);
 }
 BENCHMARK(BM_listWindows50)->Unit(benchmark::kMicrosecond)->UseRealTime();
@@ -119,8 +119,9 @@ BENCHMARK(BM_capture20Parallel)->Unit(benchmark::kMillisecond)->UseRealTime();
 // What the panel's prefetch does after every hide: list, then picture every window.
 void BM_thumbnailPrefetch20(benchmark::State &state)
 {
-    const QList<WindowInfo> windows = listWindows(qint32(QCoreApplication::applicationPid())).mid(0, capturedWindows);
-    ThumbnailService thumbnails;
+    const QList<WindowInfo> windows =
+        listWindows(*platform, qint32(QCoreApplication::applicationPid())).mid(0, capturedWindows);
+    ThumbnailService thumbnails(platform->screenCapture());
     for (auto _ : state) {
         QFuture<void> done = thumbnails.prefetch(windows);
         while (!done.isFinished())
@@ -187,14 +188,12 @@ int main(int argc, char **argv)
         return 1;
     }
     platform = x11.get();
-    Platform::install(platform);
     const auto helpers = startWindows();
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    Platform::install(nullptr);
     for (const auto &helper : helpers) {
         helper->kill();
         helper->waitForFinished();

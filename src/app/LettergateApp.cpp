@@ -7,11 +7,11 @@
 #include "app/UpdateAlerts.h"
 #include "app/WindowReport.h"
 #include "hotkeys/HotkeyManager.h"
-#include "hotkeys/TriggerAlerts.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
 #include "platform/SystemTray.h"
 #include "settings/SettingsStore.h"
+#include "settings/ui/SettingsWindowController.h"
 #include "stores/ClipboardHistory.h"
 #include "updates/UpdateChecker.h"
 #include "windows/WindowList.h"
@@ -20,10 +20,10 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-LettergateApp::LettergateApp(Platform &platform, std::function<void()> showSettings, QObject *parent)
+LettergateApp::LettergateApp(Platform &platform, QObject *parent)
     : QObject(parent)
     , m_platform(platform)
-    , m_showSettings(std::move(showSettings))
+    , m_services(platform)
 {
 }
 
@@ -31,24 +31,24 @@ LettergateApp::~LettergateApp() = default;
 
 void LettergateApp::finishLaunching()
 {
-    SettingsStore &settings = SettingsStore::shared();
-    // Before the trigger is first armed, so that one taken at start is told.
-    m_triggerAlerts = std::make_unique<TriggerAlerts>(HotkeyManager::shared(), m_platform.notifications());
+    OverlayController &overlay = *m_services.overlay;
     m_startUp = std::make_unique<StartUp>(
-        StartUpServices{m_platform, settings, HotkeyManager::shared(), ClipboardHistory::shared(),
-                        UpdateChecker::shared()},
-        StartUp::Hooks{[] { OverlayController::shared().toggle(); },
-                       [] { OverlayController::shared().prepare(); }, [this] { installTrayIcon(); }});
+        StartUpServices{m_platform, *m_services.settings, *m_services.hotkeys, *m_services.clipboard,
+                        *m_services.updates},
+        StartUp::Hooks{[&overlay] { overlay.toggle(); }, [&overlay] { overlay.prepare(); },
+                       [this] { installTrayIcon(); }});
     m_startUp->finishLaunching();
 }
 
 void LettergateApp::installTrayIcon()
 {
     Platform &platform = m_platform;
+    OverlayController &overlay = *m_services.overlay;
+    SettingsWindowController &settingsWindow = *m_services.settingsWindow;
     m_trayMenu = std::make_unique<TrayMenu>(
-        SettingsStore::shared(), UpdateChecker::shared(), platform, HotkeyManager::shared(),
-        TrayMenu::Actions{[] { OverlayController::shared().show(); }, m_showSettings, &printAllWindows,
-                          &QApplication::quit,
+        *m_services.settings, *m_services.updates, platform, *m_services.hotkeys, *m_services.runningCommands,
+        TrayMenu::Actions{[&overlay] { overlay.show(); }, [&settingsWindow] { settingsWindow.show(); },
+                          [&platform] { printAllWindows(platform); }, &QApplication::quit,
                           [&platform](const UpdateResult &result) { UpdateAlerts::present(result, platform.apps()); }});
     // Made and shown even without a tray: an X tray docks it whenever one appears (one
     // that starts after us, as at login, or one that restarts); a status-notifier tray
@@ -66,9 +66,9 @@ void LettergateApp::installTrayIcon()
     m_trayIcon = new QSystemTrayIcon(this);
     showTriggerStateOn(*m_trayIcon);
     m_trayIcon->setContextMenu(m_trayMenu->menu());
-    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [&overlay](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger)
-            OverlayController::shared().show();
+            overlay.show();
     });
     m_trayIcon->show();
 }
@@ -76,7 +76,7 @@ void LettergateApp::installTrayIcon()
 void LettergateApp::showTriggerStateOn(QSystemTrayIcon &icon)
 {
     if (!m_trayStatus)
-        m_trayStatus = std::make_unique<TrayStatus>(HotkeyManager::shared());
+        m_trayStatus = std::make_unique<TrayStatus>(*m_services.hotkeys);
     const auto show = [this, &icon] {
         icon.setIcon(m_trayStatus->icon());
         icon.setToolTip(m_trayStatus->toolTip());
@@ -90,13 +90,13 @@ QByteArray LettergateApp::handleRequest(const QString &request)
     if (const std::optional<QString> modifier = RequestProtocol::tappedModifier(request))
         return reportTap(*modifier);
     if (request == u"windows")
-        return RequestProtocol::acknowledgement(windowReport(panelApps(SettingsStore::shared())));
+        return RequestProtocol::acknowledgement(windowReport(panelApps(m_platform, *m_services.settings)));
     if (request.isEmpty() || request == u"settings") {
-        m_showSettings();
+        m_services.settingsWindow->show();
     } else if (request == u"show") {
-        OverlayController::shared().show();
+        m_services.overlay->show();
     } else if (request == u"toggle") {
-        OverlayController::shared().toggle();
+        m_services.overlay->toggle();
     } else if (request == u"quit") {
         // After the reply is on its way.
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
@@ -118,6 +118,6 @@ QByteArray LettergateApp::reportTap(const QString &modifierName)
         return RequestProtocol::refusal(
             QStringLiteral("unknown modifier \"%1\": tap takes super, ctrl, alt or shift").arg(shown));
     }
-    HotkeyManager::shared().reportTap(*modifier);
+    m_services.hotkeys->reportTap(*modifier);
     return RequestProtocol::acknowledgement();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "app/Services.h"
 #include "app/StartUp.h"
 
 #include <QByteArray>
 #include <QObject>
-#include <functional>
 #include <memory>
 
 class Platform;
@@ -12,16 +12,16 @@ class QSystemTrayIcon;
 class SingleInstance;
 class TrayMenu;
 class TrayStatus;
-class TriggerAlerts;
 
-// The running program: starts the services in order, shows the tray icon with its
-// menu, and answers requests that a second start of the program sends.
+// The running program: makes its services (Services), starts them in order, shows the
+// tray icon with its menu, and answers requests that a second start of the program sends.
 class LettergateApp : public QObject {
     Q_OBJECT
 public:
-    // showSettings opens the settings window (which follows the taskbar choice itself).
-    LettergateApp(Platform &platform, std::function<void()> showSettings, QObject *parent = nullptr);
+    explicit LettergateApp(Platform &platform, QObject *parent = nullptr);
     ~LettergateApp() override;
+
+    Services &services() { return m_services; }
 
     // Everything that happens once the event loop is about to run.
     void finishLaunching();
@@ -40,10 +40,9 @@ private:
     void showTriggerStateOn(QSystemTrayIcon &icon);
 
     Platform &m_platform;
-    std::function<void()> m_showSettings;
+    Services m_services;
     std::unique_ptr<StartUp> m_startUp;
     std::unique_ptr<TrayMenu> m_trayMenu;
-    std::unique_ptr<TriggerAlerts> m_triggerAlerts;
     std::unique_ptr<TrayStatus> m_trayStatus;
     QSystemTrayIcon *m_trayIcon = nullptr;
 };

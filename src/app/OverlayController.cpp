@@ -99,16 +99,12 @@ private:
     OverlayController &m_controller;
 };
 
-OverlayController &OverlayController::shared()
-{
-    static OverlayController *instance = new OverlayController(SwitcherSources::shared(), Platform::current());
-    return *instance;
-}
-
-OverlayController::OverlayController(SwitcherSources sources, Platform &platform, QObject *parent)
+OverlayController::OverlayController(SwitcherSources sources, Platform &platform, RunningCommands &running,
+                                     QObject *parent)
     : QObject(parent)
     , m_sources(sources)
     , m_platform(platform)
+    , m_running(running)
     , m_viewModel(sources)
     , m_paster(platform.pasteboard(), platform.apps(), platform.keystrokes(), platform.feedback(),
                platform.notifications(), sources.snippets, sources.settings)
@@ -166,7 +162,7 @@ void OverlayController::show()
     if (!wasOpen)
         m_previousApp = m_platform.apps().frontmostApp();
 
-    const QList<WindowInfo> windows = listWindows(ownPid());
+    const QList<WindowInfo> windows = listWindows(m_platform, ownPid());
     const QList<AppEntry> apps = buildApps(windows, m_sources.settings.listKeys(), m_sources.settings);
     // A copy made since the last poll is asked for, not waited for: the clipboard list
     // shows it once its content has arrived.
@@ -231,7 +227,7 @@ void OverlayController::prepare()
 {
     if (isPanelVisible())
         return;
-    const QList<WindowInfo> windows = listWindows(ownPid());
+    const QList<WindowInfo> windows = listWindows(m_platform, ownPid());
     if (!m_panel) {
         createPanel();
         // Sized before it is first shown: the window pictures are captured for its cards.
@@ -272,7 +268,7 @@ qreal OverlayController::panelPixelRatio() const
 void OverlayController::prepareNextShowing()
 {
     if (!isPanelVisible())
-        prepareNextShowingOf(listWindows(ownPid()));
+        prepareNextShowingOf(listWindows(m_platform, ownPid()));
 }
 
 void OverlayController::prepareNextShowingOf(const QList<WindowInfo> &windows)
@@ -380,14 +376,14 @@ void OverlayController::fireWindow(const WindowInfo &window)
         // pictures show the window brought forward.
         hide(false);
         m_prefetchAfterHide.stop();
-        if (activateWindow(window))
+        if (activateWindow(m_platform, window))
             m_hideAfterSwitch.start();
         else
             m_prefetchAfterHide.start();
         return;
     }
     const bool alreadyActive = m_platform.apps().activeWindow() == window.id;
-    if (!activateWindow(window) || alreadyActive) {
+    if (!activateWindow(m_platform, window) || alreadyActive) {
         hide(false);
         return;
     }
@@ -452,13 +448,14 @@ void OverlayController::runCommand(const Command &command)
     }
     // Its output is shown only when it fails: the last lines, in one notification.
     const QString name = FailureNotice::nameOf(command);
-    CommandRunner::runCommand(name, line, [&feedback, &notifications, name](const CommandRunner::Result &result) {
-        // A command the user stopped ended as asked.
-        if (result.succeeded() || result.stopped)
-            return;
-        feedback.beep();
-        FailureNotice::ofProcess(name, result).showOn(notifications);
-    });
+    CommandRunner::runCommand(m_running, name, line,
+                              [&feedback, &notifications, name](const CommandRunner::Result &result) {
+                                  // A command the user stopped ended as asked.
+                                  if (result.succeeded() || result.stopped)
+                                      return;
+                                  feedback.beep();
+                                  FailureNotice::ofProcess(name, result).showOn(notifications);
+                              });
 }
 
 void OverlayController::launchApp(const InputResult::LaunchApp &launch)

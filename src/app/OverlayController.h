@@ -17,6 +17,7 @@
 class Platform;
 class QKeyEvent;
 class QScreen;
+class RunningCommands;
 struct SwitcherActions;
 
 // Owns the floating switcher panel: opens it on the trigger with fresh data, turns
@@ -41,9 +42,9 @@ public:
     // window manager to report a window active before it hides anyway.
     static constexpr int switchReportWaitMs = 50;
 
-    static OverlayController &shared();
-
-    OverlayController(SwitcherSources sources, Platform &platform, QObject *parent = nullptr);
+    // The user's commands run listed in `running`.
+    OverlayController(SwitcherSources sources, Platform &platform, RunningCommands &running,
+                      QObject *parent = nullptr);
     ~OverlayController() override;
 
     void toggle();
@@ -95,6 +96,7 @@ private:
 
     SwitcherSources m_sources;
     Platform &m_platform;
+    RunningCommands &m_running;
     SwitcherViewModel m_viewModel;
     Paster m_paster;
     AppIconCache m_icons;

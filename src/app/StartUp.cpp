@@ -53,7 +53,7 @@ void StartUp::startServices()
     m_services.settings.setHistoryLimitTarget(&clipboard);
 
     const auto ownPid = static_cast<qint32>(QCoreApplication::applicationPid());
-    AppLetters(m_services.settings).assignLetters(listWindows(ownPid));
+    AppLetters(m_services.settings).assignLetters(listWindows(m_services.platform, ownPid));
 
     // Silent: the outcome only feeds the tray menu's new-version item.
     m_services.updates.check();

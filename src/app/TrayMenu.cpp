@@ -14,12 +14,13 @@
 #include <QUrl>
 
 TrayMenu::TrayMenu(SettingsStore &settings, UpdateChecker &updates, Platform &platform, HotkeyManager &trigger,
-                   Actions actions, QObject *parent)
+                   RunningCommands &running, Actions actions, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_updates(updates)
     , m_platform(platform)
     , m_trigger(trigger)
+    , m_running(running)
     , m_actions(std::move(actions))
     , m_menu(new QMenu)
 {
@@ -40,7 +41,7 @@ TrayMenu::TrayMenu(SettingsStore &settings, UpdateChecker &updates, Platform &pl
     m_windowManager->setEnabled(false);
     m_menu->addSeparator();
     m_runningCommands = m_menu->addMenu(QStringLiteral("Running Commands"));
-    connect(&RunningCommands::shared(), &RunningCommands::changed, this, &TrayMenu::listRunningCommands);
+    connect(&m_running, &RunningCommands::changed, this, &TrayMenu::listRunningCommands);
     listRunningCommands();
     m_quit = addAction(m_actions.quit);
     m_quit->setText(QStringLiteral("Quit Lettergate"));
@@ -66,19 +67,18 @@ QAction *TrayMenu::addAction(std::function<void()> onTriggered)
 
 void TrayMenu::listRunningCommands()
 {
-    RunningCommands &running = RunningCommands::shared();
     m_runningCommands->clear();
-    for (const RunningCommands::Entry &command : running.entries()) {
+    for (const RunningCommands::Entry &command : m_running.entries()) {
         const QString name = QString(command.name).replace(u'&', QStringLiteral("&&"));
         QAction *stop = m_runningCommands->addAction(command.stopping ? QStringLiteral("Stopping “%1”…").arg(name)
                                                                       : QStringLiteral("Stop “%1”").arg(name));
         stop->setEnabled(!command.stopping);
         // Queued: stopping rebuilds this menu, which must not delete the action inside its
         // own signal.
-        connect(stop, &QAction::triggered, &running, [&running, id = command.id] { running.stop(id); },
+        connect(stop, &QAction::triggered, &m_running, [&running = m_running, id = command.id] { running.stop(id); },
                 Qt::QueuedConnection);
     }
-    m_runningCommands->menuAction()->setVisible(!running.entries().isEmpty());
+    m_runningCommands->menuAction()->setVisible(!m_running.entries().isEmpty());
 }
 
 void TrayMenu::refresh()

@@ -7,6 +7,7 @@ class HotkeyManager;
 class Platform;
 class QAction;
 class QMenu;
+class RunningCommands;
 class SettingsStore;
 class UpdateChecker;
 class UpdateResult;
@@ -28,7 +29,7 @@ public:
     };
 
     TrayMenu(SettingsStore &settings, UpdateChecker &updates, Platform &platform, HotkeyManager &trigger,
-             Actions actions, QObject *parent = nullptr);
+             RunningCommands &running, Actions actions, QObject *parent = nullptr);
     ~TrayMenu() override;
 
     QMenu *menu() const { return m_menu; }
@@ -37,7 +38,6 @@ public:
     // "Check for Updates…": one check at a time; the item stays disabled until its
     // outcome is shown.
     void checkForUpdates();
-    bool isCheckingUpdate() const { return m_checkingUpdate; }
 
 private:
     QAction *addAction(std::function<void()> onTriggered);
@@ -49,6 +49,7 @@ private:
     UpdateChecker &m_updates;
     Platform &m_platform;
     HotkeyManager &m_trigger;
+    RunningCommands &m_running;
     Actions m_actions;
     QMenu *m_menu;
     QAction *m_showSwitcher;

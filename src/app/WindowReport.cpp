@@ -24,8 +24,8 @@ QByteArray windowReport(const QList<AppEntry> &apps)
     return report;
 }
 
-QList<AppEntry> panelApps(SettingsStore &settings)
+QList<AppEntry> panelApps(Platform &platform, SettingsStore &settings)
 {
     const auto ownPid = static_cast<qint32>(QCoreApplication::applicationPid());
-    return buildApps(listWindows(ownPid), settings.listKeys(), settings);
+    return buildApps(listWindows(platform, ownPid), settings.listKeys(), settings);
 }

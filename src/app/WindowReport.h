@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 
+class Platform;
 class SettingsStore;
 
 // The panel's applications as `lettergate windows` prints them: one line per window,
@@ -15,4 +16,4 @@ QByteArray windowReport(const QList<AppEntry> &apps);
 
 // The applications the panel would show now: the windows of every other process with
 // the letters they would get.
-QList<AppEntry> panelApps(SettingsStore &settings);
+QList<AppEntry> panelApps(Platform &platform, SettingsStore &settings);

@@ -8,7 +8,6 @@
 #include "platform/FreeMemory.h"
 #include "platform/Log.h"
 #include "platform/factory/PlatformFactory.h"
-#include "settings/ui/SettingsWindowController.h"
 #include "stores/ClipboardHistory.h"
 
 #include <QApplication>
@@ -80,18 +79,20 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    // The backend outlives the services the application makes over it.
     const auto platform = PlatformFactory::create(*backend);
-    Platform::install(platform.get());
-    LettergateApp app(*platform, [] { SettingsWindowController::shared().show(); });
+    LettergateApp app(*platform);
     const QuitSignals quitSignals;
     // The display going away (a logout) ends the process without aboutToQuit: what the
     // history still has to write is written first, but a copy being read cannot be.
-    DisplayLoss::setLastWrites(
-        [] { ClipboardHistory::shared().flushPendingWrites(ClipboardHistory::CopyBeingRead::LetItGo); });
+    DisplayLoss::setLastWrites([&clipboard = *app.services().clipboard] {
+        clipboard.flushPendingWrites(ClipboardHistory::CopyBeingRead::LetItGo);
+    });
     SingleInstance instance([&app](const QString &request) { return app.handleRequest(request); });
     instance.listen(*claim.lock);
     app.finishLaunching();
     const int status = QApplication::exec();
-    Platform::install(nullptr);
+    // The history goes with the application's services.
+    DisplayLoss::setLastWrites({});
     return status;
 }

@@ -5,19 +5,9 @@
 #include "platform/Clock.h"
 #include "platform/HotKeys.h"
 #include "platform/Log.h"
-#include "platform/Platform.h"
 
 namespace {
 const QString registeredPrefix = QStringLiteral("hotkey registered:");
-}
-
-HotkeyManager &HotkeyManager::shared()
-{
-    static HotkeyManager *const instance = [] {
-        Platform &platform = Platform::current();
-        return new HotkeyManager(platform.hotKeys(), platform.keyTap(), platform.clock());
-    }();
-    return *instance;
 }
 
 HotkeyManager::HotkeyManager(HotKeys &hotKeys, KeyTap &keyTap, const Clock &clock, QObject *parent)

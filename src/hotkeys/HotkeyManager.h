@@ -47,10 +47,6 @@ public:
 
     static constexpr std::chrono::seconds retryInterval{3};
 
-    // The instance the application uses, over the installed platform. Created on first
-    // use and never destroyed: the platform it holds on to may be gone by then.
-    static HotkeyManager &shared();
-
     HotkeyManager(HotKeys &hotKeys, KeyTap &keyTap, const Clock &clock, QObject *parent = nullptr);
     ~HotkeyManager() override;
 

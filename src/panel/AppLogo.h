@@ -11,7 +11,6 @@ class AppLogo {
 public:
     explicit AppLogo(QIcon icon);
 
-    bool hasIcon() const { return !m_icon.isNull(); }
     void paint(QPainter &painter, const QRectF &square) const;
 
 private:

@@ -17,8 +17,8 @@ class SystemTray;
 class WindowServer;
 
 // Everything the portable code asks of the desktop, one narrow interface each.
-// One backend is installed for the process at start-up (see PlatformFactory);
-// tests install an in-memory fake.
+// The application makes one backend at start-up (see PlatformFactory) and hands it to
+// the services it builds; tests hand them an in-memory fake.
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -39,10 +39,4 @@ public:
     virtual OwnWindows &ownWindows() = 0;
     virtual SystemTray &systemTray() = 0;
     virtual Clock &clock() = 0;
-
-    // The installed backend. Installing does not take ownership; the caller keeps
-    // the platform alive while it is installed.
-    static Platform &current();
-    static bool isInstalled();
-    static void install(Platform *platform);
 };

@@ -1,7 +1,6 @@
 #include "settings/SaveIndicator.h"
 
 #include "platform/Notifications.h"
-#include "platform/Platform.h"
 
 #include <QFileInfo>
 
@@ -14,10 +13,10 @@ QString describe(const std::pair<QString, QString> &failing)
 
 } // namespace
 
-SaveIndicator &SaveIndicator::shared()
+SaveIndicator::SaveIndicator(Notifications *notifications, QObject *parent)
+    : QObject(parent)
+    , m_notifications(notifications)
 {
-    static SaveIndicator instance;
-    return instance;
 }
 
 void SaveIndicator::increment()
@@ -44,9 +43,8 @@ void SaveIndicator::noteFailed(const QString &file, const QString &reason)
     const bool firstFailure = failing.removeIf([&file](const auto &entry) { return entry.first == file; }) == 0;
     failing.append({file, reason});
     setFailing(std::move(failing));
-    // The platform of the moment: this indicator lives as long as the process.
-    if (firstFailure && Platform::isInstalled()) {
-        Platform::current().notifications().notify(
+    if (firstFailure && m_notifications) {
+        m_notifications->notify(
             QStringLiteral("Lettergate could not save %1").arg(QFileInfo(file).fileName()),
             reason + QStringLiteral("\nLettergate keeps your changes and tries again at the next one."));
     }

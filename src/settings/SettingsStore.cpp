@@ -1,6 +1,6 @@
 #include "settings/SettingsStore.h"
 
-#include "hotkeys/HotkeyManager.h"
+#include "hotkeys/TriggerArmer.h"
 #include "platform/ByteSize.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
@@ -97,26 +97,7 @@ int storedLimit(const QVariant &stored)
     return int(std::clamp<qlonglong>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-// Re-arms through the application's hotkey manager, which is created at the first
-// change of the trigger rather than whenever the settings are first read.
-class SharedHotkeyManagerArmer final : public TriggerArmer {
-public:
-    void apply(const HotkeyConfig &config) override { HotkeyManager::shared().apply(config); }
-};
-
 } // namespace
-
-SettingsStore &SettingsStore::shared()
-{
-    // Never destroyed, like the other services; every save is already on disk.
-    static SettingsStore *const instance = [] {
-        static SharedHotkeyManagerArmer armer;
-        auto *store = new SettingsStore(Paths::settingsFile(), armer, SaveIndicator::shared());
-        store->load();
-        return store;
-    }();
-    return *instance;
-}
 
 SettingsStore::SettingsStore(const QString &settingsFile, TriggerArmer &triggerArmer,
                              SaveIndicator &saveIndicator, QObject *parent)

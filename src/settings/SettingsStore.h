@@ -84,11 +84,6 @@ public:
     static constexpr int minimumHistoryLimit = 1;
     static constexpr int maximumHistoryLimit = 50;
 
-    // The application's store, over Paths::settingsFile(), re-arming the trigger through
-    // HotkeyManager::shared() (created only when the trigger is first changed) and
-    // ticking SaveIndicator::shared(). Created and loaded on first use.
-    static SettingsStore &shared();
-
     // A store over the INI file at `settingsFile`, holding the defaults until load().
     // An unreadable existing file is copied aside first, so no later save destroys it;
     // a symbolic link, anything but a regular file, or a file over maximumFileBytes is
@@ -181,7 +176,7 @@ signals:
     void showInDockChanged(bool show);
     // Each time the taskbar choice is applied, changed or not: the application gives the
     // settings window a taskbar entry, or takes it away. The load emits it before anyone
-    // can listen, so the application also applies showInDock() once after shared().
+    // can listen, so the application also applies showInDock() once after the load.
     void taskbarPresenceRequested(bool present);
 
 private:

@@ -3,7 +3,6 @@
 #include "platform/Log.h"
 #include "platform/Pasteboard.h"
 #include "platform/Paths.h"
-#include "platform/Platform.h"
 #include "platform/UnreadableCopies.h"
 #include "stores/JsonFields.h"
 #include "stores/PrivateFiles.h"
@@ -57,18 +56,11 @@ QString imageFileName(const QUuid &id)
 
 } // namespace
 
-ClipboardHistory &ClipboardHistory::shared()
-{
-    static ClipboardHistory *const instance =
-        new ClipboardHistory(Platform::current().pasteboard(), Paths::dataDirectory());
-    return *instance;
-}
-
 ClipboardHistory::ClipboardHistory(Pasteboard &pasteboard, const QString &dataDirectory, QObject *parent)
     : QObject(parent)
     , m_pasteboard(pasteboard)
     , m_imagesDirectory(PrivateFiles::fileInPrivateDirectory(dataDirectory, QStringLiteral("clipboard_images")))
-    , m_file(dataDirectory + QStringLiteral("/clipboard.json"))
+    , m_file(dataDirectory + QStringLiteral("/clipboard.json"), DataFile::reportThrough(this))
     , m_lastChangeCount(pasteboard.changeCount())
 {
     Paths::ensurePrivateDirectory(m_imagesDirectory);

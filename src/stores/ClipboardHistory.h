@@ -65,10 +65,6 @@ public:
     // hold three at once (the one written, the one waiting, the one being decoded).
     static constexpr qint64 readPauseBytes = maximumImagePixels * 4;
 
-    // The process's history over the installed platform's clipboard and the real data
-    // directory; created, and its file loaded, on first use.
-    static ClipboardHistory &shared();
-
     // Loads dataDirectory + "/clipboard.json" (creating the directory and its
     // "clipboard_images", private). Not polling until start().
     ClipboardHistory(Pasteboard &pasteboard, const QString &dataDirectory, QObject *parent = nullptr);
@@ -132,6 +128,8 @@ public:
 
 signals:
     void itemsChanged();
+    // Each write of the data file, as DataFile reports it.
+    void fileWriteFinished(const QString &file, bool written, const QString &why);
     // A read, and any read it caused, came back; nothing is being read now.
     void readFinished();
 

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QPointer>
 #include <QProcess>
 #include <QStringDecoder>
 #include <QThread>
@@ -55,9 +56,11 @@ private:
 
 } // namespace
 
-void CommandRunner::runCommand(const QString &name, const QString &commandLine, Completion completion)
+void CommandRunner::runCommand(RunningCommands &running, const QString &name, const QString &commandLine,
+                               Completion completion)
 {
-    runOnGuiThread({QStringLiteral("/bin/bash"), {QStringLiteral("-c"), commandLine}, name}, std::move(completion));
+    runOnGuiThread({QStringLiteral("/bin/bash"), {QStringLiteral("-c"), commandLine}, name, &running},
+                   std::move(completion));
 }
 
 void CommandRunner::run(const QString &program, const QStringList &arguments, Completion completion)
@@ -95,10 +98,11 @@ void CommandRunner::start(const Launch &launch, Completion completion)
     auto output = std::make_shared<OutputTail>();
     auto *pipe = new CommandOutputPipe([output](QByteArrayView bytes) { output->append(bytes); }, process);
     auto listed = std::make_shared<std::optional<quint64>>();
-    const auto deliver = [process, pipe, output, listed, completion = std::move(completion)](Result result) {
+    const auto deliver = [process, pipe, output, listed, running = QPointer(launch.running),
+                          completion = std::move(completion)](Result result) {
         pipe->drainAndClose();
-        if (*listed)
-            result.stopped = RunningCommands::shared().remove(**listed);
+        if (*listed && running)
+            result.stopped = running->remove(**listed);
         if (result.ending != Ending::failedToStart)
             result.output = output->text();
         // Queued, so the completion never runs inside run() itself.
@@ -133,5 +137,5 @@ void CommandRunner::start(const Launch &launch, Completion completion)
     process->start();
     pipe->closeWriteEnd();
     if (launch.listedName && process->state() != QProcess::NotRunning)
-        *listed = RunningCommands::shared().add(*launch.listedName, *process);
+        *listed = launch.running->add(*launch.listedName, *process);
 }

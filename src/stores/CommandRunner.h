@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 
+class RunningCommands;
+
 // Runs one command line through the shell: "/bin/bash" "-c" line, or one program with
 // its arguments, in the home directory, with the program's environment but for what we
 // set for our own Qt only (OwnEnvironment); standard input is /dev/null. Standard output and standard error share one pipe, so the output keeps
@@ -42,8 +44,9 @@ public:
     // Starts the process; completion runs exactly once, on the GUI thread, after
     // run() has returned, when the process ends (never, for one that never ends). May
     // be called from any thread. A program without a "/" is looked up on $PATH. The
-    // command line is listed under `name` while it runs.
-    static void runCommand(const QString &name, const QString &commandLine, Completion completion);
+    // command line is listed in `running` under `name` while it runs.
+    static void runCommand(RunningCommands &running, const QString &name, const QString &commandLine,
+                           Completion completion);
     static void run(const QString &program, const QStringList &arguments, Completion completion);
 
 private:
@@ -52,6 +55,7 @@ private:
         QStringList arguments;
         // Listed under this name, in a group of its own; nothing for a link's opener.
         std::optional<QString> listedName;
+        RunningCommands *running = nullptr;
     };
     static void runOnGuiThread(Launch launch, Completion completion);
     static void start(const Launch &launch, Completion completion);

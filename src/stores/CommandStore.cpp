@@ -1,18 +1,12 @@
 #include "stores/CommandStore.h"
 
-#include "platform/Paths.h"
 #include "stores/PrivateFiles.h"
 #include "stores/Whitespace.h"
 
-CommandStore &CommandStore::shared()
-{
-    static CommandStore *const instance = new CommandStore(Paths::dataDirectory());
-    return *instance;
-}
-
 CommandStore::CommandStore(const QString &dataDirectory, QObject *parent)
     : QObject(parent)
-    , m_commands(PrivateFiles::fileInPrivateDirectory(dataDirectory, QStringLiteral("commands.json")))
+    , m_commands(PrivateFiles::fileInPrivateDirectory(dataDirectory, QStringLiteral("commands.json")),
+                 DataFile::reportThrough(this))
 {
 }
 
@@ -22,6 +16,8 @@ bool CommandStore::replaceAll(QList<Command> commands)
         return Whitespace::isBlank(command.name) && Whitespace::isBlank(command.command);
     });
     const bool written = m_commands.replace(std::move(commands));
+    if (written)
+        emit listSaved();
     emit commandsChanged();
     return written;
 }

@@ -10,10 +10,6 @@
 class CommandStore final : public QObject {
     Q_OBJECT
 public:
-    // The process's store over the real data directory; created, and its file loaded,
-    // on first use.
-    static CommandStore &shared();
-
     // Loads dataDirectory + "/commands.json" (creating the directory, private).
     explicit CommandStore(const QString &dataDirectory, QObject *parent = nullptr);
 
@@ -26,6 +22,10 @@ public:
 
 signals:
     void commandsChanged();
+    // The list the user saved reached the disk (a failed write is not a save).
+    void listSaved();
+    // Each write of the data file, as DataFile reports it.
+    void fileWriteFinished(const QString &file, bool written, const QString &why);
 
 private:
     SavedList<Command> m_commands;

@@ -4,7 +4,6 @@
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/UnreadableCopies.h"
-#include "settings/SaveIndicator.h"
 #include "stores/PrivateFiles.h"
 
 #include <QCoreApplication>
@@ -25,8 +24,9 @@ const QString symbolicLink = QStringLiteral("is a symbolic link, which Lettergat
 
 } // namespace
 
-DataFile::DataFile(QString path)
+DataFile::DataFile(QString path, WriteReport report)
     : m_path(std::move(path))
+    , m_report(std::move(report))
     , m_folderRefused(!Paths::isTrustedFolder(QFileInfo(m_path).absolutePath()))
 {
     m_writer.setMaxThreadCount(1);
@@ -170,10 +170,8 @@ void DataFile::onWriteFinished(bool written, const QString &why, const std::func
     if (!written && !m_lastWriteFailed)
         qCWarning(lcStores).noquote() << QStringLiteral("could not write %1: %2").arg(m_path, why);
     m_lastWriteFailed = !written;
-    if (written)
-        SaveIndicator::shared().noteWritten(m_path);
-    else
-        SaveIndicator::shared().noteFailed(m_path, why);
+    if (m_report)
+        m_report(m_path, written, why);
     if (written && then)
         then();
     if (m_writeWhenIdle && m_writesInProgress == 0)

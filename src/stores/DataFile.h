@@ -55,7 +55,19 @@ public:
     // The longest a flush waits for the writer.
     static constexpr std::chrono::milliseconds flushTimeout{5000};
 
-    explicit DataFile(QString path);
+    // Where each write's outcome goes, on the GUI thread: the file, whether it reached
+    // the disk, and if not why.
+    using WriteReport = std::function<void(const QString &file, bool written, const QString &why)>;
+    // Reports through the store's fileWriteFinished signal.
+    template <typename Store>
+    static WriteReport reportThrough(Store *store)
+    {
+        return [store](const QString &file, bool written, const QString &why) {
+            emit store->fileWriteFinished(file, written, why);
+        };
+    }
+
+    explicit DataFile(QString path, WriteReport report = {});
     // Writes what is pending and waits for every write; outcomes are no longer reported.
     ~DataFile();
     DataFile(const DataFile &) = delete;
@@ -69,8 +81,7 @@ public:
 
     // Writes the records now and waits for the write (replacing any pending save):
     // whether they reached the disk. A failure leaves the previous file whole, is logged
-    // once until a write succeeds again, and goes to the process's SaveIndicator, as
-    // does the success that ends it.
+    // once until a write succeeds again; every outcome goes to the WriteReport.
     template <typename Record>
     bool saveRecords(const QList<Record> &records);
 
@@ -115,6 +126,7 @@ private:
     bool moveUndecodableFileAside();
 
     QString m_path;
+    WriteReport m_report;
     bool m_folderRefused = false;
     QString m_whyUndecodable;
     bool m_undecodableFileInPlace = false;

@@ -1,26 +1,17 @@
 #include "stores/LinkStore.h"
 
-#include "platform/Paths.h"
-#include "platform/Platform.h"
 #include "stores/LinkTarget.h"
 #include "stores/PrivateFiles.h"
 #include "stores/Whitespace.h"
 
 #include <QDir>
 
-LinkStore &LinkStore::shared()
-{
-    static LinkStore *const instance =
-        new LinkStore(Platform::current().apps(), Platform::current().feedback(), Platform::current().notifications(),
-                      Paths::dataDirectory());
-    return *instance;
-}
-
 LinkStore::LinkStore(Apps &apps, Feedback &feedback, Notifications &notifications, const QString &dataDirectory,
                      QObject *parent)
     : QObject(parent)
     , m_opener(apps, feedback, notifications)
-    , m_links(PrivateFiles::fileInPrivateDirectory(dataDirectory, QStringLiteral("links.json")))
+    , m_links(PrivateFiles::fileInPrivateDirectory(dataDirectory, QStringLiteral("links.json")),
+              DataFile::reportThrough(this))
 {
 }
 
@@ -28,6 +19,8 @@ bool LinkStore::replaceAll(QList<QuickLink> links)
 {
     links.removeIf([](const QuickLink &link) { return Whitespace::isBlank(link.name) && Whitespace::isBlank(link.url); });
     const bool written = m_links.replace(std::move(links));
+    if (written)
+        emit listSaved();
     emit linksChanged();
     return written;
 }

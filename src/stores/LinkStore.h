@@ -15,10 +15,6 @@ class Notifications;
 class LinkStore final : public QObject {
     Q_OBJECT
 public:
-    // The process's store over the installed platform and the real data directory;
-    // created, and its file loaded, on first use.
-    static LinkStore &shared();
-
     // Loads dataDirectory + "/links.json" (creating the directory, private).
     LinkStore(Apps &apps, Feedback &feedback, Notifications &notifications, const QString &dataDirectory,
               QObject *parent = nullptr);
@@ -38,6 +34,10 @@ public:
 
 signals:
     void linksChanged();
+    // The list the user saved reached the disk (a failed write is not a save).
+    void listSaved();
+    // Each write of the data file, as DataFile reports it.
+    void fileWriteFinished(const QString &file, bool written, const QString &why);
 
 private:
     LinkOpener m_opener;

@@ -16,16 +16,6 @@ void signalGroup(pid_t group, int signal)
 
 } // namespace
 
-RunningCommands &RunningCommands::shared()
-{
-    static RunningCommands *instance = [] {
-        auto *commands = new RunningCommands(QCoreApplication::instance());
-        connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, commands, &RunningCommands::stopAll);
-        return commands;
-    }();
-    return *instance;
-}
-
 quint64 RunningCommands::add(const QString &name, QProcess &process)
 {
     m_entries.append({++m_lastId, name, false});

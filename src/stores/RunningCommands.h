@@ -28,9 +28,7 @@ public:
     // The same at quit, where nothing may wait long.
     static constexpr std::chrono::milliseconds quitGrace{300};
 
-    // The instance the application uses; it ends every command when the application
-    // is about to quit.
-    static RunningCommands &shared();
+    using QObject::QObject;
 
     // Oldest first.
     const QList<Entry> &entries() const { return m_entries; }
@@ -48,8 +46,6 @@ signals:
     void changed();
 
 private:
-    using QObject::QObject;
-
     QList<Entry> m_entries;
     // Beside m_entries, index for index.
     struct Group {

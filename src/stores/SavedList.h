@@ -1,6 +1,5 @@
 #pragma once
 
-#include "settings/SaveIndicator.h"
 #include "stores/DataFile.h"
 
 #include <QList>
@@ -12,8 +11,8 @@
 template <typename Record>
 class SavedList {
 public:
-    explicit SavedList(const QString &filePath)
-        : m_file(filePath)
+    SavedList(const QString &filePath, DataFile::WriteReport report)
+        : m_file(filePath, std::move(report))
     {
         if (std::optional<QList<Record>> loaded = m_file.template loadRecords<Record>())
             m_records = std::move(*loaded);
@@ -21,15 +20,11 @@ public:
 
     const QList<Record> &records() const { return m_records; }
 
-    // The new list takes effect at once. The "Saved" badge only flashes for a list that
-    // reached the disk: a write that failed is not reported as a save.
+    // The new list takes effect at once; answers whether it reached the disk.
     bool replace(QList<Record> records)
     {
         m_records = std::move(records);
-        if (!m_file.saveRecords(m_records))
-            return false;
-        SaveIndicator::shared().increment();
-        return true;
+        return m_file.saveRecords(m_records);
     }
 
 private:

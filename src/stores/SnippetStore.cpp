@@ -25,16 +25,10 @@ QSet<QString> imageFileNames(const QList<Snippet> &snippets)
 
 } // namespace
 
-SnippetStore &SnippetStore::shared()
-{
-    static SnippetStore *const instance = new SnippetStore(Paths::dataDirectory());
-    return *instance;
-}
-
 SnippetStore::SnippetStore(const QString &dataDirectory, QObject *parent)
     : QObject(parent)
     , m_imagesDirectory(PrivateFiles::fileInPrivateDirectory(dataDirectory, QStringLiteral("images")))
-    , m_snippets(dataDirectory + QStringLiteral("/snippets.json"))
+    , m_snippets(dataDirectory + QStringLiteral("/snippets.json"), DataFile::reportThrough(this))
     , m_previews(m_imagesDirectory)
 {
     Paths::ensurePrivateDirectory(m_imagesDirectory);
@@ -47,6 +41,7 @@ bool SnippetStore::replaceAll(QList<Snippet> snippets)
     const QSet<QString> keptNames = imageFileNames(snippets);
     const bool written = m_snippets.replace(std::move(snippets));
     if (written) {
+        emit listSaved();
         for (const QString &name : previousNames - keptNames)
             QFile::remove(m_imagesDirectory + u'/' + name);
     }

@@ -16,10 +16,6 @@
 class SnippetStore final : public QObject {
     Q_OBJECT
 public:
-    // The process's store over the real data directory; created, and its file loaded,
-    // on first use.
-    static SnippetStore &shared();
-
     // Loads dataDirectory + "/snippets.json" (creating the directory and its "images"
     // directory, private). Picture files are read later, for their previews, off the
     // calling thread.
@@ -50,6 +46,10 @@ public:
 
 signals:
     void snippetsChanged();
+    // The list the user saved reached the disk (a failed write is not a save).
+    void listSaved();
+    // Each write of the data file, as DataFile reports it.
+    void fileWriteFinished(const QString &file, bool written, const QString &why);
 
 private:
     QString m_imagesDirectory;

@@ -1,7 +1,5 @@
 #include "switcher/SwitcherViewModel.h"
 
-#include "platform/Platform.h"
-#include "platform/ScreenCapture.h"
 #include "settings/Characters.h"
 #include "settings/SettingsStore.h"
 #include "stores/CommandStore.h"
@@ -66,11 +64,6 @@ std::optional<Prefix> listShownOn(Stage stage)
     return std::nullopt;
 }
 
-bool screenRecordingGrantedNow()
-{
-    return Platform::current().screenCapture().preflight();
-}
-
 // Assigns a property and announces it when it changed. Values that cannot be compared
 // (clipboard entries) are announced on every assignment.
 template <typename T, typename Signal>
@@ -86,12 +79,6 @@ void publish(SwitcherViewModel *model, T &field, T value, Signal changed)
 
 } // namespace
 
-SwitcherSources SwitcherSources::shared()
-{
-    return SwitcherSources{SettingsStore::shared(), ThumbnailService::shared(), ClipboardHistory::shared(),
-                           SnippetStore::shared(),  LinkStore::shared(),        CommandStore::shared()};
-}
-
 const QStringList &SwitcherViewModel::pickKeys()
 {
     static const QStringList keys = [] {
@@ -106,7 +93,7 @@ const QStringList &SwitcherViewModel::pickKeys()
 SwitcherViewModel::SwitcherViewModel(SwitcherSources sources, QObject *parent)
     : QObject(parent)
     , m_sources(sources)
-    , m_screenRecordingGranted(screenRecordingGrantedNow())
+    , m_screenRecordingGranted(sources.thumbnails.captureAllowed())
 {
 }
 
@@ -117,7 +104,7 @@ void SwitcherViewModel::reset(const QList<AppEntry> &apps)
     setPending(std::nullopt);
 
     refreshThumbnails();
-    publish(this, m_screenRecordingGranted, screenRecordingGrantedNow(),
+    publish(this, m_screenRecordingGranted, m_sources.thumbnails.captureAllowed(),
             &SwitcherViewModel::screenRecordingGrantedChanged);
 
     publish(this, m_clipItems, m_sources.clipboard.items(), &SwitcherViewModel::clipItemsChanged);

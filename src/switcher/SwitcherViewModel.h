@@ -30,9 +30,6 @@ struct SwitcherSources {
     SnippetStore &snippets;
     LinkStore &links;
     CommandStore &commands;
-
-    // The application's shared instances.
-    static SwitcherSources shared();
 };
 
 // The state behind the switcher panel, and the state machine that turns one typed

@@ -61,12 +61,6 @@ UpdateResult outcomeOf(const ReleaseFetch &fetch)
 
 } // namespace
 
-UpdateChecker &UpdateChecker::shared()
-{
-    static UpdateChecker instance;
-    return instance;
-}
-
 UpdateChecker::UpdateChecker(QObject *parent)
     : UpdateChecker(configuredBaseUrl(), defaultTimeout, parent)
 {

@@ -19,9 +19,6 @@ class UpdateChecker : public QObject {
 public:
     static constexpr std::chrono::milliseconds defaultTimeout = std::chrono::seconds(10);
 
-    // The process-wide checker, asking the configured endpoint.
-    static UpdateChecker &shared();
-
     // Asks the configured endpoint, with the 10-second limit.
     explicit UpdateChecker(QObject *parent = nullptr);
     // Asks baseUrl (an address whose path ends in "/v1"), each request limited to timeout.

@@ -2,10 +2,8 @@
 
 #include "platform/CompactPicture.h"
 #include "platform/Log.h"
-#include "platform/Platform.h"
 #include "platform/ScreenCapture.h"
 
-#include <QCoreApplication>
 #include <QPromise>
 #include <algorithm>
 
@@ -55,22 +53,11 @@ std::optional<QSize> drawnSizeOf(const ThumbnailService::DrawnSizes &sizes, quin
 
 } // namespace
 
-ThumbnailService &ThumbnailService::shared()
+ThumbnailService::ThumbnailService(ScreenCapture &capture, QObject *parent)
+    : QObject(parent)
+    , m_capture(capture)
 {
-    // Never destroyed, like the other services. Its captures use the platform backend,
-    // which goes away after the event loop ends, so quitting waits for them first.
-    static ThumbnailService *const instance = [] {
-        auto *service = new ThumbnailService;
-        if (QCoreApplication *application = QCoreApplication::instance()) {
-            QObject::connect(application, &QCoreApplication::aboutToQuit, service,
-                             [service] { service->m_pool.waitForDone(); });
-        }
-        return service;
-    }();
-    return *instance;
 }
-
-ThumbnailService::ThumbnailService() = default;
 
 ThumbnailService::~ThumbnailService()
 {
@@ -97,7 +84,7 @@ QFuture<void> ThumbnailService::prefetch(const QList<WindowInfo> &windows, Image
     toCapture.removeIf([&fresh](const WindowInfo &window) { return fresh.contains(window.id); });
 
     auto run = std::make_shared<Run>();
-    run->capture = &Platform::current().screenCapture();
+    run->capture = &m_capture;
     run->onImage = std::move(onImage);
     run->drawnSizes = std::move(drawnSizes);
     run->done.start();

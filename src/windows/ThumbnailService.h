@@ -31,11 +31,15 @@ public:
     // their longer side.
     static constexpr double longestSide = 720.0;
 
-    // The process-wide instance, created on first use on the GUI thread.
-    static ThumbnailService &shared();
-
-    ThumbnailService();
+    // Captures through `capture`, which must outlive the service.
+    explicit ThumbnailService(ScreenCapture &capture, QObject *parent = nullptr);
     ~ThumbnailService() override;
+
+    // Whether the desktop lets the program capture windows now.
+    bool captureAllowed() const { return m_capture.preflight(); }
+    // Waits for every capture under way: the captures use the platform backend, which
+    // goes away after the event loop ends.
+    void waitForCaptures() { m_pool.waitForDone(); }
 
     // The pixel size a window with this frame (in points) is captured at: scaled down to
     // fit inside `drawnAt`, or without it so the longer side is at most 720; never
@@ -76,6 +80,7 @@ private:
         });
     }
 
+    ScreenCapture &m_capture;
     QThreadPool m_pool;
     QHash<quint32, QImage> m_cache;
     // The windows of the newest prefetch's list: a capture that an older, overlapping

@@ -19,9 +19,8 @@ std::optional<WindowElement> elementNumbered(Accessibility &accessibility, const
 
 } // namespace
 
-bool activateWindow(const WindowInfo &window)
+bool activateWindow(Platform &platform, const WindowInfo &window)
 {
-    Platform &platform = Platform::current();
     Accessibility &accessibility = platform.accessibility();
     if (!accessibility.isTrusted()) {
         qCInfo(lcWindows).noquote() << QStringLiteral("accessibility not authorized, cannot switch windows");

@@ -2,8 +2,10 @@
 
 #include "windows/WindowInfo.h"
 
+class Platform;
+
 // Brings exactly this window to the front: un-minimised when needed, raised, focused,
 // made main, its application activated. The window is matched by its number alone.
 // Answers whether the window was found and the sequence sent; every failure is logged,
 // and nothing else is activated in its place.
-bool activateWindow(const WindowInfo &window);
+bool activateWindow(Platform &platform, const WindowInfo &window);

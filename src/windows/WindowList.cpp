@@ -46,9 +46,8 @@ QString truncated(double side)
 
 } // namespace
 
-QList<WindowInfo> listWindows(std::optional<qint32> excludedPid)
+QList<WindowInfo> listWindows(Platform &platform, std::optional<qint32> excludedPid)
 {
-    Platform &platform = Platform::current();
     const std::optional<QList<WindowRecord>> records = platform.windowServer().onScreenWindows();
     if (!records)
         return {};
@@ -70,9 +69,9 @@ QList<WindowInfo> listWindows(std::optional<qint32> excludedPid)
     return windows;
 }
 
-void printAllWindows()
+void printAllWindows(Platform &platform)
 {
-    const QList<WindowInfo> windows = listWindows(static_cast<qint32>(QCoreApplication::applicationPid()));
+    const QList<WindowInfo> windows = listWindows(platform, static_cast<qint32>(QCoreApplication::applicationPid()));
     // One message: the header line carries the prefix, the window lines do not, and the
     // whole dump is written at once.
     QStringList lines{QStringLiteral("Enumerated ") + QString::number(windows.size()) + QStringLiteral(" windows:")};

@@ -5,10 +5,12 @@
 #include <QList>
 #include <optional>
 
+class Platform;
+
 // The ordinary application windows on screen, front-most first: only layer 0, at least
 // 60 × 60 points, and none of excludedPid's (callers pass their own process). Empty
 // when the window server cannot be asked.
-QList<WindowInfo> listWindows(std::optional<qint32> excludedPid);
+QList<WindowInfo> listWindows(Platform &platform, std::optional<qint32> excludedPid);
 
 // Writes the windows of every other process to the log, one line each after a header.
-void printAllWindows();
+void printAllWindows(Platform &platform);

@@ -127,7 +127,7 @@ class OverlayControllerTest : public QObject {
 
     struct Rig : SwitcherRig {
         OverlayController controller{SwitcherSources{settings.store, thumbnails, clipboard, snippets, links, commands},
-                                     platform};
+                                     platform, running};
         Rig()
         {
             // The editor on the first screen, the browser's windows on the second.
@@ -580,7 +580,7 @@ private slots:
                                         {22, QRectF(0, 0, 800, 600)}};
         OverlayController controller(
             SwitcherSources{rig.settings.store, rig.thumbnails, rig.clipboard, rig.snippets, rig.links, rig.commands},
-            rig.platform);
+            rig.platform, rig.running);
         controller.show();
         QTest::qWait(OpeningCaptures::focusWaitMs * 3);
         QCOMPARE(rig.platform.capture.captureCount, 0);
@@ -613,7 +613,7 @@ private slots:
         rig.platform.own.overlays = false;
         OverlayController ordinary(
             SwitcherSources{rig.settings.store, rig.thumbnails, rig.clipboard, rig.snippets, rig.links, rig.commands},
-            rig.platform);
+            rig.platform, rig.running);
         ordinary.prepare();
         QVERIFY(!(ordinary.panel()->windowFlags() & Qt::BypassWindowManagerHint));
     }

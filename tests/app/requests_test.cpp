@@ -3,12 +3,20 @@
 #include "app/RequestProtocol.h"
 #include "app/WindowReport.h"
 #include "hotkeys/HotkeyManager.h"
+#include "settings/SaveIndicator.h"
+#include "settings/SettingsStore.h"
+#include "settings/ui/SettingsView.h"
+#include "settings/ui/SettingsWindowController.h"
+#include "stores/CommandStore.h"
+#include "stores/LinkStore.h"
+#include "stores/StoreTesting.h"
 #include "settings/SettingsTestSupport.h"
 #include "support/FakePlatform.h"
 #include "support/LogCapture.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
+#include <QWidget>
 #include <QTest>
 #include <vector>
 
@@ -71,7 +79,7 @@ private slots:
         platform.appList.bundleIDs = {{terminalPid, QStringLiteral("org.example.Terminal")},
                                       {viewerPid, QStringLiteral("org.example.Viewer")}};
 
-        QCOMPARE(windowReport(panelApps(settings.store)),
+        QCOMPARE(windowReport(panelApps(platform, settings.store)),
                  QByteArrayLiteral("a\tViewer\t1\t0x29\tPhoto\n"
                                    "t\tTerminal\t1\t0x1f\t~\n"
                                    "t\tTerminal\t2\t0x21\tmake all line two\n"));
@@ -105,17 +113,58 @@ private slots:
         QCOMPARE(RequestProtocol::oneLine(QStringLiteral("a\tb\nc\u2028d\u2029\x1b[2J")), QStringLiteral("a b c d [2J"));
     }
 
+    // The services the program makes over the user's files: the settings read from
+    // the user's file re-arm the program's trigger, and every save reaches the save
+    // indicator, a failing one the user.
+    void theProgramWiresItsServicesTogether()
+    {
+        TestEnvironment environment;
+        writeSettingsFile("[General]\nLettergate.commandKey=k\n");
+        FakePlatform platform;
+        LettergateApp app(platform);
+        Services &services = app.services();
+        QCOMPARE(services.settings->commandKey(), QStringLiteral("k"));
+        QVERIFY(platform.keys.registrations.isEmpty()); // loading arms nothing
+        const int ticks = services.saveIndicator->tick();
+
+        services.hotkeys->setOnTrigger([] {});
+        services.settings->setHotkey(HotkeyConfig::combo(49, CarbonModifiers::command));
+        QCOMPARE(platform.keys.registrations.size(), 1);
+        QCOMPARE(platform.keys.registrations.first().keyCode, 49u);
+        QCOMPARE(services.saveIndicator->tick(), ticks + 1);
+
+        QuickLink link;
+        link.name = QStringLiteral("Docs");
+        link.url = QStringLiteral("example.com");
+        QVERIFY(services.links->replaceAll({link}));
+        QCOMPARE(services.saveIndicator->tick(), ticks + 2);
+        {
+            StoreTesting::ReadOnlyDirectory readOnly(Paths::dataDirectory(), environment.root());
+            QVERIFY(!services.commands->replaceAll({}));
+        }
+        QCOMPARE(services.saveIndicator->tick(), ticks + 2);
+        QVERIFY(services.saveIndicator->failure().startsWith(QStringLiteral("commands.json: ")));
+        QCOMPARE(platform.notes.shown.size(), 1);
+        services.hotkeys->setOnTrigger({});
+    }
+
     void theRunningProgramAnswersEachRequest()
     {
         TestEnvironment environment;
         FakePlatform platform;
-        int settingsShown = 0;
-        LettergateApp app(platform, [&settingsShown] { ++settingsShown; });
+        LettergateApp app(platform);
+        const auto settingsShown = [&app] {
+            const QWidget *window = app.services().settingsWindow->window();
+            return window && window->isVisible();
+        };
         LogCapture log;
 
         QCOMPARE(app.handleRequest(QStringLiteral("settings")), RequestProtocol::acknowledgement());
+        QVERIFY(settingsShown());
+        app.services().settingsWindow->window()->hide();
         QCOMPARE(app.handleRequest(QString()), RequestProtocol::acknowledgement());
-        QCOMPARE(settingsShown, 2);
+        QVERIFY(settingsShown());
+        app.services().settingsWindow->window()->hide();
 
         // An empty window list is an answer; an empty reply is none.
         QCOMPARE(RequestProtocol::payload(RequestProtocol::acknowledgement()), QByteArray());
@@ -124,24 +173,24 @@ private slots:
         QCOMPARE(RequestProtocol::payload("okay\n"), std::nullopt);
 
         // Whatever else arrives on the socket is refused, logged on one line, and does nothing.
+        log.clear();
         const QByteArray refused = app.handleRequest(QStringLiteral("\x1b[2Jsettings\u2029again"));
         QCOMPARE(refused, QByteArrayLiteral("error: unknown request\n"));
         QCOMPARE(RequestProtocol::refusalReason(refused), QStringLiteral("unknown request"));
         QCOMPARE(RequestProtocol::refusalReason(RequestProtocol::acknowledgement()), std::nullopt);
         QCOMPARE(RequestProtocol::payload(refused), std::nullopt);
-        QCOMPARE(settingsShown, 2);
+        QVERIFY(!settingsShown());
         QCOMPARE(log.lines.size(), 1);
         QVERIFY2(log.lines.first().endsWith(QStringLiteral("ignoring an unknown request from another start: [2Jsettings again")),
                  qPrintable(log.lines.first()));
     }
 
-    // Last: the shared trigger keeps the platform it was first used with.
     void tapsReportedByTheDesktopOpenThePanelOnADoubleTap()
     {
         TestEnvironment environment;
         FakePlatform platform;
-        LettergateApp app(platform, [] {});
-        HotkeyManager &trigger = HotkeyManager::shared();
+        LettergateApp app(platform);
+        HotkeyManager &trigger = *app.services().hotkeys;
         int fires = 0;
         trigger.setOnTrigger([&fires] { ++fires; });
         trigger.apply(HotkeyConfig::doubleModifier(HotkeyConfig::ModifierKey::Control));
@@ -171,7 +220,6 @@ private slots:
         app.handleRequest(QStringLiteral("tap hyper"));
         app.handleRequest(QStringLiteral("tap ctrl"));
         QCOMPARE(fires, 2);
-        trigger.setOnTrigger({});
     }
 };
 

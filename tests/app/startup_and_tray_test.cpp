@@ -5,6 +5,7 @@
 #include "settings/SettingsTestSupport.h"
 #include "stores/ClipboardHistory.h"
 #include "stores/CommandRunner.h"
+#include "stores/RunningCommands.h"
 #include "support/FakePlatform.h"
 #include "support/TestEnvironment.h"
 #include "updates/LoopbackHttpServer.h"
@@ -61,7 +62,8 @@ class StartUpAndTrayTest : public QObject {
                         StartUp::Hooks{[this] { ++toggles; }, [this] { ++overlayPreparations; },
                                        [this] { registrationsAtTrayInstall = platform.keys.registrations.size(); }}};
         QList<UpdateResult> presented;
-        TrayMenu tray{settings.store, updates, platform, hotkeys,
+        RunningCommands running;
+        TrayMenu tray{settings.store, updates, platform, hotkeys, running,
                       TrayMenu::Actions{{}, {}, {}, {}, [this](const UpdateResult &result) { presented.append(result); }}};
 
         // The visible item whose label starts with `label`, as the user finds it.
@@ -184,7 +186,7 @@ private slots:
         // commands start and end, not at each opening.
         QVERIFY(!rig.runningCommands()->isVisible());
         std::optional<CommandRunner::Result> ended;
-        CommandRunner::runCommand(QStringLiteral("Backup & Sync"), QStringLiteral("sleep 100"),
+        CommandRunner::runCommand(rig.running, QStringLiteral("Backup & Sync"), QStringLiteral("sleep 100"),
                                   [&ended](const CommandRunner::Result &result) { ended = result; });
         QVERIFY(rig.runningCommands()->isVisible());
         QCOMPARE(rig.runningCommandLabels(), QStringList{QStringLiteral("Stop “Backup && Sync”")});

@@ -295,23 +295,6 @@ private slots:
         QCOMPARE(rig.platform.keys.registrations.size(), 1);
         QCOMPARE(rig.platform.keys.registrations[0].id.id, armedId + 1);
     }
-
-    // Last: the shared manager keeps the platform it was first used with.
-    void sharedManagerArmsOverTheInstalledPlatform()
-    {
-        FakePlatform platform;
-        HotkeyManager &shared = HotkeyManager::shared();
-        QCOMPARE(&HotkeyManager::shared(), &shared);
-        int fires = 0;
-        shared.setOnTrigger([&] { ++fires; });
-        shared.apply(ctrlOptW);
-        platform.keys.press(13, 0x1800);
-        QCOMPARE(fires, 1);
-
-        shared.setOnTrigger({});
-        shared.apply(ctrlOptW);
-        QVERIFY(platform.keys.registrations.isEmpty());
-    }
 };
 
 QTEST_GUILESS_MAIN(HotkeyManagerTest)

@@ -17,11 +17,15 @@
 #include <algorithm>
 
 // One run of the program behind the settings window: the settings and the content
-// stores over a fresh scratch home, on the fake desktop. Every save ticks the process's
-// save indicator, as in the application, so tests compare ticks before and after.
+// stores over a fresh scratch home, on the fake desktop. Every save ticks the save
+// indicator, as in the application, so tests compare ticks before and after.
 struct SettingsFixture {
     SettingsFixture()
     {
+        saveIndicator.follow(history);
+        saveIndicator.follow(snippets);
+        saveIndicator.follow(links);
+        saveIndicator.follow(commands);
         settings.setHistoryLimitTarget(&history);
         settings.load();
         trigger.setOnTrigger([] {});
@@ -30,14 +34,15 @@ struct SettingsFixture {
 
     SettingsServices services()
     {
-        return {settings, SaveIndicator::shared(), snippets, links, commands, history, platform, trigger};
+        return {settings, saveIndicator, snippets, links, commands, history, platform, trigger};
     }
-    static int tick() { return SaveIndicator::shared().tick(); }
+    int tick() const { return saveIndicator.tick(); }
 
     TestEnvironment environment;
     FakePlatform platform;
     RecordingArmer armer;
-    SettingsStore settings{Paths::settingsFile(), armer, SaveIndicator::shared()};
+    SaveIndicator saveIndicator{&platform.notes};
+    SettingsStore settings{Paths::settingsFile(), armer, saveIndicator};
     ClipboardHistory history{platform.board, Paths::dataDirectory()};
     SnippetStore snippets{Paths::dataDirectory()};
     LinkStore links{platform.appList, platform.bell, platform.notes, Paths::dataDirectory()};

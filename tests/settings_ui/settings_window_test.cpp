@@ -96,7 +96,7 @@ private slots:
             controller.window()->move(60, 40);
             QVERIFY(controller.window()->close());
         }
-        SettingsStore nextRun(Paths::settingsFile(), fixture.armer, SaveIndicator::shared());
+        SettingsStore nextRun(Paths::settingsFile(), fixture.armer, fixture.saveIndicator);
         nextRun.load();
         QCOMPARE(nextRun.settingsWindowGeometry(), std::optional<QRect>(QRect(60, 40, 700, 520)));
 
@@ -362,7 +362,7 @@ private slots:
         QVERIFY(badge.showsFailure());
         fixture.settings.setSettingsWindowGeometry(QRect(10, 10, 600, 480));
         QVERIFY(!badge.showsFailure());
-        SettingsStore nextRun(Paths::settingsFile(), fixture.armer, SaveIndicator::shared());
+        SettingsStore nextRun(Paths::settingsFile(), fixture.armer, fixture.saveIndicator);
         nextRun.load();
         QVERIFY(!nextRun.showInDock());
     }

@@ -6,7 +6,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
-#include <QTimer>
 
 #include <csignal>
 #include <unistd.h>
@@ -14,12 +13,19 @@
 
 namespace {
 
+// Where the commands of these tests are listed while they run.
+RunningCommands &running()
+{
+    static RunningCommands commands;
+    return commands;
+}
+
 // Runs the line and waits for its completion: one that never completes reads as exit
 // status -2.
 CommandRunner::Result runToEnd(const QString &line)
 {
     std::optional<CommandRunner::Result> result;
-    CommandRunner::runCommand(QStringLiteral("Test"), line,
+    CommandRunner::runCommand(running(), QStringLiteral("Test"), line,
                               [&result](const CommandRunner::Result &done) { result = done; });
     if (!QTest::qWaitFor([&result] { return result.has_value(); }, 20000))
         return {QStringLiteral("did not complete"), -2};
@@ -123,12 +129,12 @@ private slots:
     void stopAndQuitEndTheCommandWithEverythingItStarted()
     {
         QTemporaryDir scratch;
-        RunningCommands &running = RunningCommands::shared();
+        RunningCommands running;
         // A command that ignores SIGTERM and leaves a child in the background: the group's
         // id is the shell's, written where the test reads it.
-        const auto start = [&scratch](const QString &name, std::optional<CommandRunner::Result> &ended) {
+        const auto start = [&scratch, &running](const QString &name, std::optional<CommandRunner::Result> &ended) {
             const QString groupFile = scratch.filePath(name);
-            CommandRunner::runCommand(name,
+            CommandRunner::runCommand(running, name,
                                       QStringLiteral("echo $$ > '%1'; trap '' TERM; sh -c 'sleep 100 & sleep 100'")
                                           .arg(groupFile),
                                       [&ended](const CommandRunner::Result &result) { ended = result; });
@@ -152,15 +158,15 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(processesInGroup(stoppedGroup), 0, 10000);
         QVERIFY(running.entries().isEmpty());
 
-        // Quitting ends every command the same way, without waiting for the stop's delay.
+        // Stopping them all (at quit) ends every command the same way, without waiting
+        // for the stop's delay.
         std::optional<CommandRunner::Result> first;
         std::optional<CommandRunner::Result> second;
         const QList<pid_t> groups{start(QStringLiteral("First"), first), start(QStringLiteral("Second"), second)};
         QCOMPARE(running.entries().size(), 2);
         for (const pid_t group : groups)
             QCOMPARE(processesInGroup(group, "sleep"), 2);
-        QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
-        QCoreApplication::exec();
+        running.stopAll();
         for (const pid_t group : groups)
             QTRY_COMPARE_WITH_TIMEOUT(processesInGroup(group), 0, 1000);
         QTRY_VERIFY_WITH_TIMEOUT(first && second, 10000);
@@ -207,14 +213,14 @@ private slots:
         QTemporaryDir scratch;
         const QString pidFile = scratch.path() + QStringLiteral("/pid");
         std::optional<CommandRunner::Result> endless;
-        CommandRunner::runCommand(QStringLiteral("Endless"),
+        CommandRunner::runCommand(running(), QStringLiteral("Endless"),
                                   QStringLiteral("echo $$ > '%1'; exec sleep 600").arg(pidFile),
                                   [&endless](const CommandRunner::Result &result) { endless = result; });
 
         QStringList finished;
         const auto collect = [&finished](const CommandRunner::Result &result) { finished << result.output.trimmed(); };
-        CommandRunner::runCommand(QStringLiteral("Slow"), QStringLiteral("sleep 0.3; echo slow"), collect);
-        CommandRunner::runCommand(QStringLiteral("Quick"), QStringLiteral("echo quick"), collect);
+        CommandRunner::runCommand(running(), QStringLiteral("Slow"), QStringLiteral("sleep 0.3; echo slow"), collect);
+        CommandRunner::runCommand(running(), QStringLiteral("Quick"), QStringLiteral("echo quick"), collect);
         QVERIFY(finished.isEmpty()); // never completed inside run()
 
         QTRY_COMPARE_WITH_TIMEOUT(finished, QStringList({QStringLiteral("quick"), QStringLiteral("slow")}), 10000);
@@ -235,7 +241,7 @@ private slots:
         QThread *completedOn = nullptr;
         std::optional<CommandRunner::Result> result;
         QThread *caller = QThread::create([&] {
-            CommandRunner::runCommand(QStringLiteral("Worker"), QStringLiteral("echo from a worker"),
+            CommandRunner::runCommand(running(), QStringLiteral("Worker"), QStringLiteral("echo from a worker"),
                                       [&](const CommandRunner::Result &done) {
                 completedOn = QThread::currentThread();
                 result = done;

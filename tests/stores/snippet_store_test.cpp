@@ -1,6 +1,5 @@
 #include "StoreTesting.h"
 #include "platform/Paths.h"
-#include "settings/SaveIndicator.h"
 #include "stores/ClipPicture.h"
 #include "stores/SnippetStore.h"
 #include "support/TestEnvironment.h"
@@ -99,11 +98,11 @@ private slots:
         Snippet text = textSnippet(QStringLiteral("Sig"), QStringLiteral("Regards"));
         text.letter = QStringLiteral("s"); // carried through unchanged
         QSignalSpy changes(&store, &SnippetStore::snippetsChanged);
-        const int ticks = SaveIndicator::shared().tick();
+        QSignalSpy saves(&store, &SnippetStore::listSaved);
 
         QVERIFY(store.replaceAll({first, second, text}));
         QCOMPARE(changes.count(), 1);
-        QCOMPARE(SaveIndicator::shared().tick(), ticks + 1);
+        QCOMPARE(saves.count(), 1);
         const QJsonArray array = jsonArray(file);
         QCOMPARE(array[0].toObject(), QJsonObject({{"id", first.id.toString(QUuid::WithoutBraces).toUpper()},
                                                    {"name", "a"}, {"letter", ""}, {"kind", "image"}, {"text", ""},
@@ -113,9 +112,9 @@ private slots:
                                                    {"text", "Regards"}}));
         QCOMPARE(mode(file), 0600);
 
-        // The same list again: written again, ticked again, nothing deleted.
+        // The same list again: written again, announced again, nothing deleted.
         QVERIFY(store.replaceAll(store.snippets()));
-        QCOMPARE(SaveIndicator::shared().tick(), ticks + 2);
+        QCOMPARE(saves.count(), 2);
         QCOMPARE(imageFiles(store).size(), 2);
 
         // Renaming keeps the picture; deleting the snippet deletes it, on Save.
@@ -176,13 +175,18 @@ private slots:
         QVERIFY(gradient().save(source));
         const Snippet picture = *store.importImage(QUrl::fromLocalFile(source));
         QVERIFY(store.replaceAll({picture}));
-        const int ticks = SaveIndicator::shared().tick();
+        QSignalSpy saves(&store, &SnippetStore::listSaved);
+        QSignalSpy writes(&store, &SnippetStore::fileWriteFinished);
         {
             ReadOnlyDirectory readOnly(Paths::dataDirectory(), environment.root());
             QVERIFY(!store.replaceAll({}));
         }
         QVERIFY(store.snippets().isEmpty());
-        QCOMPARE(SaveIndicator::shared().tick(), ticks);
+        QCOMPARE(saves.count(), 0);
+        // The failure is reported, for the save indicator to show.
+        QVERIFY(!writes.isEmpty());
+        QCOMPARE(writes.last().at(0).toString(), Paths::dataDirectory() + QStringLiteral("/snippets.json"));
+        QCOMPARE(writes.last().at(1).toBool(), false);
         QCOMPARE(imageFiles(store), QStringList{*picture.imageFileName});
         SnippetStore reloaded(Paths::dataDirectory());
         QCOMPARE(reloaded.snippets(), QList<Snippet>{picture});

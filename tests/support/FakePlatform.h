@@ -13,13 +13,9 @@
 #include "support/FakeSystemTray.h"
 #include "support/FakeWindowServer.h"
 
-// The in-memory desktop every unit test runs against. Constructing one installs it
-// as the current platform; destroying it uninstalls it.
+// The in-memory desktop every unit test runs against, handed to what a test builds.
 class FakePlatform final : public Platform {
 public:
-    FakePlatform() { Platform::install(this); }
-    ~FakePlatform() override { Platform::install(nullptr); }
-
     QString name() const override { return QStringLiteral("fake"); }
     WindowServer &windowServer() override { return windows; }
     Apps &apps() override { return appList; }

@@ -5,6 +5,7 @@
 #include "stores/ClipboardHistory.h"
 #include "stores/CommandStore.h"
 #include "stores/LinkStore.h"
+#include "stores/RunningCommands.h"
 #include "stores/SnippetStore.h"
 #include "support/ClipboardReads.h"
 #include "support/FakePlatform.h"
@@ -17,11 +18,12 @@ struct SwitcherRig {
     TestEnvironment environment;
     FakePlatform platform;
     Launch settings;
-    ThumbnailService thumbnails;
+    ThumbnailService thumbnails{platform.capture};
     ClipboardHistory clipboard{platform.board, Paths::dataDirectory()};
     SnippetStore snippets{Paths::dataDirectory()};
     LinkStore links{platform.appList, platform.bell, platform.notes, Paths::dataDirectory()};
     CommandStore commands{Paths::dataDirectory()};
+    RunningCommands running;
     SwitcherViewModel model{SwitcherSources{settings.store, thumbnails, clipboard, snippets, links, commands}};
 
     // Copies the texts one after another: the last one is the newest entry.

@@ -89,7 +89,7 @@ private slots:
     void prefetchCapturesOfferedWindowsOffTheGuiThread()
     {
         FakePlatform platform;
-        ThumbnailService service;
+        ThumbnailService service(platform.capture);
         offer(platform, {1}, QSizeF(1440, 900));
         offer(platform, {2}, QSizeF(2000, 10));
         offer(platform, {3});
@@ -130,7 +130,7 @@ private slots:
     {
         FakePlatform platform;
         LogCapture log;
-        ThumbnailService service;
+        ThumbnailService service(platform.capture);
         offer(platform, {1, 2, 3, 4}, QSizeF(400, 300));
         QVERIFY(finishes(service.prefetch(windows({1, 2, 3, 4}))));
         const qint64 unchanged = service.thumbnails({3}).value(3).cacheKey();
@@ -163,7 +163,7 @@ private slots:
     void anOverlappingOlderPrefetchCannotBringAClosedWindowBack()
     {
         FakePlatform platform;
-        ThumbnailService service;
+        ThumbnailService service(platform.capture);
         offer(platform, {1, 2});
         Delivered older;
         Delivered newer;

@@ -71,7 +71,7 @@ private slots:
         QFETCH(bool, kept);
         FakePlatform platform;
         platform.windows.records = {record};
-        QCOMPARE(listWindows(std::nullopt).size(), kept ? 1 : 0);
+        QCOMPARE(listWindows(platform, std::nullopt).size(), kept ? 1 : 0);
     }
 
     void fillsEveryFieldAskingEachProcessOnceInTheServersOrder()
@@ -86,7 +86,7 @@ private slots:
         platform.windows.addWindow(10, 42, QStringLiteral("Editor"), QStringLiteral("c.txt"));
         platform.windows.addWindow(11, 77, QStringLiteral("Shell"), QStringLiteral("~"));
 
-        const QList<WindowInfo> windows = listWindows(std::nullopt);
+        const QList<WindowInfo> windows = listWindows(platform, std::nullopt);
         QCOMPARE(windows.size(), 5);
         QCOMPARE(windows.at(0), (WindowInfo{9, 42, QStringLiteral("org.example.Editor"), QStringLiteral("Editor"),
                                             QStringLiteral("b.txt"), QRectF(5, 6, 700.5, 500)}));
@@ -100,7 +100,7 @@ private slots:
         QCOMPARE(platform.appList.bundleLookups.value(42), 1);
         QCOMPARE(platform.appList.bundleLookups.value(77), 1);
         // ...but not between calls: an app may have been replaced since.
-        listWindows(std::nullopt);
+        listWindows(platform, std::nullopt);
         QCOMPARE(platform.appList.bundleLookups.value(42), 2);
     }
 
@@ -111,13 +111,13 @@ private slots:
         platform.windows.addWindow(2, 43, QStringLiteral("Shell"), QStringLiteral("b"));
         platform.windows.addWindow(3, 42, QStringLiteral("Editor"), QStringLiteral("c"));
 
-        const QList<WindowInfo> others = listWindows(42);
+        const QList<WindowInfo> others = listWindows(platform, 42);
         QCOMPARE(others.size(), 1);
         QCOMPARE(others.at(0).pid, 43);
-        QCOMPARE(listWindows(99).size(), 3);
+        QCOMPARE(listWindows(platform, 99).size(), 3);
 
         platform.windows.unavailable = true;
-        QVERIFY(listWindows(std::nullopt).isEmpty());
+        QVERIFY(listWindows(platform, std::nullopt).isEmpty());
     }
 
     void printAllWindowsWritesOneLinePerWindow()
@@ -129,7 +129,7 @@ private slots:
         platform.windows.addWindow(88, 43, QStringLiteral("Terminal"), QString(), QRectF(-5, 3, 61, 1080));
         platform.windows.addWindow(5, ownPid(), QStringLiteral("Lettergate"), QStringLiteral("panel"));
 
-        printAllWindows();
+        printAllWindows(platform);
         QCOMPARE(log.lines, (QStringList{
                                 QStringLiteral("[Lettergate] Enumerated 2 windows:"),
                                 QStringLiteral("  [0] Finder  #1234  'Documents'  800x600"),
@@ -139,7 +139,7 @@ private slots:
         // No windows: the header alone.
         log.clear();
         platform.windows.records.clear();
-        printAllWindows();
+        printAllWindows(platform);
         QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] Enumerated 0 windows:")});
     }
 

@@ -16,9 +16,9 @@ using X11Test::HelperWindow;
 
 namespace {
 
-QList<WindowInfo> windowsOfOthers()
+QList<WindowInfo> windowsOfOthers(Platform &platform)
 {
-    return listWindows(qint32(QCoreApplication::applicationPid()));
+    return listWindows(platform, qint32(QCoreApplication::applicationPid()));
 }
 
 std::optional<WindowInfo> find(const QList<WindowInfo> &windows, quint32 window)
@@ -52,11 +52,8 @@ private slots:
     {
         m_platform = X11Platform::connect();
         QVERIFY(m_platform);
-        Platform::install(m_platform.get());
         QVERIFY(m_platform->screenCapture().preflight());
     }
-
-    void cleanupTestCase() { Platform::install(nullptr); }
 
     void listsOrdinaryWindowsOfOtherProcessesOnlyAndRestoresAMinimisedOne()
     {
@@ -72,21 +69,21 @@ private slots:
         QVERIFY(X11Test::waitUntilManaged({&square, &narrow, &dock, &utility, &minimised, &elsewhere}));
         QVERIFY(X11Test::waitUntilManaged(quint32(own.winId())));
 
-        const QList<WindowInfo> windows = windowsOfOthers();
+        const QList<WindowInfo> windows = windowsOfOthers(*m_platform);
         // The frame counts: 58 × 35 framed is exactly 60 × 60 and passes; 57 wide does not.
         QVERIFY(find(windows, square.window()));
         for (const HelperWindow *hidden : {&narrow, &dock, &utility, &minimised, &elsewhere})
             QVERIFY2(!find(windows, hidden->window()), qPrintable(hidden->lines().value(0)));
         QVERIFY(!find(windows, quint32(own.winId())));
-        QVERIFY(find(listWindows(std::nullopt), quint32(own.winId())));
+        QVERIFY(find(listWindows(*m_platform, std::nullopt), quint32(own.winId())));
 
         // Picked though it was minimised since its card was shown, a window is restored,
         // brought to the front and listed again.
         const WindowInfo restored{minimised.window(), qint32(minimised.pid()), QStringLiteral("Min"),
                                   QStringLiteral("Min"), QStringLiteral("Minimised"), QRectF(0, 0, 400, 300)};
-        QVERIFY(activateWindow(restored));
+        QVERIFY(activateWindow(*m_platform, restored));
         QTRY_COMPARE(X11Test::activeWindow(), minimised.window());
-        QTRY_VERIFY(find(windowsOfOthers(), minimised.window()));
+        QTRY_VERIFY(find(windowsOfOthers(*m_platform), minimised.window()));
     }
 
     void aHalfCoveredWindowIsPicturedWithItsOwnContentAtTheSizeRulesDimensions()
@@ -112,8 +109,8 @@ private slots:
         QCOMPARE(full.pixelColor(1 + 750, 21 + 250), QColor(Qt::green));
 
         // For the panel: the thumbnail service scales the frame so the longer side is 720.
-        ThumbnailService thumbnails;
-        QFuture<void> done = thumbnails.prefetch(windowsOfOthers(), [](quint32, const QImage &) {});
+        ThumbnailService thumbnails(m_platform->screenCapture());
+        QFuture<void> done = thumbnails.prefetch(windowsOfOthers(*m_platform), [](quint32, const QImage &) {});
         QTRY_VERIFY(done.isFinished());
         const QImage picture = thumbnails.thumbnails({covered.window()}).value(covered.window());
         QCOMPARE(picture.size(), QSize(720, 377));
@@ -173,7 +170,7 @@ private slots:
 
         QList<WindowInfo> windows;
         const auto allRenamed = [&] {
-            windows = windowsOfOthers();
+            windows = windowsOfOthers(*m_platform);
             return std::ranges::all_of(QList<quint32>{netName.window(), legacyName.window(), longName.window()},
                                        [&](quint32 window) {
                                            const auto info = find(windows, window);
@@ -195,7 +192,7 @@ private slots:
 
         // And such a window is still the one a letter raises.
         LogCapture log;
-        QVERIFY(activateWindow(*find(windows, netName.window())));
+        QVERIFY(activateWindow(*m_platform, *find(windows, netName.window())));
         QTRY_COMPARE(X11Test::activeWindow(), netName.window());
     }
 
@@ -216,7 +213,7 @@ private slots:
 
         // Listed, then gone before the letter is typed: one window destroyed while its
         // process lives on, another with its process ended.
-        const QList<WindowInfo> listed = windowsOfOthers();
+        const QList<WindowInfo> listed = windowsOfOthers(*m_platform);
         const auto destroyedInfo = find(listed, destroyed.window());
         const auto endedInfo = find(listed, ended.window());
         const auto endedPicture = offered(capture, ended.window());
@@ -224,13 +221,13 @@ private slots:
         xcb_destroy_window(m_client.connection(), destroyed.window());
         xcb_flush(m_client.connection());
         ended.close();
-        QTRY_VERIFY(!find(windowsOfOthers(), destroyed.window()));
+        QTRY_VERIFY(!find(windowsOfOthers(*m_platform), destroyed.window()));
         QVERIFY(!offered(capture, ended.window()));
         QVERIFY(capture.capture(*endedPicture, QSize(100, 100)).isNull());
 
         LogCapture log;
-        QVERIFY(!activateWindow(*destroyedInfo));
-        QVERIFY(!activateWindow(*endedInfo));
+        QVERIFY(!activateWindow(*m_platform, *destroyedInfo));
+        QVERIFY(!activateWindow(*m_platform, *endedInfo));
         QCOMPARE(log.lines.size(), 2);
         for (const QString &line : std::as_const(log.lines))
             QVERIFY2(line.contains(QStringLiteral("no AX window matches"))

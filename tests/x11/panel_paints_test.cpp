@@ -41,7 +41,7 @@ private slots:
         rig.platform.windows.addWindow(21, 4200, QStringLiteral("Browser"), QStringLiteral("News"));
         OverlayController controller(SwitcherSources{rig.settings.store, rig.thumbnails, rig.clipboard, rig.snippets,
                                                      rig.links, rig.commands},
-                                     rig.platform);
+                                     rig.platform, rig.running);
         controller.prepare();
         PaintCounter counter(*controller.panel()->content());
         for (int opening = 0; opening < 3; ++opening) {

@@ -105,7 +105,8 @@ private slots:
         HotkeyManager trigger(platform->hotKeys(), platform->keyTap(), platform->clock());
         TriggerAlerts alerts(trigger, platform->notifications());
         TrayStatus tray(trigger);
-        SettingsStore store(Paths::settingsFile(), trigger, SaveIndicator::shared());
+        SaveIndicator saves;
+        SettingsStore store(Paths::settingsFile(), trigger, saves);
         store.load();
         int fires = 0;
         trigger.setOnTrigger([&fires] { ++fires; });

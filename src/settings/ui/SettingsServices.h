@@ -10,8 +10,8 @@ class SettingsStore;
 class SnippetStore;
 
 // Everything the settings window edits or asks: the settings, the content stores, the
-// clipboard history it can empty, what the desktop grants and the trigger's state. The application
-// uses shared(); tests and the screenshot renderer build their own over scratch files.
+// clipboard history it can empty, what the desktop grants and the trigger's state. The
+// application hands its own; tests and the screenshot renderer build theirs over scratch files.
 struct SettingsServices {
     SettingsStore &settings;
     SaveIndicator &saveIndicator;
@@ -21,7 +21,4 @@ struct SettingsServices {
     ClipboardHistory &clipboardHistory;
     Platform &platform;
     HotkeyManager &trigger;
-
-    // The process's services, each created on first use, over the installed platform.
-    static SettingsServices shared();
 };

@@ -7,12 +7,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-SettingsWindowController &SettingsWindowController::shared()
-{
-    static SettingsWindowController *const instance = new SettingsWindowController(SettingsServices::shared());
-    return *instance;
-}
-
 SettingsWindowController::SettingsWindowController(const SettingsServices &services, QObject *parent)
     : QObject(parent)
     , m_services(services)

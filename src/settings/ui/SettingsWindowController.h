@@ -17,9 +17,6 @@ class SettingsWindowController : public QObject {
 public:
     static constexpr QStringView windowTitle = u"Lettergate Settings";
 
-    // The application's one controller, over the shared services. Never destroyed.
-    static SettingsWindowController &shared();
-
     explicit SettingsWindowController(const SettingsServices &services, QObject *parent = nullptr);
     ~SettingsWindowController() override;
 
