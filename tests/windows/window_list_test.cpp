@@ -198,7 +198,7 @@ private slots:
         platform.ax.elements[42] = {7};
         desktop(platform);
 
-        QCOMPARE(activateWindow(target), activated);
+        QCOMPARE(activateWindow(platform, target), activated);
         QCOMPARE(platform.ax.acts, acts);
         QCOMPARE(platform.appList.activations, activated ? QList<qint32>{42} : QList<qint32>());
         QCOMPARE(log.lines, QStringList{logged});
