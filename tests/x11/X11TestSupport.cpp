@@ -4,8 +4,6 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <cstring>
-// Last: Xlib defines macros (Status, Bool, None) that Qt's headers must not meet.
-#include <X11/XKBlib.h>
 
 namespace {
 
@@ -140,15 +138,6 @@ void OtherClient::ungrabKey(xcb_keycode_t keycode, uint16_t modifiers)
     std::free(xcb_request_check(m_connection, xcb_ungrab_key_checked(m_connection, keycode, m_root, modifiers)));
 }
 
-uint16_t OtherClient::modifierState()
-{
-    xcb_query_pointer_reply_t *reply =
-        xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
-    const uint16_t mask = reply ? reply->mask : 0;
-    std::free(reply);
-    return mask;
-}
-
 bool OtherClient::isKeyDown(xcb_keycode_t keycode)
 {
     xcb_query_keymap_reply_t *reply = xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr);
@@ -230,36 +219,6 @@ quint32 activeWindow()
 {
     return windowIds(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_ACTIVE_WINDOW")}))
         .value(0);
-}
-
-BellWatch::BellWatch()
-{
-    int errorBase = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
-    m_display = XkbOpenDisplay(nullptr, &m_xkbEventBase, &errorBase, &major, &minor, nullptr);
-    if (!m_display)
-        return;
-    XkbSelectEvents(m_display, XkbUseCoreKbd, XkbBellNotifyMask, XkbBellNotifyMask);
-    XSync(m_display, False);
-}
-
-BellWatch::~BellWatch()
-{
-    if (m_display)
-        XCloseDisplay(m_display);
-}
-
-int BellWatch::rings()
-{
-    if (!m_display)
-        return 0;
-    XSync(m_display, False);
-    while (XPending(m_display) > 0) {
-        XEvent event;
-        XNextEvent(m_display, &event);
-        if (event.type == m_xkbEventBase && reinterpret_cast<XkbEvent *>(&event)->any.xkb_type == XkbBellNotify)
-            ++m_rings;
-    }
-    return m_rings;
 }
 
 QByteArray windowClass(xcb_connection_t *c, xcb_window_t window)

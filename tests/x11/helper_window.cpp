@@ -3,8 +3,7 @@
 // can leave out what toolkits always set (_NET_WM_PID).
 //
 //   --title TEXT          --class INSTANCE,CLASS     --size WxH        --position X,Y
-//   --type normal|dialog|dock|utility               --desktop N       --iconic
-//   --color RRGGBB        --right-color RRGGBB (the right half's colour)
+//   --type normal|dialog|dock|utility               --iconic          --color RRGGBB
 //   --gtk-app-id ID       --no-pid                  --accept-paste
 //   --icon RRGGBB         (a 16 × 16 _NET_WM_ICON of that colour)
 //   --windows N           (N windows of one process, titled TEXT, TEXT 2, ..., each
@@ -49,10 +48,8 @@ struct Options {
     int width = 400, height = 300;
     int x = 100, y = 100;
     std::string type = "normal";
-    long desktop = -1;
     bool iconic = false;
     uint32_t color = 0x3060c0;
-    long rightColor = -1;
     std::string gtkAppId;
     bool pid = true;
     bool acceptPaste = false;
@@ -99,14 +96,10 @@ Options parse(int argc, char **argv)
                 fail("--position wants X,Y");
         } else if (arg == "--type") {
             o.type = value();
-        } else if (arg == "--desktop") {
-            o.desktop = std::strtol(value().c_str(), nullptr, 10);
         } else if (arg == "--iconic") {
             o.iconic = true;
         } else if (arg == "--color") {
             o.color = uint32_t(std::strtoul(value().c_str(), nullptr, 16));
-        } else if (arg == "--right-color") {
-            o.rightColor = long(std::strtoul(value().c_str(), nullptr, 16));
         } else if (arg == "--gtk-app-id") {
             o.gtkAppId = value();
         } else if (arg == "--no-pid") {
@@ -167,7 +160,7 @@ xcb_window_t createWindow(const Session &s, const Options &o, int index)
     const std::string title = index == 0 ? o.title : o.title + ' ' + std::to_string(index + 1);
 
     const xcb_window_t window = xcb_generate_id(c);
-    const uint32_t values[] = {o.color, XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_KEY_PRESS};
+    const uint32_t values[] = {o.color, XCB_EVENT_MASK_KEY_PRESS};
     xcb_create_window(c, XCB_COPY_FROM_PARENT, window, s.screen->root, int16_t(x), int16_t(y), uint16_t(o.width),
                       uint16_t(o.height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, s.screen->root_visual,
                       XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
@@ -194,8 +187,6 @@ xcb_window_t createWindow(const Session &s, const Options &o, int index)
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, atom(c, "_NET_WM_ICON"), XCB_ATOM_CARDINAL, 32,
                             uint32_t(icon.size()), icon.data());
     }
-    if (o.desktop >= 0)
-        setCardinal(c, window, atom(c, "_NET_WM_DESKTOP"), XCB_ATOM_CARDINAL, uint32_t(o.desktop));
 
     // A position the user asked for, and a size that is also the minimum, so the
     // window manager places and sizes the window exactly.
@@ -292,9 +283,6 @@ int main(int argc, char **argv)
     // Line by line, as the tests read it.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
-    const xcb_gcontext_t rightHalf = xcb_generate_id(c);
-    const uint32_t gcValues[] = {uint32_t(o.rightColor)};
-    xcb_create_gc(c, rightHalf, session.screen->root, XCB_GC_FOREGROUND, gcValues);
     xcb_window_t firstWindow = XCB_WINDOW_NONE;
     for (int i = 0; i < o.windows; ++i) {
         const xcb_window_t window = createWindow(session, o, i);
@@ -308,15 +296,6 @@ int main(int argc, char **argv)
     const xcb_atom_t pasteTarget = atom(c, "LG_HELPER_PASTE");
     while (xcb_generic_event_t *event = xcb_wait_for_event(c)) {
         switch (event->response_type & 0x7f) {
-        case XCB_EXPOSE:
-            if (o.rightColor >= 0) {
-                const auto *expose = reinterpret_cast<xcb_expose_event_t *>(event);
-                const xcb_rectangle_t right{int16_t(o.width / 2), 0, uint16_t(o.width - o.width / 2),
-                                            uint16_t(o.height)};
-                xcb_poly_fill_rectangle(c, expose->window, rightHalf, 1, &right);
-                xcb_flush(c);
-            }
-            break;
         case XCB_KEY_PRESS: {
             const auto *key = reinterpret_cast<xcb_key_press_event_t *>(event);
             std::printf("key %u %u\n", key->detail, key->state);
