@@ -18,8 +18,6 @@
 
 #include <atomic>
 #include <csignal>
-#include <cstring>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -122,13 +120,7 @@ private slots:
         QCOMPARE(fileBytes(path), QByteArray("[2]"));
         QCOMPARE(QDir(directory).entryList(QDir::Files), QStringList{QStringLiteral("links.json")});
 
-    }
-
-    // What the writer thread puts on disk is byte for byte what the file has always held.
-    void theWriterThreadWritesTheSameBytes()
-    {
-        TestEnvironment environment;
-        const QString path = environment.dataHome() + QStringLiteral("/links.json");
+        // What the writer thread puts on disk is byte for byte what the file has always held.
         const QUuid id = QUuid::fromString(QStringLiteral("6ba7b810-9dad-11d1-80b4-00c04fd430c8"));
         QVERIFY(DataFile(path).saveRecords(QList<QuickLink>{{id, QStringLiteral("\"é\n\t/"), QStringLiteral("\u0001😀")}}));
         QCOMPARE(fileBytes(path), QByteArray("[{\"id\":\"6BA7B810-9DAD-11D1-80B4-00C04FD430C8\",\"name\":\"\\\"\xc3\xa9\\n\\t/\","
@@ -172,27 +164,6 @@ private slots:
         file->saveRecordsSoon(probes(103));
         file.reset();
         QCOMPARE(fileBytes(path), probeFile(103));
-    }
-
-    // A file size limit fails the write as a full disk does, with an errno of its own.
-    void aFailedWriteSaysWhatTheSystemSaid()
-    {
-        TestEnvironment environment;
-        const QString path = environment.dataHome() + QStringLiteral("/links.json");
-        DataFile file(path);
-        rlimit saved{};
-        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = 64 << 10;
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        LogCapture log;
-        const bool written = file.saveRecords(numberedLinks(u'A'));
-        ::setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, savedHandler);
-        QVERIFY(!written);
-        QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ could not write %1: %2")
-                                            .arg(path, QString::fromLocal8Bit(std::strerror(EFBIG)))});
     }
 
     void theNextLoadRemovesWhatAnInterruptedWriteLeft()
