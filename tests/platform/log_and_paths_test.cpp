@@ -41,9 +41,6 @@ private slots:
                                                          &lcPlatform(), &lcX11(),      &lcWayland()};
         for (const QLoggingCategory *category : categories)
             QVERIFY2(!category->isDebugEnabled() && category->isInfoEnabled(), category->categoryName());
-        QLoggingCategory::setFilterRules(u"lettergate.hotkeys.debug=true"_s);
-        QVERIFY(lcHotkeys().isDebugEnabled());
-        QVERIFY(!lcApp().isDebugEnabled());
         QLoggingCategory::setFilterRules(u"lettergate.*.debug=true"_s);
         for (const QLoggingCategory *category : categories)
             QVERIFY2(category->isDebugEnabled(), category->categoryName());

@@ -4,7 +4,6 @@
 
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <csignal>
 #include <unistd.h>
@@ -188,26 +187,6 @@ private slots:
         QVERIFY(finished.isEmpty()); // never completed inside run()
 
         QTRY_COMPARE_WITH_TIMEOUT(finished, QStringList({QStringLiteral("quick"), QStringLiteral("slow")}), 10000);
-    }
-
-    void completionArrivesOnTheGuiThreadWhoeverAsks()
-    {
-        QThread *guiThread = QThread::currentThread();
-        QThread *completedOn = nullptr;
-        std::optional<CommandRunner::Result> result;
-        QThread *caller = QThread::create([&] {
-            CommandRunner::runCommand(running(), QStringLiteral("Worker"), QStringLiteral("echo from a worker"),
-                                      [&](const CommandRunner::Result &done) {
-                completedOn = QThread::currentThread();
-                result = done;
-            });
-        });
-        caller->start();
-        QVERIFY(caller->wait(10000));
-        delete caller;
-        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 10000);
-        QCOMPARE(completedOn, guiThread);
-        QCOMPARE(result->output, QStringLiteral("from a worker\n"));
     }
 };
 

@@ -89,32 +89,6 @@ private slots:
         QCOMPARE(PictureFiles::readAnyPicture(jpeg).size(), picture.size());
         QVERIFY(PictureFiles::readStoredPng(jpeg).isNull());
     }
-
-    // A picture snippet's preview is decoded when the list names it: a file that is not
-    // the PNG the store wrote is given up at once, without holding up the others.
-    void aSnippetPreviewIsDrawnOnlyFromAStoredPng()
-    {
-        TestEnvironment environment;
-        SnippetStore store(environment.dataHome());
-        // Guessing its format from its content, Qt's XPM reader would scan the whole gibibyte.
-        writeSparse(store.imagesDirectory() + QStringLiteral("/huge.png"), "/* XPM */\nstatic char *x[] = {\n", gibibyte);
-        QCOMPARE(::mkfifo(QFile::encodeName(store.imagesDirectory() + QStringLiteral("/pipe.png")).constData(), 0600), 0);
-        QImage picture(30, 20, QImage::Format_RGB32);
-        picture.fill(Qt::darkYellow);
-        QVERIFY(picture.save(store.imagesDirectory() + QStringLiteral("/real.png")));
-        const QList<Snippet> snippets{HostileFiles::pictureSnippet(QStringLiteral("huge.png")),
-                                      HostileFiles::pictureSnippet(QStringLiteral("pipe.png")),
-                                      HostileFiles::pictureSnippet(QStringLiteral("real.png"))};
-        const qint64 readBefore = bytesRead();
-        QVERIFY(store.replaceAll(snippets));
-        QTRY_VERIFY(store.previews().isIdle());
-        QVERIFY(!store.previews().preview(snippets.at(0)));
-        QVERIFY(!store.previews().preview(snippets.at(1)));
-        QVERIFY2(bytesRead() - readBefore < readBound, qPrintable(QString::number(bytesRead() - readBefore)));
-        const std::optional<QImage> drawn = store.previews().preview(snippets.at(2));
-        QVERIFY(drawn);
-        QCOMPARE(drawn->size(), picture.size());
-    }
 };
 
 QTEST_MAIN(HostilePicturesTest)

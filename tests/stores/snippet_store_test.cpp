@@ -6,7 +6,6 @@
 
 #include <QBuffer>
 #include <QImageReader>
-#include <QImageWriter>
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTest>
@@ -51,9 +50,7 @@ private slots:
         for (const auto &[fileName, format] : {std::pair{"Screen Shot.jpeg", "jpeg"}, {"icon.final.webp", "webp"}}) {
             QByteArray content;
             QBuffer buffer(&content);
-            buffer.open(QIODevice::WriteOnly);
-            QImageWriter writer(&buffer, format);
-            QVERIFY2(writer.write(gradient()), qPrintable(writer.errorString()));
+            QVERIFY(gradient().save(&buffer, format));
             rows.append({QString::fromUtf8(fileName), content, QSize(16, 9)});
         }
         static const char gif[] = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00"
@@ -115,11 +112,9 @@ private slots:
         QTRY_VERIFY(store.previews().preview(picture));
         QCOMPARE(store.previews().preview(picture)->size(), ClipPicture::previewBounds);
         QVERIFY(store.replaceAll({picture}));
-        {
-            SnippetStore loaded(Paths::dataDirectory());
-            QTRY_VERIFY(loaded.previews().preview(picture));
-            QCOMPARE(loaded.previews().preview(picture)->pixelColor(0, 0), QColor(Qt::darkCyan));
-        }
+        SnippetStore loaded(Paths::dataDirectory());
+        QTRY_VERIFY(loaded.previews().preview(picture));
+        QCOMPARE(loaded.previews().preview(picture)->pixelColor(0, 0), QColor(Qt::darkCyan));
         // A picture dropped before its preview was in keeps none; a deleted snippet's
         // preview is forgotten.
         const Snippet dropped = fixture.import();

@@ -8,16 +8,11 @@
 
 namespace {
 
-WindowInfo window(quint32 id)
-{
-    return WindowInfo{id, 42, std::nullopt, QStringLiteral("Editor"), QString(), QRectF(0, 0, 800, 600)};
-}
-
 QList<WindowInfo> windows(std::initializer_list<quint32> ids)
 {
     QList<WindowInfo> list;
     for (quint32 id : ids)
-        list.append(window(id));
+        list.append(WindowInfo{id, 42, std::nullopt, QStringLiteral("Editor"), QString(), QRectF(0, 0, 800, 600)});
     return list;
 }
 
