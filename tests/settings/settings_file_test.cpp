@@ -167,6 +167,8 @@ private slots:
             Launch launch;
             launch.store.setClipboardHistoryLimit(9);
         }
+        QCOMPARE(StoreTesting::mode(folder), 0700);
+        QCOMPARE(StoreTesting::mode(Paths::settingsFile()), 0600);
         // A folder and file left readable by everyone are closed at the next start; the
         // owner's own permissions stay as they were.
         QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);

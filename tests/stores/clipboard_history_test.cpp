@@ -244,7 +244,8 @@ private slots:
         QVERIFY(QFile::exists(greenFile));
     }
 
-    // An entry whose picture is gone is left out; pictures no entry names are removed once the list loads, and files whose
+    // An entry whose picture is gone, or whose file name leaves the pictures' folder, is
+    // left out; pictures no entry names are removed once the list loads, and files whose
     // names the program never gives are someone else's.
     void loadLeavesOutWhatCannotBeShownAndRemovesOnlyItsOwnStrays()
     {
@@ -283,6 +284,15 @@ private slots:
         for (const QString &stray : strays)
             QVERIFY2(!QFileInfo::exists(stray), qPrintable(stray));
         QCOMPARE(log.lines, QStringList{u"[Lettergate] removed 2 picture file(s) no clipboard entry names"_s});
+
+        // A stored name that leaves the pictures' folder is never shown nor deleted.
+        const QString outside = fixture.dataDirectory + u"/outside.png"_s;
+        QVERIFY(picture(4, 4, Qt::red).save(outside));
+        writeFile(fixture.jsonPath(),
+                  R"([{"id":"6BA7B812-9DAD-11D1-80B4-00C04FD430C8","isImage":true,"imageFile":"../outside.png"}])");
+        QVERIFY(fixture.open().items().isEmpty());
+        fixture.history->clear();
+        QVERIFY(QFileInfo::exists(outside));
     }
 
     // An undecodable list starts empty and is kept as a dated copy; each start keeps one
@@ -336,6 +346,8 @@ private slots:
         QVERIFY(fixture.waitForImages());
         const ClipPicture &written = history.items().first().picture;
         QCOMPARE(written.file(), fixture.picturePath(0));
+        QCOMPARE(jsonArray(fixture.jsonPath()).first().toObject().value("imageFile").toString(),
+                 *history.items().first().imageFile);
         QCOMPARE(written.image().convertToFormat(QImage::Format_RGB32), wide);
         QCOMPARE(written.preview().size(), QSize(400, 100));
         QCOMPARE(history.items()[1].picture.preview().size(), QSize(40, 30));

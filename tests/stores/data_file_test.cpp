@@ -1,4 +1,5 @@
 #include "StoreTesting.h"
+#include "platform/ByteSize.h"
 #include "stores/DataFile.h"
 #include "stores/LinkStore.h"
 #include "stores/PrivateFiles.h"
@@ -164,6 +165,13 @@ private slots:
         file->saveRecordsSoon(probes(103));
         file.reset();
         QCOMPARE(fileBytes(path), probeFile(103));
+    }
+
+    // A size in a log line reads in its own unit.
+    void sizesReadInTheirOwnUnit()
+    {
+        for (const auto &[bytes, text] : {std::pair<qint64, const char *>{812, "812 bytes"}, {64 << 10, "64 KiB"}, {3 << 19, "1.5 MiB"}})
+            QCOMPARE(ByteSize::text(bytes), QString::fromLatin1(text));
     }
 
     void theNextLoadRemovesWhatAnInterruptedWriteLeft()

@@ -7,6 +7,7 @@
 #include "support/StubOpener.h"
 #include "support/TestEnvironment.h"
 
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -123,6 +124,8 @@ private slots:
         QCOMPARE(commandChanges.count(), 1);
         QCOMPARE(LinkStore(platform.appList, platform.bell, platform.notes, Paths::dataDirectory()).links(), keptLinks);
         QCOMPARE(CommandStore(Paths::dataDirectory()).commands(), typedCommands.mid(1));
+        QCOMPARE(jsonArray(Paths::dataDirectory() + QStringLiteral("/commands.json"))[0].toObject().value("command"),
+                 QJsonValue(" ./backup.sh "));
     }
 
     void oneBadElementEmptiesTheStoreButNothingIsLost()
