@@ -20,16 +20,12 @@ private slots:
         qCInfo(lcHotkeys).noquote() << u"hotkey registered:⌃⌥W"_s;
         qCWarning(lcStores).noquote() << u"could not write /tmp/a b.json: \"disk\" full "_s;
         qWarning("QWidget::setLayout: a layout is already set");
-        qCritical("out of memory");
-        qCDebug(lcApp).noquote() << u"show done"_s;
         qCInfo(lcWindows).noquote() << u"Enumerated 2 windows:\n  [0] Editor  #7  'a\tb'  10x20\n  [1] Term  #9  ''  5x5"_s;
         qCInfo(lcWindows).noquote() << u"title \x1b]0;owned\x07 and \r[Lettergate] forged"_s;
         QCOMPARE(log.lines, (QStringList{
                                 u"[Lettergate] hotkey registered:⌃⌥W"_s,
                                 u"[Lettergate] ⚠️ could not write /tmp/a b.json: \"disk\" full "_s,
                                 u"[Lettergate] ⚠️ QWidget::setLayout: a layout is already set"_s,
-                                u"[Lettergate] ⚠️ out of memory"_s,
-                                u"[Lettergate] show done"_s,
                                 u"[Lettergate] Enumerated 2 windows:"_s,
                                 u"  [0] Editor  #7  'a\tb'  10x20"_s,
                                 u"  [1] Term  #9  ''  5x5"_s,
@@ -37,36 +33,18 @@ private slots:
                             }));
     }
 
-    // Debug lines are off unless the rules turn them on, category by category; a rule
-    // can silence a category's other lines too.
+    // Debug lines are off unless the rules turn them on, category by category.
     void rulesSwitchTheCategories()
     {
         const QList<const QLoggingCategory *> categories{&lcApp(),      &lcHotkeys(),  &lcClipboard(),
                                                          &lcStores(),   &lcSettings(), &lcWindows(),
                                                          &lcPlatform(), &lcX11(),      &lcWayland()};
-        for (const QLoggingCategory *category : categories) {
-            QVERIFY2(!category->isDebugEnabled(), category->categoryName());
-            QVERIFY2(category->isInfoEnabled() && category->isWarningEnabled(), category->categoryName());
-        }
-
-        QLoggingCategory::setFilterRules(u"lettergate.hotkeys.debug=true\nlettergate.clipboard.info=false"_s);
-        QVERIFY(lcHotkeys().isDebugEnabled());
-        QVERIFY(!lcApp().isDebugEnabled());
-        QVERIFY(!lcClipboard().isInfoEnabled());
-        QVERIFY(lcClipboard().isWarningEnabled());
-
+        for (const QLoggingCategory *category : categories)
+            QVERIFY2(!category->isDebugEnabled() && category->isInfoEnabled(), category->categoryName());
         QLoggingCategory::setFilterRules(u"lettergate.*.debug=true"_s);
         for (const QLoggingCategory *category : categories)
             QVERIFY2(category->isDebugEnabled(), category->categoryName());
         QLoggingCategory::setFilterRules({});
-
-        {
-            // A capture shows the debug lines too, and puts the rules back when it goes.
-            LogCapture log;
-            qCDebug(lcHotkeys, "double-tap");
-            QCOMPARE(log.lines, QStringList{u"[Lettergate] double-tap"_s});
-        }
-        QVERIFY(!lcHotkeys().isDebugEnabled());
     }
 
     void stateFollowsTheXdgVariablesInPrivateDirectories()
@@ -74,12 +52,6 @@ private slots:
         TestEnvironment environment;
         QVERIFY(Paths::dataDirectory().startsWith(environment.dataHome() + u'/'));
         QVERIFY(Paths::settingsFile().startsWith(environment.configHome() + u'/'));
-
-        QVERIFY(Paths::ensurePrivateDirectory(Paths::dataDirectory()));
-        const QFileInfo info(Paths::dataDirectory());
-        QVERIFY(info.isDir());
-        QCOMPARE(info.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::ExeOther),
-                 QFileDevice::Permissions());
 
         // The XDG rules say a relative path is invalid and must be ignored.
         qputenv("XDG_DATA_HOME", "relative/dir");

@@ -31,11 +31,9 @@ private slots:
         tray.iconMade();
         QVERIFY(tray.isPresent());
         QCOMPARE(changes.count(), 1);
-        QCOMPARE(changes.last().at(0).toBool(), true);
 
         QVERIFY(watcher.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher")));
         QTRY_VERIFY(!tray.isPresent());
-        QCOMPARE(changes.count(), 2);
         QCOMPARE(changes.last().at(0).toBool(), false);
         QVERIFY(watcher.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
         QTRY_VERIFY(tray.isPresent());

@@ -16,7 +16,6 @@
 
 using namespace StoreTesting;
 using namespace Qt::StringLiterals;
-using Kind = ClipboardHistory::Item::Kind;
 
 namespace {
 
@@ -98,74 +97,42 @@ struct Fixture {
 class ClipboardHistoryTest : public QObject {
     Q_OBJECT
 private slots:
-    // A copy is recorded unless it equals the newest text; every picture copy is an entry
-    // of its own, also once the first is held only as its file.
-    void recordsCopiesNewestFirst()
+    // A copy is recorded unless it equals the newest text. A pasted entry moves to the
+    // top, on disk at once, instead of coming back.
+    void recordsCopiesAndMovesAPastedEntryUp()
     {
         Fixture fixture;
         ClipboardHistory &history = fixture.open();
         QSignalSpy changes(&history, &ClipboardHistory::itemsChanged);
-        QVERIFY(readClipboard(history));
-        QVERIFY(history.items().isEmpty());
         for (const char *text : {"A", "A", "B", "A", " \n"})
             QVERIFY(fixture.copy(text));
         QCOMPARE(fixture.texts(), QStringList({" \n", "A", "B", "A"}));
         QCOMPARE(changes.count(), 4);
-        QCOMPARE(QSet<QUuid>({history.items()[0].id, history.items()[1].id, history.items()[3].id}).size(), 3);
+        QVERIFY(fixture.copy(picture(6, 4, Qt::red)));
+        QVERIFY(fixture.copy(u"C"_s));
+        QVERIFY(fixture.waitForImages());
 
-        QVERIFY(fixture.copy(picture(6, 4, Qt::red)));
-        QVERIFY(fixture.copy(picture(6, 4, Qt::red)));
-        QVERIFY(fixture.waitForImages());
-        QVERIFY(fixture.copy(picture(6, 4, Qt::red)));
-        QCOMPARE(fixture.texts().mid(0, 4), QStringList({"<image>", "<image>", "<image>", " \n"}));
-        QVERIFY(fixture.waitForImages());
-        QCOMPARE(pngFiles(history).size(), 3);
-    }
-
-    void aPastedEntryMovesToTheTopInsteadOfComingBackAsACopy()
-    {
-        Fixture fixture;
-        fixture.open();
-        for (const QString &text : {u"one"_s, u"two"_s, u"three"_s})
-            QVERIFY(fixture.copy(text));
-        QVERIFY(fixture.copy(picture(6, 4, Qt::red)));
-        QVERIFY(fixture.copy(u"four"_s));
-        QVERIFY(fixture.waitForImages());
         const auto paste = [&fixture](qsizetype index) {
             const ClipboardHistory::Item item = fixture.history->items().at(index);
             const QImage image = item.picture.image();
             fixture.history->notePasted(item.id, image);
-            if (item.isImage())
-                fixture.platform.board.copyImage(image);
-            else
-                fixture.platform.board.copyText(item.text);
+            item.isImage() ? fixture.platform.board.copyImage(image) : fixture.platform.board.copyText(item.text);
             return readClipboard(*fixture.history);
         };
-        QVERIFY(paste(3)); // "two"
-        // The order is on disk at once, whatever the clipboard does next.
+        QVERIFY(paste(4));
         fixture.open();
-        QCOMPARE(fixture.texts(), QStringList({u"two"_s, u"four"_s, u"<image>"_s, u"three"_s, u"one"_s}));
+        QCOMPARE(fixture.texts(), QStringList({"B", "C", "<image>", " \n", "A", "A"}));
         // A picture read back from its file is known by its pixels, too.
         QVERIFY(paste(2));
-        QCOMPARE(fixture.texts(), QStringList({u"<image>"_s, u"two"_s, u"four"_s, u"three"_s, u"one"_s}));
-
-        // Another copy read before the paste's content is recorded, and the pasted entry
-        // still does not come back twice; later copies of the same text count again.
-        fixture.history->notePasted(fixture.history->items().at(3).id);
-        QVERIFY(fixture.copy(u"five"_s));
-        QVERIFY(fixture.copy(u"three"_s));
-        QCOMPARE(fixture.texts(), QStringList({u"three"_s, u"five"_s, u"<image>"_s, u"two"_s, u"four"_s, u"one"_s}));
-        QVERIFY(fixture.copy(u"one"_s));
-        QCOMPARE(fixture.texts().size(), 7);
+        QCOMPARE(fixture.texts(), QStringList({"<image>", "B", "C", " \n", "A", "A"}));
     }
 
-    // A picture's bytes read as text, copies beyond the limits and content marked secret
-    // are left out, with the reason logged; what follows them is recorded.
+    // A picture's bytes read as text and copies beyond the limits are left out, with the
+    // reason logged; a secret copy at start is not recorded either.
     void whatCannotBeACopyIsLeftOut()
     {
         Fixture fixture;
-        FakePasteboard &board = fixture.platform.board;
-        board.copySecretText(u"hunter2 on the clipboard at start"_s);
+        fixture.platform.board.copySecretText(u"hunter2"_s);
         ClipboardHistory &history = fixture.open();
         history.start();
         QVERIFY(readClipboard(history));
@@ -177,143 +144,50 @@ private slots:
         QVERIFY(fixture.copy(QString(50 * 1024 * 1024, u'x')));
         QVERIFY(fixture.copy(QImage(8000, 8000, QImage::Format_RGB32)));
         QVERIFY(history.items().isEmpty());
-        board.copyText(u"plain"_s);
-        board.copySecretText(u"hunter2"_s);
-        QVERIFY(readClipboard(history));
         QCOMPARE(log.lines,
                  QStringList({"[Lettergate] clipboard text holding binary data not recorded",
                               "[Lettergate] clipboard text of 52428800 characters not recorded: the history takes at "
                               "most 1048576",
                               "[Lettergate] clipboard picture of 8000×8000 pixels not recorded: the history takes at "
                               "most 33554432 pixels"}));
-        // Replacement characters are text; a text as long as the limit is recorded whole.
-        QVERIFY(fixture.copy(u"caf\uFFFD \u2713"_s));
-        QVERIFY(fixture.copy(QString(ClipboardHistory::maximumTextLength, u'y')));
-        QCOMPARE(fixture.texts().mid(1), QStringList({u"caf\uFFFD \u2713"_s, u"plain"_s}));
-        QCOMPARE(jsonArray(fixture.jsonPath()).first().toObject().value("text").toString().size(),
-                 ClipboardHistory::maximumTextLength);
-        QVERIFY(!fileBytes(fixture.jsonPath()).contains("hunter2"));
     }
 
-    void aChangeDuringAReadIsReadOnceAfterIt()
+    // Two more copies while one is on its way: one more read, not two, finds what the
+    // clipboard holds by then.
+    void readsEachChangeOnceFromTheEventLoop()
     {
         Fixture fixture;
         ClipboardHistory &history = fixture.open();
         FakePasteboard &board = fixture.platform.board;
+        board.copyText(u"before start"_s);
         history.start();
         QVERIFY(readClipboard(history));
         const int requestsBefore = board.requests;
-        // Two more copies while "first" is on its way: the read answers "first", and one
-        // more read, not two, finds what the clipboard holds by then.
         board.duringRead = [&board] {
             board.duringRead = nullptr;
             board.copyText(u"second"_s);
             board.copyText(u"third"_s);
         };
         board.copyText(u"first"_s);
-        // Nothing is recorded inside the request: the content arrives from the event loop.
-        QVERIFY(history.items().isEmpty());
-        QVERIFY(history.isReading());
+        QVERIFY(history.items().size() == 1 && history.isReading());
         QVERIFY(readClipboard(history));
-        QCOMPARE(fixture.texts(), QStringList({"third", "first"}));
-        QCOMPARE(board.requests, requestsBefore + 2);
-        // Neither a poll tick nor an announcement without a change asks again.
+        QCOMPARE(fixture.texts(), QStringList({"third", "first", "before start"}));
         QVERIFY(readClipboard(history));
         QCOMPARE(board.requests, requestsBefore + 2);
     }
 
-    // Start offers what the clipboard holds once, also across a restart over the same
-    // text; after it every announced change is a copy, our own paste's too.
-    void startAndAnnouncedChanges()
-    {
-        Fixture fixture;
-        FakePasteboard &board = fixture.platform.board;
-        board.copyText(u"before start"_s);
-        for (int run = 0; run < 2; ++run) {
-            QVERIFY(fixture.open().items().size() == qsizetype(run)); // nothing is heard before start()
-            fixture.history->start();
-            fixture.history->start();
-            QVERIFY(readClipboard(*fixture.history));
-            QCOMPARE(fixture.texts(), QStringList{"before start"});
-        }
-        // Our own paste clears, then writes: the clear records nothing.
-        for (int paste = 0; paste < 2; ++paste) {
-            board.clear();
-            board.setString(u"first"_s);
-        }
-        QVERIFY(readClipboard(*fixture.history));
-        QCOMPARE(fixture.texts(), QStringList({"first", "before start"}));
-        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 2);
-        // A history that is gone no longer listens; a new one hears every change.
-        fixture.history.reset();
-        board.copyText(u"unheard"_s);
-        fixture.open().start();
-        board.copyText(u"heard"_s);
-        QVERIFY(readClipboard(*fixture.history));
-        QCOMPARE(fixture.texts().mid(0, 3), QStringList({"heard", "unheard", "first"}));
-    }
-
-    void writesTheStoredFormPrivatelyAndEachPictureOnce()
-    {
-        Fixture fixture;
-        ClipboardHistory &history = fixture.open();
-        const QImage red = picture(8, 6, Qt::red);
-        QVERIFY(fixture.copy(u"secret"_s));
-        QVERIFY(fixture.copy(red));
-        QVERIFY(fixture.waitForImages());
-
-        const QString id = history.items()[0].id.toString(QUuid::WithoutBraces).toUpper();
-        const QByteArray bytes = fileBytes(fixture.jsonPath());
-        QVERIFY(!bytes.contains('\n') && !bytes.contains(": "));
-        const QJsonArray array = QJsonDocument::fromJson(bytes).array();
-        QCOMPARE(array.size(), 2);
-        QCOMPARE(array[0].toObject(), QJsonObject({{"id", id}, {"isImage", true}, {"imageFile", id + u".png"_s}}));
-        QCOMPARE(array[1].toObject().value("text"), QJsonValue("secret"));
-        QCOMPARE(array[1].toObject().value("isImage"), QJsonValue(false));
-        QCOMPARE(QImage(fixture.picturePath(0)).convertToFormat(QImage::Format_ARGB32), red);
-        for (const QString &path : {fixture.dataDirectory, history.imagesDirectory()})
-            QCOMPARE(mode(path), 0700);
-        for (const QString &path : {fixture.jsonPath(), fixture.picturePath(0)})
-            QCOMPARE(mode(path), 0600);
-
-        // Later saves do not write the pictures again.
-        const QDateTime written = QFileInfo(fixture.picturePath(0)).lastModified();
-        QTest::qWait(20);
-        history.save();
-        QVERIFY(!history.isWritingImages());
-        QCOMPARE(QFileInfo(fixture.picturePath(0)).lastModified(), written);
-    }
-
-    // A picture's file is named in the list only once written; a trim or Clear removes
-    // the files of the entries it drops, once the list no longer names them.
+    // A trim or Clear removes the files of the entries it drops, once the list no longer names them.
     void pictureFilesFollowTheList()
     {
         Fixture fixture;
         ClipboardHistory &history = fixture.open();
-        const auto storedFileName = [&fixture] {
-            return jsonArray(fixture.jsonPath()).first().toObject().value("imageFile");
-        };
-        fixture.platform.board.copyImage(picture(10, 10, Qt::blue));
-        {
-            ReadOnlyDirectory readOnly(history.imagesDirectory(), fixture.environment.root());
-            QVERIFY(readClipboard(history));
-            QVERIFY(storedFileName().isUndefined());
-            QVERIFY(fixture.waitForImages());
-            QVERIFY(!history.items().first().imageFile);
-            QVERIFY(storedFileName().isUndefined());
-        }
-        history.save(); // the next save tries again
-        QVERIFY(fixture.waitForImages());
-        QVERIFY(QFileInfo::exists(fixture.picturePath(0)));
-        QCOMPARE(storedFileName().toString(), *history.items().first().imageFile);
-
-        QVERIFY(fixture.copy(picture(5, 5, Qt::green)));
+        for (const QColor &colour : {QColor(Qt::blue), QColor(Qt::green)})
+            QVERIFY(fixture.copy(picture(5, 5, colour)));
         for (const char *text : {"one", "two", "three"})
             QVERIFY(fixture.copy(text));
         QVERIFY(fixture.waitForImages());
         const QString keptPicture = *history.items()[3].imageFile;
         history.applyHistoryLimit(4);
-        QCOMPARE(fixture.texts(), QStringList({"three", "two", "one", "<image>"}));
         QCOMPARE(jsonArray(fixture.jsonPath()).size(), 4);
         QCOMPARE(pngFiles(history), QStringList{keptPicture});
         // enforceLimit alone trims without writing; the file stays until the list is written.
@@ -326,7 +200,7 @@ private slots:
         QVERIFY(pngFiles(history).isEmpty());
 
         // A picture cleared while it is written leaves no file; what is still on the
-        // clipboard after Clear is not recorded again, only the next copy.
+        // clipboard after Clear is not recorded again.
         QVERIFY(fixture.copy(picture(300, 300, Qt::green)));
         history.clear();
         QVERIFY(fixture.waitForImages());
@@ -334,8 +208,6 @@ private slots:
         QVERIFY(pngFiles(history).isEmpty());
         QVERIFY(readClipboard(history));
         QVERIFY(history.items().isEmpty());
-        QVERIFY(fixture.copy(u"new"_s));
-        QCOMPARE(fixture.texts(), QStringList{"new"});
     }
 
     // While the list cannot be written the history lives on in memory, and no picture
@@ -372,50 +244,20 @@ private slots:
         QVERIFY(QFile::exists(greenFile));
     }
 
-    // Entries load in order; one whose picture is gone, or whose file name leaves the
-    // pictures' folder, is left out, and loading writes nothing.
-    void loadsInOrderAndLeavesOutWhatCannotBeShown()
+    // An entry whose picture is gone, or whose file name leaves the pictures' folder, is
+    // left out; pictures no entry names are removed once the list loads, and files whose
+    // names the program never gives are someone else's.
+    void loadLeavesOutWhatCannotBeShownAndRemovesOnlyItsOwnStrays()
     {
         Fixture fixture;
         ClipboardHistory &history = fixture.open();
         QVERIFY(fixture.copy(picture(6, 6, Qt::red)));
         QVERIFY(fixture.copy(picture(6, 6, Qt::green)));
-        QVERIFY(fixture.copy(u"newest"_s));
         QVERIFY(fixture.waitForImages());
-        QFile::remove(fixture.picturePath(1));
-        const QUuid keptPicture = history.items()[2].id;
-        ClipboardHistory &reloaded = fixture.open();
-        QCOMPARE(fixture.texts(), QStringList({"newest", "<image>"}));
-        QCOMPARE(reloaded.items()[1].id, keptPicture);
-        QCOMPARE(reloaded.items()[1].picture.image().pixelColor(0, 0), QColor(Qt::red));
-        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 3);
-
-        // An absent "text" reads as the empty string; null members count as absent.
-        const QString outside = fixture.dataDirectory + u"/outside.png"_s;
-        QVERIFY(picture(4, 4, Qt::red).save(outside));
-        writeFile(fixture.jsonPath(),
-                  R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","isImage":false},)"
-                  R"({"id":"6BA7B812-9DAD-11D1-80B4-00C04FD430C8","isImage":true,"imageFile":"../outside.png"},)"
-                  R"({"id":"6ba7b811-9dad-11d1-80b4-00c04fd430c8","isImage":false,"text":"x","imageFile":null}])");
-        ClipboardHistory &lenient = fixture.open();
-        QCOMPARE(fixture.texts(), QStringList({QString(), "x"}));
-        QCOMPARE(lenient.items()[1].id, QUuid::fromString(u"6BA7B811-9DAD-11D1-80B4-00C04FD430C8"_s));
-        lenient.clear();
-        QVERIFY(QFileInfo::exists(outside));
-    }
-
-    void picturesNoEntryNamesAreRemovedOnceTheListLoads()
-    {
-        Fixture fixture;
-        ClipboardHistory &history = fixture.open();
-        QVERIFY(fixture.copy(picture(6, 6, Qt::red)));
-        QVERIFY(fixture.waitForImages());
-        const QString kept = fixture.picturePath(0);
+        QFile::remove(fixture.picturePath(0));
+        const QString kept = fixture.picturePath(1);
         const QString folder = history.imagesDirectory() + u'/';
-        // A picture written just before a kill that its list never named, and an
-        // interrupted write's temporary copy.
         const QStringList strays{folder + u"6BA7B810-9DAD-11D1-80B4-00C04FD430C8.png"_s, kept + u".Fs0OOS"_s};
-        // Files whose names the program never gives are someone else's: never touched.
         const QStringList foreign{folder + u"notes.txt"_s, folder + u"holiday.png"_s,
                                   folder + u"6ba7b810-9dad-11d1-80b4-00c04fd430c8.png"_s,
                                   folder + u"6BA7B810-9DAD-11D1-80B4-00C04FD430C8.png.old"_s};
@@ -433,85 +275,65 @@ private slots:
 
         writeFile(fixture.jsonPath(), list);
         LogCapture log;
-        QCOMPARE(fixture.open().items().size(), 1);
+        ClipboardHistory &reloaded = fixture.open();
+        QCOMPARE(reloaded.items().size(), 1);
+        QCOMPARE(reloaded.items()[0].picture.image().pixelColor(0, 0), QColor(Qt::red));
+        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 2); // loading writes nothing
         for (const QString &file : foreign + QStringList{kept})
             QVERIFY2(QFileInfo::exists(file), qPrintable(file));
         for (const QString &stray : strays)
             QVERIFY2(!QFileInfo::exists(stray), qPrintable(stray));
         QCOMPARE(log.lines, QStringList{u"[Lettergate] removed 2 picture file(s) no clipboard entry names"_s});
+
+        // A stored name that leaves the pictures' folder is never shown nor deleted.
+        const QString outside = fixture.dataDirectory + u"/outside.png"_s;
+        QVERIFY(picture(4, 4, Qt::red).save(outside));
+        writeFile(fixture.jsonPath(),
+                  R"([{"id":"6BA7B812-9DAD-11D1-80B4-00C04FD430C8","isImage":true,"imageFile":"../outside.png"}])");
+        QVERIFY(fixture.open().items().isEmpty());
+        fixture.history->clear();
+        QVERIFY(QFileInfo::exists(outside));
     }
 
-    void undecodableFileStartsEmptyAndIsKeptAsADatedCopy_data()
+    // An undecodable list starts empty and is kept as a dated copy; each start keeps one
+    // more, down to the newest three, and Clear removes them all, and only the list's.
+    void undecodableListsAreKeptAsideAndGoWithClear()
     {
-        QTest::addColumn<QByteArray>("content");
-        const QByteArray valid = R"({"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","isImage":false,"text":"t"})";
         const QByteArray id = R"("id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8")";
-        QTest::newRow("missing isImage") << "[" + valid + R"(,{"id":"6BA7B811-9DAD-11D1-80B4-00C04FD430C8","text":"u"}])";
-        QTest::newRow("isImage a string") << "[{" + id + R"(,"isImage":"false"}])";
-        QTest::newRow("id not a UUID") << QByteArray(R"([{"id":"not-a-uuid","isImage":false}])");
-        QTest::newRow("id in braces") << QByteArray(R"([{"id":"{6BA7B810-9DAD-11D1-80B4-00C04FD430C8}","isImage":false}])");
-        QTest::newRow("text a number") << "[{" + id + R"(,"isImage":false,"text":5}])";
-        QTest::newRow("element not an object") << "[" + valid + ",3]";
-        QTest::newRow("object, not array") << valid;
-        QTest::newRow("truncated") << "[" + valid.left(30);
-        QTest::newRow("empty: nothing worth keeping") << QByteArray();
-    }
-    void undecodableFileStartsEmptyAndIsKeptAsADatedCopy()
-    {
-        QFETCH(QByteArray, content);
-        Fixture fixture;
-        writeFile(fixture.jsonPath(), content);
-        LogCapture log;
-        ClipboardHistory &history = fixture.open();
-        QVERIFY(history.items().isEmpty());
-        const QStringList copies = keptCopies(fixture.jsonPath());
-        QCOMPARE(copies.size(), content.isEmpty() ? 0 : 1);
-        if (!content.isEmpty()) {
-            const QString copy = fixture.dataDirectory + u'/' + copies.first();
-            QCOMPARE(fileBytes(copy), content);
-            QCOMPARE(log.lines, QStringList{u"[Lettergate] ⚠️ %1 could not be read; kept it as %2"_s.arg(fixture.jsonPath(), copy)});
-        }
-        // Start-up then saves the empty list; the copy stays.
-        history.applyHistoryLimit(20);
-        QCOMPARE(fileBytes(fixture.jsonPath()), QByteArray("[]"));
-        QCOMPARE(keptCopies(fixture.jsonPath()), copies);
-    }
-
-    // Each start with an undecodable list keeps one more copy, down to the newest three;
-    // Clear Clipboard History removes them all, and only the list's. A folder in the
-    // list's place is left alone, and the history lives on in memory.
-    void unreadableCopiesAreFewAndGoWithClear()
-    {
+        const QByteArray valid = "{" + id + R"(,"isImage":false,"text":"t"})";
+        const QList<QByteArray> damaged{
+            "[" + valid + R"(,{"id":"6BA7B811-9DAD-11D1-80B4-00C04FD430C8","text":"u"}])", // no isImage
+            "[{" + id + R"(,"isImage":"false"}])",
+            R"([{"id":"{6BA7B810-9DAD-11D1-80B4-00C04FD430C8}","isImage":false}])",
+            "[{" + id + R"(,"isImage":false,"text":5}])",
+            "[" + valid.left(30),
+        };
         Fixture fixture;
         const QString otherCopy = fixture.dataDirectory + u"/snippets.json.unreadable-20250101-000000"_s;
         writeFile(otherCopy, "kept");
-        for (int start = 1; start <= 5; ++start) {
-            writeFile(fixture.jsonPath(), "damaged " + QByteArray::number(start));
-            fixture.open();
+        for (const QByteArray &content : damaged) {
+            writeFile(fixture.jsonPath(), content);
+            LogCapture log;
+            QVERIFY2(fixture.open().items().isEmpty(), content.constData());
+            QCOMPARE(log.lines.size(), 1);
+            QVERIFY2(log.lines.first().contains(u"could not be read; kept it as"_s), qPrintable(log.lines.first()));
+            QCOMPARE(fileBytes(log.lines.first().section(u' ', -1)), content);
+            fixture.history->applyHistoryLimit(20);
+            QCOMPARE(fileBytes(fixture.jsonPath()), QByteArray("[]"));
         }
         QStringList kept;
         for (const QString &copy : keptCopies(fixture.jsonPath()))
             kept << QString::fromLatin1(fileBytes(fixture.dataDirectory + u'/' + copy));
         kept.sort();
-        QCOMPARE(kept, QStringList({"damaged 3", "damaged 4", "damaged 5"}));
+        QStringList newest{QString::fromLatin1(damaged[2]), QString::fromLatin1(damaged[3]), QString::fromLatin1(damaged[4])};
+        newest.sort();
+        QCOMPARE(kept, newest);
         fixture.history->clear();
         QVERIFY(keptCopies(fixture.jsonPath()).isEmpty());
         QCOMPARE(fileBytes(otherCopy), QByteArray("kept"));
-
-        fixture.history.reset();
-        QFile::remove(fixture.jsonPath());
-        writeFile(fixture.jsonPath() + u"/mine.txt"_s, "keep me");
-        LogCapture log;
-        QVERIFY(fixture.open().items().isEmpty());
-        QVERIFY(fixture.copy(u"one"_s));
-        QVERIFY(fixture.copy(u"two"_s));
-        QCOMPARE(fixture.texts(), QStringList({"two", "one"}));
-        QCOMPARE(fileBytes(fixture.jsonPath() + u"/mine.txt"_s), QByteArray("keep me"));
-        QCOMPARE(log.lines.size(), 1);
-        QVERIFY2(log.lines.first().startsWith(u"[Lettergate] ⚠️ could not write %1: "_s.arg(fixture.jsonPath())),
-                 qPrintable(log.lines.first()));
     }
 
+    // Pictures are kept as private PNG files, with a preview made off the GUI thread.
     void picturesAreKeptAsPngWithAPreviewMadeInTheBackground()
     {
         Fixture fixture;
@@ -523,41 +345,25 @@ private slots:
         QVERIFY(fixture.copy(wide));
         QVERIFY(fixture.waitForImages());
         const ClipPicture &written = history.items().first().picture;
-        // Once written the picture is its file, and still pastes in full.
         QCOMPARE(written.file(), fixture.picturePath(0));
+        QCOMPARE(jsonArray(fixture.jsonPath()).first().toObject().value("imageFile").toString(),
+                 *history.items().first().imageFile);
         QCOMPARE(written.image().convertToFormat(QImage::Format_RGB32), wide);
-        // Scaled down to the preview bounds, keeping its shape; a small one unchanged.
         QCOMPARE(written.preview().size(), QSize(400, 100));
         QCOMPARE(history.items()[1].picture.preview().size(), QSize(40, 30));
-
-        // Reading the history back decodes nothing: the previews follow start().
-        ClipboardHistory &reloaded = fixture.open();
-        const auto first = [&reloaded]() -> const ClipPicture & { return reloaded.items().first().picture; };
-        QCOMPARE(first().size(), QSize(1200, 300));
-        QVERIFY(first().preview().isNull());
-        QSignalSpy changes(&reloaded, &ClipboardHistory::itemsChanged);
-        reloaded.start();
-        QTRY_VERIFY(!first().preview().isNull() && !reloaded.items()[1].picture.preview().isNull());
-        QCOMPARE(first().preview().size(), QSize(400, 100));
-        QCOMPARE(first().image().pixelColor(0, 0), QColor(Qt::yellow));
-        QVERIFY(changes.count() >= 1);
-        // The full picture is read from the file, not kept.
-        QVERIFY(QFile::remove(first().file()));
-        QVERIFY(first().image().isNull());
-        QVERIFY(!first().preview().isNull());
+        QCOMPARE(mode(fixture.picturePath(0)), 0600);
+        QCOMPARE(mode(history.imagesDirectory()), 0700);
     }
 
     void damagedPictureFilesAreLeftOutUnread()
     {
         Fixture fixture;
         ClipboardHistory &history = fixture.open();
-        for (const QColor &colour : {QColor(Qt::red), QColor(Qt::green), QColor(Qt::blue), QColor(Qt::cyan)})
+        for (const QColor &colour : {QColor(Qt::red), QColor(Qt::green)})
             QVERIFY(fixture.copy(picture(64, 64, colour)));
         QVERIFY(fixture.waitForImages());
         const QUuid kept = history.items()[0].id;
         const QString huge = fixture.picturePath(1);
-        const QString padded = fixture.picturePath(2);
-        const QString pipe = fixture.picturePath(3);
         fixture.history.reset();
 
         // A header that claims a picture larger than the history takes: never decoded.
@@ -569,30 +375,20 @@ private slots:
         const char checksumBytes[] = {char(checksum >> 24), char(checksum >> 16), char(checksum >> 8), char(checksum)};
         header.replace(29, 4, QByteArray(checksumBytes, 4));
         writeFile(huge, header);
-        // A sound header with half a gibibyte behind it (sparse): never read into memory.
-        QVERIFY(QFile(padded).resize(qint64(512) << 20));
-        // A pipe in a picture's place: opening it would wait for a writer forever.
-        QVERIFY(QFile::remove(pipe));
-        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
 
-        fixture.platform.board.clear(); // so that starting records nothing new
         ClipboardHistory &reloaded = fixture.open();
         QCOMPARE(reloaded.items().size(), 1);
         QCOMPARE(reloaded.items().first().id, kept);
-        reloaded.start();
-        QTRY_VERIFY(!reloaded.items().first().picture.preview().isNull());
-        // Loading writes nothing and deletes nothing.
-        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 4);
-        QVERIFY(QFileInfo::exists(padded));
+        QCOMPARE(jsonArray(fixture.jsonPath()).size(), 2); // loading writes nothing
     }
 
+    // A menu runs its own event loop; copies made meanwhile are still recorded, also
+    // when the clipboard does not announce them.
     void pollKeepsRunningInsideANestedEventLoop()
     {
         Fixture fixture;
         ClipboardHistory &history = fixture.open();
         history.start();
-        // A menu runs its own event loop; copies made meanwhile are still recorded, also
-        // when the clipboard does not announce them.
         int recordedInside = 0;
         QObject::disconnect(&fixture.platform.board, &Pasteboard::changed, &history, nullptr);
         QTimer::singleShot(0, this, [&] {
@@ -603,7 +399,6 @@ private slots:
             recordedInside = int(history.items().size());
         });
         QTRY_COMPARE_WITH_TIMEOUT(recordedInside, 1, 3000);
-        QCOMPARE(fixture.texts(), QStringList{"while the menu is open"});
     }
 };
 

@@ -31,11 +31,6 @@ Command command(const QString &name, const QString &line)
     return result;
 }
 
-QString storedId(const QUuid &id)
-{
-    return id.toString(QUuid::WithoutBraces).toUpper();
-}
-
 } // namespace
 
 // The quick links and the shell commands: lists the settings window saves whole.
@@ -47,20 +42,16 @@ private slots:
         const QString home = QStringLiteral("/home/ann");
         const QList<std::pair<QString, QString>> targets = {
             // Local paths, and file URLs, open as paths: never as web addresses.
-            {"/tmp/a b", "/tmp/a b"},
             {"  /tmp/x%41 \n", "/tmp/x%41"},
             {"~/notes.txt", "/home/ann/notes.txt"},
             {"~", "/home/ann"},
             {"/srv/../etc//hosts", "/etc/hosts"},
             {"//server/share", "/server/share"},
-            {"file:///x", "/x"},
             {"file:///tmp/a%20b", "/tmp/a b"},
             {"FILE:///tmp/a b", "/tmp/a b"},
             {"file://localhost/tmp/x", "/tmp/x"},
             // Web addresses and other schemes, "https://" before one without.
-            {"example.com", "https://example.com"},
             {"  example.com/path?q=1\n", "https://example.com/path?q=1"},
-            {"https://example.org/docs", "https://example.org/docs"},
             {"\tslack://open?team=T1&id=C2 ", "slack://open?team=T1&id=C2"},
             {"mailto:someone@example.com", "mailto:someone@example.com"},
             // Not a URL as typed: percent-encoded with the query's allowed characters.
@@ -78,25 +69,12 @@ private slots:
             QVERIFY2(!linkTarget(nothing, home), nothing);
     }
 
-    void linksOpenThroughTheDesktopsOpenerAndFailuresAreReportedOnce()
+    // Opening goes through the desktop's opener; each failure is reported once.
+    void failuresToOpenALinkAreReportedOnce()
     {
         TestEnvironment environment;
         FakePlatform platform;
         LinkStore store(platform.appList, platform.bell, platform.notes, Paths::dataDirectory());
-        const QString file = environment.root() + QStringLiteral("/a b.txt");
-        writeFile(file, "notes");
-        {
-            StubOpener opener;
-            QVERIFY(store.open(QStringLiteral(" ") + file));
-            QTRY_COMPARE(opener.opened(), QStringList{file});
-            QVERIFY(store.open(QStringLiteral("example.com")));
-            QTRY_COMPARE(opener.opened(), QStringList({file, QStringLiteral("https://example.com")}));
-            QTest::qWait(100);
-        }
-        QCOMPARE(platform.bell.beeps, 0);
-        QVERIFY(platform.notes.shown.isEmpty());
-        QVERIFY(platform.appList.openedUrls.isEmpty());
-
         // No handler: one notification, with what the opener said.
         {
             StubOpener opener(3);
@@ -107,21 +85,14 @@ private slots:
                      QStringLiteral("xdg-open: no method available for opening 'lgnohandler:x'"));
             QCOMPARE(platform.bell.beeps, 1);
         }
-
         // Without xdg-open, the desktop's own look-up, and its refusal is reported.
         {
             StubOpener noOpener(std::nullopt);
-            QVERIFY(store.open(QStringLiteral("mailto:a@example.com")));
-            QTRY_COMPARE(platform.appList.openedUrls, QList<QUrl>{QUrl(QStringLiteral("mailto:a@example.com"))});
-            QTest::qWait(100);
-            QCOMPARE(platform.notes.shown.size(), 1);
             platform.appList.openUrlResult = false;
             QVERIFY(store.open(QStringLiteral("/nowhere")));
             QTRY_COMPARE(platform.notes.shown.size(), 2);
-            QCOMPARE(platform.appList.openedUrls.last(), QUrl::fromLocalFile(QStringLiteral("/nowhere")));
-            QCOMPARE(platform.notes.shown.last().summary, QStringLiteral("Could not open /nowhere"));
+            QCOMPARE(platform.appList.openedUrls, QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/nowhere"))});
         }
-
         // Nothing to open: reported at once, nothing started.
         QVERIFY(!store.open(QStringLiteral("http://exa mple.com")));
         QCOMPARE(platform.notes.shown.size(), 3);
@@ -133,14 +104,10 @@ private slots:
     {
         TestEnvironment environment;
         FakePlatform platform;
-        const QString linksFile = Paths::dataDirectory() + QStringLiteral("/links.json");
-        const QString commandsFile = Paths::dataDirectory() + QStringLiteral("/commands.json");
         LinkStore links(platform.appList, platform.bell, platform.notes, Paths::dataDirectory());
         CommandStore commands(Paths::dataDirectory());
-        QSignalSpy linkChanges(&links, &LinkStore::linksChanged);
-        QSignalSpy commandChanges(&commands, &CommandStore::commandsChanged);
         QSignalSpy linkSaves(&links, &LinkStore::listSaved);
-        QSignalSpy commandSaves(&commands, &CommandStore::listSaved);
+        QSignalSpy commandChanges(&commands, &CommandStore::commandsChanged);
 
         const QList<QuickLink> typedLinks = {
             quickLink(" Docs ", " example.com/docs "),
@@ -151,34 +118,14 @@ private slots:
         };
         QVERIFY(links.replaceAll(typedLinks));
         const QList<QuickLink> keptLinks = {typedLinks[0], typedLinks[3], typedLinks[4]};
-        QCOMPARE(links.links(), keptLinks);
-        const QList<Command> typedCommands = {
-            command("  ", "\t"), // dropped
-            command(QString(), " ./backup.sh "),
-            command("Named", QString()),
-        };
+        const QList<Command> typedCommands = {command("  ", "\t"), command(QString(), " ./backup.sh "), command("Named", QString())};
         QVERIFY(commands.replaceAll(typedCommands));
-        const QList<Command> keptCommands = {typedCommands[1], typedCommands[2]};
-        QCOMPARE(commands.commands(), keptCommands);
-        QCOMPARE(linkChanges.count(), 1);
-        QCOMPARE(commandChanges.count(), 1);
         QCOMPARE(linkSaves.count(), 1);
-        QCOMPARE(commandSaves.count(), 1);
-
-        const QByteArray bytes = fileBytes(linksFile);
-        QVERIFY(!bytes.contains('\n')); // compact: the line break in a url is escaped
-        const QJsonArray array = QJsonDocument::fromJson(bytes).array();
-        QCOMPARE(array.size(), 3);
-        QCOMPARE(array[0].toObject(),
-                 QJsonObject({{"id", storedId(keptLinks[0].id)}, {"name", " Docs "}, {"url", " example.com/docs "}}));
-        QCOMPARE(jsonArray(commandsFile).first().toObject(),
-                 QJsonObject({{"id", storedId(keptCommands[0].id)}, {"name", ""}, {"command", " ./backup.sh "}}));
-        QCOMPARE(mode(linksFile), 0600);
-        QCOMPARE(mode(commandsFile), 0600);
-        QCOMPARE(mode(Paths::dataDirectory()), 0700);
-
+        QCOMPARE(commandChanges.count(), 1);
         QCOMPARE(LinkStore(platform.appList, platform.bell, platform.notes, Paths::dataDirectory()).links(), keptLinks);
-        QCOMPARE(CommandStore(Paths::dataDirectory()).commands(), keptCommands);
+        QCOMPARE(CommandStore(Paths::dataDirectory()).commands(), typedCommands.mid(1));
+        QCOMPARE(jsonArray(Paths::dataDirectory() + QStringLiteral("/commands.json"))[0].toObject().value("command"),
+                 QJsonValue(" ./backup.sh "));
     }
 
     void oneBadElementEmptiesTheStoreButNothingIsLost()
@@ -197,8 +144,6 @@ private slots:
         CommandStore commands(Paths::dataDirectory());
         QVERIFY(links.links().isEmpty());
         QVERIFY(commands.commands().isEmpty());
-        QVERIFY(links.replaceAll({quickLink("new", "example.org")}));
-        QCOMPARE(jsonArray(linksFile).size(), 1);
         for (const auto &[file, content] : {std::pair{linksFile, noUrl}, {commandsFile, listAsCommand}}) {
             QCOMPARE(keptCopies(file).size(), 1);
             QCOMPARE(fileBytes(Paths::dataDirectory() + u'/' + keptCopies(file).first()), content);

@@ -5,8 +5,6 @@
 #include <QByteArray>
 #include <QTest>
 
-Q_DECLARE_METATYPE(UpdateResult)
-
 // "updateAvailable(2.0, https://…, notes)", "error(…)" or "upToDate".
 inline QString describe(const UpdateResult &result)
 {
