@@ -109,37 +109,32 @@ private slots:
         services.hotkeys->setOnTrigger({});
     }
 
+    // Whatever arrives on the socket that is no request is refused, logged on one line,
+    // and does nothing; a tap the desktop reports feeds the double tap.
     void theRunningProgramAnswersEachRequest()
     {
         TestEnvironment environment;
         FakePlatform platform;
         LettergateApp app(platform);
         LogCapture log;
-        // A start without a verb opens the settings.
+        const QByteArray refused = app.handleRequest(QStringLiteral("\x1b[2Jsettings\u2029again"));
+        QCOMPARE(RequestProtocol::refusalReason(refused), QStringLiteral("unknown request"));
+        QCOMPARE(RequestProtocol::payload(refused), std::nullopt);
+        const auto settingsShown = [&app] {
+            const QWidget *window = app.services().settingsWindow->window();
+            return window && window->isVisible();
+        };
+        QVERIFY(!settingsShown());
+        QCOMPARE(log.lines.size(), 1);
+        QVERIFY2(log.lines.first().endsWith(QStringLiteral("ignoring an unknown request from another start: [2Jsettings again")),
+                 qPrintable(log.lines.first()));
+        // A second start without a verb opens the settings.
         QCOMPARE(app.handleRequest(QString()), RequestProtocol::acknowledgement());
-        QWidget *window = app.services().settingsWindow->window();
-        QVERIFY(window && window->isVisible());
-        window->hide();
+        QVERIFY(settingsShown());
         // An empty window list is an answer; an empty reply is none.
         QCOMPARE(RequestProtocol::payload(RequestProtocol::acknowledgement()), QByteArray());
         QCOMPARE(RequestProtocol::payload(QByteArray()), std::nullopt);
 
-        // Whatever else arrives on the socket is refused, logged on one line, and does nothing.
-        log.clear();
-        const QByteArray refused = app.handleRequest(QStringLiteral("\x1b[2Jsettings\u2029again"));
-        QCOMPARE(RequestProtocol::refusalReason(refused), QStringLiteral("unknown request"));
-        QCOMPARE(RequestProtocol::payload(refused), std::nullopt);
-        QVERIFY(!window->isVisible());
-        QCOMPARE(log.lines.size(), 1);
-        QVERIFY2(log.lines.first().endsWith(QStringLiteral("ignoring an unknown request from another start: [2Jsettings again")),
-                 qPrintable(log.lines.first()));
-    }
-
-    void tapsReportedByTheDesktopOpenThePanelOnADoubleTap()
-    {
-        TestEnvironment environment;
-        FakePlatform platform;
-        LettergateApp app(platform);
         HotkeyManager &trigger = *app.services().hotkeys;
         int fires = 0;
         trigger.setOnTrigger([&fires] { ++fires; });
@@ -148,7 +143,6 @@ private slots:
         platform.time.advance(0.2);
         QCOMPARE(app.handleRequest(QStringLiteral("tap Ctrl")), RequestProtocol::acknowledgement());
         QCOMPARE(fires, 1);
-
         // A modifier nobody can tap is refused, as an unknown request is, and counts for nothing.
         QCOMPARE(RequestProtocol::refusalReason(app.handleRequest(QStringLiteral("tap ctrl\x1b[2J"))),
                  QStringLiteral("unknown modifier \"ctrl[2J\": tap takes super, ctrl, alt or shift"));

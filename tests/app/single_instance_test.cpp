@@ -127,8 +127,6 @@ private slots:
         } cases[] = {
             {"private", [] { return true; }, user, runtime(), {}},
             {"missing", [this] { return QDir(runtime()).removeRecursively(); }, user, state, {}},
-            {"open to all", [this] { return makeFolder(runtime(), 0777); }, user, state,
-             QStringLiteral("is open to other users (mode 0777)")},
             {"a link to a private folder", [this, other] {
                  return makeFolder(other, 0700) && QDir(runtime()).removeRecursively() && QFile::link(other, runtime());
              }, user, state, QStringLiteral("is a symbolic link")},

@@ -4,7 +4,6 @@
 #include "settings/ui/GeneralSettingsTab.h"
 #include "settings/ui/HotkeyRecorderButton.h"
 #include "settings/ui/PermissionRow.h"
-#include "settings/ui/RecordedCombination.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -93,16 +92,6 @@ private slots:
         recorder.click();
         shown.view.showTab(Tab::Links);
         QVERIFY(!recorder.isRecording());
-    }
-
-    void recordedCombinationMapsEveryModifier()
-    {
-        QCOMPARE(recordedCombination(Qt::Key_A, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier),
-                 HotkeyConfig::combo(0, 0x1B00));
-        QCOMPARE(recordedCombination(Qt::Key_5, Qt::MetaModifier | Qt::KeypadModifier), HotkeyConfig::combo(23, 0x100));
-        // Made without a modifier too, for the recorder to refuse with a message.
-        QCOMPARE(recordedCombination(Qt::Key_W, Qt::KeypadModifier), HotkeyConfig::combo(13, 0));
-        QVERIFY(!recordedCombination(Qt::Key_Meta, Qt::MetaModifier));
     }
 
     void triggerKindSwitchesStoreAtOnceAndTheTabFollowsTheStore()
