@@ -17,14 +17,6 @@
 
 namespace {
 
-constexpr qint32 terminalPid = 5100;
-constexpr qint32 playerPid = 5200;
-const QString showSwitcher = QStringLiteral("Show Switcher");
-const QString newVersion = QStringLiteral("New Version");
-const QString checkForUpdates = QStringLiteral("Check for Updates");
-const QString triggerItem = QStringLiteral("Trigger:");
-const QString windowManager = QStringLiteral("Window manager:");
-
 QByteArray releaseReply(const QByteArray &version)
 {
     return R"({"version":")" + version + R"(","url":"https://example.org/download"})";
@@ -40,10 +32,10 @@ class StartUpAndTrayTest : public QObject {
         explicit Rig(const QByteArray &releaseVersion)
             : server(LoopbackHttpServer::respond(200, "OK", releaseReply(releaseVersion)))
         {
-            platform.windows.addWindow(31, terminalPid, QStringLiteral("Terminal"), QStringLiteral("~"));
-            platform.windows.addWindow(41, playerPid, QStringLiteral("Player"), QStringLiteral("Song"));
-            platform.appList.bundleIDs = {{terminalPid, QStringLiteral("org.example.Terminal")},
-                                          {playerPid, QStringLiteral("org.example.Player")}};
+            platform.windows.addWindow(31, 5100, QStringLiteral("Terminal"), QStringLiteral("~"));
+            platform.windows.addWindow(41, 5200, QStringLiteral("Player"), QStringLiteral("Song"));
+            platform.appList.bundleIDs = {{5100, QStringLiteral("org.example.Terminal")},
+                                          {5200, QStringLiteral("org.example.Player")}};
             platform.ax.trusted = false;
         }
 
@@ -66,28 +58,13 @@ class StartUpAndTrayTest : public QObject {
         TrayMenu tray{settings.store, updates, platform, hotkeys, running,
                       TrayMenu::Actions{{}, {}, {}, {}, [this](const UpdateResult &result) { presented.append(result); }}};
 
-        // The visible item whose label starts with `label`, as the user finds it.
-        QAction *item(const QString &label) const
+        // The visible item whose label starts with `label`, or the submenu's with none.
+        QAction *item(const QString &label = {}) const
         {
-            const QList<QAction *> actions = tray.menu()->actions();
-            const auto found = std::ranges::find_if(
-                actions, [&label](QAction *action) { return action->isVisible() && action->text().startsWith(label); });
-            return found != actions.end() ? *found : nullptr;
-        }
-
-        // The "Running Commands" submenu's item, and the labels of what it holds.
-        QAction *runningCommands() const
-        {
-            const QList<QAction *> actions = tray.menu()->actions();
-            const auto found = std::ranges::find_if(actions, [](QAction *action) { return action->menu(); });
-            return found != actions.end() ? *found : nullptr;
-        }
-        QStringList runningCommandLabels() const
-        {
-            QStringList labels;
-            for (const QAction *action : runningCommands()->menu()->actions())
-                labels.append(action->text());
-            return labels;
+            for (QAction *action : tray.menu()->actions())
+                if (label.isEmpty() ? bool(action->menu()) : action->isVisible() && action->text().startsWith(label))
+                    return action;
+            return nullptr;
         }
     };
 
@@ -95,7 +72,6 @@ private slots:
     void firstLaunchArmsTheTriggerLettersEveryAppAndChecksQuietly()
     {
         Rig rig("0.0.1");
-        QCOMPARE(rig.settings.tick(), 1); // the taskbar choice is applied at load
         rig.startUp.finishLaunching();
         QCOMPARE(rig.platform.ax.trustRequests, 1);
         QCOMPARE(rig.overlayPreparations, 0); // both tasks wait for the event loop
@@ -122,79 +98,47 @@ private slots:
         QVERIFY(rig.presented.isEmpty());
     }
 
-    void menuLabelsFollowTheTriggerTheDesktopAndAKnownUpdate()
+    void theMenuRetriesTheTriggerChecksOnceAndStopsCommands()
     {
         Rig rig("99.0");
-        rig.tray.refresh();
-        // The labels that change with the state (the others are fixed text).
-        QCOMPARE(rig.item(showSwitcher)->text(), QStringLiteral("Show Switcher  (Ctrl+Alt+W)"));
-        QVERIFY(!rig.item(newVersion));
-        QCOMPARE(rig.item(triggerItem)->text(), QStringLiteral("Trigger: not armed yet"));
-        QCOMPARE(rig.item(windowManager)->text(), QStringLiteral("Window manager: Fakebox"));
-
-        rig.settings.store.setHotkey(HotkeyConfig::doubleModifier(HotkeyConfig::ModifierKey::Command));
-        rig.tray.refresh();
-        QCOMPARE(rig.item(showSwitcher)->text(), QStringLiteral("Show Switcher  (Double-tap Super)"));
-
         // A trigger another program holds; once it lets go, the menu's Try Again takes it.
         const HotkeyConfig trigger = HotkeyConfig::defaultTrigger();
         rig.platform.keys.refused.insert({trigger.keyCode(), trigger.carbonModifiers()});
         rig.hotkeys.setOnTrigger([] {});
         rig.hotkeys.apply(trigger);
-        rig.platform.own.windowManager = std::nullopt;
         rig.tray.refresh();
-        QCOMPARE(rig.item(triggerItem)->text(), QStringLiteral("Trigger: %1 taken — Try Again").arg(trigger.readableName()));
-        QVERIFY(rig.item(triggerItem)->isEnabled());
-        QCOMPARE(rig.item(windowManager)->text(), QStringLiteral("Window manager: none"));
+        QVERIFY(rig.item(QStringLiteral("Trigger:"))->isEnabled());
+        QVERIFY(TrayStatus(rig.hotkeys).isWarning());
         rig.platform.keys.refused.clear();
-        rig.item(triggerItem)->trigger();
+        rig.item(QStringLiteral("Trigger:"))->trigger();
+        QCOMPARE(rig.hotkeys.state(), TriggerState::Armed);
         rig.tray.refresh();
-        QCOMPARE(rig.item(triggerItem)->text(), QStringLiteral("Trigger: %1 ✓").arg(trigger.readableName()));
-        QVERIFY(!rig.item(triggerItem)->isEnabled());
-
-        // Where the desktop binds keys itself, its bindings are the trigger: nothing to try
-        // again, no warning on the icon.
-        rig.platform.keys.supported = false;
-        for (const HotkeyConfig &bound : {trigger, HotkeyConfig::doubleModifier(HotkeyConfig::ModifierKey::Control)}) {
-            rig.hotkeys.apply(bound);
-            rig.tray.refresh();
-            QCOMPARE(rig.item(showSwitcher)->text(), QStringLiteral("Show Switcher"));
-            QCOMPARE(rig.item(triggerItem)->text(), QStringLiteral("Trigger: bound in the desktop's settings"));
-            QVERIFY(!rig.item(triggerItem)->isEnabled());
-            const TrayStatus status(rig.hotkeys);
-            QVERIFY(!status.isWarning());
-            QCOMPARE(status.toolTip(), QStringLiteral("Lettergate"));
-        }
-        rig.platform.keys.supported = true;
+        QVERIFY(!rig.item(QStringLiteral("Trigger:"))->isEnabled());
 
         // Two quick clicks run one check; the item is disabled until its outcome is shown.
         rig.tray.checkForUpdates();
         rig.tray.checkForUpdates();
-        QVERIFY(!rig.item(checkForUpdates)->isEnabled());
+        QVERIFY(!rig.item(QStringLiteral("Check for Updates"))->isEnabled());
         QTRY_COMPARE(rig.presented.size(), 1);
         QTest::qWait(100);
         QCOMPARE(rig.server.requests.size(), 1);
-        QVERIFY(rig.item(checkForUpdates)->isEnabled());
-        QVERIFY(rig.presented.front().isUpdateAvailable());
-
+        QVERIFY(rig.item(QStringLiteral("Check for Updates"))->isEnabled());
         rig.tray.refresh();
-        QCOMPARE(rig.item(newVersion)->text(), QStringLiteral("New Version v99.0 · Download"));
-        rig.item(newVersion)->trigger();
+        rig.item(QStringLiteral("New Version"))->trigger();
         QCOMPARE(rig.platform.appList.openedUrls, QList<QUrl>{QUrl(QStringLiteral("https://example.org/download"))});
 
-        // A command still running is listed with a Stop item until it ends; built as
-        // commands start and end, not at each opening.
-        QVERIFY(!rig.runningCommands()->isVisible());
+        // A command still running is listed with a Stop item until it ends.
+        QVERIFY(!rig.item()->isVisible());
         std::optional<CommandRunner::Result> ended;
         CommandRunner::runCommand(rig.running, QStringLiteral("Backup & Sync"), QStringLiteral("sleep 100"),
                                   [&ended](const CommandRunner::Result &result) { ended = result; });
-        QVERIFY(rig.runningCommands()->isVisible());
-        QCOMPARE(rig.runningCommandLabels(), QStringList{QStringLiteral("Stop “Backup && Sync”")});
-        rig.runningCommands()->menu()->actions().front()->trigger();
+        QVERIFY(rig.item()->isVisible());
+        QCOMPARE(rig.item()->menu()->actions().front()->text(), QStringLiteral("Stop “Backup && Sync”"));
+        rig.item()->menu()->actions().front()->trigger();
         QTRY_VERIFY(ended.has_value());
         QVERIFY(ended->stopped);
-        QVERIFY(!rig.runningCommands()->isVisible());
-        QVERIFY(rig.runningCommandLabels().isEmpty());
+        QVERIFY(!rig.item()->isVisible());
+        QVERIFY(rig.item()->menu()->actions().isEmpty());
 
         // The screenshot script keeps a picture of the menu in this state.
         const QString directory = qEnvironmentVariable("LETTERGATE_SCREENSHOT_DIR");

@@ -77,16 +77,9 @@ struct ShownView {
     SettingsView view;
 };
 
-// Every text the widget shows in labels (Markdown labels give their source).
-inline QStringList labelTexts(const QWidget &widget)
-{
-    QStringList texts;
-    for (const QLabel *label : widget.findChildren<QLabel *>())
-        texts << label->text();
-    return texts;
-}
-
+// Whether a label of the widget shows the text (Markdown labels give their source).
 inline bool showsTextContaining(const QWidget &widget, const QString &part)
 {
-    return std::ranges::any_of(labelTexts(widget), [&part](const QString &text) { return text.contains(part); });
+    const QList<QLabel *> labels = widget.findChildren<QLabel *>();
+    return std::ranges::any_of(labels, [&part](const QLabel *label) { return label->text().contains(part); });
 }

@@ -4,10 +4,10 @@
 #include "settings/ui/SnippetImagePreview.h"
 #include "settings/ui/SnippetsTab.h"
 #include "support/ClipboardReads.h"
+#include "support/HostileFiles.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -15,15 +15,6 @@
 using Tab = SettingsView::Tab;
 
 namespace {
-
-// The names in the tab's working copy.
-QStringList draftNames(const SnippetsTab &tab)
-{
-    QStringList names;
-    for (const SnippetEditor *editor : tab.editors())
-        names << editor->record().name;
-    return names;
-}
 
 void typeKeys(SnippetsTab &tab, const QString &clipboard, const QString &snippet)
 {
@@ -46,56 +37,13 @@ QString pictureFile(const QString &directory, const QString &name)
 class SnippetsTabTest : public QObject {
     Q_OBJECT
 private slots:
-    void rejectedSavesStoreNothingAndAreDiscardedWhenTheTabIsShownAgain_data()
-    {
-        QTest::addColumn<QString>("clipboard");
-        QTest::addColumn<QString>("snippet");
-        QTest::addColumn<QString>("message");
-        // One row for each way the tab refuses; the store's own tests cover every rule.
-        QTest::newRow("clipboard key emptied") << "" << "B" << "Keys must be letters";
-        QTest::newRow("the link key") << "V" << "Q" << "Keys must be different";
-        QTest::newRow("an app's letter") << "V" << "s" << "Key S conflicts with an app letter";
-    }
-
-    void rejectedSavesStoreNothingAndAreDiscardedWhenTheTabIsShownAgain()
-    {
-        QFETCH(QString, clipboard);
-        QFETCH(QString, snippet);
-        QFETCH(QString, message);
-        SettingsFixture fixture;
-        fixture.settings.applyLetters({{"app.with.s", "s"}});
-        Snippet greeting;
-        greeting.name = QStringLiteral("Greeting");
-        fixture.snippets.replaceAll({greeting});
-        ShownView shown(fixture, Tab::Snippets);
-        SnippetsTab &tab = shown.view.snippetsTab();
-        const int ticks = fixture.tick();
-
-        tab.editors().first()->nameField()->setText(QStringLiteral("Renamed"));
-        tab.addTextSnippet();
-        tab.limitStepper().setValue(5);
-        typeKeys(tab, clipboard, snippet);
-        tab.save();
-
-        QCOMPARE(tab.errorText(), std::optional<QString>(message));
-        QCOMPARE(fixture.tick(), ticks);
-        QCOMPARE(fixture.snippets.snippets(), QList<Snippet>{greeting});
-        QCOMPARE(fixture.settings.clipboardHistoryLimit(), 20);
-        QCOMPARE(fixture.history.limit(), 20);
-        QCOMPARE(fixture.settings.clipboardKey(), QStringLiteral("v"));
-        QCOMPARE(fixture.settings.snippetKey(), QStringLiteral("b"));
-
-        // Shown again, the tab shows what is stored, without the message.
-        shown.revisit(Tab::Snippets);
-        QCOMPARE(draftNames(tab), QStringList{"Greeting"});
-        QCOMPARE(tab.clipboardKeyField().text(), QStringLiteral("V"));
-        QCOMPARE(tab.limitStepper().value(), 20);
-        QCOMPARE(tab.errorText(), std::nullopt);
-    }
-
-    void saveStoresKeysLimitAndSnippetsWithoutReloading()
+    // A refused key stores nothing, neither the keys nor the limit nor the snippets (the
+    // store's own tests cover every rule); an accepted Save stores all three and keeps
+    // the edits as typed; leaving the tab discards what was not saved.
+    void saveStoresKeysLimitAndSnippetsOnlyWhenTheKeysAreAccepted()
     {
         SettingsFixture fixture;
+        fixture.settings.applyLetters({{"app.with.t", "t"}});
         for (int i = 0; i < 8; ++i) {
             fixture.platform.board.copyText(QStringLiteral("copy %1").arg(i));
             QVERIFY(readClipboard(fixture.history));
@@ -103,27 +51,27 @@ private slots:
         }
         ShownView shown(fixture, Tab::Snippets);
         SnippetsTab &tab = shown.view.snippetsTab();
-        QCOMPARE(tab.clipboardKeyField().text(), QStringLiteral("V"));
-        QCOMPARE(tab.snippetKeyField().text(), QStringLiteral("B"));
-        QCOMPARE(tab.limitStepper().value(), 20);
-
         tab.addTextSnippet();
         SnippetEditor *editor = tab.editors().constLast();
         editor->textEditor()->setPlainText(QStringLiteral("Kind regards"));
-        typeKeys(tab, QStringLiteral("cx"), QStringLiteral("s"));
         tab.limitStepper().setValue(5);
         const int ticks = fixture.tick();
+        typeKeys(tab, QStringLiteral("V"), QStringLiteral("t"));
         tab.save();
+        QCOMPARE(tab.errorText(), std::optional<QString>(QStringLiteral("Key T conflicts with an app letter")));
+        QCOMPARE(fixture.tick(), ticks);
+        QVERIFY(fixture.snippets.snippets().isEmpty());
+        QCOMPARE(fixture.history.items().size(), 8);
 
+        typeKeys(tab, QStringLiteral("cx"), QStringLiteral("s"));
+        tab.save();
         QCOMPARE(tab.errorText(), std::nullopt);
         QCOMPARE(fixture.settings.clipboardKey(), QStringLiteral("c"));
         QCOMPARE(fixture.settings.snippetKey(), QStringLiteral("s"));
-        QCOMPARE(fixture.settings.clipboardHistoryLimit(), 5);
         QCOMPARE(fixture.history.items().size(), 5); // trimmed at once
         QCOMPARE(fixture.snippets.snippets().size(), 1);
         QCOMPARE(fixture.snippets.snippets().first().text, QStringLiteral("Kind regards"));
         QCOMPARE(fixture.tick(), ticks + 3); // keys, limit, snippets
-        // Not reloaded: the fields keep the text as typed, the editor is the same one.
         QCOMPARE(tab.clipboardKeyField().text(), QStringLiteral("cx"));
         QCOMPARE(tab.editors().constLast(), editor);
 
@@ -136,11 +84,15 @@ private slots:
         clear->click();
         QCOMPARE(fixture.history.items().size(), 5); // declined
         clear->click();
-        QVERIFY(answers.isEmpty());
         QVERIFY(fixture.history.items().isEmpty());
-        QCOMPARE(tab.editors().constLast(), editor);
         QCOMPARE(tab.clipboardKeyField().text(), QStringLiteral("b"));
-        QCOMPARE(fixture.settings.clipboardKey(), QStringLiteral("c"));
+
+        // Shown again, the tab shows what is stored, without the message.
+        tab.save();
+        QVERIFY(tab.errorText());
+        shown.revisit(Tab::Snippets);
+        QCOMPARE(tab.clipboardKeyField().text(), QStringLiteral("C"));
+        QCOMPARE(tab.errorText(), std::nullopt);
     }
 
     void picturesAreImportedAndTheirFilesFollowSaves()
@@ -152,8 +104,6 @@ private slots:
         std::optional<QUrl> choice;
         tab.setImageChooser([&choice](QWidget *) { return choice; });
 
-        tab.importImage(); // cancelled
-        QVERIFY(tab.editors().isEmpty());
         choice = QUrl::fromLocalFile(fixture.environment.root() + QStringLiteral("/no-such-file.png"));
         tab.importImage(); // not a picture
         QVERIFY(tab.editors().isEmpty());
@@ -163,13 +113,8 @@ private slots:
         QCOMPARE(tab.editors().size(), 1);
         const Snippet imported = tab.editors().first()->record();
         QCOMPARE(imported.name, QStringLiteral("Team logo"));
-        QCOMPARE(imported.kind, Snippet::Kind::image);
         const QString png = fixture.snippets.imageURL(imported)->toLocalFile();
         QVERIFY(QFile::exists(png)); // written at import, before any Save
-        SnippetImagePreview *preview = tab.editors().first()->picture();
-        QTRY_VERIFY(!preview->isLoading());
-        QVERIFY(!preview->showsMissing());
-        QVERIFY(!preview->pixmap().isNull());
 
         tab.save();
         QCOMPARE(fixture.snippets.snippets().size(), 1);
@@ -191,37 +136,16 @@ private slots:
     void missingPictureIsShownAndKept()
     {
         SettingsFixture fixture;
-        Snippet lost;
-        lost.name = QStringLiteral("Diagram");
-        lost.kind = Snippet::Kind::image;
-        lost.imageFileName = QStringLiteral("gone.png");
+        const Snippet lost = HostileFiles::pictureSnippet(QStringLiteral("gone.png"));
         fixture.snippets.replaceAll({lost});
         ShownView shown(fixture, Tab::Snippets);
         SnippetsTab &tab = shown.view.snippetsTab();
-
-        SnippetImagePreview *preview = tab.editors().first()->picture();
-        QTRY_VERIFY(!preview->isLoading());
-        QVERIFY(preview->showsMissing());
-        QCOMPARE(preview->text(), QStringLiteral("(image file missing)"));
-
+        QTRY_VERIFY(!tab.editors().first()->picture()->isLoading());
+        QVERIFY(tab.editors().first()->picture()->showsMissing());
         tab.save();
         QCOMPARE(fixture.snippets.snippets(), QList<Snippet>{lost});
     }
 
-    void helpTextNamesTheClipboardKeyAsTyped()
-    {
-        SettingsFixture fixture;
-        ShownView shown(fixture, Tab::Snippets);
-        SnippetsTab &tab = shown.view.snippetsTab();
-        const auto example = [&tab](const QString &key) {
-            return showsTextContaining(tab, QStringLiteral("(e.g. %1").arg(key) + QStringLiteral("1); double-tap"));
-        };
-        QVERIFY(example(QStringLiteral("V")));
-        tab.clipboardKeyField().setText(QStringLiteral("c"));
-        QVERIFY(example(QStringLiteral("C")));
-        tab.clipboardKeyField().setText(QString());
-        QVERIFY(example(QStringLiteral("V"))); // an empty field names the stored key
-    }
 };
 
 QTEST_MAIN(SnippetsTabTest)
