@@ -189,14 +189,10 @@ private slots:
         WaylandTest::HelperWindow helper(appId, QStringLiteral("Paste target"));
         QTRY_COMPARE_WITH_TIMEOUT(WaylandTest::focusedAppId(), appId, 10000);
 
-        // Shift+Insert is what terminals paste on; Qt's line edit pastes on it too.
-        QString expected = QStringLiteral("text: ");
-        for (const PasteKeystroke keystroke : {PasteKeystroke::controlV, PasteKeystroke::shiftInsert}) {
-            const qsizetype from = helper.lines().size();
-            keystrokes.postPaste(keystroke);
-            expected += clip;
-            QCOMPARE(helper.waitForLine(QStringLiteral("text: "), from, 5000), expected);
-        }
+        // Shift+Insert, what terminals paste on (Qt's line edit pastes on it too); Control+V
+        // is typed by the program itself in the end-to-end test.
+        keystrokes.postPaste(PasteKeystroke::shiftInsert);
+        QCOMPARE(helper.waitForLine(QStringLiteral("text: "), 0, 5000), QStringLiteral("text: ") + clip);
         wl_seat_destroy(seat);
     }
 };
