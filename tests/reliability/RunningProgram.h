@@ -66,9 +66,9 @@ public:
     // temporary file).
     bool isWritingData() const;
 
-    // What a test prints when the program seems not to answer: the session as the X
-    // server and the window manager (or the compositor) see it, whether the program's GUI thread answers a
-    // request on its socket, where each of its threads stands, and its last output.
+    // What a test prints when the program seems not to answer: the session's windows and
+    // focus as the X server (or the compositor) sees them, what the program answers on
+    // its socket, where each of its threads stands, and its last output.
     QString stateReport() const;
 
     QString configDirectory() const { return m_home.path() + QStringLiteral("/config/Lettergate"); }

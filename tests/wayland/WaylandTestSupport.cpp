@@ -132,14 +132,6 @@ bool TestKeyboard::type(const QString &keys)
     return waitForLine(QStringLiteral("typed: ") + keys, from).has_value();
 }
 
-bool TestKeyboard::typeText(const QString &text)
-{
-    QStringList keys;
-    for (const QChar character : text)
-        keys.append(character);
-    return type(keys.join(u' '));
-}
-
 QJsonObject tree()
 {
     return QJsonDocument::fromJson(

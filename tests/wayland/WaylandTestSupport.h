@@ -57,11 +57,9 @@ private:
 class TestKeyboard : public Client {
 public:
     TestKeyboard();
-    // Keys as test_keyboard reads them ("f", "Escape", "ctrl+v"), separated by spaces;
-    // true once the compositor has taken them all.
+    // Keys as test_keyboard reads them ("f", "1", "Escape"), separated by spaces; true
+    // once the compositor has taken them all.
     bool type(const QString &keys);
-    // Each character of the text (letters and digits) as a key of its own.
-    bool typeText(const QString &text);
 };
 
 // `swaymsg -t get_tree`, parsed; empty when sway does not answer.

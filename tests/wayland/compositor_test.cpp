@@ -83,10 +83,8 @@ private slots:
         WaylandTest::HelperWindow helper(QStringLiteral("test.overlay.helper"), QStringLiteral("Overlay helper"));
         QVERIFY(helper.waitUntilShown());
         WaylandTest::TestKeyboard keyboard;
-        QVERIFY(keyboard.isRunning());
         QVERIFY(keyboard.type(QStringLiteral("a")));
         QTRY_COMPARE(helper.text(), QStringLiteral("a"));
-
         KeyedWindow panel;
         panel.winId();
         QString whyNot;
@@ -104,14 +102,14 @@ private slots:
         // Twice: each showing has a new surface, which must become the overlay again; the
         // second on a native window made anew.
         QString helperText = QStringLiteral("a");
-        for (const QString &letters : {QStringLiteral("bc"), QStringLiteral("de")}) {
+        for (const QString &keys : {QStringLiteral("b c"), QStringLiteral("d e")}) {
             panel.typed.clear();
             panel.show();
             QTRY_VERIFY(panel.isActiveWindow());
             QTRY_COMPARE(redArea(screen->capture({1, QRectF(output)}, output.size())),
                          QRect(QPoint(440, 250), QSize(400, 300)));
-            QVERIFY(keyboard.typeText(letters));
-            QTRY_COMPARE(panel.typed, letters);
+            QVERIFY(keyboard.type(keys));
+            QTRY_COMPARE(panel.typed, QString(keys).remove(u' '));
             panel.hide();
             waitForCompositorToHandleQt();
             // The helper got none of the overlay's keys, and has the keyboard back.
@@ -132,12 +130,11 @@ private slots:
         WaylandTest::HelperWindow written(QStringLiteral("test.pictured.written"), QStringLiteral("Written"));
         QVERIFY(written.waitUntilShown());
         WaylandTest::TestKeyboard keyboard;
-        QVERIFY(keyboard.typeText(QStringLiteral("mmmmmmmmmmmm")));
-        QTRY_COMPARE(written.text(), QStringLiteral("mmmmmmmmmmmm"));
+        QVERIFY(keyboard.type(QStringList(12, QStringLiteral("m")).join(u' ')));
+        QTRY_COMPARE(written.text(), QString(12, u'm'));
         const std::optional<QRect> emptyFrame = empty.frame();
         const std::optional<QRect> writtenFrame = written.frame();
         QVERIFY(emptyFrame && writtenFrame && !emptyFrame->intersects(*writtenFrame));
-
         VisibleWindowFrames frames;
         frames.replace({{1, QRectF(*emptyFrame)}, {2, QRectF(*writtenFrame)}});
         PanelOnScreen panelOnScreen;
@@ -149,26 +146,19 @@ private slots:
 
         // Both at once, from two threads, at sizes of their own. The empty line edit's
         // middle row is the text field's colour; the written one's holds the letters.
-        const QColor field = QApplication::palette().color(QPalette::Base);
         const QList<QSize> sizes{QSize(64, 40), writtenFrame->size() / 2};
         QList<QFuture<QImage>> pictures;
-        for (qsizetype i = 0; i < 2; ++i) {
-            pictures.append(QtConcurrent::run(
-                [&capture, window = content.windows[i], size = sizes[i]] { return capture->capture(window, size); }));
-        }
-        QList<int> darkestOfMiddleRow;
+        for (qsizetype i = 0; i < 2; ++i)
+            pictures.append(QtConcurrent::run([&capture, window = content.windows[i], size = sizes[i]] { return capture->capture(window, size); }));
+        QList<int> darkest{255, 255};
         for (qsizetype i = 0; i < 2; ++i) {
             const QImage picture = pictures[i].result();
             QCOMPARE(picture.size(), sizes[i]);
-            int darkest = 255;
             for (int x = picture.width() / 10; x < picture.width() * 9 / 10; ++x)
-                darkest = std::min(darkest, qGray(picture.pixel(x, picture.height() / 2)));
-            darkestOfMiddleRow.append(darkest);
+                darkest[i] = std::min(darkest[i], qGray(picture.pixel(x, picture.height() / 2)));
         }
-        QVERIFY2(darkestOfMiddleRow[0] >= qGray(field.rgb()) - 8 && darkestOfMiddleRow[1] < 128,
-                 qPrintable(QStringLiteral("darkest of the middle rows: %1, %2")
-                                .arg(darkestOfMiddleRow[0])
-                                .arg(darkestOfMiddleRow[1])));
+        QVERIFY2(darkest[0] >= qGray(QApplication::palette().color(QPalette::Base).rgb()) - 8 && darkest[1] < 128,
+                 qPrintable(QStringLiteral("darkest of the middle rows: %1, %2").arg(darkest[0]).arg(darkest[1])));
 
         // While our panel shows, nothing is pictured.
         QWidget panel;
@@ -199,19 +189,10 @@ private slots:
         WaylandTest::HelperWindow helper(appId, QStringLiteral("Paste target"));
         QTRY_COMPARE_WITH_TIMEOUT(WaylandTest::focusedAppId(), appId, 10000);
 
-        const struct {
-            PasteKeystroke keystroke;
-            QString text;
-        } pastes[] = {
-            {PasteKeystroke::controlV, clip},
-            // What terminals paste on; Qt's line edit pastes on it too.
-            {PasteKeystroke::shiftInsert, clip + clip},
-        };
-        for (const auto &paste : pastes) {
-            const qsizetype from = helper.lines().size();
-            keystrokes.postPaste(paste.keystroke);
-            QCOMPARE(helper.waitForLine(QStringLiteral("text: "), from, 5000), QStringLiteral("text: ") + paste.text);
-        }
+        // Shift+Insert, what terminals paste on (Qt's line edit pastes on it too); Control+V
+        // is typed by the program itself in the end-to-end test.
+        keystrokes.postPaste(PasteKeystroke::shiftInsert);
+        QCOMPARE(helper.waitForLine(QStringLiteral("text: "), 0, 5000), QStringLiteral("text: ") + clip);
         wl_seat_destroy(seat);
     }
 };

@@ -44,13 +44,6 @@ QByteArray pngOf(const QImage &image)
     return bytes;
 }
 
-QImage testPicture()
-{
-    QImage picture(40, 30, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    return picture;
-}
-
 // Another program on the clipboard, through data control on a connection of its own,
 // offering what a test chooses: formats it answers with their bytes, or never answers.
 class OtherProgram {
@@ -126,47 +119,42 @@ private slots:
             wl_seat_destroy(m_seat);
     }
 
-    void copiesOfOtherProgramsAreSeenAndReadOnce_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QByteArray>("input");
-        QTest::addColumn<PasteboardContent>("expected");
-        QTest::newRow("text") << QStringList{} << QByteArray("Grüße aus Wayland")
-                              << PasteboardContent::ofText(QStringLiteral("Grüße aus Wayland"));
-        QTest::newRow("picture") << QStringList{"--type", "image/png"} << pngOf(testPicture())
-                                 << PasteboardContent::ofImage(testPicture());
-        QTest::newRow("cleared") << QStringList{"--clear"} << QByteArray() << PasteboardContent{};
-    }
-
     void copiesOfOtherProgramsAreSeenAndReadOnce()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(QByteArray, input);
-        QFETCH(PasteboardContent, expected);
-        const qint64 countBefore = m_pasteboard->changeCount();
-        QSignalSpy changes(m_pasteboard.get(), &Pasteboard::changed);
-        // Asked on hearing of the change, as the clipboard history asks, and twice: the
-        // second request, made during the read, is answered by one more read after it,
-        // which finds no change since and so does not read the copy twice.
-        QSignalSpy answers(m_pasteboard.get(), &Pasteboard::contentRead);
-        const QMetaObject::Connection asking = connect(m_pasteboard.get(), &Pasteboard::changed, this, [this] {
-            m_pasteboard->requestContent();
-            m_pasteboard->requestContent();
-        });
-        QVERIFY(runTool(QStringLiteral("wl-copy"), arguments, input));
-        QTRY_COMPARE_WITH_TIMEOUT(changes.size(), 1, 5000);
-        QCOMPARE(m_pasteboard->changeCount(), countBefore + 1);
-        QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 2, 5000);
-        disconnect(asking);
-        const auto content = answers[0][0].value<PasteboardContent>();
-        QCOMPARE(content.kind, expected.kind);
-        QCOMPARE(content.text, expected.text);
-        QCOMPARE(content.image.convertToFormat(QImage::Format_RGB32), expected.image);
-        QCOMPARE(answers[1][0].value<PasteboardContent>().kind, Kind::nothing);
-        // Reading took nothing from the owner: the copy is still there for everyone.
-        if (!input.isEmpty()) {
-            const QStringList type = arguments.mid(arguments.indexOf(QStringLiteral("--type")));
-            QCOMPARE(runTool(QStringLiteral("wl-paste"), QStringList{"--no-newline"} + type), input);
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        const struct {
+            QStringList arguments;
+            QByteArray input;
+            PasteboardContent expected;
+        } copies[] = {
+            {{}, "Grüße aus Wayland", PasteboardContent::ofText(QStringLiteral("Grüße aus Wayland"))},
+            {{"--type", "image/png"}, pngOf(picture), PasteboardContent::ofImage(picture)},
+            {{"--clear"}, {}, {}},
+        };
+        for (const auto &copy : copies) {
+            const qint64 countBefore = m_pasteboard->changeCount();
+            QSignalSpy changes(m_pasteboard.get(), &Pasteboard::changed);
+            // Asked on hearing of the change, as the clipboard history asks, and twice: the
+            // second request, made during the read, is answered by one more read after it,
+            // which finds no change since and so does not read the copy twice.
+            QSignalSpy answers(m_pasteboard.get(), &Pasteboard::contentRead);
+            const QMetaObject::Connection asking = connect(m_pasteboard.get(), &Pasteboard::changed, this, [this] {
+                m_pasteboard->requestContent();
+                m_pasteboard->requestContent();
+            });
+            QVERIFY(runTool(QStringLiteral("wl-copy"), copy.arguments, copy.input));
+            QTRY_COMPARE_WITH_TIMEOUT(answers.size(), 2, 5000);
+            disconnect(asking);
+            QCOMPARE(changes.size(), 1);
+            QCOMPARE(m_pasteboard->changeCount(), countBefore + 1);
+            const auto content = answers[0][0].value<PasteboardContent>();
+            QCOMPARE(std::tie(content.kind, content.text), std::tie(copy.expected.kind, copy.expected.text));
+            QCOMPARE(content.image.convertToFormat(QImage::Format_RGB32), copy.expected.image);
+            QCOMPARE(answers[1][0].value<PasteboardContent>().kind, Kind::nothing);
+            // Reading took nothing from the owner: the copy is still there for everyone.
+            if (!copy.input.isEmpty())
+                QCOMPARE(runTool(QStringLiteral("wl-paste"), QStringList{"--no-newline"} + copy.arguments), copy.input);
         }
     }
 
@@ -175,18 +163,16 @@ private slots:
         const QString text = QStringLiteral("pasted through data control ✓");
         QSignalSpy changes(m_pasteboard.get(), &Pasteboard::changed);
         QVERIFY(m_pasteboard->setString(text));
-        QCOMPARE(runTool(QStringLiteral("wl-paste"), {"--no-newline"}), text.toUtf8());
+        // Under every name X programs and Wayland ones ask for text by.
+        for (const char *format : {"text/plain;charset=utf-8", "UTF8_STRING", "STRING", "TEXT", "text/plain"})
+            QCOMPARE(runTool(QStringLiteral("wl-paste"), {"--no-newline", "--type", format}), text.toUtf8());
         // Our own copy is a change like any other, and reads back.
         QTRY_VERIFY_WITH_TIMEOUT(!changes.isEmpty(), 5000);
-        const std::optional<PasteboardContent> ownCopy = readOnce();
-        QVERIFY(ownCopy);
-        QCOMPARE(ownCopy->text, text);
-        for (const char *format : {"UTF8_STRING", "STRING", "TEXT", "text/plain"})
-            QCOMPARE(runTool(QStringLiteral("wl-paste"), {"--no-newline", "--type", format}), text.toUtf8());
+        QCOMPARE(readOnce().value_or(PasteboardContent()).text, text);
 
+        // The primary selection is set apart, and reading never looks at it.
         m_pasteboard->setPrimarySelection(QStringLiteral("selected"));
         QCOMPARE(runTool(QStringLiteral("wl-paste"), {"--primary", "--no-newline"}), QByteArray("selected"));
-        // Reading never looks at the primary selection.
         QCOMPARE(readOnce()->kind, Kind::nothing);
 
         // Larger than a pipe holds: written as the reader takes it.
@@ -194,46 +180,37 @@ private slots:
         QVERIFY(m_pasteboard->setString(large));
         QCOMPARE(runTool(QStringLiteral("wl-paste"), {"--no-newline"}), large.toUtf8());
 
-        QVERIFY(m_pasteboard->writeImage(testPicture()));
-        const std::optional<QByteArray> png = runTool(QStringLiteral("wl-paste"), {"--type", "image/png"});
-        QVERIFY(png);
-        QCOMPARE(QImage::fromData(*png).convertToFormat(QImage::Format_RGB32), testPicture());
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(m_pasteboard->writeImage(picture));
+        QCOMPARE(QImage::fromData(runTool(QStringLiteral("wl-paste"), {"--type", "image/png"}).value_or(QByteArray())).convertToFormat(QImage::Format_RGB32), picture);
 
         m_pasteboard->clear();
         QCOMPARE(runTool(QStringLiteral("wl-paste"), {"--list-types"}), std::nullopt);
     }
 
-    void aTextPastTheLimitIsDropped()
+    // A text past the limit is dropped, with one line in the log; a password manager's
+    // hint makes a copy a secret, unless it says the copy is public.
+    void whatIsReadOfACopyItsOwnerQualifies()
     {
         LogCapture log;
         QSignalSpy changes(m_pasteboard.get(), &Pasteboard::changed);
         QVERIFY(runTool(QStringLiteral("wl-copy"), {}, QByteArray(m_limits.textBytes + 1, 'a')));
         QTRY_VERIFY_WITH_TIMEOUT(!changes.isEmpty(), 5000);
         QCOMPARE(readOnce()->kind, Kind::nothing);
-        QCOMPARE(log.lines, QStringList{"[Lettergate] clipboard read dropped: its content passed the limit of 1 MiB"});
-    }
+        QCOMPARE(log.lines.size(), 1);
 
-    void thePasswordManagersHint_data()
-    {
-        QTest::addColumn<std::optional<QByteArray>>("hint");
-        QTest::addColumn<Kind>("expected");
-        QTest::newRow("secret") << std::optional<QByteArray>("secret") << Kind::secret;
-        QTest::newRow("sent empty or refused") << std::optional<QByteArray>("") << Kind::secret;
-        QTest::newRow("another value") << std::optional<QByteArray>("public") << Kind::text;
-        QTest::newRow("not offered") << std::optional<QByteArray>() << Kind::text;
-    }
-
-    void thePasswordManagersHint()
-    {
-        QFETCH(std::optional<QByteArray>, hint);
-        QFETCH(Kind, expected);
-        QHash<QByteArray, QByteArray> content{{"text/plain;charset=utf-8", "hunter2"}};
-        if (hint)
-            content.insert(PasswordManagerHint::format, *hint);
-        QSignalSpy changes(m_pasteboard.get(), &Pasteboard::changed);
-        m_other.copy(content.keys(), content);
-        QTRY_VERIFY_WITH_TIMEOUT(!changes.isEmpty(), 5000);
-        QCOMPARE(readOnce()->kind, expected);
+        const std::pair<std::optional<QByteArray>, Kind> hints[] = {
+            {"secret", Kind::secret}, {"", Kind::secret}, {"public", Kind::text}, {std::nullopt, Kind::text}};
+        for (const auto &[hint, expected] : hints) {
+            QHash<QByteArray, QByteArray> content{{"text/plain;charset=utf-8", "hunter2"}};
+            if (hint)
+                content.insert(PasswordManagerHint::format, *hint);
+            changes.clear();
+            m_other.copy(content.keys(), content);
+            QTRY_VERIFY_WITH_TIMEOUT(!changes.isEmpty(), 5000);
+            QCOMPARE(readOnce()->kind, expected);
+        }
     }
 
     void anOwnerThatNeverAnswers()
