@@ -25,8 +25,8 @@ inline void captureThumbnails(SwitcherRig &rig, const QList<AppEntry> &apps)
     QVERIFY(QTest::qWaitFor([f = rig.thumbnails.prefetch(windows)] { return f.isFinished(); }));
 }
 
-// A plain coloured square icon for the process.
-inline void giveIcon(SwitcherRig &rig, qint32 pid, const QColor &color)
+// A plain coloured rounded-square icon for the process.
+inline void giveIcon(QHash<qint32, QIcon> &icons, qint32 pid, const QColor &color)
 {
     QPixmap square(64, 64);
     square.fill(Qt::transparent);
@@ -36,7 +36,7 @@ inline void giveIcon(SwitcherRig &rig, qint32 pid, const QColor &color)
     painter.setPen(Qt::NoPen);
     painter.drawRoundedRect(QRectF(4, 4, 56, 56), 14, 14);
     painter.end();
-    rig.platform.appList.icons.insert(pid, QIcon(square));
+    icons.insert(pid, QIcon(square));
 }
 
 // The widget and its children drawn on a transparent picture of its size.
