@@ -11,20 +11,6 @@
 // cache, application icons, and picture entries.
 namespace PanelRig {
 
-// Captures the windows of `apps` into the rig's thumbnail cache.
-inline void captureThumbnails(SwitcherRig &rig, const QList<AppEntry> &apps)
-{
-    QList<WindowInfo> windows;
-    for (const AppEntry &entry : apps) {
-        for (const WindowInfo &window : entry.windows) {
-            windows.append(window);
-            rig.platform.capture.windows.append(ShareableWindow{window.id, window.bounds});
-        }
-    }
-    rig.platform.capture.granted = true;
-    QVERIFY(QTest::qWaitFor([f = rig.thumbnails.prefetch(windows)] { return f.isFinished(); }));
-}
-
 // A plain coloured rounded-square icon for the process.
 inline void giveIcon(QHash<qint32, QIcon> &icons, qint32 pid, const QColor &color)
 {

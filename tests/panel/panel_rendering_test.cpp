@@ -43,7 +43,7 @@ class PanelRenderingTest : public QObject {
     static void furnishFully(SwitcherRig &rig, const QTemporaryDir &files)
     {
         const QList<AppEntry> apps = sixApps();
-        captureThumbnails(rig, apps.mid(0, 4));
+        rig.capture(apps.mid(0, 4));
         const QList<QColor> colours{QColor(0x3d, 0x8b, 0xfd), QColor(0x2e, 0xc2, 0x7e), QColor(0xf6, 0x8b, 0x2c),
                                     QColor(0xa3, 0x6a, 0xf0), QColor(0xe0, 0x4f, 0x5f), QColor(0x1f, 0xb5, 0xc9)};
         for (int i = 0; i < apps.size() - 1; ++i) // the last one has no icon: a placeholder

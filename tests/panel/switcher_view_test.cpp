@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(rendered(*second), plain);
 
         // Pictures taken while the panel is open: each card takes its own.
-        captureThumbnails(rig, {app(10, QStringLiteral("Editor"), QStringLiteral("e"), {100})});
+        rig.capture({app(10, QStringLiteral("Editor"), QStringLiteral("e"), {100})});
         rig.model.refreshThumbnails();
         panel.settle();
         QCOMPARE(panel.page(), page);

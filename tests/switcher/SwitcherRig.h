@@ -35,6 +35,19 @@ struct SwitcherRig {
             readClipboard(clipboard);
         }
     }
+    // Captures the windows of `apps` into the thumbnail cache.
+    void capture(const QList<AppEntry> &apps)
+    {
+        QList<WindowInfo> windows;
+        for (const AppEntry &entry : apps) {
+            for (const WindowInfo &window : entry.windows) {
+                windows.append(window);
+                platform.capture.windows.append(ShareableWindow{window.id, window.bounds});
+            }
+        }
+        platform.capture.granted = true;
+        QVERIFY(QTest::qWaitFor([f = thumbnails.prefetch(windows)] { return f.isFinished(); }));
+    }
     void setSnippets(const QStringList &names)
     {
         QList<Snippet> list;
