@@ -8,58 +8,23 @@
 #include <QPalette>
 #include <QTest>
 
-#include <algorithm>
 #include <functional>
 
 using namespace PanelRig;
 
 namespace {
 
-// Translucent rounded shapes, an antialiased outline and text: what the panel's parts
-// are made of.
-void paintSample(QPainter &painter, const QRectF &area)
-{
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(255, 255, 255, 60), 1.5));
-    painter.setBrush(QColor(38, 38, 42, 235));
-    painter.drawRoundedRect(area.adjusted(1, 1, -1, -1), 14, 14);
-    painter.setPen(QColor(255, 255, 255, 200));
-    painter.drawText(area.adjusted(10, 10, -10, -10), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("Terminal ·3"));
-}
-
-QImage canvas(QSize size, qreal dpr)
-{
-    QImage image(size * dpr, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(dpr);
-    image.fill(QColor(90, 120, 150));
-    return image;
-}
-
-// The largest difference of any channel between two pictures of one size.
-int largestDifference(const QImage &a, const QImage &b)
-{
-    int largest = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            largest = std::max({largest, qAbs(qRed(p) - qRed(q)), qAbs(qGreen(p) - qGreen(q)),
-                            qAbs(qBlue(p) - qBlue(q)), qAbs(qAlpha(p) - qAlpha(q))});
-        }
-    }
-    return largest;
-}
-
-// Draws one part of the given size through the cache onto a canvas; onPaint runs when
-// the part is painted rather than drawn from a kept picture.
+// Draws one part of the given size through the cache; onPaint runs when the part is
+// painted rather than drawn from a kept picture.
 void drawPart(const PaintCache::Key &key, const std::function<void()> &onPaint, QSize size = QSize(40, 30),
               qreal dpr = 1)
 {
-    QImage image = canvas(size, dpr);
+    QImage image(size * dpr, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
     QPainter painter(&image);
     PaintCache::draw(painter, QRectF(QPointF(0, 0), size), key, [&](QPainter &onPicture) {
         onPaint();
-        paintSample(onPicture, QRectF(QPointF(0, 0), size));
+        onPicture.fillRect(QRectF(QPointF(0, 0), size), Qt::red);
     });
 }
 
@@ -69,28 +34,6 @@ class PaintCacheTest : public QObject {
     Q_OBJECT
 private slots:
     void init() { PaintCache::clear(); }
-
-    void aKeptPictureLooksLikeThePaintingItself()
-    {
-        for (const auto &[dpr, target] : {std::pair(1.0, QRectF(0, 0, 160, 90)), std::pair(2.0, QRectF(30, 20, 160, 90))}) {
-            QImage direct = canvas(QSize(220, 130), dpr);
-            {
-                QPainter painter(&direct);
-                paintSample(painter, target);
-            }
-            // Drawn twice: once as painted on the picture, once from the kept picture.
-            // Blending the picture over the canvas rounds once more than painting on the
-            // canvas does: a step or two of 255 at most.
-            for (int drawing = 0; drawing < 2; ++drawing) {
-                QImage cached = canvas(QSize(220, 130), dpr);
-                QPainter painter(&cached);
-                PaintCache::draw(painter, target, PaintCache::Key(u"sample"),
-                                 [&](QPainter &onPicture) { paintSample(onPicture, target); });
-                painter.end();
-                QVERIFY2(largestDifference(direct, cached) <= 2, qPrintable(QStringLiteral("dpr %1").arg(dpr)));
-            }
-        }
-    }
 
     void aPictureIsPaintedOnceForWhatItShows()
     {
