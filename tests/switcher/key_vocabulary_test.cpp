@@ -33,7 +33,6 @@ private slots:
             {{"v"}, "v", "drilled", "clipboard", "none"},
             {{"v"}, "3", "pasteClip third", "apps", "none"},
             {{"v"}, "4", "rejected", "apps", "none"},
-            {{"v"}, "0", "rejected", "apps", "none"},
             {{"v"}, "e", "rejected", "apps", "none"},
             {{"v"}, "b", "rejected", "apps", "none"},
             {{"b"}, "2", "pasteSnippet s2", "apps", "none"},
@@ -42,11 +41,9 @@ private slots:
             // One app's windows.
             {{"t"}, "3", "fire 203", "windows 20", "none"},
             {{"t"}, "4", "rejected", "windows 20", "none"},
-            {{"t"}, "e", "rejected", "windows 20", "none"},
             {{"t"}, "v", "rejected", "windows 20", "none"},
             // Full list pages.
             {{"v", "v"}, "1", "pasteClip first", "clipboard", "none"},
-            {{"v", "v"}, "4", "rejected", "clipboard", "none"},
             {{"v", "v"}, "v", "rejected", "clipboard", "none"},
             {{"b", "b"}, "2", "pasteSnippet s2", "snippets", "none"},
             {{"q", "q"}, "2", "openLink l2", "links", "none"},

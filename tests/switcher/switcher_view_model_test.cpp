@@ -68,10 +68,8 @@ private slots:
         } rows[] = {
             {{"Enter"}, "rejected", "none"}, // hidden at first
             {{"Down"}, moved, "cards 0"},
-            {{"Tab"}, moved, "cards 0"},
             {{"Right", "Right", "Right", "Right"}, moved, "cards 2"}, // stops at the row's end
             {{"Right", "Left"}, moved, "cards 0"},
-            {{"Down", "Up"}, moved, "cards 0"},
             {{"Right", "Right", "Down", "Up"}, moved, "cards 1"},
             {{"Right", "Right", "Right", "Down"}, moved, "cards 4"}, // a shorter row: its last card
             {{"Down", "Down", "Down"}, moved, "cards 3"},
@@ -80,7 +78,6 @@ private slots:
             {{"Tab", "Backtab"}, moved, "commands 0"},
             {{"Tab", "Tab", "Right", "Right", "Tab", "Backtab"}, moved, "clipboard 2"}, // a box keeps its item
             {{"Tab", "Tab", "Down", "Right", "Up"}, moved, "clipboard 1"},
-            {{"Right", "Enter"}, "fire 100", "cards 0"},
             {{"Right", "Right", "Right", "Enter"}, "fire 300", "cards 2"}, // no usable letter
             {{"Down", "Down", "Right", "Enter"}, "fire 400", "cards 4"},  // no letter
             {{"Right", "Right", "Enter"}, "drilled", "cards 0", "windows 20"},
@@ -90,10 +87,8 @@ private slots:
             {{"Tab", "Backtab", "Backtab", "Right", "Enter"}, "openLink l2", "links 1"},
             {{"Tab", "Backtab", "Enter"}, "runCommand c1", "commands 0"},
             {{"Right", "Right", "e"}, "fire 100", "cards 1"}, // letters act as ever
-            {{"Right", "v", "2"}, "pasteClip second", "cards 0"},
             {{"q", "Right"}, moved, "links 0"}, // an arrow after a list key goes into its box
             {{"v", "Enter"}, "pasteClip first", "clipboard 0"},
-            {{"t"}, "drilled", "none", "windows 20"},
             {{"v", "v", "Right", "Down", "Enter"}, "pasteClip third", "cards 2", "clipboard"},
             {{"Tab", "Tab", "Right", "t", "Back"}, "back", "clipboard 1"}, // back finds the item it left
         };
@@ -109,7 +104,7 @@ private slots:
         SwitcherRig rig;
         furnish(rig);
         QSignalSpy changes(&rig.model, &SwitcherViewModel::highlightChanged);
-        QCOMPARE(typeKeys(rig.model, {"Tab", "Tab", "Right", "Right"}), QStringLiteral("highlighted"));
+        typeKeys(rig.model, {"Tab", "Tab", "Right", "Right"});
         QCOMPARE(changes.count(), 4);
         // The history shrank: the highlight steps back to what the box still shows.
         PageShape shape = shapeOf(Stage::apps());
@@ -125,22 +120,17 @@ private slots:
         QCOMPARE(rig.model.highlight(), std::nullopt);
     }
 
-    void listKeysGiveWayToAppLettersAndNeedEntries()
+    void listKeysNeedEntriesAndGiveWayToAppLetters()
     {
         SwitcherRig rig;
         rig.model.reset({app(10, QStringLiteral("Editor"), QStringLiteral("e"), {100})});
         QSignalSpy pendingChanges(&rig.model, &SwitcherViewModel::pendingChanged);
-        for (const QString &key : {QStringLiteral("v"), QStringLiteral("b"), QStringLiteral("q"), QStringLiteral("m")}) {
+        for (const QString &key : {QStringLiteral("v"), QStringLiteral("b"), QStringLiteral("q"), QStringLiteral("m")})
             QCOMPARE(describe(rig.model.handle(key)), QStringLiteral("rejected"));
-            QCOMPARE(rig.model.pending(), std::nullopt);
-        }
         QCOMPARE(pendingChanges.count(), 0);
-
-        // An app whose letter is a list key is reached by it.
         rig.copy({QStringLiteral("clip")});
         rig.model.reset({app(10, QStringLiteral("Viewer"), QStringLiteral("v"), {100})});
         QCOMPARE(describe(rig.model.handle(QStringLiteral("v"))), QStringLiteral("fire 100"));
-        QCOMPARE(rig.model.pending(), std::nullopt);
     }
 
     void pickKeysReachThirtyFivePositions()
@@ -152,16 +142,11 @@ private slots:
         rig.copy(texts);
         rig.model.reset({});
         rig.model.enter(Prefix::clipboard);
-        QCOMPARE(rig.model.clipItems().size(), 40);
-
-        const QStringList &keys = SwitcherViewModel::pickKeys();
-        QCOMPARE(keys.join(QString()), QStringLiteral("123456789abcdefghijklmnopqrstuvwxyz"));
-        for (qsizetype i = 0; i < keys.size(); ++i)
-            QCOMPARE(describe(rig.model.handle(keys.at(i))), QStringLiteral("pasteClip entry %1").arg(i + 1));
-        QCOMPARE(describe(rig.model.handle(QStringLiteral("z"))), QStringLiteral("pasteClip entry 35"));
-        QCOMPARE(describe(rig.model.handle(QStringLiteral("v"))), QStringLiteral("pasteClip entry 31"));
+        QCOMPARE(SwitcherViewModel::pickKeys().join(QString()), QStringLiteral("123456789abcdefghijklmnopqrstuvwxyz"));
+        for (const QString key : {"1", "9", "a", "v", "z"})
+            QCOMPARE(describe(rig.model.handle(key)),
+                     QStringLiteral("pasteClip entry %1").arg(SwitcherViewModel::pickKeys().indexOf(key) + 1));
         QCOMPARE(describe(rig.model.handle(QStringLiteral("0"))), QStringLiteral("rejected"));
-        QCOMPARE(rig.model.stage(), Stage::clipboard());
     }
 
     void clicksOpenPagesAndBackUndoesOneStep()
