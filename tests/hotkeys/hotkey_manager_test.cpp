@@ -113,8 +113,7 @@ private slots:
         rig.platform.keys.refused.insert({13, 0x1800});
         rig.manager.apply(ctrlOptW);
         QCOMPARE(rig.log.lines, QStringList{chordFailed});
-        QVERIFY(rig.platform.keys.registrations.isEmpty());
-        QVERIFY(!rig.platform.tap.last);
+        QVERIFY(rig.platform.keys.registrations.isEmpty() && !rig.platform.tap.last);
         emit rig.platform.keys.pressed({GlobalHotkey::signature, rig.platform.keys.log.last().split(u' ')[1].toUInt()});
         QCOMPARE(rig.fires, 0);
 
@@ -135,8 +134,7 @@ private slots:
             rig.log.clear();
             rig.manager.apply(typing);
             rig.manager.retry();
-            QVERIFY(rig.platform.keys.registrations.isEmpty());
-            QCOMPARE(rig.manager.state(), TriggerState::Unavailable);
+            QVERIFY(rig.platform.keys.registrations.isEmpty() && rig.manager.state() == TriggerState::Unavailable);
             QCOMPARE(rig.log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ the trigger %1 holds none of Ctrl, Alt, "
                                                                "Super and would swallow typing; it is not armed")
                                                     .arg(typing.logName())});

@@ -67,7 +67,9 @@ private slots:
             QCOMPARE(paintings, before + 1);
         }
         // So does a change of theme: the accent colour or the font.
-        QPalette accented = QGuiApplication::palette();
+        const QPalette palette = QGuiApplication::palette();
+        const QFont font = QGuiApplication::font();
+        QPalette accented = palette;
         accented.setColor(QPalette::Highlight, QColor(10, 200, 90));
         QGuiApplication::setPalette(accented);
         draw(card(3, picture));
@@ -76,6 +78,8 @@ private slots:
         QGuiApplication::setFont(larger);
         draw(card(3, picture));
         draw(card(3, picture));
+        QGuiApplication::setPalette(palette);
+        QGuiApplication::setFont(font);
         QCOMPARE(paintings, 11);
     }
 
