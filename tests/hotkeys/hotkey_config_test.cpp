@@ -9,45 +9,27 @@ using ModifierKey = HotkeyConfig::ModifierKey;
 class HotkeyConfigTest : public QObject {
     Q_OBJECT
 private slots:
-    void namesAreLinuxForPeopleAndUnchangedForTheLog_data()
-    {
-        QTest::addColumn<HotkeyConfig>("trigger");
-        QTest::addColumn<QString>("readable");
-        QTest::addColumn<QString>("logged"); // empty: not checked on this row
-        const auto row = [](const char *name, HotkeyConfig trigger, const char *readable, const char *logged = "") {
-            QTest::newRow(name) << trigger << QString::fromUtf8(readable) << QString::fromUtf8(logged);
-        };
-        row("the default", HotkeyConfig::defaultTrigger(), "Ctrl+Alt+W", "⌃⌥W");
-        row("every modifier, in order", HotkeyConfig::combo(13, 0x1B00), "Ctrl+Alt+Shift+Super+W", "⌃⌥⇧⌘W");
-        row("Super", HotkeyConfig::combo(5, 0x100), "Super+G");
-        row("a named key", HotkeyConfig::combo(49, 0x1200), "Ctrl+Shift+Space");
-        row("a key with a log symbol", HotkeyConfig::combo(36, 0x0800), "Alt+Return", "⌥↩");
-        row("two words", HotkeyConfig::combo(121, 0x1000), "Ctrl+Page Down", "⌃⇟");
-        row("a function key", HotkeyConfig::combo(96, 0x100), "Super+F5");
-        row("a key outside the table", HotkeyConfig::combo(50, 0x1000), "Ctrl+Key50", "⌃Key50");
-        row("double tap of Super", HotkeyConfig::doubleModifier(ModifierKey::Command), "Double-tap Super",
-            "Double-tap ⌘");
-        row("double tap of Ctrl", HotkeyConfig::doubleModifier(ModifierKey::Control), "Double-tap Ctrl");
-        row("double tap of Alt", HotkeyConfig::doubleModifier(ModifierKey::Option), "Double-tap Alt");
-        row("double tap of Shift", HotkeyConfig::doubleModifier(ModifierKey::Shift), "Double-tap Shift");
-    }
     void namesAreLinuxForPeopleAndUnchangedForTheLog()
     {
-        QFETCH(HotkeyConfig, trigger);
-        QFETCH(QString, readable);
-        QFETCH(QString, logged);
-        QCOMPARE(trigger.readableName(), readable);
-        if (!logged.isEmpty())
-            QCOMPARE(trigger.logName(), logged);
-    }
-
-    void onlyCombinationsWithoutCtrlAltOrSuperSwallowTyping()
-    {
-        QVERIFY(HotkeyConfig::combo(0, 0).canSwallowTyping());
-        QVERIFY(HotkeyConfig::combo(0, 0x200).canSwallowTyping());
-        for (quint32 holding : {0x100u, 0x800u, 0x1000u, 0x1200u})
-            QVERIFY(!HotkeyConfig::combo(0, holding).canSwallowTyping());
-        QVERIFY(!HotkeyConfig::doubleModifier(ModifierKey::Shift).canSwallowTyping());
+        const struct {
+            HotkeyConfig trigger;
+            const char *readable, *logged;
+        } rows[] = {
+            {HotkeyConfig::defaultTrigger(), "Ctrl+Alt+W", "⌃⌥W"},
+            {HotkeyConfig::combo(13, 0x1B00), "Ctrl+Alt+Shift+Super+W", "⌃⌥⇧⌘W"}, // every modifier, in order
+            {HotkeyConfig::combo(49, 0x1200), "Ctrl+Shift+Space", "⌃⇧Space"},
+            {HotkeyConfig::combo(36, 0x0800), "Alt+Return", "⌥↩"},
+            {HotkeyConfig::combo(121, 0x1000), "Ctrl+Page Down", "⌃⇟"},
+            {HotkeyConfig::combo(96, 0x100), "Super+F5", "⌘F5"},
+            {HotkeyConfig::combo(50, 0x1000), "Ctrl+Key50", "⌃Key50"}, // a key outside the table
+            {HotkeyConfig::doubleModifier(ModifierKey::Command), "Double-tap Super", "Double-tap ⌘"},
+            {HotkeyConfig::doubleModifier(ModifierKey::Control), "Double-tap Ctrl", "Double-tap ⌃"},
+            {HotkeyConfig::doubleModifier(ModifierKey::Option), "Double-tap Alt", "Double-tap ⌥"},
+            {HotkeyConfig::doubleModifier(ModifierKey::Shift), "Double-tap Shift", "Double-tap ⇧"},
+        };
+        for (const auto &row : rows)
+            QCOMPARE(row.trigger.readableName() + u'|' + row.trigger.logName(),
+                     QString::fromUtf8(row.readable) + u'|' + QString::fromUtf8(row.logged));
     }
 
     void keyTableMapsEachKeyOneWay()
@@ -80,9 +62,9 @@ private slots:
                  std::optional(HotkeyConfig::combo(49, 256)));
 
         // The round trips above mean nothing if everything compared equal.
-        QVERIFY(!(HotkeyConfig::combo(13, 0x1000) == HotkeyConfig::defaultTrigger()));
-        QVERIFY(!(HotkeyConfig::doubleModifier(ModifierKey::Command) == HotkeyConfig::doubleModifier(ModifierKey::Shift)));
-        QVERIFY(!(HotkeyConfig::combo(0, 0) == HotkeyConfig::doubleModifier(ModifierKey::Command)));
+        QVERIFY(!(HotkeyConfig::combo(13, 0x1000) == HotkeyConfig::defaultTrigger())
+                && !(HotkeyConfig::doubleModifier(ModifierKey::Command) == HotkeyConfig::doubleModifier(ModifierKey::Shift))
+                && !(HotkeyConfig::combo(0, 0) == HotkeyConfig::doubleModifier(ModifierKey::Command)));
     }
 
     void decodingRejectsEverythingElse()
@@ -91,20 +73,12 @@ private slots:
         QVERIFY(!HotkeyConfig::fromJson(R"({"combo":{"keyCode":1,"carbonModifiers":0},"doubleModifier":{"_0":"shift"}})", &error));
         QCOMPARE(error, QStringLiteral("Invalid number of keys found, expected one."));
 
-        const QList<QByteArray> broken = {
-            "{}",
-            R"({"doubleModifier":{"_0":"fn"}})",
-            R"({"doubleModifier":{"_0":1}})",
-            R"({"doubleModifier":"command"})",
-            R"({"combo":{"keyCode":-1,"carbonModifiers":0}})",
-            R"({"combo":{"keyCode":4294967296,"carbonModifiers":0}})",
-            R"({"combo":{"keyCode":1.5,"carbonModifiers":0}})",
-            R"({"combo":{"keyCode":"13","carbonModifiers":0}})",
-            R"({"combo":{"keyCode":13}})",
-            R"([{"combo":{"keyCode":13,"carbonModifiers":0}}])",
-            "not json",
-            "",
-        };
+        const QList<QByteArray> broken = {"{}", R"({"doubleModifier":{"_0":"fn"}})", R"({"doubleModifier":{"_0":1}})",
+                                          R"({"doubleModifier":"command"})", R"({"combo":{"keyCode":-1,"carbonModifiers":0}})",
+                                          R"({"combo":{"keyCode":4294967296,"carbonModifiers":0}})",
+                                          R"({"combo":{"keyCode":1.5,"carbonModifiers":0}})",
+                                          R"({"combo":{"keyCode":"13","carbonModifiers":0}})", R"({"combo":{"keyCode":13}})",
+                                          R"([{"combo":{"keyCode":13,"carbonModifiers":0}}])", "not json", ""};
         for (const QByteArray &json : broken) {
             error.clear();
             QVERIFY2(!HotkeyConfig::fromJson(json, &error), json.constData());

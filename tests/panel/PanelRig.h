@@ -11,22 +11,8 @@
 // cache, application icons, and picture entries.
 namespace PanelRig {
 
-// Captures the windows of `apps` into the rig's thumbnail cache.
-inline void captureThumbnails(SwitcherRig &rig, const QList<AppEntry> &apps)
-{
-    QList<WindowInfo> windows;
-    for (const AppEntry &entry : apps) {
-        for (const WindowInfo &window : entry.windows) {
-            windows.append(window);
-            rig.platform.capture.windows.append(ShareableWindow{window.id, window.bounds});
-        }
-    }
-    rig.platform.capture.granted = true;
-    QVERIFY(QTest::qWaitFor([f = rig.thumbnails.prefetch(windows)] { return f.isFinished(); }));
-}
-
-// A plain coloured square icon for the process.
-inline void giveIcon(SwitcherRig &rig, qint32 pid, const QColor &color)
+// A plain coloured rounded-square icon for the process.
+inline void giveIcon(QHash<qint32, QIcon> &icons, qint32 pid, const QColor &color)
 {
     QPixmap square(64, 64);
     square.fill(Qt::transparent);
@@ -36,7 +22,7 @@ inline void giveIcon(SwitcherRig &rig, qint32 pid, const QColor &color)
     painter.setPen(Qt::NoPen);
     painter.drawRoundedRect(QRectF(4, 4, 56, 56), 14, 14);
     painter.end();
-    rig.platform.appList.icons.insert(pid, QIcon(square));
+    icons.insert(pid, QIcon(square));
 }
 
 // The widget and its children drawn on a transparent picture of its size.

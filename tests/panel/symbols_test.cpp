@@ -2,7 +2,6 @@
 #include "panel/Symbols.h"
 
 #include <QIcon>
-#include <QPainter>
 #include <QTest>
 
 // The symbol table over the installed icon theme (scripts/install-deps installs
@@ -36,20 +35,6 @@ private slots:
         // An unknown symbol is drawn as the placeholder.
         QVERIFY(!Symbols::hasThemeIcon(u"no.such.symbol"));
         QVERIFY(inked(Symbols::image(u"no.such.symbol", 24, Qt::white, 1), Qt::white).first > 10);
-    }
-
-    void paintCentresTheSymbolInTheSmallerSide()
-    {
-        QImage canvas(40, 20, QImage::Format_ARGB32_Premultiplied);
-        canvas.fill(Qt::transparent);
-        QPainter painter(&canvas);
-        Symbols::paint(painter, QRectF(0, 0, 40, 20), u"terminal", Qt::white);
-        painter.end();
-        for (int y = 0; y < canvas.height(); ++y) {
-            QCOMPARE(qAlpha(canvas.pixel(5, y)), 0);
-            QCOMPARE(qAlpha(canvas.pixel(34, y)), 0);
-        }
-        QVERIFY(inked(canvas, Qt::white).first > 10);
     }
 };
 

@@ -35,6 +35,19 @@ struct SwitcherRig {
             readClipboard(clipboard);
         }
     }
+    // Captures the windows of `apps` into the thumbnail cache.
+    void capture(const QList<AppEntry> &apps)
+    {
+        QList<WindowInfo> windows;
+        for (const AppEntry &entry : apps) {
+            for (const WindowInfo &window : entry.windows) {
+                windows.append(window);
+                platform.capture.windows.append(ShareableWindow{window.id, window.bounds});
+            }
+        }
+        platform.capture.granted = true;
+        QVERIFY(QTest::qWaitFor([f = thumbnails.prefetch(windows)] { return f.isFinished(); }));
+    }
     void setSnippets(const QStringList &names)
     {
         QList<Snippet> list;
@@ -90,39 +103,23 @@ inline QString describe(const InputResult &result)
         return QStringLiteral("runCommand ") + command->command.name;
     if (const auto *launch = result.as<InputResult::LaunchApp>())
         return QStringLiteral("launchApp %1 %2").arg(launch->bundleID, launch->appName);
-    if (result.is<InputResult::Awaiting>())
-        return QStringLiteral("awaiting");
-    if (result.is<InputResult::Drilled>())
-        return QStringLiteral("drilled");
-    if (result.is<InputResult::Highlighted>())
-        return QStringLiteral("highlighted");
-    return QStringLiteral("rejected");
+    return result.is<InputResult::Awaiting>()      ? QStringLiteral("awaiting")
+           : result.is<InputResult::Drilled>()     ? QStringLiteral("drilled")
+           : result.is<InputResult::Highlighted>() ? QStringLiteral("highlighted")
+                                                   : QStringLiteral("rejected");
 }
 
 inline QString describe(Stage stage)
 {
-    switch (stage.kind()) {
-    case Stage::Kind::windows: return QStringLiteral("windows %1").arg(stage.pid());
-    case Stage::Kind::apps: return QStringLiteral("apps");
-    case Stage::Kind::clipboard: return QStringLiteral("clipboard");
-    case Stage::Kind::snippets: return QStringLiteral("snippets");
-    case Stage::Kind::links: return QStringLiteral("links");
-    case Stage::Kind::commands: return QStringLiteral("commands");
-    }
-    return {};
+    static const char *const kinds[] = {"windows", "apps", "clipboard", "snippets", "links", "commands"};
+    const QString kind = QLatin1String(kinds[int(stage.kind())]);
+    return stage.kind() == Stage::Kind::windows ? kind + QStringLiteral(" %1").arg(stage.pid()) : kind;
 }
 
 inline QString describe(std::optional<Prefix> prefix)
 {
-    if (!prefix)
-        return QStringLiteral("none");
-    switch (*prefix) {
-    case Prefix::clipboard: return QStringLiteral("clipboard");
-    case Prefix::snippet: return QStringLiteral("snippet");
-    case Prefix::link: return QStringLiteral("link");
-    case Prefix::command: return QStringLiteral("command");
-    }
-    return {};
+    static const char *const prefixes[] = {"clipboard", "snippet", "link", "command"};
+    return prefix ? QLatin1String(prefixes[int(*prefix)]) : QLatin1String("none");
 }
 
 inline QList<AppEntry> furnishedApps()
