@@ -68,16 +68,3 @@ inline QString freshCopyOfSettingsFile()
     QDir().mkpath(QFileInfo(copy).absolutePath());
     return QFile::copy(Paths::settingsFile(), copy) ? copy : QString();
 }
-
-// Found by argument-dependent lookup, so QCOMPARE prints outcomes by name.
-inline char *toString(const KeyValidation &validation)
-{
-    switch (validation.kind()) {
-    case KeyValidation::Kind::Ok: return qstrdup("ok");
-    case KeyValidation::Kind::NotALetter: return qstrdup("notALetter");
-    case KeyValidation::Kind::NotDistinct: return qstrdup("notDistinct");
-    case KeyValidation::Kind::Conflict:
-        return qstrdup(QStringLiteral("conflict(%1)").arg(validation.letter()).toUtf8().constData());
-    }
-    return nullptr;
-}

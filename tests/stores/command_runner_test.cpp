@@ -177,17 +177,6 @@ private slots:
         QCOMPARE(result.ending, CommandRunner::Ending::failedToStart);
         QVERIFY2(!result.output.isEmpty() && !result.output.contains(QStringLiteral("never")), qPrintable(result.output));
     }
-
-    void commandsRunSideBySideAndNeverBlock()
-    {
-        QStringList finished;
-        const auto collect = [&finished](const CommandRunner::Result &result) { finished << result.output.trimmed(); };
-        CommandRunner::runCommand(running(), QStringLiteral("Slow"), QStringLiteral("sleep 0.3; echo slow"), collect);
-        CommandRunner::runCommand(running(), QStringLiteral("Quick"), QStringLiteral("echo quick"), collect);
-        QVERIFY(finished.isEmpty()); // never completed inside run()
-
-        QTRY_COMPARE_WITH_TIMEOUT(finished, QStringList({QStringLiteral("quick"), QStringLiteral("slow")}), 10000);
-    }
 };
 
 QTEST_GUILESS_MAIN(CommandRunnerTest)

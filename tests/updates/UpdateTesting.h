@@ -20,17 +20,6 @@ inline QString describe(const UpdateResult &result)
     return QStringLiteral("upToDate");
 }
 
-// Readable QCOMPARE output for outcomes.
-inline char *toString(const UpdateResult &result)
-{
-    return qstrdup(describe(result).toUtf8().constData());
-}
-
-inline char *toString(const std::optional<UpdateResult> &result)
-{
-    return result ? toString(*result) : qstrdup("no outcome");
-}
-
 // A latest-release document naming version and url, with extra members as written.
 inline QByteArray releaseJson(const QByteArray &version, const QByteArray &url = "https://lettergate.app/download",
                               const QByteArray &extraMembers = {})

@@ -53,7 +53,6 @@ private slots:
         const QList<std::pair<Server::Answer, UpdateResult>> rows{
             {Server::sendAndWait("HTTP/1.1 200 OK\r\nContent-Length: 5000000000\r\n\r\n{"), tooLarge},
             {Server::respond(200, "OK", QByteArray(ReleaseFetch::maxBodyBytes + 1, ' ')), tooLarge},
-            {Server::endless("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n{\"notes\":\"", QByteArray(64 * 1024, 'a')), tooLarge},
             {Server::endless("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", "10000\r\n" + QByteArray(0x10000, ' ') + "\r\n"),
              tooLarge},
             {Server::respond(200, "OK", release + QByteArray(ReleaseFetch::maxBodyBytes - release.size(), ' ')),
@@ -70,8 +69,7 @@ private slots:
     // Silence, or bytes that keep coming: only a deadline on the whole exchange ends these.
     void endsBySlowAnswersDeadline()
     {
-        for (const Server::Answer &answer : {Server::silence(), trickle("HTTP/1.1 200 OK\r\n", "X-Wait: 1\r\n", 50ms),
-                                             trickle("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n", " ", 50ms)}) {
+        for (const Server::Answer &answer : {Server::silence(), trickle("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n", " ", 50ms)}) {
             Server server(answer);
             UpdateChecker checker(server.baseUrl(), 600ms);
             QCOMPARE(runCheck(checker, 10000), timedOut);
@@ -113,18 +111,7 @@ private slots:
     {
         if (!QSslSocket::supportsSsl())
             QSKIP("no TLS backend");
-        const QByteArray release = releaseJson("999.0", "https://x.test/dl");
-        const auto available = UpdateResult::updateAvailable(QStringLiteral("999.0"), QStringLiteral("https://x.test/dl"), std::nullopt);
-
-        // The loopback https server is trusted: a redirect to another https address arrives.
-        Server secure(Server::json(release), tlsServer());
-        Server secureHop(Server::respond(302, "Found", {}, "Location: " + secure.baseUrl(QStringLiteral("https")).toUtf8()
-                                                               + "/apps/lettergate/latest\r\n"),
-                         tlsServer());
-        UpdateChecker redirected(secureHop.baseUrl(QStringLiteral("https")), 10s);
-        QCOMPARE(runCheck(redirected, 10000), available);
-
-        Server plain(Server::json(release));
+        Server plain(Server::json(releaseJson("999.0")));
         Server downgrade(Server::respond(302, "Found", {}, "Location: " + plain.baseUrl().toUtf8()
                                                               + "/apps/lettergate/latest\r\n"),
                          tlsServer());

@@ -20,8 +20,7 @@ private slots:
     {
         const LatestRelease minimal{QStringLiteral("1.4.0"), QStringLiteral("x.test/dl"), {}, {}, {}};
         const QList<std::pair<QByteArray, LatestRelease>> accepted{
-            {R"({"version":"1.4.0","url":"x.test/dl","notes":null,"min_os":null,"published_at":null})", minimal},
-            {R"({"size":12,"url":"x.test/dl","beta":true,"assets":[{"a":1}],"version":"1.4.0","x":null})", minimal},
+            {R"({"version":"1.4.0","url":"x.test/dl","notes":null,"min_os":null,"beta":true,"assets":[{"a":1}]})", minimal},
             {R"({"version":"2.0","url":"u","notes":"Faster.","min_os":"12","published_at":"2024-05-01T00:00:00Z"})",
              {QStringLiteral("2.0"), QStringLiteral("u"), QStringLiteral("Faster."), QStringLiteral("12"),
               QStringLiteral("2024-05-01T00:00:00Z")}},
@@ -53,12 +52,10 @@ private slots:
         const QList<std::tuple<QString, QString, bool>> rows{
             {"1.10", "1.9", true},
             {"1.2", "1.2.0", false},
-            {"1.2.0.1", "1.2", true},
             {"1.9.9", "2.0", false},
             {"2.0-beta", "1.9", true}, // the second piece is dropped
             {"v2.0", "1.9", false},    // reads as 0
             {"1..2", "1.1", true},     // empty pieces dropped
-            {"0", "-1", true},
             {"9223372036854775807", "9223372036854775806", true},
             {"99999999999999999999", "1", false}, // beyond 64 bits does not convert
         };
@@ -70,7 +67,6 @@ private slots:
     // asks it again with a plain GET.
     void asksTheConfiguredEndpointWithAPlainGet()
     {
-        QVERIFY(UpdateChecker::configuredBaseUrl().startsWith(QStringLiteral("https://")));
         Server server(Server::json(releaseJson(newer().toUtf8(), "https://x.test/dl")));
         qputenv("LETTERGATE_UPDATE_URL", server.baseUrl().toUtf8());
         UpdateChecker checker;
