@@ -37,10 +37,6 @@ private slots:
             QCOMPARE(PanelPlacement::screenFor(test.screens, test.window, test.pointer), test.expected);
     }
 
-    void thePanelCoversFourFifthsOfTheAvailableAreaCentred()
-    {
-        QCOMPARE(PanelPlacement::panelRectWithin(QRect(0, 30, 1280, 770)), QRect(127, 106, 1024, 616));
-    }
 };
 
 QTEST_GUILESS_MAIN(PanelPlacementTest)

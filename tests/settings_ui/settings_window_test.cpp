@@ -110,7 +110,6 @@ private slots:
         window->generalTab().findChild<QCheckBox *>()->click();
         QVERIFY(fixture.settings.showInDock());
         QCOMPARE(window->windowType(), Qt::Window);
-        QVERIFY(window->isVisible());
         QCOMPARE(window->pos(), QPoint(40, 50));
         fixture.settings.setShowInDock(false);
         QCOMPARE(window->windowType(), Qt::Tool);

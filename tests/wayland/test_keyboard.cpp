@@ -7,6 +7,7 @@
 // keys typed before that is over may be lost. One keyboard lives as long as the
 // program, so that happens once.
 #include "platform/wayland/VirtualKeymap.h"
+#include "platform/wayland/WaylandConnection.h"
 
 #include "wayland/virtual-keyboard-unstable-v1-client-protocol.h"
 
@@ -15,7 +16,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -24,25 +24,6 @@
 #include <vector>
 
 namespace {
-
-struct Globals {
-    wl_seat *seat = nullptr;
-    zwp_virtual_keyboard_manager_v1 *manager = nullptr;
-};
-
-void announce(void *data, wl_registry *registry, uint32_t name, const char *interface, uint32_t)
-{
-    auto *globals = static_cast<Globals *>(data);
-    if (!globals->seat && std::strcmp(interface, wl_seat_interface.name) == 0)
-        globals->seat = static_cast<wl_seat *>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
-    else if (std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0)
-        globals->manager = static_cast<zwp_virtual_keyboard_manager_v1 *>(
-            wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
-}
-
-void withdraw(void *, wl_registry *, uint32_t) {}
-
-const wl_registry_listener registryListener{announce, withdraw};
 
 uint32_t nowMs()
 {
@@ -78,22 +59,18 @@ void send(zwp_virtual_keyboard_v1 *keyboard, xkb_keycode_t key, wl_keyboard_key_
 
 int main()
 {
-    wl_display *display = wl_display_connect(nullptr);
-    if (!display) {
-        std::fprintf(stderr, "wayland_test_keyboard: no Wayland display\n");
-        return 1;
-    }
-    Globals globals;
-    wl_registry_add_listener(wl_display_get_registry(display), &registryListener, &globals);
-    wl_display_roundtrip(display);
-    if (!globals.seat || !globals.manager) {
-        std::fprintf(stderr, "wayland_test_keyboard: the compositor offers no seat or no virtual keyboards\n");
+    const std::unique_ptr<WaylandConnection> connection = WaylandConnection::connect();
+    auto *seat = connection ? static_cast<wl_seat *>(connection->bind(&wl_seat_interface, 1)) : nullptr;
+    auto *manager = connection ? static_cast<zwp_virtual_keyboard_manager_v1 *>(
+                                     connection->bind(&zwp_virtual_keyboard_manager_v1_interface, 1))
+                               : nullptr;
+    if (!seat || !manager) {
+        std::fprintf(stderr, "wayland_test_keyboard: no Wayland display, or it offers no seat or no virtual keyboards\n");
         return 1;
     }
     const VirtualKeymap::Keymap keymap = VirtualKeymap::compileUs();
-    zwp_virtual_keyboard_v1 *virtualKeyboard =
-        zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(globals.manager, globals.seat);
-    if (!keymap || !VirtualKeymap::sendTo(virtualKeyboard, keymap.get()) || wl_display_roundtrip(display) < 0) {
+    zwp_virtual_keyboard_v1 *virtualKeyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(manager, seat);
+    if (!keymap || !VirtualKeymap::sendTo(virtualKeyboard, keymap.get()) || !connection->roundtrip()) {
         std::fprintf(stderr, "wayland_test_keyboard: the keyboard could not be set up\n");
         return 1;
     }
@@ -101,19 +78,17 @@ int main()
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     std::cout << "ready" << std::endl;
 
-    std::string line;
-    while (std::getline(std::cin, line)) {
+    for (std::string line; std::getline(std::cin, line);) {
         std::vector<xkb_keycode_t> codes;
         std::stringstream words(line);
         std::string word;
-        bool known = true;
-        while (known && words >> word) {
+        while (words >> word) {
             const auto key = keys.find(xkb_keysym_from_name(word.c_str(), XKB_KEYSYM_NO_FLAGS));
-            known = key != keys.end();
-            if (known)
-                codes.push_back(key->second);
+            if (key == keys.end())
+                break;
+            codes.push_back(key->second);
         }
-        if (!known) {
+        if (words) { // stopped at a word that names no key: nothing is typed
             std::cout << "unknown key: " << word << std::endl;
             continue;
         }
@@ -121,12 +96,11 @@ int main()
             send(virtualKeyboard, code, WL_KEYBOARD_KEY_STATE_PRESSED);
             send(virtualKeyboard, code, WL_KEYBOARD_KEY_STATE_RELEASED);
         }
-        if (wl_display_roundtrip(display) < 0) {
+        if (!connection->roundtrip()) {
             std::fprintf(stderr, "wayland_test_keyboard: the compositor closed the connection\n");
             return 1;
         }
         std::cout << "typed: " << line << std::endl;
     }
-    wl_display_disconnect(display);
     return 0;
 }
