@@ -78,7 +78,6 @@ private slots:
             Script script;
             int fires;
         } rows[] = {
-            {"⌘⌘ 0.25 s apart", Command, tap(cmd) + wait(0.25) + tap(cmd), 1},
             {"⌘⌘ 0.31 s apart", Command, tap(cmd) + wait(0.31) + tap(cmd), 0},
             {"a late press starts a new pair", Command, tap(cmd) + wait(0.31) + tap(cmd) + wait(0.25) + tap(cmd), 1},
             {"press to press, not release to press", Command, flags(cmd) + wait(0.2) + flags(0) + wait(0.15) + flags(cmd), 0},

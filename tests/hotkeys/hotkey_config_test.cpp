@@ -18,9 +18,7 @@ private slots:
             {HotkeyConfig::defaultTrigger(), "Ctrl+Alt+W", "⌃⌥W"},
             {HotkeyConfig::combo(13, 0x1B00), "Ctrl+Alt+Shift+Super+W", "⌃⌥⇧⌘W"}, // every modifier, in order
             {HotkeyConfig::combo(49, 0x1200), "Ctrl+Shift+Space", "⌃⇧Space"},
-            {HotkeyConfig::combo(36, 0x0800), "Alt+Return", "⌥↩"},
             {HotkeyConfig::combo(121, 0x1000), "Ctrl+Page Down", "⌃⇟"},
-            {HotkeyConfig::combo(96, 0x100), "Super+F5", "⌘F5"},
             {HotkeyConfig::combo(50, 0x1000), "Ctrl+Key50", "⌃Key50"}, // a key outside the table
             {HotkeyConfig::doubleModifier(ModifierKey::Command), "Double-tap Super", "Double-tap ⌘"},
             {HotkeyConfig::doubleModifier(ModifierKey::Control), "Double-tap Ctrl", "Double-tap ⌃"},

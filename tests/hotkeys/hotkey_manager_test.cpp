@@ -18,8 +18,6 @@ const HotkeyConfig doubleCommand = HotkeyConfig::doubleModifier(ModifierKey::Com
 const HotkeyConfig doubleOption = HotkeyConfig::doubleModifier(ModifierKey::Option);
 
 const QString registeredCtrlOptW = QStringLiteral("[Lettergate] hotkey registered:⌃⌥W");
-const QString registeredDoubleCommand =
-    QStringLiteral("[Lettergate] hotkey registered:Double-tap ⌘ (requires accessibility permission)");
 const QString chordFailed = QStringLiteral("[Lettergate] ⚠️ chord registration failed");
 
 // A manager over the fake platform whose trigger counts how often it fired.
@@ -80,29 +78,6 @@ private slots:
         QCOMPARE(rig.fires, 1);
         rig.doubleTap(ModifierFlags::option);
         QCOMPARE(rig.fires, 2);
-        QCOMPARE(rig.log.lines, (QStringList{registeredCtrlOptW, registeredCtrlOptW, registeredDoubleCommand,
-                                             QStringLiteral("[Lettergate] hotkey registered:⌘Space"),
-                                             QStringLiteral("[Lettergate] hotkey registered:Double-tap ⌥ (requires accessibility permission)"),
-                                             QStringLiteral("[Lettergate] double-tap option detected → trigger")}));
-    }
-
-    void withoutOnTriggerApplyOnlyTearsDown()
-    {
-        FakePlatform platform;
-        LogCapture log;
-        HotkeyManager manager(platform.keys, platform.tap, platform.time);
-        // Armed, then the action is taken away: the next apply, of either kind, disarms and
-        // arms nothing.
-        for (const auto &[armed, next] : {std::pair(ctrlOptW, doubleCommand), std::pair(doubleCommand, ctrlOptW)}) {
-            manager.setOnTrigger([] {});
-            manager.apply(armed);
-            manager.setOnTrigger({});
-            log.clear();
-            manager.apply(next);
-            QVERIFY(platform.keys.registrations.isEmpty() && !platform.tap.last && log.lines.isEmpty());
-            QVERIFY(!manager.trigger());
-            QCOMPARE(manager.state(), TriggerState::Unavailable);
-        }
     }
 
     void aTriggerThatCannotBeArmedSaysWhy()
@@ -124,7 +99,7 @@ private slots:
         QCOMPARE(rig.log.lines,
                  (QStringList{QStringLiteral("[Lettergate] ⚠️ double-tap watcher: CGEventTap creation failed "
                                              "(check accessibility permission)"),
-                              registeredDoubleCommand}));
+                              QStringLiteral("[Lettergate] hotkey registered:Double-tap ⌘ (requires accessibility permission)")}));
         QCOMPARE(rig.platform.tap.creations, 2);
         QCOMPARE(rig.manager.state(), TriggerState::Unavailable);
 
@@ -161,8 +136,6 @@ private slots:
             bool toldIgnored;
         } cases[] = {
             {"two taps in time", true, doubleCommand, {{0, super}, {0.25, super}}, 1, false},
-            {"too far apart", true, doubleCommand, {{0, super}, {0.35, super}}, 0, false},
-            {"a third tap starts a new pair", true, doubleCommand, {{0, super}, {0.1, super}, {0.2, super}}, 1, false},
             {"another modifier", true, doubleCommand, {{0, ModifierKey::Option}, {0.1, ModifierKey::Option}}, 0, true},
             {"a combination trigger", true, ctrlOptW, {{0, super}, {0.1, super}}, 0, true},
             {"reported where keys are heard", false, doubleCommand, {{0, super}, {0.2, super}}, 1, false},

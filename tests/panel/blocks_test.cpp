@@ -2,8 +2,6 @@
 #include "panel/AppIconCache.h"
 #include "panel/Card.h"
 #include "panel/Clickable.h"
-#include "panel/MiniPasteCard.h"
-#include "panel/SnipCard.h"
 
 #include <QTest>
 
@@ -102,17 +100,6 @@ private slots:
         QCOMPARE(clicks, 0);
         QTest::mouseClick(&card, Qt::LeftButton, {}, inside);
         QCOMPARE(clicks, 1);
-    }
-
-    void missingTextShowsAsEmpty()
-    {
-        SnipCard::Data data;
-        data.metrics = GridMetrics{1, 160, 100};
-        QCOMPARE(SnipCard(data, {}).bodyText(), QStringLiteral("(empty)"));
-        data.text = QStringLiteral("echo hi");
-        QCOMPARE(SnipCard(data, {}).bodyText(), QStringLiteral("echo hi"));
-        const MiniPasteCard blank(PasteCell{QUuid::createUuid(), 0, QStringLiteral("1"), false, {}, std::nullopt}, {});
-        QCOMPARE(blank.shownText(), QStringLiteral("(empty)"));
     }
 };
 

@@ -27,15 +27,9 @@ public:
             return numberOf.value(element);
         return static_cast<quint32>(element);
     }
-    std::optional<bool> isMinimized(WindowElement element) override
-    {
-        if (!minimized.contains(element))
-            return std::nullopt;
-        return minimized.value(element);
-    }
+    std::optional<bool> isMinimized(WindowElement) override { return std::nullopt; }
     void setMinimized(WindowElement element, bool value) override
     {
-        minimized[element] = value;
         acts << QStringLiteral("setMinimized %1 %2").arg(element).arg(value);
     }
     void raise(WindowElement element) override { acts << QStringLiteral("raise %1").arg(element); }
@@ -47,6 +41,5 @@ public:
     QHash<qint32, QList<WindowElement>> elements;
     QHash<qint32, int> errors;                                // pid → status of a failing window query
     QHash<WindowElement, std::optional<quint32>> numberOf;    // element → reported number
-    QHash<WindowElement, bool> minimized;
     QStringList acts;
 };

@@ -37,19 +37,13 @@ public:
         launches.append(bundleID);
         return installed.contains(bundleID);
     }
-    QStringList categories(const QString &bundleID) override { return categoriesOf.value(bundleID); }
+    QStringList categories(const QString &) override { return {}; }
     bool openUrl(const QUrl &url) override
     {
         openedUrls.append(url);
         return openUrlResult;
     }
     std::optional<quint32> activeWindow() override { return active; }
-    // Another application's window became active, as the window manager reports it.
-    void bringToFront(qint32 pid)
-    {
-        frontmost = pid;
-        emit frontmostAppChanged(pid);
-    }
     // The window manager says which window is active.
     void reportActive(quint32 window)
     {
@@ -62,7 +56,6 @@ public:
     QSet<qint32> terminated;
     // What openApplication can bring forward or launch.
     QSet<QString> installed;
-    QHash<QString, QStringList> categoriesOf;
     QHash<qint32, QIcon> icons;
     QHash<qint32, int> iconLookups;
     std::optional<qint32> frontmost;

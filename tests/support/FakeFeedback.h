@@ -22,16 +22,13 @@ class FakeOwnWindows final : public OwnWindows {
 public:
     bool hasCompositor() override { return compositor; }
     std::optional<QString> windowManagerName() override { return windowManager; }
-    std::optional<QString> windowPictureSource() override { return pictureSource; }
+    std::optional<QString> windowPictureSource() override { return QStringLiteral("Composite extension"); }
     QString sessionName() override { return QStringLiteral("Fake"); }
-    std::optional<QString> sessionLimitation() override { return limitation; }
+    std::optional<QString> sessionLimitation() override { return std::nullopt; }
     bool makeOverlay(QWindow &) override { return overlays; }
-    bool overlayHoldsActivationBack() override { return overlayHoldsActivation; }
+    bool overlayHoldsActivationBack() override { return false; }
 
     bool compositor = false;
     std::optional<QString> windowManager = QStringLiteral("Fakebox");
-    std::optional<QString> pictureSource = QStringLiteral("Composite extension");
-    std::optional<QString> limitation;
     bool overlays = true;
-    bool overlayHoldsActivation = false;
 };

@@ -20,7 +20,6 @@ public:
     {
         QMutexLocker lock(&mutex);
         threads.insert(QThread::currentThread());
-        ++contentRequests;
         if (contentError)
             return {contentError, {}};
         return {std::nullopt, windows};
@@ -43,10 +42,9 @@ public:
         return picture;
     }
 
-    bool picturesShowOverlays() override { return fromScreen; }
+    bool picturesShowOverlays() override { return false; }
 
     bool granted = true;
-    bool fromScreen = false;
     std::optional<QString> contentError;
     QList<ShareableWindow> windows;
     QSet<quint32> failing;
@@ -58,6 +56,5 @@ public:
     QMutex mutex;
     QHash<quint32, QSize> requestedSizes;
     int captureCount = 0;
-    int contentRequests = 0;
     QSet<QThread *> threads; // every thread that asked for content or a picture
 };

@@ -8,7 +8,6 @@ class FakeWindowServer final : public WindowServer {
 public:
     std::optional<QList<WindowRecord>> onScreenWindows() override
     {
-        ++queries;
         if (unavailable)
             return std::nullopt;
         return records;
@@ -24,5 +23,4 @@ public:
 
     QList<WindowRecord> records;
     bool unavailable = false;
-    int queries = 0;
 };

@@ -22,8 +22,6 @@ public:
     LogCapture(const LogCapture &) = delete;
     LogCapture &operator=(const LogCapture &) = delete;
 
-    bool contains(const QString &line) const { return lines.contains(line); }
-    int count(const QString &line) const { return lines.count(line); }
     void clear() { lines.clear(); }
 
     QStringList lines;

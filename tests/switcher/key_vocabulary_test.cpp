@@ -20,14 +20,9 @@ private slots:
             {{}, "E", "fire 100", "apps", "none"},
             {{}, "t", "drilled", "windows 20", "none"},
             {{}, "V", "awaiting", "apps", "clipboard"},
-            {{}, "b", "awaiting", "apps", "snippet"},
-            {{}, "q", "awaiting", "apps", "link"},
-            {{}, "m", "awaiting", "apps", "command"},
             {{}, "f", "launchApp org.example.Files Files", "apps", "none"},
             {{}, "G", "launchApp org.example.Gone org.example.Gone", "apps", "none"},
             {{}, "z", "rejected", "apps", "none"},
-            {{}, "1", "rejected", "apps", "none"},
-            {{}, "?", "rejected", "apps", "none"},
             {{}, "", "rejected", "apps", "none"},
             // The apps page with a list key armed.
             {{"v"}, "v", "drilled", "clipboard", "none"},
@@ -45,8 +40,6 @@ private slots:
             // Full list pages.
             {{"v", "v"}, "1", "pasteClip first", "clipboard", "none"},
             {{"v", "v"}, "v", "rejected", "clipboard", "none"},
-            {{"b", "b"}, "2", "pasteSnippet s2", "snippets", "none"},
-            {{"q", "q"}, "2", "openLink l2", "links", "none"},
             {{"m", "m"}, "1", "runCommand c1", "commands", "none"},
             {{"m", "m"}, "2", "rejected", "commands", "none"},
         };
@@ -62,8 +55,7 @@ private slots:
     {
         SwitcherRig rig;
         furnish(rig);
-        for (const QStringList &before : {QStringList{}, QStringList{"v"}, QStringList{"t"}, QStringList{"v", "v"},
-                                          QStringList{"b", "b"}, QStringList{"q", "q"}, QStringList{"m", "m"}}) {
+        for (const QStringList &before : {QStringList{}, QStringList{"v"}, QStringList{"t"}, QStringList{"m", "m"}}) {
             rig.model.reset(furnishedApps());
             type(rig.model, before);
             QSignalSpy stageChanges(&rig.model, &SwitcherViewModel::stageChanged);
