@@ -7,13 +7,17 @@
 
 namespace {
 
-// The window ids a WINDOW property of the root holds, as xprop prints them.
-QList<quint32> rootWindows(const char *property)
+QString helperProgram()
+{
+    return qEnvironmentVariable("LETTERGATE_HELPER_WINDOW");
+}
+
+// The window ids xprop prints for a WINDOW property.
+QList<quint32> windowIds(const QString &xpropOutput)
 {
     static const QRegularExpression hex(QStringLiteral("0x[0-9a-fA-F]+"));
     QList<quint32> ids;
-    const QString printed = X11Test::run(QStringLiteral("xprop"), {QStringLiteral("-root"), QString::fromLatin1(property)});
-    for (const QRegularExpressionMatch &match : hex.globalMatch(printed))
+    for (const QRegularExpressionMatch &match : hex.globalMatch(xpropOutput))
         ids.append(match.captured().toUInt(nullptr, 16));
     return ids;
 }
@@ -24,19 +28,29 @@ namespace X11Test {
 
 QList<quint32> managedWindows()
 {
-    return rootWindows("_NET_CLIENT_LIST");
+    return windowIds(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")}));
 }
 
 HelperWindow::HelperWindow(const QStringList &options)
 {
     QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] { readOutput(); });
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(qEnvironmentVariable("LETTERGATE_HELPER_WINDOW"), options);
-    if (waitForLine(QStringLiteral("ready")).isEmpty())
-        return;
-    for (const QString &line : std::as_const(m_lines)) {
-        if (line.startsWith(QStringLiteral("window ")))
-            m_windows.append(line.section(u' ', 1).toUInt());
+    m_process.start(helperProgram(), options);
+    const qsizetype count = options.contains(QStringLiteral("--windows"))
+        ? options.value(options.indexOf(QStringLiteral("--windows")) + 1).toInt()
+        : 1;
+    QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
+        QList<quint32> windows;
+        for (const QString &line : std::as_const(m_lines)) {
+            if (line.startsWith(QStringLiteral("window ")))
+                windows.append(line.section(u' ', 1).toUInt());
+        }
+        if (windows.size() == count) {
+            m_windows = windows;
+            return;
+        }
+        QTest::qWait(10);
     }
 }
 
@@ -132,6 +146,37 @@ bool OtherClient::isKeyDown(xcb_keycode_t keycode)
     return down;
 }
 
+QList<xcb_keysym_t> OtherClient::keysyms(xcb_keycode_t keycode)
+{
+    xcb_get_keyboard_mapping_reply_t *reply = xcb_get_keyboard_mapping_reply(
+        m_connection, xcb_get_keyboard_mapping(m_connection, keycode, 1), nullptr);
+    QList<xcb_keysym_t> result;
+    if (reply) {
+        const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(reply);
+        result = QList<xcb_keysym_t>(syms, syms + reply->keysyms_per_keycode);
+    }
+    std::free(reply);
+    return result;
+}
+
+void OtherClient::setKeysyms(xcb_keycode_t keycode, const QList<xcb_keysym_t> &keysyms)
+{
+    std::free(xcb_request_check(m_connection, xcb_change_keyboard_mapping_checked(m_connection, 1, keycode,
+                                                                                uint8_t(keysyms.size()),
+                                                                                keysyms.constData())));
+}
+
+xcb_keycode_t OtherClient::unusedKeycode()
+{
+    const xcb_setup_t *setup = xcb_get_setup(m_connection);
+    for (int keycode = setup->max_keycode; keycode >= setup->min_keycode; --keycode) {
+        const QList<xcb_keysym_t> syms = keysyms(xcb_keycode_t(keycode));
+        if (std::ranges::all_of(syms, [](xcb_keysym_t sym) { return sym == 0; }))
+            return xcb_keycode_t(keycode);
+    }
+    return 0;
+}
+
 QString run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
@@ -172,7 +217,8 @@ QString runServingEvents(const QString &program, const QStringList &arguments, i
 
 quint32 activeWindow()
 {
-    return rootWindows("_NET_ACTIVE_WINDOW").value(0);
+    return windowIds(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_ACTIVE_WINDOW")}))
+        .value(0);
 }
 
 QByteArray windowClass(xcb_connection_t *c, xcb_window_t window)
@@ -203,15 +249,18 @@ quint32 focusedWindow()
     return focus ? focus->focus : quint32(XCB_WINDOW_NONE);
 }
 
+bool waitUntilManaged(quint32 window, int timeoutMs)
+{
+    return QTest::qWaitFor([window] { return managedWindows().contains(window); }, timeoutMs);
+}
+
 bool waitUntilManaged(std::initializer_list<const HelperWindow *> helpers)
 {
     return std::ranges::all_of(helpers, [](const HelperWindow *helper) {
         if (!helper->isValid())
             qWarning("a helper window did not start; it printed: %s", qPrintable(helper->lines().join(u'|')));
         return helper->isValid()
-            && std::ranges::all_of(helper->windows(), [](quint32 window) {
-                   return QTest::qWaitFor([window] { return managedWindows().contains(window); }, 10000);
-               });
+            && std::ranges::all_of(helper->windows(), [](quint32 window) { return waitUntilManaged(window); });
     });
 }
 

@@ -21,7 +21,8 @@ public:
     // window manager may still be about to manage them (see waitUntilManaged).
     explicit HelperWindow(const QStringList &options);
     ~HelperWindow();
-    Q_DISABLE_COPY(HelperWindow)
+    HelperWindow(const HelperWindow &) = delete;
+    HelperWindow &operator=(const HelperWindow &) = delete;
 
     bool isValid() const { return !m_windows.isEmpty(); }
     quint32 window() const { return m_windows.value(0); }
@@ -46,12 +47,13 @@ private:
 };
 
 // Another X client, for what the tools cannot do: hold key grabs, read whether a key
-// is down.
+// is down, change the keyboard mapping.
 class OtherClient {
 public:
     OtherClient();
     ~OtherClient();
-    Q_DISABLE_COPY(OtherClient)
+    OtherClient(const OtherClient &) = delete;
+    OtherClient &operator=(const OtherClient &) = delete;
 
     xcb_connection_t *connection() const { return m_connection; }
     xcb_window_t root() const { return m_root; }
@@ -62,6 +64,11 @@ public:
     void ungrabKey(xcb_keycode_t keycode, uint16_t modifiers);
     // Whether the key is down, as the server sees it.
     bool isKeyDown(xcb_keycode_t keycode);
+    // The keysyms of one key (two columns), and a replacement of them.
+    QList<xcb_keysym_t> keysyms(xcb_keycode_t keycode);
+    void setKeysyms(xcb_keycode_t keycode, const QList<xcb_keysym_t> &keysyms);
+    // A key the keyboard map leaves without symbols.
+    xcb_keycode_t unusedKeycode();
 
 private:
     xcb_connection_t *m_connection;
@@ -93,8 +100,9 @@ quint32 focusedWindow();
 
 // The windows the window manager lists as managed (_NET_CLIENT_LIST).
 QList<quint32> managedWindows();
-// Waits until the window manager lists every window of these helpers (they are then
-// managed and framed).
+// Waits until the window manager lists the window (it is then managed and framed).
+bool waitUntilManaged(quint32 window, int timeoutMs = 10000);
+// Waits until the window manager lists every window of these helpers.
 bool waitUntilManaged(std::initializer_list<const HelperWindow *> helpers);
 
 // Makes the window the active one with xdotool, as a click on it would, and waits until

@@ -1,20 +1,14 @@
 #include "X11TestSupport.h"
-#include "platform/Accessibility.h"
-#include "platform/Apps.h"
 #include "platform/ScreenCapture.h"
-#include "platform/WindowServer.h"
 #include "platform/x11/X11Platform.h"
 #include "support/TestEnvironment.h"
+#include "windows/ThumbnailService.h"
 #include "windows/WindowActivation.h"
 #include "windows/WindowList.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QImage>
-#include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 using X11Test::HelperWindow;
 
@@ -35,168 +29,48 @@ std::optional<ShareableWindow> offered(ScreenCapture &capture, quint32 window)
     return X11Test::entryOf(capture.shareableContent().windows, &ShareableWindow::number, window);
 }
 
+// Whether the text survives a round trip through UTF-8 unchanged: no lone surrogates.
+bool isWellFormed(const QString &text)
+{
+    return QString::fromUtf8(text.toUtf8()) == text;
+}
+
 } // namespace
 
-// Windows of other processes over the X11 backend: as the window manager lists them,
-// their applications as desktop entries and the windows themselves describe them, the
-// primitives that bring one to the front (judged by the window manager's
-// _NET_ACTIVE_WINDOW), what the panel lists, the pictures it shows (through Composite,
-// without a compositing manager), and windows of other programs that misbehave: titles
-// that are not the text they claim to be, and windows that are gone by the time the
-// switcher acts on them. Picking a listed window by its letter (the request stamped so
-// that the window manager grants it) is the whole program's test.
+// The switcher's window logic over the X11 backend: what the panel lists, what picking
+// a minimised window does, the pictures it shows (through Composite, without a
+// compositing manager), and windows of other programs that misbehave: titles that are
+// not the text they claim to be, and windows that are gone by the time the switcher
+// acts on them. Picking a listed window by its letter is the whole program's test.
 class EndToEndWindowsTest : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase()
     {
-        // Entries in the temporary data directory, which GIO reads before the system's.
-        const QString applications = m_environment.dataHome() + QStringLiteral("/applications");
-        QVERIFY(QDir().mkpath(applications));
-        m_marker = m_environment.root() + QStringLiteral("/launched");
-        QImage icon(32, 32, QImage::Format_ARGB32);
-        icon.fill(Qt::magenta);
-        const QString iconFile = m_environment.root() + QStringLiteral("/helper-icon.png");
-        QVERIFY(icon.save(iconFile));
-        writeEntry(applications + QStringLiteral("/org.example.Helper.desktop"),
-                   "Name=Helper Deluxe\nStartupWMClass=LgHelper\nIcon=" + iconFile.toUtf8() + "\nExec=touch " +
-                       m_marker.toUtf8() + "\n");
-        writeEntry(applications + QStringLiteral("/org.example.Declared.desktop"), "Name=Declared\nExec=true\n");
         m_platform = X11Platform::connect();
         QVERIFY(m_platform);
-        QVERIFY(m_platform->hasWindowManager());
         QVERIFY(m_platform->screenCapture().preflight());
     }
 
-    void listsForeignWindowsFrontMostFirstAndNamesTheirApplications()
-    {
-        HelperWindow claimed({"--title", "Alpha", "--class", "alpha,LgHelper", "--size", "300x200", "--position", "50,60"});
-        HelperWindow unnamed({"--title", "Bravo ✓", "--class", "bravo,Bravo", "--no-pid", "--position", "400,60",
-                              "--icon", "00ff00"});
-        HelperWindow declared({"--title", "Declared", "--class", "whatever,Whatever", "--gtk-app-id", "org.example.Declared"});
-        HelperWindow classless({"--title", "Classless", "--class", ","});
-        QVERIFY(X11Test::waitUntilManaged({&claimed, &unnamed, &declared, &classless}));
-        X11Test::activate(claimed.window());
-
-        const QList<WindowRecord> records = m_platform->windowServer().onScreenWindows().value();
-        QCOMPARE(records.value(0).number, claimed.window());
-        // openbox frames a client with a 1-pixel border and a 20-pixel title bar above a
-        // 5-pixel handle; the frame is what stands at the position asked for.
-        QCOMPARE(records.value(0).bounds, QRectF(50, 60, 302, 225));
-        QCOMPARE(records.value(0).ownerName, QStringLiteral("Helper Deluxe"));
-        // Without _NET_WM_PID the server still knows the client's pid; without a desktop
-        // entry the class names the application.
-        const WindowRecord bravo = *X11Test::entryOf(records, &WindowRecord::number, unnamed.window());
-        QCOMPARE(bravo.ownerPid, qint32(unnamed.pid()));
-        QCOMPARE(bravo.ownerName, QStringLiteral("Bravo"));
-        QCOMPARE(bravo.title, QStringLiteral("Bravo ✓"));
-
-        // The application's identity: what the window declares, else a desktop entry
-        // claiming its class, else the class; the icon: the entry's, else the window's.
-        Apps &apps = m_platform->apps();
-        const struct {
-            const HelperWindow &window;
-            std::optional<QString> identity;
-            QColor icon;
-        } identities[] = {{declared, QStringLiteral("org.example.Declared"), {}},
-                          {claimed, QStringLiteral("org.example.Helper"), Qt::magenta},
-                          {unnamed, QStringLiteral("Bravo"), Qt::green},
-                          {classless, std::nullopt, {}}};
-        for (const auto &app : identities) {
-            QCOMPARE(apps.bundleIdentifier(qint32(app.window.pid())), app.identity);
-            if (app.icon.isValid())
-                QCOMPARE(apps.iconForBundle(*app.identity).pixmap(16).toImage().pixelColor(5, 5), app.icon);
-        }
-    }
-
-    void openingAnApplicationRaisesItWhenItRunsAndStartsItOtherwise()
-    {
-        Apps &apps = m_platform->apps();
-        QVERIFY(apps.openApplication(QStringLiteral("org.example.Helper")));
-        QTRY_VERIFY(QFileInfo::exists(m_marker));
-        QFile::remove(m_marker);
-
-        HelperWindow running({"--title", "Running", "--class", "lghelper,LgHelper"});
-        HelperWindow other({"--title", "Other", "--class", "other,Other"});
-        QVERIFY(X11Test::waitUntilManaged({&running, &other}));
-        QTRY_COMPARE(apps.frontmostApp(), qint32(other.pid()));
-        // The window manager's report of the new active window names its process.
-        QSignalSpy broughtToFront(&apps, &Apps::frontmostAppChanged);
-        QSignalSpy reported(&apps, &Apps::activeWindowReported);
-        QVERIFY(apps.openApplication(QStringLiteral("org.example.Helper")));
-        QTRY_COMPARE(X11Test::activeWindow(), running.window());
-        QTRY_COMPARE(broughtToFront.size(), 1);
-        QCOMPARE(broughtToFront.constFirst().constFirst().value<qint32>(), qint32(running.pid()));
-        // ... and the window itself, which a switch waits for.
-        QTRY_VERIFY(!reported.isEmpty());
-        QCOMPARE(reported.constLast().constFirst().value<quint32>(), quint32(running.window()));
-        QTest::qWait(200);
-        QVERIFY(!QFileInfo::exists(m_marker));
-
-        // An identifier without an entry and without windows: nothing to open.
-        QVERIFY(!apps.openApplication(QStringLiteral("org.example.Nothing")));
-        QCOMPARE(X11Test::activeWindow(), running.window());
-    }
-
-    void anApplicationOfSeveralProcessesComesBackByItsMostRecentWindowEvenMinimised()
-    {
-        // Two processes of one window class and no desktop entry, as terminals are.
-        HelperWindow older({"--title", "Older", "--class", "tool,LgTool"});
-        HelperWindow recent({"--title", "Recent", "--class", "tool,LgTool"});
-        HelperWindow other({"--title", "Other", "--class", "other,Other"});
-        QVERIFY(X11Test::waitUntilManaged({&older, &recent, &other}));
-        Apps &apps = m_platform->apps();
-        QVERIFY(apps.activateApp(qint32(recent.pid())));
-        QTRY_COMPARE(X11Test::activeWindow(), recent.window());
-        QVERIFY(apps.activateApp(qint32(other.pid())));
-        QTRY_COMPARE(X11Test::activeWindow(), other.window());
-        QVERIFY(QProcess::execute(QStringLiteral("xdotool"), {"windowminimize", QString::number(recent.window())}) == 0);
-        QTRY_VERIFY(X11Test::isHidden(recent.window()));
-
-        QVERIFY(apps.openApplication(QStringLiteral("LgTool")));
-        QTRY_COMPARE(X11Test::activeWindow(), recent.window());
-        QVERIFY(!X11Test::isHidden(recent.window()));
-
-        // Once the focus has moved elsewhere, activating an application again is a
-        // request of its own, not a repeat of the last one.
-        QVERIFY(apps.activateApp(qint32(other.pid())));
-        QTRY_COMPARE(X11Test::activeWindow(), other.window());
-    }
-
-    void theWindowJustFocusedWinsOverItsApplicationsOtherWindows()
-    {
-        // Two windows of one process; the other one is in front. Focusing a window and
-        // activating its application at once, before the window manager has answered,
-        // must not bring the other window back.
-        HelperWindow app({"--title", "Pair", "--windows", "2"});
-        QVERIFY(X11Test::waitUntilManaged({&app}));
-        const QList<quint32> windows = app.windows();
-        X11Test::activate(windows[1]);
-        QTRY_COMPARE(m_platform->apps().frontmostApp(), qint32(app.pid()));
-
-        Accessibility &ax = m_platform->accessibility();
-        ax.raise(windows[0]);
-        ax.focus(qint32(app.pid()), windows[0]);
-        ax.makeMain(windows[0]);
-        QVERIFY(m_platform->apps().activateApp(qint32(app.pid())));
-        QTRY_COMPARE(X11Test::activeWindow(), windows[0]);
-        QTest::qWait(100);
-        QCOMPARE(X11Test::activeWindow(), windows[0]);
-    }
-
-    void listsOrdinaryWindowsOnlyAndRestoresAMinimisedOne()
+    void listsOrdinaryWindowsOfOtherProcessesOnlyAndRestoresAMinimisedOne()
     {
         HelperWindow square({"--title", "Square", "--size", "58x35"});
         HelperWindow narrow({"--title", "Narrow", "--size", "57x300"});
+        HelperWindow dock({"--title", "Dock", "--type", "dock", "--size", "600x40", "--position", "300,900"});
         HelperWindow utility({"--title", "Utility", "--type", "utility"});
         HelperWindow minimised({"--title", "Minimised", "--iconic"});
-        QVERIFY(X11Test::waitUntilManaged({&square, &narrow, &utility, &minimised}));
+        QWindow own;
+        own.resize(300, 200);
+        own.show();
+        QVERIFY(X11Test::waitUntilManaged({&square, &narrow, &dock, &utility, &minimised}));
+        QVERIFY(X11Test::waitUntilManaged(quint32(own.winId())));
 
         const QList<WindowInfo> windows = windowsOfOthers(*m_platform);
         // The frame counts: 58 × 35 framed is exactly 60 × 60 and passes; 57 wide does not.
         QVERIFY(find(windows, square.window()));
-        for (quint32 hidden : {narrow.window(), utility.window(), minimised.window()})
+        for (quint32 hidden :
+             {narrow.window(), dock.window(), utility.window(), minimised.window(), quint32(own.winId())})
             QVERIFY(!find(windows, hidden));
 
         // Picked though it was minimised since its card was shown, a window is restored,
@@ -226,8 +100,11 @@ private slots:
         QCOMPARE(full.pixelColor(1 + 750, 21 + 250), QColor(Qt::red));
         QVERIFY(full.pixelColor(0, 0) != QColor(Qt::red));
 
-        // Scaled for the panel, the longer side 720.
-        const QImage picture = capture.capture(*window, QSize(720, 377));
+        // For the panel: the thumbnail service scales the frame so the longer side is 720.
+        ThumbnailService thumbnails(m_platform->screenCapture());
+        QFuture<void> done = thumbnails.prefetch(windowsOfOthers(*m_platform), [](quint32, const QImage &) {});
+        QTRY_VERIFY(done.isFinished());
+        const QImage picture = thumbnails.thumbnails({covered.window()}).value(covered.window());
         QCOMPARE(picture.size(), QSize(720, 377));
         const QColor right = picture.pixelColor(540, 200);
         QVERIFY2(right.red() > 240 && right.green() < 16 && right.blue() < 16, qPrintable(right.name()));
@@ -235,48 +112,51 @@ private slots:
 
     void titlesThatAreNotUtf8AreListedReadably()
     {
+        HelperWindow netName({"--title", "placeholder", "--class", "badnet,BadNet", "--position", "40,40"});
         HelperWindow legacyName({"--title", "placeholder", "--class", "badlegacy,BadLegacy", "--position", "400,40"});
         HelperWindow longName({"--title", "placeholder", "--class", "longname,LongName", "--position", "800,40"});
-        QVERIFY(X11Test::waitUntilManaged({&legacyName, &longName}));
+        QVERIFY(X11Test::waitUntilManaged({&netName, &legacyName, &longName}));
 
         // Cut sequences, overlong forms, an encoded surrogate, a stray NUL and bytes no
         // UTF-8 text holds.
         static const char brokenBytes[] = "Bad \xff\xfe title \xc3 \xe2\x82 \xc0\xaf \xed\xa0\x80 x\0y \xf8\x88\x80\x80\x80";
-        // Only the legacy name, claiming UTF-8: the fallback reads as _NET_WM_NAME does.
-        xcb_delete_property(m_client.connection(), legacyName.window(), m_client.atom("_NET_WM_NAME"));
-        setText(legacyName.window(), "WM_NAME", "UTF8_STRING", QByteArray(brokenBytes, sizeof brokenBytes - 1));
+        const QByteArray broken(brokenBytes, sizeof brokenBytes - 1);
+        setText(netName.window(), "_NET_WM_NAME", "UTF8_STRING", broken);
+        // Only the legacy name, claiming UTF-8.
+        deleteProperty(legacyName.window(), "_NET_WM_NAME");
+        setText(legacyName.window(), "WM_NAME", "UTF8_STRING", broken);
         // A megabyte of title ending in the middle of a character.
         setText(longName.window(), "_NET_WM_NAME", "UTF8_STRING", QByteArray(1 << 20, 'a') + "\xe2\x82");
 
         QList<WindowInfo> windows;
         const auto allRenamed = [&] {
             windows = windowsOfOthers(*m_platform);
-            return std::ranges::all_of(QList<quint32>{legacyName.window(), longName.window()},
+            return std::ranges::all_of(QList<quint32>{netName.window(), legacyName.window(), longName.window()},
                                        [&](quint32 window) {
                                            const auto info = find(windows, window);
                                            return info && info->title != QStringLiteral("placeholder");
                                        });
         };
         QTRY_VERIFY(allRenamed());
-        for (quint32 window : {legacyName.window(), longName.window()}) {
+        for (quint32 window : {netName.window(), legacyName.window(), longName.window()}) {
             const QString title = find(windows, window)->title;
-            // It survives a round trip through UTF-8 unchanged: no lone surrogates.
-            QVERIFY2(QString::fromUtf8(title.toUtf8()) == title, qPrintable(title.left(80)));
+            QVERIFY2(isWellFormed(title), qPrintable(title.left(80)));
             // Read no further than a title needs.
             QVERIFY(title.size() <= 64 * 1024);
             QVERIFY(title.startsWith(window == longName.window() ? QStringLiteral("aaaa") : QStringLiteral("Bad ")));
         }
         // And such a window is still the one a letter raises.
-        QVERIFY(activateWindow(*m_platform, *find(windows, legacyName.window())));
-        QTRY_COMPARE(X11Test::activeWindow(), legacyName.window());
+        QVERIFY(activateWindow(*m_platform, *find(windows, netName.window())));
+        QTRY_COMPARE(X11Test::activeWindow(), netName.window());
     }
 
     void aWindowGoneOrMinimisedIsNeitherPicturedNorActivatedNorReplaced()
     {
         HelperWindow front({"--title", "Front", "--class", "front,Front", "--position", "40,40"});
+        HelperWindow destroyed({"--title", "Destroyed", "--class", "destroyed,Destroyed", "--position", "400,40"});
         HelperWindow ended({"--title", "Ended", "--class", "ended,Ended", "--position", "800,40"});
         HelperWindow minimised({"--title", "Minimised", "--iconic"});
-        QVERIFY(X11Test::waitUntilManaged({&front, &ended, &minimised}));
+        QVERIFY(X11Test::waitUntilManaged({&front, &destroyed, &ended, &minimised}));
         X11Test::activate(front.window());
 
         // Minimised, or never there: not offered for a picture, and none when asked.
@@ -284,27 +164,27 @@ private slots:
         QVERIFY(!offered(capture, minimised.window()));
         QVERIFY(capture.capture({0x7fffff0, QRectF(0, 0, 10, 10)}, QSize(10, 10)).isNull());
 
-        // Listed, then gone with its process before the letter is typed.
-        const auto endedInfo = find(windowsOfOthers(*m_platform), ended.window());
+        // Listed, then gone before the letter is typed: one window destroyed while its
+        // process lives on, another with its process ended.
+        const QList<WindowInfo> listed = windowsOfOthers(*m_platform);
+        const auto destroyedInfo = find(listed, destroyed.window());
+        const auto endedInfo = find(listed, ended.window());
         const auto endedPicture = offered(capture, ended.window());
-        QVERIFY(endedInfo && endedPicture);
+        QVERIFY(destroyedInfo && endedInfo && endedPicture);
+        xcb_destroy_window(m_client.connection(), destroyed.window());
+        xcb_flush(m_client.connection());
         ended.close();
-        QVERIFY(!find(windowsOfOthers(*m_platform), ended.window()));
+        QTRY_VERIFY(!find(windowsOfOthers(*m_platform), destroyed.window()));
         QVERIFY(!offered(capture, ended.window()));
         QVERIFY(capture.capture(*endedPicture, QSize(100, 100)).isNull());
+
+        QVERIFY(!activateWindow(*m_platform, *destroyedInfo));
         QVERIFY(!activateWindow(*m_platform, *endedInfo));
         QTest::qWait(200);
         QCOMPARE(X11Test::activeWindow(), front.window());
     }
 
 private:
-    static void writeEntry(const QString &path, const QByteArray &keys)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[Desktop Entry]\nType=Application\n" + keys);
-    }
-
     void setText(quint32 window, const char *property, const char *type, const QByteArray &bytes)
     {
         // Large values go in pieces, each well within the server's request size.
@@ -318,8 +198,13 @@ private:
         xcb_flush(m_client.connection());
     }
 
+    void deleteProperty(quint32 window, const char *property)
+    {
+        xcb_delete_property(m_client.connection(), window, m_client.atom(property));
+        xcb_flush(m_client.connection());
+    }
+
     TestEnvironment m_environment;
-    QString m_marker;
     std::unique_ptr<X11Platform> m_platform;
     X11Test::OtherClient m_client;
 };

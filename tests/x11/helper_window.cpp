@@ -16,25 +16,25 @@
 //   --stall               (with --clipboard: lists its formats, then never answers a
 //                          request for the text, as an owner that hangs mid-transfer;
 //                          prints "clipboard stalled" at each such request)
+//   --answer-after MS     (with --clipboard: answers a request for the text MS ms late,
+//                          then prints "clipboard answered", or "clipboard answer
+//                          failed: X error N" when the requestor's window had gone)
 //
-// It prints "window <xid>" once a window exists, and "ready" once all do; with
-// --accept-paste, each Control+V makes it fetch the clipboard and print "paste: <text>"
-// (or "paste failed"). With --clipboard it prints "clipboard owned" once it holds the
-// selection and "clipboard lost" when another client takes it.
+// It prints "window <xid>" once a window exists; with --accept-paste, each
+// Control+V makes it fetch the clipboard and print "paste: <text>"; every key press is
+// printed as "key <keycode> <state>". With --clipboard it prints "clipboard owned" once
+// it holds the selection and "clipboard lost" when another client takes it.
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_icccm.h>
 #include <xcb/xcb_keysyms.h>
 
 #include <X11/keysym.h>
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -43,64 +43,87 @@ namespace {
 
 struct Options {
     std::string title = "helper";
-    std::string wmClass = "lghelper,LgHelper"; // INSTANCE,CLASS
-    int width = 400, height = 300, x = 100, y = 100;
+    std::string instance = "lghelper";
+    std::string windowClass = "LgHelper";
+    int width = 400, height = 300;
+    int x = 100, y = 100;
     std::string type = "normal";
+    bool iconic = false;
     uint32_t color = 0x3060c0;
     std::string gtkAppId;
+    bool pid = true;
+    bool acceptPaste = false;
     int windows = 1;
     long iconColor = -1;
-    std::optional<std::string> clipboardText;
-    bool iconic = false, noPid = false, acceptPaste = false, secret = false, refuseHint = false, stall = false;
+    bool ownClipboard = false;
+    std::string clipboardText;
+    bool secret = false;
+    bool refuseHint = false;
+    bool stall = false;
+    int answerAfterMs = 0;
 };
 
-[[noreturn]] void fail(const std::string &message)
+[[noreturn]] void fail(const char *message)
 {
-    std::fprintf(stderr, "helper_window: %s\n", message.c_str());
+    std::fprintf(stderr, "helper_window: %s\n", message);
     std::exit(2);
 }
 
 Options parse(int argc, char **argv)
 {
     Options o;
-    const std::map<std::string, bool Options::*> switches{
-        {"--iconic", &Options::iconic}, {"--no-pid", &Options::noPid}, {"--accept-paste", &Options::acceptPaste},
-        {"--secret", &Options::secret}, {"--refuse-hint", &Options::refuseHint}, {"--stall", &Options::stall}};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (const auto found = switches.find(arg); found != switches.end()) {
-            o.*(found->second) = true;
-            continue;
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                fail("missing value");
+            return argv[++i];
+        };
+        if (arg == "--title") {
+            o.title = value();
+        } else if (arg == "--class") {
+            const std::string v = value();
+            const auto comma = v.find(',');
+            if (comma == std::string::npos)
+                fail("--class wants INSTANCE,CLASS");
+            o.instance = v.substr(0, comma);
+            o.windowClass = v.substr(comma + 1);
+        } else if (arg == "--size") {
+            if (std::sscanf(value().c_str(), "%dx%d", &o.width, &o.height) != 2)
+                fail("--size wants WxH");
+        } else if (arg == "--position") {
+            if (std::sscanf(value().c_str(), "%d,%d", &o.x, &o.y) != 2)
+                fail("--position wants X,Y");
+        } else if (arg == "--type") {
+            o.type = value();
+        } else if (arg == "--iconic") {
+            o.iconic = true;
+        } else if (arg == "--color") {
+            o.color = uint32_t(std::strtoul(value().c_str(), nullptr, 16));
+        } else if (arg == "--gtk-app-id") {
+            o.gtkAppId = value();
+        } else if (arg == "--no-pid") {
+            o.pid = false;
+        } else if (arg == "--icon") {
+            o.iconColor = long(std::strtoul(value().c_str(), nullptr, 16));
+        } else if (arg == "--windows") {
+            o.windows = int(std::strtol(value().c_str(), nullptr, 10));
+        } else if (arg == "--clipboard") {
+            o.ownClipboard = true;
+            o.clipboardText = value();
+        } else if (arg == "--secret") {
+            o.secret = true;
+        } else if (arg == "--refuse-hint") {
+            o.refuseHint = true;
+        } else if (arg == "--stall") {
+            o.stall = true;
+        } else if (arg == "--answer-after") {
+            o.answerAfterMs = std::atoi(value().c_str());
+        } else if (arg == "--accept-paste") {
+            o.acceptPaste = true;
+        } else {
+            fail("unknown option");
         }
-        if (i + 1 >= argc)
-            fail("missing value of " + arg);
-        const std::string value = argv[++i];
-        const char *text = value.c_str();
-        bool understood = true;
-        if (arg == "--title")
-            o.title = value;
-        else if (arg == "--class")
-            understood = (o.wmClass = value).find(',') != std::string::npos;
-        else if (arg == "--size")
-            understood = std::sscanf(text, "%dx%d", &o.width, &o.height) == 2;
-        else if (arg == "--position")
-            understood = std::sscanf(text, "%d,%d", &o.x, &o.y) == 2;
-        else if (arg == "--type")
-            o.type = value;
-        else if (arg == "--color")
-            o.color = uint32_t(std::strtoul(text, nullptr, 16));
-        else if (arg == "--gtk-app-id")
-            o.gtkAppId = value;
-        else if (arg == "--icon")
-            o.iconColor = long(std::strtoul(text, nullptr, 16));
-        else if (arg == "--windows")
-            o.windows = std::atoi(text);
-        else if (arg == "--clipboard")
-            o.clipboardText = value;
-        else
-            understood = false;
-        if (!understood)
-            fail("cannot read " + arg + " " + value);
     }
     return o;
 }
@@ -144,12 +167,11 @@ xcb_window_t createWindow(const Session &s, const Options &o, int index)
 
     setText(c, window, atom(c, "_NET_WM_NAME"), s.utf8, title);
     setText(c, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, title);
-    std::string wmClass = o.wmClass + ',';
-    std::ranges::replace(wmClass, ',', '\0');
+    const std::string wmClass = o.instance + '\0' + o.windowClass + '\0';
     setText(c, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, wmClass);
     if (!o.gtkAppId.empty())
         setText(c, window, atom(c, "_GTK_APPLICATION_ID"), s.utf8, o.gtkAppId);
-    if (!o.noPid) {
+    if (o.pid) {
         char host[256] = {};
         gethostname(host, sizeof host - 1);
         setText(c, window, XCB_ATOM_WM_CLIENT_MACHINE, XCB_ATOM_STRING, host);
@@ -216,8 +238,19 @@ void serveClipboard(const Session &s, const Options &o, const xcb_selection_requ
     } else if (request.target == s.utf8 && o.stall) {
         std::printf("clipboard stalled\n");
         return;
+    } else if (request.target == s.utf8 && o.answerAfterMs > 0) {
+        // A busy owner: the requestor may have given up by the time the answer comes.
+        usleep(useconds_t(o.answerAfterMs) * 1000);
+        const xcb_void_cookie_t written =
+            xcb_change_property_checked(s.c, XCB_PROP_MODE_REPLACE, request.requestor, property, s.utf8, 8,
+                                        uint32_t(o.clipboardText.size()), o.clipboardText.data());
+        std::unique_ptr<xcb_generic_error_t, decltype(&std::free)> error(xcb_request_check(s.c, written), &std::free);
+        if (error)
+            std::printf("clipboard answer failed: X error %d\n", error->error_code);
+        else
+            std::printf("clipboard answered\n");
     } else if (request.target == s.utf8) {
-        setText(s.c, request.requestor, property, s.utf8, *o.clipboardText);
+        setText(s.c, request.requestor, property, s.utf8, o.clipboardText);
     } else if (o.secret && request.target == hint) {
         setText(s.c, request.requestor, property, hint, "secret");
     } else {
@@ -250,11 +283,13 @@ int main(int argc, char **argv)
     // Line by line, as the tests read it.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
-    const xcb_window_t firstWindow = createWindow(session, o, 0);
-    for (int i = 1; i < o.windows; ++i)
-        createWindow(session, o, i);
-    std::printf("ready\n");
-    if (o.clipboardText)
+    xcb_window_t firstWindow = XCB_WINDOW_NONE;
+    for (int i = 0; i < o.windows; ++i) {
+        const xcb_window_t window = createWindow(session, o, i);
+        if (i == 0)
+            firstWindow = window;
+    }
+    if (o.ownClipboard)
         takeClipboard(session, firstWindow);
 
     xcb_key_symbols_t *symbols = xcb_key_symbols_alloc(c);
@@ -263,6 +298,7 @@ int main(int argc, char **argv)
         switch (event->response_type & 0x7f) {
         case XCB_KEY_PRESS: {
             const auto *key = reinterpret_cast<xcb_key_press_event_t *>(event);
+            std::printf("key %u %u\n", key->detail, key->state);
             // Only a plain Control+V pastes (Caps Lock and Num Lock aside), as in the
             // applications the paste keystroke is meant for.
             const uint16_t modifiers = key->state & ~(XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2);
@@ -275,21 +311,23 @@ int main(int argc, char **argv)
         }
         case XCB_SELECTION_NOTIFY: {
             const auto *notify = reinterpret_cast<xcb_selection_notify_event_t *>(event);
-            const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
-                notify->property == XCB_ATOM_NONE
-                    ? nullptr
-                    : xcb_get_property_reply(c, xcb_get_property(c, 1, notify->requestor, pasteTarget,
-                                                                 XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 20), nullptr),
-                &std::free);
-            if (reply)
-                std::printf("paste: %.*s\n", xcb_get_property_value_length(reply.get()),
-                            static_cast<const char *>(xcb_get_property_value(reply.get())));
-            else
+            if (notify->property == XCB_ATOM_NONE) {
                 std::printf("paste failed\n");
+            } else {
+                std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+                    xcb_get_property_reply(c,
+                                           xcb_get_property(c, 1, notify->requestor, pasteTarget,
+                                                            XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 20),
+                                           nullptr),
+                    &std::free);
+                const int length = reply ? xcb_get_property_value_length(reply.get()) : 0;
+                std::printf("paste: %.*s\n", length,
+                            reply ? static_cast<const char *>(xcb_get_property_value(reply.get())) : "");
+            }
             break;
         }
         case XCB_SELECTION_REQUEST:
-            if (o.clipboardText)
+            if (o.ownClipboard)
                 serveClipboard(session, o, *reinterpret_cast<xcb_selection_request_event_t *>(event));
             break;
         case XCB_SELECTION_CLEAR:
