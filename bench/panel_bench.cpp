@@ -12,6 +12,8 @@
 #include <QThread>
 #include <benchmark/benchmark.h>
 
+using namespace lettergate;
+
 namespace {
 
 // A panel of 1200 × 760 over `windowCount` windows of ten apps, every window captured,

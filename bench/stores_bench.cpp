@@ -18,6 +18,8 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+using namespace lettergate;
+
 namespace {
 
 // A screenshot-sized picture with enough detail that PNG has something to compress.

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
+using namespace lettergate;
+
 namespace {
 
 // 200 windows of 40 apps, interleaved as a stacking order is, front-most first.

@@ -6,6 +6,8 @@
 
 #include <benchmark/benchmark.h>
 
+using namespace lettergate;
+
 namespace {
 
 // 500 records as a busy desktop reports them: 100 processes, mostly ordinary windows,

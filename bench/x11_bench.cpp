@@ -27,6 +27,8 @@
 #include <vector>
 #include <xcb/xtest.h>
 
+using namespace lettergate;
+
 namespace {
 
 constexpr int processes = 5;

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <cstdio>
 
+namespace lettergate {
+
 namespace {
 
 // Status for a command line we cannot use (sysexits' EX_USAGE).
@@ -87,3 +89,5 @@ CommandLine CommandLine::parse(int argc, char *argv[])
     }
     return result;
 }
+
+} // namespace lettergate

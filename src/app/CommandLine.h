@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // The program's options and verbs. --version and --help are answered here, before any
 // display is opened, so they work anywhere. A verb (toggle, show, settings, windows,
 // quit, tap MODIFIER) is a request for the running instance; without one the program
@@ -16,3 +18,5 @@ struct CommandLine {
 
     static CommandLine parse(int argc, char *argv[]);
 };
+
+} // namespace lettergate

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <sys/stat.h>
 
+namespace lettergate {
+
 namespace {
 
 // The folder's path with its parent's symbolic links resolved; nothing when the parent
@@ -110,3 +112,5 @@ std::optional<QString> InstanceFolder::locate(uid_t owner)
     }
     return folder;
 }
+
+} // namespace lettergate

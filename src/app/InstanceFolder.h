@@ -5,6 +5,8 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+namespace lettergate {
+
 // The folder that holds the running instance's socket and lock: one that only this user
 // can enter, so nobody else can put a listener or a lock where Lettergate looks for
 // them. It is $XDG_RUNTIME_DIR when that is such a folder, else
@@ -21,3 +23,5 @@ namespace InstanceFolder {
 std::optional<QString> locate(uid_t owner = ::geteuid());
 
 } // namespace InstanceFolder
+
+} // namespace lettergate

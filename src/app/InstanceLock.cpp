@@ -7,6 +7,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+namespace lettergate {
+
 InstanceLock::InstanceLock(const QString &folder)
     : m_folder(folder)
 {
@@ -47,3 +49,5 @@ qint64 InstanceLock::holder() const
     const ssize_t length = m_descriptor < 0 ? -1 : ::pread(m_descriptor, text, sizeof text - 1, 0);
     return length > 0 ? QByteArray(text, length).trimmed().toLongLong() : 0;
 }
+
+} // namespace lettergate

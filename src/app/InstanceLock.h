@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace lettergate {
+
 // What makes the running instance the only one for sure: an exclusive lock (flock) on
 // lettergate.lock in the instance folder, held from before anything is loaded for as
 // long as this object lives; the kernel lets it go when the process ends, however it
@@ -28,3 +30,5 @@ private:
     QString m_error;
     int m_descriptor = -1;
 };
+
+} // namespace lettergate

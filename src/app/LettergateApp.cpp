@@ -20,6 +20,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+namespace lettergate {
+
 LettergateApp::LettergateApp(Platform &platform, QObject *parent)
     : QObject(parent)
     , m_platform(platform)
@@ -121,3 +123,5 @@ QByteArray LettergateApp::reportTap(const QString &modifierName)
     m_services.hotkeys->reportTap(*modifier);
     return RequestProtocol::acknowledgement();
 }
+
+} // namespace lettergate

@@ -6,9 +6,11 @@
 #include <QByteArray>
 #include <QObject>
 #include <memory>
+class QSystemTrayIcon;
+
+namespace lettergate {
 
 class Platform;
-class QSystemTrayIcon;
 class SingleInstance;
 class TrayMenu;
 class TrayStatus;
@@ -46,3 +48,5 @@ private:
     std::unique_ptr<TrayStatus> m_trayStatus;
     QSystemTrayIcon *m_trayIcon = nullptr;
 };
+
+} // namespace lettergate

@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <algorithm>
 
+namespace lettergate {
+
 namespace {
 
 // Stops a prefetch that is still running. A finished one is left alone: Qt 6.4's
@@ -193,3 +195,5 @@ void OpeningCaptures::logOutcome() const
                                        .arg(captured);
     }
 }
+
+} // namespace lettergate

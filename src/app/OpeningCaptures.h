@@ -11,9 +11,11 @@
 #include <QSet>
 #include <QTimer>
 #include <functional>
+class QWidget;
+
+namespace lettergate {
 
 class SwitcherViewModel;
-class QWidget;
 
 // Fresh window pictures at every opening of the panel. Once the panel has drawn its
 // first frame and has the keyboard focus, the windows it lists are captured anew on the thumbnail service's worker
@@ -104,3 +106,5 @@ private:
     double m_beganMs = -1;
     double m_cardsCompleteMs = -1;
 };
+
+} // namespace lettergate

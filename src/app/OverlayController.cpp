@@ -31,6 +31,8 @@
 #include <QTimer>
 #include <algorithm>
 
+namespace lettergate {
+
 namespace {
 
 QString boolText(bool value)
@@ -496,3 +498,5 @@ SwitcherActions OverlayController::makeActions()
     actions.enterCommands = [this] { m_viewModel.enter(Prefix::command); };
     return actions;
 }
+
+} // namespace lettergate

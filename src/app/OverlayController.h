@@ -13,10 +13,12 @@
 #include <QTimer>
 #include <memory>
 #include <optional>
-
-class Platform;
 class QKeyEvent;
 class QScreen;
+
+namespace lettergate {
+
+class Platform;
 class RunningCommands;
 struct SwitcherActions;
 
@@ -112,3 +114,5 @@ private:
     std::optional<qint32> m_previousApp;
     bool m_isHiding = false;
 };
+
+} // namespace lettergate

@@ -11,6 +11,8 @@
 #include <QRegion>
 #include <QScreen>
 
+namespace lettergate {
+
 // The panel bypasses the window manager, as menus do: mapping it is one request, not a
 // window to manage (on openbox 6 to 10 ms before the first frame could be drawn), and
 // hiding it leaves the manager nothing to withdraw while it activates the window picked.
@@ -111,3 +113,5 @@ void OverlayPanel::fitToSize()
         m_maskedSize = size();
     }
 }
+
+} // namespace lettergate

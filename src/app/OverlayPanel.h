@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QWidget>
+class QScreen;
+
+namespace lettergate {
 
 class OwnWindows;
-class QScreen;
 class SwitcherView;
 
 // The floating window that holds the switcher view: frameless, above other windows,
@@ -51,3 +53,5 @@ private:
     // The size the window's rounded shape was cut for; none yet.
     QSize m_maskedSize;
 };
+
+} // namespace lettergate

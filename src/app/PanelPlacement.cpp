@@ -1,5 +1,7 @@
 #include "app/PanelPlacement.h"
 
+namespace lettergate {
+
 namespace PanelPlacement {
 
 namespace {
@@ -59,3 +61,5 @@ QRect panelRectWithin(const QRect &available)
 }
 
 } // namespace PanelPlacement
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <QRectF>
 #include <optional>
 
+namespace lettergate {
+
 // Where the panel opens. Portable arithmetic over the screens as Qt reports them, so the
 // rules hold the same on every backend.
 namespace PanelPlacement {
@@ -29,3 +31,5 @@ qsizetype screenFor(const QList<Screen> &screens, const std::optional<QRectF> &a
 QRect panelRectWithin(const QRect &available);
 
 } // namespace PanelPlacement
+
+} // namespace lettergate

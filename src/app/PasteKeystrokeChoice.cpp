@@ -2,6 +2,8 @@
 
 #include <QSet>
 
+namespace lettergate {
+
 namespace {
 
 // The window classes of terminals that may run without a desktop entry, lower-cased.
@@ -38,3 +40,5 @@ PasteKeystroke pasteKeystrokeFor(const QString &bundleID, std::optional<PasteKey
         return PasteKeystroke::shiftInsert;
     return PasteKeystroke::controlV;
 }
+
+} // namespace lettergate

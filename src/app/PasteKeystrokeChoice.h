@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <optional>
 
+namespace lettergate {
+
 // Whether the application is a terminal emulator: its desktop entry's categories say
 // so, or, for one known only by its window class, the class is a common terminal's.
 bool isTerminalEmulator(const QString &bundleID, const QStringList &categories);
@@ -15,3 +17,5 @@ bool isTerminalEmulator(const QString &bundleID, const QStringList &categories);
 // literally), else Control+V.
 PasteKeystroke pasteKeystrokeFor(const QString &bundleID, std::optional<PasteKeystroke> chosen,
                                  const QStringList &categories);
+
+} // namespace lettergate

@@ -13,6 +13,8 @@
 
 #include <QTimer>
 
+namespace lettergate {
+
 Paster::Paster(Pasteboard &pasteboard, Apps &apps, Keystrokes &keystrokes, Feedback &feedback,
                Notifications &notifications, SnippetStore &snippets, const SettingsStore &settings)
     : m_pasteboard(pasteboard)
@@ -103,3 +105,5 @@ PasteKeystroke Paster::keystrokeFor(std::optional<qint32> app) const
         return PasteKeystroke::controlV;
     return pasteKeystrokeFor(*bundleID, m_settings.pasteKeystroke(*bundleID), m_apps.categories(*bundleID));
 }
+
+} // namespace lettergate

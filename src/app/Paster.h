@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 class Apps;
 class Feedback;
 class Keystrokes;
@@ -54,3 +56,5 @@ private:
     SnippetStore &m_snippets;
     const SettingsStore &m_settings;
 };
+
+} // namespace lettergate

@@ -9,6 +9,8 @@
 #include <unistd.h>
 #include <utility>
 
+namespace lettergate {
+
 namespace {
 
 constexpr int handledSignals[] = {SIGTERM, SIGINT, SIGHUP};
@@ -62,3 +64,5 @@ void QuitSignals::quit()
     qCInfo(lcApp).noquote() << QStringLiteral("quitting on signal %1").arg(int(byte));
     QCoreApplication::quit();
 }
+
+} // namespace lettergate

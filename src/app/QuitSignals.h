@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QSocketNotifier>
 
+namespace lettergate {
+
 // SIGTERM, SIGINT and SIGHUP (a logout, `kill`, Control+C in a terminal) end the program
 // as its Quit does, so that what is still to be saved is saved: the signal handler only
 // writes a byte to a pipe of its own, and the event loop, reading it, quits. One
@@ -20,3 +22,5 @@ private:
 
     QSocketNotifier *m_notifier = nullptr;
 };
+
+} // namespace lettergate

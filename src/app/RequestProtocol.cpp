@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <algorithm>
 
+namespace lettergate {
+
 namespace {
 const QByteArray acknowledgementText = QByteArrayLiteral("ok\n");
 const QByteArray refusalPrefix = QByteArrayLiteral("error: ");
@@ -87,3 +89,5 @@ QString RequestProtocol::oneLine(const QString &text, qsizetype limit)
     }, u' ');
     return line;
 }
+
+} // namespace lettergate

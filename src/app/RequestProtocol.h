@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // What a second start of the program and the running instance say to each other over
 // the single-instance socket: one request line (a verb), then one reply that ends when
 // the instance closes the connection: a line "ok" followed by what the request asked
@@ -48,3 +50,5 @@ QString printable(const QString &text);
 QString oneLine(const QString &text, qsizetype limit = 512);
 
 } // namespace RequestProtocol
+
+} // namespace lettergate

@@ -18,6 +18,8 @@
 
 #include <QCoreApplication>
 
+namespace lettergate {
+
 Services::Services(Platform &platform)
     : platform(platform)
 {
@@ -66,3 +68,5 @@ Services::Services(Platform &platform)
 }
 
 Services::~Services() = default;
+
+} // namespace lettergate

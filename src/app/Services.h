@@ -2,6 +2,8 @@
 
 #include <memory>
 
+namespace lettergate {
+
 class ClipboardHistory;
 class CommandStore;
 class HotkeyManager;
@@ -41,3 +43,5 @@ struct Services {
     std::unique_ptr<OverlayController> overlay;
     std::unique_ptr<SettingsWindowController> settingsWindow;
 };
+
+} // namespace lettergate

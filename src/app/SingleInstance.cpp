@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <sys/socket.h>
 
+namespace lettergate {
+
 namespace {
 constexpr int connectTimeoutMs = 500;
 // The first opening of the panel builds it; listing windows asks the X server.
@@ -190,3 +192,5 @@ void SingleInstance::serve(QLocalSocket *socket)
         socket->disconnectFromServer();
     });
 }
+
+} // namespace lettergate

@@ -14,6 +14,8 @@
 class QLocalServer;
 class QLocalSocket;
 
+namespace lettergate {
+
 // One Lettergate per user session. The instance holds the lock (InstanceLock) and
 // listens on lettergate.socket in the private instance folder (InstanceFolder); a second
 // start or a verb on the command line sends it one request line and waits for its reply
@@ -64,3 +66,5 @@ private:
     uid_t m_peerOwner;
     int m_openConnections = 0;
 };
+
+} // namespace lettergate

@@ -12,6 +12,8 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+namespace lettergate {
+
 StartUp::StartUp(StartUpServices services, Hooks hooks)
     : m_services(services)
     , m_hooks(std::move(hooks))
@@ -58,3 +60,5 @@ void StartUp::startServices()
     // Silent: the outcome only feeds the tray menu's new-version item.
     m_services.updates.check();
 }
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+namespace lettergate {
+
 class ClipboardHistory;
 class HotkeyManager;
 class Platform;
@@ -50,3 +52,5 @@ private:
     StartUpServices m_services;
     Hooks m_hooks;
 };
+
+} // namespace lettergate

@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QUrl>
 
+namespace lettergate {
+
 TrayMenu::TrayMenu(SettingsStore &settings, UpdateChecker &updates, Platform &platform, HotkeyManager &trigger,
                    RunningCommands &running, Actions actions, QObject *parent)
     : QObject(parent)
@@ -153,3 +155,5 @@ void TrayMenu::openDownloadPage()
     if (url.isValid() && !url.scheme().isEmpty())
         m_platform.apps().openUrl(url);
 }
+
+} // namespace lettergate

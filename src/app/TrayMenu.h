@@ -2,11 +2,13 @@
 
 #include <QObject>
 #include <functional>
+class QAction;
+class QMenu;
+
+namespace lettergate {
 
 class HotkeyManager;
 class Platform;
-class QAction;
-class QMenu;
 class RunningCommands;
 class SettingsStore;
 class UpdateChecker;
@@ -63,3 +65,5 @@ private:
     QAction *m_quit;
     bool m_checkingUpdate = false;
 };
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPixmap>
 
+namespace lettergate {
+
 namespace {
 
 // Tray sizes of the common panels, so that no size is scaled from another.
@@ -73,3 +75,5 @@ QString TrayStatus::toolTip() const
 {
     return isWarning() ? QStringLiteral("Lettergate: ") + triggerProblem(m_trigger) : QStringLiteral("Lettergate");
 }
+
+} // namespace lettergate

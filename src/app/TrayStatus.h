@@ -5,6 +5,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 class HotkeyManager;
 
 // What the tray icon shows of the trigger: the program's icon and name while the
@@ -28,3 +30,5 @@ private:
     // time it is shown, not at every start-up where the trigger works.
     mutable std::optional<QIcon> m_warningIcon;
 };
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QUrl>
 
+namespace lettergate {
+
 void UpdateAlerts::present(const UpdateResult &result, Apps &apps, QWidget *parent)
 {
     QMessageBox alert(parent);
@@ -37,3 +39,5 @@ void UpdateAlerts::present(const UpdateResult &result, Apps &apps, QWidget *pare
     alert.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     alert.exec();
 }
+
+} // namespace lettergate

@@ -1,7 +1,9 @@
 #pragma once
+class QWidget;
+
+namespace lettergate {
 
 class Apps;
-class QWidget;
 class UpdateResult;
 
 namespace UpdateAlerts {
@@ -11,3 +13,5 @@ namespace UpdateAlerts {
 void present(const UpdateResult &result, Apps &apps, QWidget *parent = nullptr);
 
 } // namespace UpdateAlerts
+
+} // namespace lettergate

@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+namespace lettergate {
+
 QByteArray windowReport(const QList<AppEntry> &apps)
 {
     QByteArray report;
@@ -29,3 +31,5 @@ QList<AppEntry> panelApps(Platform &platform, SettingsStore &settings)
     const auto ownPid = static_cast<qint32>(QCoreApplication::applicationPid());
     return buildApps(listWindows(platform, ownPid), settings.listKeys(), settings);
 }
+
+} // namespace lettergate

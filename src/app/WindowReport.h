@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QList>
 
+namespace lettergate {
+
 class Platform;
 class SettingsStore;
 
@@ -17,3 +19,5 @@ QByteArray windowReport(const QList<AppEntry> &apps);
 // The applications the panel would show now: the windows of every other process with
 // the letters they would get.
 QList<AppEntry> panelApps(Platform &platform, SettingsStore &settings);
+
+} // namespace lettergate

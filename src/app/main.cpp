@@ -14,6 +14,8 @@
 #include <QIcon>
 #include <cstdio>
 
+using namespace lettergate;
+
 namespace {
 
 // A verb on the command line: handed to the running instance; what its reply carries

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+namespace lettergate {
+
 namespace {
 
 using DesktopBindings::Desktop;
@@ -135,3 +137,5 @@ QString DesktopBindings::whyNot(Desktop desktop, std::optional<ModifierKey> tapp
                           "instead.")
         .arg(name(desktop));
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // What to add to the configuration of a desktop that binds keys itself (a Wayland
 // compositor lets no program take keys or hear the keyboard) so that it runs Lettergate's
 // trigger: `lettergate toggle` on a combination, shown on Ctrl+Alt+W, or for a double tap
@@ -30,3 +32,5 @@ QString lines(Desktop desktop, std::optional<HotkeyConfig::ModifierKey> tapped);
 QString whyNot(Desktop desktop, std::optional<HotkeyConfig::ModifierKey> tapped);
 
 } // namespace DesktopBindings
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include "platform/Clock.h"
 #include "platform/Log.h"
 
+namespace lettergate {
+
 DoubleTapDetector::DoubleTapDetector(quint64 modifierFlag, double interval, const Clock &clock)
     : m_modifierFlag(modifierFlag), m_interval(interval), m_clock(clock)
 {
@@ -104,3 +106,5 @@ void DoubleModifierWatcher::handleDisabledBySystem(quint32 type)
     qCWarning(lcHotkeys).noquote() << QStringLiteral("double-tap tap disabled (type=%1) → re-enabling").arg(type);
     m_tap->setEnabled(true);
 }
+
+} // namespace lettergate

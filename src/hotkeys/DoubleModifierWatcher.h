@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 
+namespace lettergate {
+
 class Clock;
 
 // Recognises a double tap of one modifier: two clean presses no further apart than the
@@ -77,3 +79,5 @@ private:
     std::unique_ptr<KeyTapSession> m_tap;
     QTimer m_healthTimer;
 };
+
+} // namespace lettergate

@@ -1,5 +1,7 @@
 #include "hotkeys/GlobalHotkey.h"
 
+namespace lettergate {
+
 namespace {
 
 // Process-wide and only ever counted up, so a press meant for a released hot key can
@@ -38,3 +40,5 @@ void GlobalHotkey::handlePress(HotKeyId pressed) const
     const Callback callback = m_callback;
     callback();
 }
+
+} // namespace lettergate

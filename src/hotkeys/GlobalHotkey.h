@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 
+namespace lettergate {
+
 // One system-wide key combination, registered for as long as the object lives.
 // Presses are matched on the id alone; destroying the object unregisters it.
 class GlobalHotkey {
@@ -35,3 +37,5 @@ private:
     const Callback m_callback;
     QMetaObject::Connection m_pressConnection;
 };
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <limits>
 
+namespace lettergate {
+
 using ModifierKey = HotkeyConfig::ModifierKey;
 
 namespace {
@@ -230,3 +232,5 @@ quint32 carbonModifiersFromFlags(quint64 flags)
     }
     return bits;
 }
+
+} // namespace lettergate

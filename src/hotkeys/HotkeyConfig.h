@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // How the user summons the panel: a key combination, or a double tap of one modifier.
 class HotkeyConfig {
 public:
@@ -73,3 +75,5 @@ quint32 carbonBit(HotkeyConfig::ModifierKey key);
 
 // The hot-key modifier bits of key-event modifier flags; every other flag is ignored.
 quint32 carbonModifiersFromFlags(quint64 flags);
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include "platform/HotKeys.h"
 #include "platform/Log.h"
 
+namespace lettergate {
+
 namespace {
 const QString registeredPrefix = QStringLiteral("hotkey registered:");
 }
@@ -181,3 +183,5 @@ void HotkeyManager::fireDoubleTap()
     if (const Action action = m_onTrigger)
         action();
 }
+
+} // namespace lettergate

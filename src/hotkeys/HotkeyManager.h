@@ -12,6 +12,8 @@
 #include <optional>
 #include <utility>
 
+namespace lettergate {
+
 class Clock;
 class DoubleModifierWatcher;
 class GlobalHotkey;
@@ -111,3 +113,5 @@ private:
     bool m_toldOfIgnoredTaps = false;
     QTimer m_retryTimer;
 };
+
+} // namespace lettergate

@@ -1,5 +1,7 @@
 #include "hotkeys/ReportedTaps.h"
 
+namespace lettergate {
+
 namespace {
 
 class ReportedTapSession final : public KeyTapSession {
@@ -35,3 +37,5 @@ void ReportedTaps::report(HotkeyConfig::ModifierKey modifier)
         }
     }
 }
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QPointer>
 
+namespace lettergate {
+
 // Modifier taps the desktop reports rather than a key stream Lettergate hears: where no
 // program may listen to the keyboard, the desktop's own key bindings run
 // `lettergate tap MODIFIER` when that modifier is released with no other key. Each report
@@ -19,3 +21,5 @@ public:
 private:
     QList<QPointer<KeyTapSession>> m_sessions;
 };
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include "hotkeys/HotkeyManager.h"
 #include "platform/Notifications.h"
 
+namespace lettergate {
+
 QString triggerProblem(const HotkeyManager &manager)
 {
     const std::optional<HotkeyConfig> &trigger = manager.trigger();
@@ -56,3 +58,5 @@ void TriggerAlerts::update()
     m_notifications.notify(QStringLiteral("Lettergate's trigger does not work"),
                            triggerProblem(m_manager) + QStringLiteral(". ") + next);
 }
+
+} // namespace lettergate

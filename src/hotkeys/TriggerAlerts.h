@@ -5,6 +5,8 @@
 #include <QObject>
 #include <optional>
 
+namespace lettergate {
+
 class HotkeyManager;
 class Notifications;
 
@@ -28,3 +30,5 @@ private:
     // The trigger the user was last told does not work.
     std::optional<HotkeyConfig> m_reported;
 };
+
+} // namespace lettergate

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace lettergate {
+
 class HotkeyConfig;
 
 // Whatever arms the trigger. The settings store re-arms through this whenever the
@@ -9,3 +11,5 @@ public:
     virtual ~TriggerArmer() = default;
     virtual void apply(const HotkeyConfig &config) = 0;
 };
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include "panel/Card.h"
 #include "platform/Apps.h"
 
+namespace lettergate {
+
 namespace {
 
 QString ownerOf(const std::optional<QString> &bundleID, const QString &appName)
@@ -95,3 +97,5 @@ QIcon AppIconCache::lookUp(qint32 pid) const
 {
     return rendered(m_apps.appIcon(pid), m_devicePixelRatio);
 }
+
+} // namespace lettergate

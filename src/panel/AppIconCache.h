@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QIcon>
 
+namespace lettergate {
+
 class Apps;
 
 // The icons of the applications on the panel, looked up and rendered while the panel is
@@ -50,3 +52,5 @@ private:
     // prepared before it was ever listed.
     Owners m_owners;
 };
+
+} // namespace lettergate

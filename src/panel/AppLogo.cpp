@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+namespace lettergate {
+
 AppLogo::AppLogo(QIcon icon)
     : m_icon(std::move(icon))
 {
@@ -23,3 +25,5 @@ void AppLogo::paint(QPainter &painter, const QRectF &square) const
     painter.drawPixmap(square, pixmap, QRectF(pixmap.rect()));
     painter.restore();
 }
+
+} // namespace lettergate

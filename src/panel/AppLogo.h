@@ -5,6 +5,8 @@
 
 class QPainter;
 
+namespace lettergate {
+
 // The icon of a running application, stretched to a square; the "app.dashed" symbol
 // when the process is gone or has no icon (a null icon).
 class AppLogo {
@@ -16,3 +18,5 @@ public:
 private:
     QIcon m_icon;
 };
+
+} // namespace lettergate

@@ -12,6 +12,8 @@
 
 #include <QPainter>
 
+namespace lettergate {
+
 namespace {
 
 constexpr int boxPaddingX = 20;
@@ -145,3 +147,5 @@ void AppsPage::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.fillRect(QRect(boxPaddingX, m_dividerY, width() - 2 * boxPaddingX, 1), PanelStyle::primary(0.12));
 }
+
+} // namespace lettergate

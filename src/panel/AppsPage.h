@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+namespace lettergate {
+
 class CompactBottomBar;
 class GridPage;
 class PasteColumn;
@@ -41,3 +43,5 @@ private:
     CompactBottomBar *m_commands;
     int m_dividerY = 0;
 };
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 #include <QMarginsF>
 #include <QPainter>
 
+namespace lettergate {
+
 namespace {
 
 struct BadgeStyle {
@@ -61,3 +63,5 @@ namespace MiniBadge {
 QSizeF size(const QString &text) { return miniBadge().size(text); }
 void paint(QPainter &painter, const QPointF &topLeft, const QString &text) { miniBadge().paint(painter, topLeft, text); }
 } // namespace MiniBadge
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 
 class QPainter;
 
+namespace lettergate {
+
 // The key labels painted on cards, cells and chips: white bold text on a dark plate.
 // Each draws at its natural size with its top-left corner at `topLeft`.
 
@@ -22,3 +24,5 @@ namespace MiniBadge {
 QSizeF size(const QString &text);
 void paint(QPainter &painter, const QPointF &topLeft, const QString &text);
 } // namespace MiniBadge
+
+} // namespace lettergate

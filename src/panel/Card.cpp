@@ -7,6 +7,8 @@
 
 #include <QPainter>
 
+namespace lettergate {
+
 namespace {
 const DropShadow backCardShadow{QColor(0, 0, 0, 26), 4, QPointF(0, 2)};
 
@@ -80,3 +82,5 @@ QString Card::contentKey() const
     return PaintCache::Key(u"app", m_data.icon, m_data.thumbnail.value_or(QImage()), m_data.countBadge, m_data.cascade)
         .text();
 }
+
+} // namespace lettergate

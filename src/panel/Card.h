@@ -7,6 +7,8 @@
 #include <QImage>
 #include <optional>
 
+namespace lettergate {
+
 // The card of an app (apps page) or of one window (windows page): the app's icon,
 // the title, the key badge and the window's picture. An app with several windows
 // shows its window count after the title and, with `cascade`, back cards behind the
@@ -55,3 +57,5 @@ private:
     AppLogo m_logo;
     ScaledImage m_picture;
 };
+
+} // namespace lettergate

@@ -14,6 +14,8 @@
 
 #include <cmath>
 
+namespace lettergate {
+
 namespace {
 constexpr qreal titleGap = 6;   // between the title row's items
 constexpr qreal suffixGap = 4;  // between the title and its suffix
@@ -101,3 +103,5 @@ void CardFace::paintTitleRow(QPainter &painter, const QRectF &row)
                              suffix, suffixFont, PanelStyle::secondary());
     }
 }
+
+} // namespace lettergate

@@ -8,6 +8,8 @@
 #include <functional>
 #include <optional>
 
+namespace lettergate {
+
 class Clickable;
 
 // The common frame of the grid cards: a face of (thumbW + 24) × (thumbH + 67) with a
@@ -66,3 +68,5 @@ private:
     QMargins m_margins;
     Clickable *m_clickable;
 };
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+namespace lettergate {
+
 namespace {
 
 QSize devicePixels(const GridMetrics &metrics, qreal devicePixelRatio)
@@ -33,3 +35,5 @@ QHash<quint32, QSize> cardPictureSizes(const QList<AppEntry> &apps, QSize pageSi
     }
     return sizes;
 }
+
+} // namespace lettergate

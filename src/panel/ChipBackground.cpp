@@ -3,6 +3,8 @@
 #include "panel/PanelStyle.h"
 #include "panel/RoundedPlate.h"
 
+namespace lettergate {
+
 namespace {
 constexpr qreal chipCorner = 10;
 }
@@ -12,3 +14,5 @@ void paintChipBackground(QPainter &painter, const QRectF &rect, qreal borderOpac
     const QColor border = borderOpacity > 0 ? PanelStyle::primary(borderOpacity) : QColor();
     RoundedPlate{chipCorner, PanelStyle::controlBackground(), border}.paint(painter, rect);
 }
+
+} // namespace lettergate

@@ -10,6 +10,8 @@
 #include <QVariantAnimation>
 #include <QWidget>
 
+namespace lettergate {
+
 // Paints the outline above the block's own painting; never takes the pointer.
 class Clickable::Outline : public QWidget {
 public:
@@ -144,3 +146,5 @@ bool Clickable::eventFilter(QObject *watched, QEvent *event)
         return false;
     }
 }
+
+} // namespace lettergate

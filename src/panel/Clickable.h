@@ -8,6 +8,8 @@
 class QVariantAnimation;
 class QWidget;
 
+namespace lettergate {
+
 // Makes a painted block clickable: while the pointer is over the block's rounded area
 // an accent outline 2.5 wide fades in (0.12 s, ease-out) along the area's edge and the
 // pointer becomes a pointing hand; a single click inside the area calls `action` once.
@@ -56,3 +58,5 @@ private:
     bool m_painted = false;
     qreal m_outline = 0;
 };
+
+} // namespace lettergate

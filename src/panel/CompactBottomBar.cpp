@@ -2,6 +2,8 @@
 
 #include "panel/CompactChip.h"
 
+namespace lettergate {
+
 CompactBottomBar::CompactBottomBar(const Data &data, QSize size, QWidget *parent)
     : CompactBottomBar(data, makeBlocks<CompactChip>(data.items, data.onSelect), size, parent)
 {
@@ -17,3 +19,5 @@ CompactBottomBar::CompactBottomBar(const Data &data, QList<CompactChip *> chips,
     , m_chips(std::move(chips))
 {
 }
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include "panel/CompactChipData.h"
 #include "panel/EntryBox.h"
 
+namespace lettergate {
+
 class CompactChip;
 
 // The link or command bar of the apps page: its first entries as chips, then a
@@ -31,3 +33,5 @@ private:
 
     QList<CompactChip *> m_chips;
 };
+
+} // namespace lettergate

@@ -11,6 +11,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+namespace lettergate {
+
 namespace {
 constexpr qreal insetX = 10;
 constexpr qreal insetY = 8;
@@ -68,3 +70,5 @@ void CompactChip::paintChip(QPainter &painter)
                              m_cell.detail, detailFont(), PanelStyle::tertiary());
     }
 }
+
+} // namespace lettergate

@@ -4,9 +4,11 @@
 
 #include <QWidget>
 #include <functional>
+class QPainter;
+
+namespace lettergate {
 
 class Clickable;
-class QPainter;
 
 // A chip of a link or command bar: the key label, the terminal symbol, the name and,
 // below it, the detail, each on one line. At most 220 wide and at least 44 high.
@@ -32,3 +34,5 @@ private:
     CompactChipData m_cell;
     Clickable *m_clickable;
 };
+
+} // namespace lettergate

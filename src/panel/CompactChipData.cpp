@@ -2,6 +2,8 @@
 
 #include "panel/PickLabel.h"
 
+namespace lettergate {
+
 namespace {
 CompactChipData chip(const QUuid &id, int index, const QString &name, const QString &detail, const QString &symbol)
 {
@@ -18,3 +20,5 @@ CompactChipData CompactChipData::forCommand(int index, const Command &command)
 {
     return chip(command.id, index, command.name, command.command, QStringLiteral("terminal"));
 }
+
+} // namespace lettergate

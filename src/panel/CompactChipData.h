@@ -6,6 +6,8 @@
 #include <QString>
 #include <QUuid>
 
+namespace lettergate {
+
 // One entry of a link or command bar on the apps page: a name line and a detail line,
 // after the symbol of what the entry is.
 struct CompactChipData {
@@ -22,3 +24,5 @@ struct CompactChipData {
     // a terminal.
     static CompactChipData forCommand(int index, const Command &command);
 };
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <vector>
 
+namespace lettergate {
+
 namespace {
 
 // One pass of a running-sum box blur over the rows (or, with `vertical`, the columns)
@@ -92,3 +94,5 @@ void DropShadow::paint(QPainter &painter, const QRectF &shape, qreal corner) con
     const qreal pad = qCeil(blurRadius * dpr) / dpr;
     painter.drawImage(shape.topLeft() + offset - QPointF(pad, pad), shadow);
 }
+
+} // namespace lettergate

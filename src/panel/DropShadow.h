@@ -7,6 +7,8 @@
 
 class QPainter;
 
+namespace lettergate {
+
 // The soft shadow a rounded rectangle casts, painted under cards. Shadows of equal
 // shapes are blurred once and reused, so a page of cards blurs one picture.
 struct DropShadow {
@@ -20,3 +22,5 @@ struct DropShadow {
     // Paints the shadow of the rounded rectangle `shape` (corner radius `corner`).
     void paint(QPainter &painter, const QRectF &shape, qreal corner) const;
 };
+
+} // namespace lettergate

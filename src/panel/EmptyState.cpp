@@ -6,6 +6,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+namespace lettergate {
+
 namespace {
 constexpr qreal symbolSize = 44;  // a symbol at a system font size of 40
 constexpr qreal spacing = 8;
@@ -40,3 +42,5 @@ void EmptyState::paintEvent(QPaintEvent *)
     painter.setPen(PanelStyle::secondary());
     painter.drawText(QRectF(0, y, width(), subtitleHeight), Qt::AlignCenter, m_subtitle);
 }
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+namespace lettergate {
+
 // What a full list page shows when its list is empty: a tray, a title and a subtitle,
 // in the middle of the page.
 class EmptyState : public QWidget {
@@ -16,3 +18,5 @@ private:
     QString m_title;
     QString m_subtitle;
 };
+
+} // namespace lettergate

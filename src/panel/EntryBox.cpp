@@ -14,6 +14,8 @@
 
 #include <algorithm>
 
+namespace lettergate {
+
 namespace {
 constexpr qreal inset = 12;
 constexpr qreal spacing = 8;  // between the header's items, the header and the row, the row's blocks
@@ -133,3 +135,5 @@ void EntryBox::paintHeader(QPainter &painter, const QRectF &header)
     x += titleWidth + spacing;
     KeyBadge::paint(painter, QPointF(x, middle - badge.height() / 2), m_frame.entryKey);
 }
+
+} // namespace lettergate

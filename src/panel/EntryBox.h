@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 
+namespace lettergate {
+
 class MoreChip;
 
 // The frame shared by the apps page's paste columns and link and command bars: a
@@ -95,3 +97,5 @@ private:
     Row m_row;
     MoreChip *m_moreChip = nullptr;
 };
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace lettergate {
+
 namespace {
 constexpr double pageInset = 56;      // room around the grid inside the page
 constexpr double cardChromeW = 24;    // card insets left and right of the picture
@@ -48,3 +50,5 @@ GridMetrics GridMetrics::fit(int count, double width, double height)
     const int columns = std::max(static_cast<int>(std::floor((availW + spacing) / (minimumThumbW + cardChromeW + spacing))), 1);
     return {columns, minimumThumbW, minimumThumbW * 10 / 16};
 }
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+namespace lettergate {
+
 // Columns and picture size of a card grid. A card is thumbW + 24 wide and thumbH + 67
 // high; cards stand `spacing` apart in both directions.
 struct GridMetrics {
@@ -29,3 +31,5 @@ struct GridMetrics {
 
     friend bool operator==(const GridMetrics &, const GridMetrics &) = default;
 };
+
+} // namespace lettergate

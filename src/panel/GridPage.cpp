@@ -2,6 +2,8 @@
 
 #include "panel/CardFace.h"
 
+namespace lettergate {
+
 GridPage::GridPage(int count, QSize size, const CardMaker &makeCard, QWidget *parent)
     : QWidget(parent), m_metrics(GridMetrics::fit(count, size.width(), size.height()))
 {
@@ -26,3 +28,5 @@ GridPage::GridPage(int count, QSize size, const CardMaker &makeCard, QWidget *pa
         m_cards.append(card);
     }
 }
+
+} // namespace lettergate

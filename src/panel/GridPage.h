@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <functional>
 
+namespace lettergate {
+
 class CardFace;
 
 // Cards in rows, as many per row as the grid's metrics say, 18 apart; each row centred,
@@ -28,3 +30,5 @@ private:
     QList<CardFace *> m_cards;
     bool m_alignedToTop = false;
 };
+
+} // namespace lettergate

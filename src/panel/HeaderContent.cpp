@@ -2,6 +2,8 @@
 
 #include "switcher/SwitcherViewModel.h"
 
+namespace lettergate {
+
 namespace {
 
 // Named as Linux keyboards label the key.
@@ -49,3 +51,5 @@ HeaderContent HeaderContent::forViewModel(const SwitcherViewModel &viewModel)
     }
     Q_UNREACHABLE();
 }
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 class SwitcherViewModel;
 
 // What the header line shows for the view model's page: a Back button (or, on the apps
@@ -18,3 +20,5 @@ struct HeaderContent {
 
     friend bool operator==(const HeaderContent &, const HeaderContent &) = default;
 };
+
+} // namespace lettergate

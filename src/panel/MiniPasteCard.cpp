@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+namespace lettergate {
+
 namespace {
 constexpr qreal inset = 8;
 constexpr qreal gap = 5;
@@ -68,3 +70,5 @@ void MiniPasteCard::paintCell(QPainter &painter)
     else
         m_text.paint(painter, preview);
 }
+
+} // namespace lettergate

@@ -6,9 +6,11 @@
 
 #include <QWidget>
 #include <functional>
+class QPainter;
+
+namespace lettergate {
 
 class Clickable;
-class QPainter;
 
 // A cell of a paste column: the key label and a kind symbol above a picture or up to
 // three lines of preview. Exactly 96 high and at most 180 wide; narrower when its
@@ -37,3 +39,5 @@ private:
     TextBlock m_text;
     Clickable *m_clickable;
 };
+
+} // namespace lettergate

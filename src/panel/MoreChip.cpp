@@ -9,6 +9,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+namespace lettergate {
+
 namespace {
 constexpr qreal stackGap = 6;
 constexpr qreal badgeGap = 3;
@@ -53,3 +55,5 @@ void MoreChip::paintChip(QPainter &painter)
     MiniBadge::paint(painter, QPointF(badgesLeft, badgesTop), m_key);
     MiniBadge::paint(painter, QPointF(badgesLeft + badge.width() + badgeGap, badgesTop), m_key);
 }
+
+} // namespace lettergate

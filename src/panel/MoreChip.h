@@ -2,9 +2,11 @@
 
 #include <QWidget>
 #include <functional>
+class QPainter;
+
+namespace lettergate {
 
 class Clickable;
-class QPainter;
 
 // The chip after a column's or bar's first entries: "+" and the number of entries not
 // shown, above the list key twice (typing the list key twice opens the full list).
@@ -33,3 +35,5 @@ private:
     QString m_key;
     Clickable *m_clickable;
 };
+
+} // namespace lettergate

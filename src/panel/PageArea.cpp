@@ -4,6 +4,8 @@
 
 #include <QGraphicsOpacityEffect>
 
+namespace lettergate {
+
 namespace {
 
 // The page as it draws itself, over nothing: grab() would put the palette's window
@@ -82,3 +84,5 @@ void PageArea::setPage(QWidget *page, Stage stage, std::optional<Spring> spring)
         m_transition->raise();
     }
 }
+
+} // namespace lettergate

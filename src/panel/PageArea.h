@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <optional>
 
+namespace lettergate {
 
 // Holds the current page. A change of stage that the view model animates plays as a
 // page transition: the apps page scales between 0.94 and full size, the other pages
@@ -35,3 +36,5 @@ private:
     Stage m_stage;
     QPointer<PageTransition> m_transition;
 };
+
+} // namespace lettergate

@@ -10,6 +10,8 @@
 #include "stores/SnippetStore.h"
 #include "switcher/SwitcherViewModel.h"
 
+namespace lettergate {
+
 namespace {
 
 QWidget *windowsPage(const PageContext &context, QSize size)
@@ -126,3 +128,5 @@ QWidget *buildPage(const PageContext &context, QSize size)
     }
     Q_UNREACHABLE();
 }
+
+} // namespace lettergate

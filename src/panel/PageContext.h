@@ -2,6 +2,8 @@
 
 #include "panel/SwitcherActions.h"
 
+namespace lettergate {
+
 class AppIconCache;
 class SnippetStore;
 class SwitcherViewModel;
@@ -25,3 +27,5 @@ void callIfSet(const Callback &callback, const Arguments &...arguments)
     if (callback)
         callback(arguments...);
 }
+
+} // namespace lettergate

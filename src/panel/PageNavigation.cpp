@@ -8,6 +8,8 @@
 #include "panel/MiniPasteCard.h"
 #include "panel/PasteColumn.h"
 
+namespace lettergate {
+
 namespace {
 
 template <typename Block>
@@ -71,3 +73,5 @@ QWidget *blockAt(const QWidget *page, Highlight item)
 }
 
 } // namespace PageNavigation
+
+} // namespace lettergate

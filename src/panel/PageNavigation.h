@@ -4,6 +4,8 @@
 
 class QWidget;
 
+namespace lettergate {
+
 // What the keyboard highlight moves over on a built page: the shape the view model
 // moves it in, and the block that shows a highlighted item.
 namespace PageNavigation {
@@ -15,3 +17,5 @@ PageShape shapeOf(const QWidget *page);
 QWidget *blockAt(const QWidget *page, Highlight item);
 
 } // namespace PageNavigation
+
+} // namespace lettergate

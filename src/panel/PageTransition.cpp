@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+namespace lettergate {
+
 PageTransition::PageTransition(Page leaving, Page arriving, SpringCurve spring, QWidget *parent)
     : QWidget(parent)
     , m_leaving(std::move(leaving))
@@ -61,3 +63,5 @@ void PageTransition::paintEvent(QPaintEvent *)
     paintPage(painter, m_leaving, 1 - p, 1 + (m_leaving.scale - 1) * p);
     paintPage(painter, m_arriving, p, m_arriving.scale + (1 - m_arriving.scale) * p);
 }
+
+} // namespace lettergate

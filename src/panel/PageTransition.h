@@ -7,6 +7,8 @@
 
 class QVariantAnimation;
 
+namespace lettergate {
+
 // The change from one page to the next, drawn over the page area: the leaving page
 // fades out while it scales towards `leavingScale`, the arriving page fades in while it
 // scales from `arrivingScale` to full size, both about the centre and both following
@@ -46,3 +48,5 @@ private:
     QVariantAnimation *m_clock;
     qreal m_progress = 0;
 };
+
+} // namespace lettergate

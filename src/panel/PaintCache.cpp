@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+namespace lettergate {
+
 namespace PaintCache {
 
 namespace {
@@ -137,3 +139,5 @@ void clear()
 }
 
 } // namespace PaintCache
+
+} // namespace lettergate

@@ -10,6 +10,8 @@
 
 class QPainter;
 
+namespace lettergate {
+
 // Pictures of painted parts of the panel, kept by what they show, so that a part drawn
 // once (the panel's plate, a card, a box) costs one blit when a rebuilt page or the
 // next showing draws it again. The key names every value the painting depends on; the
@@ -72,3 +74,5 @@ void endShowing();
 void clear();
 
 } // namespace PaintCache
+
+} // namespace lettergate

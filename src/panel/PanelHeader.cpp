@@ -13,6 +13,8 @@
 #include <cmath>
 #include <numbers>
 
+namespace lettergate {
+
 namespace {
 constexpr int paddingX = 18;
 constexpr int paddingY = 12;
@@ -124,3 +126,5 @@ void PanelHeader::paintLine(QPainter &painter)
     TextBlock::paintLine(painter, QRectF(x, line.top(), qMax<qreal>(0, right - x), line.height()), m_content.hint,
                          PanelStyle::caption(), PanelStyle::secondary());
 }
+
+} // namespace lettergate

@@ -7,6 +7,9 @@
 
 class QPainter;
 class QVariantAnimation;
+
+namespace lettergate {
+
 class SymbolButton;
 
 // The header line above the page: the Back button or the panel's symbol, the page's
@@ -47,3 +50,5 @@ private:
     QVariantAnimation *m_shake;
     qreal m_shakeOffset = 0;
 };
+
+} // namespace lettergate

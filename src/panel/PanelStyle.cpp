@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+namespace lettergate {
+
 namespace PanelStyle {
 
 namespace {
@@ -55,3 +57,5 @@ QFont caption(QFont::Weight weight) { return font(11, weight); }
 QFont caption2(QFont::Weight weight) { return font(10, weight); }
 
 } // namespace PanelStyle
+
+} // namespace lettergate

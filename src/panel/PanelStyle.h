@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QFont>
 
+namespace lettergate {
+
 // The panel's colours and type: a dark appearance whatever the desktop theme, so the
 // translucent panel reads the same over any background. Sizes are logical pixels,
 // one per point.
@@ -34,3 +36,5 @@ QFont caption(QFont::Weight weight = QFont::Normal);
 QFont caption2(QFont::Weight weight = QFont::Normal);
 
 } // namespace PanelStyle
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 #include "panel/PreviewText.h"
 #include "stores/SnippetStore.h"
 
+namespace lettergate {
+
 PasteCell PasteCell::forClip(int index, const ClipboardHistory::Item &item)
 {
     PasteCell cell{QUuid::createUuid(), index, pickLabel(index), item.isImage(), {}, std::nullopt};
@@ -30,3 +32,5 @@ PasteCell PasteCell::forSnippet(int index, const Snippet &snippet, const Snippet
     }
     return cell;
 }
+
+} // namespace lettergate

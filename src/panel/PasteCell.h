@@ -8,6 +8,8 @@
 #include <QUuid>
 #include <optional>
 
+namespace lettergate {
+
 class SnippetStore;
 
 // One entry of a paste column on the apps page: a clipboard entry or a snippet at
@@ -27,3 +29,5 @@ struct PasteCell {
     // snippet shows its name (or "Image") and its preview, once the store has made it.
     static PasteCell forSnippet(int index, const Snippet &snippet, const SnippetStore &store);
 };
+
+} // namespace lettergate

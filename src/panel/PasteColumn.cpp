@@ -3,6 +3,8 @@
 #include "panel/MiniPasteCard.h"
 #include "panel/MoreChip.h"
 
+namespace lettergate {
+
 namespace {
 EntryBox::Border borderFor(const PasteColumn::Data &data)
 {
@@ -25,3 +27,5 @@ PasteColumn::PasteColumn(const Data &data, QList<MiniPasteCard *> cells, QSize s
     , m_cells(std::move(cells))
 {
 }
+
+} // namespace lettergate

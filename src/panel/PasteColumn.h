@@ -3,6 +3,8 @@
 #include "panel/EntryBox.h"
 #include "panel/PasteCell.h"
 
+namespace lettergate {
+
 class MiniPasteCard;
 
 // The clipboard or snippet column of the apps page: its first entries as cells, then
@@ -32,3 +34,5 @@ private:
 
     QList<MiniPasteCard *> m_cells;
 };
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include "switcher/SwitcherViewModel.h"
 
+namespace lettergate {
+
 QString pickLabel(qsizetype index)
 {
     const QStringList &keys = SwitcherViewModel::pickKeys();
@@ -9,3 +11,5 @@ QString pickLabel(qsizetype index)
         return QStringLiteral("?");
     return keys.at(index).toUpper();
 }
+
+} // namespace lettergate

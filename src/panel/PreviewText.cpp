@@ -3,6 +3,8 @@
 #include <QTextBoundaryFinder>
 #include <algorithm>
 
+namespace lettergate {
+
 namespace {
 constexpr int longestPreview = 37;
 constexpr int keptHead = 24;
@@ -52,3 +54,5 @@ QString previewText(const QString &text)
     const QString tail = oneLine(whole.last(std::min(whole.size(), endLength)));
     return head.left(endOfFirst(head, keptHead)) + QChar(0x2026) + tail.mid(startOfLast(tail, keptTail));
 }
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace lettergate {
+
 void RoundedPlate::paint(QPainter &painter, const QRectF &rect) const
 {
     painter.save();
@@ -29,3 +31,5 @@ void RoundedPlate::paintBorder(QPainter &painter, const QRectF &rect, qreal radi
                             qMax<qreal>(0, radius - half));
     painter.restore();
 }
+
+} // namespace lettergate

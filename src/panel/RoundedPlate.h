@@ -5,6 +5,8 @@
 
 class QPainter;
 
+namespace lettergate {
+
 // A rounded rectangle filled with `fill`, with a border of `borderWidth` drawn inside
 // its edge (none for an invalid colour or a zero width): the shape of every card,
 // chip, badge and box of the panel.
@@ -18,3 +20,5 @@ struct RoundedPlate {
     // The same, for the outline of a rounded rectangle of `radius` only.
     static void paintBorder(QPainter &painter, const QRectF &rect, qreal radius, const QColor &color, qreal width);
 };
+
+} // namespace lettergate

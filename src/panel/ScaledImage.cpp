@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace lettergate {
+
 ScaledImage::ScaledImage(QImage image, Qt::AspectRatioMode mode) : m_source(std::move(image)), m_mode(mode) {}
 
 void ScaledImage::paint(QPainter &painter, const QRectF &area)
@@ -26,3 +28,5 @@ void ScaledImage::paint(QPainter &painter, const QRectF &area)
     painter.drawImage(QRectF(area.center() - QPointF(shown.width() / 2, shown.height() / 2), shown), m_scaled);
     painter.restore();
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 
 class QPainter;
 
+namespace lettergate {
+
 // A picture shown centred in an area, keeping its shape: fitted inside it
 // (Qt::KeepAspectRatio) or filling it (Qt::KeepAspectRatioByExpanding, the overflow
 // clipped). The smooth scaling is done once per area size, not at every repaint.
@@ -22,3 +24,5 @@ private:
     QImage m_scaled;
     QSize m_scaledFor;
 };
+
+} // namespace lettergate

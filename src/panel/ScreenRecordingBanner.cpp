@@ -7,6 +7,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+namespace lettergate {
+
 namespace {
 constexpr int paddingX = 18;
 constexpr int paddingY = 8;
@@ -45,3 +47,5 @@ void ScreenRecordingBanner::paintEvent(QPaintEvent *)
     TextBlock::paintLine(painter, QRectF(textLeft, line.top(), qMax<qreal>(0, textRight - textLeft), line.height()),
                          text(), PanelStyle::caption(), PanelStyle::primary());
 }
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 
+namespace lettergate {
+
 // The warning across the panel's full width while thumbnails cannot be captured; a
 // click anywhere on it asks for the permission.
 class ScreenRecordingBanner : public QAbstractButton {
@@ -14,3 +16,5 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
 };
+
+} // namespace lettergate

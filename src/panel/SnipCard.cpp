@@ -6,6 +6,8 @@
 
 #include <QPainter>
 
+namespace lettergate {
+
 namespace {
 constexpr qreal symbolSize = 17;  // a symbol at a system font size of 15
 constexpr qreal textInset = 8;
@@ -53,3 +55,5 @@ QString SnipCard::contentKey() const
 {
     return m_contentKey;
 }
+
+} // namespace lettergate

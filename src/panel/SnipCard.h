@@ -7,6 +7,8 @@
 #include <QImage>
 #include <optional>
 
+namespace lettergate {
+
 // The card of a clipboard entry, snippet, link or command on a full list page: a
 // symbol and a title above the entry's picture or up to eight lines of its text.
 class SnipCard : public CardFace {
@@ -39,3 +41,5 @@ private:
     TextBlock m_text;
     QString m_contentKey;
 };
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+namespace lettergate {
+
 namespace {
 constexpr double restTolerance = 0.001;
 // e^(−x)·(1 + x) falls below restTolerance from x ≈ 9.23 on.
@@ -41,3 +43,5 @@ double SpringCurve::settlingSeconds() const
     // The oscillation stays inside its decaying envelope e^(−ζωt) / √(1 − ζ²).
     return std::log(1 / (restTolerance * std::sqrt(1 - zeta * zeta))) / (zeta * omega);
 }
+
+} // namespace lettergate

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+namespace lettergate {
+
 // What the panel's clicks ask for; the overlay controller carries each one out. A
 // callback left empty makes its clicks do nothing.
 struct SwitcherActions {
@@ -23,3 +25,5 @@ struct SwitcherActions {
     std::function<void()> enterLinks;
     std::function<void()> enterCommands;
 };
+
+} // namespace lettergate

@@ -17,6 +17,8 @@
 #include <QPainter>
 #include <algorithm>
 
+namespace lettergate {
+
 SwitcherView::SwitcherView(SwitcherViewModel &viewModel, const SnippetStore &snippets, const AppIconCache &icons,
                            SwitcherActions actions, int firstLayerCount, int linkFirstLayerCount,
                            std::function<void()> requestScreenRecording, QWidget *parent)
@@ -251,3 +253,5 @@ void SwitcherView::paintEvent(QPaintEvent *)
     paintOutline(painter, rect(), cornerRadius, PanelStyle::panelBorder());
     painter.fillRect(QRectF(1, m_dividerY, width() - 2, 1), PanelStyle::primary(0.12));
 }
+
+} // namespace lettergate

@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <functional>
 
+namespace lettergate {
+
 class AppIconCache;
 class Clickable;
 class PageArea;
@@ -103,3 +105,5 @@ private:
     // The size the view was last built for.
     QSize m_builtSize;
 };
+
+} // namespace lettergate

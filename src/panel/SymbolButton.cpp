@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+namespace lettergate {
+
 namespace {
 constexpr int padding = 3;
 }
@@ -30,3 +32,5 @@ void SymbolButton::paintEvent(QPaintEvent *)
     const QColor color = underMouse() ? PanelStyle::primary() : PanelStyle::secondary();
     Symbols::paint(painter, QRectF(rect()).adjusted(padding, padding, -padding, -padding), m_symbol, color);
 }
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 
+namespace lettergate {
+
 // A button that is just a symbol, without a bezel: secondary at rest, brighter under
 // the pointer, with the pointing-hand pointer.
 class SymbolButton : public QAbstractButton {
@@ -18,3 +20,5 @@ private:
     QString m_symbol;
     int m_symbolSize;
 };
+
+} // namespace lettergate

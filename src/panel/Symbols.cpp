@@ -10,6 +10,8 @@
 
 #include <array>
 
+namespace lettergate {
+
 namespace {
 
 // Stand-ins are drawn on a 24 × 24 grid in opaque black, then tinted like theme icons.
@@ -226,3 +228,5 @@ void paint(QPainter &painter, const QRectF &rect, QStringView symbol, const QCol
 }
 
 } // namespace Symbols
+
+} // namespace lettergate

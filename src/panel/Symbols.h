@@ -7,6 +7,8 @@
 
 class QPainter;
 
+namespace lettergate {
+
 // The panel's symbols, named as the panel's design names them ("chevron.backward",
 // "doc.on.clipboard", …). Most map to a freedesktop icon of the desktop's theme, drawn
 // as a one-colour silhouette in the colour asked for; where the theme lacks the icon a
@@ -30,3 +32,5 @@ QImage image(QStringView symbol, int side, const QColor &color, qreal devicePixe
 void paint(QPainter &painter, const QRectF &rect, QStringView symbol, const QColor &color);
 
 } // namespace Symbols
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QTextLayout>
 
+namespace lettergate {
+
 namespace {
 // No line holds more characters than this at the panel's sizes, so a huge text is
 // laid out only as far as its shown lines can reach.
@@ -82,3 +84,5 @@ void TextBlock::paintLine(QPainter &painter, const QRectF &rect, const QString &
                      metrics.elidedText(line.left(charactersPerLineBound), Qt::ElideRight, rect.width()));
     painter.restore();
 }
+
+} // namespace lettergate

@@ -8,6 +8,8 @@
 
 class QPainter;
 
+namespace lettergate {
+
 // Text of a card or cell: wrapped to its width, at most `maxLines` lines, the last
 // one cut at the end with an ellipsis. The lines are laid out once per width, so the
 // frequent repaints of a hover fade cost no text layout.
@@ -34,3 +36,5 @@ private:
     mutable qreal m_laidOutWidth = -1;
     mutable QStringList m_lines;
 };
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include <QList>
 #include <optional>
 
+namespace lettergate {
+
 // A handle to one window of another application, meaningful only to the backend
 // that produced it.
 using WindowElement = quint64;
@@ -29,3 +31,5 @@ public:
     virtual void focus(qint32 pid, WindowElement element) = 0;
     virtual void makeMain(WindowElement element) = 0;
 };
+
+} // namespace lettergate

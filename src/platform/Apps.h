@@ -7,6 +7,8 @@
 #include <QUrl>
 #include <optional>
 
+namespace lettergate {
+
 // Applications as the desktop knows them: identity, focus, icons and launching.
 class Apps : public QObject {
     Q_OBJECT
@@ -43,3 +45,5 @@ signals:
     // whether or not it changed; a backend that cannot tell never says so.
     void activeWindowReported(quint32 window);
 };
+
+} // namespace lettergate

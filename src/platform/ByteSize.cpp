@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace lettergate {
+
 QString ByteSize::text(qint64 bytes)
 {
     static constexpr std::array<QStringView, 3> units{u"KiB", u"MiB", u"GiB"};
@@ -15,3 +17,5 @@ QString ByteSize::text(qint64 bytes)
                                              : QString::number(double(bytes) / double(size), 'f', 1);
     return number + u' ' + units[size_t(unit)].toString();
 }
+
+} // namespace lettergate

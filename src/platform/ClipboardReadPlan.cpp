@@ -5,6 +5,8 @@
 #include <QImageReader>
 #include <algorithm>
 
+namespace lettergate {
+
 namespace {
 
 // The hint is one short word.
@@ -107,3 +109,5 @@ QString ClipboardReadPlan::tooLargeLine(qint64 limitBytes)
 {
     return QStringLiteral("clipboard read dropped: its content passed the limit of %1").arg(ByteSize::text(limitBytes));
 }
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <optional>
 
+namespace lettergate {
+
 // How long a clipboard read may take and how much it may bring.
 struct ClipboardReadLimits {
     std::chrono::milliseconds deadline{2000};
@@ -52,3 +54,5 @@ private:
 
     QList<Step> m_steps;
 };
+
+} // namespace lettergate

@@ -1,5 +1,7 @@
 #include "platform/CompactPicture.h"
 
+namespace lettergate {
+
 QImage compactPicture(const QImage &picture)
 {
     // RGB32's fourth byte is always 0xff: nothing is lost without it.
@@ -7,3 +9,5 @@ QImage compactPicture(const QImage &picture)
         return picture;
     return picture.convertToFormat(QImage::Format_RGB888);
 }
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace lettergate {
+
 namespace {
 std::function<void()> &lastWrites()
 {
@@ -20,3 +22,5 @@ void DisplayLoss::runLastWrites()
     if (const std::function<void()> writes = std::exchange(lastWrites(), {}))
         writes();
 }
+
+} // namespace lettergate

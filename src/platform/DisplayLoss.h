@@ -2,6 +2,8 @@
 
 #include <functional>
 
+namespace lettergate {
+
 // Qt ends the process with exit() when its connection to the display breaks (the
 // server gone at a logout), without quitting the event loop, so nothing connected to
 // aboutToQuit runs. What must reach the disk before that is registered here; the
@@ -13,3 +15,5 @@ void setLastWrites(std::function<void()> lastWrites);
 void runLastWrites();
 
 } // namespace DisplayLoss
+
+} // namespace lettergate

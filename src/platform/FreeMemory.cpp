@@ -8,6 +8,8 @@
 #include <malloc.h>
 #endif
 
+namespace lettergate {
+
 void returnFreeMemoryToSystem()
 {
 #if defined(__GLIBC__)
@@ -24,3 +26,5 @@ void keepLargeBlocksOutOfHeaps()
     mallopt(M_MMAP_THRESHOLD, largeBlockBytes);
 #endif
 }
+
+} // namespace lettergate

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace lettergate {
+
 // Hands the heap's free pages back to the system. The C library keeps memory a program
 // has freed for its next allocations; after a burst (a batch of screenshots encoded, the
 // panel's pictures redrawn) that is many megabytes the resident program never needs
@@ -17,3 +19,5 @@ void returnFreeMemoryToSystem();
 // threads: the GUI thread keeps its pictures.
 // Call it first in main, before any thread starts. Does nothing outside glibc.
 void keepLargeBlocksOutOfHeaps();
+
+} // namespace lettergate

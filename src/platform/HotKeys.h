@@ -2,13 +2,14 @@
 
 #include <QObject>
 
+namespace lettergate {
+
 // The identity a hot key is registered under: a four-character signature and an id.
 struct HotKeyId {
     quint32 signature = 0;
     quint32 id = 0;
     friend bool operator==(const HotKeyId &, const HotKeyId &) = default;
 };
-Q_DECLARE_METATYPE(HotKeyId)
 
 // System-wide key combinations. Key codes and modifiers use the stored trigger's
 // encoding (virtual key codes, hot-key modifier bits); each backend translates.
@@ -31,3 +32,7 @@ signals:
     // free now, and one that was held may have been lost.
     void keyboardMappingChanged();
 };
+
+} // namespace lettergate
+
+Q_DECLARE_METATYPE(lettergate::HotKeyId)

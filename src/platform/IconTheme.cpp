@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <algorithm>
 
+namespace lettergate {
+
 namespace {
 
 constexpr QStringView fallbackTheme = u"Adwaita";
@@ -47,3 +49,5 @@ void IconTheme::select()
     }();
     Q_UNUSED(selected);
 }
+
+} // namespace lettergate

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace lettergate {
+
 // The icon theme that our symbols come from. Without a desktop platform theme
 // (offscreen, a bare X server) Qt searches for icon themes only in its own resources;
 // this adds the XDG data directories' "icons" and picks Adwaita, installed with the
@@ -10,3 +12,5 @@ namespace IconTheme {
 void select();
 
 } // namespace IconTheme
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+namespace lettergate {
+
 namespace {
 
 constexpr std::array<VirtualKey, 62> table{{
@@ -74,3 +76,5 @@ std::optional<Qt::Key> VirtualKeys::qtKeyForCode(quint32 code)
         return key->qtKey;
     return std::nullopt;
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <optional>
 #include <span>
 
+namespace lettergate {
+
 // The key vocabulary of the stored trigger, shared by the trigger logic and the
 // platform backends that translate it: modifier bits in their two encodings, and the
 // table of virtual key codes.
@@ -57,3 +59,5 @@ std::optional<quint32> codeForQtKey(int qtKey);
 std::optional<Qt::Key> qtKeyForCode(quint32 code);
 
 } // namespace VirtualKeys
+
+} // namespace lettergate

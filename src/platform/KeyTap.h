@@ -3,6 +3,8 @@
 #include <QObject>
 #include <memory>
 
+namespace lettergate {
+
 // A listen-only view of the system-wide key stream: key-downs and modifier changes.
 // It never alters, delays or swallows an event.
 class KeyTapSession : public QObject {
@@ -27,3 +29,5 @@ public:
     // Nothing when the tap cannot be created (no permission, no input extension).
     virtual std::unique_ptr<KeyTapSession> create() = 0;
 };
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include "platform/PasteKeystroke.h"
 
+namespace lettergate {
+
 // Synthetic keystrokes delivered to the focused application.
 class Keystrokes {
 public:
@@ -10,3 +12,5 @@ public:
     // released around it.
     virtual void postPaste(PasteKeystroke keystroke) = 0;
 };
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <syslog.h>
 #include <unistd.h>
 
+namespace lettergate {
+
 // Debug lines are off unless QT_LOGGING_RULES (or a qtlogging.ini) turns them on.
 Q_LOGGING_CATEGORY(lcApp, "lettergate.app", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcHotkeys, "lettergate.hotkeys", QtInfoMsg)
@@ -127,3 +129,5 @@ void Log::setSink(Sink sink)
     else if (!to.sink && hadSink)
         qInstallMessageHandler(to.handlerBeforeSink);
 }
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 
+namespace lettergate {
+
 // Diagnostics go through Qt's logging, one category per subsystem, so QT_LOGGING_RULES
 // turns them on and off ("lettergate.*.debug=true" shows the debug lines, which are off
 // by default). One message handler writes every message, Qt's own included, as lines
@@ -31,3 +33,5 @@ using Sink = std::function<void(const QString &line)>;
 void setSink(Sink sink);
 
 } // namespace Log
+
+} // namespace lettergate

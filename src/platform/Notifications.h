@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace lettergate {
+
 // Desktop notifications: how a failure reaches the user when none of our windows is
 // open and the bell may be muted.
 class Notifications {
@@ -11,3 +13,5 @@ public:
     // nothing is shown; callers keep their other signs (the tray, Settings) for that.
     virtual void notify(const QString &summary, const QString &body) = 0;
 };
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include <QMutex>
 
+namespace lettergate {
+
 namespace {
 
 QMutex ownNamesLock;
@@ -32,3 +34,5 @@ QProcessEnvironment OwnEnvironment::forChildren()
         environment.remove(name);
     return environment;
 }
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 
+namespace lettergate {
+
 // Environment variables set for our own Qt before it starts (which platform plugin to
 // load, how the Wayland plugin makes surfaces). Qt reads some of them whenever a window
 // is made, so they stay set for the whole run; the programs we start must not inherit
@@ -23,3 +25,5 @@ QStringList names();
 QProcessEnvironment forChildren();
 
 } // namespace OwnEnvironment
+
+} // namespace lettergate

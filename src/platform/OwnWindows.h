@@ -5,6 +5,8 @@
 
 class QWindow;
 
+namespace lettergate {
+
 // What this program's own windows need to know of the desktop beyond what Qt says,
 // and what the desktop grants the program (Settings lists it).
 class OwnWindows {
@@ -33,3 +35,5 @@ public:
     // keyboard: a switch then hides the panel before it asks for the window.
     virtual bool overlayHoldsActivationBack() = 0;
 };
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+namespace lettergate {
+
 namespace {
 
 constexpr std::array<std::pair<PasteKeystroke, const char16_t *>, 3> names{{
@@ -31,3 +33,5 @@ std::optional<PasteKeystroke> pasteKeystrokeNamed(const QString &name)
     }
     return std::nullopt;
 }
+
+} // namespace lettergate

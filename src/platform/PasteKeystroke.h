@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // The keystroke that makes an application paste. Ordinary applications paste on
 // Control+V; terminal emulators take Control+V as "insert the next character
 // literally" and paste on Shift+Insert (every common one does) or Control+Shift+V.
@@ -12,3 +14,5 @@ enum class PasteKeystroke { controlV, controlShiftV, shiftInsert };
 QString pasteKeystrokeName(PasteKeystroke keystroke);
 // Nothing for a text that names no keystroke.
 std::optional<PasteKeystroke> pasteKeystrokeNamed(const QString &name);
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // What one read of the clipboard found: one owner's content, whole, or nothing.
 struct PasteboardContent {
     enum class Kind {
@@ -26,7 +28,6 @@ struct PasteboardContent {
     static PasteboardContent ofImage(QImage image) { return {Kind::image, {}, std::move(image)}; }
     static PasteboardContent markedSecret() { return {Kind::secret, {}, {}}; }
 };
-Q_DECLARE_METATYPE(PasteboardContent)
 
 // Password managers offer the format "x-kde-passwordManagerHint" with the value "secret"
 // beside a password. An owner that offers the hint but does not send it (it refuses,
@@ -74,3 +75,7 @@ signals:
     // The outcome of a requested read.
     void contentRead(const PasteboardContent &content);
 };
+
+} // namespace lettergate
+
+Q_DECLARE_METATYPE(lettergate::PasteboardContent)

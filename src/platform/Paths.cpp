@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace lettergate {
+
 namespace {
 
 QString xdgBase(const char *variable, const QString &fallbackBelowHome)
@@ -138,3 +140,5 @@ bool Paths::restrictFileToOwner(const QString &path)
         return false;
     return (current & ~ownerOnly) == QFileDevice::Permissions() || QFile::setPermissions(path, current & ownerOnly);
 }
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace lettergate {
+
 // Where Lettergate keeps its state. They follow XDG_CONFIG_HOME, XDG_DATA_HOME and
 // XDG_STATE_HOME, so tests relocate everything by setting those variables.
 namespace Paths {
@@ -35,3 +37,5 @@ bool isTrustedFolder(const QString &path);
 bool restrictFileToOwner(const QString &path);
 
 } // namespace Paths
+
+} // namespace lettergate

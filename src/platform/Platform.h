@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace lettergate {
+
 class Accessibility;
 class Apps;
 class Clock;
@@ -40,3 +42,5 @@ public:
     virtual SystemTray &systemTray() = 0;
     virtual Clock &clock() = 0;
 };
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 struct ShareableWindow {
     quint32 number = 0;
     QRectF frame;
@@ -32,3 +34,5 @@ public:
     // be in them while it is open: they are then taken only while it is closed.
     virtual bool picturesShowOverlays() = 0;
 };
+
+} // namespace lettergate

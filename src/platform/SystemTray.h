@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+namespace lettergate {
+
 // Whether the desktop runs a system tray (the notification area that shows the program's
 // icon), and when one comes or goes. Qt docks the icon by itself whenever a tray appears;
 // this is for what else follows the tray, such as a way to quit without it.
@@ -22,3 +24,5 @@ public:
 signals:
     void presenceChanged(bool present);
 };
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <algorithm>
 
+namespace lettergate {
+
 namespace {
 
 QString marker(const QString &file)
@@ -96,3 +98,5 @@ int UnreadableCopies::removeAll(const QString &file)
         removed += QFile::remove(copy) ? 1 : 0;
     return removed;
 }
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <optional>
 
+namespace lettergate {
+
 // The dated copies a file Lettergate could not use is kept as, beside it, so that no
 // later save destroys what the user had: "<file>.unreadable-20250131-142501", with
 // "-2", "-3"… for more in the same second. Only the newest `kept` copies of a file
@@ -26,3 +28,5 @@ QStringList of(const QString &file);
 int removeAll(const QString &file);
 
 } // namespace UnreadableCopies
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // One entry of the window server's list of on-screen windows. Every field is
 // optional because a backend reports only what the server told it; deciding what
 // an incomplete record means is the portable enumeration's job.
@@ -23,3 +25,5 @@ public:
     // Front-most first; nothing when the server cannot be asked.
     virtual std::optional<QList<WindowRecord>> onScreenWindows() = 0;
 };
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include <QTextBoundaryFinder>
 
+namespace lettergate {
+
 QString Characters::first(const QString &text)
 {
     if (text.isEmpty())
@@ -21,3 +23,5 @@ std::optional<QChar> Characters::lowerAsciiLetter(const QString &text)
         return std::nullopt;
     return c;
 }
+
+} // namespace lettergate

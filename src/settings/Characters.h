@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // Letters and list keys are compared as characters a person sees, not as code units:
 // "é" written as e plus a combining accent is one character, and not an ASCII letter.
 namespace Characters {
@@ -16,3 +18,5 @@ QString first(const QString &text);
 std::optional<QChar> lowerAsciiLetter(const QString &text);
 
 } // namespace Characters
+
+} // namespace lettergate

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace lettergate {
+
 // What the settings store pushes a new clipboard-history limit into. The clipboard
 // history implements it: it takes the limit, trims its entries and saves.
 class HistoryLimitTarget {
@@ -7,3 +9,5 @@ public:
     virtual ~HistoryLimitTarget() = default;
     virtual void applyHistoryLimit(int limit) = 0;
 };
+
+} // namespace lettergate

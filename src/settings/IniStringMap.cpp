@@ -3,6 +3,8 @@
 #include <QScopeGuard>
 #include <QSettings>
 
+namespace lettergate {
+
 namespace {
 
 constexpr QChar escapeSign = u'%';
@@ -83,3 +85,5 @@ void IniStringMap::write(QSettings &settings, QAnyStringView group, const Map &m
         settings.setValue(encodeKey(entry.key()), entry.value());
     settings.endGroup();
 }
+
+} // namespace lettergate

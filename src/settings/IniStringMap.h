@@ -7,6 +7,8 @@
 
 class QSettings;
 
+namespace lettergate {
+
 // A map of texts (bundle identifier → letter or name) kept in the INI settings file as
 // one group named after its key, one readable line per entry:
 //
@@ -47,3 +49,5 @@ QString encodeKey(const QString &identifier);
 QString decodeKey(const QString &key);
 
 } // namespace IniStringMap
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include <QChar>
 
+namespace lettergate {
+
 // The outcome of a validating settings setter: the value was stored, or why not.
 class KeyValidation {
 public:
@@ -31,3 +33,5 @@ private:
     Kind m_kind;
     QChar m_letter;
 };
+
+} // namespace lettergate

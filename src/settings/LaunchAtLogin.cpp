@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <algorithm>
 
+namespace lettergate {
+
 namespace {
 
 // The Exec value for one program path: quoted when it holds a character the desktop
@@ -142,3 +144,5 @@ bool LaunchAtLogin::setEnabled(bool enabled)
     }
     return true;
 }
+
+} // namespace lettergate

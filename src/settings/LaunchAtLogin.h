@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // Whether Lettergate starts with the user's session: a per-user autostart entry,
 // $XDG_CONFIG_HOME/autostart/<app id>.desktop, made from the installed desktop entry
 // with its Exec pointing at a program that will still be there at the next login (see
@@ -37,3 +39,5 @@ public:
     // require. Nothing when the path cannot be written on one line.
     static std::optional<QString> entryText(const QString &executable);
 };
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+namespace lettergate {
+
 namespace {
 
 QString describe(const std::pair<QString, QString> &failing)
@@ -57,3 +59,5 @@ void SaveIndicator::setFailing(QList<std::pair<QString, QString>> failing)
     if (failure() != before)
         emit failureChanged(failure());
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <QString>
 #include <utility>
 
+namespace lettergate {
+
 class Notifications;
 
 // The outcome of every save of this run (the settings file and the data files): counts
@@ -59,3 +61,5 @@ private:
     // File and reason, the latest failure last.
     QList<std::pair<QString, QString>> m_failing;
 };
+
+} // namespace lettergate

@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace lettergate {
+
 namespace {
 
 // Where the settings live when their folder is refused: a path below a device, where
@@ -570,3 +572,5 @@ void SettingsStore::commitAndTick()
     if (commit())
         m_saveIndicator.increment();
 }
+
+} // namespace lettergate

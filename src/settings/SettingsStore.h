@@ -15,6 +15,8 @@
 #include <array>
 #include <optional>
 
+namespace lettergate {
+
 class HistoryLimitTarget;
 class SaveIndicator;
 class TriggerArmer;
@@ -219,3 +221,5 @@ private:
     int m_historyLimit = defaultHistoryLimit;
     bool m_showInDock = false;
 };
+
+} // namespace lettergate

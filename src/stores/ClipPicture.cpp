@@ -5,6 +5,8 @@
 
 #include <QHash>
 
+namespace lettergate {
+
 namespace {
 
 // Each row's pixel bytes only: the padding at a row's end is not part of the picture.
@@ -63,3 +65,5 @@ QImage ClipPicture::previewOf(const QImage &image)
         return compactPicture(image);
     return compactPicture(image.scaled(previewBounds, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // A picture of the clipboard history, kept small in memory: a screenshot decoded is
 // megabytes. It holds the picture's PNG file once that is written (for every picture
 // read back at start-up too), its size, and a preview, at most previewBounds, which is
@@ -53,3 +55,5 @@ private:
     // A hash of the copied pixels, kept after the image is dropped.
     std::optional<size_t> m_pixelHash;
 };
+
+} // namespace lettergate

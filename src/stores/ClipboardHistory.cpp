@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace lettergate {
+
 struct ClipboardHistory::Stored {
     QUuid id;
     bool isImage = false;
@@ -473,3 +475,5 @@ QString ClipboardHistory::imagePath(const QString &fileName) const
 {
     return m_imagesDirectory + u'/' + fileName;
 }
+
+} // namespace lettergate

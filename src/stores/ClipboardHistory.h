@@ -13,6 +13,8 @@
 #include <chrono>
 #include <optional>
 
+namespace lettergate {
+
 class Pasteboard;
 struct PasteboardContent;
 
@@ -178,3 +180,5 @@ private:
     bool m_backlogLogged = false;
     ImageFileWriter m_imageWriter;
 };
+
+} // namespace lettergate

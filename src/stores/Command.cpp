@@ -2,6 +2,8 @@
 
 #include "stores/JsonFields.h"
 
+namespace lettergate {
+
 QJsonObject Command::toJson() const
 {
     return {{QLatin1StringView("id"), JsonFields::uuidText(id)},
@@ -18,3 +20,5 @@ std::optional<Command> Command::fromJson(const QJsonObject &object)
         return std::nullopt;
     return Command{*id, *name, *command};
 }
+
+} // namespace lettergate

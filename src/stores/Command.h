@@ -5,6 +5,8 @@
 #include <QUuid>
 #include <optional>
 
+namespace lettergate {
+
 // A named shell command line, kept exactly as typed.
 struct Command {
     QUuid id = QUuid::createUuid();
@@ -17,3 +19,5 @@ struct Command {
 
     bool operator==(const Command &) const = default;
 };
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace lettergate {
+
 namespace {
 
 // As large as an unprivileged process may make it (the kernel's default limit); the
@@ -96,3 +98,5 @@ void CommandOutputPipe::close()
         ::close(m_readEnd);
     m_readEnd = -1;
 }
+
+} // namespace lettergate

@@ -8,6 +8,8 @@
 
 class QSocketNotifier;
 
+namespace lettergate {
+
 // The one pipe a command writes its standard output and standard error to, read on the
 // GUI thread in large gulps. After each read the pipe is left alone for a pause, so a
 // command that prints without end (`yes`) fills it and waits for us instead of waking
@@ -47,3 +49,5 @@ private:
     QSocketNotifier *m_notifier = nullptr;
     QTimer m_pause;
 };
+
+} // namespace lettergate

@@ -15,6 +15,8 @@
 #include <memory>
 #include <unistd.h>
 
+namespace lettergate {
+
 namespace {
 
 // The end of the output, at most maximumOutputBytes of it (the buffer holds up to
@@ -139,3 +141,5 @@ void CommandRunner::start(const Launch &launch, Completion completion)
     if (launch.listedName && process->state() != QProcess::NotRunning)
         *listed = launch.running->add(*launch.listedName, *process);
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 
+namespace lettergate {
+
 class RunningCommands;
 
 // Runs one command line through the shell: "/bin/bash" "-c" line, or one program with
@@ -60,3 +62,5 @@ private:
     static void runOnGuiThread(Launch launch, Completion completion);
     static void start(const Launch &launch, Completion completion);
 };
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include "stores/PrivateFiles.h"
 #include "stores/Whitespace.h"
 
+namespace lettergate {
+
 CommandStore::CommandStore(const QString &dataDirectory, QObject *parent)
     : QObject(parent)
     , m_commands(PrivateFiles::fileInPrivateDirectory(dataDirectory, QStringLiteral("commands.json")),
@@ -21,3 +23,5 @@ bool CommandStore::replaceAll(QList<Command> commands)
     emit commandsChanged();
     return written;
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+namespace lettergate {
+
 // The user's shell commands, in their order, kept in "commands.json". Running one is
 // CommandRunner's job.
 class CommandStore final : public QObject {
@@ -30,3 +32,5 @@ signals:
 private:
     SavedList<Command> m_commands;
 };
+
+} // namespace lettergate

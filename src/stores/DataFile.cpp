@@ -12,6 +12,8 @@
 #include <QJsonDocument>
 #include <algorithm>
 
+namespace lettergate {
+
 namespace {
 
 QString tooLarge(qint64 bytes)
@@ -194,3 +196,5 @@ bool DataFile::moveUndecodableFileAside()
     qCWarning(lcStores).noquote() << QStringLiteral("%1 %2; kept it as %3").arg(m_path, m_whyUndecodable, *copy);
     return true;
 }
+
+} // namespace lettergate

@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 
+namespace lettergate {
+
 // One store's data file: a compact JSON array of records, read as a whole when the
 // store starts and written in full (atomically, owner-only) after a change.
 //
@@ -195,3 +197,5 @@ QByteArray DataFile::encodeRecords(const QList<Record> &records)
         array.append(record.toJson());
     return encodeArray(array);
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 
+namespace lettergate {
+
 FailureNotice FailureNotice::ofProcess(const QString &what, const CommandRunner::Result &result)
 {
     switch (result.ending) {
@@ -58,3 +60,5 @@ void FailureNotice::showOn(Notifications &notifications) const
 {
     notifications.notify(summary, body);
 }
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace lettergate {
+
 class Notifications;
 struct Command;
 
@@ -31,3 +33,5 @@ struct FailureNotice {
 
     void showOn(Notifications &notifications) const;
 };
+
+} // namespace lettergate

@@ -9,6 +9,8 @@
 #include <QDeadlineTimer>
 #include <QMutexLocker>
 
+namespace lettergate {
+
 ImageFileWriter::ImageFileWriter(QObject *parent)
     : QObject(parent)
 {
@@ -185,3 +187,5 @@ void ImageFileWriter::makePreview(const QUuid &id, const QString &path)
         QMetaObject::invokeMethod(this, [this, id, preview] { emit previewMade(id, preview); }, Qt::QueuedConnection);
     });
 }
+
+} // namespace lettergate

@@ -9,6 +9,8 @@
 #include <QUuid>
 #include <chrono>
 
+namespace lettergate {
+
 // The picture work of the clipboard history, away from the GUI thread: encoding a
 // screenshot as PNG, and decoding one, each take long enough that the panel would
 // stall. Jobs run one at a time on a thread of their own, so they never hold up other
@@ -86,3 +88,5 @@ private:
     // Begun and not reported yet, let go of or not.
     int m_writesUnderWay = 0;
 };
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include <QJsonValue>
 
+namespace lettergate {
+
 std::optional<QString> JsonFields::requiredString(const QJsonObject &object, QLatin1StringView key)
 {
     const QJsonValue value = object.value(key);
@@ -54,3 +56,5 @@ void JsonFields::insertIfPresent(QJsonObject &object, QLatin1StringView key, con
     if (value)
         object.insert(key, *value);
 }
+
+} // namespace lettergate

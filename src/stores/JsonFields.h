@@ -5,6 +5,8 @@
 #include <QUuid>
 #include <optional>
 
+namespace lettergate {
+
 // Strict reading of the members of one stored record: a required member must be
 // present with the right JSON type, an optional one may be absent (or null) but never
 // of another type. One failing member makes its whole record, and so its whole file,
@@ -27,3 +29,5 @@ QString uuidText(const QUuid &id);
 void insertIfPresent(QJsonObject &object, QLatin1StringView key, const std::optional<QString> &value);
 
 } // namespace JsonFields
+
+} // namespace lettergate

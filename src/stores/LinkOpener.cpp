@@ -7,6 +7,8 @@
 
 #include <QPointer>
 
+namespace lettergate {
+
 LinkOpener::LinkOpener(Apps &apps, Feedback &feedback, Notifications &notifications, QObject *parent)
     : QObject(parent)
     , m_apps(apps)
@@ -52,3 +54,5 @@ void LinkOpener::fail(const QUrl &target, const QString &why)
     FailureNotice{QStringLiteral("Could not open %1").arg(FailureNotice::shortened(openerArgument(target), 80)), why}
         .showOn(m_notifications);
 }
+
+} // namespace lettergate

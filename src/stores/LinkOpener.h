@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QUrl>
 
+namespace lettergate {
+
 class Apps;
 class Feedback;
 class Notifications;
@@ -34,3 +36,5 @@ private:
     Feedback &m_feedback;
     Notifications &m_notifications;
 };
+
+} // namespace lettergate

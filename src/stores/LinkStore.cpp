@@ -6,6 +6,8 @@
 
 #include <QDir>
 
+namespace lettergate {
+
 LinkStore::LinkStore(Apps &apps, Feedback &feedback, Notifications &notifications, const QString &dataDirectory,
                      QObject *parent)
     : QObject(parent)
@@ -35,3 +37,5 @@ bool LinkStore::open(const QString &link)
     m_opener.open(*target);
     return true;
 }
+
+} // namespace lettergate

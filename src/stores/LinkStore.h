@@ -6,6 +6,8 @@
 
 #include <QObject>
 
+namespace lettergate {
+
 class Apps;
 class Feedback;
 class Notifications;
@@ -43,3 +45,5 @@ private:
     LinkOpener m_opener;
     SavedList<QuickLink> m_links;
 };
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+namespace lettergate {
+
 namespace {
 
 // "Parses as a URL" means a valid URL by the strict reading of RFC 3986: a space, a
@@ -73,3 +75,5 @@ QString openerArgument(const QUrl &target)
     // be taken for an option.
     return target.isLocalFile() ? target.toLocalFile() : target.toString(QUrl::FullyEncoded);
 }
+
+} // namespace lettergate

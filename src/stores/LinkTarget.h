@@ -4,6 +4,8 @@
 #include <QUrl>
 #include <optional>
 
+namespace lettergate {
+
 // What a quick link as typed opens: a local file or folder, or a URL.
 //   "/…", "~" and "~/…" (the home directory given), "file:…"  -> a local file URL
 //   a URL with a scheme ("https:…", "mailto:…", "slack://…")  -> that URL
@@ -16,3 +18,5 @@ std::optional<QUrl> linkTarget(const QString &typed, const QString &homeDirector
 // What the desktop's opener is handed for the target: the path of a local file (so a
 // path reads as typed), else the URL fully encoded. Never starts with "-".
 QString openerArgument(const QUrl &target);
+
+} // namespace lettergate

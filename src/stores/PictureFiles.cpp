@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+namespace lettergate {
+
 namespace {
 
 bool isReadableSize(const QString &path)
@@ -29,3 +31,5 @@ QImage PictureFiles::readAnyPicture(const QString &path)
     reader.setAutoTransform(true);
     return reader.read();
 }
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QString>
 
+namespace lettergate {
+
 // Reading picture files without trusting them. A damaged or planted file may be a
 // gigabyte of anything behind a picture's first bytes, or a pipe that never delivers:
 // nothing is read from what is not a regular file of a sane size, and a picture this
@@ -22,3 +24,5 @@ QImage readStoredPng(const QString &path);
 QImage readAnyPicture(const QString &path);
 
 } // namespace PictureFiles
+
+} // namespace lettergate

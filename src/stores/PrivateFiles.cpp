@@ -11,6 +11,8 @@
 
 #include <cerrno>
 
+namespace lettergate {
+
 namespace {
 
 // Qt reports a write the disk took only part of (a full disk, a file size limit) as no
@@ -110,3 +112,5 @@ bool PrivateFiles::isBareFileName(const QString &name)
 {
     return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(QChar(0));
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // How every store puts bytes on disk. The data files hold what the user copied
 // (passwords among it) and what they curated, so each write replaces the old file in
 // one step (a crash, a kill or a full disk leaves the previous file whole), and
@@ -39,3 +41,5 @@ bool writePng(const QImage &image, const QString &path);
 bool isBareFileName(const QString &name);
 
 } // namespace PrivateFiles
+
+} // namespace lettergate

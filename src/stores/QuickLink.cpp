@@ -2,6 +2,8 @@
 
 #include "stores/JsonFields.h"
 
+namespace lettergate {
+
 QJsonObject QuickLink::toJson() const
 {
     return {{QLatin1StringView("id"), JsonFields::uuidText(id)},
@@ -18,3 +20,5 @@ std::optional<QuickLink> QuickLink::fromJson(const QJsonObject &object)
         return std::nullopt;
     return QuickLink{*id, *name, *url};
 }
+
+} // namespace lettergate

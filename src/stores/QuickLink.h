@@ -5,6 +5,8 @@
 #include <QUuid>
 #include <optional>
 
+namespace lettergate {
+
 // A named link: a web address, an application's URL scheme, or a local path ("/…",
 // "~/…", "file:…"). Both texts are kept exactly as typed; only opening reads them
 // (see linkTarget).
@@ -19,3 +21,5 @@ struct QuickLink {
 
     bool operator==(const QuickLink &) const = default;
 };
+
+} // namespace lettergate

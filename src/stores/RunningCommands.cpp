@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <csignal>
 
+namespace lettergate {
+
 namespace {
 
 void signalGroup(pid_t group, int signal)
@@ -75,3 +77,5 @@ void RunningCommands::stopAll()
             signalGroup(group.id, SIGKILL);
     }
 }
+
+} // namespace lettergate

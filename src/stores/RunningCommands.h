@@ -9,6 +9,8 @@
 
 class QProcess;
 
+namespace lettergate {
+
 // The user's commands that are still running, each the leader of a process group of its
 // own (a command runs through the shell, which may start others): what the tray menu
 // lists, and what Stop and quitting end. Ending a command sends SIGTERM to its whole
@@ -55,3 +57,5 @@ private:
     QList<Group> m_groups;
     quint64 m_lastId = 0;
 };
+
+} // namespace lettergate

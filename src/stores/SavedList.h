@@ -4,6 +4,8 @@
 
 #include <QList>
 
+namespace lettergate {
+
 // The saved list of a curated store (snippets, links, commands): loaded once from its
 // data file when the store is made, replaced as a whole by the settings window's Save,
 // which waits for the write (on the file's writer thread): such saves are rare, and
@@ -31,3 +33,5 @@ private:
     DataFile m_file;
     QList<Record> m_records;
 };
+
+} // namespace lettergate

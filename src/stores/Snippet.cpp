@@ -2,6 +2,8 @@
 
 #include "stores/JsonFields.h"
 
+namespace lettergate {
+
 namespace {
 
 constexpr QLatin1StringView textKind("text");
@@ -43,3 +45,5 @@ std::optional<Snippet> Snippet::fromJson(const QJsonObject &object)
     snippet.text = *text;
     return snippet;
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <QUuid>
 #include <optional>
 
+namespace lettergate {
+
 // A named piece of text or picture that the panel pastes.
 struct Snippet {
     enum class Kind { text, image };
@@ -26,3 +28,5 @@ struct Snippet {
 
     bool operator==(const Snippet &) const = default;
 };
+
+} // namespace lettergate

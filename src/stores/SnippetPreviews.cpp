@@ -3,6 +3,8 @@
 #include "stores/ClipPicture.h"
 #include "stores/PictureFiles.h"
 
+namespace lettergate {
+
 SnippetPreviews::SnippetPreviews(QString imagesDirectory, QObject *parent)
     : QObject(parent)
     , m_imagesDirectory(std::move(imagesDirectory))
@@ -62,3 +64,5 @@ void SnippetPreviews::make(const QString &fileName, std::function<QImage()> pict
             Qt::QueuedConnection);
     });
 }
+
+} // namespace lettergate

@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+namespace lettergate {
+
 // The picture snippets' previews (ClipPicture::previewOf: at most previewBounds), kept
 // in memory by file name so that drawing a snippet touches no file: each file is read
 // and decoded on the store's one background thread when the list first names it. A picture file is
@@ -49,3 +51,5 @@ private:
     QHash<QString, QImage> m_previews;
     QSet<QString> m_decoding;
 };
+
+} // namespace lettergate

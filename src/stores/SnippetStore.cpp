@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+namespace lettergate {
+
 namespace {
 
 // Only bare names: a damaged file must not point the store at files elsewhere.
@@ -82,3 +84,5 @@ std::optional<QByteArray> SnippetStore::pngData(const QImage &image)
 {
     return PrivateFiles::pngData(image);
 }
+
+} // namespace lettergate

@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QUrl>
 
+namespace lettergate {
+
 // The user's snippets, in their order, kept in "snippets.json"; picture snippets keep
 // their PNG in the directory "images" beside it. In memory the store holds only the
 // pictures' previews, made in the background whenever the list or a picture changes;
@@ -56,3 +58,5 @@ private:
     SavedList<Snippet> m_snippets;
     SnippetPreviews m_previews;
 };
+
+} // namespace lettergate

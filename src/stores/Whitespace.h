@@ -2,6 +2,8 @@
 
 #include <QStringView>
 
+namespace lettergate {
+
 namespace Whitespace {
 
 // Whether nothing but spaces (any Unicode space separator) and tabs is left after
@@ -10,3 +12,5 @@ namespace Whitespace {
 bool isBlank(QStringView text);
 
 } // namespace Whitespace
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // One application on the panel: every on-screen window of one application identity,
 // whichever processes show them (terminals often run one process per window), and the
 // letter that selects it in this showing.
@@ -33,4 +35,6 @@ inline bool opensWindowPage(const AppEntry &app)
     return app.windows.size() >= 2;
 }
 
-Q_DECLARE_METATYPE(AppEntry)
+} // namespace lettergate
+
+Q_DECLARE_METATYPE(lettergate::AppEntry)

@@ -5,6 +5,8 @@
 
 #include <QTextBoundaryFinder>
 
+namespace lettergate {
+
 namespace {
 
 // The characters a person sees, in order: "e" followed by a combining accent is one
@@ -100,3 +102,5 @@ bool AppLetters::refreshName(const QString &bundleID, const QString &appName)
     m_settings.setNames(names);
     return true;
 }
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 class SettingsStore;
 
 // The letter that selects each application, remembered per bundle identifier in the
@@ -46,3 +48,5 @@ private:
 
 // The first letter of the alphabet that is not reserved; "?" when none is left.
 QString firstFreeLetter(const QSet<QString> &reserved);
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <array>
 #include <optional>
 
+namespace lettergate {
+
 // The parts of a page the keyboard highlight moves over, in the order Tab visits them:
 // the page's cards (the apps, an app's windows, a full list's entries) and, on the apps
 // page, its four boxes.
@@ -34,4 +36,6 @@ using PageShape = std::array<BoxShape, boxCount>;
 // The keys that move the highlight or pick its item.
 enum class Navigation { left, right, up, down, nextBox, previousBox, pick };
 
-Q_DECLARE_METATYPE(std::optional<Highlight>)
+} // namespace lettergate
+
+Q_DECLARE_METATYPE(std::optional<lettergate::Highlight>)

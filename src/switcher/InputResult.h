@@ -9,6 +9,8 @@
 #include <QString>
 #include <variant>
 
+namespace lettergate {
+
 // The state machine's answer to one key: a decision for the controller to carry out,
 // or news that the panel stays open, or a refusal (the controller beeps).
 struct InputResult {
@@ -61,3 +63,5 @@ struct InputResult {
         return std::get_if<Case>(&value);
     }
 };
+
+} // namespace lettergate

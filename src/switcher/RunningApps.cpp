@@ -5,6 +5,8 @@
 #include <QHash>
 #include <algorithm>
 
+namespace lettergate {
+
 namespace {
 
 // The index of the app the key belongs to: `next` for a key met for the first time.
@@ -68,3 +70,5 @@ QList<AppEntry> buildApps(const QList<WindowInfo> &windows, QSet<QString> reserv
     }
     return apps;
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QSet>
 
+namespace lettergate {
+
 class SettingsStore;
 
 // The panel's applications: one entry per application identity (its bundle
@@ -22,3 +24,5 @@ QList<AppEntry> buildApps(const QList<WindowInfo> &windows, QSet<QString> reserv
 // The same entries without letters: giving a new app its letter stores it, which only
 // a showing of the panel may do.
 QList<AppEntry> groupByApplication(const QList<WindowInfo> &windows);
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 #include <QtGlobal>
 #include <optional>
 
+namespace lettergate {
+
 // The page the panel shows: one app's windows, the apps, or one full list.
 class Stage {
 public:
@@ -52,6 +54,8 @@ inline constexpr Spring forward{0.34, 0.82, 0};
 inline constexpr Spring back{0.32, 0.82, 0};
 } // namespace Springs
 
-Q_DECLARE_METATYPE(Stage)
-Q_DECLARE_METATYPE(std::optional<Prefix>)
-Q_DECLARE_METATYPE(std::optional<Spring>)
+} // namespace lettergate
+
+Q_DECLARE_METATYPE(lettergate::Stage)
+Q_DECLARE_METATYPE(std::optional<lettergate::Prefix>)
+Q_DECLARE_METATYPE(std::optional<lettergate::Spring>)

@@ -10,6 +10,8 @@
 
 #include <concepts>
 
+namespace lettergate {
+
 namespace {
 
 constexpr Prefix allPrefixes[] = {Prefix::clipboard, Prefix::snippet, Prefix::link, Prefix::command};
@@ -457,3 +459,5 @@ void SwitcherViewModel::setHighlight(std::optional<Highlight> highlight)
 {
     publish(this, m_highlight, highlight, &SwitcherViewModel::highlightChanged);
 }
+
+} // namespace lettergate

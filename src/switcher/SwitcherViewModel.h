@@ -16,6 +16,8 @@
 #include <QStringList>
 #include <optional>
 
+namespace lettergate {
+
 class CommandStore;
 class LinkStore;
 class SettingsStore;
@@ -197,3 +199,5 @@ private:
     // The apps page's highlight, kept while another page shows.
     std::optional<Highlight> m_appsHighlight;
 };
+
+} // namespace lettergate

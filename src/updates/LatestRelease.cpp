@@ -3,6 +3,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+namespace lettergate {
+
 namespace {
 
 // A member's value, or why it cannot be one.
@@ -66,3 +68,5 @@ std::optional<LatestRelease> LatestRelease::fromJson(const QByteArray &json, QSt
     return LatestRelease{*members[0].text, *members[1].text, members[2].text, members[3].text,
                          members[4].text};
 }
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // The release endpoint's answer: the latest version of the program and its download page.
 struct LatestRelease {
     QString version;
@@ -20,3 +22,5 @@ struct LatestRelease {
 
     friend bool operator==(const LatestRelease &, const LatestRelease &) = default;
 };
+
+} // namespace lettergate

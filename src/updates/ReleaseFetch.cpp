@@ -6,6 +6,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+namespace lettergate {
+
 namespace {
 
 // How much of the body the reply may buffer before this fetch takes it; the rest waits
@@ -175,3 +177,5 @@ void ReleaseFetch::dropReply()
     m_reply->deleteLater();
     m_reply = nullptr;
 }
+
+} // namespace lettergate

@@ -11,6 +11,8 @@ class QNetworkAccessManager;
 class QNetworkReply;
 class QUrl;
 
+namespace lettergate {
+
 // One request for the latest-release document, from the GET to the decoded reply.
 // It bounds what a broken or hostile server can do: the whole exchange ends by the
 // deadline, however slowly the headers or the body trickle in; the body is refused as
@@ -52,3 +54,5 @@ private:
     QString m_errorString;
     bool m_finished = false;
 };
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 
 #include <QPointer>
 
+namespace lettergate {
+
 namespace {
 
 const QString appSlug = QStringLiteral("lettergate");
@@ -127,3 +129,5 @@ void UpdateChecker::check(const QObject *context, Completion done)
                     done(result);
             });
 }
+
+} // namespace lettergate

@@ -8,6 +8,8 @@
 #include <functional>
 #include <optional>
 
+namespace lettergate {
+
 class ReleaseFetch;
 
 // Asks the release endpoint which version is the latest and compares it with the
@@ -65,3 +67,5 @@ private:
     QNetworkAccessManager m_network;
     std::optional<UpdateResult> m_lastResult;
 };
+
+} // namespace lettergate

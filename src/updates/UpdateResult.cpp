@@ -1,5 +1,7 @@
 #include "updates/UpdateResult.h"
 
+namespace lettergate {
+
 UpdateResult UpdateResult::updateAvailable(const QString &version, const QString &url,
                                            const std::optional<QString> &notes)
 {
@@ -21,3 +23,5 @@ UpdateResult UpdateResult::upToDate()
 {
     return UpdateResult(Kind::UpToDate);
 }
+
+} // namespace lettergate

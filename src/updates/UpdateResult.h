@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // The outcome of one update check: a newer release with its download page, a failure
 // described for the user, or nothing to do.
 class UpdateResult {
@@ -39,3 +41,5 @@ private:
     std::optional<QString> m_notes;
     QString m_message;
 };
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 #include <QUrl>
 #include <optional>
 
+namespace lettergate {
+
 // text as an absolute http or https URL with a host; nothing for any other text, such
 // as a relative path, a file: or javascript: URL, or something that is no URL at all.
 inline std::optional<QUrl> webAddress(const QString &text)
@@ -14,3 +16,5 @@ inline std::optional<QUrl> webAddress(const QString &text)
         return std::nullopt;
     return url;
 }
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 #include <QPromise>
 #include <algorithm>
 
+namespace lettergate {
+
 // One prefetch: where its pictures go and how many are still to come.
 struct ThumbnailService::Run {
     ScreenCapture *capture = nullptr;
@@ -169,3 +171,5 @@ void ThumbnailService::store(Run &run, quint32 windowId, const QImage &image)
     if (run.onImage && !run.done.isCanceled())
         run.onImage(windowId, image);
 }
+
+} // namespace lettergate

@@ -16,6 +16,8 @@
 #include <memory>
 #include <optional>
 
+namespace lettergate {
+
 // Small pictures of windows, captured in the background and kept by window number, so
 // the panel can show the last known picture the moment it opens. Everything here but
 // the captures themselves runs on the GUI thread.
@@ -87,3 +89,5 @@ private:
     // prefetch delivers late is dropped when its window has gone since.
     QSet<quint32> m_liveWindows;
 };
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include "platform/Log.h"
 #include "platform/Platform.h"
 
+namespace lettergate {
+
 namespace {
 
 std::optional<WindowElement> elementNumbered(Accessibility &accessibility, const QList<WindowElement> &elements,
@@ -53,3 +55,5 @@ bool activateWindow(Platform &platform, const WindowInfo &window)
                                        + QString::number(window.id) + QStringLiteral(" '") + window.title + u'\'';
     return true;
 }
+
+} // namespace lettergate

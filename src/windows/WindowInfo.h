@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // One ordinary application window on screen, as the switcher sees it.
 struct WindowInfo {
     quint32 id = 0;                   // the window server's number: the key for activation and pictures
@@ -25,4 +27,6 @@ inline size_t qHash(const WindowInfo &window, size_t seed = 0)
                       window.bounds.height());
 }
 
-Q_DECLARE_METATYPE(WindowInfo)
+} // namespace lettergate
+
+Q_DECLARE_METATYPE(lettergate::WindowInfo)

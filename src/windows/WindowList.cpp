@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <cmath>
 
+namespace lettergate {
+
 namespace {
 
 constexpr double minimumSide = 60.0;
@@ -87,3 +89,5 @@ void printAllWindows(Platform &platform)
     }
     qCInfo(lcWindows).noquote() << lines.join(u'\n');
 }
+
+} // namespace lettergate

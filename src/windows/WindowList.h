@@ -5,6 +5,8 @@
 #include <QList>
 #include <optional>
 
+namespace lettergate {
+
 class Platform;
 
 // The ordinary application windows on screen, front-most first: only layer 0, at least
@@ -14,3 +16,5 @@ QList<WindowInfo> listWindows(Platform &platform, std::optional<qint32> excluded
 
 // Writes the windows of every other process to the log, one line each after a header.
 void printAllWindows(Platform &platform);
+
+} // namespace lettergate

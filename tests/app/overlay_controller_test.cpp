@@ -14,6 +14,8 @@
 #include <QTest>
 #include <algorithm>
 
+using namespace lettergate;
+
 namespace {
 
 constexpr qint32 editorPid = 4100;

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace lettergate;
+
 using PanelPlacement::Screen;
 
 class PanelPlacementTest : public QObject {

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace lettergate;
+
 // Which keystroke a paste types into the application that was in front.
 class PasteKeystrokeChoiceTest : public QObject {
     Q_OBJECT

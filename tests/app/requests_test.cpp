@@ -20,6 +20,8 @@
 #include <QTest>
 #include <vector>
 
+using namespace lettergate;
+
 namespace {
 
 CommandLine parse(std::vector<const char *> arguments)

@@ -16,6 +16,8 @@
 #include <sys/stat.h>
 #include <vector>
 
+using namespace lettergate;
+
 namespace {
 
 // The asking side blocks until the reply comes, and the answering side needs this

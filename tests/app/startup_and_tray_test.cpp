@@ -15,6 +15,8 @@
 #include <QMenu>
 #include <QTest>
 
+using namespace lettergate;
+
 namespace {
 
 QByteArray releaseReply(const QByteArray &version)

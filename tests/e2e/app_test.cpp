@@ -4,6 +4,8 @@
 #include <QTest>
 #include <memory>
 
+using namespace lettergate;
+
 using Reliability::panelHasFocus;
 using Reliability::panelIsMapped;
 using Reliability::pressKeys;

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QTest>
 
+using namespace lettergate;
+
 using Reliability::panelIsMapped;
 using Reliability::pressKeys;
 using X11Test::HelperWindow;

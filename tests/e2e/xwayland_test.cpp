@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTest>
 
+using namespace lettergate;
+
 // The real program in the XWayland part of a Wayland desktop that serves it nothing of
 // its own (here: no compositor answers on $WAYLAND_DISPLAY), as on GNOME: it runs as an
 // X11 program, says so, and its panel keeps the keyboard it is given. As an

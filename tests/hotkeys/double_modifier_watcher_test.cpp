@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace lettergate;
+
 using ModifierKey = HotkeyConfig::ModifierKey;
 
 namespace {

@@ -4,6 +4,8 @@
 #include <QSet>
 #include <QTest>
 
+using namespace lettergate;
+
 using ModifierKey = HotkeyConfig::ModifierKey;
 
 class HotkeyConfigTest : public QObject {

@@ -8,6 +8,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace lettergate;
+
 using ModifierKey = HotkeyConfig::ModifierKey;
 
 namespace {

@@ -7,6 +7,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+namespace lettergate {
+
 // The switcher rig with what the panel draws on top: window pictures in the thumbnail
 // cache, application icons, and picture entries.
 namespace PanelRig {
@@ -42,3 +44,5 @@ inline QImage picture(QSize size, const QColor &color)
 }
 
 } // namespace PanelRig
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <utility>
 
+namespace lettergate {
+
 // Every symbol the panel's parts draw.
 inline const QStringList panelSymbols{
     QStringLiteral("chevron.backward"), QStringLiteral("rectangle.on.rectangle.angled"),
@@ -31,3 +33,5 @@ inline std::pair<int, bool> inked(const QImage &image, QColor color)
     }
     return {count, tinted};
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace lettergate;
+
 using namespace PanelRig;
 
 // How cards look is covered by the golden pictures; these check what they cannot.

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace lettergate;
+
 using namespace PanelRig;
 
 class CellsTest : public QObject {

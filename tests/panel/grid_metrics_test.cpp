@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace lettergate;
+
 namespace {
 
 // A bare card face, enough to see where the grid puts it.

@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace lettergate;
+
 using namespace PanelRig;
 
 class PageTransitionTest : public QObject {

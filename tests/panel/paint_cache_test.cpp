@@ -10,6 +10,8 @@
 
 #include <functional>
 
+using namespace lettergate;
+
 using namespace PanelRig;
 
 namespace {

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace lettergate;
+
 using namespace PanelRig;
 
 // Renders the panel's pages as the screenshot script does and compares a few with their

@@ -20,6 +20,8 @@
 #include <QTest>
 #include <cmath>
 
+using namespace lettergate;
+
 using namespace PanelRig;
 
 // What the panel's pages show is covered by the golden pictures; these check what a

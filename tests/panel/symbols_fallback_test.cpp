@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace lettergate;
+
 // A desktop without any icon theme: every symbol is a painted stand-in, so the panel
 // still looks complete.
 class SymbolsFallbackTest : public QObject {

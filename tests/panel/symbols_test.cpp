@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <QTest>
 
+using namespace lettergate;
+
 // The symbol table over the installed icon theme (scripts/install-deps installs
 // Adwaita), and the painted stand-ins.
 class SymbolsTest : public QObject {

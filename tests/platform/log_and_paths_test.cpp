@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QTest>
 
+using namespace lettergate;
+
 using namespace Qt::StringLiterals;
 
 class LogAndPathsTest : public QObject {

@@ -5,6 +5,8 @@
 #include <QTest>
 #include <optional>
 
+using namespace lettergate;
+
 // The window-system-free helpers of the platform layer.
 class PlatformHelpersTest : public QObject {
     Q_OBJECT

@@ -6,6 +6,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace lettergate;
+
 // The tray of a Wayland desktop is the status-notifier watcher on the session bus.
 class StatusNotifierTrayTest : public QObject {
     Q_OBJECT

@@ -12,6 +12,8 @@
 #include <memory>
 #include <unistd.h>
 
+namespace lettergate {
+
 RunningProgram::RunningProgram(Session session)
     : m_session(session)
 {
@@ -287,3 +289,5 @@ QMap<QString, QString> lettersByApp(const QList<ReportedWindow> &windows)
 }
 
 } // namespace Reliability
+
+} // namespace lettergate

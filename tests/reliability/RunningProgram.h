@@ -11,6 +11,8 @@
 #include <optional>
 #include <xcb/xcb.h>
 
+namespace lettergate {
+
 // The real program ($LETTERGATE_BINARY) as the reliability tests drive it: in a home of
 // its own (config, data and runtime directories inside one temporary directory that
 // outlives restarts), on the display the test runs on, with everything it prints kept.
@@ -136,3 +138,5 @@ QList<ReportedWindow> reportedWindows(const QString &report);
 QMap<QString, QString> lettersByApp(const QList<ReportedWindow> &windows);
 
 } // namespace Reliability
+
+} // namespace lettergate

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace lettergate;
+
 namespace {
 
 // The quick round still copies ten times what the history keeps.

@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+using namespace lettergate;
+
 namespace {
 
 // Every file and folder below a directory, by path relative to it, with its content

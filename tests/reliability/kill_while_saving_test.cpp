@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace lettergate;
+
 namespace {
 
 constexpr int pictureCount = 3;

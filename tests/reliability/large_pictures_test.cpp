@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <csignal>
 
+using namespace lettergate;
+
 namespace {
 
 // 32 megapixels, the largest picture the history takes: 128 MiB decoded, a few hundred

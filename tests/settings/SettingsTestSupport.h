@@ -15,6 +15,8 @@
 #include <QTest>
 #include <vector>
 
+namespace lettergate {
+
 class RecordingArmer final : public TriggerArmer {
 public:
     void apply(const HotkeyConfig &config) override { applied.push_back(config); }
@@ -68,3 +70,5 @@ inline QString freshCopyOfSettingsFile()
     QDir().mkpath(QFileInfo(copy).absolutePath());
     return QFile::copy(Paths::settingsFile(), copy) ? copy : QString();
 }
+
+} // namespace lettergate

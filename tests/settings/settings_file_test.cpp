@@ -7,6 +7,8 @@
 #include "support/LogCapture.h"
 #include "support/TestEnvironment.h"
 
+using namespace lettergate;
+
 using AppTextMap = SettingsStore::AppTextMap;
 
 namespace {

@@ -5,6 +5,8 @@
 
 #include <QSignalSpy>
 
+using namespace lettergate;
+
 using AppTextMap = SettingsStore::AppTextMap;
 using ModifierKey = HotkeyConfig::ModifierKey;
 

@@ -16,6 +16,8 @@
 #include <QTest>
 #include <algorithm>
 
+namespace lettergate {
+
 // One run of the program behind the settings window: the settings and the content
 // stores over a fresh scratch home, on the fake desktop. Every save ticks the save
 // indicator, as in the application, so tests compare ticks before and after.
@@ -83,3 +85,5 @@ inline bool showsTextContaining(const QWidget &widget, const QString &part)
     const QList<QLabel *> labels = widget.findChildren<QLabel *>();
     return std::ranges::any_of(labels, [&part](const QLabel *label) { return label->text().contains(part); });
 }
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QLabel>
 
+using namespace lettergate;
+
 using Tab = SettingsView::Tab;
 using AppTextMap = SettingsStore::AppTextMap;
 

@@ -16,6 +16,8 @@
 
 #include "support/LogCapture.h"
 
+using namespace lettergate;
+
 using Tab = SettingsView::Tab;
 using HKMode = GeneralSettingsTab::HKMode;
 using ModifierKey = HotkeyConfig::ModifierKey;

@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+using namespace lettergate;
+
 using Tab = SettingsView::Tab;
 
 namespace {

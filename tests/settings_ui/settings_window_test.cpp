@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QFileInfo>
 
+using namespace lettergate;
+
 using Tab = SettingsView::Tab;
 using UnsavedEdits = SettingsQuestions::UnsavedEdits;
 

@@ -6,6 +6,8 @@
 
 #include <QPushButton>
 
+using namespace lettergate;
+
 using Tab = SettingsView::Tab;
 
 // The tabs of one list key (links here; the commands tab shares the behaviour, and the

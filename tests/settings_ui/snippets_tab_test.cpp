@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+using namespace lettergate;
+
 using Tab = SettingsView::Tab;
 
 namespace {

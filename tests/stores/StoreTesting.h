@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace lettergate {
+
 // Helpers shared by the store tests: reading what a store wrote, and making a
 // directory read-only for real.
 namespace StoreTesting {
@@ -94,3 +96,5 @@ private:
 };
 
 } // namespace StoreTesting
+
+} // namespace lettergate

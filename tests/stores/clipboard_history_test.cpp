@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <sys/stat.h>
 
+using namespace lettergate;
+
 using namespace StoreTesting;
 using namespace Qt::StringLiterals;
 

@@ -9,6 +9,8 @@
 #include <unistd.h>
 #include <optional>
 
+using namespace lettergate;
+
 namespace {
 
 // Where the commands of these tests are listed while they run.

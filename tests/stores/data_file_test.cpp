@@ -21,6 +21,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace lettergate;
+
 using namespace StoreTesting;
 
 namespace {

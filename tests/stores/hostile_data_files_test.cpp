@@ -16,6 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace lettergate;
+
 using StoreTesting::keptCopies;
 using StoreTesting::writeFile;
 

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <sys/stat.h>
 
+using namespace lettergate;
+
 using HostileFiles::bytesRead;
 using HostileFiles::writeSparse;
 

@@ -11,6 +11,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace lettergate;
+
 using namespace StoreTesting;
 
 namespace {

@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace lettergate;
+
 using namespace StoreTesting;
 
 namespace {

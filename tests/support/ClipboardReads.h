@@ -5,6 +5,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+namespace lettergate {
+
 // Checks the clipboard as the history's poll does, then serves the event loop until the
 // read it asked for, and any read a change meanwhile caused, has come back, so that what
 // follows sees the copy recorded. Answers false when the read did not come back in 10 s.
@@ -19,3 +21,5 @@ inline bool readClipboard(ClipboardHistory &history)
     loop.exec();
     return !history.isReading();
 }
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace lettergate {
+
 // Scripted per-process window elements. Each element is the window number itself,
 // unless numberOf overrides what the backend would report for it. Every act is
 // recorded as text ("raise 7", "focus 42 7", ...), in order.
@@ -43,3 +45,5 @@ public:
     QHash<WindowElement, std::optional<quint32>> numberOf;    // element → reported number
     QStringList acts;
 };
+
+} // namespace lettergate

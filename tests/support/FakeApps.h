@@ -6,6 +6,8 @@
 #include <QList>
 #include <QSet>
 
+namespace lettergate {
+
 // Scripted applications with recorded activations, launches and opened URLs.
 class FakeApps final : public Apps {
 public:
@@ -66,3 +68,5 @@ public:
     QList<QString> launches;
     QList<QUrl> openedUrls;
 };
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include "platform/Clock.h"
 
+namespace lettergate {
+
 // A clock that moves only when the test says so. Starts far from zero, as a real
 // uptime does.
 class FakeClock final : public Clock {
@@ -13,3 +15,5 @@ public:
 private:
     double m_now = 10000.0;
 };
+
+} // namespace lettergate

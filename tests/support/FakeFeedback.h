@@ -6,6 +6,8 @@
 
 #include <QList>
 
+namespace lettergate {
+
 class FakeFeedback final : public Feedback {
 public:
     void beep() override { ++beeps; }
@@ -32,3 +34,5 @@ public:
     std::optional<QString> windowManager = QStringLiteral("Fakebox");
     bool overlays = true;
 };
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QStringList>
 
+namespace lettergate {
+
 // Hot keys held in memory. A test presses one with press(); `refused` lists
 // combinations the "system" will not grant, as when another client holds them.
 class FakeHotKeys final : public HotKeys {
@@ -47,3 +49,5 @@ public:
     bool supported = true;
     QStringList log;
 };
+
+} // namespace lettergate

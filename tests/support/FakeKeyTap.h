@@ -4,6 +4,8 @@
 
 #include <QPointer>
 
+namespace lettergate {
+
 class FakeKeyTapSession final : public KeyTapSession {
     Q_OBJECT
 public:
@@ -50,3 +52,5 @@ public:
     int creations = 0;
     QPointer<FakeKeyTapSession> last; // the most recent live session
 };
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 
 #include <QList>
 
+namespace lettergate {
+
 // Keeps every notification shown, in order.
 class FakeNotifications final : public Notifications {
 public:
@@ -16,3 +18,5 @@ public:
 
     QList<Shown> shown;
 };
+
+} // namespace lettergate

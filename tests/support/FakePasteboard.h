@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <functional>
 
+namespace lettergate {
+
 // An in-memory clipboard. copyText/copyImage/copySecretText act as another application
 // copying; the Pasteboard calls act as this program. Writes are recorded in `acts`.
 // Every change announces itself at once, as the real clipboard does; a read answers with
@@ -89,3 +91,5 @@ private:
     std::optional<QImage> m_image;
     bool m_markedSecret = false;
 };
+
+} // namespace lettergate

@@ -13,6 +13,8 @@
 #include "support/FakeSystemTray.h"
 #include "support/FakeWindowServer.h"
 
+namespace lettergate {
+
 // The in-memory desktop every unit test runs against, handed to what a test builds.
 class FakePlatform final : public Platform {
 public:
@@ -45,3 +47,5 @@ public:
     FakeSystemTray tray;
     FakeClock time;
 };
+
+} // namespace lettergate

@@ -10,6 +10,8 @@
 #include <QThread>
 #include <atomic>
 
+namespace lettergate {
+
 // Scripted capturable windows. capture() may run on worker threads, so everything it
 // touches is guarded.
 class FakeScreenCapture final : public ScreenCapture {
@@ -58,3 +60,5 @@ public:
     int captureCount = 0;
     QSet<QThread *> threads; // every thread that asked for content or a picture
 };
+
+} // namespace lettergate

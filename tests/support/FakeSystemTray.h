@@ -2,6 +2,8 @@
 
 #include "platform/SystemTray.h"
 
+namespace lettergate {
+
 // A tray that comes and goes when the test says; present from the start, as on most desktops.
 class FakeSystemTray final : public SystemTray {
 public:
@@ -16,3 +18,5 @@ public:
 
     bool present = true;
 };
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include "platform/WindowServer.h"
 
+namespace lettergate {
+
 // Scripted on-screen windows, front-most first. A test builds the list directly or
 // with addWindow; `unavailable` makes the server answer nothing.
 class FakeWindowServer final : public WindowServer {
@@ -24,3 +26,5 @@ public:
     QList<WindowRecord> records;
     bool unavailable = false;
 };
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QTest>
 
+namespace lettergate {
+
 // Pictures compared with golden ones stored under tests/<folder>/golden/. Text is drawn
 // in DejaVu Sans (fonts-dejavu-core, which scripts/install-deps installs), so a fresh
 // Debian 12 machine draws the same pixels; a small tolerance absorbs antialiasing.
@@ -70,3 +72,5 @@ inline void verify(const QImage &picture, const QString &folder, const QString &
 }
 
 } // namespace GoldenImage
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTest>
 
+namespace lettergate {
+
 // Files built to hurt a reader, and the kernel's count of what this process read.
 namespace HostileFiles {
 
@@ -41,3 +43,5 @@ inline Snippet pictureSnippet(const QString &fileName)
 }
 
 } // namespace HostileFiles
+
+} // namespace lettergate

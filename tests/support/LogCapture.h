@@ -5,6 +5,8 @@
 #include <QLoggingCategory>
 #include <QStringList>
 
+namespace lettergate {
+
 // Collects every log line while it lives, debug lines included, so a test can assert
 // the exact texts.
 class LogCapture {
@@ -26,3 +28,5 @@ public:
 
     QStringList lines;
 };
+
+} // namespace lettergate

@@ -11,6 +11,8 @@
 
 extern char **environ;
 
+namespace lettergate {
+
 // A session bus of the test's own (dbus-daemon), named in DBUS_SESSION_BUS_ADDRESS for
 // as long as the object lives. Started before the application, which may connect to the
 // session bus while it starts.
@@ -70,3 +72,5 @@ int runOnPrivateSessionBus(int argc, char **argv)
     Test test(bus.address());
     return QTest::qExec(&test, argc, argv);
 }
+
+} // namespace lettergate

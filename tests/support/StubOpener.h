@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <optional>
 
+namespace lettergate {
+
 // A desktop opener ("xdg-open") of the test's own, first on $PATH while it lives. Each
 // call records its argument and exits with the given status, saying why on standard
 // error when that is not 0. Without a status there is no opener on $PATH at all.
@@ -81,3 +83,5 @@ private:
     QTemporaryDir m_directory;
     QByteArray m_savedPath;
 };
+
+} // namespace lettergate

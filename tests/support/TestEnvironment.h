@@ -3,6 +3,8 @@
 #include <QTemporaryDir>
 #include <QtGlobal>
 
+namespace lettergate {
+
 // Points XDG_CONFIG_HOME and XDG_DATA_HOME into a fresh temporary directory for the
 // lifetime of the object, so no test ever reads or writes the real home directory.
 class TestEnvironment {
@@ -19,3 +21,5 @@ public:
 private:
     QTemporaryDir m_root;
 };
+
+} // namespace lettergate

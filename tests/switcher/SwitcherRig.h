@@ -13,6 +13,8 @@
 #include "switcher/SwitcherViewModel.h"
 #include "windows/ThumbnailService.h"
 
+namespace lettergate {
+
 // A view model over real stores in a private data directory, on the fake platform.
 struct SwitcherRig {
     TestEnvironment environment;
@@ -153,3 +155,4 @@ inline void type(SwitcherViewModel &model, const QStringList &keys)
         model.handle(key);
 }
 
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace lettergate;
+
 // Every key of the panel's vocabulary on every page, and Back on every page, each row
 // starting from a freshly reset panel over the same furnished stores.
 class KeyVocabularyTest : public QObject {

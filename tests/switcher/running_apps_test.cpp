@@ -6,6 +6,8 @@
 #include <QMultiMap>
 #include <QTest>
 
+using namespace lettergate;
+
 namespace {
 
 const QSet<QString> listKeys{QStringLiteral("v"), QStringLiteral("b"), QStringLiteral("q"), QStringLiteral("m")};

@@ -3,6 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace lettergate;
+
 namespace {
 
 QString describe(std::optional<Highlight> highlight)

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+namespace lettergate {
+
 // A real HTTP server on 127.0.0.1 for one test. Every request is answered by the test's
 // script as soon as its head has arrived; the heads are recorded.
 class LoopbackHttpServer : public QObject {
@@ -97,3 +99,5 @@ private:
     Answer m_answer;
     std::unique_ptr<QTcpServer> m_server;
 };
+
+} // namespace lettergate

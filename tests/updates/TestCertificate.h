@@ -1,5 +1,7 @@
 #pragma once
 
+namespace lettergate {
+
 // A self-signed certificate for 127.0.0.1 (EC P-256, valid 2000-2100) and its key, so
 // the tests can serve https on loopback. Test material only: it guards nothing.
 namespace TestCertificate {
@@ -26,3 +28,5 @@ sLgXFJ38GBrXIwgRTGfoHSjlkQgslr6axzDhWzGWCVWybOd1kUKnBoB4
 )";
 
 } // namespace TestCertificate
+
+} // namespace lettergate

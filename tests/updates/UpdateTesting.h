@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QTest>
 
+namespace lettergate {
+
 // "updateAvailable(2.0, https://…, notes)", "error(…)" or "upToDate".
 inline QString describe(const UpdateResult &result)
 {
@@ -35,3 +37,5 @@ inline std::optional<UpdateResult> runCheck(UpdateChecker &checker, int waitMs =
     checker.check(&receiver, [&outcome](const UpdateResult &result) { outcome = result; });
     return QTest::qWaitFor([&outcome] { return outcome.has_value(); }, waitMs) ? outcome : std::nullopt;
 }
+
+} // namespace lettergate

@@ -9,6 +9,8 @@
 #include <QSslSocket>
 #include <QTest>
 
+using namespace lettergate;
+
 using namespace std::chrono_literals;
 using Server = LoopbackHttpServer;
 

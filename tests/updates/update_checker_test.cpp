@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace lettergate;
+
 using namespace std::chrono_literals;
 using Server = LoopbackHttpServer;
 

@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+namespace lettergate {
+
 namespace WaylandTest {
 
 namespace {
@@ -181,3 +183,5 @@ bool focus(const QString &title)
 }
 
 } // namespace WaylandTest
+
+} // namespace lettergate

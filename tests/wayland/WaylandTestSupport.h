@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <optional>
 
+namespace lettergate {
+
 // Real clients of the headless sway session and what the compositor says about them.
 namespace WaylandTest {
 
@@ -77,3 +79,5 @@ QString windowsReport();
 bool focus(const QString &title);
 
 } // namespace WaylandTest
+
+} // namespace lettergate

@@ -21,6 +21,8 @@
 #include <qpa/qplatformnativeinterface.h>
 #include <wayland-client.h>
 
+using namespace lettergate;
+
 namespace {
 
 // The panel's window flags; every key it gets is kept.

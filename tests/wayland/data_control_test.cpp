@@ -15,6 +15,8 @@
 
 #include "wayland/wlr-data-control-unstable-v1-client-protocol.h"
 
+using namespace lettergate;
+
 using Kind = PasteboardContent::Kind;
 
 namespace {

@@ -5,6 +5,8 @@
 #include <QJsonObject>
 #include <QTest>
 
+using namespace lettergate;
+
 // The real program on a headless sway with real Wayland clients, driven from outside as
 // a person drives it: its socket's verbs, the one keyboard of the seat, sway's own
 // account of which window has the focus, and another client's copies. The backend's

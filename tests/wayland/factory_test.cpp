@@ -5,6 +5,8 @@
 #include <QScopeGuard>
 #include <QTest>
 
+using namespace lettergate;
+
 // Which backend a headless sway session gets, and what it says when the compositor is
 // gone by the time the backend is made.
 class WaylandFactoryTest : public QObject {

@@ -7,6 +7,8 @@
 #include <thread>
 #include <unistd.h>
 
+using namespace lettergate;
+
 namespace {
 
 QByteArray header(const char *magic, quint32 length, quint32 type)

@@ -23,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+using namespace lettergate;
+
 namespace {
 
 uint32_t nowMs()

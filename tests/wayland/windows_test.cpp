@@ -16,6 +16,8 @@
 #include <QTest>
 #include <wayland-client.h>
 
+using namespace lettergate;
+
 namespace {
 
 std::optional<WindowRecord> titled(const QList<WindowRecord> &records, const QString &title)

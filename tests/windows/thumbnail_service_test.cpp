@@ -6,6 +6,8 @@
 #include <QTest>
 #include <limits>
 
+using namespace lettergate;
+
 namespace {
 
 QList<WindowInfo> windows(std::initializer_list<quint32> ids)

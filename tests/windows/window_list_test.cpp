@@ -9,6 +9,8 @@
 #include <functional>
 #include <limits>
 
+using namespace lettergate;
+
 namespace {
 
 const WindowInfo target{7, 42, QStringLiteral("org.example.Editor"), QStringLiteral("Editor"),

@@ -5,6 +5,8 @@
 #include <QTest>
 #include <cstring>
 
+namespace lettergate {
+
 namespace {
 
 QString helperProgram()
@@ -270,3 +272,5 @@ void activate(quint32 window)
 }
 
 } // namespace X11Test
+
+} // namespace lettergate

@@ -8,6 +8,8 @@
 #include <optional>
 #include <xcb/xcb.h>
 
+namespace lettergate {
+
 // What the X11 tests share: foreign client windows in processes of their own, and the
 // command-line tools that drive the session (xdotool, xclip, xprop). Every test runs
 // inside the private session that scripts/x11-session starts for CTest.
@@ -118,3 +120,5 @@ std::optional<Entry> entryOf(const QList<Entry> &entries, Field Entry::*field, c
 }
 
 } // namespace X11Test
+
+} // namespace lettergate

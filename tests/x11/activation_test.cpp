@@ -10,6 +10,8 @@
 #include <QWindow>
 #include <optional>
 
+using namespace lettergate;
+
 using X11Test::HelperWindow;
 
 namespace {

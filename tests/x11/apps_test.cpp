@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace lettergate;
+
 using X11Test::HelperWindow;
 
 // Windows of other processes and their applications, as the window manager lists them

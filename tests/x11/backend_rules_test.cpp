@@ -7,6 +7,8 @@
 #include <QTest>
 #include <X11/keysym.h>
 
+using namespace lettergate;
+
 // The backend's decisions that need no server: what replies mean, and what the key
 // vocabulary becomes on X11.
 class BackendRulesTest : public QObject {

@@ -8,6 +8,8 @@
 #include <QTemporaryFile>
 #include <QTest>
 
+using namespace lettergate;
+
 using X11Test::HelperWindow;
 
 // The server's clipboard as we write it, and the synthetic paste keystroke. How the

@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QWindow>
 
+using namespace lettergate;
+
 using X11Test::HelperWindow;
 
 namespace {

@@ -11,6 +11,8 @@
 #include <QTemporaryFile>
 #include <QTest>
 
+using namespace lettergate;
+
 namespace {
 
 // Puts DISPLAY and QT_QPA_PLATFORM back, and WAYLAND_DISPLAY away, at the end of the scope.

@@ -13,6 +13,8 @@
 #include <optional>
 #include <string_view>
 
+using namespace lettergate;
+
 using X11Test::HelperWindow;
 using Kind = PasteboardContent::Kind;
 

@@ -9,6 +9,8 @@
 #include <QDBusConnection>
 #include <QTest>
 
+using namespace lettergate;
+
 namespace {
 
 // The desktop's notification service, as far as Lettergate uses it: on a connection of

@@ -6,6 +6,8 @@
 
 #include <QPainter>
 
+namespace lettergate {
+
 QImage renderSwitcherView(SwitcherViewModel &viewModel, const SnippetStore &snippets, Apps &apps, QSize size,
                           qreal devicePixelRatio)
 {
@@ -27,3 +29,5 @@ QImage renderSwitcherView(SwitcherViewModel &viewModel, const SnippetStore &snip
     view.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
     return picture;
 }
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QSize>
 
+namespace lettergate {
+
 class Apps;
 class SnippetStore;
 class SwitcherViewModel;
@@ -13,3 +15,5 @@ class SwitcherViewModel;
 // corners outside the rounded panel are transparent.
 QImage renderSwitcherView(SwitcherViewModel &viewModel, const SnippetStore &snippets, Apps &apps, QSize size,
                           qreal devicePixelRatio = 1);
+
+} // namespace lettergate

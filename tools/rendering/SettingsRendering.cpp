@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
+namespace lettergate {
+
 namespace {
 
 constexpr int pictureLoadTimeoutMs = 5000;
@@ -145,3 +147,5 @@ QImage SettingsRendering::render(const SettingsServices &services, SettingsView:
     QCoreApplication::processEvents();
     return view.grab().toImage();
 }
+
+} // namespace lettergate

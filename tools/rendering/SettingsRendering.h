@@ -4,6 +4,8 @@
 
 #include <QImage>
 
+namespace lettergate {
+
 struct SettingsServices;
 
 // Pictures of the settings window for review and documentation (the screenshot script).
@@ -20,3 +22,5 @@ void fillWithSampleData(const SettingsServices &services);
 QImage render(const SettingsServices &services, SettingsView::Tab tab);
 
 } // namespace SettingsRendering
+
+} // namespace lettergate

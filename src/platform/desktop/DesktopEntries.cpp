@@ -12,6 +12,8 @@
 #include <gio/gio.h>
 #pragma pop_macro("signals")
 
+namespace lettergate {
+
 namespace {
 
 const QString suffix = QStringLiteral(".desktop");
@@ -232,3 +234,5 @@ bool DesktopEntries::openUrl(const QUrl &url)
     const gboolean ok = g_app_info_launch_default_for_uri(url.toEncoded().constData(), context.context, &error);
     return succeeded(ok, error);
 }
+
+} // namespace lettergate

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QUrl>
 #include <optional>
+struct _GAppInfoMonitor;
+
+namespace lettergate {
 
 // What a window says about the application behind it, from which its desktop entry is
 // found: on X11 its properties; on Wayland its app_id stands for all of them.
@@ -16,7 +19,6 @@ struct AppHints {
     friend bool operator==(const AppHints &, const AppHints &) = default;
 };
 
-struct _GAppInfoMonitor;
 
 // The installed applications as their desktop entries describe them, through GIO.
 // Ids are desktop-file ids without the ".desktop" suffix ("debian-xterm"). Lookups are
@@ -58,3 +60,5 @@ private:
     QHash<QString, QString> m_names;                     // id → Name
     std::optional<QHash<QString, QString>> m_startupClasses;  // StartupWMClass → id
 };
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 #include "platform/x11/DisplayProbe.h"
 #include "platform/x11/X11Platform.h"
 
+namespace lettergate {
+
 namespace {
 
 bool runsOffscreen()
@@ -114,3 +116,5 @@ std::unique_ptr<Platform> PlatformFactory::create(const Choice &choice)
     }
     return std::make_unique<NullPlatform>();
 }
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+namespace lettergate {
+
 namespace PlatformFactory {
 
 enum class Backend { wayland, x11, none };
@@ -28,3 +30,5 @@ std::optional<Choice> choose(QString *reason);
 std::unique_ptr<Platform> create(const Choice &choice);
 
 } // namespace PlatformFactory
+
+} // namespace lettergate

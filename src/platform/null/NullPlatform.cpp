@@ -4,6 +4,8 @@
 
 #include <QDesktopServices>
 
+namespace lettergate {
+
 NullPlatform::NullPlatform()
 {
     qCWarning(lcPlatform).noquote() << QStringLiteral(
@@ -14,3 +16,5 @@ bool NullPlatform::openUrl(const QUrl &url)
 {
     return QDesktopServices::openUrl(url);
 }
+
+} // namespace lettergate

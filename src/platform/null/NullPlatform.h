@@ -15,6 +15,8 @@
 #include "platform/qt/QtPasteboard.h"
 #include "platform/qt/SystemClock.h"
 
+namespace lettergate {
+
 // The backend for a session without a supported window system: no windows, no hot
 // keys, no window pictures. The clipboard, links, settings and the update check
 // still work, so the rest of the program runs unchanged.
@@ -103,3 +105,5 @@ private:
     DBusNotifications m_notifications;
     SystemClock m_clock;
 };
+
+} // namespace lettergate

@@ -8,6 +8,8 @@
 #include <QDBusPendingReply>
 #include <QVariantMap>
 
+namespace lettergate {
+
 namespace {
 const QString service = QStringLiteral("org.freedesktop.Notifications");
 const QString path = QStringLiteral("/org/freedesktop/Notifications");
@@ -57,3 +59,5 @@ void DBusNotifications::send(const QString &summary, const QString &body)
         }
     });
 }
+
+} // namespace lettergate

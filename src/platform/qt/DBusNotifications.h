@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+namespace lettergate {
+
 // Notifications through the freedesktop notification service on the session bus.
 // Calls are sent without waiting for the reply, so a slow or absent server never
 // holds up the caller; an error reply is logged once.
@@ -18,3 +20,5 @@ private:
     // Parent of the calls still waiting for their reply, so none outlives this object.
     QObject m_pendingCalls;
 };
+
+} // namespace lettergate

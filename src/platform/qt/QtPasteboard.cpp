@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+namespace lettergate {
+
 QtPasteboard::QtPasteboard(QObject *parent)
     : Pasteboard(parent)
     , m_clipboard(QGuiApplication::clipboard())
@@ -75,3 +77,5 @@ bool QtPasteboard::writeImage(const QImage &image)
     m_clipboard->setImage(image);
     return true;
 }
+
+} // namespace lettergate

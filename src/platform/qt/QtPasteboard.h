@@ -4,6 +4,8 @@
 
 class QClipboard;
 
+namespace lettergate {
+
 // The clipboard through Qt, which on X11 learns of every change of owner (XFixes)
 // and so can keep the change counter and announce each change as it happens. Reads go
 // through QClipboard and so wait for the owner on the calling thread; a backend with a
@@ -26,3 +28,5 @@ private:
     QClipboard *m_clipboard;
     qint64 m_changeCount = 0;
 };
+
+} // namespace lettergate

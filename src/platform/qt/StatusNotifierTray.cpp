@@ -3,6 +3,8 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 
+namespace lettergate {
+
 namespace {
 
 const QString watcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
@@ -40,3 +42,5 @@ void StatusNotifierTray::setState(bool watcherRuns, bool ranWhenIconMade)
     if (isPresent() != wasPresent)
         emit presenceChanged(isPresent());
 }
+
+} // namespace lettergate

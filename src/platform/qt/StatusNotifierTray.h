@@ -4,6 +4,8 @@
 
 #include <QDBusServiceWatcher>
 
+namespace lettergate {
+
 // The system tray of a Wayland desktop: the status-notifier watcher on the session bus
 // (org.kde.StatusNotifierWatcher), which Qt shows its tray icon through where no X
 // system tray exists. Qt looks for the watcher once, when the icon is made, and never
@@ -27,3 +29,5 @@ private:
     bool m_watcherRuns = false;
     bool m_ranWhenIconMade = false;
 };
+
+} // namespace lettergate

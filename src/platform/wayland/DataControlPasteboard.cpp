@@ -13,6 +13,8 @@
 
 #include "wayland/wlr-data-control-unstable-v1-client-protocol.h"
 
+namespace lettergate {
+
 namespace {
 
 constexpr quint32 newestKnownVersion = 2;
@@ -330,3 +332,5 @@ bool DataControlPasteboard::writeImage(const QImage &image)
     });
     return true;
 }
+
+} // namespace lettergate

@@ -10,13 +10,15 @@
 #include <QTimer>
 #include <memory>
 #include <optional>
-
-class DataControlSource;
-class WaylandConnection;
 struct wl_seat;
 struct zwlr_data_control_device_v1;
 struct zwlr_data_control_manager_v1;
 struct zwlr_data_control_offer_v1;
+
+namespace lettergate {
+
+class DataControlSource;
+class WaylandConnection;
 
 // The clipboard of a wlroots-style compositor through data control, which reports every
 // change and reads and writes without a window of ours focused (Qt's own clipboard sees
@@ -100,3 +102,5 @@ private:
     // Destroyed first: waits for decodings still running, which call back into this.
     QThreadPool m_decoder;
 };
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 
 #include "wayland/wlr-data-control-unstable-v1-client-protocol.h"
 
+namespace lettergate {
+
 DataControlSource::DataControlSource(zwlr_data_control_manager_v1 *manager, const QList<QByteArray> &formats,
                                      QObject *writers)
     : QObject(writers)
@@ -60,3 +62,5 @@ void DataControlSource::write(const QByteArray &format, int fd)
     auto *writer = new PipeWriter(fd, m_content->value(format), m_writers);
     connect(writer, &PipeWriter::finished, writer, &QObject::deleteLater);
 }
+
+} // namespace lettergate

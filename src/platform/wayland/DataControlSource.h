@@ -9,6 +9,8 @@
 struct zwlr_data_control_manager_v1;
 struct zwlr_data_control_source_v1;
 
+namespace lettergate {
+
 // Content we offer on the clipboard through data control, which works without a window of
 // ours focused: the formats it lists, and each one's bytes, written to every program that
 // asks (a PipeWriter each). The bytes may come after the offer (a picture being encoded):
@@ -42,3 +44,5 @@ private:
     // Requests that came before the content: format and descriptor.
     QList<std::pair<QByteArray, int>> m_waiting;
 };
+
+} // namespace lettergate

@@ -9,6 +9,8 @@
 
 #include "wayland/wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
 
+namespace lettergate {
+
 namespace {
 // Version 3 adds the parent, which is not needed, and nothing else; 2 the fullscreen state.
 constexpr quint32 newestKnownVersion = 3;
@@ -287,3 +289,5 @@ bool ForeignToplevels::activationPendingFor(qint32 app) const
 {
     return m_pendingApp == app;
 }
+
+} // namespace lettergate

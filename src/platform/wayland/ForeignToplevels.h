@@ -6,13 +6,15 @@
 #include <QString>
 #include <memory>
 #include <optional>
-
-class WaylandConnection;
-class WaylandOutputs;
 struct wl_output;
 struct wl_seat;
 struct zwlr_foreign_toplevel_handle_v1;
 struct zwlr_foreign_toplevel_manager_v1;
+
+namespace lettergate {
+
+class WaylandConnection;
+class WaylandOutputs;
 
 // One window as the compositor lists it.
 struct Toplevel {
@@ -98,3 +100,5 @@ private:
     std::optional<qint32> m_pendingApp;
     bool m_noneActiveCheckQueued = false;
 };
+
+} // namespace lettergate

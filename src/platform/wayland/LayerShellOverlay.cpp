@@ -16,6 +16,8 @@
 #include "wayland/wlr-layer-shell-unstable-v1-client-protocol.h"
 #undef namespace
 
+namespace lettergate {
+
 namespace {
 
 // The layer shell among the globals of Qt's connection, read on a queue of our own.
@@ -184,3 +186,5 @@ void LayerShellOverlay::closed(void *data, zwlr_layer_surface_v1 *)
         "the compositor closed the panel's overlay; it comes back at the next opening");
     static_cast<LayerShellOverlay *>(data)->dropRole();
 }
+
+} // namespace lettergate

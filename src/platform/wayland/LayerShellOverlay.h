@@ -11,6 +11,8 @@ struct wl_surface;
 struct zwlr_layer_shell_v1;
 struct zwlr_layer_surface_v1;
 
+namespace lettergate {
+
 // Makes one of our Qt windows a wlr layer-shell surface on the overlay layer, taking the
 // keyboard exclusively while it is mapped, centred on the output the compositor picks.
 // Qt 6.4 has no public way to it: the window bypasses the window manager (with
@@ -53,3 +55,5 @@ private:
     zwlr_layer_shell_v1 *m_shell;
     zwlr_layer_surface_v1 *m_layerSurface = nullptr;
 };
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 #include <QWindow>
 #include <atomic>
 
+namespace lettergate {
+
 // Whether our panel has been on the screen, for pictures cut from the screen, which must
 // never show it: a picture taken while it showed, or begun before it showed and ended
 // after, is thrown away. Followed on the GUI thread, asked from capture threads.
@@ -29,3 +31,5 @@ private:
 
     std::atomic<Moment> m_changes = 0;
 };
+
+} // namespace lettergate

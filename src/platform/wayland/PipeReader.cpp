@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace lettergate {
+
 namespace {
 
 // What one wake-up reads at most, so that a fast writer shares the event loop.
@@ -67,3 +69,5 @@ void PipeReader::end(Outcome outcome)
     m_data.squeeze();
     emit finished(outcome);
 }
+
+} // namespace lettergate

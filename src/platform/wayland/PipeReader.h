@@ -6,6 +6,8 @@
 
 class QSocketNotifier;
 
+namespace lettergate {
+
 // Reads one pipe to its end from the event loop, never waiting on it: the descriptor is
 // made non-blocking and read whenever it has something. It stops at a size limit; a
 // writer that never writes or never closes is the owner's business (a deadline of its
@@ -44,3 +46,5 @@ private:
     QByteArray m_data;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };
+
+} // namespace lettergate

@@ -10,6 +10,8 @@
 #include <pthread.h>
 #include <unistd.h>
 
+namespace lettergate {
+
 namespace {
 
 // write() that answers EPIPE for a reader gone away instead of raising SIGPIPE, whose
@@ -94,3 +96,5 @@ void PipeWriter::end()
     m_fd = -1;
     emit finished();
 }
+
+} // namespace lettergate

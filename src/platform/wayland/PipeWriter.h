@@ -8,6 +8,8 @@
 
 class QSocketNotifier;
 
+namespace lettergate {
+
 // Writes bytes into one pipe from the event loop, never waiting on it: the descriptor is
 // made non-blocking and written whenever it has room. A reader that goes away ends the
 // write (without the SIGPIPE that would end the process); one that stops reading is given
@@ -40,3 +42,5 @@ private:
     // Restarted at each progress.
     QTimer m_stall;
 };
+
+} // namespace lettergate

@@ -17,6 +17,8 @@
 #include "wayland/wlr-screencopy-unstable-v1-client-protocol.h"
 #include "wayland/xdg-output-unstable-v1-client-protocol.h"
 
+namespace lettergate {
+
 namespace {
 
 // Dispatches `queue` until `done` or the deadline; false on a timeout or a failed
@@ -368,3 +370,5 @@ QImage ScreencopyCapture::capture(const ShareableWindow &window, QSize pixelSize
         return {};
     return buffer.picture(state).scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
+
+} // namespace lettergate

@@ -10,9 +10,6 @@
 #include <memory>
 #include <optional>
 #include <vector>
-
-class PanelOnScreen;
-class VisibleWindowFrames;
 struct wl_display;
 struct wl_output;
 struct wl_registry;
@@ -20,6 +17,11 @@ struct wl_shm;
 struct zwlr_screencopy_manager_v1;
 struct zxdg_output_manager_v1;
 struct zxdg_output_v1;
+
+namespace lettergate {
+
+class PanelOnScreen;
+class VisibleWindowFrames;
 
 // Window pictures cut from the output (wlr screencopy): the compositor copies a region
 // of the screen as it shows at its next frame, so only windows that show unobscured can
@@ -86,3 +88,5 @@ private:
     zxdg_output_manager_v1 *m_outputManager = nullptr;
     std::vector<std::unique_ptr<Output>> m_outputs;
 };
+
+} // namespace lettergate

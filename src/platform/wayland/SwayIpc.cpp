@@ -12,6 +12,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+namespace lettergate {
+
 namespace {
 
 constexpr QByteArrayView magic("i3-ipc");
@@ -176,3 +178,5 @@ std::optional<QList<View>> views(const QByteArray &tree)
 }
 
 } // namespace SwayIpc
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // sway's IPC, for the one thing Wayland's window list lacks: where each window is. A
 // message is "i3-ipc", the payload's length and the message type (both 32-bit, in the
 // machine's byte order), then the payload; get_tree answers with the whole layout tree
@@ -45,3 +47,5 @@ struct View {
 std::optional<QList<View>> views(const QByteArray &tree);
 
 } // namespace SwayIpc
+
+} // namespace lettergate

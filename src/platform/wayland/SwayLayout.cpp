@@ -4,6 +4,8 @@
 
 #include <QtConcurrent/QtConcurrentRun>
 
+namespace lettergate {
+
 SwayLayout::SwayLayout(QString socketPath) : m_socketPath(std::move(socketPath))
 {
     m_reader.setMaxThreadCount(1);
@@ -37,3 +39,5 @@ void SwayLayout::takeResult()
         refresh();
     emit viewsRead();
 }
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QThreadPool>
 
+namespace lettergate {
+
 // Where sway's windows are, read from its layout tree off the GUI thread: a socket that
 // answers slowly, not at all, or with megabytes costs the GUI thread nothing, and the
 // window list uses the latest views read without waiting. One read is under way at a
@@ -36,3 +38,5 @@ private:
     bool m_readAgain = false;
     bool m_failureLogged = false;
 };
+
+} // namespace lettergate

@@ -13,6 +13,8 @@
 
 #include "wayland/virtual-keyboard-unstable-v1-client-protocol.h"
 
+namespace lettergate {
+
 namespace {
 
 // xkb key codes are evdev codes shifted by 8, the X11 minimum key code.
@@ -146,3 +148,5 @@ void VirtualKeyboardKeystrokes::postPaste(PasteKeystroke keystroke)
     }
     m_connection.flush();
 }
+
+} // namespace lettergate

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/Keystrokes.h"
-
-class WaylandConnection;
 struct wl_seat;
 struct zwp_virtual_keyboard_v1;
+
+namespace lettergate {
+
+class WaylandConnection;
 
 // The paste keystroke typed through a virtual keyboard of our own (zwp_virtual_keyboard_v1)
 // with a keymap of our own, so the keys mean the same whatever layout the user types
@@ -42,3 +44,5 @@ private:
     zwp_virtual_keyboard_v1 *m_keyboard = nullptr;
     Keys m_keys;
 };
+
+} // namespace lettergate

@@ -8,6 +8,8 @@
 
 #include "wayland/virtual-keyboard-unstable-v1-client-protocol.h"
 
+namespace lettergate {
+
 VirtualKeymap::Keymap VirtualKeymap::compileUs()
 {
     xkb_context *context = xkb_context_new(XKB_CONTEXT_NO_ENVIRONMENT_NAMES);
@@ -44,3 +46,5 @@ bool VirtualKeymap::sendTo(zwp_virtual_keyboard_v1 *keyboard, xkb_keymap *keymap
     close(fd);
     return true;
 }
+
+} // namespace lettergate

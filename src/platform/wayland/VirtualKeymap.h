@@ -5,6 +5,8 @@
 
 struct zwp_virtual_keyboard_v1;
 
+namespace lettergate {
+
 // The keymap a virtual keyboard of ours types with: a plain US keyboard, whatever the
 // session's XKB_DEFAULT_* say, so that every key is where the code typing it looks.
 namespace VirtualKeymap {
@@ -21,3 +23,5 @@ Keymap compileUs();
 bool sendTo(zwp_virtual_keyboard_v1 *keyboard, xkb_keymap *keymap);
 
 } // namespace VirtualKeymap
+
+} // namespace lettergate

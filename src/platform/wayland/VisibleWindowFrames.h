@@ -6,6 +6,8 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+namespace lettergate {
+
 // The windows the compositor shows now and where, for pictures taken from the output
 // (which holds only what is visible): written on the GUI thread whenever the window list
 // learns the windows' places, read from the threads that take pictures.
@@ -27,3 +29,5 @@ private:
     mutable QMutex m_mutex;
     QList<ShareableWindow> m_windows;
 };
+
+} // namespace lettergate

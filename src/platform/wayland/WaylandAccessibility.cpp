@@ -5,6 +5,8 @@
 
 #include <limits>
 
+namespace lettergate {
+
 namespace {
 
 std::optional<quint32> numberOf(WindowElement element)
@@ -78,3 +80,5 @@ void WaylandAccessibility::focus(qint32, WindowElement element)
 void WaylandAccessibility::makeMain(WindowElement)
 {
 }
+
+} // namespace lettergate

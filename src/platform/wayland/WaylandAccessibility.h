@@ -2,6 +2,8 @@
 
 #include "platform/Accessibility.h"
 
+namespace lettergate {
+
 class ForeignToplevels;
 
 // Driving other applications' windows through their foreign-toplevel handles. The
@@ -27,3 +29,5 @@ public:
 private:
     ForeignToplevels &m_toplevels;
 };
+
+} // namespace lettergate

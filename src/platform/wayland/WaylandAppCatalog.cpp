@@ -1,5 +1,7 @@
 #include "platform/wayland/WaylandAppCatalog.h"
 
+namespace lettergate {
+
 std::optional<QString> WaylandAppCatalog::bundleID(const QString &appId)
 {
     if (appId.isEmpty())
@@ -21,3 +23,5 @@ QIcon WaylandAppCatalog::icon(const QString &bundleID) const
     const QIcon icon = m_entries.icon(bundleID);
     return icon.isNull() ? QIcon::fromTheme(bundleID) : icon;
 }
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // Names the applications behind Wayland windows from their app_id: the desktop entry
 // that the app_id leads to (as a GTK application id, or a window class would on X11),
 // else the app_id itself, so that an application without an entry still keeps its
@@ -24,3 +26,5 @@ public:
 private:
     DesktopEntries m_entries;
 };
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include "platform/wayland/ForeignToplevels.h"
 #include "platform/wayland/WaylandAppCatalog.h"
 
+namespace lettergate {
+
 WaylandApps::WaylandApps(ForeignToplevels &toplevels, WaylandAppCatalog &catalog)
     : m_toplevels(toplevels)
     , m_catalog(catalog)
@@ -86,3 +88,5 @@ bool WaylandApps::openUrl(const QUrl &url)
 {
     return DesktopEntries::openUrl(url);
 }
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include "platform/Apps.h"
 
+namespace lettergate {
+
 class ForeignToplevels;
 class WaylandAppCatalog;
 
@@ -34,3 +36,5 @@ private:
     ForeignToplevels &m_toplevels;
     WaylandAppCatalog &m_catalog;
 };
+
+} // namespace lettergate

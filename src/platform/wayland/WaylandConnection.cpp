@@ -10,6 +10,8 @@
 #include <cstring>
 #include <wayland-client.h>
 
+namespace lettergate {
+
 std::unique_ptr<WaylandConnection> WaylandConnection::connect(const QByteArray &socket)
 {
     wl_display *display = wl_display_connect(socket.isEmpty() ? nullptr : socket.constData());
@@ -136,3 +138,5 @@ void WaylandConnection::checkFailure()
                                           "and pasting stop working until Lettergate is started again")
                                           .arg(QString::fromLocal8Bit(std::strerror(error)));
 }
+
+} // namespace lettergate

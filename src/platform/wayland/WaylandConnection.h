@@ -12,6 +12,8 @@ struct wl_interface;
 struct wl_registry;
 class QSocketNotifier;
 
+namespace lettergate {
+
 // A connection of our own to the Wayland compositor, as the X11 backend has its own xcb
 // connection: the protocols Lettergate speaks (window lists, the clipboard, the virtual
 // keyboard) are not Qt's business, and Qt's connection is not ours to dispatch. It is
@@ -61,3 +63,5 @@ private:
     std::unique_ptr<QSocketNotifier> m_notifier;
     bool m_lost = false;
 };
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <wayland-client.h>
 
+namespace lettergate {
+
 struct WaylandOutputs::Output {
     uint32_t name = 0;
     wl_output *proxy = nullptr;
@@ -90,3 +92,5 @@ std::optional<QRect> WaylandOutputs::anyRect() const
     }
     return std::nullopt;
 }
+
+} // namespace lettergate

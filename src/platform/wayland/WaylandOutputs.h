@@ -4,10 +4,12 @@
 #include <memory>
 #include <optional>
 #include <vector>
-
-class WaylandConnection;
 struct wl_output;
 struct wl_registry;
+
+namespace lettergate {
+
+class WaylandConnection;
 
 // The compositor's outputs and the logical rectangle each covers (position, and the
 // current mode's size divided by the scale, turned by the transform): where a window
@@ -35,3 +37,5 @@ private:
     wl_registry *m_registry = nullptr;
     std::vector<std::unique_ptr<Output>> m_outputs;
 };
+
+} // namespace lettergate

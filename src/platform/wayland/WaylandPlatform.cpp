@@ -14,6 +14,8 @@
 
 #include "wayland/wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
 
+namespace lettergate {
+
 namespace {
 
 // Window pictures where the compositor offers no way to take them: the cards show the
@@ -162,3 +164,5 @@ std::optional<QString> WaylandPlatform::windowPictureSource()
         return std::nullopt;
     return QStringLiteral("screen copies of the visible windows");
 }
+
+} // namespace lettergate

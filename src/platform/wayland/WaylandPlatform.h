@@ -11,13 +11,15 @@
 #include "platform/wayland/VisibleWindowFrames.h"
 
 #include <memory>
+struct wl_seat;
+
+namespace lettergate {
 
 class Pasteboard;
 class VirtualKeyboardKeystrokes;
 class LayerShellOverlay;
 class WaylandConnection;
 class WaylandWindows;
-struct wl_seat;
 
 // The desktop as a wlroots-style Wayland compositor presents it to programs: its window
 // list (wlr foreign-toplevel management), the clipboard without a focused window (wlr
@@ -82,3 +84,5 @@ private:
     DBusNotifications m_notifications;
     StatusNotifierTray m_systemTray;
 };
+
+} // namespace lettergate

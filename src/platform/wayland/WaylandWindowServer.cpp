@@ -8,6 +8,8 @@
 
 #include <QHash>
 
+namespace lettergate {
+
 namespace {
 
 constexpr int changesSettleMs = 50;
@@ -127,3 +129,5 @@ std::optional<QRect> WaylandWindowServer::outputRectOf(const Toplevel &toplevel)
     // A window on no output now (a workspace out of sight) is somewhere on the desktop.
     return outputs.anyRect();
 }
+
+} // namespace lettergate

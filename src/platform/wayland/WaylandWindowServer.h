@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <memory>
 
+namespace lettergate {
+
 class ForeignToplevels;
 class SwayLayout;
 struct Toplevel;
@@ -44,3 +46,5 @@ private:
     // Gathers the changes of a moment (a switch changes two windows) into one read.
     QTimer m_changesSettle;
 };
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+namespace lettergate {
+
 WaylandWindows::WaylandWindows(WaylandConnection &connection, wl_seat *seat, VisibleWindowFrames &frames)
     : m_toplevels(connection, seat, QString::fromUtf8(BuildInfo::appId), qint32(QCoreApplication::applicationPid()))
     , m_windowServer(m_toplevels, m_catalog, frames, qEnvironmentVariable("SWAYSOCK"))
@@ -11,3 +13,5 @@ WaylandWindows::WaylandWindows(WaylandConnection &connection, wl_seat *seat, Vis
     , m_accessibility(m_toplevels)
 {
 }
+
+} // namespace lettergate

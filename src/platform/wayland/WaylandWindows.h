@@ -6,6 +6,8 @@
 #include "platform/wayland/WaylandApps.h"
 #include "platform/wayland/WaylandWindowServer.h"
 
+namespace lettergate {
+
 class VisibleWindowFrames;
 
 // The windows and applications of a Wayland session, as the platform interfaces present
@@ -26,3 +28,5 @@ private:
     WaylandApps m_apps;
     WaylandAccessibility m_accessibility;
 };
+
+} // namespace lettergate

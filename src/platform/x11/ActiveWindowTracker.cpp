@@ -4,6 +4,8 @@
 #include "platform/x11/X11Display.h"
 #include "platform/x11/X11Property.h"
 
+namespace lettergate {
+
 namespace {
 // Enough for every window a user switches between; older ones fall back to the
 // window manager's stacking order.
@@ -67,3 +69,5 @@ std::optional<xcb_window_t> ActiveWindowTracker::mostRecent(const QList<xcb_wind
     }
     return std::nullopt;
 }
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 
+namespace lettergate {
+
 class X11Display;
 
 // Follows _NET_ACTIVE_WINDOW as the window manager changes it, so that "which
@@ -45,3 +47,5 @@ private:
     QList<xcb_window_t> m_recent;  // most recent first, bounded
     ReportHandler m_reportHandler;
 };
+
+} // namespace lettergate

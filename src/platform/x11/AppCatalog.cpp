@@ -1,5 +1,7 @@
 #include "platform/x11/AppCatalog.h"
 
+namespace lettergate {
+
 namespace {
 
 std::optional<QString> nonEmpty(const QString &text)
@@ -53,3 +55,5 @@ QList<AppCatalog::OwnedWindow> AppCatalog::windowsOf(const QString &bundleID) co
     }
     return windows;
 }
+
+} // namespace lettergate

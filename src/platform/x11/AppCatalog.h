@@ -6,6 +6,8 @@
 #include <QHash>
 #include <optional>
 
+namespace lettergate {
+
 // Who an application is, as the switcher names it.
 struct AppIdentity {
     // The desktop-file id, else the WM_CLASS class, so that an application without a
@@ -49,3 +51,5 @@ private:
     // Each client window with its process, front-most first.
     QList<OwnedWindow> m_stacking;
 };
+
+} // namespace lettergate

@@ -1,5 +1,7 @@
 #include "platform/x11/ClientWindow.h"
 
+namespace lettergate {
+
 namespace {
 constexpr uint32_t allDesktops = 0xFFFFFFFF;
 }
@@ -42,3 +44,5 @@ QRect frameRect(QPoint clientOrigin, QSize clientSize, int borderWidth, const Fr
                  clientSize.width() + 2 * borderWidth + extents.left + extents.right,
                  clientSize.height() + 2 * borderWidth + extents.top + extents.bottom);
 }
+
+} // namespace lettergate

@@ -8,6 +8,8 @@
 #include <optional>
 #include <xcb/xcb.h>
 
+namespace lettergate {
+
 // The EWMH window type, reduced to what decides a window's layer.
 enum class WindowKind { Normal, Dialog, Desktop, Dock, Toolbar, Menu, Utility, Splash, Popup };
 
@@ -49,3 +51,5 @@ bool isOnScreen(const ClientWindow &window, std::optional<uint32_t> currentDeskt
 // The outer frame of a client whose origin lies at clientOrigin in root coordinates:
 // its border and the decorations the window manager reports around it.
 QRect frameRect(QPoint clientOrigin, QSize clientSize, int borderWidth, const FrameExtents &extents);
+
+} // namespace lettergate

@@ -8,6 +8,8 @@
 #include <vector>
 #include <xcb/res.h>
 
+namespace lettergate {
+
 using ClientWindowQuery::Field;
 using ClientWindowQuery::Fields;
 
@@ -253,3 +255,5 @@ std::optional<ClientWindowQuery::Snapshot> ClientWindowQuery::snapshot(const X11
         return std::nullopt;
     return Snapshot{read(display, *stacking, fields), X11Property::firstCardinal(desktop.get())};
 }
+
+} // namespace lettergate

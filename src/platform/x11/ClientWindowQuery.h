@@ -6,6 +6,8 @@
 #include <QList>
 #include <optional>
 
+namespace lettergate {
+
 class X11Display;
 
 // Reads what the window manager publishes about its client windows. Every function
@@ -42,3 +44,5 @@ std::optional<Snapshot> snapshot(const X11Display &display, Fields fields);
 } // namespace ClientWindowQuery
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(ClientWindowQuery::Fields)
+
+} // namespace lettergate

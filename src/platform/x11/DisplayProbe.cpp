@@ -2,6 +2,8 @@
 
 #include <xcb/xcb.h>
 
+namespace lettergate {
+
 bool DisplayProbe::isReachable(QString *reason)
 {
     const QByteArray display = qgetenv("DISPLAY");
@@ -17,3 +19,5 @@ bool DisplayProbe::isReachable(QString *reason)
         *reason = QStringLiteral("cannot connect to the X server at DISPLAY=%1").arg(QString::fromLocal8Bit(display));
     return error == 0;
 }
+
+} // namespace lettergate

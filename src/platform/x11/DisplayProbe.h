@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace lettergate {
+
 namespace DisplayProbe {
 
 // Whether an X server answers on $DISPLAY. On failure, reason says why in words a
@@ -9,3 +11,5 @@ namespace DisplayProbe {
 bool isReachable(QString *reason);
 
 } // namespace DisplayProbe
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 
 #include <X11/keysym.h>
 
+namespace lettergate {
+
 std::optional<xcb_keysym_t> KeyTranslation::keysymForVirtualKey(quint32 keyCode)
 {
     const std::optional<Qt::Key> key = VirtualKeys::qtKeyForCode(keyCode);
@@ -93,3 +95,5 @@ quint64 KeyTranslation::flagsOfState(uint16_t state, const ModifierMasks &masks)
     }
     return flags;
 }
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <optional>
 #include <xcb/xcb.h>
 
+namespace lettergate {
+
 // Between the stored trigger's vocabulary (virtual key codes, hot-key modifier bits,
 // key-event flags) and X11's (keysyms, modifier masks).
 namespace KeyTranslation {
@@ -28,3 +30,5 @@ quint64 flagOfModifier(uint16_t modifierBit, const ModifierMasks &masks);
 quint64 flagsOfState(uint16_t state, const ModifierMasks &masks);
 
 } // namespace KeyTranslation
+
+} // namespace lettergate

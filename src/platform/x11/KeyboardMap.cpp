@@ -4,6 +4,8 @@
 
 #include <X11/keysym.h>
 
+namespace lettergate {
+
 namespace {
 // Keysyms sit in up to four columns per key (plain, shifted, and the second group).
 constexpr int keysymColumns = 4;
@@ -88,3 +90,5 @@ void KeyboardMap::x11Event(const xcb_generic_event_t *event)
     readModifierMapping();
     emit changed();
 }
+
+} // namespace lettergate

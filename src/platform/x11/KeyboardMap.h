@@ -7,6 +7,8 @@
 #include <array>
 #include <xcb/xcb_keysyms.h>
 
+namespace lettergate {
+
 // Which modifier bits the roles of the trigger vocabulary and the lock keys occupy on
 // this server. Shift, Lock (Caps Lock) and Control have fixed bits; the others move
 // with the keyboard configuration.
@@ -47,3 +49,5 @@ private:
     std::array<uint16_t, 256> m_modifierOf{};
     ModifierMasks m_masks;
 };
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace lettergate {
+
 void ModifierTracker::reset(quint64 heldFlags, bool capsLockOn)
 {
     m_held.clear();
@@ -50,3 +52,5 @@ std::optional<ModifierTracker::Change> ModifierTracker::release(const Key &key)
     }
     return Change{false, flags()};
 }
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include <QList>
 #include <optional>
 
+namespace lettergate {
+
 // Turns raw key presses and releases into the key tap's two events: a key-down for an
 // ordinary key, and the new modifier flags for a modifier key. Raw events may repeat a
 // release (xdotool does) or arrive for keys held since before tracking began; both are
@@ -44,3 +46,5 @@ private:
     quint64 m_heldBefore = 0;
     bool m_capsLock = false;
 };
+
+} // namespace lettergate

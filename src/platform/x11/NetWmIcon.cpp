@@ -2,6 +2,8 @@
 
 #include <QPixmap>
 
+namespace lettergate {
+
 namespace {
 // Larger sizes are not icons; they would only cost memory.
 constexpr uint32_t largestSide = 1024;
@@ -39,3 +41,5 @@ QIcon netWmIcon(const QList<uint32_t> &data)
         icon.addPixmap(QPixmap::fromImage(image));
     return icon;
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <xcb/xinput.h>
 
+namespace lettergate {
+
 UserInputTime::UserInputTime(uint8_t xinputOpcode)
     : m_xinputOpcode(xinputOpcode)
 {
@@ -58,3 +60,5 @@ bool UserInputTime::nativeEventFilter(const QByteArray &eventType, void *message
         note(static_cast<const xcb_generic_event_t *>(message));
     return false; // only watching
 }
+
+} // namespace lettergate

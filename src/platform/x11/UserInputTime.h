@@ -4,6 +4,8 @@
 #include <optional>
 #include <xcb/xcb.h>
 
+namespace lettergate {
+
 // The X server time of the newest key or mouse button that reached this program's own
 // windows, read from the events on Qt's connection as they arrive. A request that moves
 // the focus should carry the time of the user action behind it (ICCCM); this one costs
@@ -37,3 +39,5 @@ inline bool isLaterServerTime(xcb_timestamp_t a, xcb_timestamp_t b)
 {
     return static_cast<int32_t>(a - b) > 0;
 }
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 #include "platform/x11/X11EventPump.h"
 #include "platform/x11/X11Property.h"
 
+namespace lettergate {
+
 namespace {
 constexpr uint32_t iconicState = 3;  // ICCCM WM_STATE value
 } // namespace
@@ -119,3 +121,5 @@ bool WindowManagerRequests::compositorRuns() const
     const auto cookie = xcb_ewmh_get_wm_cm_owner(ewmh, m_display.screenNumber());
     return xcb_ewmh_get_wm_cm_owner_reply(ewmh, cookie, &owner, nullptr) && owner != XCB_WINDOW_NONE;
 }
+
+} // namespace lettergate

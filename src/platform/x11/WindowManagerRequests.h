@@ -6,6 +6,8 @@
 #include <optional>
 #include <xcb/xcb.h>
 
+namespace lettergate {
+
 class X11Display;
 
 // Asks the window manager to change a client window, the way EWMH and ICCCM say a
@@ -51,3 +53,5 @@ private:
     // When _NET_ACTIVE_WINDOW last changed, by the server's clock.
     std::optional<xcb_timestamp_t> m_activeWindowChanged;
 };
+
+} // namespace lettergate

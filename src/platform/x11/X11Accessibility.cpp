@@ -9,6 +9,8 @@
 
 #include <limits>
 
+namespace lettergate {
+
 using Field = ClientWindowQuery::Field;
 
 namespace {
@@ -113,3 +115,5 @@ void X11Accessibility::focus(qint32 pid, WindowElement element)
 void X11Accessibility::makeMain(WindowElement)
 {
 }
+
+} // namespace lettergate

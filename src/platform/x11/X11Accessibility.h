@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+namespace lettergate {
+
 class ActiveWindowTracker;
 class AppCatalog;
 struct ClientWindow;
@@ -49,3 +51,5 @@ private:
     // answer used once, so that a later question never gets a stale one.
     QHash<WindowElement, bool> m_listedMinimized;
 };
+
+} // namespace lettergate

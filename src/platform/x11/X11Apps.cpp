@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <csignal>
 
+namespace lettergate {
+
 using Field = ClientWindowQuery::Field;
 
 namespace {
@@ -158,3 +160,5 @@ bool X11Apps::openUrl(const QUrl &url)
 {
     return DesktopEntries::openUrl(url);
 }
+
+} // namespace lettergate

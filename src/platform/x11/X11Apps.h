@@ -5,6 +5,8 @@
 
 #include <xcb/xcb.h>
 
+namespace lettergate {
+
 class ActiveWindowTracker;
 class WindowManagerRequests;
 class X11Display;
@@ -42,3 +44,5 @@ private:
     ActiveWindowTracker &m_activeWindow;
     WindowManagerRequests &m_windowManager;
 };
+
+} // namespace lettergate

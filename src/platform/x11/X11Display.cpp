@@ -9,6 +9,8 @@
 #include <xcb/xinput.h>
 #include <xcb/xtest.h>
 
+namespace lettergate {
+
 namespace {
 
 xcb_screen_t *screenOf(xcb_connection_t *connection, int number)
@@ -135,3 +137,5 @@ bool X11Display::initialise()
     }
     return !hasFailed();
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 
+namespace lettergate {
+
 // Atoms the backend needs beyond the EWMH set.
 struct X11Atoms {
     xcb_atom_t gtkApplicationId = XCB_ATOM_NONE;  // _GTK_APPLICATION_ID
@@ -58,3 +60,5 @@ private:
     X11Atoms m_atoms;
     X11Extensions m_extensions;
 };
+
+} // namespace lettergate

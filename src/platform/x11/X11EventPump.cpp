@@ -9,6 +9,8 @@
 #include <atomic>
 #include <mutex>
 
+namespace lettergate {
+
 namespace {
 
 // Qt's xcb plugin reads the same server over a connection of its own. When the server
@@ -150,3 +152,5 @@ void X11EventPump::reportLostConnection()
     m_notifier.setEnabled(false);
     reportServerLoss();
 }
+
+} // namespace lettergate

@@ -8,6 +8,8 @@
 #include <deque>
 #include <xcb/xcb.h>
 
+namespace lettergate {
+
 class X11Display;
 
 // Something that wants to see the events of the backend's connection.
@@ -56,3 +58,5 @@ private:
     xcb_window_t m_timeWindow;
     bool m_lost = false;
 };
+
+} // namespace lettergate

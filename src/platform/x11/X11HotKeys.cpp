@@ -7,6 +7,8 @@
 
 #include <vector>
 
+namespace lettergate {
+
 X11HotKeys::X11HotKeys(const X11Display &display, const KeyboardMap &keyboard, QObject *parent)
     : HotKeys(parent)
     , m_display(display)
@@ -152,3 +154,5 @@ void X11HotKeys::handleKey(const xcb_key_press_event_t *event, bool isPress)
             emit pressed(registration.id);
     }
 }
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <QList>
 #include <optional>
 
+namespace lettergate {
+
 class KeyboardMap;
 class X11Display;
 
@@ -53,3 +55,5 @@ private:
     xcb_keycode_t m_lastReleasedKey = 0;
     xcb_timestamp_t m_lastReleaseTime = 0;
 };
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 
 #include <xcb/xinput.h>
 
+namespace lettergate {
+
 X11KeyTap::X11KeyTap(const X11Display &display, const KeyboardMap &keyboard, QObject *parent)
     : QObject(parent)
     , m_display(display)
@@ -119,3 +121,5 @@ void RawKeySession::deliver(const ModifierTracker::Key &key, bool pressed)
     else
         emit flagsChanged(change->flags);
 }
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QPointer>
 
+namespace lettergate {
+
 class KeyboardMap;
 class RawKeySession;
 class X11Display;
@@ -58,3 +60,5 @@ private:
     ModifierTracker m_tracker;
     bool m_enabled = false;
 };
+
+} // namespace lettergate

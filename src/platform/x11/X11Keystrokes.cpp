@@ -6,6 +6,8 @@
 #include <X11/keysym.h>
 #include <xcb/xtest.h>
 
+namespace lettergate {
+
 X11Keystrokes::X11Keystrokes(const X11Display &display, const KeyboardMap &keyboard)
     : m_display(display)
     , m_keyboard(keyboard)
@@ -72,3 +74,5 @@ void X11Keystrokes::postPaste(PasteKeystroke keystroke)
         fake(XCB_KEY_PRESS, key);
     m_display.flush();
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <QList>
 #include <xcb/xcb.h>
 
+namespace lettergate {
+
 class KeyboardMap;
 class X11Display;
 
@@ -25,3 +27,5 @@ private:
     const X11Display &m_display;
     const KeyboardMap &m_keyboard;
 };
+
+} // namespace lettergate

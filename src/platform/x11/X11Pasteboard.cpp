@@ -2,6 +2,8 @@
 
 #include "platform/x11/X11Display.h"
 
+namespace lettergate {
+
 X11Pasteboard::X11Pasteboard(std::unique_ptr<X11Display> readerDisplay, QObject *parent)
     : QtPasteboard(parent)
     , m_reader(std::move(readerDisplay))
@@ -13,3 +15,5 @@ void X11Pasteboard::requestContent()
 {
     m_reader.requestContent();
 }
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include "platform/qt/QtPasteboard.h"
 #include "platform/x11/X11SelectionReader.h"
 
+namespace lettergate {
+
 // The clipboard of an X server: changes and writes through Qt, reads through a
 // selection reader of its own, off the GUI thread.
 class X11Pasteboard final : public QtPasteboard {
@@ -15,3 +17,5 @@ public:
 private:
     X11SelectionReader m_reader;
 };
+
+} // namespace lettergate

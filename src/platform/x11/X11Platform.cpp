@@ -17,6 +17,8 @@
 #include "platform/x11/X11SystemTray.h"
 #include "platform/x11/X11WindowServer.h"
 
+namespace lettergate {
+
 std::unique_ptr<X11Platform> X11Platform::connect(const QByteArray &displayName)
 {
     auto display = X11Display::open(displayName);
@@ -130,3 +132,5 @@ void X11Platform::limitBy(const QString &waylandDesktop)
 {
     m_limitation = waylandDesktop;
 }
+
+} // namespace lettergate

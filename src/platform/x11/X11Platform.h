@@ -10,6 +10,8 @@
 #include <QByteArray>
 #include <memory>
 
+namespace lettergate {
+
 class ActiveWindowTracker;
 class AppCatalog;
 class KeyboardMap;
@@ -97,3 +99,5 @@ private:
     DBusNotifications m_notifications;
     std::optional<QString> m_limitation;
 };
+
+} // namespace lettergate

@@ -1,5 +1,7 @@
 #include "platform/x11/X11Property.h"
 
+namespace lettergate {
+
 xcb_get_property_cookie_t X11Property::request(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property,
                                                uint32_t maxLongs)
 {
@@ -63,3 +65,5 @@ QList<QString> X11Property::strings(const xcb_get_property_reply_t *reply)
     }
     return result;
 }
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 #include <optional>
 #include <xcb/xcb.h>
 
+namespace lettergate {
+
 // Reading window properties: one request now, the decoded reply later, so callers can
 // send every request of a batch before waiting for the first answer.
 namespace X11Property {
@@ -30,3 +32,5 @@ QString text(const xcb_get_property_reply_t *reply, xcb_atom_t utf8StringType);
 QList<QString> strings(const xcb_get_property_reply_t *reply);
 
 } // namespace X11Property
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 
 #include <xcb/composite.h>
 
+namespace lettergate {
+
 namespace {
 
 std::optional<uint8_t> bitsPerPixel(const xcb_setup_t *setup, uint8_t depth)
@@ -130,3 +132,5 @@ QImage X11ScreenCapture::readPixmap(xcb_pixmap_t pixmap) const
     }
     return picture;
 }
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <optional>
 #include <xcb/xcb.h>
 
+namespace lettergate {
+
 class X11Display;
 
 // Window pictures through the Composite extension. All top-level windows are
@@ -38,3 +40,5 @@ private:
     std::unique_ptr<X11Display> m_display;
     bool m_redirected = false;
 };
+
+} // namespace lettergate

@@ -17,6 +17,8 @@
 #include <unistd.h>
 #include <xcb/xfixes.h>
 
+namespace lettergate {
+
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
@@ -399,3 +401,5 @@ void X11SelectionReader::deliver(const PasteboardContent &content, const QString
         qCInfo(lcX11).noquote() << logLine;
     emit contentRead(content);
 }
+
+} // namespace lettergate

@@ -9,6 +9,8 @@
 #include <memory>
 #include <thread>
 
+namespace lettergate {
+
 class X11Display;
 
 using X11SelectionLimits = ClipboardReadLimits;
@@ -46,3 +48,5 @@ private:
     std::unique_ptr<Session> m_session;
     std::thread m_thread;
 };
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <QtEndian>
 #include <algorithm>
 
+namespace lettergate {
+
 X11SelectionTransfer::X11SelectionTransfer(xcb_connection_t *connection, xcb_window_t root, const Atoms &atoms,
                                            xcb_atom_t selection, xcb_atom_t target, qint64 limitBytes)
     : m_connection(connection)
@@ -166,3 +168,5 @@ bool X11SelectionTransfer::takeProperty(QByteArray &into, xcb_atom_t *type)
     *type = reply->type;
     return true;
 }
+
+} // namespace lettergate

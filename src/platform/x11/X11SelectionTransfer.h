@@ -5,6 +5,8 @@
 #include <optional>
 #include <xcb/xcb.h>
 
+namespace lettergate {
+
 // One conversion of a selection to one target, as a requestor does it: a window of its
 // own receives the owner's answer in a property, whole or in INCR chunks, so an owner
 // still answering an abandoned transfer writes nowhere that a later one reads. The
@@ -75,3 +77,5 @@ private:
     QByteArray m_data;
     xcb_atom_t m_type = XCB_ATOM_NONE;
 };
+
+} // namespace lettergate

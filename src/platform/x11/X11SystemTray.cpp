@@ -5,6 +5,8 @@
 
 #include <xcb/xfixes.h>
 
+namespace lettergate {
+
 X11SystemTray::X11SystemTray(const X11Display &display)
     : m_display(display)
 {
@@ -62,3 +64,5 @@ void X11SystemTray::setPresent(bool present)
     m_present = present;
     emit presenceChanged(present);
 }
+
+} // namespace lettergate

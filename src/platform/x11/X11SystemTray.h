@@ -3,6 +3,8 @@
 #include "platform/SystemTray.h"
 #include "platform/x11/X11EventPump.h"
 
+namespace lettergate {
+
 class X11Display;
 
 // The system tray as the X server sees it: the owner of the _NET_SYSTEM_TRAY_S<n>
@@ -27,3 +29,5 @@ private:
     uint8_t m_ownerChangeEvent = 0;
     bool m_present = false;
 };
+
+} // namespace lettergate

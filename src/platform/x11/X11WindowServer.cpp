@@ -3,6 +3,8 @@
 #include "platform/x11/AppCatalog.h"
 #include "platform/x11/ClientWindowQuery.h"
 
+namespace lettergate {
+
 using Field = ClientWindowQuery::Field;
 
 X11WindowServer::X11WindowServer(const X11Display &display, AppCatalog &catalog)
@@ -37,3 +39,5 @@ std::optional<QList<WindowRecord>> X11WindowServer::onScreenWindows()
     }
     return records;
 }
+
+} // namespace lettergate

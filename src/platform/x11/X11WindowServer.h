@@ -2,6 +2,8 @@
 
 #include "platform/WindowServer.h"
 
+namespace lettergate {
+
 class AppCatalog;
 class X11Display;
 
@@ -18,3 +20,5 @@ private:
     const X11Display &m_display;
     AppCatalog &m_catalog;
 };
+
+} // namespace lettergate

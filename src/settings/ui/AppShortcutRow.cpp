@@ -10,6 +10,8 @@
 #include <array>
 #include <utility>
 
+namespace lettergate {
+
 namespace {
 
 constexpr int iconSide = 22;
@@ -87,3 +89,5 @@ std::optional<PasteKeystroke> AppShortcutRow::pasteKeystroke() const
 {
     return pasteKeystrokeNamed(m_pasteKeystrokeChoice->currentData().toString());
 }
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 class QComboBox;
 class QLineEdit;
 
+namespace lettergate {
+
 // One application of the App Shortcuts tab: its icon, its name, the letter as typed and
 // the keystroke chosen to paste into it.
 class AppShortcutRow : public QWidget {
@@ -31,3 +33,5 @@ private:
     QLineEdit *m_field;
     QComboBox *m_pasteKeystrokeChoice;
 };
+
+} // namespace lettergate

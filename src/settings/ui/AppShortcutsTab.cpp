@@ -15,6 +15,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+namespace lettergate {
+
 AppShortcutsTab::AppShortcutsTab(SettingsStore &store, Apps &apps, QWidget *parent)
     : SettingsTab(parent)
     , m_store(store)
@@ -104,3 +106,5 @@ std::optional<QString> AppShortcutsTab::errorText() const
 {
     return m_error->message();
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <QList>
 #include <optional>
 
+namespace lettergate {
+
 class Apps;
 class AppShortcutRow;
 class ErrorLine;
@@ -35,3 +37,5 @@ private:
     RowList *m_list;
     ErrorLine *m_error;
 };
+
+} // namespace lettergate

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace lettergate {
+
 CommandEditor::CommandEditor(const Command &command, QWidget *parent)
     : QWidget(parent)
     , m_command(command)
@@ -31,3 +33,5 @@ CommandEditor::CommandEditor(const Command &command, QWidget *parent)
     connect(m_commandLine, &QPlainTextEdit::textChanged, this,
             [this] { m_command.command = m_commandLine->toPlainText(); });
 }
+
+} // namespace lettergate

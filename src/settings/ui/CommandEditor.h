@@ -7,6 +7,8 @@
 class QLineEdit;
 class QPlainTextEdit;
 
+namespace lettergate {
+
 // One shell command of the working copy: its name and its command line.
 class CommandEditor : public QWidget {
     Q_OBJECT
@@ -28,3 +30,5 @@ private:
     QLineEdit *m_name;
     QPlainTextEdit *m_commandLine;
 };
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 
 #include <QPushButton>
 
+namespace lettergate {
+
 namespace {
 
 QString helpText(const QString &example)
@@ -63,3 +65,5 @@ void CommandsTab::storeDraft()
 {
     m_commands.replaceAll(m_draft.records());
 }
+
+} // namespace lettergate

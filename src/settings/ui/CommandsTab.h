@@ -4,6 +4,8 @@
 #include "settings/ui/DraftEditors.h"
 #include "settings/ui/SingleKeyTab.h"
 
+namespace lettergate {
+
 class CommandStore;
 class SettingsStore;
 
@@ -29,3 +31,5 @@ private:
     SettingsStore &m_settings;
     DraftEditors<CommandEditor> m_draft;
 };
+
+} // namespace lettergate

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace lettergate {
+
 namespace {
 constexpr int padding = 12;
 }
@@ -70,3 +72,5 @@ QString ContentTab::typedKey(const QString &fieldText)
 {
     return Characters::first(fieldText).toLower();
 }
+
+} // namespace lettergate

@@ -3,11 +3,13 @@
 #include "settings/ui/SettingsTab.h"
 
 #include <optional>
-
-class ErrorLine;
 class QPushButton;
 class QHBoxLayout;
 class QVBoxLayout;
+
+namespace lettergate {
+
+class ErrorLine;
 class RowList;
 
 // The frame the Snippets, Links and Commands tabs share, top to bottom: a header (the
@@ -45,3 +47,5 @@ private:
     QVBoxLayout *m_keyArea;
     RowList *m_rows;
 };
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 #include <QUuid>
 #include <functional>
 
+namespace lettergate {
+
 // The working copy of a content tab, held as its editors in a RowList: each editor is
 // bound to one record, and the draft is their records in list order. An editor's
 // delete button takes out every editor of the same record id. Nothing is stored here.
@@ -80,3 +82,5 @@ private:
     RowList &m_list;
     Make m_make;
 };
+
+} // namespace lettergate

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace lettergate {
+
 namespace {
 constexpr int symbolSide = 16;
 }
@@ -48,3 +50,5 @@ QLineEdit *EditorParts::nameField(const QString &name, int maximumWidth, QWidget
     field->setMaximumWidth(maximumWidth);
     return field;
 }
+
+} // namespace lettergate

@@ -10,6 +10,8 @@ class QLineEdit;
 class QVBoxLayout;
 class QWidget;
 
+namespace lettergate {
+
 // The pieces every list editor is made of.
 namespace EditorParts {
 
@@ -22,3 +24,5 @@ QVBoxLayout *layOut(QWidget *editor, QStringView kindSymbol, QLineEdit *name, co
 QLineEdit *nameField(const QString &name, int maximumWidth, QWidget *parent);
 
 } // namespace EditorParts
+
+} // namespace lettergate

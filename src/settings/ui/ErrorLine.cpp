@@ -2,6 +2,8 @@
 
 #include "settings/ui/SettingsStyle.h"
 
+namespace lettergate {
+
 ErrorLine::ErrorLine(QWidget *parent)
     : QLabel(parent)
 {
@@ -18,3 +20,5 @@ void ErrorLine::setMessage(const std::optional<QString> &message)
     setText(message.value_or(QString()));
     setVisible(message.has_value());
 }
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <optional>
 
+namespace lettergate {
+
 // The red caption of a rejected Save, wrapped over as many lines as its width needs;
 // hidden while there is no message.
 class ErrorLine : public QLabel {
@@ -16,3 +18,5 @@ public:
 private:
     std::optional<QString> m_message;
 };
+
+} // namespace lettergate

@@ -22,6 +22,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+namespace lettergate {
+
 namespace {
 
 using HKMode = GeneralSettingsTab::HKMode;
@@ -352,3 +354,5 @@ void GeneralSettingsTab::showBindings()
         m_bindingHelp->setText(QStringLiteral("Add this line to %1 (Ctrl+Alt+W here; any key will do).")
                                    .arg(configFile(m_bindingDesktop)));
 }
+
+} // namespace lettergate

@@ -4,17 +4,19 @@
 #include "hotkeys/HotkeyConfig.h"
 #include "settings/LaunchAtLogin.h"
 #include "settings/ui/SettingsTab.h"
-
-class HotkeyManager;
-class HotkeyRecorderButton;
-class PermissionRow;
-class Platform;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QFormLayout;
 class QLabel;
 class QPushButton;
+
+namespace lettergate {
+
+class HotkeyManager;
+class HotkeyRecorderButton;
+class PermissionRow;
+class Platform;
 class SettingsStore;
 
 // The trigger (a key combination or a double tap of one modifier), the taskbar entry,
@@ -102,3 +104,5 @@ private:
     PermissionRow *m_systemTray = nullptr;
     QPushButton *m_quit = nullptr;
 };
+
+} // namespace lettergate

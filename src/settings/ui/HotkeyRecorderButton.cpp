@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 
+namespace lettergate {
+
 HotkeyRecorderButton::HotkeyRecorderButton(SettingsStore &store, QWidget *parent)
     : QPushButton(parent)
     , m_store(store)
@@ -111,3 +113,5 @@ void HotkeyRecorderButton::refreshLook()
     setStyleSheet(QStringLiteral("QPushButton { border: none; border-radius: 6px; padding: 4px 12px; background: %1; }")
                       .arg(SettingsStyle::cssColor(fill)));
 }
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include <QPushButton>
 
+namespace lettergate {
+
 class SettingsStore;
 
 // Records the key-combination trigger. A click starts recording; the next key press
@@ -39,3 +41,5 @@ private:
     bool m_recording = false;
     QString m_refusal;
 };
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+namespace lettergate {
+
 namespace {
 
 // The example is the user's text: punctuation in it must not turn into formatting.
@@ -32,3 +34,5 @@ QLabel *keyExampleHelp(QLineEdit *keyField, const QString &defaultExample,
     QObject::connect(keyField, &QLineEdit::textChanged, help, showExampleFor);
     return help;
 }
+
+} // namespace lettergate

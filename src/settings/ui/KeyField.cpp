@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+namespace lettergate {
+
 KeyField::KeyField(const QString &caption, const QString &name, QWidget *parent)
     : QWidget(parent)
     , m_edit(new QLineEdit(this))
@@ -31,3 +33,5 @@ void KeyField::setText(const QString &text)
 {
     m_edit->setText(text);
 }
+
+} // namespace lettergate

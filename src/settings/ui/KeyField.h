@@ -4,6 +4,8 @@
 
 class QLineEdit;
 
+namespace lettergate {
+
 // One list key as typed: a caption above a narrow field. Nothing typed is filtered;
 // the settings store judges the key at Save.
 class KeyField : public QWidget {
@@ -19,3 +21,5 @@ public:
 private:
     QLineEdit *m_edit;
 };
+
+} // namespace lettergate

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace lettergate {
+
 LinkEditor::LinkEditor(const QuickLink &link, LinkStore &store, QWidget *parent)
     : QWidget(parent)
     , m_link(link)
@@ -38,3 +40,5 @@ LinkEditor::LinkEditor(const QuickLink &link, LinkStore &store, QWidget *parent)
     connect(m_url, &QLineEdit::textChanged, this, showUrl);
     connect(m_open, &QPushButton::clicked, this, [this, &store] { store.open(m_link.url); });
 }
+
+} // namespace lettergate

@@ -3,10 +3,12 @@
 #include "stores/QuickLink.h"
 
 #include <QWidget>
-
-class LinkStore;
 class QLineEdit;
 class QPushButton;
+
+namespace lettergate {
+
+class LinkStore;
 
 // One quick link of the working copy: its name and url, and a button that opens the url
 // as it stands, saved or not.
@@ -33,3 +35,5 @@ private:
     QLineEdit *m_url;
     QPushButton *m_open;
 };
+
+} // namespace lettergate

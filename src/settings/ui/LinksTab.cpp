@@ -7,6 +7,8 @@
 
 #include <QPushButton>
 
+namespace lettergate {
+
 namespace {
 
 QString helpText(const QString &example)
@@ -64,3 +66,5 @@ void LinksTab::storeDraft()
 {
     m_links.replaceAll(m_draft.records());
 }
+
+} // namespace lettergate

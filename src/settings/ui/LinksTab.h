@@ -4,6 +4,8 @@
 #include "settings/ui/LinkEditor.h"
 #include "settings/ui/SingleKeyTab.h"
 
+namespace lettergate {
+
 class LinkStore;
 class SettingsStore;
 
@@ -29,3 +31,5 @@ private:
     SettingsStore &m_settings;
     DraftEditors<LinkEditor> m_draft;
 };
+
+} // namespace lettergate

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+namespace lettergate {
+
 PermissionRow::PermissionRow(const QString &actionLabel, std::function<void()> action, QWidget *parent)
     : QWidget(parent)
     , m_mark(new QLabel(this))
@@ -52,3 +54,4 @@ bool PermissionRow::offersAction() const
     return m_action && !m_granted;
 }
 
+} // namespace lettergate

@@ -6,6 +6,8 @@
 class QLabel;
 class QPushButton;
 
+namespace lettergate {
+
 // The state of one thing the desktop grants Lettergate, beside its title in the General
 // tab: a green check or a warning mark, a few words, and a button (object name
 // "permissionAction") when the user can do something about a missing grant. The row
@@ -30,3 +32,5 @@ private:
     QLabel *m_text;
     QPushButton *m_action = nullptr;
 };
+
+} // namespace lettergate

@@ -1,5 +1,7 @@
 #include "settings/ui/RecordedCombination.h"
 
+namespace lettergate {
+
 quint64 modifierFlagsOf(Qt::KeyboardModifiers modifiers)
 {
     quint64 flags = 0;
@@ -21,3 +23,5 @@ std::optional<HotkeyConfig> recordedCombination(int qtKey, Qt::KeyboardModifiers
         return std::nullopt;
     return HotkeyConfig::combo(*keyCode, carbonModifiersFromFlags(modifierFlagsOf(modifiers)));
 }
+
+} // namespace lettergate

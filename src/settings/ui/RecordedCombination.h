@@ -5,6 +5,8 @@
 #include <Qt>
 #include <optional>
 
+namespace lettergate {
+
 // The key-event modifier flags of Qt's modifiers: Super is the command flag, Alt the
 // option flag, Ctrl the control flag, Shift the shift flag. Others are dropped.
 quint64 modifierFlagsOf(Qt::KeyboardModifiers modifiers);
@@ -15,3 +17,5 @@ quint64 modifierFlagsOf(Qt::KeyboardModifiers modifiers);
 // outside the table of keys a trigger can name (the modifier keys themselves among
 // them), so recording goes on.
 std::optional<HotkeyConfig> recordedCombination(int qtKey, Qt::KeyboardModifiers modifiers);
+
+} // namespace lettergate

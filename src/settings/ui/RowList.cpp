@@ -13,6 +13,8 @@
 #include <QWheelEvent>
 #include <utility>
 
+namespace lettergate {
+
 namespace {
 
 QWidget *emptyNotice(const QString &title, const QString &captionText)
@@ -143,3 +145,5 @@ void RowList::showCurrentPage()
 {
     setCurrentIndex(m_rows.isEmpty() ? emptyPage : listPage);
 }
+
+} // namespace lettergate

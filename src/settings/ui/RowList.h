@@ -7,6 +7,8 @@ class QScrollArea;
 class QVBoxLayout;
 class QWheelEvent;
 
+namespace lettergate {
+
 // The body of a list tab: a scrolling column of rows, or, while there are none, a
 // centred notice (a tray symbol, a headline and a caption line) saying what belongs here.
 // The wheel scrolls the column anywhere over it: a row's menus and text boxes do not
@@ -47,3 +49,5 @@ private:
     QVBoxLayout *m_column;
     QList<QWidget *> m_rows;
 };
+
+} // namespace lettergate

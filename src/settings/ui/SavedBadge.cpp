@@ -10,6 +10,8 @@
 #include <QPainterPath>
 #include <algorithm>
 
+namespace lettergate {
+
 namespace {
 
 constexpr int horizontalPadding = 12;
@@ -173,3 +175,5 @@ void SavedBadge::paintEvent(QPaintEvent *)
     painter.drawText(textArea, Qt::AlignVCenter | Qt::AlignLeft,
                      metrics.elidedText(m_text, Qt::ElideRight, int(textArea.width())));
 }
+
+} // namespace lettergate

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <chrono>
 
+namespace lettergate {
+
 class SaveIndicator;
 
 // The "Saved" capsule laid over the bottom centre of the settings window. Every tick
@@ -54,3 +56,5 @@ private:
     QTimer m_hideTimer;
     QVariantAnimation m_animation;
 };
+
+} // namespace lettergate

@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+namespace lettergate {
+
 SettingsQuestions::UnsavedEdits SettingsQuestions::askAboutUnsavedEdits(QWidget *parent)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Unsaved Changes"),
@@ -28,3 +30,5 @@ bool SettingsQuestions::confirmClearingHistory(QWidget *parent)
     box.exec();
     return box.clickedButton() == clear;
 }
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 class QWidget;
 
+namespace lettergate {
+
 // The questions the settings window asks before it acts, each a modal message box over
 // `parent`. The window takes them as replaceable steps, so the tests answer without one.
 namespace SettingsQuestions {
@@ -14,3 +16,5 @@ UnsavedEdits askAboutUnsavedEdits(QWidget *parent);
 bool confirmClearingHistory(QWidget *parent);
 
 } // namespace SettingsQuestions
+
+} // namespace lettergate

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace lettergate {
+
 class ClipboardHistory;
 class CommandStore;
 class HotkeyManager;
@@ -22,3 +24,5 @@ struct SettingsServices {
     Platform &platform;
     HotkeyManager &trigger;
 };
+
+} // namespace lettergate

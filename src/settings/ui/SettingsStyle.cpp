@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+namespace lettergate {
+
 namespace {
 
 QFont scaledApplicationFont(qreal factor)
@@ -150,3 +152,5 @@ QPushButton *SettingsStyle::symbolButton(const QIcon &icon, const QString &help,
     button->setCursor(Qt::PointingHandCursor);
     return button;
 }
+
+} // namespace lettergate

@@ -11,6 +11,8 @@ class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
+namespace lettergate {
+
 // The look shared by every tab: fonts, the secondary and signal colours, and the small
 // standard pieces (captions, dividers, the Save button, the outlined text editor).
 namespace SettingsStyle {
@@ -47,3 +49,5 @@ QPlainTextEdit *outlinedEditor(const QFont &font, int height, QWidget *parent = 
 QPushButton *symbolButton(const QIcon &icon, const QString &help, QWidget *parent = nullptr);
 
 } // namespace SettingsStyle
+
+} // namespace lettergate

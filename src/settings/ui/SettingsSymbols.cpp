@@ -6,6 +6,8 @@
 
 #include <array>
 
+namespace lettergate {
+
 namespace {
 
 struct Symbol {
@@ -67,3 +69,5 @@ QIcon SettingsSymbols::tintedIcon(QStringView symbol, int side, const QColor &co
         result.addPixmap(tinted(symbol, side, color, ratio));
     return result;
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QStringView>
 
+namespace lettergate {
+
 // The settings window's symbols by their design names ("gearshape", "trash", "tray"…),
 // drawn from the desktop's icon theme. Where Qt found no desktop theme (offscreen, a
 // bare X server) the installed Adwaita theme is used.
@@ -22,3 +24,5 @@ QPixmap tinted(QStringView symbol, int side, const QColor &color, qreal devicePi
 QIcon tintedIcon(QStringView symbol, int side, const QColor &color);
 
 } // namespace SettingsSymbols
+
+} // namespace lettergate

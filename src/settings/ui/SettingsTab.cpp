@@ -2,6 +2,8 @@
 
 #include <QShowEvent>
 
+namespace lettergate {
+
 void SettingsTab::showEvent(QShowEvent *event)
 {
     // Before its first showing a tab displays nothing, which would read as edits.
@@ -11,3 +13,5 @@ void SettingsTab::showEvent(QShowEvent *event)
     }
     QWidget::showEvent(event);
 }
+
+} // namespace lettergate

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+namespace lettergate {
+
 // A tab of the settings window. Each time it is shown (picked in the tab bar, or the
 // window opened again) it re-reads what it displays from the stores, unless it still
 // holds edits the user chose to go back to. The window system re-showing a minimised
@@ -24,3 +26,5 @@ protected:
 private:
     bool m_shownBefore = false;
 };
+
+} // namespace lettergate

@@ -15,6 +15,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+namespace lettergate {
+
 SettingsView::SettingsView(const SettingsServices &services, QWidget *parent)
     : QWidget(parent)
     , m_tabs(new QTabWidget(this))
@@ -93,3 +95,5 @@ void SettingsView::closeEvent(QCloseEvent *event)
         return event->ignore();
     QWidget::closeEvent(event);
 }
+
+} // namespace lettergate

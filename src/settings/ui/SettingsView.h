@@ -5,12 +5,14 @@
 #include <QSize>
 #include <QWidget>
 #include <functional>
+class QTabWidget;
+
+namespace lettergate {
 
 class AppShortcutsTab;
 class CommandsTab;
 class GeneralSettingsTab;
 class LinksTab;
-class QTabWidget;
 class SavedBadge;
 class SettingsTab;
 class SnippetsTab;
@@ -69,3 +71,5 @@ private:
     int m_shownIndex = 0;
     bool m_returning = false;
 };
+
+} // namespace lettergate

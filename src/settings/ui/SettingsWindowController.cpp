@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+namespace lettergate {
+
 SettingsWindowController::SettingsWindowController(const SettingsServices &services, QObject *parent)
     : QObject(parent)
     , m_services(services)
@@ -82,3 +84,5 @@ void SettingsWindowController::applyTaskbarPresence(bool present)
     if (visible)
         m_window->show();
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <memory>
 
+namespace lettergate {
+
 class SettingsView;
 
 // Owns the settings window: made at the first show(), reused from then on at its last
@@ -37,3 +39,5 @@ private:
     SettingsServices m_services;
     std::unique_ptr<SettingsView> m_window;
 };
+
+} // namespace lettergate

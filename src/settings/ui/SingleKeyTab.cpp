@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+namespace lettergate {
+
 SingleKeyTab::SingleKeyTab(const Texts &texts, const KeyTexts &keyTexts, QWidget *parent)
     : ContentTab(texts, parent)
     , m_messages(keyTexts.messages)
@@ -46,3 +48,5 @@ void SingleKeyTab::save()
     storeDraft();
     reload();
 }
+
+} // namespace lettergate

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+namespace lettergate {
+
 class KeyField;
 struct ValidationMessages;
 
@@ -43,3 +45,5 @@ private:
     const ValidationMessages &m_messages;
     KeyField *m_key;
 };
+
+} // namespace lettergate

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace lettergate {
+
 SnippetEditor::SnippetEditor(const Snippet &snippet, const std::optional<QString> &imagePath, QWidget *parent)
     : QWidget(parent)
     , m_snippet(snippet)
@@ -29,3 +31,5 @@ SnippetEditor::SnippetEditor(const Snippet &snippet, const std::optional<QString
         layout->addWidget(m_text);
     }
 }
+
+} // namespace lettergate

@@ -7,6 +7,9 @@
 
 class QLineEdit;
 class QPlainTextEdit;
+
+namespace lettergate {
+
 class SnippetImagePreview;
 
 // One snippet of the working copy: its name, and its text or its picture.
@@ -35,3 +38,5 @@ private:
     QPlainTextEdit *m_text = nullptr;
     SnippetImagePreview *m_picture = nullptr;
 };
+
+} // namespace lettergate

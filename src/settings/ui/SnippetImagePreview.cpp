@@ -8,6 +8,8 @@
 #include <QtMath>
 #include <memory>
 
+namespace lettergate {
+
 namespace {
 
 // The picture no larger than its preview needs: big screenshots are scaled down here,
@@ -57,3 +59,5 @@ void SnippetImagePreview::showPicture(const QImage &picture)
     pixmap.setDevicePixelRatio(qMax(1.0, qreal(picture.height()) / maximumHeight));
     setPixmap(pixmap);
 }
+
+} // namespace lettergate

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QLabel>
 
+namespace lettergate {
+
 // An image snippet's picture in its editor, at most `maximumHeight` high and aligned to
 // the leading edge. The file is read off the GUI thread; a file that cannot be read
 // shows "(image file missing)" in red.
@@ -26,3 +28,5 @@ private:
     bool m_loading = false;
     bool m_missing = false;
 };
+
+} // namespace lettergate

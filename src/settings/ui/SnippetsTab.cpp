@@ -16,6 +16,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+namespace lettergate {
+
 namespace {
 
 // PNG, JPEG, TIFF and GIF first, then every other picture format Qt can read.
@@ -154,3 +156,5 @@ void SnippetsTab::importImage()
     if (const std::optional<Snippet> snippet = m_snippets.importImage(*file))
         m_draft.appendNew(*snippet);
 }
+
+} // namespace lettergate

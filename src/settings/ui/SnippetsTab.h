@@ -6,10 +6,12 @@
 
 #include <QUrl>
 #include <functional>
+class QSpinBox;
+
+namespace lettergate {
 
 class ClipboardHistory;
 class KeyField;
-class QSpinBox;
 class SettingsStore;
 class SnippetStore;
 
@@ -59,3 +61,5 @@ private:
     QSpinBox *m_limit;
     DraftEditors<SnippetEditor> m_draft;
 };
+
+} // namespace lettergate

@@ -1,5 +1,7 @@
 #include "settings/ui/ValidationMessages.h"
 
+namespace lettergate {
+
 std::optional<QString> ValidationMessages::messageFor(const KeyValidation &validation) const
 {
     switch (validation.kind()) {
@@ -31,3 +33,5 @@ const ValidationMessages ValidationMessages::links{QStringLiteral("Key must be a
 const ValidationMessages ValidationMessages::commands{
     QStringLiteral("Key must be a letter"), QStringLiteral("Key must differ from clipboard / snippet / link keys"),
     keyConflictPrefix, appLetterConflict};
+
+} // namespace lettergate

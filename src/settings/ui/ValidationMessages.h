@@ -5,6 +5,8 @@
 #include <QString>
 #include <optional>
 
+namespace lettergate {
+
 // How one tab words a rejected key or letter. A conflict names the colliding letter in
 // upper case between the prefix and the suffix ("Key V conflicts with an app letter").
 struct ValidationMessages {
@@ -21,3 +23,5 @@ struct ValidationMessages {
     static const ValidationMessages links;
     static const ValidationMessages commands;
 };
+
+} // namespace lettergate

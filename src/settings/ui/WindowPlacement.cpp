@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace lettergate {
+
 namespace {
 
 qint64 area(const QRect &rect)
@@ -34,3 +36,5 @@ QRect WindowPlacement::restored(const std::optional<QRect> &stored, QSize defaul
     placed.moveTop(std::clamp(placed.top(), screen.top(), screen.bottom() - placed.height() + 1));
     return placed;
 }
+
+} // namespace lettergate

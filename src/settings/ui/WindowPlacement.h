@@ -4,6 +4,8 @@
 #include <QRect>
 #include <optional>
 
+namespace lettergate {
+
 // Where the settings window opens: where it was last (the top-left of its frame and the
 // size of its content), moved and shrunk onto the screen that showed most of it, so no
 // part of it is out of reach after a monitor went away or the resolution changed. A
@@ -15,3 +17,5 @@ namespace WindowPlacement {
 QRect restored(const std::optional<QRect> &stored, QSize defaultSize, const QList<QRect> &screens);
 
 } // namespace WindowPlacement
+
+} // namespace lettergate
