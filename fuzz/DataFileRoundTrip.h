@@ -3,6 +3,8 @@
 #include "FuzzChecks.h"
 #include "stores/DataFile.h"
 
+namespace lettergate {
+
 // A data file's bytes decoded as records of one kind; records that decode are encoded
 // again and must decode to the same records, and encoding those must give the same bytes.
 template <typename Record>
@@ -18,3 +20,5 @@ int fuzzDataFile(const uint8_t *data, size_t size)
     FuzzChecks::require(DataFile::encodeRecords(*again) == encoded, "encoding them again gives the same bytes");
     return 0;
 }
+
+} // namespace lettergate

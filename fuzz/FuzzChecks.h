@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace lettergate {
+
 // What every fuzz program shares: the input as Qt bytes, the check that turns a broken
 // round trip into a finding, and a private directory for decoders that read files.
 namespace FuzzChecks {
@@ -39,3 +41,5 @@ inline QString scratchDirectory()
 }
 
 } // namespace FuzzChecks
+
+} // namespace lettergate

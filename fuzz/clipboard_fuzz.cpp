@@ -13,6 +13,8 @@
 #include <QImage>
 #include <QList>
 
+using namespace lettergate;
+
 namespace {
 
 const QString pictureName = QStringLiteral("00000000-0000-0000-0000-000000000001.png");

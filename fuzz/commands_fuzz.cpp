@@ -2,6 +2,8 @@
 #include "DataFileRoundTrip.h"
 #include "stores/Command.h"
 
+using namespace lettergate;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     return fuzzDataFile<Command>(data, size);

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QSettings>
 
+using namespace lettergate;
+
 namespace {
 
 // A new name for every settings file: QSettings caches files by name, and a rewrite

@@ -3,6 +3,8 @@
 #include "FuzzChecks.h"
 #include "hotkeys/HotkeyConfig.h"
 
+using namespace lettergate;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     QString error;

@@ -9,6 +9,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+using namespace lettergate;
+
 namespace {
 
 // The reply as the endpoint documents it; absent optional members are left out.
