@@ -39,8 +39,12 @@ struct Panel : SwitcherRig {
         QList<WindowInfo> windows;
         for (int i = 0; i < windowCount; ++i) {
             const qint32 pid = 100 + i % 10;
-            const WindowInfo window{quint32(1000 + i), pid, std::nullopt, QStringLiteral("App %1").arg(pid),
-                                    QStringLiteral("Window %1").arg(i), QRectF(0, 0, 1280, 800)};
+            const WindowInfo window{quint32(1000 + i),
+                                    pid,
+                                    std::nullopt,
+                                    QStringLiteral("App %1").arg(pid),
+                                    QStringLiteral("Window %1").arg(i),
+                                    QRectF(0, 0, 1280, 800)};
             windows.append(window);
             platform.capture.windows.append(ShareableWindow{window.id, window.bounds});
             if (i < 10)

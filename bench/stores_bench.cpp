@@ -153,8 +153,9 @@ void BM_residentMemoryOfLoadedHistory(benchmark::State &state)
         const qint64 after = residentKiB();
         state.counters["RSS_MiB"] = double(after) / 1024;
         state.counters["growth_MiB"] = double(after - before) / 1024;
-        state.counters["pictures"] = double(std::count_if(loaded.items().cbegin(), loaded.items().cend(),
-                                                          [](const ClipboardHistory::Item &item) { return item.isImage(); }));
+        state.counters["pictures"] = double(
+            std::count_if(loaded.items().cbegin(), loaded.items().cend(),
+                          [](const ClipboardHistory::Item &item) { return item.isImage(); }));
     }
 }
 BENCHMARK(BM_residentMemoryOfLoadedHistory)->Iterations(1)->Unit(benchmark::kMillisecond);

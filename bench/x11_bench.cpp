@@ -51,17 +51,17 @@ std::vector<std::unique_ptr<QProcess>> startWindows()
     std::vector<std::unique_ptr<QProcess>> helpers;
     for (int i = 0; i < processes; ++i) {
         auto helper = std::make_unique<QProcess>();
-        helper->start(helperProgram(), {"--title", QStringLiteral("Bench %1").arg(i), "--windows",
-                                        QString::number(windowsPerProcess), "--size", "640x480", "--position",
-                                        QStringLiteral("%1,%2").arg(20 + 40 * i).arg(20), "--color",
-                                        QStringLiteral("%1").arg(0x203040 * (i + 1) & 0xffffff, 6, 16, QLatin1Char('0'))});
+        helper->start(helperProgram(),
+                      {"--title", QStringLiteral("Bench %1").arg(i), "--windows", QString::number(windowsPerProcess),
+                       "--size", "640x480", "--position", QStringLiteral("%1,%2").arg(20 + 40 * i).arg(20), "--color",
+                       QStringLiteral("%1").arg(0x203040 * (i + 1) & 0xffffff, 6, 16, QLatin1Char('0'))});
         helpers.push_back(std::move(helper));
     }
     // Until the window manager lists them all.
     QDeadlineTimer deadline(30000);
     while (!deadline.hasExpired()) {
-        if (platform->windowServer().onScreenWindows().value_or(QList<WindowRecord>{}).size() >=
-            processes * windowsPerProcess)
+        if (platform->windowServer().onScreenWindows().value_or(QList<WindowRecord>{}).size()
+            >= processes * windowsPerProcess)
             break;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
@@ -96,8 +96,8 @@ void BM_capture20Sequential(benchmark::State &state)
     const QList<ShareableWindow> targets = captureTargets();
     for (auto _ : state) {
         for (const ShareableWindow &window : targets) {
-            const QImage picture =
-                platform->screenCapture().capture(window, ThumbnailService::thumbnailSize(window.frame.size()));
+            const QImage picture = platform->screenCapture().capture(window, ThumbnailService::thumbnailSize(
+                                                                                 window.frame.size()));
             benchmark::DoNotOptimize(picture.constBits());
         }
     }
@@ -181,8 +181,10 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     auto x11 = X11Platform::connect();
     if (!x11 || !x11->hasWindowManager()) {
-        std::fprintf(stderr, "x11_bench needs an X session with a window manager: "
-                             "scripts/x11-session with %s\n", argv[0]);
+        std::fprintf(stderr,
+                     "x11_bench needs an X session with a window manager: "
+                     "scripts/x11-session with %s\n",
+                     argv[0]);
         return 1;
     }
     if (!QFileInfo::exists(helperProgram())) {

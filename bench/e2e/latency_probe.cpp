@@ -271,8 +271,8 @@ public:
 
     std::optional<xcb_window_t> windowProperty(xcb_window_t window, xcb_atom_t property)
     {
-        auto r = reply(xcb_get_property_reply(
-            m_c, xcb_get_property(m_c, 0, window, property, XCB_ATOM_WINDOW, 0, 1), nullptr));
+        auto r = reply(
+            xcb_get_property_reply(m_c, xcb_get_property(m_c, 0, window, property, XCB_ATOM_WINDOW, 0, 1), nullptr));
         if (!r || xcb_get_property_value_length(r.get()) < 4)
             return std::nullopt;
         return *static_cast<xcb_window_t *>(xcb_get_property_value(r.get()));
@@ -414,8 +414,8 @@ public:
             if (!event)
                 fail("the server did not report a change of the probe's own property");
             const auto &notify = reinterpret_cast<const xcb_property_notify_event_t &>(*event);
-            if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY && notify.window == m_window &&
-                notify.atom == m_stamp)
+            if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY && notify.window == m_window
+                && notify.atom == m_stamp)
                 return notify.time;
             handle(*event);
         }
@@ -487,9 +487,10 @@ private:
                                 &m_since);
         } else if (isText(request.target)) {
             // The texts are ASCII, so every text target gets the same bytes.
-            const xcb_atom_t type = request.target == m_textTargets.back() ? xcb_atom_t(XCB_ATOM_STRING) : request.target;
-            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, type, 8,
-                                uint32_t(m_text.size()), m_text.data());
+            const xcb_atom_t type = request.target == m_textTargets.back() ? xcb_atom_t(XCB_ATOM_STRING)
+                                                                           : request.target;
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, request.requestor, property, type, 8, uint32_t(m_text.size()),
+                                m_text.data());
         } else {
             property = XCB_NONE;
         }
@@ -600,8 +601,8 @@ private:
             if (damage.drawable != m_watched.panel)
                 return;
             // A frame arrives as several rectangles (the rounded outline alone is many).
-            m_seen.drawnShare += double(damage.area.width) * damage.area.height /
-                                 std::max(1.0, double(damage.geometry.width) * damage.geometry.height);
+            m_seen.drawnShare += double(damage.area.width) * damage.area.height
+                                 / std::max(1.0, double(damage.geometry.width) * damage.geometry.height);
             if (!m_seen.panelDrawn)
                 m_seen.panelDrawn = at;
             if (m_seen.drawnShare >= 0.9 && !m_seen.panelMostlyDrawn)
@@ -613,8 +614,8 @@ private:
             const auto &map = reinterpret_cast<const xcb_map_notify_event_t &>(event);
             if (map.window == m_watched.panel && !m_seen.panelMapped)
                 m_seen.panelMapped = at;
-            else if (map.event == m_x.root() && !m_watched.peerClass.empty() && !m_seen.peerMapped &&
-                     m_x.windowClass(map.window) == m_watched.peerClass)
+            else if (map.event == m_x.root() && !m_watched.peerClass.empty() && !m_seen.peerMapped
+                     && m_x.windowClass(map.window) == m_watched.peerClass)
                 m_seen.peerMapped = at;
             break;
         }
@@ -627,8 +628,8 @@ private:
         case XCB_FOCUS_IN: {
             const auto &focus = reinterpret_cast<const xcb_focus_in_event_t &>(event);
             const bool real = focus.mode == XCB_NOTIFY_MODE_NORMAL || focus.mode == XCB_NOTIFY_MODE_WHILE_GRABBED;
-            if (focus.event == m_watched.panel && real && focus.detail <= XCB_NOTIFY_DETAIL_NONLINEAR_VIRTUAL &&
-                !m_seen.panelFocused)
+            if (focus.event == m_watched.panel && real && focus.detail <= XCB_NOTIFY_DETAIL_NONLINEAR_VIRTUAL
+                && !m_seen.panelFocused)
                 m_seen.panelFocused = at;
             break;
         }
@@ -653,8 +654,8 @@ private:
         }
         case XCB_KEY_PRESS: {
             const auto &key = reinterpret_cast<const xcb_key_press_event_t &>(event);
-            if (key.event == m_watched.target && key.detail == m_pasteKeycode && (key.state & XCB_MOD_MASK_CONTROL) &&
-                !m_seen.pasteKey)
+            if (key.event == m_watched.target && key.detail == m_pasteKeycode && (key.state & XCB_MOD_MASK_CONTROL)
+                && !m_seen.pasteKey)
                 m_seen.pasteKey = at;
             break;
         }
@@ -865,7 +866,8 @@ private:
     {
         activate(m_watched.home);
         m_x.pressCombination(m_trigger);
-        watchPanel(awaitPanelFocus("the panel did not take the keyboard focus after the trigger (is the program running?)"));
+        watchPanel(
+            awaitPanelFocus("the panel did not take the keyboard focus after the trigger (is the program running?)"));
         closePanel();
     }
 
@@ -911,10 +913,7 @@ private:
         m_recorder.reset();
         const Micros pressed = m_x.pressCombination(m_trigger);
         m_recorder.expect(
-            stepTimeout,
-            [this](const Observations &seen) {
-                return seen.panelReady() && seen.panelMostlyDrawn;
-            },
+            stepTimeout, [this](const Observations &seen) { return seen.panelReady() && seen.panelMostlyDrawn; },
             "the panel did not appear with the focus and drawn after " + how);
         return pressed;
     }
@@ -923,8 +922,9 @@ private:
     {
         m_recorder.reset();
         m_x.tap(XK_Escape);
-        m_recorder.expect(stepTimeout, [](const Observations &seen) { return bool(seen.panelUnmapped); },
-                          "Escape did not hide the panel");
+        m_recorder.expect(
+            stepTimeout, [](const Observations &seen) { return bool(seen.panelUnmapped); },
+            "Escape did not hide the panel");
     }
 
     void switcher()
@@ -932,10 +932,9 @@ private:
         if (!m_options.letter || m_watched.target == XCB_NONE)
             fail("switcher needs --letter and --target-class");
         Figure toPanel("trigger_to_panel_focused"), toDrawn("trigger_to_first_drawing"),
-            toMostlyDrawn("trigger_to_90_percent_drawn"),
-            toSwitch("letter_to_target_active"), toRequest("letter_to_activation_request"),
-            requestToActive("activation_request_to_target_active"), toHidden("letter_to_panel_hidden"),
-            toComplete("letter_to_target_active_and_panel_hidden");
+            toMostlyDrawn("trigger_to_90_percent_drawn"), toSwitch("letter_to_target_active"),
+            toRequest("letter_to_activation_request"), requestToActive("activation_request_to_target_active"),
+            toHidden("letter_to_panel_hidden"), toComplete("letter_to_target_active_and_panel_hidden");
         for (int rep = 0; rep < m_options.reps; ++rep) {
             activate(m_watched.home);
             const Micros pressed = openPanel();
@@ -947,9 +946,9 @@ private:
 
             m_recorder.reset();
             const Micros letter = m_x.tap(xcb_keysym_t(m_options.letter));
-            m_recorder.expect(stepTimeout, [this](const Observations &s) { return bool(s.activeAt(m_watched.target)); },
-                              std::string("the target window did not become active after its letter '") +
-                                  m_options.letter + "'");
+            m_recorder.expect(
+                stepTimeout, [this](const Observations &s) { return bool(s.activeAt(m_watched.target)); },
+                std::string("the target window did not become active after its letter '") + m_options.letter + "'");
             const Observations &switched = m_recorder.observations();
             const Micros active = *switched.activeAt(m_watched.target);
             toSwitch.add(active - letter);
@@ -959,8 +958,9 @@ private:
                 toRequest.add(request->second - letter);
                 requestToActive.add(active - request->second);
             }
-            m_recorder.expect(stepTimeout, [](const Observations &s) { return bool(s.panelUnmapped); },
-                              "the panel stayed open after switching");
+            m_recorder.expect(
+                stepTimeout, [](const Observations &s) { return bool(s.panelUnmapped); },
+                "the panel stayed open after switching");
             // What the user waits for: the target in front and the panel gone, in either order.
             const Micros hidden = *m_recorder.observations().panelUnmapped;
             toHidden.add(hidden - letter);
@@ -989,8 +989,9 @@ private:
             m_recorder.reset();
             const Micros requested = now();
             m_x.requestActivation(m_watched.target);
-            m_recorder.expect(stepTimeout, [this](const Observations &s) { return bool(s.activeAt(m_watched.target)); },
-                              "the window manager did not activate the target on a direct request");
+            m_recorder.expect(
+                stepTimeout, [this](const Observations &s) { return bool(s.activeAt(m_watched.target)); },
+                "the window manager did not activate the target on a direct request");
             toActive.add(*m_recorder.observations().activeAt(m_watched.target) - requested);
         }
         toActive.print();
@@ -1009,8 +1010,9 @@ private:
             m_recorder.idle(lookPause);
             m_recorder.reset();
             const Micros pick = m_x.tap(XK_1);
-            m_recorder.expect(stepTimeout, [](const Observations &s) { return bool(s.pasteKey); },
-                              "no Control+V reached the target window after picking a clipboard entry");
+            m_recorder.expect(
+                stepTimeout, [](const Observations &s) { return bool(s.pasteKey); },
+                "no Control+V reached the target window after picking a clipboard entry");
             const Observations seen = m_recorder.observations();
             if (const auto active = seen.activeAt(m_watched.target))
                 toActive.add(*active - pick);
@@ -1044,8 +1046,9 @@ private:
             openingStall.add(longestRoundTrip(pingFor(lookPause)));
             m_recorder.reset();
             m_x.tap(XK_Escape);
-            m_recorder.expect(stepTimeout, [](const Observations &s) { return bool(s.panelUnmapped); },
-                              "Escape did not hide the panel");
+            m_recorder.expect(
+                stepTimeout, [](const Observations &s) { return bool(s.panelUnmapped); },
+                "Escape did not hide the panel");
             stall.add(longestRoundTrip(pingFor(ms(700))));
 
             // Escape gave the focus back to the home window; the prefetch is over. The
@@ -1086,8 +1089,9 @@ private:
             m_recorder.observations().clipboardAnswered.reset();
             const Micros sent = now();
             m_x.askClipboardOwner();
-            m_recorder.expect(stepTimeout, [](const Observations &s) { return bool(s.clipboardAnswered); },
-                              "the program did not answer a clipboard request (its GUI thread is stuck)");
+            m_recorder.expect(
+                stepTimeout, [](const Observations &s) { return bool(s.clipboardAnswered); },
+                "the program did not answer a clipboard request (its GUI thread is stuck)");
             pings.push_back({sent, *m_recorder.observations().clipboardAnswered});
         }
         return pings;
@@ -1104,8 +1108,9 @@ private:
             m_recorder.reset();
             const Micros started = now();
             const pid_t pid = spawn(m_options.command, m_options.log, false);
-            m_recorder.expect(ms(10000), [](const Observations &s) { return bool(s.peerReady()); },
-                              "the peer's window did not appear with the keyboard");
+            m_recorder.expect(
+                ms(10000), [](const Observations &s) { return bool(s.peerReady()); },
+                "the peer's window did not appear with the keyboard");
             toReady.add(*m_recorder.observations().peerReady() - started);
             m_recorder.idle(lookPause);
 
@@ -1117,8 +1122,9 @@ private:
                     typed = at;
             }
             const Micros returned = m_x.tap(XK_Return);
-            m_recorder.expect(stepTimeout, [this](const Observations &s) { return bool(s.activeAt(m_watched.target)); },
-                              "the target window did not become active after typing its title into the peer");
+            m_recorder.expect(
+                stepTimeout, [this](const Observations &s) { return bool(s.activeAt(m_watched.target)); },
+                "the target window did not become active after typing its title into the peer");
             const Micros active = *m_recorder.observations().activeAt(m_watched.target);
             fromReturn.add(active - returned);
             fromTyping.add(active - typed);
@@ -1137,12 +1143,11 @@ private:
         ClipboardOffer offer(m_x);
         Figure toRequest("copy_to_text_requested");
         for (int rep = 0; rep < m_options.reps; ++rep) {
-            const Micros copied =
-                offer.take("lettergate probe copy " + std::to_string(rep) + " " + std::to_string(now()),
-                           now() + stepTimeout);
+            const Micros copied = offer.take(
+                "lettergate probe copy " + std::to_string(rep) + " " + std::to_string(now()), now() + stepTimeout);
             const Micros requested = offer.awaitTextRequest(
-                now() + stepTimeout, "the program did not ask for the copied text within " +
-                                         std::to_string(stepTimeout / 1000) + " ms (is it running?)");
+                now() + stepTimeout, "the program did not ask for the copied text within "
+                                         + std::to_string(stepTimeout / 1000) + " ms (is it running?)");
             toRequest.add(requested - copied);
             answerFor(offer, lookPause);
         }
@@ -1168,8 +1173,9 @@ private:
             m_recorder.reset();
             const Micros started = now();
             const pid_t pid = spawn(m_options.command, m_options.log, false);
-            m_recorder.expect(stepTimeout, [](const Observations &s) { return bool(s.panelReady()); },
-                              "the panel did not appear with the focus after " + m_options.command.front());
+            m_recorder.expect(
+                stepTimeout, [](const Observations &s) { return bool(s.panelReady()); },
+                "the panel did not appear with the focus after " + m_options.command.front());
             toPanel.add(*m_recorder.observations().panelReady() - started);
             reap(pid, stepTimeout);
             closePanel();

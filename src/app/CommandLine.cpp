@@ -49,8 +49,10 @@ CommandLine CommandLine::parse(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Lettergate: a keyboard-driven window switcher with clipboard history, snippets, quick links and commands."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version and exit."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
     parser.addOption(help);
     parser.addOption(version);
     parser.addPositionalArgument(QStringLiteral("verb"), QStringLiteral("One of the verbs below (optional)."),

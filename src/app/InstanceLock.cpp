@@ -31,15 +31,15 @@ bool InstanceLock::tryTake()
         return false;
     if (::flock(m_descriptor, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK)
-            m_error = QStringLiteral("cannot lock %1/lettergate.lock: %2")
-                          .arg(m_folder, qt_error_string(errno));
+            m_error = QStringLiteral("cannot lock %1/lettergate.lock: %2").arg(m_folder, qt_error_string(errno));
         return false;
     }
     // Who holds it, for the message of a start that cannot take it. The lock is what
     // counts: a number that cannot be written changes nothing else.
     const QByteArray pid = QByteArray::number(::getpid()) + '\n';
     [[maybe_unused]] const bool written = ::ftruncate(m_descriptor, 0) == 0
-        && ::pwrite(m_descriptor, pid.constData(), size_t(pid.size()), 0) == pid.size();
+                                          && ::pwrite(m_descriptor, pid.constData(), size_t(pid.size()), 0)
+                                                 == pid.size();
     return true;
 }
 

@@ -34,11 +34,11 @@ LettergateApp::~LettergateApp() = default;
 void LettergateApp::finishLaunching()
 {
     OverlayController &overlay = *m_services.overlay;
-    m_startUp = std::make_unique<StartUp>(
-        StartUpServices{m_platform, *m_services.settings, *m_services.hotkeys, *m_services.clipboard,
-                        *m_services.updates},
-        StartUp::Hooks{[&overlay] { overlay.toggle(); }, [&overlay] { overlay.prepare(); },
-                       [this] { installTrayIcon(); }});
+    m_startUp = std::make_unique<StartUp>(StartUpServices{m_platform, *m_services.settings, *m_services.hotkeys,
+                                                          *m_services.clipboard, *m_services.updates},
+                                          StartUp::Hooks{[&overlay] { overlay.toggle(); },
+                                                         [&overlay] { overlay.prepare(); },
+                                                         [this] { installTrayIcon(); }});
     m_startUp->finishLaunching();
 }
 

@@ -23,8 +23,7 @@ void cancelIfRunning(QFuture<void> &future)
 
 } // namespace
 
-OpeningCaptures::OpeningCaptures(ThumbnailService &thumbnails, SwitcherViewModel &viewModel, When when,
-                                 QObject *parent)
+OpeningCaptures::OpeningCaptures(ThumbnailService &thumbnails, SwitcherViewModel &viewModel, When when, QObject *parent)
     : QObject(parent)
     , m_thumbnails(thumbnails)
     , m_viewModel(viewModel)

@@ -174,7 +174,8 @@ void OverlayController::show()
 
     if (!m_panel)
         createPanel();
-    m_openingCaptures.arm(*m_panel, windows, apps, [this, windows] { return drawnSizesOf(windows); }, opened);
+    m_openingCaptures.arm(
+        *m_panel, windows, apps, [this, windows] { return drawnSizesOf(windows); }, opened);
     if (!wasOpen)
         m_panel->placeOn(screenForPanel(windows));
     m_panel->present();

@@ -45,8 +45,7 @@ public:
     static constexpr int switchReportWaitMs = 50;
 
     // The user's commands run listed in `running`.
-    OverlayController(SwitcherSources sources, Platform &platform, RunningCommands &running,
-                      QObject *parent = nullptr);
+    OverlayController(SwitcherSources sources, Platform &platform, RunningCommands &running, QObject *parent = nullptr);
     ~OverlayController() override;
 
     void toggle();

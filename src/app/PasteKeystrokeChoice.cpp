@@ -10,14 +10,30 @@ namespace {
 const QSet<QString> &terminalWindowClasses()
 {
     static const QSet<QString> classes{
-        QStringLiteral("xterm"),          QStringLiteral("uxterm"),         QStringLiteral("urxvt"),
-        QStringLiteral("rxvt"),           QStringLiteral("alacritty"),      QStringLiteral("kitty"),
-        QStringLiteral("foot"),           QStringLiteral("footclient"),     QStringLiteral("st"),
-        QStringLiteral("st-256color"),    QStringLiteral("konsole"),        QStringLiteral("gnome-terminal"),
-        QStringLiteral("gnome-terminal-server"), QStringLiteral("xfce4-terminal"), QStringLiteral("terminator"),
-        QStringLiteral("tilix"),          QStringLiteral("lxterminal"),     QStringLiteral("mate-terminal"),
-        QStringLiteral("sakura"),         QStringLiteral("terminology"),    QStringLiteral("wezterm"),
-        QStringLiteral("org.wezfurlong.wezterm"), QStringLiteral("qterminal"), QStringLiteral("eterm"),
+        QStringLiteral("xterm"),
+        QStringLiteral("uxterm"),
+        QStringLiteral("urxvt"),
+        QStringLiteral("rxvt"),
+        QStringLiteral("alacritty"),
+        QStringLiteral("kitty"),
+        QStringLiteral("foot"),
+        QStringLiteral("footclient"),
+        QStringLiteral("st"),
+        QStringLiteral("st-256color"),
+        QStringLiteral("konsole"),
+        QStringLiteral("gnome-terminal"),
+        QStringLiteral("gnome-terminal-server"),
+        QStringLiteral("xfce4-terminal"),
+        QStringLiteral("terminator"),
+        QStringLiteral("tilix"),
+        QStringLiteral("lxterminal"),
+        QStringLiteral("mate-terminal"),
+        QStringLiteral("sakura"),
+        QStringLiteral("terminology"),
+        QStringLiteral("wezterm"),
+        QStringLiteral("org.wezfurlong.wezterm"),
+        QStringLiteral("qterminal"),
+        QStringLiteral("eterm"),
     };
     return classes;
 }

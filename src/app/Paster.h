@@ -28,8 +28,8 @@ public:
     // keystroke arrives.
     static constexpr int keystrokeDelayMs = 120;
 
-    Paster(Pasteboard &pasteboard, Apps &apps, Keystrokes &keystrokes, Feedback &feedback,
-           Notifications &notifications, SnippetStore &snippets, const SettingsStore &settings);
+    Paster(Pasteboard &pasteboard, Apps &apps, Keystrokes &keystrokes, Feedback &feedback, Notifications &notifications,
+           SnippetStore &snippets, const SettingsStore &settings);
 
     // Empty text is refused and leaves the clipboard alone.
     void pasteText(const QString &text, std::optional<qint32> previousApp);

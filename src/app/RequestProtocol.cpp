@@ -68,8 +68,7 @@ QString RequestProtocol::printable(const QString &text)
         const QChar::Category category = QChar::category(code);
         // C0, DEL and C1 carry escape sequences; bidi controls, zero-width characters,
         // the soft hyphen and tags change or hide what is shown.
-        return (category == QChar::Other_Control && code != U'\n' && code != U'\t')
-            || category == QChar::Other_Format;
+        return (category == QChar::Other_Control && code != U'\n' && code != U'\t') || category == QChar::Other_Format;
     };
     QString kept;
     kept.reserve(text.size());
@@ -83,10 +82,13 @@ QString RequestProtocol::printable(const QString &text)
 QString RequestProtocol::oneLine(const QString &text, qsizetype limit)
 {
     QString line = printable(text.left(limit));
-    std::replace_if(line.begin(), line.end(), [](QChar c) {
-        return c == u'\n' || c == u'\t' || c.category() == QChar::Separator_Line
-            || c.category() == QChar::Separator_Paragraph;
-    }, u' ');
+    std::replace_if(
+        line.begin(), line.end(),
+        [](QChar c) {
+            return c == u'\n' || c == u'\t' || c.category() == QChar::Separator_Line
+                   || c.category() == QChar::Separator_Paragraph;
+        },
+        u' ');
     return line;
 }
 

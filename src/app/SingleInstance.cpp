@@ -181,8 +181,7 @@ void SingleInstance::serve(QLocalSocket *socket)
                 drop(socket);
             return;
         }
-        const QString request
-            = QString::fromUtf8(socket->readLine(RequestProtocol::maximumRequestLength)).trimmed();
+        const QString request = QString::fromUtf8(socket->readLine(RequestProtocol::maximumRequestLength)).trimmed();
         // One request per connection: whatever follows it is not read.
         disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
         socket->write(m_respond(request));

@@ -51,7 +51,8 @@ void StartUp::startServices()
     clipboard.start();
     // Copies are saved a moment after they stop, pictures on a thread of their own: a
     // quit (or a signal that quits) writes what is still waiting.
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &clipboard, [&clipboard] { clipboard.flushPendingWrites(); });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &clipboard,
+                     [&clipboard] { clipboard.flushPendingWrites(); });
     m_services.settings.setHistoryLimitTarget(&clipboard);
 
     const auto ownPid = static_cast<qint32>(QCoreApplication::applicationPid());

@@ -77,8 +77,9 @@ void TrayMenu::listRunningCommands()
         stop->setEnabled(!command.stopping);
         // Queued: stopping rebuilds this menu, which must not delete the action inside its
         // own signal.
-        connect(stop, &QAction::triggered, &m_running, [&running = m_running, id = command.id] { running.stop(id); },
-                Qt::QueuedConnection);
+        connect(
+            stop, &QAction::triggered, &m_running, [&running = m_running, id = command.id] { running.stop(id); },
+            Qt::QueuedConnection);
     }
     m_runningCommands->menuAction()->setVisible(!m_running.entries().isEmpty());
 }
@@ -100,9 +101,10 @@ void TrayMenu::refresh()
     showTriggerState();
     const std::optional<QString> windowManager = m_platform.ownWindows().windowManagerName();
     m_windowManager->setText(QStringLiteral("Window manager: ")
-                             + (!windowManager            ? QStringLiteral("none")
-                                : windowManager->isEmpty() ? QStringLiteral("found")
-                                                           : QString(*windowManager).replace(u'&', QStringLiteral("&&"))));
+                             + (!windowManager ? QStringLiteral("none")
+                                : windowManager->isEmpty()
+                                    ? QStringLiteral("found")
+                                    : QString(*windowManager).replace(u'&', QStringLiteral("&&"))));
 }
 
 void TrayMenu::showTriggerState()

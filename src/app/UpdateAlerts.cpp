@@ -29,8 +29,8 @@ void UpdateAlerts::present(const UpdateResult &result, Apps &apps, QWidget *pare
     if (result.isUpToDate()) {
         alert.setIcon(QMessageBox::Information);
         alert.setText(QStringLiteral("You're Up to Date"));
-        alert.setInformativeText(QStringLiteral("Lettergate ") + UpdateChecker::currentVersion() +
-                                 QStringLiteral(" is the latest version."));
+        alert.setInformativeText(QStringLiteral("Lettergate ") + UpdateChecker::currentVersion()
+                                 + QStringLiteral(" is the latest version."));
     } else {
         alert.setIcon(QMessageBox::Warning);
         alert.setText(QStringLiteral("Update Check Failed"));

@@ -98,7 +98,8 @@ QString DesktopBindings::lines(Desktop desktop, std::optional<ModifierKey> tappe
         case Desktop::River:
             return QStringLiteral("riverctl map normal Control+Alt W spawn 'lettergate toggle'");
         case Desktop::Labwc:
-            return QStringLiteral("<keybind key=\"C-A-w\"><action name=\"Execute\" command=\"lettergate toggle\"/></keybind>");
+            return QStringLiteral(
+                "<keybind key=\"C-A-w\"><action name=\"Execute\" command=\"lettergate toggle\"/></keybind>");
         case Desktop::Niri:
             return QStringLiteral("Ctrl+Alt+W { spawn \"lettergate\" \"toggle\"; }");
         case Desktop::Wayfire:
@@ -115,9 +116,11 @@ QString DesktopBindings::lines(Desktop desktop, std::optional<ModifierKey> tappe
         return QStringLiteral("bindr = %1, %2, exec, %3").arg(hyprlandModifier(*tapped), key, command);
     case Desktop::River:
         // river matches a key's release against the modifiers still down, its own among them.
-        return QStringLiteral("riverctl map -release normal %1 %2 spawn '%3'").arg(riverModifier(*tapped), key, command);
+        return QStringLiteral("riverctl map -release normal %1 %2 spawn '%3'")
+            .arg(riverModifier(*tapped), key, command);
     case Desktop::Labwc:
-        return QStringLiteral("<keybind key=\"%1\" onRelease=\"yes\"><action name=\"Execute\" command=\"%2\"/></keybind>")
+        return QStringLiteral(
+                   "<keybind key=\"%1\" onRelease=\"yes\"><action name=\"Execute\" command=\"%2\"/></keybind>")
             .arg(key, command);
     case Desktop::Niri:
         return {};

@@ -6,7 +6,9 @@
 namespace lettergate {
 
 DoubleTapDetector::DoubleTapDetector(quint64 modifierFlag, double interval, const Clock &clock)
-    : m_modifierFlag(modifierFlag), m_interval(interval), m_clock(clock)
+    : m_modifierFlag(modifierFlag)
+    , m_interval(interval)
+    , m_clock(clock)
 {
 }
 
@@ -40,11 +42,11 @@ bool DoubleTapDetector::flagsChanged(quint64 flags)
 
 DoubleModifierWatcher::DoubleModifierWatcher(HotkeyConfig::ModifierKey modifier, Action action, KeyTap &keyTap,
                                              const Clock &clock, QObject *parent)
-    : QObject(parent),
-      m_modifier(modifier),
-      m_action(std::move(action)),
-      m_keyTap(keyTap),
-      m_detector(ModifierKeys::flag(modifier), interval, clock)
+    : QObject(parent)
+    , m_modifier(modifier)
+    , m_action(std::move(action))
+    , m_keyTap(keyTap)
+    , m_detector(ModifierKeys::flag(modifier), interval, clock)
 {
     m_healthTimer.setInterval(healthCheckInterval);
     connect(&m_healthTimer, &QTimer::timeout, this, &DoubleModifierWatcher::checkTapHealth);

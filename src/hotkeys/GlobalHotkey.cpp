@@ -20,9 +20,12 @@ std::unique_ptr<GlobalHotkey> GlobalHotkey::create(HotKeys &hotKeys, quint32 key
 }
 
 GlobalHotkey::GlobalHotkey(HotKeys &hotKeys, quint32 id, Callback callback)
-    : m_hotKeys(hotKeys), m_id(id), m_callback(std::move(callback))
+    : m_hotKeys(hotKeys)
+    , m_id(id)
+    , m_callback(std::move(callback))
 {
-    m_pressConnection = QObject::connect(&hotKeys, &HotKeys::pressed, [this](HotKeyId pressed) { handlePress(pressed); });
+    m_pressConnection = QObject::connect(&hotKeys, &HotKeys::pressed,
+                                         [this](HotKeyId pressed) { handlePress(pressed); });
 }
 
 GlobalHotkey::~GlobalHotkey()

@@ -15,7 +15,8 @@ public:
 
     // "LGAT", the four ASCII bytes packed big-endian: the signature every hot key of
     // this process is registered under.
-    static constexpr quint32 signature = (quint32('L') << 24) | (quint32('G') << 16) | (quint32('A') << 8) | quint32('T');
+    static constexpr quint32 signature = (quint32('L') << 24) | (quint32('G') << 16) | (quint32('A') << 8)
+                                         | quint32('T');
 
     // Nothing when the system refuses the combination; nothing is left registered then.
     // Every call takes a fresh id, failed ones included, so an id is never reused.

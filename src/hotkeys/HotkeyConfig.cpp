@@ -47,7 +47,8 @@ std::optional<quint32> unsignedMember(const QJsonObject &object, const QString &
     if (!value.isDouble())
         return std::nullopt;
     const double number = value.toDouble();
-    if (number < 0 || number > std::numeric_limits<quint32>::max() || number != static_cast<double>(static_cast<quint64>(number)))
+    if (number < 0 || number > std::numeric_limits<quint32>::max()
+        || number != static_cast<double>(static_cast<quint64>(number)))
         return std::nullopt;
     return static_cast<quint32>(number);
 }
@@ -151,7 +152,8 @@ std::optional<HotkeyConfig> HotkeyConfig::fromJson(const QByteArray &json, QStri
         const auto keyCode = unsignedMember(payload, QStringLiteral("keyCode"));
         const auto modifiers = unsignedMember(payload, QStringLiteral("carbonModifiers"));
         if (!keyCode || !modifiers)
-            return fail(error, QStringLiteral("Expected \"keyCode\" and \"carbonModifiers\" to hold unsigned 32-bit numbers."));
+            return fail(error, QStringLiteral(
+                                   "Expected \"keyCode\" and \"carbonModifiers\" to hold unsigned 32-bit numbers."));
         return combo(*keyCode, *modifiers);
     }
 

@@ -54,9 +54,10 @@ private:
 
 namespace ModifierKeys {
 
-inline constexpr HotkeyConfig::ModifierKey all[] = {
-    HotkeyConfig::ModifierKey::Command, HotkeyConfig::ModifierKey::Option,
-    HotkeyConfig::ModifierKey::Control, HotkeyConfig::ModifierKey::Shift};
+inline constexpr HotkeyConfig::ModifierKey all[] = {HotkeyConfig::ModifierKey::Command,
+                                                    HotkeyConfig::ModifierKey::Option,
+                                                    HotkeyConfig::ModifierKey::Control,
+                                                    HotkeyConfig::ModifierKey::Shift};
 
 // "command", "option", "control", "shift": the stored text.
 QString rawValue(HotkeyConfig::ModifierKey key);

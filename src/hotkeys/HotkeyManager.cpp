@@ -13,7 +13,10 @@ const QString registeredPrefix = QStringLiteral("hotkey registered:");
 }
 
 HotkeyManager::HotkeyManager(HotKeys &hotKeys, KeyTap &keyTap, const Clock &clock, QObject *parent)
-    : QObject(parent), m_hotKeys(hotKeys), m_keyTap(keyTap), m_clock(clock)
+    : QObject(parent)
+    , m_hotKeys(hotKeys)
+    , m_keyTap(keyTap)
+    , m_clock(clock)
 {
     m_retryTimer.setInterval(retryInterval);
     connect(&m_retryTimer, &QTimer::timeout, this, &HotkeyManager::retry);

@@ -77,7 +77,8 @@ int AppsPage::gridHeight(int pageHeight)
     return qMax(pageHeight - reservedForBoxes, minimumGridHeight);
 }
 
-AppsPage::AppsPage(const PageContext &context, QSize size, QWidget *parent) : QWidget(parent)
+AppsPage::AppsPage(const PageContext &context, QSize size, QWidget *parent)
+    : QWidget(parent)
 {
     resize(size);
     const SwitcherViewModel &model = context.viewModel;
@@ -89,9 +90,9 @@ AppsPage::AppsPage(const PageContext &context, QSize size, QWidget *parent) : QW
     int y = (size.height() - contentHeight) / 2;
 
     const QList<AppEntry> &apps = model.apps();
-    m_grid = new GridPage(int(apps.size()), QSize(size.width(), gridH),
-                          [&](int index, const GridMetrics &metrics) { return appCard(context, apps.at(index), metrics); },
-                          this);
+    m_grid = new GridPage(
+        int(apps.size()), QSize(size.width(), gridH),
+        [&](int index, const GridMetrics &metrics) { return appCard(context, apps.at(index), metrics); }, this);
     m_grid->move(0, y);
     y += gridH + dividerPaddingY;
     m_dividerY = y;
@@ -101,43 +102,61 @@ AppsPage::AppsPage(const PageContext &context, QSize size, QWidget *parent) : QW
     const int secondX = boxPaddingX + boxSize.width() + boxSpacing;
 
     PasteColumn::Data clipboard{
-        QStringLiteral("Clipboard"), QStringLiteral("doc.on.clipboard"), model.clipboardKey().toUpper(),
-        pending == Prefix::clipboard, false, QStringLiteral("Nothing yet — copied items show up here"),
+        QStringLiteral("Clipboard"),
+        QStringLiteral("doc.on.clipboard"),
+        model.clipboardKey().toUpper(),
+        pending == Prefix::clipboard,
+        false,
+        QStringLiteral("Nothing yet — copied items show up here"),
         firstLayer<ClipboardHistory::Item, PasteCell>(model.clipItems(), context.firstLayerCount, PasteCell::forClip),
         int(model.clipItems().size()),
-        selectFromCurrentList(&SwitcherViewModel::clipItems, model, actions.pasteClip), actions.enterClipboard};
+        selectFromCurrentList(&SwitcherViewModel::clipItems, model, actions.pasteClip),
+        actions.enterClipboard};
     m_clipboard = new PasteColumn(clipboard, boxSize, this);
     m_clipboard->move(boxPaddingX, y);
 
-    PasteColumn::Data snippets{
-        QStringLiteral("Snippets"), QStringLiteral("text.alignleft"), model.snippetKey().toUpper(),
-        pending == Prefix::snippet, false, QStringLiteral("Add in Settings → Snippets"),
-        firstLayer<Snippet, PasteCell>(model.snippetItems(), context.firstLayerCount,
-                                       [&](int index, const Snippet &snippet) {
-                                           return PasteCell::forSnippet(index, snippet, context.snippets);
-                                       }),
-        int(model.snippetItems().size()),
-        selectFromCurrentList(&SwitcherViewModel::snippetItems, model, actions.pasteSnippet), actions.enterSnippets};
+    PasteColumn::Data snippets{QStringLiteral("Snippets"),
+                               QStringLiteral("text.alignleft"),
+                               model.snippetKey().toUpper(),
+                               pending == Prefix::snippet,
+                               false,
+                               QStringLiteral("Add in Settings → Snippets"),
+                               firstLayer<Snippet, PasteCell>(model.snippetItems(), context.firstLayerCount,
+                                                              [&](int index, const Snippet &snippet) {
+                                                                  return PasteCell::forSnippet(index, snippet,
+                                                                                               context.snippets);
+                                                              }),
+                               int(model.snippetItems().size()),
+                               selectFromCurrentList(&SwitcherViewModel::snippetItems, model, actions.pasteSnippet),
+                               actions.enterSnippets};
     m_snippets = new PasteColumn(snippets, boxSize, this);
     m_snippets->move(secondX, y);
     y += columnRowHeight + barRowTop;
 
     const QSize barSize(boxSize.width(), barRowHeight);
-    CompactBottomBar::Data links{
-        QStringLiteral("Quick Links"), QStringLiteral("link"), model.linkKey().toUpper(), pending == Prefix::link,
-        QStringLiteral("Add in Settings → Links"), int(model.linkItems().size()),
-        firstLayer<QuickLink, CompactChipData>(model.linkItems(), context.linkFirstLayerCount,
-                                               CompactChipData::forLink),
-        selectFromCurrentList(&SwitcherViewModel::linkItems, model, actions.openLink), actions.enterLinks};
+    CompactBottomBar::Data links{QStringLiteral("Quick Links"),
+                                 QStringLiteral("link"),
+                                 model.linkKey().toUpper(),
+                                 pending == Prefix::link,
+                                 QStringLiteral("Add in Settings → Links"),
+                                 int(model.linkItems().size()),
+                                 firstLayer<QuickLink, CompactChipData>(model.linkItems(), context.linkFirstLayerCount,
+                                                                        CompactChipData::forLink),
+                                 selectFromCurrentList(&SwitcherViewModel::linkItems, model, actions.openLink),
+                                 actions.enterLinks};
     m_links = new CompactBottomBar(links, barSize, this);
     m_links->move(boxPaddingX, y);
 
-    CompactBottomBar::Data commands{
-        QStringLiteral("Commands"), QStringLiteral("terminal"), model.commandKey().toUpper(),
-        pending == Prefix::command, QStringLiteral("Add in Settings → Commands"), int(model.commandItems().size()),
-        firstLayer<Command, CompactChipData>(model.commandItems(), context.linkFirstLayerCount,
-                                             CompactChipData::forCommand),
-        selectFromCurrentList(&SwitcherViewModel::commandItems, model, actions.runCommand), actions.enterCommands};
+    CompactBottomBar::Data commands{QStringLiteral("Commands"),
+                                    QStringLiteral("terminal"),
+                                    model.commandKey().toUpper(),
+                                    pending == Prefix::command,
+                                    QStringLiteral("Add in Settings → Commands"),
+                                    int(model.commandItems().size()),
+                                    firstLayer<Command, CompactChipData>(
+                                        model.commandItems(), context.linkFirstLayerCount, CompactChipData::forCommand),
+                                    selectFromCurrentList(&SwitcherViewModel::commandItems, model, actions.runCommand),
+                                    actions.enterCommands};
     m_commands = new CompactBottomBar(commands, barSize, this);
     m_commands->move(secondX, y);
 }

@@ -17,7 +17,7 @@ struct BadgeStyle {
     qreal minimumTextWidth;
     qreal radius;
     QColor fill;
-    QColor border;  // none when invalid
+    QColor border; // none when invalid
 
     QSizeF size(const QString &text) const
     {
@@ -40,28 +40,44 @@ struct BadgeStyle {
 
 const BadgeStyle &keyBadge()
 {
-    static const BadgeStyle style{PanelStyle::subheadline(QFont::Bold), QMarginsF(7, 2, 7, 2), 0, 6,
-                                  QColor(0, 0, 0, 153), QColor(255, 255, 255, 56)};
+    static const BadgeStyle style{PanelStyle::subheadline(QFont::Bold),
+                                  QMarginsF(7, 2, 7, 2),
+                                  0,
+                                  6,
+                                  QColor(0, 0, 0, 153),
+                                  QColor(255, 255, 255, 56)};
     return style;
 }
 
 const BadgeStyle &miniBadge()
 {
-    static const BadgeStyle style{PanelStyle::font(11, QFont::Bold), QMarginsF(4, 1, 4, 1), 16, 4,
-                                  QColor(0, 0, 0, 140), QColor()};
+    static const BadgeStyle style{
+        PanelStyle::font(11, QFont::Bold), QMarginsF(4, 1, 4, 1), 16, 4, QColor(0, 0, 0, 140), QColor()};
     return style;
 }
 
 } // namespace
 
 namespace KeyBadge {
-QSizeF size(const QString &text) { return keyBadge().size(text); }
-void paint(QPainter &painter, const QPointF &topLeft, const QString &text) { keyBadge().paint(painter, topLeft, text); }
+QSizeF size(const QString &text)
+{
+    return keyBadge().size(text);
+}
+void paint(QPainter &painter, const QPointF &topLeft, const QString &text)
+{
+    keyBadge().paint(painter, topLeft, text);
+}
 } // namespace KeyBadge
 
 namespace MiniBadge {
-QSizeF size(const QString &text) { return miniBadge().size(text); }
-void paint(QPainter &painter, const QPointF &topLeft, const QString &text) { miniBadge().paint(painter, topLeft, text); }
+QSizeF size(const QString &text)
+{
+    return miniBadge().size(text);
+}
+void paint(QPainter &painter, const QPointF &topLeft, const QString &text)
+{
+    miniBadge().paint(painter, topLeft, text);
+}
 } // namespace MiniBadge
 
 } // namespace lettergate

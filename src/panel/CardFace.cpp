@@ -17,8 +17,8 @@
 namespace lettergate {
 
 namespace {
-constexpr qreal titleGap = 6;   // between the title row's items
-constexpr qreal suffixGap = 4;  // between the title and its suffix
+constexpr qreal titleGap = 6;  // between the title row's items
+constexpr qreal suffixGap = 4; // between the title and its suffix
 const DropShadow faceShadow{QColor(0, 0, 0, 41), 8, QPointF(0, 4)};
 } // namespace
 
@@ -85,7 +85,8 @@ void CardFace::paintTitleRow(QPainter &painter, const QRectF &row)
     qreal textRight = row.right();
     if (!m_keyText.isEmpty()) {
         const QSizeF badge = KeyBadge::size(m_keyText);
-        KeyBadge::paint(painter, QPointF(row.right() - badge.width(), row.center().y() - badge.height() / 2), m_keyText);
+        KeyBadge::paint(painter, QPointF(row.right() - badge.width(), row.center().y() - badge.height() / 2),
+                        m_keyText);
         textRight -= badge.width() + titleGap;
     }
     const qreal textLeft = row.left() + titleRowHeight + titleGap;

@@ -15,7 +15,9 @@ namespace lettergate {
 // Paints the outline above the block's own painting; never takes the pointer.
 class Clickable::Outline : public QWidget {
 public:
-    Outline(QWidget *block, const Clickable &owner) : QWidget(block), m_owner(owner)
+    Outline(QWidget *block, const Clickable &owner)
+        : QWidget(block)
+        , m_owner(owner)
     {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);

@@ -18,15 +18,23 @@ constexpr qreal insetX = 10;
 constexpr qreal insetY = 8;
 constexpr qreal gap = 7;
 constexpr qreal lineGap = 1;
-constexpr qreal symbolSize = 13;  // a symbol at a system font size of 12
+constexpr qreal symbolSize = 13; // a symbol at a system font size of 12
 constexpr qreal corner = 10;
 
-QFont nameFont() { return PanelStyle::font(12, QFont::Medium); }
-QFont detailFont() { return PanelStyle::font(10); }
+QFont nameFont()
+{
+    return PanelStyle::font(12, QFont::Medium);
+}
+QFont detailFont()
+{
+    return PanelStyle::font(10);
+}
 } // namespace
 
 CompactChip::CompactChip(CompactChipData cell, std::function<void()> action, QWidget *parent)
-    : QWidget(parent), m_cell(std::move(cell)), m_clickable(new Clickable(this, corner, std::move(action)))
+    : QWidget(parent)
+    , m_cell(std::move(cell))
+    , m_clickable(new Clickable(this, corner, std::move(action)))
 {
     setAttribute(Qt::WA_NoSystemBackground);
     setAccessibleName(m_cell.badge + QStringLiteral(": ") + m_cell.name);

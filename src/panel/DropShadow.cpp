@@ -47,7 +47,8 @@ QImage blurredMask(const QSizeF &shape, qreal corner, qreal blurRadius, qreal dp
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
         painter.setBrush(Qt::black);
-        painter.drawRoundedRect(QRectF(pad, pad, shape.width() * dpr, shape.height() * dpr), corner * dpr, corner * dpr);
+        painter.drawRoundedRect(QRectF(pad, pad, shape.width() * dpr, shape.height() * dpr), corner * dpr,
+                                corner * dpr);
     }
     // Three box passes approximate a Gaussian whose spread is half the blur radius.
     const int box = qMax(1, qRound(blurRadius * dpr / 3));

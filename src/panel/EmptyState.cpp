@@ -9,12 +9,14 @@
 namespace lettergate {
 
 namespace {
-constexpr qreal symbolSize = 44;  // a symbol at a system font size of 40
+constexpr qreal symbolSize = 44; // a symbol at a system font size of 40
 constexpr qreal spacing = 8;
 } // namespace
 
 EmptyState::EmptyState(QString title, QString subtitle, QSize size, QWidget *parent)
-    : QWidget(parent), m_title(std::move(title)), m_subtitle(std::move(subtitle))
+    : QWidget(parent)
+    , m_title(std::move(title))
+    , m_subtitle(std::move(subtitle))
 {
     setAccessibleName(m_title);
     resize(size);

@@ -18,11 +18,14 @@ namespace lettergate {
 
 namespace {
 constexpr qreal inset = 12;
-constexpr qreal spacing = 8;  // between the header's items, the header and the row, the row's blocks
+constexpr qreal spacing = 8; // between the header's items, the header and the row, the row's blocks
 constexpr qreal corner = 12;
 constexpr qreal symbolSize = 15;
 
-QFont titleFont() { return PanelStyle::font(13, QFont::DemiBold); }
+QFont titleFont()
+{
+    return PanelStyle::font(13, QFont::DemiBold);
+}
 } // namespace
 
 std::optional<EntryBox::Hint> EntryBox::headerHint(qsizetype shown, int total, bool active)
@@ -35,7 +38,10 @@ std::optional<EntryBox::Hint> EntryBox::headerHint(qsizetype shown, int total, b
 }
 
 EntryBox::EntryBox(Frame frame, Row row, QSize size, QWidget *parent)
-    : QWidget(parent), m_frame(std::move(frame)), m_blocks(row.blocks), m_row(std::move(row))
+    : QWidget(parent)
+    , m_frame(std::move(frame))
+    , m_blocks(row.blocks)
+    , m_row(std::move(row))
 {
     setAttribute(Qt::WA_NoSystemBackground);
     setAccessibleName(m_frame.title);

@@ -6,9 +6,9 @@
 namespace lettergate {
 
 namespace {
-constexpr double pageInset = 56;      // room around the grid inside the page
-constexpr double cardChromeW = 24;    // card insets left and right of the picture
-constexpr double cardChromeH = 67;    // insets, title row and gap above the picture
+constexpr double pageInset = 56;   // room around the grid inside the page
+constexpr double cardChromeW = 24; // card insets left and right of the picture
+constexpr double cardChromeH = 67; // insets, title row and gap above the picture
 constexpr double minimumThumbW = 75;
 } // namespace
 
@@ -47,7 +47,8 @@ GridMetrics GridMetrics::fit(int count, double width, double height)
         const double thumbW = std::min(best, GridMetrics::maximumThumbW);
         return {bestColumns, thumbW, thumbW * 10 / 16};
     }
-    const int columns = std::max(static_cast<int>(std::floor((availW + spacing) / (minimumThumbW + cardChromeW + spacing))), 1);
+    const int columns = std::max(
+        static_cast<int>(std::floor((availW + spacing) / (minimumThumbW + cardChromeW + spacing))), 1);
     return {columns, minimumThumbW, minimumThumbW * 10 / 16};
 }
 

@@ -5,7 +5,8 @@
 namespace lettergate {
 
 GridPage::GridPage(int count, QSize size, const CardMaker &makeCard, QWidget *parent)
-    : QWidget(parent), m_metrics(GridMetrics::fit(count, size.width(), size.height()))
+    : QWidget(parent)
+    , m_metrics(GridMetrics::fit(count, size.width(), size.height()))
 {
     resize(size);
     const int rows = m_metrics.rowsFor(count);

@@ -29,8 +29,11 @@ HeaderContent HeaderContent::forViewModel(const SwitcherViewModel &viewModel)
     switch (viewModel.stage().kind()) {
     case Stage::Kind::windows: {
         const std::optional<AppEntry> app = viewModel.drilledApp();
-        return {true, {}, app ? app->appName : QString(),
-                QStringLiteral("· Press a number or click to pick a window") + backHint, std::nullopt};
+        return {true,
+                {},
+                app ? app->appName : QString(),
+                QStringLiteral("· Press a number or click to pick a window") + backHint,
+                std::nullopt};
     }
     case Stage::Kind::apps:
         return {false, QStringLiteral("rectangle.on.rectangle.angled"), QStringLiteral("Switch Windows"),

@@ -11,7 +11,7 @@ class SwitcherViewModel;
 // page, the panel's symbol), the page's title, the keys to press, and a count.
 struct HeaderContent {
     bool backButton = false;
-    QString symbol;  // shown in place of the Back button; empty with one
+    QString symbol; // shown in place of the Back button; empty with one
     QString title;
     QString hint;
     std::optional<QString> count;

@@ -15,7 +15,7 @@ namespace lettergate {
 namespace {
 constexpr qreal inset = 8;
 constexpr qreal gap = 5;
-constexpr qreal symbolSize = 11;  // a symbol at a system font size of 10
+constexpr qreal symbolSize = 11; // a symbol at a system font size of 10
 constexpr int maxPreviewLines = 3;
 constexpr qreal corner = 10;
 

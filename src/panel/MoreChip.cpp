@@ -16,11 +16,17 @@ constexpr qreal stackGap = 6;
 constexpr qreal badgeGap = 3;
 constexpr qreal corner = 10;
 
-QFont countFont() { return PanelStyle::font(16, QFont::Bold); }
+QFont countFont()
+{
+    return PanelStyle::font(16, QFont::Bold);
+}
 } // namespace
 
 MoreChip::MoreChip(int count, QString key, std::function<void()> action, QWidget *parent)
-    : QWidget(parent), m_count(count), m_key(std::move(key)), m_clickable(new Clickable(this, corner, std::move(action)))
+    : QWidget(parent)
+    , m_count(count)
+    , m_key(std::move(key))
+    , m_clickable(new Clickable(this, corner, std::move(action)))
 {
     setAttribute(Qt::WA_NoSystemBackground);
     setAccessibleName(countText());

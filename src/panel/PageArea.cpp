@@ -23,7 +23,10 @@ QImage pictureOf(QWidget *page)
 
 } // namespace
 
-PageArea::PageArea(QWidget *parent) : QWidget(parent) {}
+PageArea::PageArea(QWidget *parent)
+    : QWidget(parent)
+{
+}
 
 qreal PageArea::scaleFor(Stage stage)
 {
@@ -69,8 +72,7 @@ void PageArea::setPage(QWidget *page, Stage stage, std::optional<Spring> spring)
             delete leaving;
     }
     if (animate) {
-        m_transition = new PageTransition({leavingPicture, scaleFor(leavingStage)},
-                                          {pictureOf(page), scaleFor(stage)},
+        m_transition = new PageTransition({leavingPicture, scaleFor(leavingStage)}, {pictureOf(page), scaleFor(stage)},
                                           SpringCurve{spring->response, spring->dampingFraction}, this);
         m_transition->setGeometry(rect());
         connect(m_transition, &PageTransition::finished, this, &PageArea::endTransition);

@@ -106,25 +106,26 @@ QWidget *buildPage(const PageContext &context, QSize size)
         return windowsPage(context, size);
     case Stage::Kind::clipboard:
         return listPage(model.clipItems(), size,
-                        {QStringLiteral("Clipboard history is empty"), QStringLiteral("Copy some text or images and come back")},
+                        {QStringLiteral("Clipboard history is empty"),
+                         QStringLiteral("Copy some text or images and come back")},
                         clipCard, actions.pasteClip);
     case Stage::Kind::snippets:
-        return listPage(model.snippetItems(), size,
-                        {QStringLiteral("No snippets yet"), QStringLiteral("Add them in Settings → Snippets")},
-                        [&](const Snippet &snippet) { return snippetCard(snippet, context.snippets); },
-                        actions.pasteSnippet);
+        return listPage(
+            model.snippetItems(), size,
+            {QStringLiteral("No snippets yet"), QStringLiteral("Add them in Settings → Snippets")},
+            [&](const Snippet &snippet) { return snippetCard(snippet, context.snippets); }, actions.pasteSnippet);
     case Stage::Kind::links:
-        return listPage(model.linkItems(), size,
-                        {QStringLiteral("No quick links yet"), QStringLiteral("Add them in Settings → Links")},
-                        [](const QuickLink &link) { return namedCard(link.name, link.url, QStringLiteral("globe")); },
-                        actions.openLink);
+        return listPage(
+            model.linkItems(), size,
+            {QStringLiteral("No quick links yet"), QStringLiteral("Add them in Settings → Links")},
+            [](const QuickLink &link) { return namedCard(link.name, link.url, QStringLiteral("globe")); },
+            actions.openLink);
     case Stage::Kind::commands:
-        return listPage(model.commandItems(), size,
-                        {QStringLiteral("No commands yet"), QStringLiteral("Add shell commands in Settings → Commands")},
-                        [](const Command &command) {
-                            return namedCard(command.name, command.command, QStringLiteral("terminal"));
-                        },
-                        actions.runCommand);
+        return listPage(
+            model.commandItems(), size,
+            {QStringLiteral("No commands yet"), QStringLiteral("Add shell commands in Settings → Commands")},
+            [](const Command &command) { return namedCard(command.name, command.command, QStringLiteral("terminal")); },
+            actions.runCommand);
     }
     Q_UNREACHABLE();
 }

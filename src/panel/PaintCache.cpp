@@ -39,9 +39,9 @@ LastDrawn &lastDrawn()
 // What every picture depends on besides its own content.
 QString surroundings(qreal devicePixelRatio)
 {
-    return QGuiApplication::font().key() + separator +
-           QString::number(QGuiApplication::palette().color(QPalette::Active, QPalette::Highlight).rgba(), 16) +
-           separator + QString::number(devicePixelRatio);
+    return QGuiApplication::font().key() + separator
+           + QString::number(QGuiApplication::palette().color(QPalette::Active, QPalette::Highlight).rgba(), 16)
+           + separator + QString::number(devicePixelRatio);
 }
 
 } // namespace
@@ -92,9 +92,10 @@ void draw(QPainter &painter, const QRectF &target, const Key &key, const std::fu
     if (target.isEmpty())
         return;
     const qreal dpr = painter.device()->devicePixelRatioF();
-    const QString fullKey = key.text() + separator + QString::number(target.x(), 'g', 12) + separator +
-                            QString::number(target.y(), 'g', 12) + separator + QString::number(target.width(), 'g', 12) +
-                            separator + QString::number(target.height(), 'g', 12) + separator + surroundings(dpr);
+    const QString fullKey = key.text() + separator + QString::number(target.x(), 'g', 12) + separator
+                            + QString::number(target.y(), 'g', 12) + separator
+                            + QString::number(target.width(), 'g', 12) + separator
+                            + QString::number(target.height(), 'g', 12) + separator + surroundings(dpr);
     QCache<QString, QImage> &cache = pictures();
     LastDrawn &drawn = lastDrawn();
     drawn.showingOf.insert(fullKey, drawn.currentShowing);

@@ -31,7 +31,8 @@ inline constexpr int keptShowings = 10;
 class Key {
 public:
     template <typename... Parts>
-    explicit Key(QStringView kind, const Parts &...parts) : m_text(kind.toString())
+    explicit Key(QStringView kind, const Parts &...parts)
+        : m_text(kind.toString())
     {
         (append(parts), ...);
     }

@@ -119,7 +119,8 @@ void PanelHeader::paintLine(QPainter &painter)
         right -= width + spacing;
     }
     const QFont titleFont = PanelStyle::title3();
-    const qreal titleWidth = qMin(qMax<qreal>(0, right - x), QFontMetricsF(titleFont).horizontalAdvance(m_content.title) + 1);
+    const qreal titleWidth = qMin(qMax<qreal>(0, right - x),
+                                  QFontMetricsF(titleFont).horizontalAdvance(m_content.title) + 1);
     TextBlock::paintLine(painter, QRectF(x, line.top(), titleWidth, line.height()), m_content.title, titleFont,
                          PanelStyle::primary());
     x += titleWidth + spacing;

@@ -23,7 +23,8 @@ PasteCell PasteCell::forClip(int index, const ClipboardHistory::Item &item)
 
 PasteCell PasteCell::forSnippet(int index, const Snippet &snippet, const SnippetStore &store)
 {
-    PasteCell cell{QUuid::createUuid(), index, pickLabel(index), snippet.kind == Snippet::Kind::image, {}, std::nullopt};
+    PasteCell cell{QUuid::createUuid(), index, pickLabel(index), snippet.kind == Snippet::Kind::image, {},
+                   std::nullopt};
     if (cell.isImage) {
         cell.text = snippet.name.isEmpty() ? QStringLiteral("Image") : snippet.name;
         cell.image = store.previews().preview(snippet);

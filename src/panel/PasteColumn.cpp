@@ -22,8 +22,8 @@ PasteColumn::PasteColumn(const Data &data, QSize size, QWidget *parent)
 PasteColumn::PasteColumn(const Data &data, QList<MiniPasteCard *> cells, QSize size, QWidget *parent)
     : EntryBox({data.title, data.icon, data.entryKey, data.active, borderFor(data), data.emptyHint, data.total,
                 data.onMore},
-               {widgets(cells), MiniPasteCard::maximumCellWidth, MiniPasteCard::cellHeight, MoreChip::columnHeight}, size,
-               parent)
+               {widgets(cells), MiniPasteCard::maximumCellWidth, MiniPasteCard::cellHeight, MoreChip::columnHeight},
+               size, parent)
     , m_cells(std::move(cells))
 {
 }

@@ -4,7 +4,11 @@
 
 namespace lettergate {
 
-ScaledImage::ScaledImage(QImage image, Qt::AspectRatioMode mode) : m_source(std::move(image)), m_mode(mode) {}
+ScaledImage::ScaledImage(QImage image, Qt::AspectRatioMode mode)
+    : m_source(std::move(image))
+    , m_mode(mode)
+{
+}
 
 void ScaledImage::paint(QPainter &painter, const QRectF &area)
 {

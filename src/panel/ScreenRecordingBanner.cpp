@@ -13,11 +13,12 @@ namespace {
 constexpr int paddingX = 18;
 constexpr int paddingY = 8;
 constexpr qreal spacing = 6;
-constexpr qreal warningSize = 13;  // the symbol at the caption's size
-constexpr qreal chevronSize = 10;  // the symbol at the second caption's size
+constexpr qreal warningSize = 13; // the symbol at the caption's size
+constexpr qreal chevronSize = 10; // the symbol at the second caption's size
 } // namespace
 
-ScreenRecordingBanner::ScreenRecordingBanner(QWidget *parent) : QAbstractButton(parent)
+ScreenRecordingBanner::ScreenRecordingBanner(QWidget *parent)
+    : QAbstractButton(parent)
 {
     setText(QStringLiteral(
         "Enable Screen Recording to show thumbnails and window titles (restart the app after granting)"));

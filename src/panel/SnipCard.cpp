@@ -9,7 +9,7 @@
 namespace lettergate {
 
 namespace {
-constexpr qreal symbolSize = 17;  // a symbol at a system font size of 15
+constexpr qreal symbolSize = 17; // a symbol at a system font size of 15
 constexpr qreal textInset = 8;
 constexpr int maxTextLines = 8;
 
@@ -20,8 +20,7 @@ QString shownText(const std::optional<QString> &text)
 } // namespace
 
 SnipCard::SnipCard(Data data, std::function<void()> action, QWidget *parent)
-    : CardFace(data.title, data.keyText, data.metrics, data.cardCorner, shadowMargins, std::move(action),
-               parent)
+    : CardFace(data.title, data.keyText, data.metrics, data.cardCorner, shadowMargins, std::move(action), parent)
     , m_data(std::move(data))
     , m_picture(m_data.image.value_or(QImage()), Qt::KeepAspectRatio)
     , m_text(shownText(m_data.text), PanelStyle::font(12), PanelStyle::primary(), maxTextLines)

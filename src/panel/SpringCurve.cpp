@@ -11,10 +11,16 @@ constexpr double restTolerance = 0.001;
 // e^(−x)·(1 + x) falls below restTolerance from x ≈ 9.23 on.
 constexpr double criticalSettlingPhase = 9.24;
 
-double angularFrequency(double response) { return 2 * std::numbers::pi / response; }
+double angularFrequency(double response)
+{
+    return 2 * std::numbers::pi / response;
+}
 // Damping beyond critical moves like critical damping here; a spring without damping
 // would never rest.
-double clampedDamping(double fraction) { return std::clamp(fraction, 0.05, 1.0); }
+double clampedDamping(double fraction)
+{
+    return std::clamp(fraction, 0.05, 1.0);
+}
 } // namespace
 
 double SpringCurve::value(double seconds) const

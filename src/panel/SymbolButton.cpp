@@ -12,7 +12,9 @@ constexpr int padding = 3;
 }
 
 SymbolButton::SymbolButton(QString symbol, int symbolSize, const QString &accessibleName, QWidget *parent)
-    : QAbstractButton(parent), m_symbol(std::move(symbol)), m_symbolSize(symbolSize)
+    : QAbstractButton(parent)
+    , m_symbol(std::move(symbol))
+    , m_symbolSize(symbolSize)
 {
     setAccessibleName(accessibleName);
     setCursor(Qt::PointingHandCursor);

@@ -17,8 +17,14 @@ namespace {
 // Stand-ins are drawn on a 24 × 24 grid in opaque black, then tinted like theme icons.
 using StandIn = void (*)(QPainter &);
 
-void chevronBackward(QPainter &p) { p.drawPolyline(QPolygonF({{15, 5}, {8, 12}, {15, 19}})); }
-void chevronRight(QPainter &p) { p.drawPolyline(QPolygonF({{9, 5}, {16, 12}, {9, 19}})); }
+void chevronBackward(QPainter &p)
+{
+    p.drawPolyline(QPolygonF({{15, 5}, {8, 12}, {15, 19}}));
+}
+void chevronRight(QPainter &p)
+{
+    p.drawPolyline(QPolygonF({{9, 5}, {16, 12}, {9, 19}}));
+}
 
 void rectangles(QPainter &p)
 {

@@ -13,7 +13,10 @@ constexpr qsizetype charactersPerLineBound = 256;
 } // namespace
 
 TextBlock::TextBlock(QString text, QFont font, QColor color, int maxLines)
-    : m_text(std::move(text)), m_font(std::move(font)), m_color(std::move(color)), m_maxLines(maxLines)
+    : m_text(std::move(text))
+    , m_font(std::move(font))
+    , m_color(std::move(color))
+    , m_maxLines(maxLines)
 {
 }
 

@@ -132,9 +132,9 @@ bool Paths::isTrustedFolder(const QString &path)
 
 bool Paths::restrictFileToOwner(const QString &path)
 {
-    constexpr QFileDevice::Permissions ownerOnly =
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadUser
-        | QFileDevice::WriteUser | QFileDevice::ExeUser;
+    constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                   | QFileDevice::ExeOwner | QFileDevice::ReadUser
+                                                   | QFileDevice::WriteUser | QFileDevice::ExeUser;
     const QFileDevice::Permissions current = QFile::permissions(path);
     if (current == QFileDevice::Permissions())
         return false;

@@ -81,11 +81,9 @@ QStringList UnreadableCopies::of(const QString &file)
 {
     const QFileInfo info(file);
     const QString prefix = marker(file);
-    QStringList names = QDir(info.absolutePath())
-                            .entryList({prefix + u'*'}, QDir::Files | QDir::System | QDir::Hidden);
-    std::sort(names.begin(), names.end(), [&prefix](const QString &a, const QString &b) {
-        return age(a, prefix.size()) < age(b, prefix.size());
-    });
+    QStringList names = QDir(info.absolutePath()).entryList({prefix + u'*'}, QDir::Files | QDir::System | QDir::Hidden);
+    std::sort(names.begin(), names.end(),
+              [&prefix](const QString &a, const QString &b) { return age(a, prefix.size()) < age(b, prefix.size()); });
     for (QString &name : names)
         name = info.absolutePath() + u'/' + name;
     return names;

@@ -11,12 +11,12 @@ namespace lettergate {
 // optional because a backend reports only what the server told it; deciding what
 // an incomplete record means is the portable enumeration's job.
 struct WindowRecord {
-    std::optional<qint64> layer;     // 0 for ordinary application windows
-    std::optional<quint32> number;   // the server's window number (an XID on X11)
+    std::optional<qint64> layer;   // 0 for ordinary application windows
+    std::optional<quint32> number; // the server's window number (an XID on X11)
     std::optional<qint32> ownerPid;
     std::optional<QString> ownerName;
     std::optional<QString> title;
-    std::optional<QRectF> bounds;    // frame in global screen coordinates
+    std::optional<QRectF> bounds; // frame in global screen coordinates
 };
 
 class WindowServer {

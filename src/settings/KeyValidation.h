@@ -28,7 +28,11 @@ public:
     friend constexpr bool operator==(const KeyValidation &, const KeyValidation &) = default;
 
 private:
-    constexpr explicit KeyValidation(Kind kind, QChar letter = {}) : m_kind(kind), m_letter(letter) {}
+    constexpr explicit KeyValidation(Kind kind, QChar letter = {})
+        : m_kind(kind)
+        , m_letter(letter)
+    {
+    }
 
     Kind m_kind;
     QChar m_letter;

@@ -91,7 +91,7 @@ std::optional<QString> LaunchAtLogin::program()
 QString LaunchAtLogin::entryPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart/")
-        + QString::fromUtf8(BuildInfo::appId) + QStringLiteral(".desktop");
+           + QString::fromUtf8(BuildInfo::appId) + QStringLiteral(".desktop");
 }
 
 bool LaunchAtLogin::isEnabled() const
@@ -136,8 +136,8 @@ bool LaunchAtLogin::setEnabled(bool enabled)
         return false;
     }
     QSaveFile file(path);
-    if (!QDir().mkpath(QFileInfo(path).path()) || !file.open(QIODevice::WriteOnly)
-        || file.write(text->toUtf8()) < 0 || !file.commit()) {
+    if (!QDir().mkpath(QFileInfo(path).path()) || !file.open(QIODevice::WriteOnly) || file.write(text->toUtf8()) < 0
+        || !file.commit()) {
         qCWarning(lcSettings).noquote()
             << QStringLiteral("cannot write the autostart entry %1: %2").arg(path, file.errorString());
         return false;

@@ -101,8 +101,8 @@ int storedLimit(const QVariant &stored)
 
 } // namespace
 
-SettingsStore::SettingsStore(const QString &settingsFile, TriggerArmer &triggerArmer,
-                             SaveIndicator &saveIndicator, QObject *parent)
+SettingsStore::SettingsStore(const QString &settingsFile, TriggerArmer &triggerArmer, SaveIndicator &saveIndicator,
+                             QObject *parent)
     : QObject(parent)
     , m_settings(std::make_unique<QSettings>(usableFile(settingsFile), QSettings::IniFormat))
     , m_inMemoryOnly(m_settings->fileName() == inMemoryOnly)

@@ -10,9 +10,9 @@
 #include <QSet>
 #include <QSettings>
 
-#include <memory>
 #include <QString>
 #include <array>
+#include <memory>
 #include <optional>
 
 namespace lettergate {
@@ -49,8 +49,8 @@ public:
     Q_PROPERTY(QString snippetKey READ snippetKey NOTIFY snippetKeyChanged)
     Q_PROPERTY(QString linkKey READ linkKey NOTIFY linkKeyChanged)
     Q_PROPERTY(QString commandKey READ commandKey NOTIFY commandKeyChanged)
-    Q_PROPERTY(int clipboardHistoryLimit READ clipboardHistoryLimit WRITE setClipboardHistoryLimit
-                   NOTIFY clipboardHistoryLimitChanged)
+    Q_PROPERTY(int clipboardHistoryLimit READ clipboardHistoryLimit WRITE setClipboardHistoryLimit NOTIFY
+                   clipboardHistoryLimitChanged)
     Q_PROPERTY(bool showInDock READ showInDock WRITE setShowInDock NOTIFY showInDockChanged)
 
     // One row of the App shortcuts tab.

@@ -438,8 +438,8 @@ void ClipboardHistory::removeUnlistedImageFiles(const QList<Stored> &records) co
     // nothing would ever show or delete. Only a list that loaded decides: one set aside
     // as unreadable may still name them. Only names this program gives are ours: any
     // other file there is someone else's.
-    static const QRegularExpression ourName(QStringLiteral(
-        "^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\.png(\\.[A-Za-z0-9]{6})?$"));
+    static const QRegularExpression ourName(
+        QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\.png(\\.[A-Za-z0-9]{6})?$"));
     QSet<QString> listed;
     for (const Stored &record : records) {
         if (record.imageFile)

@@ -11,9 +11,9 @@ class RunningCommands;
 
 // Runs one command line through the shell: "/bin/bash" "-c" line, or one program with
 // its arguments, in the home directory, with the program's environment but for what we
-// set for our own Qt only (OwnEnvironment); standard input is /dev/null. Standard output and standard error share one pipe, so the output keeps
-// the order in which it was written. The process runs asynchronously (nothing blocks,
-// however long it runs); there is no time limit and any number can run at once.
+// set for our own Qt only (OwnEnvironment); standard input is /dev/null. Standard output and standard error share one
+// pipe, so the output keeps the order in which it was written. The process runs asynchronously (nothing blocks, however
+// long it runs); there is no time limit and any number can run at once.
 //
 // A command line is the user's command: it runs as the leader of a new session and
 // process group and is listed in RunningCommands until it ends, from where Stop and

@@ -74,7 +74,7 @@ bool ImageFileWriter::isIdle() const
     const QMutexLocker lock(&m_mutex);
     // A write let go of while under way still ends with its report.
     return m_writesUnderWay == 0
-        && std::none_of(m_jobs.cbegin(), m_jobs.cend(), [](const Job &job) { return job.state != State::failed; });
+           && std::none_of(m_jobs.cbegin(), m_jobs.cend(), [](const Job &job) { return job.state != State::failed; });
 }
 
 qint64 ImageFileWriter::busyBytes() const
@@ -184,7 +184,8 @@ void ImageFileWriter::makePreview(const QUuid &id, const QString &path)
 {
     m_pool.start([this, id, path] {
         const QImage preview = ClipPicture::previewOf(PictureFiles::readStoredPng(path));
-        QMetaObject::invokeMethod(this, [this, id, preview] { emit previewMade(id, preview); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, id, preview] { emit previewMade(id, preview); }, Qt::QueuedConnection);
     });
 }
 

@@ -29,8 +29,9 @@ void LinkOpener::open(const QUrl &target)
 void LinkOpener::refuse(const QString &typed)
 {
     m_feedback.beep();
-    FailureNotice{QStringLiteral("Nothing to open"),
-                  QStringLiteral("“%1” is not a web address or a path.").arg(FailureNotice::shortened(typed.simplified()))}
+    FailureNotice{
+        QStringLiteral("Nothing to open"),
+        QStringLiteral("“%1” is not a web address or a path.").arg(FailureNotice::shortened(typed.simplified()))}
         .showOn(m_notifications);
 }
 
@@ -44,8 +45,8 @@ void LinkOpener::openerEnded(const QUrl &target, const CommandRunner::Result &re
     if (result.succeeded())
         return;
     const QString said = FailureNotice::lastLines(result.output);
-    fail(target, !said.isEmpty() ? said
-                                 : QStringLiteral("%1 ended with exit status %2.").arg(opener).arg(result.exitCode));
+    fail(target,
+         !said.isEmpty() ? said : QStringLiteral("%1 ended with exit status %2.").arg(opener).arg(result.exitCode));
 }
 
 void LinkOpener::fail(const QUrl &target, const QString &why)

@@ -19,7 +19,8 @@ LinkStore::LinkStore(Apps &apps, Feedback &feedback, Notifications &notification
 
 bool LinkStore::replaceAll(QList<QuickLink> links)
 {
-    links.removeIf([](const QuickLink &link) { return Whitespace::isBlank(link.name) && Whitespace::isBlank(link.url); });
+    links.removeIf(
+        [](const QuickLink &link) { return Whitespace::isBlank(link.name) && Whitespace::isBlank(link.url); });
     const bool written = m_links.replace(std::move(links));
     if (written)
         emit listSaved();

@@ -6,9 +6,8 @@ namespace lettergate {
 
 bool Whitespace::isBlank(QStringView text)
 {
-    return std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c == u'\t' || c.category() == QChar::Separator_Space;
-    });
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return c == u'\t' || c.category() == QChar::Separator_Space; });
 }
 
 } // namespace lettergate

@@ -19,7 +19,10 @@ public:
     // The answer when all 26 letters are taken.
     static inline const QString exhausted = QStringLiteral("?");
 
-    explicit AppLetters(SettingsStore &settings) : m_settings(settings) {}
+    explicit AppLetters(SettingsStore &settings)
+        : m_settings(settings)
+    {
+    }
 
     // The app's stored letter (absent when the user cleared it), or a newly picked one,
     // stored for next time. The last seen name is remembered too. An app without a

@@ -10,7 +10,7 @@ namespace lettergate {
 namespace {
 
 // The index of the app the key belongs to: `next` for a key met for the first time.
-template<typename Key>
+template <typename Key>
 qsizetype appIndex(QHash<Key, qsizetype> &indexes, const Key &key, qsizetype next)
 {
     auto found = indexes.find(key);

@@ -28,7 +28,11 @@ public:
     friend constexpr bool operator==(Stage, Stage) = default;
 
 private:
-    constexpr explicit Stage(Kind kind, qint32 pid = 0) : m_kind(kind), m_pid(pid) {}
+    constexpr explicit Stage(Kind kind, qint32 pid = 0)
+        : m_kind(kind)
+        , m_pid(pid)
+    {
+    }
 
     Kind m_kind = Kind::apps;
     qint32 m_pid = 0;

@@ -55,18 +55,15 @@ std::optional<LatestRelease> LatestRelease::fromJson(const QByteArray &json, QSt
 
     const QJsonObject root = document.object();
     const Member members[] = {
-        requiredString(root, QStringLiteral("version")),
-        requiredString(root, QStringLiteral("url")),
-        optionalString(root, QStringLiteral("notes")),
-        optionalString(root, QStringLiteral("min_os")),
+        requiredString(root, QStringLiteral("version")),      requiredString(root, QStringLiteral("url")),
+        optionalString(root, QStringLiteral("notes")),        optionalString(root, QStringLiteral("min_os")),
         optionalString(root, QStringLiteral("published_at")),
     };
     for (const Member &member : members) {
         if (!member.problem.isEmpty())
             return fail(error, member.problem);
     }
-    return LatestRelease{*members[0].text, *members[1].text, members[2].text, members[3].text,
-                         members[4].text};
+    return LatestRelease{*members[0].text, *members[1].text, members[2].text, members[3].text, members[4].text};
 }
 
 } // namespace lettergate

@@ -61,8 +61,8 @@ QString problemOf(const QNetworkReply &reply)
 
 } // namespace
 
-ReleaseFetch::ReleaseFetch(QNetworkAccessManager &network, const QString &url,
-                           std::chrono::milliseconds deadline, QObject *parent)
+ReleaseFetch::ReleaseFetch(QNetworkAccessManager &network, const QString &url, std::chrono::milliseconds deadline,
+                           QObject *parent)
     : QObject(parent)
 {
     // One deadline for the whole exchange: Qt's transfer timeout restarts with every byte,
@@ -161,10 +161,13 @@ void ReleaseFetch::finish()
     m_body.clear();
     dropReply();
     // Queued, so that a caller always gets the chance to connect first.
-    QMetaObject::invokeMethod(this, [this] {
-        emit finished();
-        deleteLater();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            emit finished();
+            deleteLater();
+        },
+        Qt::QueuedConnection);
 }
 
 void ReleaseFetch::dropReply()

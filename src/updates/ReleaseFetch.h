@@ -25,8 +25,8 @@ public:
 
     // Sends a GET of url at once. finished() follows exactly once, from the event loop
     // (never from within the constructor), and the fetch then deletes itself.
-    ReleaseFetch(QNetworkAccessManager &network, const QString &url,
-                 std::chrono::milliseconds deadline, QObject *parent = nullptr);
+    ReleaseFetch(QNetworkAccessManager &network, const QString &url, std::chrono::milliseconds deadline,
+                 QObject *parent = nullptr);
     ~ReleaseFetch() override;
 
     // After finished(): the decoded release, or nothing and errorString() says why.

@@ -28,7 +28,8 @@ std::optional<qint64> signedInteger(QStringView piece)
         const int digit = c.unicode() - u'0';
         // Built on the side of the sign, so the most negative number fits too.
         const bool overflow = qMulOverflow(value, qint64(10), &value)
-            || (negative ? qSubOverflow(value, qint64(digit), &value) : qAddOverflow(value, qint64(digit), &value));
+                              || (negative ? qSubOverflow(value, qint64(digit), &value)
+                                           : qAddOverflow(value, qint64(digit), &value));
         if (overflow)
             return std::nullopt;
     }

@@ -33,7 +33,10 @@ public:
     friend bool operator==(const UpdateResult &, const UpdateResult &) = default;
 
 private:
-    explicit UpdateResult(Kind kind) : m_kind(kind) { }
+    explicit UpdateResult(Kind kind)
+        : m_kind(kind)
+    {
+    }
 
     Kind m_kind;
     QString m_version;

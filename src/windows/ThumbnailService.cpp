@@ -147,17 +147,18 @@ void ThumbnailService::startCaptures(const std::shared_ptr<Run> &run, const QLis
         // the panel recognises it by identity and reuses what it drew from it, instead
         // of comparing or drawing it again on the GUI thread. Pictures are kept compact:
         // every listed window has one, for as long as the program runs.
-        inBackground([capture, target, size, kept = m_cache.value(target.number), cancelled] {
-                         if (cancelled.isCanceled())
-                             return QImage();
-                         const QImage fresh = compactPicture(capture->capture(target, size));
-                         return fresh == kept ? kept : fresh;
-                     },
-                     [this, run, windowId = target.number](const QImage &image) {
-                         store(*run, windowId, image);
-                         if (--run->pending == 0)
-                             run->done.finish();
-                     });
+        inBackground(
+            [capture, target, size, kept = m_cache.value(target.number), cancelled] {
+                if (cancelled.isCanceled())
+                    return QImage();
+                const QImage fresh = compactPicture(capture->capture(target, size));
+                return fresh == kept ? kept : fresh;
+            },
+            [this, run, windowId = target.number](const QImage &image) {
+                store(*run, windowId, image);
+                if (--run->pending == 0)
+                    run->done.finish();
+            });
     }
 }
 

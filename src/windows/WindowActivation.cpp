@@ -31,15 +31,16 @@ bool activateWindow(Platform &platform, const WindowInfo &window)
 
     const WindowElementList list = accessibility.windowElements(window.pid);
     if (list.error != 0 || !list.elements) {
-        qCInfo(lcWindows).noquote() << QStringLiteral("cannot get AX window list for pid=") + QString::number(window.pid)
-                                       + QStringLiteral(" (err=") + QString::number(list.error) + u')';
+        qCInfo(lcWindows).noquote() << QStringLiteral("cannot get AX window list for pid=")
+                                           + QString::number(window.pid) + QStringLiteral(" (err=")
+                                           + QString::number(list.error) + u')';
         return false;
     }
 
     const std::optional<WindowElement> element = elementNumbered(accessibility, *list.elements, window.id);
     if (!element) {
         qCInfo(lcWindows).noquote() << QStringLiteral("no AX window matches CGWindowID=") + QString::number(window.id)
-                                       + QStringLiteral(" (app=") + window.appName + u')';
+                                           + QStringLiteral(" (app=") + window.appName + u')';
         return false;
     }
 

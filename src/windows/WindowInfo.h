@@ -10,12 +10,12 @@ namespace lettergate {
 
 // One ordinary application window on screen, as the switcher sees it.
 struct WindowInfo {
-    quint32 id = 0;                   // the window server's number: the key for activation and pictures
-    qint32 pid = 0;                   // the owning process
-    std::optional<QString> bundleID;  // the owning application's identifier, when it has one
-    QString appName;                  // "?" when the server did not name the owner
-    QString title;                    // empty when the server did not say
-    QRectF bounds;                    // frame in global screen coordinates
+    quint32 id = 0;                  // the window server's number: the key for activation and pictures
+    qint32 pid = 0;                  // the owning process
+    std::optional<QString> bundleID; // the owning application's identifier, when it has one
+    QString appName;                 // "?" when the server did not name the owner
+    QString title;                   // empty when the server did not say
+    QRectF bounds;                   // frame in global screen coordinates
 
     friend bool operator==(const WindowInfo &, const WindowInfo &) = default;
 };

@@ -25,7 +25,10 @@ bool isLargeEnough(const QRectF &bounds)
 // Looks each process up once per enumeration; an absent answer is remembered too.
 class BundleIdentifiers {
 public:
-    explicit BundleIdentifiers(Apps &apps) : m_apps(apps) {}
+    explicit BundleIdentifiers(Apps &apps)
+        : m_apps(apps)
+    {
+    }
 
     std::optional<QString> of(qint32 pid)
     {
@@ -80,8 +83,8 @@ void printAllWindows(Platform &platform)
     for (qsizetype i = 0; i < windows.size(); ++i) {
         const WindowInfo &window = windows.at(i);
         // Other applications' titles are hidden from us until the user grants the permission.
-        const QString title =
-            window.title.isEmpty() ? QStringLiteral("(no title / needs Screen Recording permission)") : window.title;
+        const QString title = window.title.isEmpty() ? QStringLiteral("(no title / needs Screen Recording permission)")
+                                                     : window.title;
         lines << QStringLiteral("  [") + QString::number(i) + QStringLiteral("] ") + window.appName
                      + QStringLiteral("  #") + QString::number(window.id) + QStringLiteral("  '") + title
                      + QStringLiteral("'  ") + truncated(window.bounds.width()) + u'x'

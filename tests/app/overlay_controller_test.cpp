@@ -40,7 +40,8 @@ class OverlayControllerTest : public QObject {
                                           {browserPid, QStringLiteral("org.example.Browser")}};
             platform.appList.frontmost = editorPid;
             platform.ax.elements = {{editorPid, {11}}, {browserPid, {21, 22}}};
-            platform.capture.windows = {{11, QRectF(0, 0, 800, 600)}, {21, QRectF(0, 0, 800, 600)},
+            platform.capture.windows = {{11, QRectF(0, 0, 800, 600)},
+                                        {21, QRectF(0, 0, 800, 600)},
                                         {22, QRectF(0, 0, 800, 600)}};
         }
         bool press(Qt::Key key, const QString &text = {}, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -51,7 +52,8 @@ class OverlayControllerTest : public QObject {
         void type(const QString &keys)
         {
             for (const QChar key : keys)
-                press(Qt::Key(key.toUpper().unicode()), QString(key), key.isUpper() ? Qt::ShiftModifier : Qt::NoModifier);
+                press(Qt::Key(key.toUpper().unicode()), QString(key),
+                      key.isUpper() ? Qt::ShiftModifier : Qt::NoModifier);
         }
         void open(const QString &keys)
         {
@@ -295,7 +297,8 @@ private slots:
         };
         for (const auto &[pictured, expected] : cases) {
             QList<quint32> order;
-            for (const WindowInfo &window : OpeningCaptures::captureOrder(windows, groupByApplication(windows), pictured))
+            for (const WindowInfo &window :
+                 OpeningCaptures::captureOrder(windows, groupByApplication(windows), pictured))
                 order.append(window.id);
             QCOMPARE(order, expected);
         }

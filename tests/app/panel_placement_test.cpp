@@ -38,7 +38,6 @@ private slots:
         for (const auto &test : cases)
             QCOMPARE(PanelPlacement::screenFor(test.screens, test.window, test.pointer), test.expected);
     }
-
 };
 
 QTEST_GUILESS_MAIN(PanelPlacementTest)

@@ -5,19 +5,19 @@
 #include "hotkeys/HotkeyManager.h"
 #include "settings/SaveIndicator.h"
 #include "settings/SettingsStore.h"
+#include "settings/SettingsTestSupport.h"
 #include "settings/ui/SettingsView.h"
 #include "settings/ui/SettingsWindowController.h"
 #include "stores/CommandStore.h"
 #include "stores/LinkStore.h"
 #include "stores/StoreTesting.h"
-#include "settings/SettingsTestSupport.h"
 #include "support/FakePlatform.h"
 #include "support/LogCapture.h"
 #include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
-#include <QWidget>
 #include <QTest>
+#include <QWidget>
 #include <vector>
 
 using namespace lettergate;
@@ -40,7 +40,8 @@ private slots:
     void theCommandLineKnowsItsVerbs()
     {
         const QList<std::pair<std::vector<const char *>, std::optional<QString>>> verbs{
-            {{"toggle"}, "toggle"}, {{}, std::nullopt},
+            {{"toggle"}, "toggle"},
+            {{}, std::nullopt},
             // The running instance judges the modifier.
             {{"tap", "Hyper"}, "tap Hyper"}};
         for (const auto &[arguments, verb] : verbs) {
@@ -48,8 +49,12 @@ private slots:
             QCOMPARE(parse(arguments).exitCode, std::nullopt);
         }
         // Usage errors exit at once, and nothing is sent.
-        for (const std::vector<const char *> &wrong : QList<std::vector<const char *>>{
-                 {"Toggle"}, {"toggle", "quit"}, {"--frobnicate"}, {"tap"}, {"tap", "super", "ctrl"}, {"toggle", "super"}}) {
+        for (const std::vector<const char *> &wrong : QList<std::vector<const char *>>{{"Toggle"},
+                                                                                       {"toggle", "quit"},
+                                                                                       {"--frobnicate"},
+                                                                                       {"tap"},
+                                                                                       {"tap", "super", "ctrl"},
+                                                                                       {"toggle", "super"}}) {
             QCOMPARE(parse(wrong).exitCode, 64);
             QCOMPARE(parse(wrong).verb, std::nullopt);
         }
@@ -60,9 +65,13 @@ private slots:
     // would reverse itself and hide a character on a terminal.
     void windowsAreListedOnePrintableLineEach()
     {
-        const AppEntry unlettered{7, std::nullopt, QStringLiteral("Two\u2028lines"), std::nullopt,
-                                  {WindowInfo{0xabc, 7, std::nullopt, QStringLiteral("Two"), QStringLiteral("\u202egnp.exe\u200b"), {}},
-                                   WindowInfo{0x21, 7, std::nullopt, QStringLiteral("Two"), QStringLiteral("make\tall\nline two"), {}}}};
+        const AppEntry unlettered{
+            7,
+            std::nullopt,
+            QStringLiteral("Two\u2028lines"),
+            std::nullopt,
+            {WindowInfo{0xabc, 7, std::nullopt, QStringLiteral("Two"), QStringLiteral("\u202egnp.exe\u200b"), {}},
+             WindowInfo{0x21, 7, std::nullopt, QStringLiteral("Two"), QStringLiteral("make\tall\nline two"), {}}}};
         QCOMPARE(windowReport({unlettered}),
                  QByteArrayLiteral("-\tTwo lines\t1\t0xabc\tgnp.exe\n-\tTwo lines\t2\t0x21\tmake all line two\n"));
     }
@@ -79,7 +88,8 @@ private slots:
         };
         for (const auto &[text, printable] : cases)
             QCOMPARE(RequestProtocol::printable(text), printable);
-        QCOMPARE(RequestProtocol::oneLine(QStringLiteral("a\tb\nc\u2028d\u2029\x1b[2J")), QStringLiteral("a b c d [2J"));
+        QCOMPARE(RequestProtocol::oneLine(QStringLiteral("a\tb\nc\u2028d\u2029\x1b[2J")),
+                 QStringLiteral("a b c d [2J"));
     }
 
     // The settings read from the user's file re-arm the program's trigger, and every
@@ -126,7 +136,8 @@ private slots:
             return window && window->isVisible();
         };
         QVERIFY(!settingsShown());
-        QVERIFY2(log.lines.first().endsWith(QStringLiteral("another start: [2Jsettings again")), qPrintable(log.lines.first()));
+        QVERIFY2(log.lines.first().endsWith(QStringLiteral("another start: [2Jsettings again")),
+                 qPrintable(log.lines.first()));
         // A second start without a verb opens the settings.
         QCOMPARE(app.handleRequest(QString()), RequestProtocol::acknowledgement());
         QVERIFY(settingsShown());

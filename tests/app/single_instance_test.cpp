@@ -22,7 +22,7 @@ namespace {
 
 // The asking side blocks until the reply comes, and the answering side needs this
 // thread's event loop: the question is asked from a worker thread.
-template<typename Result>
+template <typename Result>
 Result inBackground(std::function<Result()> work, Result ifNoAnswer)
 {
     QFuture<Result> result = QtConcurrent::run(std::move(work));
@@ -33,8 +33,8 @@ Result inBackground(std::function<Result()> work, Result ifNoAnswer)
 
 std::optional<QByteArray> askAndWait(const QString &request, QString *whyNot = nullptr, uid_t peerOwner = ::geteuid())
 {
-    return inBackground<std::optional<QByteArray>>(
-        [=] { return SingleInstance::ask(request, whyNot, peerOwner); }, QByteArrayLiteral("<no reply>"));
+    return inBackground<std::optional<QByteArray>>([=] { return SingleInstance::ask(request, whyNot, peerOwner); },
+                                                   QByteArrayLiteral("<no reply>"));
 }
 
 bool makeFolder(const QString &path, mode_t mode)
@@ -57,8 +57,12 @@ class SingleInstanceTest : public QObject {
     struct Running {
         explicit Running(const QString &folder, uid_t peerOwner = ::geteuid())
             : lock(folder)
-            , instance([this](const QString &request) { requests << request; return RequestProtocol::acknowledgement(); },
-                       peerOwner)
+            , instance(
+                  [this](const QString &request) {
+                      requests << request;
+                      return RequestProtocol::acknowledgement();
+                  },
+                  peerOwner)
         {
         }
         bool listen() { return lock.tryTake() && instance.listen(lock); }
@@ -95,16 +99,21 @@ private slots:
         // While it is held, a start hands over once the instance listens, and says why it cannot
         // while nobody answers.
         const auto claimInBackground = [] {
-            return inBackground<QString>([] {
-                const SingleInstance::Claim claim = SingleInstance::claim(300);
-                return claim.lock ? QStringLiteral("instance") : claim.handedOver ? QStringLiteral("handed over") : claim.failure;
-            }, QStringLiteral("<no end>"));
+            return inBackground<QString>(
+                [] {
+                    const SingleInstance::Claim claim = SingleInstance::claim(300);
+                    return claim.lock         ? QStringLiteral("instance")
+                           : claim.handedOver ? QStringLiteral("handed over")
+                                              : claim.failure;
+                },
+                QStringLiteral("<no end>"));
         };
         const QString unanswered = claimInBackground();
         QVERIFY2(unanswered.endsWith(QStringLiteral("does not answer: nothing answers on %1").arg(socket())),
                  qPrintable(unanswered));
 
-        SingleInstance instance([](const QString &request) { return RequestProtocol::acknowledgement(request.toUtf8()); });
+        SingleInstance instance(
+            [](const QString &request) { return RequestProtocol::acknowledgement(request.toUtf8()); });
         QVERIFY(instance.listen(*first.lock));
         QCOMPARE(askAndWait(QStringLiteral("windows")), QByteArrayLiteral("ok\nwindows"));
         QCOMPARE(claimInBackground(), QStringLiteral("handed over"));
@@ -127,18 +136,25 @@ private slots:
         } cases[] = {
             {"private", [] { return true; }, user, runtime(), {}},
             {"missing", [this] { return QDir(runtime()).removeRecursively(); }, user, state, {}},
-            {"a link to a private folder", [this, other] {
+            {"a link to a private folder",
+             [this, other] {
                  return makeFolder(other, 0700) && QDir(runtime()).removeRecursively() && QFile::link(other, runtime());
-             }, user, state, QStringLiteral("is a symbolic link")},
-            {"a file", [this] { return QDir(runtime()).removeRecursively() && QFile(runtime()).open(QIODevice::WriteOnly); },
+             },
+             user, state, QStringLiteral("is a symbolic link")},
+            {"a file",
+             [this] { return QDir(runtime()).removeRecursively() && QFile(runtime()).open(QIODevice::WriteOnly); },
              user, state, QStringLiteral("is not a folder")},
-            {"in a folder anyone may change", [openToAll] {
+            {"in a folder anyone may change",
+             [openToAll] {
                  qputenv("XDG_RUNTIME_DIR", (openToAll + QStringLiteral("/run")).toLocal8Bit());
                  return makeFolder(openToAll + QStringLiteral("/run"), 0700) && makeFolder(openToAll, 0777);
-             }, user, state, QStringLiteral("lies in %1, which anyone may change").arg(openToAll)},
-            {"someone else's", [] { return true; }, user + 1, std::nullopt, QStringLiteral("belongs to user %1").arg(user)},
-            {"with a state folder open to all", [this, state] { return makeFolder(runtime(), 0777) && makeFolder(state, 0755); },
-             user, std::nullopt, QStringLiteral("is open to other users (mode 0755)")},
+             },
+             user, state, QStringLiteral("lies in %1, which anyone may change").arg(openToAll)},
+            {"someone else's", [] { return true; }, user + 1, std::nullopt,
+             QStringLiteral("belongs to user %1").arg(user)},
+            {"with a state folder open to all",
+             [this, state] { return makeFolder(runtime(), 0777) && makeFolder(state, 0755); }, user, std::nullopt,
+             QStringLiteral("is open to other users (mode 0755)")},
         };
         for (const auto &test : cases) {
             init();

@@ -57,7 +57,11 @@ class StartUpAndTrayTest : public QObject {
                                        [this] { registrationsAtTrayInstall = platform.keys.registrations.size(); }}};
         QList<UpdateResult> presented;
         RunningCommands running;
-        TrayMenu tray{settings.store, updates, platform, hotkeys, running,
+        TrayMenu tray{settings.store,
+                      updates,
+                      platform,
+                      hotkeys,
+                      running,
                       TrayMenu::Actions{{}, {}, {}, {}, [this](const UpdateResult &result) { presented.append(result); }}};
 
         // The visible item whose label starts with `label`, or the submenu's with none.

@@ -35,8 +35,8 @@ class EndToEndAppTest : public QObject {
 private slots:
     void initTestCase()
     {
-        m_alpha = std::make_unique<HelperWindow>(QStringList{"--title", "Alpha notes", "--class", "alpha,Alpha",
-                                                             "--size", "500x400", "--accept-paste"});
+        m_alpha = std::make_unique<HelperWindow>(
+            QStringList{"--title", "Alpha notes", "--class", "alpha,Alpha", "--size", "500x400", "--accept-paste"});
         m_delta = std::make_unique<HelperWindow>(QStringList{"--title", "Delta", "--class", "delta,Delta", "--size",
                                                              "500x400", "--position", "600,100", "--windows", "2"});
         QVERIFY(X11Test::waitUntilManaged({m_alpha.get(), m_delta.get()}));

@@ -50,10 +50,10 @@ class TwoScreensTest : public QObject {
 private slots:
     void initTestCase()
     {
-        m_left = std::make_unique<HelperWindow>(QStringList{"--title", "Left", "--class", "left,Left", "--size",
-                                                            "500x400", "--position", "200,150"});
-        m_right = std::make_unique<HelperWindow>(QStringList{"--title", "Right", "--class", "right,Right", "--size",
-                                                             "500x400", "--position", "1500,200"});
+        m_left = std::make_unique<HelperWindow>(
+            QStringList{"--title", "Left", "--class", "left,Left", "--size", "500x400", "--position", "200,150"});
+        m_right = std::make_unique<HelperWindow>(
+            QStringList{"--title", "Right", "--class", "right,Right", "--size", "500x400", "--position", "1500,200"});
         QVERIFY(m_left->isValid() && m_right->isValid());
         QVERIFY(X11Test::waitUntilManaged({m_left.get(), m_right.get()}));
         QVERIFY2(m_program.start(), m_program.output().constData());

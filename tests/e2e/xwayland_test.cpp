@@ -31,7 +31,8 @@ private slots:
         QVERIFY(program.output().contains("using X11 through XWayland: no Wayland compositor answers"));
         const std::optional<QString> windows = program.ask({QStringLiteral("windows")});
         QVERIFY(windows);
-        const QString letter = Reliability::lettersByApp(Reliability::reportedWindows(*windows)).value(QStringLiteral("Target"));
+        const QString letter =
+            Reliability::lettersByApp(Reliability::reportedWindows(*windows)).value(QStringLiteral("Target"));
         QVERIFY2(!letter.isEmpty(), qPrintable(*windows));
 
         QVERIFY(program.ask({QStringLiteral("toggle")}));

@@ -25,11 +25,23 @@ struct Step {
 };
 using Script = QList<Step>;
 
-Script flags(quint64 value) { return {{Step::Flags, value, 0}}; }
-Script keyDown() { return {{Step::KeyDown, 0, 0}}; }
-Script wait(double seconds) { return {{Step::Wait, 0, seconds}}; }
+Script flags(quint64 value)
+{
+    return {{Step::Flags, value, 0}};
+}
+Script keyDown()
+{
+    return {{Step::KeyDown, 0, 0}};
+}
+Script wait(double seconds)
+{
+    return {{Step::Wait, 0, seconds}};
+}
 // Press and release `modifier` while `held` stays down throughout.
-Script tap(quint64 modifier, quint64 held = 0) { return flags(held | modifier) + flags(held); }
+Script tap(quint64 modifier, quint64 held = 0)
+{
+    return flags(held | modifier) + flags(held);
+}
 // `count` taps of `modifier`, 0.1 s apart.
 Script quickTaps(int count, quint64 modifier, quint64 held = 0)
 {
@@ -42,7 +54,8 @@ Script quickTaps(int count, quint64 modifier, quint64 held = 0)
 // A started watcher on the fake platform, counting what it fires.
 struct Rig {
     explicit Rig(ModifierKey modifier)
-        : watcher(modifier, [this] { ++fires; }, platform.tap, platform.time)
+        : watcher(
+            modifier, [this] { ++fires; }, platform.tap, platform.time)
     {
         watcher.start();
     }
@@ -53,9 +66,15 @@ struct Rig {
     {
         for (const Step &step : script) {
             switch (step.kind) {
-            case Step::Flags: session().sendFlags(step.flags); break;
-            case Step::KeyDown: session().sendKeyDown(); break;
-            case Step::Wait: platform.time.advance(step.seconds); break;
+            case Step::Flags:
+                session().sendFlags(step.flags);
+                break;
+            case Step::KeyDown:
+                session().sendKeyDown();
+                break;
+            case Step::Wait:
+                platform.time.advance(step.seconds);
+                break;
             }
         }
     }
@@ -82,10 +101,12 @@ private slots:
         } rows[] = {
             {"⌘⌘ 0.31 s apart", Command, tap(cmd) + wait(0.31) + tap(cmd), 0},
             {"a late press starts a new pair", Command, tap(cmd) + wait(0.31) + tap(cmd) + wait(0.25) + tap(cmd), 1},
-            {"press to press, not release to press", Command, flags(cmd) + wait(0.2) + flags(0) + wait(0.15) + flags(cmd), 0},
+            {"press to press, not release to press", Command,
+             flags(cmd) + wait(0.2) + flags(0) + wait(0.15) + flags(cmd), 0},
             {"⌘C then ⌘", Command, flags(cmd) + keyDown() + flags(0) + wait(0.1) + tap(cmd), 0},
             {"⌘C then ⌘⌘", Command, flags(cmd) + keyDown() + flags(0) + wait(0.1) + quickTaps(2, cmd), 1},
-            {"⌥ while ⌘ is held", Command, flags(cmd) + flags(cmd | opt) + flags(cmd) + flags(0) + wait(0.2) + tap(cmd), 1},
+            {"⌥ while ⌘ is held", Command, flags(cmd) + flags(cmd | opt) + flags(cmd) + flags(0) + wait(0.2) + tap(cmd),
+             1},
             {"watched ⌥ while ⌘ is held clears the pending tap", Option,
              tap(opt) + wait(0.05) + flags(cmd) + flags(cmd | opt) + flags(0) + wait(0.05) + tap(opt), 0},
             {"⇧ held", Command, quickTaps(2, cmd, shift), 0},
@@ -101,7 +122,8 @@ private slots:
         for (const auto &row : rows) {
             Rig rig(row.watched);
             rig.play(row.script);
-            const QString line = QStringLiteral("[Lettergate] double-tap %1 detected → trigger").arg(ModifierKeys::rawValue(row.watched));
+            const QString line = QStringLiteral("[Lettergate] double-tap %1 detected → trigger")
+                                     .arg(ModifierKeys::rawValue(row.watched));
             QVERIFY2(rig.log.lines == QStringList(row.fires, line) && rig.fires == row.fires, row.what);
         }
     }
@@ -120,11 +142,13 @@ private slots:
     void aDisabledTapIsReenabled()
     {
         Rig rig(ModifierKey::Command);
-        const QString watchdogLine = QStringLiteral("[Lettergate] ⚠️ double-tap watchdog: tap was disabled → re-enabling");
+        const QString watchdogLine = QStringLiteral(
+            "[Lettergate] ⚠️ double-tap watchdog: tap was disabled → re-enabling");
         for (const quint32 type : {4294967294u, 4294967295u})
             rig.session().disableBySystem(type);
         QVERIFY(rig.session().isEnabled());
-        QCOMPARE(rig.log.lines.last(), QStringLiteral("[Lettergate] ⚠️ double-tap tap disabled (type=4294967295) → re-enabling"));
+        QCOMPARE(rig.log.lines.last(),
+                 QStringLiteral("[Lettergate] ⚠️ double-tap tap disabled (type=4294967295) → re-enabling"));
         rig.play(quickTaps(2, cmd));
         QCOMPARE(rig.fires, 1);
 

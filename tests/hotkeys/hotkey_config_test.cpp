@@ -51,10 +51,13 @@ private slots:
 
     void jsonRoundTripsAndEqualityComparesCaseAndPayload()
     {
-        QCOMPARE(HotkeyConfig::defaultTrigger().toJson(), QByteArray(R"({"combo":{"carbonModifiers":6144,"keyCode":13}})"));
-        QCOMPARE(HotkeyConfig::doubleModifier(ModifierKey::Option).toJson(), QByteArray(R"({"doubleModifier":{"_0":"option"}})"));
+        QCOMPARE(HotkeyConfig::defaultTrigger().toJson(),
+                 QByteArray(R"({"combo":{"carbonModifiers":6144,"keyCode":13}})"));
+        QCOMPARE(HotkeyConfig::doubleModifier(ModifierKey::Option).toJson(),
+                 QByteArray(R"({"doubleModifier":{"_0":"option"}})"));
         for (ModifierKey key : ModifierKeys::all)
-            QCOMPARE(HotkeyConfig::fromJson(HotkeyConfig::doubleModifier(key).toJson()), std::optional(HotkeyConfig::doubleModifier(key)));
+            QCOMPARE(HotkeyConfig::fromJson(HotkeyConfig::doubleModifier(key).toJson()),
+                     std::optional(HotkeyConfig::doubleModifier(key)));
         const auto wide = HotkeyConfig::combo(4294967295u, 0x1B00);
         QCOMPARE(HotkeyConfig::fromJson(wide.toJson()), std::optional(wide));
         // Member order and unknown members do not matter.
@@ -62,23 +65,31 @@ private slots:
                  std::optional(HotkeyConfig::combo(49, 256)));
 
         // The round trips above mean nothing if everything compared equal.
-        QVERIFY(!(HotkeyConfig::combo(13, 0x1000) == HotkeyConfig::defaultTrigger())
-                && !(HotkeyConfig::doubleModifier(ModifierKey::Command) == HotkeyConfig::doubleModifier(ModifierKey::Shift))
-                && !(HotkeyConfig::combo(0, 0) == HotkeyConfig::doubleModifier(ModifierKey::Command)));
+        QVERIFY(
+            !(HotkeyConfig::combo(13, 0x1000) == HotkeyConfig::defaultTrigger())
+            && !(HotkeyConfig::doubleModifier(ModifierKey::Command) == HotkeyConfig::doubleModifier(ModifierKey::Shift))
+            && !(HotkeyConfig::combo(0, 0) == HotkeyConfig::doubleModifier(ModifierKey::Command)));
     }
 
     void decodingRejectsEverythingElse()
     {
         QString error;
-        QVERIFY(!HotkeyConfig::fromJson(R"({"combo":{"keyCode":1,"carbonModifiers":0},"doubleModifier":{"_0":"shift"}})", &error));
+        QVERIFY(!HotkeyConfig::fromJson(
+            R"({"combo":{"keyCode":1,"carbonModifiers":0},"doubleModifier":{"_0":"shift"}})", &error));
         QCOMPARE(error, QStringLiteral("Invalid number of keys found, expected one."));
 
-        const QList<QByteArray> broken = {"{}", R"({"doubleModifier":{"_0":"fn"}})", R"({"doubleModifier":{"_0":1}})",
-                                          R"({"doubleModifier":"command"})", R"({"combo":{"keyCode":-1,"carbonModifiers":0}})",
+        const QList<QByteArray> broken = {"{}",
+                                          R"({"doubleModifier":{"_0":"fn"}})",
+                                          R"({"doubleModifier":{"_0":1}})",
+                                          R"({"doubleModifier":"command"})",
+                                          R"({"combo":{"keyCode":-1,"carbonModifiers":0}})",
                                           R"({"combo":{"keyCode":4294967296,"carbonModifiers":0}})",
                                           R"({"combo":{"keyCode":1.5,"carbonModifiers":0}})",
-                                          R"({"combo":{"keyCode":"13","carbonModifiers":0}})", R"({"combo":{"keyCode":13}})",
-                                          R"([{"combo":{"keyCode":13,"carbonModifiers":0}}])", "not json", ""};
+                                          R"({"combo":{"keyCode":"13","carbonModifiers":0}})",
+                                          R"({"combo":{"keyCode":13}})",
+                                          R"([{"combo":{"keyCode":13,"carbonModifiers":0}}])",
+                                          "not json",
+                                          ""};
         for (const QByteArray &json : broken) {
             error.clear();
             QVERIFY2(!HotkeyConfig::fromJson(json, &error), json.constData());

@@ -24,7 +24,10 @@ const QString chordFailed = QStringLiteral("[Lettergate] ⚠️ chord registrati
 
 // A manager over the fake platform whose trigger counts how often it fired.
 struct Rig {
-    Rig() { manager.setOnTrigger([this] { ++fires; }); }
+    Rig()
+    {
+        manager.setOnTrigger([this] { ++fires; });
+    }
 
     void doubleTap(quint64 flag)
     {
@@ -68,11 +71,12 @@ private slots:
         QCOMPARE(rig.fires, 1);
 
         rig.manager.apply(doubleCommand);
-        connect(rig.platform.tap.last, &QObject::destroyed, [&] { rig.platform.keys.log << QStringLiteral("tap released"); });
+        connect(rig.platform.tap.last, &QObject::destroyed,
+                [&] { rig.platform.keys.log << QStringLiteral("tap released"); });
         rig.manager.apply(cmdSpace);
-        QCOMPARE(rig.platform.keys.log.mid(3, 3), (QStringList{QStringLiteral("unregister %1").arg(first + 1),
-                                                               QStringLiteral("tap released"),
-                                                               QStringLiteral("register %1 49 256").arg(first + 2)}));
+        QCOMPARE(rig.platform.keys.log.mid(3, 3),
+                 (QStringList{QStringLiteral("unregister %1").arg(first + 1), QStringLiteral("tap released"),
+                              QStringLiteral("register %1 49 256").arg(first + 2)}));
         rig.manager.apply(doubleOption);
         QVERIFY(rig.platform.keys.registrations.isEmpty());
         rig.platform.keys.press(49, CarbonModifiers::command);
@@ -101,7 +105,8 @@ private slots:
         QCOMPARE(rig.log.lines,
                  (QStringList{QStringLiteral("[Lettergate] ⚠️ double-tap watcher: CGEventTap creation failed "
                                              "(check accessibility permission)"),
-                              QStringLiteral("[Lettergate] hotkey registered:Double-tap ⌘ (requires accessibility permission)")}));
+                              QStringLiteral(
+                                  "[Lettergate] hotkey registered:Double-tap ⌘ (requires accessibility permission)")}));
         QCOMPARE(rig.platform.tap.creations, 2);
         QCOMPARE(rig.manager.state(), TriggerState::Unavailable);
 
@@ -112,9 +117,10 @@ private slots:
             rig.manager.apply(typing);
             rig.manager.retry();
             QVERIFY(rig.platform.keys.registrations.isEmpty() && rig.manager.state() == TriggerState::Unavailable);
-            QCOMPARE(rig.log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ the trigger %1 holds none of Ctrl, Alt, "
-                                                               "Super and would swallow typing; it is not armed")
-                                                    .arg(typing.logName())});
+            QCOMPARE(rig.log.lines,
+                     QStringList{QStringLiteral("[Lettergate] ⚠️ the trigger %1 holds none of Ctrl, Alt, "
+                                                "Super and would swallow typing; it is not armed")
+                                     .arg(typing.logName())});
         }
     }
 
@@ -141,8 +147,12 @@ private slots:
             {"another modifier", true, doubleCommand, {{0, ModifierKey::Option}, {0.1, ModifierKey::Option}}, 0, true},
             {"a combination trigger", true, ctrlOptW, {{0, super}, {0.1, super}}, 0, true},
             {"reported where keys are heard", false, doubleCommand, {{0, super}, {0.2, super}}, 1, false},
-            {"heard and reported, one double tap", false, doubleCommand,
-             {{0, super, Heard}, {0.03, super}, {0.2, super, Heard}, {0.23, super}}, 1, false},
+            {"heard and reported, one double tap",
+             false,
+             doubleCommand,
+             {{0, super, Heard}, {0.03, super}, {0.2, super, Heard}, {0.23, super}},
+             1,
+             false},
         };
         for (const auto &test : cases) {
             Rig rig;
@@ -154,7 +164,8 @@ private slots:
             // Nothing to grab, nothing to listen to, nothing wrong: one line says how it works.
             if (test.desktopBindsKeys) {
                 QVERIFY(rig.platform.keys.log.isEmpty() && rig.platform.tap.creations == 0);
-                QVERIFY2(rig.log.lines.size() == 1 && rig.log.lines[0].contains(u"this desktop binds keys itself"), test.what);
+                QVERIFY2(rig.log.lines.size() == 1 && rig.log.lines[0].contains(u"this desktop binds keys itself"),
+                         test.what);
                 QVERIFY(triggerProblem(rig.manager).isEmpty() && rig.platform.notes.shown.isEmpty());
             }
             rig.log.clear();

@@ -15,7 +15,8 @@ struct Run {
     QByteArray err;
 };
 
-Run run(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+Run run(const QString &program, const QStringList &arguments,
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -29,8 +30,9 @@ Run run(const QString &program, const QStringList &arguments, const QProcessEnvi
 Run install(const QString &prefix, const QStringList &options = {})
 {
     return run(qEnvironmentVariable("CMAKE_COMMAND"),
-               QStringList{QStringLiteral("--install"), qEnvironmentVariable("LETTERGATE_BUILD_DIR"), QStringLiteral("--prefix"),
-                           prefix} + options);
+               QStringList{QStringLiteral("--install"), qEnvironmentVariable("LETTERGATE_BUILD_DIR"),
+                           QStringLiteral("--prefix"), prefix}
+                   + options);
 }
 
 // Key=value lines of the [Desktop Entry] group.
@@ -114,9 +116,11 @@ private slots:
         // The system-wide autostart entry is only there when asked for.
         QVERIFY(!QDir(m_prefix.filePath(QStringLiteral("etc"))).exists());
         QTemporaryDir withAutostart;
-        const Run installed = install(withAutostart.path(), {QStringLiteral("--component"), QStringLiteral("autostart")});
+        const Run installed = install(withAutostart.path(),
+                                      {QStringLiteral("--component"), QStringLiteral("autostart")});
         QVERIFY2(installed.exitCode == 0, installed.err.constData());
-        QCOMPARE(desktopEntry(withAutostart.filePath(QStringLiteral("etc/xdg/autostart/%1.desktop").arg(appId))), entry);
+        QCOMPARE(desktopEntry(withAutostart.filePath(QStringLiteral("etc/xdg/autostart/%1.desktop").arg(appId))),
+                 entry);
 
         // Type, categories and the rest are the validator's to judge; its hints do not
         // fail validation, but we want none.

@@ -8,12 +8,18 @@
 namespace lettergate {
 
 // Every symbol the panel's parts draw.
-inline const QStringList panelSymbols{
-    QStringLiteral("chevron.backward"), QStringLiteral("rectangle.on.rectangle.angled"),
-    QStringLiteral("exclamationmark.triangle.fill"), QStringLiteral("chevron.right"),
-    QStringLiteral("doc.on.clipboard"), QStringLiteral("text.alignleft"), QStringLiteral("link"),
-    QStringLiteral("terminal"), QStringLiteral("photo"), QStringLiteral("app.dashed"), QStringLiteral("globe"),
-    QStringLiteral("tray")};
+inline const QStringList panelSymbols{QStringLiteral("chevron.backward"),
+                                      QStringLiteral("rectangle.on.rectangle.angled"),
+                                      QStringLiteral("exclamationmark.triangle.fill"),
+                                      QStringLiteral("chevron.right"),
+                                      QStringLiteral("doc.on.clipboard"),
+                                      QStringLiteral("text.alignleft"),
+                                      QStringLiteral("link"),
+                                      QStringLiteral("terminal"),
+                                      QStringLiteral("photo"),
+                                      QStringLiteral("app.dashed"),
+                                      QStringLiteral("globe"),
+                                      QStringLiteral("tray")};
 
 // How many pixels of the picture are opaque, and whether all of them have the colour
 // asked for.

@@ -21,7 +21,8 @@ private slots:
         const QString alphabet = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
         const QString exactly37 = alphabet + QStringLiteral("ABCDEFGHIJK");
         QCOMPARE(previewText(exactly37), exactly37);
-        QCOMPARE(previewText(alphabet + QStringLiteral("ABCDEFGHIJKL")), QStringLiteral("abcdefghijklmnopqrstuvwx…ABCDEFGHIJKL"));
+        QCOMPARE(previewText(alphabet + QStringLiteral("ABCDEFGHIJKL")),
+                 QStringLiteral("abcdefghijklmnopqrstuvwx…ABCDEFGHIJKL"));
         QCOMPARE(previewText(QStringLiteral("\n\n  first\nsecond \n\n")), QStringLiteral("first second"));
         QCOMPARE(previewText(QStringLiteral(" \n \t\n")), QString());
 
@@ -32,7 +33,8 @@ private slots:
         const QString family = QStringLiteral("👩\u200D👩\u200D👧");
         QCOMPARE(previewText(flag.repeated(37)), flag.repeated(37));
         const QString longer = accented.repeated(30) + family.repeated(10);
-        QCOMPARE(previewText(longer), accented.repeated(24) + QChar(0x2026) + family.repeated(10).prepend(accented.repeated(2)));
+        QCOMPARE(previewText(longer),
+                 accented.repeated(24) + QChar(0x2026) + family.repeated(10).prepend(accented.repeated(2)));
 
         // A huge text is looked at by its ends only, its line feeds blanked there too.
         const QString huge = QStringLiteral("  \nhead\n") + QString(4 << 20, u'x') + QStringLiteral("\ntail\n\n");
@@ -111,7 +113,8 @@ private slots:
         const QFont font = PanelStyle::font(12);
         QCOMPARE(TextBlock(QStringLiteral("one\ntwo\nthree\nfour"), font, Qt::white, 3).lines(400).join(u'|'),
                  QStringLiteral("one|two|three…"));
-        QCOMPARE(TextBlock(QStringLiteral("one\ntwo"), font, Qt::white, 3).lines(400).join(u'|'), QStringLiteral("one|two"));
+        QCOMPARE(TextBlock(QStringLiteral("one\ntwo"), font, Qt::white, 3).lines(400).join(u'|'),
+                 QStringLiteral("one|two"));
         // Wrapped at the width; a huge text is laid out only as far as it is shown.
         const TextBlock huge(QString(1 << 22, u'w'), font, Qt::white, 8);
         const QStringList hugeLines = huge.lines(120);

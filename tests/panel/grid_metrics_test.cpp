@@ -42,19 +42,22 @@ private slots:
             double thumbW, thumbH;
         };
         const QList<Case> cases{
-            {0, 1000, 600, 1, 460, 287.5},            // laid out as one card, at the 460 ceiling
-            {3, 1000, 600, 2, 313.6, 196},            // two rows of two beat one row of three (278.67)
+            {0, 1000, 600, 1, 460, 287.5}, // laid out as one card, at the 460 ceiling
+            {3, 1000, 600, 2, 313.6, 196}, // two rows of two beat one row of three (278.67)
             {5, 1000, 600, 3, 278.0 + 2.0 / 3, 174.0 + 1.0 / 6},
-            {40, 1000, 600, 8, 75, 46.875},           // below the 75 floor: the fallback
-            {2, 200, 200, 1, 75, 46.875},             // the fallback although 2 columns give 39
-            {1, 10, 10, 1, 75, 46.875},               // nothing positive at all
+            {40, 1000, 600, 8, 75, 46.875}, // below the 75 floor: the fallback
+            {2, 200, 200, 1, 75, 46.875},   // the fallback although 2 columns give 39
+            {1, 10, 10, 1, 75, 46.875},     // nothing positive at all
         };
         for (const Case &c : cases) {
             const GridMetrics metrics = GridMetrics::fit(c.count, c.width, c.height);
             const QString label = QStringLiteral("fit(%1, %2, %3)").arg(c.count).arg(c.width).arg(c.height);
-            QVERIFY2(metrics.columns == c.columns, qPrintable(label + QStringLiteral(" columns %1").arg(metrics.columns)));
-            QVERIFY2(qFuzzyCompare(metrics.thumbW, c.thumbW), qPrintable(label + QStringLiteral(" thumbW %1").arg(metrics.thumbW)));
-            QVERIFY2(qFuzzyCompare(metrics.thumbH, c.thumbH), qPrintable(label + QStringLiteral(" thumbH %1").arg(metrics.thumbH)));
+            QVERIFY2(metrics.columns == c.columns,
+                     qPrintable(label + QStringLiteral(" columns %1").arg(metrics.columns)));
+            QVERIFY2(qFuzzyCompare(metrics.thumbW, c.thumbW),
+                     qPrintable(label + QStringLiteral(" thumbW %1").arg(metrics.thumbW)));
+            QVERIFY2(qFuzzyCompare(metrics.thumbH, c.thumbH),
+                     qPrintable(label + QStringLiteral(" thumbH %1").arg(metrics.thumbH)));
         }
         QCOMPARE(GridMetrics::fit(40, 1000, 600).rowsFor(40), 5);
     }

@@ -41,7 +41,8 @@ private slots:
     {
         int paintings = 0;
         const auto draw = [&](const PaintCache::Key &key, QSize size = QSize(40, 30), qreal dpr = 1) {
-            drawPart(key, [&] { ++paintings; }, size, dpr);
+            drawPart(
+                key, [&] { ++paintings; }, size, dpr);
         };
         const QImage picture = PanelRig::picture(QSize(8, 8), Qt::red);
         QImage repainted = picture;
@@ -61,8 +62,8 @@ private slots:
         for (const auto &drawChanged : std::initializer_list<std::function<void()>>{
                  [&] { draw(card(4, picture)); }, [&] { draw(card(3, std::nullopt)); },
                  [&] { draw(card(3, repainted)); }, [&] { draw(card(3, picture), QSize(41, 30)); },
-                 [&] { draw(card(3, picture), QSize(40, 30), 2); },
-                 [&] { draw(PaintCache::Key(u"entry", longText)); }, [&] { draw(PaintCache::Key(u"entry", changedAtTheEnd)); },
+                 [&] { draw(card(3, picture), QSize(40, 30), 2); }, [&] { draw(PaintCache::Key(u"entry", longText)); },
+                 [&] { draw(PaintCache::Key(u"entry", changedAtTheEnd)); },
                  [&] { draw(PaintCache::Key(u"entry", longText + u'x')); }}) {
             const int before = paintings;
             drawChanged();

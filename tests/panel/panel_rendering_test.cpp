@@ -1,6 +1,6 @@
-#include "support/GoldenImage.h"
 #include "PanelRig.h"
 #include "rendering/PanelRendering.h"
+#include "support/GoldenImage.h"
 
 #include <QDir>
 #include <QTemporaryDir>

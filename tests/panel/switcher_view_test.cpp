@@ -33,21 +33,26 @@ struct Panel {
     SwitcherRig &rig;
     QStringList clicks;
     AppIconCache icons{rig.platform.appList};
-    SwitcherView view{rig.model, rig.snippets, icons,
-                      SwitcherActions{
-                          [this](const AppEntry &app) { clicks << QStringLiteral("app %1").arg(app.pid); },
-                          [this](const WindowInfo &window) { clicks << QStringLiteral("window %1").arg(window.id); },
-                          [this](const ClipboardHistory::Item &item) { clicks << QStringLiteral("clip ") + item.text; },
-                          [this](const Snippet &snippet) { clicks << QStringLiteral("snippet ") + snippet.name; },
-                          [this](const QuickLink &link) { clicks << QStringLiteral("link ") + link.url; },
-                          [this](const Command &command) { clicks << QStringLiteral("command ") + command.command; },
-                          [this] { clicks << QStringLiteral("all clips"); },
-                          [this] { clicks << QStringLiteral("all snippets"); },
-                          [this] { clicks << QStringLiteral("all links"); },
-                          [this] { clicks << QStringLiteral("all commands"); }},
-                      4, 6, [this] { clicks << QStringLiteral("ask for screen recording"); }};
+    SwitcherView view{
+        rig.model,
+        rig.snippets,
+        icons,
+        SwitcherActions{[this](const AppEntry &app) { clicks << QStringLiteral("app %1").arg(app.pid); },
+                        [this](const WindowInfo &window) { clicks << QStringLiteral("window %1").arg(window.id); },
+                        [this](const ClipboardHistory::Item &item) { clicks << QStringLiteral("clip ") + item.text; },
+                        [this](const Snippet &snippet) { clicks << QStringLiteral("snippet ") + snippet.name; },
+                        [this](const QuickLink &link) { clicks << QStringLiteral("link ") + link.url; },
+                        [this](const Command &command) { clicks << QStringLiteral("command ") + command.command; },
+                        [this] { clicks << QStringLiteral("all clips"); },
+                        [this] { clicks << QStringLiteral("all snippets"); },
+                        [this] { clicks << QStringLiteral("all links"); },
+                        [this] { clicks << QStringLiteral("all commands"); }},
+        4,
+        6,
+        [this] { clicks << QStringLiteral("ask for screen recording"); }};
 
-    explicit Panel(SwitcherRig &rig) : rig(rig)
+    explicit Panel(SwitcherRig &rig)
+        : rig(rig)
     {
         view.resize(1000, 700);
         view.show();
@@ -75,8 +80,14 @@ void click(QWidget *widget, QPoint at)
     QVERIFY(widget);
     QTest::mouseClick(widget, Qt::LeftButton, {}, at);
 }
-void click(QWidget *widget) { click(widget, widget->rect().center()); }
-void click(CardFace *card) { click(card, card->faceRect().center().toPoint()); }
+void click(QWidget *widget)
+{
+    click(widget, widget->rect().center());
+}
+void click(CardFace *card)
+{
+    click(card, card->faceRect().center().toPoint());
+}
 
 } // namespace
 
@@ -225,7 +236,9 @@ private slots:
         QTRY_VERIFY(rig.snippets.previews().isIdle());
         rig.model.reset(furnishedApps());
         Panel panel(rig);
-        const auto firstCellHasPicture = [&] { return bool(panel.appsPage()->snippetColumn()->cells().at(0)->cell().image); };
+        const auto firstCellHasPicture = [&] {
+            return bool(panel.appsPage()->snippetColumn()->cells().at(0)->cell().image);
+        };
         // Saved again under a new file just before a showing: drawn when it arrives.
         QVERIFY(rig.snippets.replaceAll({*rig.snippets.importImage(QUrl::fromLocalFile(png)), logo}));
         rig.model.reset(furnishedApps());

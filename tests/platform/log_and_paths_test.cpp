@@ -22,7 +22,8 @@ private slots:
         qCInfo(lcHotkeys).noquote() << u"hotkey registered:⌃⌥W"_s;
         qCWarning(lcStores).noquote() << u"could not write /tmp/a b.json: \"disk\" full "_s;
         qWarning("QWidget::setLayout: a layout is already set");
-        qCInfo(lcWindows).noquote() << u"Enumerated 2 windows:\n  [0] Editor  #7  'a\tb'  10x20\n  [1] Term  #9  ''  5x5"_s;
+        qCInfo(lcWindows).noquote()
+            << u"Enumerated 2 windows:\n  [0] Editor  #7  'a\tb'  10x20\n  [1] Term  #9  ''  5x5"_s;
         qCInfo(lcWindows).noquote() << u"title \x1b]0;owned\x07 and \r[Lettergate] forged"_s;
         QCOMPARE(log.lines, (QStringList{
                                 u"[Lettergate] hotkey registered:⌃⌥W"_s,

@@ -20,7 +20,8 @@ private slots:
             {{"text/plain", "STRING", "TEXT", "UTF8_STRING", "text/plain;charset=utf-8", "x-kde-passwordManagerHint"},
              {"x-kde-passwordManagerHint", "UTF8_STRING", "text/plain;charset=utf-8", "STRING", "text/plain"}},
             // Texts before pictures, PNG first.
-            {{"image/jpeg", "image/png", "text/plain", "image/bmp"}, {"text/plain", "image/png", "image/jpeg", "image/bmp"}},
+            {{"image/jpeg", "image/png", "text/plain", "image/bmp"},
+             {"text/plain", "image/png", "image/jpeg", "image/bmp"}},
             {{"TARGETS", "image/x-unknown", "text/html"}, {}},
         };
         for (const auto &[offered, asked] : rows) {

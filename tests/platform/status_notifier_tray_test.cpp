@@ -13,7 +13,10 @@ class StatusNotifierTrayTest : public QObject {
     Q_OBJECT
 
 public:
-    explicit StatusNotifierTrayTest(QString busAddress) : m_busAddress(std::move(busAddress)) {}
+    explicit StatusNotifierTrayTest(QString busAddress)
+        : m_busAddress(std::move(busAddress))
+    {
+    }
 
 private slots:
     // Qt shows the icon through a watcher only if one ran when the icon was made: the tray

@@ -3,12 +3,12 @@
 #include "wayland/WaylandTestSupport.h"
 #include "x11/X11TestSupport.h"
 
-#include <cstdlib>
 #include <QDir>
 #include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QTest>
 #include <csignal>
+#include <cstdlib>
 #include <memory>
 #include <unistd.h>
 
@@ -81,7 +81,7 @@ void RunningProgram::killNow()
 bool RunningProgram::waitForOutput(const QByteArray &text, int count, int timeoutMs)
 {
     return QTest::qWaitFor([&] { return m_output.count(text) >= count || !isRunning(); }, timeoutMs)
-        && m_output.count(text) >= count;
+           && m_output.count(text) >= count;
 }
 
 qint64 RunningProgram::residentKiB() const
@@ -107,7 +107,8 @@ QString toolOutput(const QString &program, const QStringList &arguments,
     const bool finished = process.waitForFinished(15000);
     process.kill();
     process.waitForFinished();
-    return (finished ? QString() : QStringLiteral("(%1 did not finish in 15 s) ").arg(program)) + QString::fromUtf8(process.readAll()).trimmed();
+    return (finished ? QString() : QStringLiteral("(%1 did not finish in 15 s) ").arg(program))
+           + QString::fromUtf8(process.readAll()).trimmed();
 }
 
 // The session's windows, who has the focus, and the program's windows in full.
@@ -115,11 +116,13 @@ QString sessionReport()
 {
     QString report = QStringLiteral("== windows of the session\n")
                      + toolOutput(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")})
-                     + QStringLiteral("\n== input focus: ") + toolOutput(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
+                     + QStringLiteral("\n== input focus: ")
+                     + toolOutput(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
     for (const xcb_window_t id : Reliability::programWindows(false)) {
         const QString window = QString::number(id);
-        report += QStringLiteral("\n== window %1\n").arg(window) + toolOutput(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window})
-                  + u'\n' + toolOutput(QStringLiteral("xprop"), {QStringLiteral("-id"), window});
+        report += QStringLiteral("\n== window %1\n").arg(window)
+                  + toolOutput(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window}) + u'\n'
+                  + toolOutput(QStringLiteral("xprop"), {QStringLiteral("-id"), window});
     }
     return report;
 }
@@ -143,14 +146,16 @@ std::optional<QString> RunningProgram::ask(const QStringList &verbAndArguments) 
 
 QString RunningProgram::stateReport() const
 {
-    QString report = m_session == Session::x11 ? sessionReport()
-                                               : QStringLiteral("== windows of the session\n") + WaylandTest::windowsReport();
+    QString report = m_session == Session::x11
+                         ? sessionReport()
+                         : QStringLiteral("== windows of the session\n") + WaylandTest::windowsReport();
     report += QStringLiteral("\n== `lettergate windows` answered\n")
               + toolOutput(qEnvironmentVariable("LETTERGATE_BINARY"), {QStringLiteral("windows")}, m_environment);
     if (isRunning()) {
         report += QStringLiteral("\n== threads of pid %1\n").arg(pid())
-                  + toolOutput(QStringLiteral("gdb"), {QStringLiteral("-batch"), QStringLiteral("-p"), QString::number(pid()),
-                                                       QStringLiteral("-ex"), QStringLiteral("thread apply all bt")});
+                  + toolOutput(QStringLiteral("gdb"),
+                               {QStringLiteral("-batch"), QStringLiteral("-p"), QString::number(pid()),
+                                QStringLiteral("-ex"), QStringLiteral("thread apply all bt")});
     }
     return report + QStringLiteral("\n== the program's last output\n") + QString::fromUtf8(m_output.right(6000));
 }
@@ -161,10 +166,11 @@ bool RunningProgram::isWritingData() const
     const QString descriptors = QStringLiteral("/proc/%1/fd").arg(pid());
     // The links' targets as the kernel gives them: a file being written atomically is
     // an unnamed temporary one, shown as "<directory>/#<inode> (deleted)".
-    for (const QString &descriptor : QDir(descriptors).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+    for (const QString &descriptor :
+         QDir(descriptors).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
         char target[4096];
-        const ssize_t length =
-            ::readlink(QFile::encodeName(descriptors + u'/' + descriptor).constData(), target, sizeof target);
+        const ssize_t length = ::readlink(QFile::encodeName(descriptors + u'/' + descriptor).constData(), target,
+                                          sizeof target);
         const QByteArray file(target, std::max<ssize_t>(length, 0));
         if (file.startsWith(data) && !file.endsWith(".json") && !file.endsWith(".png"))
             return true;

@@ -73,9 +73,18 @@ public:
     // its socket, where each of its threads stands, and its last output.
     QString stateReport() const;
 
-    QString configDirectory() const { return m_home.path() + QStringLiteral("/config/Lettergate"); }
-    QString dataDirectory() const { return m_home.path() + QStringLiteral("/data/Lettergate"); }
-    QString settingsFile() const { return configDirectory() + QStringLiteral("/Lettergate.ini"); }
+    QString configDirectory() const
+    {
+        return m_home.path() + QStringLiteral("/config/Lettergate");
+    }
+    QString dataDirectory() const
+    {
+        return m_home.path() + QStringLiteral("/data/Lettergate");
+    }
+    QString settingsFile() const
+    {
+        return configDirectory() + QStringLiteral("/Lettergate.ini");
+    }
 
 private:
     bool waitUntilAnswering();
@@ -89,10 +98,10 @@ private:
 
 // Fails the test unless the condition holds, with the program's state report in full
 // (QVERIFY2 cuts its message at 1 KiB).
-#define VERIFY_OR_REPORT(program, condition)                                                           \
-    do {                                                                                               \
-        if (!(condition))                                                                              \
-            QFAIL(qPrintable(QStringLiteral(#condition "\n") + (program).stateReport()));              \
+#define VERIFY_OR_REPORT(program, condition)                                              \
+    do {                                                                                  \
+        if (!(condition))                                                                 \
+            QFAIL(qPrintable(QStringLiteral(#condition "\n") + (program).stateReport())); \
     } while (false)
 
 namespace Reliability {

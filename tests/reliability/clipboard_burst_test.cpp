@@ -53,11 +53,12 @@ private slots:
 
         QProcess copier;
         copier.setWorkingDirectory(pictures.path());
-        copier.start(QStringLiteral("sh"), {QStringLiteral("-c"),
-                                            QStringLiteral("i=0; while [ $i -lt %1 ]; do i=$((i+1)); "
-                                                           "if [ -f $i.png ]; then xclip -selection clipboard -t image/png -i $i.png; "
-                                                           "else printf 'copy %d' $i | xclip -selection clipboard; fi; done")
-                                                .arg(copies)});
+        copier.start(QStringLiteral("sh"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral("i=0; while [ $i -lt %1 ]; do i=$((i+1)); "
+                                     "if [ -f $i.png ]; then xclip -selection clipboard -t image/png -i $i.png; "
+                                     "else printf 'copy %d' $i | xclip -selection clipboard; fi; done")
+                          .arg(copies)});
         QVERIFY(copier.waitForStarted());
         while (copier.state() != QProcess::NotRunning) {
             VERIFY_OR_REPORT(program, Reliability::openAndClosePanel(30000).isEmpty());
@@ -72,17 +73,20 @@ private slots:
         const QString lastCopy = QStringLiteral("copy %1").arg(copies);
         QJsonArray entries;
         QSet<QString> namedPictures, onDisk;
-        const bool settled = QTest::qWaitFor([&] {
-            entries = Reliability::readJsonArray(file).value_or(QJsonArray());
-            namedPictures.clear();
-            for (const QJsonValue &entry : std::as_const(entries)) {
-                if (entry.toObject().value(QStringLiteral("isImage")).toBool())
-                    namedPictures.insert(entry.toObject().value(QStringLiteral("imageFile")).toString());
-            }
-            const QStringList listed = QDir(imagesDirectory).entryList(QDir::Files);
-            onDisk = QSet<QString>(listed.cbegin(), listed.cend());
-            return entries.at(0).toObject().value(QStringLiteral("text")).toString() == lastCopy && onDisk == namedPictures;
-        }, 30000);
+        const bool settled = QTest::qWaitFor(
+            [&] {
+                entries = Reliability::readJsonArray(file).value_or(QJsonArray());
+                namedPictures.clear();
+                for (const QJsonValue &entry : std::as_const(entries)) {
+                    if (entry.toObject().value(QStringLiteral("isImage")).toBool())
+                        namedPictures.insert(entry.toObject().value(QStringLiteral("imageFile")).toString());
+                }
+                const QStringList listed = QDir(imagesDirectory).entryList(QDir::Files);
+                onDisk = QSet<QString>(listed.cbegin(), listed.cend());
+                return entries.at(0).toObject().value(QStringLiteral("text")).toString() == lastCopy
+                       && onDisk == namedPictures;
+            },
+            30000);
         QVERIFY2(Reliability::readJsonArray(file), "clipboard.json is not a whole JSON array");
         QCOMPARE(entries.at(0).toObject().value(QStringLiteral("text")).toString(), lastCopy);
         QVERIFY2(settled, qPrintable(QStringLiteral("30 s after the burst, only on disk: %1; only named: %2")
@@ -115,7 +119,8 @@ private slots:
                 copy = text.mid(5).toInt();
                 QVERIFY2(text.startsWith(QStringLiteral("copy ")) && !isPictureCopy(copy), qPrintable(text.left(40)));
             }
-            QVERIFY2(copy < previousCopy, qPrintable(QStringLiteral("copy %1 after copy %2").arg(copy).arg(previousCopy)));
+            QVERIFY2(copy < previousCopy,
+                     qPrintable(QStringLiteral("copy %1 after copy %2").arg(copy).arg(previousCopy)));
             previousCopy = copy;
         }
 

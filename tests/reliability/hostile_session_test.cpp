@@ -23,14 +23,16 @@ QMap<QString, QByteArray> snapshot(const QString &directory)
     QDirIterator it(directory, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         QFile file(it.next());
-        entries.insert(file.fileName().mid(directory.size()), it.fileInfo().isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+        entries.insert(file.fileName().mid(directory.size()),
+                       it.fileInfo().isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     }
     return entries;
 }
 
 void copyText(const QString &text)
 {
-    X11Test::run(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("printf '%1' | xclip -selection clipboard").arg(text)});
+    X11Test::run(QStringLiteral("sh"),
+                 {QStringLiteral("-c"), QStringLiteral("printf '%1' | xclip -selection clipboard").arg(text)});
 }
 
 bool historyHolds(const RunningProgram &program, const QString &text)
@@ -94,10 +96,13 @@ private slots:
         program.environment().insert(QStringLiteral("XDG_RUNTIME_DIR"), openToAll);
         program.environment().insert(QStringLiteral("XDG_STATE_HOME"), state.path());
         const QString own = state.filePath(QStringLiteral("Lettergate"));
-        QVERIFY(QDir().mkpath(own) && QFile::setPermissions(own, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        QVERIFY(
+            QDir().mkpath(own)
+            && QFile::setPermissions(own, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
         // Escape sequences (an OSC title, a screen clear, a C1 CSI), a right-to-left
         // override and a zero-width space.
-        const QByteArray hostile = "ok\n\x1b]0;owned\x07\x1b[2J\xc2\x9b" "31m\xe2\x80\xaetxt.exe\xe2\x80\x8b\n";
+        const QByteArray hostile = "ok\n\x1b]0;owned\x07\x1b[2J\xc2\x9b"
+                                   "31m\xe2\x80\xaetxt.exe\xe2\x80\x8b\n";
         const struct {
             QByteArray answer;
             std::pair<int, QByteArray> result;
@@ -127,13 +132,17 @@ private slots:
             for (const auto &process : processes)
                 process->start(qEnvironmentVariable("LETTERGATE_BINARY"), {});
             const auto running = [&processes] {
-                return std::ranges::count_if(processes, [](const auto &process) { return process->state() != QProcess::NotRunning; });
+                return std::ranges::count_if(processes, [](const auto &process) {
+                    return process->state() != QProcess::NotRunning;
+                });
             };
             // Every start but one hands over to that one and ends.
-            QVERIFY2(QTest::qWaitFor([&] { return running() <= 1; }, 20000), qPrintable(QStringLiteral("%1 of %2 starts still run").arg(running()).arg(starts)));
+            QVERIFY2(QTest::qWaitFor([&] { return running() <= 1; }, 20000),
+                     qPrintable(QStringLiteral("%1 of %2 starts still run").arg(running()).arg(starts)));
             QCOMPARE(running(), 1);
             for (const auto &process : processes)
-                QVERIFY2(process->state() != QProcess::NotRunning || process->exitCode() == 0, process->readAll().constData());
+                QVERIFY2(process->state() != QProcess::NotRunning || process->exitCode() == 0,
+                         process->readAll().constData());
             QCOMPARE(runVerb(home.environment(), QStringLiteral("quit")).first, 0);
             QVERIFY(QTest::qWaitFor([&] { return running() == 0; }, 10000));
         }

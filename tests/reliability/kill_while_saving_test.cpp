@@ -38,16 +38,19 @@ private slots:
             m_pictures.append(Reliability::noisyPicture(QSize(1200, 900), quint32(i + 1)));
             QVERIFY(m_pictures.last().save(m_copies.filePath(QStringLiteral("picture%1.png").arg(i))));
         }
-        m_program.writeSettings("[General]\nLettergate.clipboardHistoryLimit=" + QByteArray::number(historyLimit) + '\n');
+        m_program.writeSettings("[General]\nLettergate.clipboardHistoryLimit=" + QByteArray::number(historyLimit)
+                                + '\n');
         // Pictures and texts take turns on the clipboard, a few per poll of the program.
         QProcess copier;
         copier.setWorkingDirectory(m_copies.path());
-        copier.start(QStringLiteral("sh"), {QStringLiteral("-c"),
-                                            QStringLiteral("i=0; while :; do i=$((i+1)); if [ $((i % 3)) = 0 ]; then "
-                                                           "xclip -selection clipboard -t image/png -i picture$((i % %1)).png; "
-                                                           "else { printf 'copy %d\\n' $i; cat padding.txt; } | xclip -selection clipboard; fi; "
-                                                           "sleep 0.15; done")
-                                                .arg(pictureCount)});
+        copier.start(QStringLiteral("sh"),
+                     {QStringLiteral("-c"),
+                      QStringLiteral(
+                          "i=0; while :; do i=$((i+1)); if [ $((i % 3)) = 0 ]; then "
+                          "xclip -selection clipboard -t image/png -i picture$((i % %1)).png; "
+                          "else { printf 'copy %d\\n' $i; cat padding.txt; } | xclip -selection clipboard; fi; "
+                          "sleep 0.15; done")
+                          .arg(pictureCount)});
         QVERIFY(copier.waitForStarted());
 
         int killedWhileWriting = 0;
@@ -78,9 +81,11 @@ private slots:
         QVERIFY2(!m_program.output().contains("unreadable"), m_program.output().constData());
         m_program.stop();
         QVERIFY2(checkDataFiles(), qPrintable(m_damage));
-        const QStringList setAside = QDir(m_program.dataDirectory()).entryList({QStringLiteral("*.unreadable-*")}, QDir::Files);
+        const QStringList setAside =
+            QDir(m_program.dataDirectory()).entryList({QStringLiteral("*.unreadable-*")}, QDir::Files);
         QVERIFY2(setAside.isEmpty(), qPrintable(setAside.join(u' ')));
-        Reliability::reportFigure(QStringLiteral("kills while a data file was open for writing"), QString::number(killedWhileWriting));
+        Reliability::reportFigure(QStringLiteral("kills while a data file was open for writing"),
+                                  QString::number(killedWhileWriting));
         // Without entries on disk, or without a kill in a write, the kills proved nothing.
         QVERIFY2(largestHistory > 0, "the program never saved a copy");
         QVERIFY2(killedWhileWriting > 0, "no kill landed in a write");
@@ -96,7 +101,8 @@ private:
             return 0;
         const std::optional<QJsonArray> entries = Reliability::readJsonArray(path);
         if (!entries) {
-            m_damage = QStringLiteral("clipboard.json is not a whole JSON array (%1 bytes)").arg(QFileInfo(path).size());
+            m_damage =
+                QStringLiteral("clipboard.json is not a whole JSON array (%1 bytes)").arg(QFileInfo(path).size());
             return std::nullopt;
         }
         int previousCopy = std::numeric_limits<int>::max();
@@ -114,7 +120,8 @@ private:
                 if (file.isEmpty() || (!QFileInfo::exists(picturePath) && index == historyLimit - 1))
                     continue;
                 if (!m_pictures.contains(QImage(picturePath).convertToFormat(QImage::Format_RGB32))) {
-                    m_damage = QStringLiteral("picture %1 is damaged (%2 bytes)").arg(file).arg(QFileInfo(picturePath).size());
+                    m_damage =
+                        QStringLiteral("picture %1 is damaged (%2 bytes)").arg(file).arg(QFileInfo(picturePath).size());
                     return std::nullopt;
                 }
                 continue;
@@ -124,7 +131,8 @@ private:
             const qsizetype lineEnd = text.indexOf('\n');
             const int copy = text.left(lineEnd).mid(5).toInt();
             if (!text.startsWith("copy ") || text.mid(lineEnd + 1) != m_padding || copy >= previousCopy) {
-                m_damage = QStringLiteral("a text entry is damaged or out of order: %1").arg(QString::fromUtf8(text.left(40)));
+                m_damage =
+                    QStringLiteral("a text entry is damaged or out of order: %1").arg(QString::fromUtf8(text.left(40)));
                 return std::nullopt;
             }
             previousCopy = copy;

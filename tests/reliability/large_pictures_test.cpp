@@ -34,7 +34,8 @@ bool waitUntilIdle(const RunningProgram &program, int timeoutMs)
 {
     const auto cpuTicks = [&program] {
         QFile stat(QStringLiteral("/proc/%1/stat").arg(program.pid()));
-        const QList<QByteArray> fields = stat.open(QIODevice::ReadOnly) ? stat.readAll().split(')').value(1).split(' ') : QList<QByteArray>();
+        const QList<QByteArray> fields = stat.open(QIODevice::ReadOnly) ? stat.readAll().split(')').value(1).split(' ')
+                                                                        : QList<QByteArray>();
         return fields.value(12).toLongLong() + fields.value(13).toLongLong();
     };
     QDeadlineTimer deadline(timeoutMs);
@@ -51,8 +52,11 @@ bool waitUntilIdle(const RunningProgram &program, int timeoutMs)
 // The newest entry's picture file, as the program left it.
 QString newestPicture(const RunningProgram &program)
 {
-    const std::optional<QJsonArray> entries = Reliability::readJsonArray(program.dataDirectory() + QStringLiteral("/clipboard.json"));
-    const QString name = entries && !entries->isEmpty() ? entries->first().toObject().value(QStringLiteral("imageFile")).toString() : QString();
+    const std::optional<QJsonArray> entries = Reliability::readJsonArray(program.dataDirectory()
+                                                                         + QStringLiteral("/clipboard.json"));
+    const QString name = entries && !entries->isEmpty()
+                             ? entries->first().toObject().value(QStringLiteral("imageFile")).toString()
+                             : QString();
     return name.isEmpty() ? QString() : program.dataDirectory() + QStringLiteral("/clipboard_images/") + name;
 }
 
@@ -99,7 +103,8 @@ private slots:
         QCOMPARE(reader.read().pixel(0, 0), colourOfCopy(burstCopies - 1).rgb());
         const QString figure = QStringLiteral("%1 / %2 / %3 MiB").arg(idle / 1024).arg(peak / 1024).arg(settled / 1024);
         Reliability::reportFigure(QStringLiteral("RSS idle/peak/3 s after a burst of large pictures"), figure);
-        QVERIFY2(!RunningProgram::residentSizeShowsGrowth || (peak < peakBoundKiB && settled - idle < settledGrowthBoundKiB),
+        QVERIFY2(!RunningProgram::residentSizeShowsGrowth
+                     || (peak < peakBoundKiB && settled - idle < settledGrowthBoundKiB),
                  qPrintable(figure));
     }
 
@@ -111,7 +116,8 @@ private slots:
         const QString file = m_pictures.filePath(QStringLiteral("noise.png"));
         QVERIFY(Reliability::noisyPicture(QSize(3840, 2160), 12345).save(file));
         // Whatever an earlier test left on the clipboard is not what is read at start.
-        X11Test::run(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("echo before | xclip -selection clipboard")});
+        X11Test::run(QStringLiteral("sh"),
+                     {QStringLiteral("-c"), QStringLiteral("echo before | xclip -selection clipboard")});
         RunningProgram program;
         QVERIFY2(program.start(), program.output().constData());
         QVERIFY(waitUntilIdle(program, 30000));

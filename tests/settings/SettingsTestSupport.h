@@ -66,7 +66,7 @@ inline QString freshCopyOfSettingsFile()
 {
     static int launches = 0;
     const QString copy = QFileInfo(Paths::settingsFile()).absolutePath()
-        + QStringLiteral("/launch-%1/Lettergate.ini").arg(++launches);
+                         + QStringLiteral("/launch-%1/Lettergate.ini").arg(++launches);
     QDir().mkpath(QFileInfo(copy).absolutePath());
     return QFile::copy(Paths::settingsFile(), copy) ? copy : QString();
 }

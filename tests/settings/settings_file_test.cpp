@@ -13,12 +13,12 @@ using AppTextMap = SettingsStore::AppTextMap;
 
 namespace {
 
-
 // A value for every kind of garbage a settings key may hold by hand or by damage.
 QByteArray garbageFile(const QByteArray &value)
 {
     QByteArray file = "[General]\n";
-    for (const char *key : {"hotkey", "clipboardKey", "snippetKey", "linkKey", "commandKey", "clipboardHistoryLimit", "showInDock"})
+    for (const char *key :
+         {"hotkey", "clipboardKey", "snippetKey", "linkKey", "commandKey", "clipboardHistoryLimit", "showInDock"})
         file += "Lettergate." + QByteArray(key) + '=' + value + '\n';
     for (const char *group : {"appLetters", "appNames", "appPasteKeys"})
         file += "[Lettergate." + QByteArray(group) + "]\norg.example.One.desktop=" + value + '\n';
@@ -45,8 +45,20 @@ private slots:
     void anyIdentifierAndNameRoundTripsExactly()
     {
         const QStringList identifiers{
-            "org.gnome.Terminal.desktop", "//leading/and/trailing//", "back\\slash", "%2F", "%25", "%", "",
-            "=;#[]\"',", "Ünïcödé.😀", "Case.Sensitive", "case.sensitive", "line\nbreak", "General", "@Variant(x)",
+            "org.gnome.Terminal.desktop",
+            "//leading/and/trailing//",
+            "back\\slash",
+            "%2F",
+            "%25",
+            "%",
+            "",
+            "=;#[]\"',",
+            "Ünïcödé.😀",
+            "Case.Sensitive",
+            "case.sensitive",
+            "line\nbreak",
+            "General",
+            "@Variant(x)",
         };
         const QStringList names{
             "Foo, Inc.", "  padded  ", "@ByteArray(x)", "\"quoted\"", "", "line\nbreak", "true", "; not a comment",
@@ -88,7 +100,8 @@ private slots:
             QCOMPARE(Launch().store.applyAppShortcuts({{bundleID, "t"}, {"xterm", ""}},
                                                       {{bundleID, keystroke}, {"xterm", PasteKeystroke::shiftInsert}}),
                      KeyValidation::ok());
-            QCOMPARE(pasteKeysGroup(settingsFileText()), "[Lettergate.appPasteKeys]\n" + line + "\nxterm=shift+insert\n");
+            QCOMPARE(pasteKeysGroup(settingsFileText()),
+                     "[Lettergate.appPasteKeys]\n" + line + "\nxterm=shift+insert\n");
             QCOMPARE(Launch(freshCopyOfSettingsFile()).store.pasteKeystroke(bundleID), std::optional(keystroke));
         }
     }
@@ -106,7 +119,8 @@ private slots:
         for (const auto &[badLine, badApp] : rows) {
             TestEnvironment environment;
             writeSettingsFile("[Lettergate.appLetters]\nkitty.desktop=k\n\n[Lettergate.appNames]\napp.good=Good\n\n"
-                              "[Lettergate.appPasteKeys]\nkitty.desktop=ctrl+shift+v\n" + badLine + "\nxterm= Shift+Insert \n");
+                              "[Lettergate.appPasteKeys]\nkitty.desktop=ctrl+shift+v\n"
+                              + badLine + "\nxterm= Shift+Insert \n");
             LogCapture log;
             Launch launch;
             QCOMPARE(launch.store.pasteKeystrokes(),
@@ -114,10 +128,12 @@ private slots:
                          {{"kitty.desktop", PasteKeystroke::controlShiftV}, {"xterm", PasteKeystroke::shiftInsert}}));
             QCOMPARE(launch.store.letters(), AppTextMap({{"kitty.desktop", "k"}}));
             QCOMPARE(log.lines.size(), 1);
-            QVERIFY2(log.lines.first().contains(QStringLiteral("stored for %1 in").arg(badApp)), qPrintable(log.lines.first()));
+            QVERIFY2(log.lines.first().contains(QStringLiteral("stored for %1 in").arg(badApp)),
+                     qPrintable(log.lines.first()));
             if (!badLine.contains(',') && !badLine.contains('\\'))
                 continue; // plain text: as a letter it is an ordinary one
-            const QByteArray withBadLetter = settingsFileText().replace("kitty.desktop=k\n", "kitty.desktop=k\n" + badLine + "\n");
+            const QByteArray withBadLetter = settingsFileText().replace("kitty.desktop=k\n",
+                                                                        "kitty.desktop=k\n" + badLine + "\n");
             writeSettingsFile(withBadLetter);
             Launch next(freshCopyOfSettingsFile());
             QVERIFY(next.store.letters().isEmpty());
@@ -129,12 +145,9 @@ private slots:
     void garbageInEveryKeyLeavesUsableSettings()
     {
         const QList<QByteArray> values{
-            "99999999999999999999999999999",
-            "@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x5)",
-            "@ByteArray(\\xff\\xfe)",
-            "\xff\xfe\xc3",
-            QByteArray(100000, '['),
-            "\"{\\\"combo\\\":{\\\"keyCode\\\":-1,\\\"modifiers\\\":\\\"x\\\"}}\"",
+            "99999999999999999999999999999", "@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x5)",
+            "@ByteArray(\\xff\\xfe)",        "\xff\xfe\xc3",
+            QByteArray(100000, '['),         "\"{\\\"combo\\\":{\\\"keyCode\\\":-1,\\\"modifiers\\\":\\\"x\\\"}}\"",
         };
         for (const QByteArray &value : values) {
             TestEnvironment environment;
@@ -161,14 +174,16 @@ private slots:
         const mode_t savedMask = ::umask(0);
         const QString folder = QFileInfo(Paths::settingsFile()).absolutePath();
         Launch().store.setClipboardHistoryLimit(9);
-        QCOMPARE(std::pair(StoreTesting::mode(folder), StoreTesting::mode(Paths::settingsFile())), std::pair(0700, 0600));
+        QCOMPARE(std::pair(StoreTesting::mode(folder), StoreTesting::mode(Paths::settingsFile())),
+                 std::pair(0700, 0600));
         // A folder and file left readable by everyone are closed at the next start; the
         // owner's own permissions stay as they were.
         QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);
         QVERIFY(::chmod(QFile::encodeName(Paths::settingsFile()).constData(), 0664) == 0);
         Launch().store.setClipboardHistoryLimit(10);
         ::umask(savedMask);
-        QCOMPARE(std::pair(StoreTesting::mode(folder), StoreTesting::mode(Paths::settingsFile())), std::pair(0700, 0600));
+        QCOMPARE(std::pair(StoreTesting::mode(folder), StoreTesting::mode(Paths::settingsFile())),
+                 std::pair(0700, 0600));
     }
 
     // What cannot be the settings is never read or written through: a folder others may
@@ -178,12 +193,14 @@ private slots:
     {
         const QString kept = QStringLiteral("; it was kept as %2");
         const QList<std::pair<QString, QString>> rows{
-            {"folder", "[Lettergate] ⚠️ %1 is not safe to keep Lettergate's files in: other users may write in it (mode "
-                       "0777); nothing is read from or saved there, and this session's changes are kept in memory only"},
-            {"link", "[Lettergate] ⚠️ The settings file %1 is a symbolic link, which Lettergate never follows" + kept
-                         + " and the defaults are used"},
-            {"huge", "[Lettergate] ⚠️ The settings file %1 is 18 MiB, larger than the 1 MiB a settings file may hold"
+            {"folder",
+             "[Lettergate] ⚠️ %1 is not safe to keep Lettergate's files in: other users may write in it (mode "
+             "0777); nothing is read from or saved there, and this session's changes are kept in memory only"},
+            {"link", "[Lettergate] ⚠️ The settings file %1 is a symbolic link, which Lettergate never follows"
                          + kept + " and the defaults are used"},
+            {"huge",
+             "[Lettergate] ⚠️ The settings file %1 is 18 MiB, larger than the 1 MiB a settings file may hold" + kept
+                 + " and the defaults are used"},
             {"unparsable", "[Lettergate] ⚠️ The settings file %1 could not be read" + kept},
             {"blocked", "[Lettergate] ⚠️ Could not write the settings file %1"},
         };

@@ -62,7 +62,9 @@ private slots:
         TestEnvironment environment;
         writeSettingsFile("[General]\nLettergate.clipboardHistoryLimit=garbage\n");
         QCOMPARE(Launch().history.limits, QList<int>{1});
-        QCOMPARE(QSettings(freshCopyOfSettingsFile(), QSettings::IniFormat).value(SettingsStore::historyLimitKey).toInt(), 1);
+        QCOMPARE(
+            QSettings(freshCopyOfSettingsFile(), QSettings::IniFormat).value(SettingsStore::historyLimitKey).toInt(),
+            1);
     }
 
     // Keys that clash or are not letters are repaired at load, with one warning saying
@@ -100,7 +102,9 @@ private slots:
     {
         const QList<std::tuple<QByteArray, HotkeyConfig, QString>> rows{
             {iniQuoted(R"({"combo":{"keyCode":49,"carbonModifiers":256}})"), HotkeyConfig::combo(49, 0x100), {}},
-            {iniQuoted(R"(@ByteArray({"combo":{"keyCode":0,"carbonModifiers":4608}}))"), HotkeyConfig::combo(0, 0x1200), {}},
+            {iniQuoted(R"(@ByteArray({"combo":{"keyCode":0,"carbonModifiers":4608}}))"),
+             HotkeyConfig::combo(0, 0x1200),
+             {}},
             {"not json", HotkeyConfig::defaultTrigger(), {}},
             {iniQuoted(R"({"combo":{"keyCode":0,"carbonModifiers":512}})"), HotkeyConfig::defaultTrigger(), "⇧A"},
             {iniQuoted(R"({"combo":{"keyCode":0,"carbonModifiers":0}})"), HotkeyConfig::defaultTrigger(), "A"},
@@ -117,7 +121,8 @@ private slots:
             Launch launch;
             QCOMPARE(launch.store.hotkey(), expected);
             QVERIFY(launch.armer.applied.empty());
-            QCOMPARE(log.lines.join(QString()).section(u' ', 4, 4), refused); // "[Lettergate] ⚠️ The trigger ⇧A in …"
+            QCOMPARE(log.lines.join(QString()).section(u' ', 4, 4),
+                     refused); // "[Lettergate] ⚠️ The trigger ⇧A in …"
             QCOMPARE(storedValue(), before);
         }
     }
@@ -170,9 +175,10 @@ private slots:
             if (!row.quickKeysFirst.isEmpty())
                 QCOMPARE(launch.store.setQuickKeys(row.quickKeysFirst[0], row.quickKeysFirst[1]), KeyValidation::ok());
             const Snapshot before(launch);
-            const KeyValidation result = row.setter == u"link"  ? launch.store.setLinkKey(row.typed[0])
-                                       : row.setter == u"command" ? launch.store.setCommandKey(row.typed[0])
-                                                                  : launch.store.setQuickKeys(row.typed[0], row.typed[1]);
+            const KeyValidation result = row.setter == u"link" ? launch.store.setLinkKey(row.typed[0])
+                                         : row.setter == u"command"
+                                             ? launch.store.setCommandKey(row.typed[0])
+                                             : launch.store.setQuickKeys(row.typed[0], row.typed[1]);
             QCOMPARE(result, row.expected);
             const QStringList keysAfterEach = row.keysAfter.split(QString(), Qt::SkipEmptyParts);
             QCOMPARE(launch.store.listKeys(), QSet<QString>(keysAfterEach.cbegin(), keysAfterEach.cend()));
@@ -219,9 +225,10 @@ private slots:
     void loadDropsStoredLettersThatEqualAListKey()
     {
         TestEnvironment environment;
-        writeSettingsFile("[General]\nLettergate.commandKey=x\n\n"
-                          "[Lettergate.appLetters]\napp.clip=v\napp.cmd=Xylophone\napp.kept=m\napp.none=\napp.safari=s\n\n"
-                          "[Lettergate.appNames]\napp.clip=Clip\n");
+        writeSettingsFile(
+            "[General]\nLettergate.commandKey=x\n\n"
+            "[Lettergate.appLetters]\napp.clip=v\napp.cmd=Xylophone\napp.kept=m\napp.none=\napp.safari=s\n\n"
+            "[Lettergate.appNames]\napp.clip=Clip\n");
 
         const AppTextMap kept{{"app.kept", "m"}, {"app.none", ""}, {"app.safari", "s"}};
         Launch launch;

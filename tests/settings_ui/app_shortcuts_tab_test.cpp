@@ -49,8 +49,8 @@ private slots:
         const AppTextMap before = fixture.settings.letters();
         const int ticks = fixture.tick();
         // One row for each order the problems are tried in; the store's own tests cover every rule.
-        const QList<std::tuple<QString, QString, QString>> refused{
-            {"u", "7", "Only A–Z or blank"}, {"K", "k", "Duplicate letter"}};
+        const QList<std::tuple<QString, QString, QString>> refused{{"u", "7", "Only A–Z or blank"},
+                                                                   {"K", "k", "Duplicate letter"}};
         for (const auto &[first, second, message] : refused) {
             rowOf(tab, "app.one")->field()->setText(first);
             rowOf(tab, "app.two")->field()->setText(second);
@@ -65,7 +65,8 @@ private slots:
         rowOf(tab, "app.one")->field()->setText(QStringLiteral("kx"));
         rowOf(tab, "app.two")->field()->setText(QString());
         QTest::keyClick(rowOf(tab, "app.one")->field(), Qt::Key_S, Qt::ControlModifier);
-        QTRY_COMPARE(fixture.settings.letters(), AppTextMap({{"app.one", "k"}, {"app.two", ""}, {"com.unnamed.Tool", "u"}}));
+        QTRY_COMPARE(fixture.settings.letters(),
+                     AppTextMap({{"app.one", "k"}, {"app.two", ""}, {"com.unnamed.Tool", "u"}}));
         QCOMPARE(tab.errorText(), std::nullopt);
         QCOMPARE(rowTexts(tab), QStringList({"com.unnamed.Tool=U", "one=K", "Two="}));
 
@@ -103,14 +104,15 @@ private slots:
         choose("app.two", "Ctrl+V");
         tab.save();
         QCOMPARE(fixture.settings.pasteKeystrokes(),
-                 SettingsStore::PasteKeystrokeMap({{"app.one", PasteKeystroke::shiftInsert}, {"app.two", PasteKeystroke::controlV}}));
+                 SettingsStore::PasteKeystrokeMap(
+                     {{"app.one", PasteKeystroke::shiftInsert}, {"app.two", PasteKeystroke::controlV}}));
 
         // Back to automatic.
         choose("app.one", "Automatic");
         tab.save();
-        QCOMPARE(fixture.settings.pasteKeystrokes(), SettingsStore::PasteKeystrokeMap({{"app.two", PasteKeystroke::controlV}}));
+        QCOMPARE(fixture.settings.pasteKeystrokes(),
+                 SettingsStore::PasteKeystrokeMap({{"app.two", PasteKeystroke::controlV}}));
     }
-
 };
 
 QTEST_MAIN(AppShortcutsTabTest)

@@ -9,10 +9,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include "support/LogCapture.h"
 
@@ -174,8 +174,10 @@ private slots:
             std::optional<ModifierKey> tapped;
             QString lines;
         } cases[] = {
-            {Desktop::Sway, ModifierKey::Command, QStringLiteral("bindsym --release Super_L exec lettergate tap super")},
-            {Desktop::Hyprland, ModifierKey::Control, QStringLiteral("bindr = CTRL, Control_L, exec, lettergate tap ctrl")},
+            {Desktop::Sway, ModifierKey::Command,
+             QStringLiteral("bindsym --release Super_L exec lettergate tap super")},
+            {Desktop::Hyprland, ModifierKey::Control,
+             QStringLiteral("bindr = CTRL, Control_L, exec, lettergate tap ctrl")},
             {Desktop::Niri, std::nullopt, QStringLiteral("Ctrl+Alt+W { spawn \"lettergate\" \"toggle\"; }")},
             // niri runs nothing on a key's release: no line, and the reason instead.
             {Desktop::Niri, ModifierKey::Command, QString()},
@@ -189,7 +191,7 @@ private slots:
             tab.setBindingDesktop(test.desktop);
             QCOMPARE(tab.bindingLines(), test.lines);
             QVERIFY(tab.bindingHelp().contains(test.lines.isEmpty() ? QStringLiteral("cannot report taps")
-                                                                     : DesktopBindings::configFile(test.desktop)));
+                                                                    : DesktopBindings::configFile(test.desktop)));
             QVERIFY(!tab.recorder().isVisibleTo(&tab));
         }
     }
@@ -197,7 +199,8 @@ private slots:
     void launchAtLoginWritesAndRemovesTheAutostartEntry()
     {
         SettingsFixture fixture;
-        const QString entry = fixture.environment.configHome() + QStringLiteral("/autostart/app.lettergate.Lettergate.desktop");
+        const QString entry = fixture.environment.configHome()
+                              + QStringLiteral("/autostart/app.lettergate.Lettergate.desktop");
         // The entry starts the program $PATH finds, in a folder that is not temporary:
         // beside this test, or in the home folder when the build itself is in one.
         const auto lasts = [](const QString &folder) {
@@ -205,8 +208,8 @@ private slots:
                                                  LaunchAtLogin::temporaryFolders())
                 .has_value();
         };
-        const QString parent =
-            lasts(QCoreApplication::applicationDirPath()) ? QCoreApplication::applicationDirPath() : QDir::homePath();
+        const QString parent = lasts(QCoreApplication::applicationDirPath()) ? QCoreApplication::applicationDirPath()
+                                                                             : QDir::homePath();
         if (!lasts(parent))
             QSKIP("every folder this test may write in is a temporary one");
         QTemporaryDir bin(parent + QStringLiteral("/.lettergate-test-path-XXXXXX"));

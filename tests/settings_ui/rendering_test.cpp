@@ -1,5 +1,5 @@
-#include "support/GoldenImage.h"
 #include "SettingsUiTesting.h"
+#include "support/GoldenImage.h"
 
 #include "rendering/SettingsRendering.h"
 

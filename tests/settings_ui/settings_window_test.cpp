@@ -71,21 +71,25 @@ private slots:
             bool leaves;
             QString storedName;
         } cases[] = {
-            {false, "M", UnsavedEdits::Cancel, true, "Stored"},  {true, "M", UnsavedEdits::Save, true, "Edited"},
-            {true, "V", UnsavedEdits::Save, false, "Stored"},    {true, "M", UnsavedEdits::Discard, true, "Stored"},
+            {false, "M", UnsavedEdits::Cancel, true, "Stored"}, {true, "M", UnsavedEdits::Save, true, "Edited"},
+            {true, "V", UnsavedEdits::Save, false, "Stored"},   {true, "M", UnsavedEdits::Discard, true, "Stored"},
             {true, "M", UnsavedEdits::Cancel, false, "Stored"},
         };
         for (const bool byTab : {false, true}) {
             for (const auto &test : cases) {
                 SettingsFixture fixture;
-                fixture.commands.replaceAll({Command{QUuid::createUuid(), QStringLiteral("Stored"), QStringLiteral("true")}});
+                fixture.commands.replaceAll(
+                    {Command{QUuid::createUuid(), QStringLiteral("Stored"), QStringLiteral("true")}});
                 SettingsWindowController controller(fixture.services());
                 controller.show();
                 SettingsView *window = controller.window();
                 window->showTab(Tab::Commands);
                 CommandsTab &tab = window->commandsTab();
                 int questions = 0;
-                window->setUnsavedEditsQuestion([&](QWidget *) { ++questions; return test.choice; });
+                window->setUnsavedEditsQuestion([&](QWidget *) {
+                    ++questions;
+                    return test.choice;
+                });
                 if (test.edited) {
                     tab.editors().first()->nameField()->setText(QStringLiteral("Edited"));
                     tab.keyField().setText(test.typedKey);
@@ -96,7 +100,8 @@ private slots:
                 QCOMPARE(questions, test.edited ? 1 : 0);
                 QCOMPARE(fixture.commands.commands().first().name, test.storedName);
                 // The tab shows the edits only while it stays in view.
-                QCOMPARE(tab.editors().first()->nameField()->text(), test.leaves ? test.storedName : QStringLiteral("Edited"));
+                QCOMPARE(tab.editors().first()->nameField()->text(),
+                         test.leaves ? test.storedName : QStringLiteral("Edited"));
             }
         }
     }

@@ -66,7 +66,8 @@ private slots:
     void openNowUsesTheUnsavedUrlAndNeedsOne()
     {
         SettingsFixture fixture;
-        fixture.links.replaceAll({QuickLink{QUuid::createUuid(), QStringLiteral("Docs"), QStringLiteral("https://docs.example.com")}});
+        fixture.links.replaceAll(
+            {QuickLink{QUuid::createUuid(), QStringLiteral("Docs"), QStringLiteral("https://docs.example.com")}});
         ShownView shown(fixture, Tab::Links);
         LinkEditor *editor = shown.view.linksTab().editors().first();
         QPushButton *open = editor->openButton();

@@ -146,7 +146,6 @@ private slots:
         tab.save();
         QCOMPARE(fixture.snippets.snippets(), QList<Snippet>{lost});
     }
-
 };
 
 QTEST_MAIN(SnippetsTabTest)

@@ -321,7 +321,8 @@ private slots:
         for (const QString &copy : keptCopies(fixture.jsonPath()))
             kept << QString::fromLatin1(fileBytes(fixture.dataDirectory + u'/' + copy));
         kept.sort();
-        QStringList newest{QString::fromLatin1(damaged[2]), QString::fromLatin1(damaged[3]), QString::fromLatin1(damaged[4])};
+        QStringList newest{QString::fromLatin1(damaged[2]), QString::fromLatin1(damaged[3]),
+                           QString::fromLatin1(damaged[4])};
         newest.sort();
         QCOMPARE(kept, newest);
         fixture.history->clear();
@@ -361,9 +362,9 @@ private slots:
 
         // A header that claims a picture larger than the history takes: never decoded.
         QByteArray header = fileBytes(huge);
-        const QByteArray side("\x00\x00\x80\x00", 4); // 32768 pixels each way
-        header.replace(16, 4, side); // IHDR width
-        header.replace(20, 4, side); // IHDR height
+        const QByteArray side("\x00\x00\x80\x00", 4);       // 32768 pixels each way
+        header.replace(16, 4, side);                        // IHDR width
+        header.replace(20, 4, side);                        // IHDR height
         const quint32 checksum = crc32(header.mid(12, 17)); // the chunk type and its data
         const char checksumBytes[] = {char(checksum >> 24), char(checksum >> 16), char(checksum >> 8), char(checksum)};
         header.replace(29, 4, QByteArray(checksumBytes, 4));

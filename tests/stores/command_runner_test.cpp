@@ -6,8 +6,8 @@
 #include <QTest>
 
 #include <csignal>
-#include <unistd.h>
 #include <optional>
+#include <unistd.h>
 
 using namespace lettergate;
 
@@ -126,15 +126,17 @@ private slots:
         // id is the shell's, written where the test reads it.
         const auto start = [&scratch, &running](const QString &name, std::optional<CommandRunner::Result> &ended) {
             const QString groupFile = scratch.filePath(name);
-            CommandRunner::runCommand(running, name,
-                                      QStringLiteral("echo $$ > '%1'; trap '' TERM; sh -c 'sleep 100 & sleep 100'")
-                                          .arg(groupFile),
-                                      [&ended](const CommandRunner::Result &result) { ended = result; });
+            CommandRunner::runCommand(
+                running, name,
+                QStringLiteral("echo $$ > '%1'; trap '' TERM; sh -c 'sleep 100 & sleep 100'").arg(groupFile),
+                [&ended](const CommandRunner::Result &result) { ended = result; });
             pid_t group = 0;
-            [[maybe_unused]] const bool began = QTest::qWaitFor([&] {
-                group = StoreTesting::fileBytes(groupFile).trimmed().toInt();
-                return group > 0 && processesInGroup(group, "sleep") == 2;
-            }, 10000);
+            [[maybe_unused]] const bool began = QTest::qWaitFor(
+                [&] {
+                    group = StoreTesting::fileBytes(groupFile).trimmed().toInt();
+                    return group > 0 && processesInGroup(group, "sleep") == 2;
+                },
+                10000);
             return group;
         };
 
@@ -162,7 +164,8 @@ private slots:
     {
         QTemporaryDir home;
         HomeDirectory useHome(home.path());
-        StoreTesting::writeFile(home.path() + QStringLiteral("/backup.sh"), "#!/bin/sh\necho \"$PWD $LETTERGATE_TEST_VALUE\"\n");
+        StoreTesting::writeFile(home.path() + QStringLiteral("/backup.sh"),
+                                "#!/bin/sh\necho \"$PWD $LETTERGATE_TEST_VALUE\"\n");
         QFile::setPermissions(home.path() + QStringLiteral("/backup.sh"), QFile::ReadOwner | QFile::ExeOwner);
         qputenv("LETTERGATE_TEST_VALUE", "inherited");
 
@@ -177,7 +180,8 @@ private slots:
         HomeDirectory missingHome(home.path() + QStringLiteral("/does-not-exist"));
         const auto result = runToEnd("echo never");
         QCOMPARE(result.ending, CommandRunner::Ending::failedToStart);
-        QVERIFY2(!result.output.isEmpty() && !result.output.contains(QStringLiteral("never")), qPrintable(result.output));
+        QVERIFY2(!result.output.isEmpty() && !result.output.contains(QStringLiteral("never")),
+                 qPrintable(result.output));
     }
 };
 

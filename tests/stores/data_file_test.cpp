@@ -36,7 +36,9 @@ QList<QuickLink> numberedLinks(QChar series)
     for (int i = 0; i < linksPerList; ++i) {
         QuickLink link;
         link.name = QStringLiteral("%1-%2").arg(series).arg(i);
-        link.url = QStringLiteral("https://example.com/%1/a/rather/long/path/to/make/the/file/bigger?item=%2").arg(series).arg(i);
+        link.url = QStringLiteral("https://example.com/%1/a/rather/long/path/to/make/the/file/bigger?item=%2")
+                       .arg(series)
+                       .arg(i);
         links.append(link);
     }
     return links;
@@ -124,9 +126,11 @@ private slots:
 
         // What the writer thread puts on disk is byte for byte what the file has always held.
         const QUuid id = QUuid::fromString(QStringLiteral("6ba7b810-9dad-11d1-80b4-00c04fd430c8"));
-        QVERIFY(DataFile(path).saveRecords(QList<QuickLink>{{id, QStringLiteral("\"é\n\t/"), QStringLiteral("\u0001😀")}}));
-        QCOMPARE(fileBytes(path), QByteArray("[{\"id\":\"6BA7B810-9DAD-11D1-80B4-00C04FD430C8\",\"name\":\"\\\"\xc3\xa9\\n\\t/\","
-                                             "\"url\":\"\\u0001\xf0\x9f\x98\x80\"}]"));
+        QVERIFY(
+            DataFile(path).saveRecords(QList<QuickLink>{{id, QStringLiteral("\"é\n\t/"), QStringLiteral("\u0001😀")}}));
+        QCOMPARE(fileBytes(path),
+                 QByteArray("[{\"id\":\"6BA7B810-9DAD-11D1-80B4-00C04FD430C8\",\"name\":\"\\\"\xc3\xa9\\n\\t/\","
+                            "\"url\":\"\\u0001\xf0\x9f\x98\x80\"}]"));
     }
 
     // Changes close together are one write, made off the GUI thread once they stop; a
@@ -184,9 +188,10 @@ private slots:
             QVERIFY(!file->saveRecords(QList<QuickLink>{}));
             QCOMPARE(fileBytes(path), QByteArray("[{\"id\":"));
         }
-        QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ could not write %1: the unreadable file there "
-                                                       "could not be kept aside")
-                                            .arg(path)});
+        QCOMPARE(log.lines,
+                 QStringList{QStringLiteral("[Lettergate] ⚠️ could not write %1: the unreadable file there "
+                                            "could not be kept aside")
+                                 .arg(path)});
 
         // Once it can be moved, it is kept before the first write.
         QVERIFY(file->saveRecords(QList<QuickLink>{}));
@@ -200,7 +205,8 @@ private slots:
     // as it is, with one log line saying why, and the next save does not touch it.
     void whatCannotBeADataFileIsKeptAsideUnread()
     {
-        const QString tooLarge = QStringLiteral("is %1, larger than the 256 MiB a data file may hold, and was not read");
+        const QString tooLarge = QStringLiteral(
+            "is %1, larger than the 256 MiB a data file may hold, and was not read");
         const QList<std::pair<QString, QString>> rows{
             {QStringLiteral("over"), tooLarge.arg(QStringLiteral("256.0 MiB"))},
             {QStringLiteral("pipe"), QStringLiteral("is not a regular file")},
@@ -229,7 +235,8 @@ private slots:
             QCOMPARE(kept.size(), 1);
             const QString copy = directory + u'/' + kept.first();
             QCOMPARE(identity(copy), original);
-            QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ %1 %2; kept it as %3").arg(path, why, copy)});
+            QCOMPARE(log.lines,
+                     QStringList{QStringLiteral("[Lettergate] ⚠️ %1 %2; kept it as %3").arg(path, why, copy)});
             QVERIFY(file.saveRecords(QList<QuickLink>{}));
             QCOMPARE(fileBytes(path), QByteArray("[]"));
             QCOMPARE(identity(copy), original);
@@ -275,7 +282,8 @@ private slots:
         QVERIFY2(killedWhileSaving >= rounds / 2, qPrintable(QString::number(killedWhileSaving)));
         // A kill between the temporary file's link and its rename leaves it beside the
         // file, until the next load; names that are not such a copy stay.
-        const QStringList others{QStringLiteral("links.json.Fs-OOS"), QStringLiteral("links.json.unreadable-20261207-064500"),
+        const QStringList others{QStringLiteral("links.json.Fs-OOS"),
+                                 QStringLiteral("links.json.unreadable-20261207-064500"),
                                  QStringLiteral("snippets.json.Fs0OOS")};
         for (const QString &name : others + QStringList{QStringLiteral("links.json.Fs0OOS")})
             writeFile(directory + u'/' + name, "[]");

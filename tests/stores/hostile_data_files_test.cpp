@@ -26,7 +26,7 @@ namespace {
 QByteArray snippetRecord(const QByteArray &text)
 {
     return R"({"id":"5B0C7D0E-6F1F-4A41-9A63-1A0D1D0D0D01","name":"n","letter":"","kind":"text","text":")" + text
-        + R"("})";
+           + R"("})";
 }
 
 // Every name under the folder, with its size: what a store must leave as it is.
@@ -103,10 +103,11 @@ private slots:
             history.flushPendingWrites();
 
             QCOMPARE(contents(folder), before);
-            QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] ⚠️ %1 is not safe to keep Lettergate's files in: %2; "
-                                                           "nothing is read from or saved there, and this session's "
-                                                           "changes are kept in memory only")
-                                                .arg(folder, why)});
+            QCOMPARE(log.lines,
+                     QStringList{QStringLiteral("[Lettergate] ⚠️ %1 is not safe to keep Lettergate's files in: %2; "
+                                                "nothing is read from or saved there, and this session's "
+                                                "changes are kept in memory only")
+                                     .arg(folder, why)});
         }
     }
 

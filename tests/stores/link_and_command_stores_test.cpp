@@ -66,8 +66,8 @@ private slots:
             QVERIFY2(target, qPrintable(typed));
             QCOMPARE(openerArgument(*target), expected);
         }
-        for (const char *nothing : {"", " \n\t ", "http://exa mple.com", "file:relative/x", "file://", "file://server/x", "~ann/x", "-h",
-                                  "--help me"})
+        for (const char *nothing : {"", " \n\t ", "http://exa mple.com", "file:relative/x", "file://",
+                                    "file://server/x", "~ann/x", "-h", "--help me"})
             QVERIFY2(!linkTarget(nothing, home), nothing);
     }
 
@@ -113,14 +113,15 @@ private slots:
 
         const QList<QuickLink> typedLinks = {
             quickLink(" Docs ", " example.com/docs "),
-            quickLink(" \t ", "   "),     // dropped
+            quickLink(" \t ", "   "),      // dropped
             quickLink("\u00a0", "\u2003"), // Unicode spaces: dropped
             quickLink("Name only", QString()),
             quickLink(QString(), "\n"), // a line break is not blank here
         };
         QVERIFY(links.replaceAll(typedLinks));
         const QList<QuickLink> keptLinks = {typedLinks[0], typedLinks[3], typedLinks[4]};
-        const QList<Command> typedCommands = {command("  ", "\t"), command(QString(), " ./backup.sh "), command("Named", QString())};
+        const QList<Command> typedCommands = {command("  ", "\t"), command(QString(), " ./backup.sh "),
+                                              command("Named", QString())};
         QVERIFY(commands.replaceAll(typedCommands));
         QCOMPARE(linkSaves.count(), 1);
         QCOMPARE(commandChanges.count(), 1);
@@ -138,7 +139,8 @@ private slots:
         const QString commandsFile = Paths::dataDirectory() + QStringLiteral("/commands.json");
         const QByteArray noUrl = R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","name":"a","url":"b"},)"
                                  R"({"id":"6BA7B811-9DAD-11D1-80B4-00C04FD430C8","name":"c"}])";
-        const QByteArray listAsCommand = R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","name":"a","command":["ls"]}])";
+        const QByteArray listAsCommand =
+            R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","name":"a","command":["ls"]}])";
         writeFile(linksFile, noUrl);
         writeFile(commandsFile, listAsCommand);
 

@@ -75,8 +75,12 @@ private slots:
         QVERIFY(store.replaceAll({first, second, text}));
         QCOMPARE(saves.count(), 1);
         QCOMPARE(jsonArray(Paths::dataDirectory() + QStringLiteral("/snippets.json"))[0].toObject(),
-                 QJsonObject({{"id", first.id.toString(QUuid::WithoutBraces).toUpper()}, {"name", "a"}, {"letter", ""},
-                              {"kind", "image"}, {"text", ""}, {"imageFileName", *first.imageFileName}}));
+                 QJsonObject({{"id", first.id.toString(QUuid::WithoutBraces).toUpper()},
+                              {"name", "a"},
+                              {"letter", ""},
+                              {"kind", "image"},
+                              {"text", ""},
+                              {"imageFileName", *first.imageFileName}}));
         // Renaming keeps the picture; deleting the snippet deletes it, on Save.
         first.name = QStringLiteral("renamed");
         QVERIFY(store.replaceAll({first, text}));
@@ -150,8 +154,9 @@ private slots:
             QCOMPARE(fileBytes(outside), QByteArray("mine"));
         }
 
-        for (const QByteArray &bad : {head + R"("kind":"video","text":""}])",
-                                      QByteArray(R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","name":"n","kind":"text","text":""}])")}) {
+        for (const QByteArray &bad :
+             {head + R"("kind":"video","text":""}])",
+              QByteArray(R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","name":"n","kind":"text","text":""}])")}) {
             writeFile(file, bad);
             QVERIFY2(SnippetStore(Paths::dataDirectory()).snippets().isEmpty(), bad.constData());
         }

@@ -35,14 +35,17 @@ public:
         acts << QStringLiteral("setMinimized %1 %2").arg(element).arg(value);
     }
     void raise(WindowElement element) override { acts << QStringLiteral("raise %1").arg(element); }
-    void focus(qint32 pid, WindowElement element) override { acts << QStringLiteral("focus %1 %2").arg(pid).arg(element); }
+    void focus(qint32 pid, WindowElement element) override
+    {
+        acts << QStringLiteral("focus %1 %2").arg(pid).arg(element);
+    }
     void makeMain(WindowElement element) override { acts << QStringLiteral("makeMain %1").arg(element); }
 
     bool trusted = true;
     int trustRequests = 0;
     QHash<qint32, QList<WindowElement>> elements;
-    QHash<qint32, int> errors;                                // pid → status of a failing window query
-    QHash<WindowElement, std::optional<quint32>> numberOf;    // element → reported number
+    QHash<qint32, int> errors;                             // pid → status of a failing window query
+    QHash<WindowElement, std::optional<quint32>> numberOf; // element → reported number
     QStringList acts;
 };
 

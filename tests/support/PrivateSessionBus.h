@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QTest>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -143,7 +143,8 @@ inline void furnish(SwitcherRig &rig)
     rig.setLinks({QStringLiteral("l1"), QStringLiteral("l2")});
     rig.setCommands({QStringLiteral("c1")});
     const QString files = QStringLiteral("org.example.Files");
-    QCOMPARE(rig.settings.store.applyLetters({{files, QStringLiteral("f")}, {QStringLiteral("org.example.Gone"), QStringLiteral("g")}}),
+    QCOMPARE(rig.settings.store.applyLetters(
+                 {{files, QStringLiteral("f")}, {QStringLiteral("org.example.Gone"), QStringLiteral("g")}}),
              KeyValidation::ok());
     rig.settings.store.setNames({{files, QStringLiteral("Files")}});
     rig.model.reset(furnishedApps());

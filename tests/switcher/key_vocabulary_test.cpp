@@ -49,7 +49,8 @@ private slots:
             rig.model.reset(furnishedApps());
             type(rig.model, row.before);
             QCOMPARE(describe(rig.model.handle(row.key)), row.result);
-            QCOMPARE(describe(rig.model.stage()) + u'|' + describe(rig.model.pending()), row.stage + u'|' + row.pending);
+            QCOMPARE(describe(rig.model.stage()) + u'|' + describe(rig.model.pending()),
+                     row.stage + u'|' + row.pending);
         }
     }
 

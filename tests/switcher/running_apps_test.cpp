@@ -31,7 +31,10 @@ QStringList shown(const QList<AppEntry> &apps)
 }
 
 // What the next launch of the program would read.
-std::unique_ptr<Launch> nextLaunch() { return std::make_unique<Launch>(freshCopyOfSettingsFile()); }
+std::unique_ptr<Launch> nextLaunch()
+{
+    return std::make_unique<Launch>(freshCopyOfSettingsFile());
+}
 
 } // namespace
 
@@ -86,11 +89,15 @@ private slots:
         TestEnvironment environment;
         Launch launch;
         const QString mail = QStringLiteral("org.example.Mail");
-        launch.store.setLetters({{QStringLiteral("app.cleared"), QString()}, {QStringLiteral("app.clipboardish"), QStringLiteral("v")},
-                                 {QStringLiteral("app.first"), QStringLiteral("s")}, {QStringLiteral("app.second"), QStringLiteral("s")},
+        launch.store.setLetters({{QStringLiteral("app.cleared"), QString()},
+                                 {QStringLiteral("app.clipboardish"), QStringLiteral("v")},
+                                 {QStringLiteral("app.first"), QStringLiteral("s")},
+                                 {QStringLiteral("app.second"), QStringLiteral("s")},
                                  {mail, QStringLiteral("l")}});
-        launch.store.setNames({{QStringLiteral("app.cleared"), QStringLiteral("Cleared")}, {QStringLiteral("app.clipboardish"), QStringLiteral("Viewer")},
-                               {QStringLiteral("app.first"), QStringLiteral("Safari")}, {QStringLiteral("app.second"), QStringLiteral("Slack")},
+        launch.store.setNames({{QStringLiteral("app.cleared"), QStringLiteral("Cleared")},
+                               {QStringLiteral("app.clipboardish"), QStringLiteral("Viewer")},
+                               {QStringLiteral("app.first"), QStringLiteral("Safari")},
+                               {QStringLiteral("app.second"), QStringLiteral("Slack")},
                                {mail, QStringLiteral("Mail")}});
         launch.store.saveLetters();
         const int ticks = launch.tick();
@@ -151,7 +158,8 @@ private slots:
         TestEnvironment environment;
         Launch launch;
         AppLetters letters(launch.store);
-        QCOMPARE(letters.letterFor(QStringLiteral("com.example.Safari"), QStringLiteral("Safari")), QStringLiteral("s"));
+        QCOMPARE(letters.letterFor(QStringLiteral("com.example.Safari"), QStringLiteral("Safari")),
+                 QStringLiteral("s"));
         const QStringList names{"Slack", "Vim", "Écran", "e\u0301cran", "3D 42", "123", "", "Ss"};
         QStringList picked;
         for (const QString &name : names)
@@ -159,7 +167,8 @@ private slots:
         // v is a list key; é as e + accent; s is now taken.
         QCOMPARE(picked.join(QString()), QStringLiteral("liccdaaa"));
         // Only the first character of a stored letter counts, as it is stored.
-        launch.store.setLetters({{QStringLiteral("one"), QStringLiteral("Q")}, {QStringLiteral("two"), QString()},
+        launch.store.setLetters({{QStringLiteral("one"), QStringLiteral("Q")},
+                                 {QStringLiteral("two"), QString()},
                                  {QStringLiteral("three"), QStringLiteral("xy")}});
         QCOMPARE(letters.usedLetters(), (QSet<QString>{QStringLiteral("Q"), QStringLiteral("x")}));
     }

@@ -33,9 +33,9 @@ PageShape shapeOf(Stage stage)
 QString typeKeys(SwitcherViewModel &model, const QStringList &keys)
 {
     static const QHash<QString, Navigation> navigation{
-        {QStringLiteral("Left"), Navigation::left},     {QStringLiteral("Right"), Navigation::right},
-        {QStringLiteral("Up"), Navigation::up},         {QStringLiteral("Down"), Navigation::down},
-        {QStringLiteral("Tab"), Navigation::nextBox},   {QStringLiteral("Backtab"), Navigation::previousBox},
+        {QStringLiteral("Left"), Navigation::left},   {QStringLiteral("Right"), Navigation::right},
+        {QStringLiteral("Up"), Navigation::up},       {QStringLiteral("Down"), Navigation::down},
+        {QStringLiteral("Tab"), Navigation::nextBox}, {QStringLiteral("Backtab"), Navigation::previousBox},
         {QStringLiteral("Enter"), Navigation::pick}};
     model.setPageShape(shapeOf(model.stage()));
     QString last;
@@ -77,7 +77,7 @@ private slots:
             {{"Tab", "Tab", "Tab", "Tab", "Tab", "Tab"}, moved, "cards 0"},
             {{"Tab", "Backtab"}, moved, "commands 0"},
             {{"Tab", "Tab", "Right", "Right", "Tab", "Backtab"}, moved, "clipboard 2"}, // a box keeps its item
-            {{"Right", "Right", "Right", "Enter"}, "fire 300", "cards 2"}, // no usable letter
+            {{"Right", "Right", "Right", "Enter"}, "fire 300", "cards 2"},              // no usable letter
             {{"Right", "Right", "Enter"}, "drilled", "cards 0", "windows 20"},
             {{"Right", "Right", "Enter", "Down", "Enter"}, "fire 203", "cards 2", "windows 20"},
             {{"Tab", "Tab", "Right", "Enter"}, "pasteClip second", "clipboard 1"},
@@ -92,7 +92,8 @@ private slots:
         for (const auto &row : rows) {
             rig.model.reset(furnishedApps());
             QCOMPARE(typeKeys(rig.model, row.keys), row.result);
-            QCOMPARE(describe(rig.model.highlight()) + u'|' + describe(rig.model.stage()), row.highlight + u'|' + row.stage);
+            QCOMPARE(describe(rig.model.highlight()) + u'|' + describe(rig.model.stage()),
+                     row.highlight + u'|' + row.stage);
         }
     }
 
@@ -153,7 +154,8 @@ private slots:
         // A click on a multi-window app keeps the armed prefix until Back.
         rig.model.handle(QStringLiteral("v"));
         rig.model.showWindows(20);
-        QCOMPARE(describe(rig.model.stage()) + u'|' + describe(rig.model.pending()), QStringLiteral("windows 20|clipboard"));
+        QCOMPARE(describe(rig.model.stage()) + u'|' + describe(rig.model.pending()),
+                 QStringLiteral("windows 20|clipboard"));
         QCOMPARE(rig.model.drilledApp()->appName, QStringLiteral("Terminal"));
         QVERIFY(rig.model.back()); // the prefix first
         QCOMPARE(describe(rig.model.stage()) + u'|' + describe(rig.model.pending()), QStringLiteral("windows 20|none"));
@@ -180,20 +182,19 @@ private slots:
         SwitcherRig rig;
         furnish(rig);
         QList<std::optional<Spring>> seen; // the transition as each stage change arrives
-        connect(&rig.model, &SwitcherViewModel::stageChanged, this,
-                [&] { seen.append(rig.model.stageTransition()); });
+        connect(&rig.model, &SwitcherViewModel::stageChanged, this, [&] { seen.append(rig.model.stageTransition()); });
         QSignalSpy transitionChanges(&rig.model, &SwitcherViewModel::stageTransitionChanged);
 
         rig.model.handle(QStringLiteral("v")); // a change of pending only
         QVERIFY(seen.isEmpty());
         QCOMPARE(transitionChanges.count(), 0);
 
-        rig.model.handle(QStringLiteral("v"));  // forward into the clipboard
-        rig.model.back();                       // back to the apps page
-        rig.model.handle(QStringLiteral("t"));  // forward into a windows page
+        rig.model.handle(QStringLiteral("v")); // forward into the clipboard
+        rig.model.back();                      // back to the apps page
+        rig.model.handle(QStringLiteral("t")); // forward into a windows page
         rig.model.back();
-        rig.model.enter(Prefix::snippet);       // forward by a click
-        rig.model.reset(rig.model.apps());      // not animated
+        rig.model.enter(Prefix::snippet);  // forward by a click
+        rig.model.reset(rig.model.apps()); // not animated
         QCOMPARE(seen, (QList<std::optional<Spring>>{Springs::forward, Springs::back, Springs::forward, Springs::back,
                                                      Springs::forward, std::nullopt}));
     }

@@ -39,9 +39,8 @@ public:
                           const QByteArray &extraHeaders = {})
     {
         return send("HTTP/1.1 " + QByteArray::number(status) + ' ' + reason
-                    + "\r\nContent-Type: application/json\r\nContent-Length: "
-                    + QByteArray::number(body.size()) + "\r\n" + extraHeaders
-                    + "Connection: close\r\n\r\n" + body);
+                    + "\r\nContent-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size())
+                    + "\r\n" + extraHeaders + "Connection: close\r\n\r\n" + body);
     }
     static Answer json(const QByteArray &body) { return respond(200, "OK", body); }
 

@@ -55,11 +55,13 @@ private slots:
         const QList<std::pair<Server::Answer, UpdateResult>> rows{
             {Server::sendAndWait("HTTP/1.1 200 OK\r\nContent-Length: 5000000000\r\n\r\n{"), tooLarge},
             {Server::respond(200, "OK", QByteArray(ReleaseFetch::maxBodyBytes + 1, ' ')), tooLarge},
-            {Server::endless("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", "10000\r\n" + QByteArray(0x10000, ' ') + "\r\n"),
+            {Server::endless("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n",
+                             "10000\r\n" + QByteArray(0x10000, ' ') + "\r\n"),
              tooLarge},
             {Server::respond(200, "OK", release + QByteArray(ReleaseFetch::maxBodyBytes - release.size(), ' ')),
              UpdateResult::upToDate()},
-            {Server::respond(200, "OK", qCompress(release).mid(4), "Content-Encoding: deflate\r\n"), UpdateResult::upToDate()},
+            {Server::respond(200, "OK", qCompress(release).mid(4), "Content-Encoding: deflate\r\n"),
+             UpdateResult::upToDate()},
         };
         for (const auto &[answer, expected] : rows) {
             Server server(answer);
@@ -71,7 +73,8 @@ private slots:
     // Silence, or bytes that keep coming: only a deadline on the whole exchange ends these.
     void endsBySlowAnswersDeadline()
     {
-        for (const Server::Answer &answer : {Server::silence(), trickle("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n", " ", 50ms)}) {
+        for (const Server::Answer &answer :
+             {Server::silence(), trickle("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n", " ", 50ms)}) {
             Server server(answer);
             UpdateChecker checker(server.baseUrl(), 600ms);
             QCOMPARE(runCheck(checker, 10000), timedOut);
@@ -87,8 +90,10 @@ private slots:
         const QList<std::pair<QByteArray, QString>> rows{
             {QByteArray("\x00\xff\x13\x37\r\n\r\n\x00", 9), "Connection closed"},
             {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n{\"version\":", "Connection closed"},
-            {"HTTP/1.1 999 Whatever\r\nContent-Length: 2\r\n\r\n{}", "The update server sent a bad response (HTTP 999 Whatever)."},
-            {"HTTP/1.1 200 OK\r\nContent-Encoding: deflate\r\nContent-Length: " + QByteArray::number(bomb.size()) + "\r\n\r\n" + bomb,
+            {"HTTP/1.1 999 Whatever\r\nContent-Length: 2\r\n\r\n{}",
+             "The update server sent a bad response (HTTP 999 Whatever)."},
+            {"HTTP/1.1 200 OK\r\nContent-Encoding: deflate\r\nContent-Length: " + QByteArray::number(bomb.size())
+                 + "\r\n\r\n" + bomb,
              "Decompression failed"},
         };
         for (const auto &[reply, message] : rows) {
@@ -103,7 +108,8 @@ private slots:
     void stopsFollowingEndlessRedirects()
     {
         // Over one kept-alive connection, as a server would.
-        Server server(Server::sendAndWait("HTTP/1.1 302 Found\r\nLocation: /v1/apps/lettergate/latest\r\nContent-Length: 0\r\n\r\n"));
+        Server server(Server::sendAndWait(
+            "HTTP/1.1 302 Found\r\nLocation: /v1/apps/lettergate/latest\r\nContent-Length: 0\r\n\r\n"));
         UpdateChecker checker(server.baseUrl(), 20s);
         QCOMPARE(runCheck(checker, 20000),
                  UpdateResult::error(QStringLiteral("The update server redirected the request too many times.")));
@@ -114,12 +120,12 @@ private slots:
         if (!QSslSocket::supportsSsl())
             QSKIP("no TLS backend");
         Server plain(Server::json(releaseJson("999.0")));
-        Server downgrade(Server::respond(302, "Found", {}, "Location: " + plain.baseUrl().toUtf8()
-                                                              + "/apps/lettergate/latest\r\n"),
+        Server downgrade(Server::respond(302, "Found", {},
+                                         "Location: " + plain.baseUrl().toUtf8() + "/apps/lettergate/latest\r\n"),
                          tlsServer());
         UpdateChecker checker(downgrade.baseUrl(QStringLiteral("https")), 10s);
-        QCOMPARE(runCheck(checker, 10000),
-                 UpdateResult::error(QStringLiteral("The update server redirected the request to an insecure address.")));
+        QCOMPARE(runCheck(checker, 10000), UpdateResult::error(QStringLiteral(
+                                               "The update server redirected the request to an insecure address.")));
         QCOMPARE(downgrade.requests.size(), 1);
         QVERIFY(plain.requests.isEmpty());
     }

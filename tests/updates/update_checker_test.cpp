@@ -22,7 +22,8 @@ private slots:
     {
         const LatestRelease minimal{QStringLiteral("1.4.0"), QStringLiteral("x.test/dl"), {}, {}, {}};
         const QList<std::pair<QByteArray, LatestRelease>> accepted{
-            {R"({"version":"1.4.0","url":"x.test/dl","notes":null,"min_os":null,"beta":true,"assets":[{"a":1}]})", minimal},
+            {R"({"version":"1.4.0","url":"x.test/dl","notes":null,"min_os":null,"beta":true,"assets":[{"a":1}]})",
+             minimal},
             {R"({"version":"2.0","url":"u","notes":"Faster.","min_os":"12","published_at":"2024-05-01T00:00:00Z"})",
              {QStringLiteral("2.0"), QStringLiteral("u"), QStringLiteral("Faster."), QStringLiteral("12"),
               QStringLiteral("2024-05-01T00:00:00Z")}},
@@ -44,7 +45,8 @@ private slots:
         for (const auto &[json, named] : rejected) {
             QString error;
             QVERIFY(!LatestRelease::fromJson(json, &error));
-            QVERIFY2(error.startsWith(QStringLiteral("The update server's reply could not be read.")), qPrintable(error));
+            QVERIFY2(error.startsWith(QStringLiteral("The update server's reply could not be read.")),
+                     qPrintable(error));
             QVERIFY2(error.contains(named), qPrintable(error));
         }
     }
@@ -73,7 +75,8 @@ private slots:
         qputenv("LETTERGATE_UPDATE_URL", server.baseUrl().toUtf8());
         UpdateChecker checker;
         qunsetenv("LETTERGATE_UPDATE_URL");
-        QCOMPARE(runCheck(checker), UpdateResult::updateAvailable(newer(), QStringLiteral("https://x.test/dl"), std::nullopt));
+        QCOMPARE(runCheck(checker),
+                 UpdateResult::updateAvailable(newer(), QStringLiteral("https://x.test/dl"), std::nullopt));
         QVERIFY(runCheck(checker));
         QCOMPARE(server.requests.size(), 2);
         QCOMPARE(server.requests.first().split('\n').first(), QByteArray("GET /v1/apps/lettergate/latest HTTP/1.1\r"));
@@ -92,15 +95,17 @@ private slots:
             {200, releaseJson(UpdateChecker::currentVersion().toUtf8()), UpdateResult::upToDate()},
             {203, newerRelease, available(std::nullopt)},
             // The body would be a valid release: only the status refuses it.
-            {304, newerRelease, UpdateResult::error(QStringLiteral("The update server sent a bad response (HTTP 304 Status)."))},
+            {304, newerRelease,
+             UpdateResult::error(QStringLiteral("The update server sent a bad response (HTTP 304 Status)."))},
             // Only a web page is offered for download; a release that is no update is not checked.
             {200, releaseJson(newer().toUtf8(), "file:///usr/bin/xterm"),
              UpdateResult::error(QStringLiteral("The update server named a download page that is not a web address: "
                                                 "\"file:///usr/bin/xterm\"."))},
             {200, releaseJson("0", "download"), UpdateResult::upToDate()},
             // Why a reply is no release reaches the outcome as it is.
-            {200, R"({"version":"2.0",)", UpdateResult::error(QStringLiteral("The update server's reply could not be read. "
-                                                                             "It is not valid JSON (unterminated object at offset 17)."))},
+            {200, R"({"version":"2.0",)",
+             UpdateResult::error(QStringLiteral("The update server's reply could not be read. "
+                                                "It is not valid JSON (unterminated object at offset 17)."))},
         };
         for (const auto &[status, body, expected] : rows) {
             Server server(Server::respond(status, "Status", body));
@@ -120,10 +125,12 @@ private slots:
         UpdateChecker refused(QStringLiteral("http://127.0.0.1:%1/v1").arg(closedPort), 5s);
         QCOMPARE(runCheck(refused), UpdateResult::error(QStringLiteral("Connection refused")));
 
-        for (const QString &base : {QString(), QStringLiteral("file:///tmp/v1"), QStringLiteral("ftp://127.0.0.1/v1")}) {
+        for (const QString &base :
+             {QString(), QStringLiteral("file:///tmp/v1"), QStringLiteral("ftp://127.0.0.1/v1")}) {
             UpdateChecker checker(base, 5s);
             const auto expected = UpdateResult::error(
-                QStringLiteral("The update address \"%1/apps/lettergate/latest\" is not a valid web address.").arg(base));
+                QStringLiteral("The update address \"%1/apps/lettergate/latest\" is not a valid web address.")
+                    .arg(base));
             QCOMPARE(runCheck(checker), expected);
         }
     }
@@ -179,7 +186,6 @@ private slots:
         QTest::qWait(400);
         QVERIFY(!reachedAfterDestruction);
     }
-
 };
 
 QTEST_GUILESS_MAIN(UpdateCheckerTest)

@@ -165,7 +165,8 @@ QString windowsReport()
     QString report;
     for (const QJsonObject &window : windows()) {
         report += QStringLiteral("%1 \"%2\" pid %3%4\n")
-                      .arg(window.value(QStringLiteral("app_id")).toString(), window.value(QStringLiteral("name")).toString())
+                      .arg(window.value(QStringLiteral("app_id")).toString(),
+                           window.value(QStringLiteral("name")).toString())
                       .arg(window.value(QStringLiteral("pid")).toInteger())
                       .arg(window.value(QStringLiteral("focused")).toBool() ? QStringLiteral(" focused") : QString());
     }

@@ -151,7 +151,8 @@ private slots:
         const QList<QSize> sizes{QSize(64, 40), writtenFrame->size() / 2};
         QList<QFuture<QImage>> pictures;
         for (qsizetype i = 0; i < 2; ++i)
-            pictures.append(QtConcurrent::run([&capture, window = content.windows[i], size = sizes[i]] { return capture->capture(window, size); }));
+            pictures.append(QtConcurrent::run(
+                [&capture, window = content.windows[i], size = sizes[i]] { return capture->capture(window, size); }));
         QList<int> darkest{255, 255};
         for (qsizetype i = 0; i < 2; ++i) {
             const QImage picture = pictures[i].result();

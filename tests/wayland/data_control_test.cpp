@@ -185,7 +185,9 @@ private slots:
         QImage picture(40, 30, QImage::Format_RGB32);
         picture.fill(Qt::red);
         QVERIFY(m_pasteboard->writeImage(picture));
-        QCOMPARE(QImage::fromData(runTool(QStringLiteral("wl-paste"), {"--type", "image/png"}).value_or(QByteArray())).convertToFormat(QImage::Format_RGB32), picture);
+        QCOMPARE(QImage::fromData(runTool(QStringLiteral("wl-paste"), {"--type", "image/png"}).value_or(QByteArray()))
+                     .convertToFormat(QImage::Format_RGB32),
+                 picture);
 
         m_pasteboard->clear();
         QCOMPARE(runTool(QStringLiteral("wl-paste"), {"--list-types"}), std::nullopt);

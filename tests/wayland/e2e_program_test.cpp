@@ -34,7 +34,8 @@ private slots:
         // under another.
         QList<Reliability::ReportedWindow> windows;
         QVERIFY2(QTest::qWaitFor([&] {
-                     windows = Reliability::reportedWindows(program.ask({QStringLiteral("windows")}).value_or(QString()));
+                     windows = Reliability::reportedWindows(
+                         program.ask({QStringLiteral("windows")}).value_or(QString()));
                      return windows.size() == 3;
                  }),
                  qPrintable(program.ask({QStringLiteral("windows")}).value_or(QStringLiteral("(no answer)"))));
@@ -49,10 +50,12 @@ private slots:
         qsizetype from = 0;
         const auto openPanelOverNotes = [&] {
             const bool focused = WaylandTest::focus(QStringLiteral("Notes one")) && QTest::qWaitFor([&] {
-                return WaylandTest::focusedTitle() == QStringLiteral("Notes one") && notes.lastLine(QStringLiteral("focus: ")) == QStringLiteral("focus: in");
-            });
+                                     return WaylandTest::focusedTitle() == QStringLiteral("Notes one")
+                                            && notes.lastLine(QStringLiteral("focus: ")) == QStringLiteral("focus: in");
+                                 });
             from = notes.lines().size();
-            return focused && program.ask({QStringLiteral("toggle")}) && notes.waitForLine(QStringLiteral("focus: out"), from);
+            return focused && program.ask({QStringLiteral("toggle")})
+                   && notes.waitForLine(QStringLiteral("focus: out"), from);
         };
         // foot's letter typed into the panel goes to the panel, not to the window under
         // it, and activates foot.
@@ -62,7 +65,8 @@ private slots:
         QVERIFY(!WaylandTest::shows(QStringLiteral("app_id"), QString::fromUtf8(BuildInfo::appId)));
         QCOMPARE(WaylandTest::focusedWindow(), QJsonObject());
         QVERIFY(keyboard.type(letters.value(QStringLiteral("foot"))));
-        VERIFY_OR_REPORT(program, QTest::qWaitFor([] { return WaylandTest::focusedAppId() == QStringLiteral("foot"); }));
+        VERIFY_OR_REPORT(program,
+                         QTest::qWaitFor([] { return WaylandTest::focusedAppId() == QStringLiteral("foot"); }));
         QVERIFY(!notes.waitForLine(QStringLiteral("text: "), from, 0));
 
         // A copy made while no window of the program has the focus is recorded, and v 1
@@ -70,7 +74,9 @@ private slots:
         const QString copied = QStringLiteral("copied on Wayland while the program had no window ✓");
         WaylandTest::Client copier(QStringLiteral("wl-copy"), {QStringLiteral("--foreground"), copied});
         VERIFY_OR_REPORT(program, QTest::qWaitFor([&] {
-                             const QJsonArray entries = Reliability::readJsonArray(program.dataDirectory() + QStringLiteral("/clipboard.json")).value_or(QJsonArray());
+                             const QJsonArray entries = Reliability::readJsonArray(program.dataDirectory()
+                                                                                   + QStringLiteral("/clipboard.json"))
+                                                            .value_or(QJsonArray());
                              return entries.at(0).toObject().value(QStringLiteral("text")).toString() == copied;
                          }));
         VERIFY_OR_REPORT(program, openPanelOverNotes());

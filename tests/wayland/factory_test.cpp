@@ -15,14 +15,16 @@ class WaylandFactoryTest : public QObject {
 private slots:
     void swayGetsTheWaylandBackendUnlessItIsGone()
     {
-        const auto restore = qScopeGuard([display = qgetenv("WAYLAND_DISPLAY")] { qputenv("WAYLAND_DISPLAY", display); });
+        const auto restore = qScopeGuard(
+            [display = qgetenv("WAYLAND_DISPLAY")] { qputenv("WAYLAND_DISPLAY", display); });
         for (const QByteArray &displayAtCreation : {QByteArray(), QByteArray("no-such-wayland-display")}) {
             const std::optional<PlatformFactory::Choice> choice = PlatformFactory::choose(nullptr);
             QVERIFY(choice);
             if (!displayAtCreation.isEmpty())
                 qputenv("WAYLAND_DISPLAY", displayAtCreation);
             LogCapture log;
-            QCOMPARE(PlatformFactory::create(*choice)->name(), QLatin1String(displayAtCreation.isEmpty() ? "wayland" : "none"));
+            QCOMPARE(PlatformFactory::create(*choice)->name(),
+                     QLatin1String(displayAtCreation.isEmpty() ? "wayland" : "none"));
             QCOMPARE(log.lines.size(), displayAtCreation.isEmpty() ? 1 : 2);
         }
         // The hint is for our own Qt only; the platform the session set stays for children.

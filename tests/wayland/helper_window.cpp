@@ -21,9 +21,8 @@ int main(int argc, char *argv[])
     edit.setWindowTitle(arguments.at(2));
     edit.resize(480, 120);
     QTextStream out(stdout);
-    QObject::connect(&edit, &QLineEdit::textChanged, [&out](const QString &text) {
-        out << "text: " << text << Qt::endl;
-    });
+    QObject::connect(&edit, &QLineEdit::textChanged,
+                     [&out](const QString &text) { out << "text: " << text << Qt::endl; });
     QObject::connect(&application, &QGuiApplication::applicationStateChanged, [&out](Qt::ApplicationState state) {
         out << "focus: " << (state == Qt::ApplicationActive ? "in" : "out") << Qt::endl;
     });

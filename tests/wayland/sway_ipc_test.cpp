@@ -24,7 +24,8 @@ QByteArray header(const char *magic, quint32 length, quint32 type)
 // client asked is kept.
 class CannedServer {
 public:
-    CannedServer(const QString &path, QByteArray answer) : m_fd(::socket(AF_UNIX, SOCK_STREAM, 0))
+    CannedServer(const QString &path, QByteArray answer)
+        : m_fd(::socket(AF_UNIX, SOCK_STREAM, 0))
     {
         sockaddr_un address{AF_UNIX, {}};
         qstrncpy(address.sun_path, path.toLocal8Bit().constData(), sizeof(address.sun_path));
@@ -114,7 +115,9 @@ private slots:
             const QTemporaryDir folder;
             const QString path = folder.filePath(QStringLiteral("ipc.sock"));
             CannedServer server(path, test.answer);
-            QVERIFY2(SwayIpc::request(path, SwayIpc::getTreeType, 200) == (test.answered ? std::optional(tree) : std::nullopt), test.what);
+            QVERIFY2(SwayIpc::request(path, SwayIpc::getTreeType, 200)
+                         == (test.answered ? std::optional(tree) : std::nullopt),
+                     test.what);
             QCOMPARE(server.request, header("i3-ipc", 0, 4));
         }
         QVERIFY(!SwayIpc::request(QStringLiteral("/nonexistent/ipc.sock"), SwayIpc::getTreeType));

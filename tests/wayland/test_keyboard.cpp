@@ -29,9 +29,9 @@ namespace {
 
 uint32_t nowMs()
 {
-    return uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(
-                        std::chrono::steady_clock::now().time_since_epoch())
-                        .count());
+    return uint32_t(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
 }
 
 // Every key symbol of the keymap's first level (lower-case letters, digits, Escape, ...)
@@ -64,10 +64,11 @@ int main()
     const std::unique_ptr<WaylandConnection> connection = WaylandConnection::connect();
     auto *seat = connection ? static_cast<wl_seat *>(connection->bind(&wl_seat_interface, 1)) : nullptr;
     auto *manager = connection ? static_cast<zwp_virtual_keyboard_manager_v1 *>(
-                                     connection->bind(&zwp_virtual_keyboard_manager_v1_interface, 1))
+                        connection->bind(&zwp_virtual_keyboard_manager_v1_interface, 1))
                                : nullptr;
     if (!seat || !manager) {
-        std::fprintf(stderr, "wayland_test_keyboard: no Wayland display, or it offers no seat or no virtual keyboards\n");
+        std::fprintf(stderr,
+                     "wayland_test_keyboard: no Wayland display, or it offers no seat or no virtual keyboards\n");
         return 1;
     }
     const VirtualKeymap::Keymap keymap = VirtualKeymap::compileUs();

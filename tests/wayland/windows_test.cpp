@@ -1,10 +1,10 @@
+#include "WaylandTestSupport.h"
 #include "platform/BuildInfo.h"
 #include "platform/wayland/SwayIpc.h"
 #include "platform/wayland/VisibleWindowFrames.h"
 #include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandWindows.h"
 #include "support/TestEnvironment.h"
-#include "WaylandTestSupport.h"
 
 #include <QDir>
 #include <QJsonDocument>
@@ -151,8 +151,8 @@ private slots:
             QList<ShareableWindow> expected;
             for (const WindowRecord &record : list()) {
                 const auto view = std::ranges::find(views, *record.title, &SwayIpc::View::title);
-                if (view == views.end() || record.bounds != QRectF(view->rect) || !view->visible ||
-                    view->rect.width() < 60)
+                if (view == views.end() || record.bounds != QRectF(view->rect) || !view->visible
+                    || view->rect.width() < 60)
                     return false;
                 expected.append({*record.number, QRectF(view->rect)});
             }
@@ -207,7 +207,9 @@ private slots:
         WaylandWindows windows(*m_connection, m_seat, frames);
         qputenv("SWAYSOCK", swaySocket);
         const auto ourBounds = [&] {
-            return titled(windows.windowServer().onScreenWindows().value(), QStringLiteral("Our settings")).value().bounds;
+            return titled(windows.windowServer().onScreenWindows().value(), QStringLiteral("Our settings"))
+                .value()
+                .bounds;
         };
         QCOMPARE(ourBounds(), QRectF(0, 0, 1280, 800));
         QTRY_VERIFY(sway.askedTimes() > 0);

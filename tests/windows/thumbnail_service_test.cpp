@@ -104,7 +104,8 @@ private slots:
         LogCapture log;
         platform.capture.contentError = QStringLiteral("The display is gone.");
         QVERIFY(finishes(service.prefetch(windows({1, 2}))));
-        QCOMPARE(log.lines, QStringList{QStringLiteral("[Lettergate] failed to get SCShareableContent:The display is gone.")});
+        QCOMPARE(log.lines,
+                 QStringList{QStringLiteral("[Lettergate] failed to get SCShareableContent:The display is gone.")});
         QCOMPARE(platform.capture.captureCount, 4);
     }
 
@@ -118,7 +119,8 @@ private slots:
         const qint64 unchanged = service.thumbnails({3}).value(3).cacheKey();
 
         // 1 cannot be captured this time, 2 changed its size, 3 did not change, 4 closed.
-        platform.capture.windows = {ShareableWindow{1, QRectF(0, 0, 200, 100)}, ShareableWindow{2, QRectF(0, 0, 200, 100)},
+        platform.capture.windows = {ShareableWindow{1, QRectF(0, 0, 200, 100)},
+                                    ShareableWindow{2, QRectF(0, 0, 200, 100)},
                                     ShareableWindow{3, QRectF(0, 0, 400, 300)}};
         platform.capture.failing = {1};
         Delivered delivered;

@@ -13,14 +13,17 @@ using namespace lettergate;
 
 namespace {
 
-const WindowInfo target{7, 42, QStringLiteral("org.example.Editor"), QStringLiteral("Editor"),
-                        QStringLiteral("notes.txt"), QRectF(0, 0, 800, 600)};
+const WindowInfo target{7,
+                        42,
+                        QStringLiteral("org.example.Editor"),
+                        QStringLiteral("Editor"),
+                        QStringLiteral("notes.txt"),
+                        QRectF(0, 0, 800, 600)};
 const QString switched = QStringLiteral("[Lettergate] ✅ switched → Editor #7 'notes.txt'");
 const QStringList raiseSequence{QStringLiteral("raise 7"), QStringLiteral("focus 42 7"), QStringLiteral("makeMain 7")};
 
 // How the desktop looks when the user picks the target window.
 using Desktop = std::function<void(FakePlatform &)>;
-
 
 WindowRecord ordinary(QRectF bounds = QRectF(10, 20, 800, 600))
 {
@@ -125,10 +128,16 @@ private slots:
                  p.ax.numberOf[102] = 7;
                  p.ax.numberOf[103] = 7;
              },
-             true, {"raise 102", "focus 42 102", "makeMain 102"}, switched},
-            {[](FakePlatform &p) { p.ax.trusted = false; }, false, {},
+             true,
+             {"raise 102", "focus 42 102", "makeMain 102"},
+             switched},
+            {[](FakePlatform &p) { p.ax.trusted = false; },
+             false,
+             {},
              "[Lettergate] accessibility not authorized, cannot switch windows"},
-            {[](FakePlatform &p) { p.ax.errors[42] = -25204; }, false, {},
+            {[](FakePlatform &p) { p.ax.errors[42] = -25204; },
+             false,
+             {},
              "[Lettergate] cannot get AX window list for pid=42 (err=-25204)"},
         };
         for (const Row &row : rows) {

@@ -39,8 +39,8 @@ HelperWindow::HelperWindow(const QStringList &options)
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(helperProgram(), options);
     const qsizetype count = options.contains(QStringLiteral("--windows"))
-        ? options.value(options.indexOf(QStringLiteral("--windows")) + 1).toInt()
-        : 1;
+                                ? options.value(options.indexOf(QStringLiteral("--windows")) + 1).toInt()
+                                : 1;
     QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
         QList<quint32> windows;
@@ -163,9 +163,9 @@ QList<xcb_keysym_t> OtherClient::keysyms(xcb_keycode_t keycode)
 
 void OtherClient::setKeysyms(xcb_keycode_t keycode, const QList<xcb_keysym_t> &keysyms)
 {
-    std::free(xcb_request_check(m_connection, xcb_change_keyboard_mapping_checked(m_connection, 1, keycode,
-                                                                                uint8_t(keysyms.size()),
-                                                                                keysyms.constData())));
+    std::free(xcb_request_check(m_connection,
+                                xcb_change_keyboard_mapping_checked(m_connection, 1, keycode, uint8_t(keysyms.size()),
+                                                                    keysyms.constData())));
 }
 
 xcb_keycode_t OtherClient::unusedKeycode()
@@ -238,7 +238,8 @@ QByteArray windowClass(xcb_connection_t *c, xcb_window_t window)
 
 bool isHidden(quint32 window)
 {
-    return run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window), QStringLiteral("_NET_WM_STATE")})
+    return run(QStringLiteral("xprop"),
+               {QStringLiteral("-id"), QString::number(window), QStringLiteral("_NET_WM_STATE")})
         .contains(QStringLiteral("_NET_WM_STATE_HIDDEN"));
 }
 
@@ -262,13 +263,14 @@ bool waitUntilManaged(std::initializer_list<const HelperWindow *> helpers)
         if (!helper->isValid())
             qWarning("a helper window did not start; it printed: %s", qPrintable(helper->lines().join(u'|')));
         return helper->isValid()
-            && std::ranges::all_of(helper->windows(), [](quint32 window) { return waitUntilManaged(window); });
+               && std::ranges::all_of(helper->windows(), [](quint32 window) { return waitUntilManaged(window); });
     });
 }
 
 void activate(quint32 window)
 {
-    run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)});
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)});
 }
 
 } // namespace X11Test

@@ -34,13 +34,13 @@ private slots:
         const QString iconFile = m_environment.root() + QStringLiteral("/helper-icon.png");
         QVERIFY(icon.save(iconFile));
         writeEntry(applications + QStringLiteral("/org.example.Helper.desktop"),
-                   "Name=Helper Deluxe\nStartupWMClass=LgHelper\nIcon=" + iconFile.toUtf8() + "\nExec=touch " +
-                       m_marker.toUtf8() + "\n");
+                   "Name=Helper Deluxe\nStartupWMClass=LgHelper\nIcon=" + iconFile.toUtf8() + "\nExec=touch "
+                       + m_marker.toUtf8() + "\n");
         writeEntry(applications + QStringLiteral("/org.example.Declared.desktop"), "Name=Declared\nExec=true\n");
         writeEntry(applications + QStringLiteral("/org.example.Handler.desktop"),
                    "Name=Handler\nMimeType=x-scheme-handler/lgtest;\nNoDisplay=true\nExec=sh -c \"echo "
-                   "\\\\${LETTERGATE_TEST_OWN-unset} > " +
-                       m_marker.toUtf8() + "-url\" %u\n");
+                   "\\\\${LETTERGATE_TEST_OWN-unset} > "
+                       + m_marker.toUtf8() + "-url\" %u\n");
         // The user's choice of handler, as the desktop's settings record it.
         QVERIFY(QDir().mkpath(m_environment.configHome()));
         QFile choices(m_environment.configHome() + QStringLiteral("/mimeapps.list"));
@@ -54,10 +54,12 @@ private slots:
 
     void listsForeignWindowsFrontMostFirstAndNamesTheirApplications()
     {
-        HelperWindow claimed({"--title", "Alpha", "--class", "alpha,LgHelper", "--size", "300x200", "--position", "50,60"});
-        HelperWindow unnamed({"--title", "Bravo ✓", "--class", "bravo,Bravo", "--no-pid", "--position", "400,60",
-                              "--icon", "00ff00"});
-        HelperWindow declared({"--title", "Declared", "--class", "whatever,Whatever", "--gtk-app-id", "org.example.Declared"});
+        HelperWindow claimed(
+            {"--title", "Alpha", "--class", "alpha,LgHelper", "--size", "300x200", "--position", "50,60"});
+        HelperWindow unnamed(
+            {"--title", "Bravo ✓", "--class", "bravo,Bravo", "--no-pid", "--position", "400,60", "--icon", "00ff00"});
+        HelperWindow declared(
+            {"--title", "Declared", "--class", "whatever,Whatever", "--gtk-app-id", "org.example.Declared"});
         HelperWindow classless({"--title", "Classless", "--class", ","});
         QVERIFY(X11Test::waitUntilManaged({&claimed, &unnamed, &declared, &classless}));
         X11Test::activate(claimed.window());
@@ -136,7 +138,8 @@ private slots:
         QTRY_COMPARE(X11Test::activeWindow(), recent.window());
         QVERIFY(apps.activateApp(qint32(other.pid())));
         QTRY_COMPARE(X11Test::activeWindow(), other.window());
-        QVERIFY(QProcess::execute(QStringLiteral("xdotool"), {"windowminimize", QString::number(recent.window())}) == 0);
+        QVERIFY(QProcess::execute(QStringLiteral("xdotool"), {"windowminimize", QString::number(recent.window())})
+                == 0);
         QTRY_VERIFY(X11Test::isHidden(recent.window()));
 
         QVERIFY(apps.openApplication(QStringLiteral("LgTool")));

@@ -22,9 +22,12 @@ private slots:
         QCOMPARE(images[0].pixelColor(1, 0), QColor(Qt::green));
         QCOMPARE(images[1].pixelColor(0, 0).alpha(), 0x80);
         // Truncated, absurd or overflowing sizes end the list; what came before stays.
-        for (const auto &[data, count] : std::initializer_list<std::pair<QList<uint32_t>, qsizetype>>{
-                 {{2, 2, 1, 2, 3}, 0}, {{1, 1, 0, 0xffffffff, 0xffffffff, 0}, 1}, {{0x10000, 0x10000}, 0},
-                 {{0, 5, 1}, 0}, {{7}, 0}})
+        for (const auto &[data, count] :
+             std::initializer_list<std::pair<QList<uint32_t>, qsizetype>>{{{2, 2, 1, 2, 3}, 0},
+                                                                          {{1, 1, 0, 0xffffffff, 0xffffffff, 0}, 1},
+                                                                          {{0x10000, 0x10000}, 0},
+                                                                          {{0, 5, 1}, 0},
+                                                                          {{7}, 0}})
             QCOMPARE(netWmIconImages(data).size(), count);
     }
 
@@ -37,7 +40,7 @@ private slots:
             bool skipTaskbar, overrideRedirect, listed;
         } windows[] = {{WindowKind::Normal, false, false, true}, {WindowKind::Dialog, false, false, true},
                        {WindowKind::Dialog, true, false, false}, {WindowKind::Normal, false, true, false},
-                       {WindowKind::Dock, false, false, false}, {WindowKind::Utility, false, false, false},
+                       {WindowKind::Dock, false, false, false},  {WindowKind::Utility, false, false, false},
                        {WindowKind::Popup, false, false, false}};
         for (const auto &w : windows) {
             ClientWindow window;

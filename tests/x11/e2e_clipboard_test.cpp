@@ -39,7 +39,8 @@ private slots:
         QVERIFY(board.writeImage(picture));
         QTemporaryFile read;
         QVERIFY(read.open());
-        const QString png = X11Test::runServingEvents(QStringLiteral("sh"),
+        const QString png = X11Test::runServingEvents(
+            QStringLiteral("sh"),
             {"-c", QStringLiteral("xclip -selection clipboard -o -t image/png > %1; echo done").arg(read.fileName())});
         QCOMPARE(png, QStringLiteral("done"));
         QImage back;

@@ -77,7 +77,7 @@ private slots:
 
         // Picked though it was minimised since its card was shown, a window is restored,
         // brought to the front and listed again.
-        const WindowInfo restored{minimised.window(), qint32(minimised.pid()), QStringLiteral("Min"),
+        const WindowInfo restored{minimised.window(),    qint32(minimised.pid()),     QStringLiteral("Min"),
                                   QStringLiteral("Min"), QStringLiteral("Minimised"), QRectF(0, 0, 400, 300)};
         QVERIFY(activateWindow(*m_platform, restored));
         QTRY_COMPARE(X11Test::activeWindow(), minimised.window());
@@ -121,7 +121,8 @@ private slots:
 
         // Cut sequences, overlong forms, an encoded surrogate, a stray NUL and bytes no
         // UTF-8 text holds.
-        static const char brokenBytes[] = "Bad \xff\xfe title \xc3 \xe2\x82 \xc0\xaf \xed\xa0\x80 x\0y \xf8\x88\x80\x80\x80";
+        static const char brokenBytes[] =
+            "Bad \xff\xfe title \xc3 \xe2\x82 \xc0\xaf \xed\xa0\x80 x\0y \xf8\x88\x80\x80\x80";
         const QByteArray broken(brokenBytes, sizeof brokenBytes - 1);
         setText(netName.window(), "_NET_WM_NAME", "UTF8_STRING", broken);
         // Only the legacy name, claiming UTF-8.

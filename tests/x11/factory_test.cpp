@@ -43,7 +43,10 @@ private slots:
             QStringList log; // empty: no backend, the display does not answer
         } sessions[] = {
             {qgetenv("DISPLAY"), {}, {}, {"[Lettergate] using X11: $DISPLAY answers and this is no Wayland session"}},
-            {qgetenv("DISPLAY"), "wayland-0", {}, {xwayland + "no Wayland compositor answers on $WAYLAND_DISPLAY" + xwaylandOnly}},
+            {qgetenv("DISPLAY"),
+             "wayland-0",
+             {},
+             {xwayland + "no Wayland compositor answers on $WAYLAND_DISPLAY" + xwaylandOnly}},
             {qgetenv("DISPLAY"), "wayland-0", "xcb", {xwayland + "QT_QPA_PLATFORM asks for xcb" + xwaylandOnly}},
             {":4095", {}, {}, {}},
         };
@@ -80,8 +83,8 @@ private slots:
             const auto restore = restoringSessionVariables();
             qputenv("DISPLAY", display);
             LogCapture log;
-            const std::unique_ptr<Platform> platform =
-                PlatformFactory::create({PlatformFactory::Backend::x11, QStringLiteral("chosen by the test"), {}});
+            const std::unique_ptr<Platform> platform = PlatformFactory::create(
+                {PlatformFactory::Backend::x11, QStringLiteral("chosen by the test"), {}});
             QCOMPARE(log.lines.size(), 1); // no window manager: what will not work
             QCOMPARE(platform->windowServer().onScreenWindows(), std::nullopt);
             QVERIFY(!platform->accessibility().isTrusted());

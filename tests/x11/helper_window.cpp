@@ -241,9 +241,10 @@ void serveClipboard(const Session &s, const Options &o, const xcb_selection_requ
     } else if (request.target == s.utf8 && o.answerAfterMs > 0) {
         // A busy owner: the requestor may have given up by the time the answer comes.
         usleep(useconds_t(o.answerAfterMs) * 1000);
-        const xcb_void_cookie_t written =
-            xcb_change_property_checked(s.c, XCB_PROP_MODE_REPLACE, request.requestor, property, s.utf8, 8,
-                                        uint32_t(o.clipboardText.size()), o.clipboardText.data());
+        const xcb_void_cookie_t written = xcb_change_property_checked(s.c, XCB_PROP_MODE_REPLACE, request.requestor,
+                                                                      property, s.utf8, 8,
+                                                                      uint32_t(o.clipboardText.size()),
+                                                                      o.clipboardText.data());
         std::unique_ptr<xcb_generic_error_t, decltype(&std::free)> error(xcb_request_check(s.c, written), &std::free);
         if (error)
             std::printf("clipboard answer failed: X error %d\n", error->error_code);
@@ -302,8 +303,8 @@ int main(int argc, char **argv)
             // Only a plain Control+V pastes (Caps Lock and Num Lock aside), as in the
             // applications the paste keystroke is meant for.
             const uint16_t modifiers = key->state & ~(XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2);
-            if (o.acceptPaste && modifiers == XCB_MOD_MASK_CONTROL &&
-                xcb_key_symbols_get_keysym(symbols, key->detail, 0) == XK_v) {
+            if (o.acceptPaste && modifiers == XCB_MOD_MASK_CONTROL
+                && xcb_key_symbols_get_keysym(symbols, key->detail, 0) == XK_v) {
                 xcb_convert_selection(c, key->event, session.clipboard, session.utf8, pasteTarget, key->time);
                 xcb_flush(c);
             }

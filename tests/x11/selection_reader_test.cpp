@@ -105,7 +105,8 @@ private slots:
 
         // With a smaller limit the same transfer is dropped, with one line, and the next
         // read works.
-        const std::unique_ptr<X11SelectionReader> small = openReader({std::chrono::milliseconds(2000), 1 << 20, 1 << 20});
+        const std::unique_ptr<X11SelectionReader> small = openReader(
+            {std::chrono::milliseconds(2000), 1 << 20, 1 << 20});
         QVERIFY(small);
         LogCapture log;
         content = readOnce(*small);
@@ -150,7 +151,8 @@ private slots:
             {"the owner dies", {}, {}},
         };
         for (const auto &test : cases) {
-            auto hung = std::make_unique<HelperWindow>(QStringList{"--title", "Hung", "--clipboard", "never sent", "--stall"});
+            auto hung = std::make_unique<HelperWindow>(
+                QStringList{"--title", "Hung", "--clipboard", "never sent", "--stall"});
             QCOMPARE(hung->waitForLine(QStringLiteral("clipboard")), QStringLiteral("clipboard owned"));
             int ticks = 0;
             QTimer ticker;

@@ -5,8 +5,8 @@
 #include "support/PrivateSessionBus.h"
 #include "support/TestEnvironment.h"
 
-#include <QGuiApplication>
 #include <QDBusConnection>
+#include <QGuiApplication>
 #include <QTest>
 
 using namespace lettergate;
@@ -49,7 +49,10 @@ public slots:
 class TriggerTakenTest : public QObject {
     Q_OBJECT
 public:
-    explicit TriggerTakenTest(QString busAddress) : m_busAddress(std::move(busAddress)) {}
+    explicit TriggerTakenTest(QString busAddress)
+        : m_busAddress(std::move(busAddress))
+    {
+    }
 
 private slots:
     void aTakenTriggerIsToldOnceAndTakenOnceFreed()

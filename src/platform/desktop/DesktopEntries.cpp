@@ -116,10 +116,8 @@ DesktopEntries::DesktopEntries()
 {
     // GIO watches the application directories and says when something was installed or
     // removed; it delivers that through the GLib main context that Qt's loop runs.
-    m_monitorConnection = g_signal_connect_swapped(m_monitor, "changed", G_CALLBACK(+[](DesktopEntries *self) {
-                                                       self->forget();
-                                                   }),
-                                                   this);
+    m_monitorConnection = g_signal_connect_swapped(m_monitor, "changed",
+                                                   G_CALLBACK(+[](DesktopEntries *self) { self->forget(); }), this);
 }
 
 DesktopEntries::~DesktopEntries()
@@ -156,8 +154,8 @@ const QHash<QString, QString> &DesktopEntries::startupClassIndex()
 
 std::optional<QString> DesktopEntries::idFor(const AppHints &hints)
 {
-    const QString key = hints.gtkApplicationId + u'\n' + hints.kdeDesktopFile + u'\n' + hints.wmClassInstance +
-                        u'\n' + hints.wmClassName;
+    const QString key = hints.gtkApplicationId + u'\n' + hints.kdeDesktopFile + u'\n' + hints.wmClassInstance + u'\n'
+                        + hints.wmClassName;
     if (const auto known = m_resolved.constFind(key); known != m_resolved.constEnd())
         return *known;
     const std::optional<QString> id = resolve(hints);

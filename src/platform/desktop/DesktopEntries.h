@@ -12,13 +12,12 @@ namespace lettergate {
 // What a window says about the application behind it, from which its desktop entry is
 // found: on X11 its properties; on Wayland its app_id stands for all of them.
 struct AppHints {
-    QString gtkApplicationId;  // _GTK_APPLICATION_ID
-    QString kdeDesktopFile;    // _KDE_NET_WM_DESKTOP_FILE
-    QString wmClassInstance;   // WM_CLASS, first part
-    QString wmClassName;       // WM_CLASS, second part: the class
+    QString gtkApplicationId; // _GTK_APPLICATION_ID
+    QString kdeDesktopFile;   // _KDE_NET_WM_DESKTOP_FILE
+    QString wmClassInstance;  // WM_CLASS, first part
+    QString wmClassName;      // WM_CLASS, second part: the class
     friend bool operator==(const AppHints &, const AppHints &) = default;
 };
-
 
 // The installed applications as their desktop entries describe them, through GIO.
 // Ids are desktop-file ids without the ".desktop" suffix ("debian-xterm"). Lookups are
@@ -56,9 +55,9 @@ private:
 
     _GAppInfoMonitor *m_monitor = nullptr;
     unsigned long m_monitorConnection = 0;
-    QHash<QString, std::optional<QString>> m_resolved;   // hints key → id
-    QHash<QString, QString> m_names;                     // id → Name
-    std::optional<QHash<QString, QString>> m_startupClasses;  // StartupWMClass → id
+    QHash<QString, std::optional<QString>> m_resolved;       // hints key → id
+    QHash<QString, QString> m_names;                         // id → Name
+    std::optional<QHash<QString, QString>> m_startupClasses; // StartupWMClass → id
 };
 
 } // namespace lettergate

@@ -18,8 +18,8 @@ bool runsOffscreen()
 
 bool isWaylandSession()
 {
-    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
-           qEnvironmentVariable("XDG_SESSION_TYPE").compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0;
+    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+           || qEnvironmentVariable("XDG_SESSION_TYPE").compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0;
 }
 
 // Our windows live on the platform Qt is told to use: one the user chose other than
@@ -47,7 +47,8 @@ PlatformFactory::Choice chooseX11(const QString &waylandProblem)
 {
     useQtPlatform("xcb");
     if (waylandProblem.isEmpty())
-        return {PlatformFactory::Backend::x11, QStringLiteral("using X11: $DISPLAY answers and this is no Wayland session"),
+        return {PlatformFactory::Backend::x11,
+                QStringLiteral("using X11: $DISPLAY answers and this is no Wayland session"),
                 {}};
     const QString limitation = QStringLiteral("only XWayland windows can be listed, raised and pictured, and the "
                                               "trigger works only while an XWayland window has the focus");
@@ -101,8 +102,7 @@ std::unique_ptr<Platform> PlatformFactory::create(const Choice &choice)
             if (!choice.limitation.isEmpty()) {
                 x11->limitBy(choice.limitation);
                 qCWarning(lcPlatform).noquote() << choice.reason;
-            }
-            else if (!x11->hasWindowManager())
+            } else if (!x11->hasWindowManager())
                 qCWarning(lcPlatform).noquote()
                     << QStringLiteral("no EWMH window manager is running: windows can be neither listed nor "
                                       "raised until one starts; the trigger, the clipboard and pasting work");

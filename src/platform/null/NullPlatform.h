@@ -2,9 +2,9 @@
 
 #include "platform/Accessibility.h"
 #include "platform/Apps.h"
+#include "platform/DesktopBoundKeys.h"
 #include "platform/Feedback.h"
 #include "platform/HotKeys.h"
-#include "platform/DesktopBoundKeys.h"
 #include "platform/Keystrokes.h"
 #include "platform/OwnWindows.h"
 #include "platform/Platform.h"

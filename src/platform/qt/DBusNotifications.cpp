@@ -15,7 +15,7 @@ const QString service = QStringLiteral("org.freedesktop.Notifications");
 const QString path = QStringLiteral("/org/freedesktop/Notifications");
 // The server's default display time.
 constexpr qint32 serverDefaultTimeout = -1;
-}
+} // namespace
 
 void DBusNotifications::notify(const QString &summary, const QString &body)
 {
@@ -37,8 +37,8 @@ void DBusNotifications::notify(const QString &summary, const QString &body)
                      [this, capabilities, summary, body] {
                          capabilities->deleteLater();
                          const QDBusPendingReply<QStringList> reply = *capabilities;
-                         const bool readsMarkup =
-                             reply.isValid() && reply.value().contains(QStringLiteral("body-markup"));
+                         const bool readsMarkup = reply.isValid()
+                                                  && reply.value().contains(QStringLiteral("body-markup"));
                          send(summary, readsMarkup ? body.toHtmlEscaped() : body);
                      });
 }

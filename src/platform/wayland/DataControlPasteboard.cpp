@@ -24,7 +24,8 @@ constexpr char png[] = "image/png";
 
 // An offer of another program's (or our own) content, and the formats it lists.
 struct DataControlPasteboard::Offer {
-    explicit Offer(zwlr_data_control_offer_v1 *proxy) : proxy(proxy)
+    explicit Offer(zwlr_data_control_offer_v1 *proxy)
+        : proxy(proxy)
     {
         static const zwlr_data_control_offer_v1_listener listener = {
             [](void *data, zwlr_data_control_offer_v1 *, const char *format) {
@@ -60,9 +61,10 @@ DataControlPasteboard::DataControlPasteboard(WaylandConnection &connection, zwlr
     , m_device(zwlr_data_control_manager_v1_get_data_device(manager, seat))
     , m_limits(limits)
 {
-    static const zwlr_data_control_device_v1_listener listener = {
-        &DataControlPasteboard::onDataOffer, &DataControlPasteboard::onSelection, &DataControlPasteboard::onFinished,
-        &DataControlPasteboard::onPrimarySelection};
+    static const zwlr_data_control_device_v1_listener listener = {&DataControlPasteboard::onDataOffer,
+                                                                  &DataControlPasteboard::onSelection,
+                                                                  &DataControlPasteboard::onFinished,
+                                                                  &DataControlPasteboard::onPrimarySelection};
     zwlr_data_control_device_v1_add_listener(m_device, &listener, this);
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, [this] { finish({}, ClipboardReadPlan::tooSlowLine(m_limits)); });

@@ -23,7 +23,7 @@ struct ForeignToplevels::Handle {
     Toplevel current;
     Toplevel pending;
     bool described = false;
-    qint32 appWithoutId = 0;  // the application of its own a window without app_id is
+    qint32 appWithoutId = 0; // the application of its own a window without app_id is
 
     ~Handle() { zwlr_foreign_toplevel_handle_v1_destroy(proxy); }
 
@@ -53,9 +53,14 @@ struct ForeignToplevels::Handle {
         const auto *state = static_cast<const uint32_t *>(states->data);
         for (size_t i = 0; i < states->size / sizeof(uint32_t); ++i) {
             switch (state[i]) {
-            case ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED: pending.activated = true; break;
-            case ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_MINIMIZED: pending.minimized = true; break;
-            default: break;
+            case ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED:
+                pending.activated = true;
+                break;
+            case ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_MINIMIZED:
+                pending.minimized = true;
+                break;
+            default:
+                break;
             }
         }
     }
@@ -110,12 +115,12 @@ ForeignToplevels::~ForeignToplevels()
     m_connection.flush();
 }
 
-void ForeignToplevels::announce(void *data, zwlr_foreign_toplevel_manager_v1 *,
-                                zwlr_foreign_toplevel_handle_v1 *proxy)
+void ForeignToplevels::announce(void *data, zwlr_foreign_toplevel_manager_v1 *, zwlr_foreign_toplevel_handle_v1 *proxy)
 {
-    static const zwlr_foreign_toplevel_handle_v1_listener listener = {
-        &Handle::title, &Handle::appId, &Handle::outputEnter, &Handle::outputLeave, &Handle::state,
-        &Handle::done,  &Handle::closed, &Handle::parent};
+    static const zwlr_foreign_toplevel_handle_v1_listener listener = {&Handle::title,       &Handle::appId,
+                                                                      &Handle::outputEnter, &Handle::outputLeave,
+                                                                      &Handle::state,       &Handle::done,
+                                                                      &Handle::closed,      &Handle::parent};
     auto *self = static_cast<ForeignToplevels *>(data);
     if (!self) {
         zwlr_foreign_toplevel_handle_v1_destroy(proxy);

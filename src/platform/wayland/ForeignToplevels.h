@@ -18,10 +18,10 @@ class WaylandOutputs;
 
 // One window as the compositor lists it.
 struct Toplevel {
-    quint32 number = 0;   // ours: from 1 up, never reused
-    qint32 app = 0;       // the application's number, see ForeignToplevels
+    quint32 number = 0; // ours: from 1 up, never reused
+    qint32 app = 0;     // the application's number, see ForeignToplevels
     QString title;
-    QString appId;        // empty when the client set none
+    QString appId; // empty when the client set none
     bool activated = false;
     bool minimized = false;
     QList<wl_output *> outputs;
@@ -75,8 +75,7 @@ signals:
 
 private:
     struct Handle;
-    static void announce(void *data, zwlr_foreign_toplevel_manager_v1 *manager,
-                         zwlr_foreign_toplevel_handle_v1 *proxy);
+    static void announce(void *data, zwlr_foreign_toplevel_manager_v1 *manager, zwlr_foreign_toplevel_handle_v1 *proxy);
     static void finished(void *data, zwlr_foreign_toplevel_manager_v1 *manager);
     void apply(Handle &handle);
     void forget(Handle &handle);
@@ -90,7 +89,7 @@ private:
     std::unique_ptr<WaylandOutputs> m_outputs;
     zwlr_foreign_toplevel_manager_v1 *m_manager = nullptr;
     QHash<quint32, std::shared_ptr<Handle>> m_handles;
-    QList<quint32> m_order;   // described windows, most recently activated first
+    QList<quint32> m_order; // described windows, most recently activated first
     QHash<QString, qint32> m_appNumbers;
     const QString m_ownAppId;
     const qint32 m_ownAppNumber;

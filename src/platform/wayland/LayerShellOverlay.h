@@ -44,8 +44,7 @@ private:
     // Asks for the window's size; Qt's next commit carries it.
     void askForSize();
 
-    static void configure(void *data, zwlr_layer_surface_v1 *surface, uint32_t serial, uint32_t width,
-                          uint32_t height);
+    static void configure(void *data, zwlr_layer_surface_v1 *surface, uint32_t serial, uint32_t width, uint32_t height);
     static void closed(void *data, zwlr_layer_surface_v1 *surface);
 
     QWindow &m_window;

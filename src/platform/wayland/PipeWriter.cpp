@@ -67,8 +67,8 @@ PipeWriter::~PipeWriter()
 void PipeWriter::writeSome()
 {
     while (m_written < m_bytes.size()) {
-        const ssize_t count =
-            writeWithoutSigpipe(m_fd, m_bytes.constData() + m_written, size_t(m_bytes.size() - m_written));
+        const ssize_t count = writeWithoutSigpipe(m_fd, m_bytes.constData() + m_written,
+                                                  size_t(m_bytes.size() - m_written));
         if (count < 0) {
             if (errno == EINTR)
                 continue;

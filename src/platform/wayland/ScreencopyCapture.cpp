@@ -97,9 +97,9 @@ struct FrameState {
     static void bufferDone(void *, zwlr_screencopy_frame_v1 *) {}
 };
 
-const zwlr_screencopy_frame_v1_listener frameListener = {&FrameState::buffer, &FrameState::flags,
-                                                         &FrameState::ready,  &FrameState::failed,
-                                                         &FrameState::damage, &FrameState::dmabuf,
+const zwlr_screencopy_frame_v1_listener frameListener = {&FrameState::buffer,    &FrameState::flags,
+                                                         &FrameState::ready,     &FrameState::failed,
+                                                         &FrameState::damage,    &FrameState::dmabuf,
                                                          &FrameState::bufferDone};
 
 // Shared memory the compositor copies the frame into, mapped here.
@@ -191,8 +191,7 @@ std::unique_ptr<ScreencopyCapture> ScreencopyCapture::connect(const VisibleWindo
     return capture;
 }
 
-ScreencopyCapture::ScreencopyCapture(wl_display *display, const VisibleWindowFrames &frames,
-                                     const PanelOnScreen &panel)
+ScreencopyCapture::ScreencopyCapture(wl_display *display, const VisibleWindowFrames &frames, const PanelOnScreen &panel)
     : m_display(display)
     , m_frames(frames)
     , m_panel(panel)
@@ -347,14 +346,14 @@ QImage ScreencopyCapture::capture(const ShareableWindow &window, QSize pixelSize
     });
     zwlr_screencopy_frame_v1_add_listener(frame, &frameListener, &state);
     bool synced = false;
-    static const wl_callback_listener syncListener = {
-        [](void *data, wl_callback *callback, uint32_t) {
-            *static_cast<bool *>(data) = true;
-            wl_callback_destroy(callback);
-        }};
+    static const wl_callback_listener syncListener = {[](void *data, wl_callback *callback, uint32_t) {
+        *static_cast<bool *>(data) = true;
+        wl_callback_destroy(callback);
+    }};
     wl_callback_add_listener(described, &syncListener, &synced);
     const QDeadlineTimer deadline(frameWaitMs);
-    const bool answered = dispatchUntil(m_display, queue, [&] { return synced || state.refused; }, deadline);
+    const bool answered = dispatchUntil(
+        m_display, queue, [&] { return synced || state.refused; }, deadline);
     if (!synced)
         wl_callback_destroy(described);
     if (!answered || state.refused || !state.format || state.size.isEmpty())
@@ -363,7 +362,9 @@ QImage ScreencopyCapture::capture(const ShareableWindow &window, QSize pixelSize
     if (!buffer.buffer())
         return {};
     zwlr_screencopy_frame_v1_copy(frame, buffer.buffer());
-    if (!dispatchUntil(m_display, queue, [&] { return state.copied || state.refused; }, deadline) || state.refused)
+    if (!dispatchUntil(
+            m_display, queue, [&] { return state.copied || state.refused; }, deadline)
+        || state.refused)
         return {};
     // The panel may have shown while the compositor copied: the picture could hold it.
     if (!m_panel.hiddenThroughout(asked))

@@ -21,7 +21,10 @@ constexpr QByteArrayView magic("i3-ipc");
 // A socket closed when it goes out of scope.
 class Socket {
 public:
-    Socket() : m_fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)) {}
+    Socket()
+        : m_fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0))
+    {
+    }
     ~Socket()
     {
         if (m_fd >= 0)
@@ -120,8 +123,7 @@ void collectViews(const QJsonObject &node, QList<SwayIpc::View> &views)
         views.append({node.value(u"id").toInteger(),
                       appId.isString() ? appId.toString()
                                        : node.value(u"window_properties").toObject().value(u"class").toString(),
-                      node.value(u"name").toString(), rectOf(node.value(u"rect")),
-                      node.value(u"visible").toBool()});
+                      node.value(u"name").toString(), rectOf(node.value(u"rect")), node.value(u"visible").toBool()});
     }
     for (const char16_t *children : {u"nodes", u"floating_nodes"}) {
         for (const QJsonValue &child : node.value(children).toArray())

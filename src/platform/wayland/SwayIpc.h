@@ -37,10 +37,10 @@ std::optional<QByteArray> request(const QString &socketPath, quint32 type, int t
 
 // A window in sway's layout tree.
 struct View {
-    qint64 id = 0;       // sway's container id, which grows with each new container
-    QString appId;       // the Wayland app_id, or an Xwayland window's class
+    qint64 id = 0; // sway's container id, which grows with each new container
+    QString appId; // the Wayland app_id, or an Xwayland window's class
     QString title;
-    QRect rect;          // in the layout's (logical, global) coordinates
+    QRect rect; // in the layout's (logical, global) coordinates
     bool visible = false;
 };
 // Every window in a get_tree reply, in container-id order; nothing when it is not a tree.

@@ -6,7 +6,8 @@
 
 namespace lettergate {
 
-SwayLayout::SwayLayout(QString socketPath) : m_socketPath(std::move(socketPath))
+SwayLayout::SwayLayout(QString socketPath)
+    : m_socketPath(std::move(socketPath))
 {
     m_reader.setMaxThreadCount(1);
     connect(&m_read, &QFutureWatcherBase::finished, this, &SwayLayout::takeResult);

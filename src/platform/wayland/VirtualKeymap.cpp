@@ -25,7 +25,7 @@ VirtualKeymap::Keymap VirtualKeymap::compileUs()
 bool VirtualKeymap::sendTo(zwp_virtual_keyboard_v1 *keyboard, xkb_keymap *keymap)
 {
     const std::unique_ptr<char, decltype(&std::free)> text(xkb_keymap_get_as_string(keymap, XKB_KEYMAP_FORMAT_TEXT_V1),
-                                                            &std::free);
+                                                           &std::free);
     if (!text)
         return false;
     const size_t size = std::strlen(text.get()) + 1;

@@ -18,7 +18,8 @@ std::optional<quint32> numberOf(WindowElement element)
 
 } // namespace
 
-WaylandAccessibility::WaylandAccessibility(ForeignToplevels &toplevels) : m_toplevels(toplevels)
+WaylandAccessibility::WaylandAccessibility(ForeignToplevels &toplevels)
+    : m_toplevels(toplevels)
 {
 }
 
@@ -67,9 +68,7 @@ void WaylandAccessibility::setMinimized(WindowElement element, bool minimized)
         m_toplevels.setMinimized(*number, minimized);
 }
 
-void WaylandAccessibility::raise(WindowElement)
-{
-}
+void WaylandAccessibility::raise(WindowElement) {}
 
 void WaylandAccessibility::focus(qint32, WindowElement element)
 {
@@ -77,8 +76,6 @@ void WaylandAccessibility::focus(qint32, WindowElement element)
         m_toplevels.activate(*number);
 }
 
-void WaylandAccessibility::makeMain(WindowElement)
-{
-}
+void WaylandAccessibility::makeMain(WindowElement) {}
 
 } // namespace lettergate

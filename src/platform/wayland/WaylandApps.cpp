@@ -43,7 +43,7 @@ bool WaylandApps::isTerminated(qint32 app)
     return !m_toplevels.hasApp(app);
 }
 
-template<typename Predicate>
+template <typename Predicate>
 bool WaylandApps::activateMostRecent(Predicate accepts)
 {
     for (const Toplevel &toplevel : m_toplevels.frontMostFirst()) {

@@ -29,7 +29,7 @@ public:
 
 private:
     // The most recently active window whose application the predicate accepts.
-    template<typename Predicate>
+    template <typename Predicate>
     bool activateMostRecent(Predicate accepts);
     std::optional<QString> appIdOf(qint32 app) const;
 

@@ -24,7 +24,8 @@ std::unique_ptr<WaylandConnection> WaylandConnection::connect(const QByteArray &
     return connection;
 }
 
-WaylandConnection::WaylandConnection(wl_display *display) : m_display(display)
+WaylandConnection::WaylandConnection(wl_display *display)
+    : m_display(display)
 {
     static const wl_registry_listener listener = {&WaylandConnection::announce, &WaylandConnection::withdraw};
     m_registry = wl_display_get_registry(m_display);

@@ -61,7 +61,7 @@ void WaylandOutputs::announce(void *data, wl_registry *registry, uint32_t name, 
 {
     if (std::strcmp(interface, wl_output_interface.name) != 0)
         return;
-    static const wl_output_listener listener = {&Output::geometry, &Output::mode, &Output::done,
+    static const wl_output_listener listener = {&Output::geometry,     &Output::mode, &Output::done,
                                                 &Output::scaleChanged, &Output::text, &Output::text};
     auto output = std::make_unique<Output>();
     output->name = name;

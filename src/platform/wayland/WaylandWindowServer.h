@@ -42,7 +42,7 @@ private:
     const ForeignToplevels &m_toplevels;
     WaylandAppCatalog &m_catalog;
     VisibleWindowFrames &m_frames;
-    std::unique_ptr<SwayLayout> m_layout;   // null without sway
+    std::unique_ptr<SwayLayout> m_layout; // null without sway
     // Gathers the changes of a moment (a switch changes two windows) into one read.
     QTimer m_changesSettle;
 };

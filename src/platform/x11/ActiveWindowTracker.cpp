@@ -34,15 +34,16 @@ void ActiveWindowTracker::x11Event(const xcb_generic_event_t *event)
 void ActiveWindowTracker::refresh()
 {
     xcb_connection_t *c = m_display.connection();
-    const auto reply = X11Property::reply(
-        c, X11Property::request(c, m_display.root(), m_display.ewmh()->_NET_ACTIVE_WINDOW, 1));
+    const auto reply = X11Property::reply(c, X11Property::request(c, m_display.root(),
+                                                                  m_display.ewmh()->_NET_ACTIVE_WINDOW, 1));
     m_activeWindow = X11Property::firstCardinal(reply.get()).value_or(XCB_WINDOW_NONE);
     m_activePid.reset();
     m_pendingActivationPid.reset();
     if (m_activeWindow == XCB_WINDOW_NONE)
         return;
     pushRecent(m_activeWindow);
-    const QList<ClientWindow> active = ClientWindowQuery::read(m_display, {m_activeWindow}, ClientWindowQuery::Field::Pid);
+    const QList<ClientWindow> active = ClientWindowQuery::read(m_display, {m_activeWindow},
+                                                               ClientWindowQuery::Field::Pid);
     if (!active.isEmpty())
         m_activePid = active.first().pid;
 }

@@ -44,7 +44,7 @@ private:
     xcb_window_t m_activeWindow = XCB_WINDOW_NONE;
     std::optional<qint32> m_activePid;
     std::optional<qint32> m_pendingActivationPid;
-    QList<xcb_window_t> m_recent;  // most recent first, bounded
+    QList<xcb_window_t> m_recent; // most recent first, bounded
     ReportHandler m_reportHandler;
 };
 

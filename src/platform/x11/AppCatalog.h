@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/x11/ClientWindow.h"
 #include "platform/desktop/DesktopEntries.h"
+#include "platform/x11/ClientWindow.h"
 
 #include <QHash>
 #include <optional>
@@ -32,8 +32,8 @@ public:
 
     struct Known {
         AppIdentity identity;
-        xcb_window_t window = XCB_WINDOW_NONE;  // the front-most one
-        QList<xcb_window_t> windows;             // every one, front-most first
+        xcb_window_t window = XCB_WINDOW_NONE; // the front-most one
+        QList<xcb_window_t> windows;           // every one, front-most first
     };
     std::optional<Known> known(qint32 pid) const;
     // A client window and the process that shows it.

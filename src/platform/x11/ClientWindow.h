@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/desktop/DesktopEntries.h"
 #include <QList>
 #include <QRect>
 #include <QString>
-#include "platform/desktop/DesktopEntries.h"
 
 #include <optional>
 #include <xcb/xcb.h>
@@ -25,12 +25,12 @@ struct ClientWindow {
     bool viewable = false;
     bool overrideRedirect = false;
     WindowKind kind = WindowKind::Normal;
-    bool hidden = false;               // _NET_WM_STATE_HIDDEN: minimised or shaded away
+    bool hidden = false; // _NET_WM_STATE_HIDDEN: minimised or shaded away
     bool skipTaskbar = false;
-    std::optional<uint32_t> desktop;   // _NET_WM_DESKTOP; 0xFFFFFFFF is every desktop
+    std::optional<uint32_t> desktop; // _NET_WM_DESKTOP; 0xFFFFFFFF is every desktop
     std::optional<QString> title;
     AppHints hints;
-    std::optional<QRect> frame;        // the outer frame in root coordinates
+    std::optional<QRect> frame; // the outer frame in root coordinates
 };
 
 // Layers in the window server's sense: 0 holds ordinary application windows; the
@@ -38,9 +38,9 @@ struct ClientWindow {
 namespace WindowLayer {
 inline constexpr qint64 desktop = -1;
 inline constexpr qint64 normal = 0;
-inline constexpr qint64 floating = 3;   // utilities, toolbars, splashes, windows kept off the taskbar
+inline constexpr qint64 floating = 3; // utilities, toolbars, splashes, windows kept off the taskbar
 inline constexpr qint64 dock = 20;
-inline constexpr qint64 popup = 101;    // menus, tooltips, notifications, unmanaged windows
+inline constexpr qint64 popup = 101; // menus, tooltips, notifications, unmanaged windows
 } // namespace WindowLayer
 
 qint64 layerOf(const ClientWindow &window);

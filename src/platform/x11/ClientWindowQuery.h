@@ -16,11 +16,11 @@ class X11Display;
 namespace ClientWindowQuery {
 
 enum class Field {
-    Pid = 0x1,        // _NET_WM_PID, else the X-Resource client pid
-    Placement = 0x2,  // viewable, override-redirect, kind, state, desktop, frame
+    Pid = 0x1,       // _NET_WM_PID, else the X-Resource client pid
+    Placement = 0x2, // viewable, override-redirect, kind, state, desktop, frame
     Title = 0x4,
-    Hints = 0x8,      // WM_CLASS and the application-id properties
-    State = 0x10,     // _NET_WM_STATE alone (hidden, skip-taskbar); Placement includes it
+    Hints = 0x8,  // WM_CLASS and the application-id properties
+    State = 0x10, // _NET_WM_STATE alone (hidden, skip-taskbar); Placement includes it
 };
 Q_DECLARE_FLAGS(Fields, Field)
 
@@ -36,7 +36,7 @@ QList<ClientWindow> read(const X11Display &display, const QList<xcb_window_t> &w
 
 // The window manager's stacking order with the given fields of each window.
 struct Snapshot {
-    QList<ClientWindow> windows;          // front-most first
+    QList<ClientWindow> windows; // front-most first
     std::optional<uint32_t> currentDesktop;
 };
 std::optional<Snapshot> snapshot(const X11Display &display, Fields fields);

@@ -19,21 +19,36 @@ std::optional<xcb_keysym_t> KeyTranslation::keysymForVirtualKey(quint32 keyCode)
     if (*key >= Qt::Key_F1 && *key <= Qt::Key_F12)
         return xcb_keysym_t(XK_F1 + (*key - Qt::Key_F1));
     switch (*key) {
-    case Qt::Key_Space: return XK_space;
-    case Qt::Key_Return: return XK_Return;
-    case Qt::Key_Escape: return XK_Escape;
-    case Qt::Key_Tab: return XK_Tab;
-    case Qt::Key_Backspace: return XK_BackSpace;
-    case Qt::Key_Delete: return XK_Delete;
-    case Qt::Key_Left: return XK_Left;
-    case Qt::Key_Right: return XK_Right;
-    case Qt::Key_Up: return XK_Up;
-    case Qt::Key_Down: return XK_Down;
-    case Qt::Key_Home: return XK_Home;
-    case Qt::Key_End: return XK_End;
-    case Qt::Key_PageUp: return XK_Prior;
-    case Qt::Key_PageDown: return XK_Next;
-    default: return std::nullopt;
+    case Qt::Key_Space:
+        return XK_space;
+    case Qt::Key_Return:
+        return XK_Return;
+    case Qt::Key_Escape:
+        return XK_Escape;
+    case Qt::Key_Tab:
+        return XK_Tab;
+    case Qt::Key_Backspace:
+        return XK_BackSpace;
+    case Qt::Key_Delete:
+        return XK_Delete;
+    case Qt::Key_Left:
+        return XK_Left;
+    case Qt::Key_Right:
+        return XK_Right;
+    case Qt::Key_Up:
+        return XK_Up;
+    case Qt::Key_Down:
+        return XK_Down;
+    case Qt::Key_Home:
+        return XK_Home;
+    case Qt::Key_End:
+        return XK_End;
+    case Qt::Key_PageUp:
+        return XK_Prior;
+    case Qt::Key_PageDown:
+        return XK_Next;
+    default:
+        return std::nullopt;
     }
 }
 

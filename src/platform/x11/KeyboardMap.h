@@ -13,8 +13,8 @@ namespace lettergate {
 // this server. Shift, Lock (Caps Lock) and Control have fixed bits; the others move
 // with the keyboard configuration.
 struct ModifierMasks {
-    uint16_t super = 0;       // command
-    uint16_t alt = 0;         // option
+    uint16_t super = 0; // command
+    uint16_t alt = 0;   // option
     uint16_t numLock = 0;
     uint16_t scrollLock = 0;
 

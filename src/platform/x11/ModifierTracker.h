@@ -12,10 +12,10 @@ namespace lettergate {
 class ModifierTracker {
 public:
     enum class Role {
-        Ordinary,   // reported as a key-down
-        Modifier,   // flag is its ModifierFlags bit
-        CapsLock,   // toggles the caps-lock flag on each press
-        Ignored,    // lock and level keys that have no flag (Num Lock, AltGr)
+        Ordinary, // reported as a key-down
+        Modifier, // flag is its ModifierFlags bit
+        CapsLock, // toggles the caps-lock flag on each press
+        Ignored,  // lock and level keys that have no flag (Num Lock, AltGr)
     };
     struct Key {
         quint32 keycode;
@@ -23,7 +23,7 @@ public:
         quint64 flag = 0;
     };
     struct Change {
-        bool keyDown = false;   // else: flags changed
+        bool keyDown = false; // else: flags changed
         quint64 flags = 0;
     };
 

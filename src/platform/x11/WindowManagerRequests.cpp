@@ -7,7 +7,7 @@
 namespace lettergate {
 
 namespace {
-constexpr uint32_t iconicState = 3;  // ICCCM WM_STATE value
+constexpr uint32_t iconicState = 3; // ICCCM WM_STATE value
 } // namespace
 
 WindowManagerRequests::WindowManagerRequests(X11Display &display, X11EventPump &pump)

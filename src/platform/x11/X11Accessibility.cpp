@@ -112,8 +112,6 @@ void X11Accessibility::focus(qint32 pid, WindowElement element)
     m_windowManager.activate(windowOf(element), m_activeWindow.activeWindow());
 }
 
-void X11Accessibility::makeMain(WindowElement)
-{
-}
+void X11Accessibility::makeMain(WindowElement) {}
 
 } // namespace lettergate

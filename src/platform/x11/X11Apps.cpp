@@ -115,8 +115,8 @@ QList<AppCatalog::OwnedWindow> X11Apps::windowsOf(qint32 pid) const
 QIcon X11Apps::windowIcon(xcb_window_t window) const
 {
     xcb_connection_t *c = m_display.connection();
-    const auto reply = X11Property::reply(
-        c, X11Property::request(c, window, m_display.ewmh()->_NET_WM_ICON, iconPropertyLimit));
+    const auto reply = X11Property::reply(c, X11Property::request(c, window, m_display.ewmh()->_NET_WM_ICON,
+                                                                  iconPropertyLimit));
     return netWmIcon(X11Property::cardinals(reply.get()));
 }
 

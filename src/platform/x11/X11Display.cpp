@@ -39,7 +39,8 @@ bool present(xcb_connection_t *connection, xcb_extension_t *extension)
 std::unique_ptr<X11Display> X11Display::open(const QByteArray &displayName)
 {
     int screenNumber = 0;
-    xcb_connection_t *connection = xcb_connect(displayName.isEmpty() ? nullptr : displayName.constData(), &screenNumber);
+    xcb_connection_t *connection = xcb_connect(displayName.isEmpty() ? nullptr : displayName.constData(),
+                                               &screenNumber);
     if (xcb_connection_has_error(connection)) {
         xcb_disconnect(connection);
         return nullptr;

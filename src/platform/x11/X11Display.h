@@ -9,20 +9,20 @@ namespace lettergate {
 
 // Atoms the backend needs beyond the EWMH set.
 struct X11Atoms {
-    xcb_atom_t gtkApplicationId = XCB_ATOM_NONE;  // _GTK_APPLICATION_ID
-    xcb_atom_t kdeDesktopFile = XCB_ATOM_NONE;    // _KDE_NET_WM_DESKTOP_FILE
-    xcb_atom_t wmChangeState = XCB_ATOM_NONE;     // WM_CHANGE_STATE
-    xcb_atom_t wmState = XCB_ATOM_NONE;           // WM_STATE
-    xcb_atom_t timestampProbe = XCB_ATOM_NONE;    // _LETTERGATE_TIMESTAMP
+    xcb_atom_t gtkApplicationId = XCB_ATOM_NONE; // _GTK_APPLICATION_ID
+    xcb_atom_t kdeDesktopFile = XCB_ATOM_NONE;   // _KDE_NET_WM_DESKTOP_FILE
+    xcb_atom_t wmChangeState = XCB_ATOM_NONE;    // WM_CHANGE_STATE
+    xcb_atom_t wmState = XCB_ATOM_NONE;          // WM_STATE
+    xcb_atom_t timestampProbe = XCB_ATOM_NONE;   // _LETTERGATE_TIMESTAMP
 };
 
 // The X extensions the backend builds on, as the server answered at connection time.
 struct X11Extensions {
-    bool composite = false;      // with NameWindowPixmap (0.2 or later)
-    bool xinput22 = false;       // XInput 2.2: raw key events that survive other clients' grabs
+    bool composite = false; // with NameWindowPixmap (0.2 or later)
+    bool xinput22 = false;  // XInput 2.2: raw key events that survive other clients' grabs
     quint8 xinputOpcode = 0;
     bool xtest = false;
-    bool res = false;            // X-Resource 1.2: the pid behind a client id
+    bool res = false; // X-Resource 1.2: the pid behind a client id
 };
 
 // One connection to the X server with what every request needs: the default screen,

@@ -19,8 +19,8 @@ namespace {
 std::atomic_flag serverLossReported;
 QtMessageHandler messageHandlerBefore = nullptr;
 
-const QString serverLossReport =
-    QStringLiteral("the connection to the X server was lost: windows, hot keys and pictures stop working");
+const QString serverLossReport = QStringLiteral(
+    "the connection to the X server was lost: windows, hot keys and pictures stop working");
 
 void reportServerLoss()
 {
@@ -59,8 +59,8 @@ X11EventPump::X11EventPump(X11Display &display, QObject *parent)
     // An unmapped input-only window whose property changes tell the server time.
     const uint32_t values[] = {1, XCB_EVENT_MASK_PROPERTY_CHANGE};
     xcb_create_window(display.connection(), XCB_COPY_FROM_PARENT, m_timeWindow, display.root(), -1, -1, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT,
-                      XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK,
+                      values);
     display.flush();
 
     installServerLossReporting();

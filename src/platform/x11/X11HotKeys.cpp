@@ -80,8 +80,8 @@ std::optional<QList<X11HotKeys::Grab>> X11HotKeys::grab(xcb_keycode_t keycode, u
     for (uint16_t locks : KeyTranslation::lockCombinations(m_keyboard.masks())) {
         const Grab wanted{keycode, uint16_t(modifiers | locks)};
         grabs.append(wanted);
-        cookies.push_back(xcb_grab_key_checked(c, 1, m_display.root(), wanted.modifiers, keycode,
-                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        cookies.push_back(xcb_grab_key_checked(c, 1, m_display.root(), wanted.modifiers, keycode, XCB_GRAB_MODE_ASYNC,
+                                               XCB_GRAB_MODE_ASYNC));
     }
     // Another client holding any variant refuses the whole combination (BadAccess):
     // half a combination would work only while some lock happens to be on.
@@ -103,9 +103,8 @@ void X11HotKeys::ungrab(const QList<Grab> &grabs)
     for (const Grab &grab : grabs) {
         // The server holds one grab per combination for this client: a combination
         // registered twice stays grabbed until its last registration goes.
-        const bool stillUsed = std::ranges::any_of(m_registrations, [&](const Registration &r) {
-            return r.grabs.contains(grab);
-        });
+        const bool stillUsed = std::ranges::any_of(m_registrations,
+                                                   [&](const Registration &r) { return r.grabs.contains(grab); });
         if (!stillUsed)
             xcb_ungrab_key(m_display.connection(), grab.keycode, m_display.root(), grab.modifiers);
     }
@@ -147,9 +146,8 @@ void X11HotKeys::handleKey(const xcb_key_press_event_t *event, bool isPress)
     const uint16_t modifiers = event->state & 0xff & ~m_keyboard.masks().locks();
     const QList<Registration> current = m_registrations;
     for (const Registration &registration : current) {
-        const bool matches = std::ranges::any_of(registration.grabs, [&](const Grab &grab) {
-            return grab.keycode == event->detail;
-        });
+        const bool matches = std::ranges::any_of(registration.grabs,
+                                                 [&](const Grab &grab) { return grab.keycode == event->detail; });
         if (matches && registration.modifiers == modifiers)
             emit pressed(registration.id);
     }

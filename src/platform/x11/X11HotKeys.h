@@ -36,7 +36,7 @@ private:
         HotKeyId id;
         quint32 keyCode;
         quint32 carbonModifiers;
-        uint16_t modifiers = 0;   // without locks
+        uint16_t modifiers = 0; // without locks
         QList<Grab> grabs;
     };
 

@@ -56,7 +56,8 @@ void X11KeyTap::selectRawEvents(bool selected)
 std::pair<quint64, bool> X11KeyTap::currentModifiers() const
 {
     xcb_connection_t *c = m_display.connection();
-    XcbPtr<xcb_query_pointer_reply_t> pointer(xcb_query_pointer_reply(c, xcb_query_pointer(c, m_display.root()), nullptr));
+    XcbPtr<xcb_query_pointer_reply_t> pointer(
+        xcb_query_pointer_reply(c, xcb_query_pointer(c, m_display.root()), nullptr));
     if (!pointer)
         return {0, false};
     return {KeyTranslation::flagsOfState(pointer->mask, m_keyboard.masks()), (pointer->mask & XCB_MOD_MASK_LOCK) != 0};

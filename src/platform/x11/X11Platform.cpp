@@ -69,18 +69,42 @@ X11Platform::~X11Platform()
 QList<X11EventFilter *> X11Platform::eventFilters() const
 {
     // The keyboard map first: the others rely on it being current when they see a key.
-    return {m_keyboard.get(), m_activeWindow.get(), m_windowManager.get(), m_hotKeys.get(), m_keyTap.get(),
-            m_systemTray.get()};
+    return {m_keyboard.get(), m_activeWindow.get(), m_windowManager.get(),
+            m_hotKeys.get(),  m_keyTap.get(),       m_systemTray.get()};
 }
 
-WindowServer &X11Platform::windowServer() { return *m_windowServer; }
-Apps &X11Platform::apps() { return *m_apps; }
-Accessibility &X11Platform::accessibility() { return *m_accessibility; }
-HotKeys &X11Platform::hotKeys() { return *m_hotKeys; }
-KeyTap &X11Platform::keyTap() { return *m_keyTap; }
-Keystrokes &X11Platform::keystrokes() { return *m_keystrokes; }
-ScreenCapture &X11Platform::screenCapture() { return *m_screenCapture; }
-SystemTray &X11Platform::systemTray() { return *m_systemTray; }
+WindowServer &X11Platform::windowServer()
+{
+    return *m_windowServer;
+}
+Apps &X11Platform::apps()
+{
+    return *m_apps;
+}
+Accessibility &X11Platform::accessibility()
+{
+    return *m_accessibility;
+}
+HotKeys &X11Platform::hotKeys()
+{
+    return *m_hotKeys;
+}
+KeyTap &X11Platform::keyTap()
+{
+    return *m_keyTap;
+}
+Keystrokes &X11Platform::keystrokes()
+{
+    return *m_keystrokes;
+}
+ScreenCapture &X11Platform::screenCapture()
+{
+    return *m_screenCapture;
+}
+SystemTray &X11Platform::systemTray()
+{
+    return *m_systemTray;
+}
 
 bool X11Platform::hasWindowManager() const
 {

@@ -31,7 +31,8 @@ X11ScreenCapture::X11ScreenCapture(std::unique_ptr<X11Display> display)
     // redirected just before its capture has no picture yet of the parts that were
     // covered.
     xcb_connection_t *c = m_display->connection();
-    const auto cookie = xcb_composite_redirect_subwindows_checked(c, m_display->root(), XCB_COMPOSITE_REDIRECT_AUTOMATIC);
+    const auto cookie = xcb_composite_redirect_subwindows_checked(c, m_display->root(),
+                                                                  XCB_COMPOSITE_REDIRECT_AUTOMATIC);
     m_redirected = XcbPtr<xcb_generic_error_t>(xcb_request_check(c, cookie)) == nullptr;
 }
 

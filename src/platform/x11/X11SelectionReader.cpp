@@ -37,7 +37,6 @@ xcb_atom_t internAtom(xcb_connection_t *connection, QByteArrayView name)
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
-
 } // namespace
 
 // Everything that runs on the reading thread: the connection, the read in progress and
@@ -181,8 +180,9 @@ private:
                 onTransferEnded();
             return;
         }
-        const auto answered = std::ranges::find_if(
-            m_abandoned, [&event](const AbandonedTransfer &abandoned) { return abandoned.transfer->handle(event); });
+        const auto answered = std::ranges::find_if(m_abandoned, [&event](const AbandonedTransfer &abandoned) {
+            return abandoned.transfer->handle(event);
+        });
         if (answered != m_abandoned.end() && answered->transfer->state() != X11SelectionTransfer::State::waiting)
             m_abandoned.erase(answered);
     }

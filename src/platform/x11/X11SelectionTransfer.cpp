@@ -16,8 +16,8 @@ X11SelectionTransfer::X11SelectionTransfer(xcb_connection_t *connection, xcb_win
 {
     // Property changes on the window announce each chunk of an INCR answer.
     const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, root, 0, 0, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                      XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
     xcb_convert_selection(m_connection, m_window, selection, target, m_atoms.property, XCB_CURRENT_TIME);
     xcb_flush(m_connection);
 }
@@ -60,8 +60,7 @@ void X11SelectionTransfer::abandon()
 
 void X11SelectionTransfer::onAbandonedAnswer(const xcb_selection_notify_event_t &notify)
 {
-    const std::optional<DiscardedProperty> answer =
-        notify.property == XCB_ATOM_NONE ? std::nullopt : discardProperty();
+    const std::optional<DiscardedProperty> answer = notify.property == XCB_ATOM_NONE ? std::nullopt : discardProperty();
     if (!answer) {
         m_state = State::refused;
         return;
@@ -89,8 +88,8 @@ std::optional<X11SelectionTransfer::DiscardedProperty> X11SelectionTransfer::dis
     // deletes a property only when it takes all of it, so the deletion is a request of
     // its own; it tells an INCR owner to send the next chunk.
     const XcbPtr<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        m_connection, xcb_get_property(m_connection, false, m_window, m_atoms.property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
-        nullptr));
+        m_connection,
+        xcb_get_property(m_connection, false, m_window, m_atoms.property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0), nullptr));
     if (!reply || reply->type == XCB_ATOM_NONE)
         return std::nullopt;
     xcb_delete_property(m_connection, m_window, m_atoms.property);

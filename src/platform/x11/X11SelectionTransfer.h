@@ -31,8 +31,8 @@ public:
     };
 
     // Asks the selection's owner to convert it to target; limitBytes caps the answer.
-    X11SelectionTransfer(xcb_connection_t *connection, xcb_window_t root, const Atoms &atoms,
-                         xcb_atom_t selection, xcb_atom_t target, qint64 limitBytes);
+    X11SelectionTransfer(xcb_connection_t *connection, xcb_window_t root, const Atoms &atoms, xcb_atom_t selection,
+                         xcb_atom_t target, qint64 limitBytes);
     ~X11SelectionTransfer();
     X11SelectionTransfer(const X11SelectionTransfer &) = delete;
     X11SelectionTransfer &operator=(const X11SelectionTransfer &) = delete;

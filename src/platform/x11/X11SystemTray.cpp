@@ -20,9 +20,8 @@ X11SystemTray::X11SystemTray(const X11Display &display)
 
     const xcb_query_extension_reply_t *xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
     const XcbPtr<xcb_xfixes_query_version_reply_t> version(
-        xfixes && xfixes->present
-            ? xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr)
-            : nullptr);
+        xfixes && xfixes->present ? xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr)
+                                  : nullptr);
     if (version) {
         m_ownerChangeEvent = uint8_t(xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY);
         m_watcher = xcb_generate_id(c);

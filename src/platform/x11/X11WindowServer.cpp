@@ -15,8 +15,8 @@ X11WindowServer::X11WindowServer(const X11Display &display, AppCatalog &catalog)
 
 std::optional<QList<WindowRecord>> X11WindowServer::onScreenWindows()
 {
-    const auto snapshot =
-        ClientWindowQuery::snapshot(m_display, Field::Pid | Field::Placement | Field::Title | Field::Hints);
+    const auto snapshot = ClientWindowQuery::snapshot(m_display,
+                                                      Field::Pid | Field::Placement | Field::Title | Field::Hints);
     if (!snapshot)
         return std::nullopt;
     // Every client is remembered, minimised ones too, so that the questions about

@@ -18,8 +18,8 @@ CommandEditor::CommandEditor(const Command &command, QWidget *parent)
     , m_name(EditorParts::nameField(command.name, 220, this))
     , m_commandLine(SettingsStyle::outlinedEditor(SettingsStyle::monospacedFont(), 60, this))
 {
-    QVBoxLayout *layout
-        = EditorParts::layOut(this, u"terminal", m_name, {}, [this] { emit deleteRequested(m_command.id); });
+    QVBoxLayout *layout = EditorParts::layOut(this, u"terminal", m_name, {},
+                                              [this] { emit deleteRequested(m_command.id); });
 
     m_commandLine->setObjectName(QStringLiteral("command"));
     m_commandLine->setPlainText(command.command);

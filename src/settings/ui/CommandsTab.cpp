@@ -14,9 +14,9 @@ QString helpText(const QString &example)
 {
     return QStringLiteral("Shell commands run via `/bin/bash -c`. Supports any script (~/bin/xxx.sh, "
                           "python3 xxx.py, etc.). From the panel, press ")
-        + example
-        + QStringLiteral(" + number to run directly, or double-tap for the full list. The key must be a letter, "
-                         "distinct from clipboard, snippet, and link keys.");
+           + example
+           + QStringLiteral(" + number to run directly, or double-tap for the full list. The key must be a letter, "
+                            "distinct from clipboard, snippet, and link keys.");
 }
 
 } // namespace

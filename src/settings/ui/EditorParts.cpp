@@ -18,9 +18,9 @@ constexpr int symbolSide = 16;
 QVBoxLayout *EditorParts::layOut(QWidget *editor, QStringView kindSymbol, QLineEdit *name,
                                  const QList<QWidget *> &extras, std::function<void()> onDelete)
 {
-    QPushButton *deleteButton
-        = SettingsStyle::symbolButton(SettingsSymbols::tintedIcon(u"trash", symbolSide, SettingsStyle::errorColor()),
-                                      QStringLiteral("Delete"), editor);
+    QPushButton *deleteButton = SettingsStyle::symbolButton(SettingsSymbols::tintedIcon(u"trash", symbolSide,
+                                                                                        SettingsStyle::errorColor()),
+                                                            QStringLiteral("Delete"), editor);
     deleteButton->setObjectName(QStringLiteral("delete"));
     QObject::connect(deleteButton, &QPushButton::clicked, editor, std::move(onDelete));
 

@@ -87,8 +87,8 @@ QWidget *GeneralSettingsTab::activationSection()
     segmentsLayout->setContentsMargins(0, 0, 0, 0);
     segmentsLayout->setSpacing(0);
     m_modePicker = new QButtonGroup(this);
-    const std::pair<HKMode, QString> modes[]
-        = {{HKMode::Combo, QStringLiteral("Key Combo")}, {HKMode::DoubleMod, QStringLiteral("Double-tap Modifier")}};
+    const std::pair<HKMode, QString> modes[] = {{HKMode::Combo, QStringLiteral("Key Combo")},
+                                                {HKMode::DoubleMod, QStringLiteral("Double-tap Modifier")}};
     for (const auto &[mode, title] : modes) {
         auto *segment = new QPushButton(title, segments);
         segment->setCheckable(true);
@@ -119,8 +119,8 @@ QWidget *GeneralSettingsTab::activationSection()
     m_activationForm->addRow(m_doubleTapHelp);
 
     // No program takes keys on this desktop: its own settings bind Lettergate's verbs.
-    m_bindingDesktop = DesktopBindings::named(qEnvironmentVariable("XDG_CURRENT_DESKTOP"))
-                           .value_or(DesktopBindings::Desktop::Sway);
+    m_bindingDesktop =
+        DesktopBindings::named(qEnvironmentVariable("XDG_CURRENT_DESKTOP")).value_or(DesktopBindings::Desktop::Sway);
     m_desktopPicker = new QComboBox;
     m_desktopPicker->setObjectName(QStringLiteral("desktopPicker"));
     for (const DesktopBindings::Desktop desktop : DesktopBindings::all)
@@ -189,8 +189,8 @@ QWidget *GeneralSettingsTab::permissionsSection()
     auto *form = sectionForm();
     m_permissions = form;
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    // Four one-line rows (five in a session that keeps something back): closer together than the other sections' rows, so that the
-    // tab still fits the window's first size.
+    // Four one-line rows (five in a session that keeps something back): closer together than the other sections' rows,
+    // so that the tab still fits the window's first size.
     form->setVerticalSpacing(2);
     m_session = new PermissionRow;
     m_windowManager = new PermissionRow;

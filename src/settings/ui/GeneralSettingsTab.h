@@ -20,9 +20,9 @@ class Platform;
 class SettingsStore;
 
 // The trigger (a key combination or a double tap of one modifier), the taskbar entry,
-// launching at login and what the desktop grants Lettergate. Changing the trigger kind or the modifier stores the new trigger
-// at once; the store re-arms it. Where the desktop binds keys itself (Wayland), the
-// lines to add to its configuration replace the key recorder.
+// launching at login and what the desktop grants Lettergate. Changing the trigger kind or the modifier stores the new
+// trigger at once; the store re-arms it. Where the desktop binds keys itself (Wayland), the lines to add to its
+// configuration replace the key recorder.
 class GeneralSettingsTab : public SettingsTab {
     Q_OBJECT
 public:

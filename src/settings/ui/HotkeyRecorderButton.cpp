@@ -63,7 +63,8 @@ bool HotkeyRecorderButton::eventFilter(QObject *watched, QEvent *event)
         // Swallowed where it first arrives, so no widget sees it and it is handled once.
         handleKeyPress(static_cast<const QKeyEvent &>(*event));
         return true;
-    default: return QPushButton::eventFilter(watched, event);
+    default:
+        return QPushButton::eventFilter(watched, event);
     }
 }
 

@@ -22,8 +22,8 @@ LinkEditor::LinkEditor(const QuickLink &link, LinkStore &store, QWidget *parent)
           SettingsStyle::symbolButton(SettingsSymbols::icon(u"arrow.up.forward.app"), QStringLiteral("Open now"), this))
 {
     m_open->setObjectName(QStringLiteral("openNow"));
-    QVBoxLayout *layout
-        = EditorParts::layOut(this, u"globe", m_name, {m_open}, [this] { emit deleteRequested(m_link.id); });
+    QVBoxLayout *layout = EditorParts::layOut(this, u"globe", m_name, {m_open},
+                                              [this] { emit deleteRequested(m_link.id); });
     layout->addWidget(m_url);
 
     m_url->setObjectName(QStringLiteral("url"));

@@ -14,10 +14,10 @@ namespace {
 QString helpText(const QString &example)
 {
     return QStringLiteral("Supports web URLs (https://…) and other addresses an application handles (e.g. ")
-        + ExampleUrls::appScheme
-        + QStringLiteral("), opened with `xdg-open`, as your desktop opens them. From the panel, press ") + example
-        + QStringLiteral(" + number to open directly, or double-tap for the full list. The key must be a letter, "
-                         "distinct from the clipboard and snippet keys.");
+           + ExampleUrls::appScheme
+           + QStringLiteral("), opened with `xdg-open`, as your desktop opens them. From the panel, press ") + example
+           + QStringLiteral(" + number to open directly, or double-tap for the full list. The key must be a letter, "
+                            "distinct from the clipboard and snippet keys.");
 }
 
 } // namespace

@@ -109,7 +109,7 @@ bool RowList::scrollsItself(const QWidget &widget, const QWheelEvent &wheel)
         bar = area->verticalScrollBar();
     const int delta = wheel.angleDelta().y();
     return bar && bar->orientation() == Qt::Vertical
-        && (delta > 0 ? bar->value() > bar->minimum() : delta < 0 && bar->value() < bar->maximum());
+           && (delta > 0 ? bar->value() > bar->minimum() : delta < 0 && bar->value() < bar->maximum());
 }
 
 void RowList::remove(QWidget *row)

@@ -14,9 +14,12 @@ SettingsQuestions::UnsavedEdits SettingsQuestions::askAboutUnsavedEdits(QWidget 
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {
-    case QMessageBox::Save: return UnsavedEdits::Save;
-    case QMessageBox::Discard: return UnsavedEdits::Discard;
-    default: return UnsavedEdits::Cancel;
+    case QMessageBox::Save:
+        return UnsavedEdits::Save;
+    case QMessageBox::Discard:
+        return UnsavedEdits::Discard;
+    default:
+        return UnsavedEdits::Cancel;
     }
 }
 

@@ -46,8 +46,8 @@ void SettingsWindowController::placeWindow()
         if (screen != QGuiApplication::primaryScreen())
             screens.append(screen->availableGeometry());
     }
-    const QRect placed
-        = WindowPlacement::restored(m_services.settings.settingsWindowGeometry(), SettingsView::contentSize, screens);
+    const QRect placed = WindowPlacement::restored(m_services.settings.settingsWindowGeometry(),
+                                                   SettingsView::contentSize, screens);
     m_window->resize(placed.size());
     m_window->move(placed.topLeft());
 }

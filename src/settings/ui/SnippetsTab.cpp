@@ -44,8 +44,8 @@ std::optional<QUrl> chooseImageFile(QWidget *parent)
 QString helpText(const QString &example)
 {
     return QStringLiteral("From the panel, press a key + number to pick directly (e.g. ") + example
-        + QStringLiteral("1); double-tap the key for the full list. Both keys must be distinct letters. "
-                         "Click Save to apply.");
+           + QStringLiteral("1); double-tap the key for the full list. Both keys must be distinct letters. "
+                            "Click Save to apply.");
 }
 
 } // namespace
@@ -112,8 +112,8 @@ void SnippetsTab::reload()
 bool SnippetsTab::hasUnsavedEdits() const
 {
     return m_draft.records() != m_snippets.snippets() || typedKey(m_clipKey->text()) != m_settings.clipboardKey()
-        || typedKey(m_snipKey->text()) != m_settings.snippetKey()
-        || m_limit->value() != m_settings.clipboardHistoryLimit();
+           || typedKey(m_snipKey->text()) != m_settings.snippetKey()
+           || m_limit->value() != m_settings.clipboardHistoryLimit();
 }
 
 void SnippetsTab::save()
@@ -125,8 +125,8 @@ void SnippetsTab::save()
         setErrorText(messages.notALetter);
         return;
     }
-    if (const std::optional<QString> rejected
-        = messages.messageFor(m_settings.setQuickKeys(clipboardKey, snippetKey))) {
+    if (const std::optional<QString> rejected = messages.messageFor(
+            m_settings.setQuickKeys(clipboardKey, snippetKey))) {
         setErrorText(rejected);
         return;
     }

@@ -5,10 +5,14 @@ namespace lettergate {
 std::optional<QString> ValidationMessages::messageFor(const KeyValidation &validation) const
 {
     switch (validation.kind()) {
-    case KeyValidation::Kind::Ok: return std::nullopt;
-    case KeyValidation::Kind::NotALetter: return notALetter;
-    case KeyValidation::Kind::NotDistinct: return notDistinct;
-    case KeyValidation::Kind::Conflict: return conflictPrefix + validation.letter().toUpper() + conflictSuffix;
+    case KeyValidation::Kind::Ok:
+        return std::nullopt;
+    case KeyValidation::Kind::NotALetter:
+        return notALetter;
+    case KeyValidation::Kind::NotDistinct:
+        return notDistinct;
+    case KeyValidation::Kind::Conflict:
+        return conflictPrefix + validation.letter().toUpper() + conflictSuffix;
     }
     return std::nullopt;
 }

@@ -26,8 +26,9 @@ QRect WindowPlacement::restored(const std::optional<QRect> &stored, QSize defaul
         return stored.value_or(QRect({}, defaultSize));
     if (!stored)
         return centredOn(screens.first(), defaultSize);
-    const auto shown = std::ranges::max_element(
-        screens, {}, [&stored](const QRect &screen) { return area(screen.intersected(*stored)); });
+    const auto shown = std::ranges::max_element(screens, {}, [&stored](const QRect &screen) {
+        return area(screen.intersected(*stored));
+    });
     if (area(shown->intersected(*stored)) == 0)
         return centredOn(screens.first(), stored->size());
     const QRect &screen = *shown;
