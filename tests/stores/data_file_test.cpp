@@ -1,23 +1,16 @@
 #include "StoreTesting.h"
 #include "stores/DataFile.h"
-#include "stores/LinkStore.h"
 #include "stores/PrivateFiles.h"
-#include "support/FakeApps.h"
-#include "support/FakeFeedback.h"
-#include "support/FakeNotifications.h"
+#include "stores/QuickLink.h"
 #include "support/HostileFiles.h"
 #include "support/LogCapture.h"
 #include "support/TestEnvironment.h"
 
-#include <QCoreApplication>
 #include <QJsonObject>
-#include <QProcess>
-#include <QRandomGenerator>
 #include <QTest>
 #include <QThread>
 
 #include <atomic>
-#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,45 +19,6 @@ using namespace lettergate;
 using namespace StoreTesting;
 
 namespace {
-
-constexpr char saveLoopMode[] = "--save-links-in-a-loop";
-constexpr int linksPerList = 3000;
-
-QList<QuickLink> numberedLinks(QChar series)
-{
-    QList<QuickLink> links;
-    for (int i = 0; i < linksPerList; ++i) {
-        QuickLink link;
-        link.name = QStringLiteral("%1-%2").arg(series).arg(i);
-        link.url = QStringLiteral("https://example.com/%1/a/rather/long/path/to/make/the/file/bigger?item=%2")
-                       .arg(series)
-                       .arg(i);
-        links.append(link);
-    }
-    return links;
-}
-
-// Unbuffered, so the parent sees exactly how far the child got when it was killed.
-void mark(char marker)
-{
-    (void)::write(STDOUT_FILENO, &marker, 1);
-}
-
-// The child's side of the kill test: save two different lists in turn until killed,
-// marking the beginning and the end of every save on standard output.
-[[noreturn]] void saveLinksInALoop(const QString &dataDirectory)
-{
-    FakeApps apps;
-    FakeFeedback feedback;
-    FakeNotifications notifications;
-    LinkStore store(apps, feedback, notifications, dataDirectory);
-    const QList<QuickLink> lists[] = {numberedLinks(u'A'), numberedLinks(u'B')};
-    for (int turn = 0;; turn ^= 1) {
-        mark('(');
-        store.replaceAll(lists[turn]);
-        mark(')');
-    }
-}
 
 // A record that notes the thread it was encoded on.
 struct Probe {
@@ -243,48 +197,18 @@ private slots:
         }
     }
 
-    void aKilledWriterLeavesTheOldOrTheNewFileWhole()
+    // A kill between the temporary file's link and its rename leaves it beside the file
+    // (the reliability tests kill the real program while it saves); the next load removes
+    // it, and names that are not such a copy stay.
+    void theNextLoadRemovesWhatAKilledWriterLeft()
     {
         TestEnvironment environment;
         const QString directory = environment.dataHome() + QStringLiteral("/Lettergate");
         const QString path = directory + QStringLiteral("/links.json");
-        const QStringList arguments{QString::fromLatin1(saveLoopMode), directory};
-        const int rounds = 16;
-        int killedWhileSaving = 0;
-
-        for (int round = 0; round < rounds; ++round) {
-            QProcess writer;
-            writer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            writer.start(QCoreApplication::applicationFilePath(), arguments);
-            QVERIFY(writer.waitForStarted());
-            // Let it finish one save, then kill it at a random moment of the saves that follow.
-            QByteArray marks;
-            while (!marks.contains(')') && writer.waitForReadyRead(20000))
-                marks += writer.readAllStandardOutput();
-            QVERIFY(marks.contains(')'));
-            QTest::qSleep(QRandomGenerator::global()->bounded(0, 40));
-            QCOMPARE(::kill(pid_t(writer.processId()), SIGKILL), 0);
-            QVERIFY(writer.waitForFinished());
-            QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
-            if ((marks + writer.readAllStandardOutput()).endsWith('('))
-                ++killedWhileSaving;
-
-            QJsonParseError error;
-            const QJsonDocument document = QJsonDocument::fromJson(fileBytes(path), &error);
-            QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
-            const QJsonArray array = document.array();
-            QCOMPARE(array.size(), linksPerList);
-            const QString series = array.first().toObject().value(QLatin1StringView("name")).toString().left(1);
-            QCOMPARE(array.last().toObject().value(QLatin1StringView("name")).toString(),
-                     QStringLiteral("%1-%2").arg(series).arg(linksPerList - 1));
-        }
-        // Most kills must have landed in the middle of a save, or the test proved nothing.
-        QVERIFY2(killedWhileSaving >= rounds / 2, qPrintable(QString::number(killedWhileSaving)));
-        // A kill between the temporary file's link and its rename leaves it beside the
-        // file, until the next load; names that are not such a copy stay.
         const QStringList others{QStringLiteral("links.json.Fs-OOS"),
                                  QStringLiteral("links.json.unreadable-20261207-064500"),
                                  QStringLiteral("snippets.json.Fs0OOS")};
+        writeFile(path, "[]");
         for (const QString &name : others + QStringList{QStringLiteral("links.json.Fs0OOS")})
             writeFile(directory + u'/' + name, "[]");
         QVERIFY(DataFile(path).loadRecords<QuickLink>());
@@ -292,13 +216,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    QCoreApplication application(argc, argv);
-    if (argc == 3 && qstrcmp(argv[1], saveLoopMode) == 0)
-        saveLinksInALoop(QString::fromLocal8Bit(argv[2]));
-    DataFileTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(DataFileTest)
 
 #include "data_file_test.moc"
