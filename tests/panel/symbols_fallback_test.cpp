@@ -1,13 +1,42 @@
-#include "PanelSymbols.h"
 #include "panel/Symbols.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QIcon>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace lettergate;
+
+namespace {
+
+// Every symbol the panel's parts draw.
+const QStringList panelSymbols =
+    QStringLiteral("chevron.backward rectangle.on.rectangle.angled exclamationmark.triangle.fill chevron.right "
+                   "doc.on.clipboard text.alignleft link terminal photo app.dashed globe tray")
+        .split(u' ');
+
+// How many pixels of the picture are opaque, and whether all of them have the colour
+// asked for.
+std::pair<int, bool> inked(const QImage &image, QColor color)
+{
+    int count = 0;
+    bool tinted = true;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.alpha() < 200)
+                continue;
+            ++count;
+            tinted = tinted && qAbs(pixel.red() - color.red()) < 4 && qAbs(pixel.green() - color.green()) < 4
+                     && qAbs(pixel.blue() - color.blue()) < 4;
+        }
+    }
+    return {count, tinted};
+}
+
+} // namespace
 
 // A desktop without any icon theme: every symbol is a painted stand-in, so the panel
 // still looks complete.

@@ -1,6 +1,7 @@
 #include "panel/CardFace.h"
 #include "panel/GridMetrics.h"
 #include "panel/GridPage.h"
+#include "panel/SpringCurve.h"
 
 #include <QTest>
 
@@ -30,7 +31,8 @@ QRectF faceIn(const GridPage &page, int index)
 
 } // namespace
 
-class GridMetricsTest : public QObject {
+// Where the grid puts its cards, and how pages move between them.
+class LayoutAndMotionTest : public QObject {
     Q_OBJECT
 private slots:
     void fitPicksTheColumnCountWithTheLargestPictures()
@@ -80,7 +82,37 @@ private slots:
         QVERIFY(faceIn(forty, 39).bottom() > 600);
         QVERIFY(forty.rect().contains(faceIn(forty, 31).toRect()));
     }
+
+    void theSpringRisesOvershootsSlightlyAndRests()
+    {
+        const SpringCurve forward{0.34, 0.82};
+        QCOMPARE(forward.value(0), 0.0);
+        QVERIFY(qAbs(forward.value(0.1) - 0.618) < 0.002);
+        QVERIFY(forward.settlingSeconds() > 0.4 && forward.settlingSeconds() < 0.6);
+        QCOMPARE(forward.value(forward.settlingSeconds()), 1.0);
+        // It rises without dipping until it first reaches 1, then overshoots a little.
+        double highest = 0;
+        double previous = 0;
+        bool reached = false;
+        for (double t = 0.005; t < forward.settlingSeconds(); t += 0.005) {
+            const double value = forward.value(t);
+            if (!reached) {
+                QVERIFY(value >= previous);
+                reached = value >= 1;
+            }
+            highest = qMax(highest, value);
+            previous = value;
+        }
+        QVERIFY(reached);
+        QVERIFY(highest > 1.0 && highest < 1.02); // e^(−πζ/√(1−ζ²)) ≈ 1.1 %
+
+        // Critical damping never overshoots; no response means no motion.
+        const SpringCurve critical{0.3, 1.0};
+        for (double t = 0; t < critical.settlingSeconds(); t += 0.01)
+            QVERIFY(critical.value(t) <= 1.0);
+        QCOMPARE((SpringCurve{0, 0.82}.value(0)), 1.0);
+    }
 };
 
-QTEST_MAIN(GridMetricsTest)
-#include "grid_metrics_test.moc"
+QTEST_MAIN(LayoutAndMotionTest)
+#include "layout_and_motion_test.moc"
