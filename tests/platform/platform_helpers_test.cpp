@@ -1,24 +1,36 @@
 #include "platform/ClipboardReadPlan.h"
 #include "platform/CompactPicture.h"
+#include "platform/Log.h"
 #include "platform/OwnEnvironment.h"
+#include "platform/Paths.h"
+#include "support/LogCapture.h"
+#include "support/TestEnvironment.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 #include <optional>
 
 using namespace lettergate;
 
-// The window-system-free helpers of the platform layer.
+using namespace Qt::StringLiterals;
+
+// The window-system-free helpers of the platform layer: the log, the paths, the
+// clipboard's read plan, pictures and the environment of the programs we start.
 class PlatformHelpersTest : public QObject {
     Q_OBJECT
 private slots:
     // Which formats a clipboard read asks an owner for, and in what order: the same for
     // every window system.
+    // Formats are asked for in order; only STRING is read as Latin-1 (a text/plain
+    // without a charset is UTF-8 in practice).
     void clipboardFormatsAreAskedForInOrder()
     {
         const QList<std::pair<QByteArrayList, QByteArrayList>> rows{
             // A Wayland text: the secret hint first.
             {{"text/plain", "STRING", "TEXT", "UTF8_STRING", "text/plain;charset=utf-8", "x-kde-passwordManagerHint"},
-             {"x-kde-passwordManagerHint", "UTF8_STRING", "text/plain;charset=utf-8", "STRING", "text/plain"}},
+             {"x-kde-passwordManagerHint", "UTF8_STRING", "text/plain;charset=utf-8", "STRING (Latin-1)",
+              "text/plain"}},
             // Texts before pictures, PNG first.
             {{"image/jpeg", "image/png", "text/plain", "image/bmp"},
              {"text/plain", "image/png", "image/jpeg", "image/bmp"}},
@@ -28,7 +40,8 @@ private slots:
             ClipboardReadPlan plan(offered);
             QByteArrayList taken;
             while (const std::optional<ClipboardReadPlan::Step> step = plan.takeNext())
-                taken.append(step->format);
+                taken.append(step->kind == ClipboardReadPlan::Step::Kind::latin1Text ? step->format + " (Latin-1)"
+                                                                                     : step->format);
             QCOMPARE(taken, asked);
         }
     }
@@ -84,6 +97,53 @@ private slots:
             QCOMPARE(OwnEnvironment::names().contains(name), !row.forChildren.has_value());
         }
         QCOMPARE(children.value(QStringLiteral("LETTERGATE_TEST_UNRELATED")), QStringLiteral("kept"));
+    }
+
+    // Every message, Qt's own included, becomes the lines the log has always had: the
+    // prefix on the first line only, warnings marked, nothing that steers a terminal.
+    void messagesBecomeTheLogsLines()
+    {
+        LogCapture log;
+        qCInfo(lcHotkeys).noquote() << u"hotkey registered:⌃⌥W"_s;
+        qCWarning(lcStores).noquote() << u"could not write /tmp/a b.json: \"disk\" full "_s;
+        qWarning("QWidget::setLayout: a layout is already set");
+        qCInfo(lcWindows).noquote()
+            << u"Enumerated 2 windows:\n  [0] Editor  #7  'a\tb'  10x20\n  [1] Term  #9  ''  5x5"_s;
+        qCInfo(lcWindows).noquote() << u"title \x1b]0;owned\x07 and \r[Lettergate] forged"_s;
+        QCOMPARE(log.lines, (QStringList{
+                                u"[Lettergate] hotkey registered:⌃⌥W"_s,
+                                u"[Lettergate] ⚠️ could not write /tmp/a b.json: \"disk\" full "_s,
+                                u"[Lettergate] ⚠️ QWidget::setLayout: a layout is already set"_s,
+                                u"[Lettergate] Enumerated 2 windows:"_s,
+                                u"  [0] Editor  #7  'a\tb'  10x20"_s,
+                                u"  [1] Term  #9  ''  5x5"_s,
+                                u"[Lettergate] title \uFFFD]0;owned\uFFFD and \uFFFD[Lettergate] forged"_s,
+                            }));
+    }
+
+    // Debug lines are off unless the rules turn them on, category by category.
+    void rulesSwitchTheCategories()
+    {
+        const QList<const QLoggingCategory *> categories{&lcApp(),      &lcHotkeys(),  &lcClipboard(),
+                                                         &lcStores(),   &lcSettings(), &lcWindows(),
+                                                         &lcPlatform(), &lcX11(),      &lcWayland()};
+        for (const QLoggingCategory *category : categories)
+            QVERIFY2(!category->isDebugEnabled() && category->isInfoEnabled(), category->categoryName());
+        QLoggingCategory::setFilterRules(u"lettergate.*.debug=true"_s);
+        for (const QLoggingCategory *category : categories)
+            QVERIFY2(category->isDebugEnabled(), category->categoryName());
+        QLoggingCategory::setFilterRules({});
+    }
+
+    void stateFollowsTheXdgVariablesInPrivateDirectories()
+    {
+        TestEnvironment environment;
+        QVERIFY(Paths::dataDirectory().startsWith(environment.dataHome() + u'/'));
+        QVERIFY(Paths::settingsFile().startsWith(environment.configHome() + u'/'));
+
+        // The XDG rules say a relative path is invalid and must be ignored.
+        qputenv("XDG_DATA_HOME", "relative/dir");
+        QVERIFY(Paths::dataDirectory().startsWith(QDir::homePath() + QStringLiteral("/.local/share")));
     }
 };
 

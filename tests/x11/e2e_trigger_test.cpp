@@ -1,10 +1,15 @@
 #include "X11TestSupport.h"
+#include "hotkeys/HotkeyManager.h"
+#include "hotkeys/TriggerAlerts.h"
 #include "platform/HotKeys.h"
 #include "platform/KeyEncoding.h"
 #include "platform/KeyTap.h"
 #include "platform/x11/X11Platform.h"
+#include "support/PrivateSessionBus.h"
 #include "support/TestEnvironment.h"
 
+#include <QDBusConnection>
+#include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -42,13 +47,47 @@ QList<quint64> flagsOf(QSignalSpy &spy)
     return flags;
 }
 
+// The desktop's notification service, as far as Lettergate uses it: on a connection of
+// its own, so that every notification crosses the bus.
+class NotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    bool registerOn(const QString &address)
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("notification-server"));
+        return bus.registerService(QStringLiteral("org.freedesktop.Notifications"))
+               && bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
+                                     QDBusConnection::ExportAllSlots);
+    }
+
+    QStringList bodies;
+
+public slots:
+    // Like most servers, it reads markup in a body.
+    QStringList GetCapabilities() { return {QStringLiteral("body"), QStringLiteral("body-markup")}; }
+
+    uint Notify(const QString &, uint, const QString &, const QString &, const QString &body, const QStringList &,
+                const QVariantMap &, int)
+    {
+        bodies.append(body);
+        return uint(bodies.size());
+    }
+};
+
 } // namespace
 
 // The trigger's keys on the real server, typed with xdotool as a user types them:
 // system-wide combinations as grabs on the root window, and the listen-only key stream
-// from XInput raw events in the flags the double-tap detector reads.
+// from XInput raw events in the flags the double-tap detector reads. Notifications go to
+// a server on a private session bus.
 class EndToEndTriggerTest : public QObject {
     Q_OBJECT
+public:
+    explicit EndToEndTriggerTest(QString busAddress)
+        : m_busAddress(std::move(busAddress))
+    {
+    }
 
 private slots:
     void initTestCase()
@@ -72,6 +111,13 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(pressed.size(), 4);
         QCOMPARE(pressed.takeFirst().at(0).value<HotKeyId>(), idOf(1));
+        // Super is a modifier of its own (Mod4), not one of the locks.
+        pressed.clear();
+        QVERIFY(keys.registerHotKey(idOf(2), keyW, CarbonModifiers::control | CarbonModifiers::command));
+        xdotool({"key", "ctrl+super+w"});
+        QTRY_COMPARE(pressed.size(), 1);
+        QCOMPARE(pressed.takeFirst().at(0).value<HotKeyId>(), idOf(2));
+        keys.unregisterHotKey(idOf(2));
 
         // Unregistered, the combination is free: another client may grab every variant.
         keys.unregisterHotKey(idOf(1));
@@ -149,10 +195,48 @@ private slots:
         QCOMPARE(keyDowns.size(), 1);
     }
 
+    // Lettergate's trigger held by another client when it starts: one desktop notification
+    // says so; once the other client lets go, the trigger is taken within the few seconds
+    // of the retry, the user is told, and it fires.
+    void aTakenTriggerIsToldOnceAndTakenOnceFreed()
+    {
+        NotificationServer notifications;
+        QVERIFY(notifications.registerOn(m_busAddress));
+        // Ctrl+Alt+W without locks; the keycode and masks are the Xvfb keyboard's.
+        X11Test::OtherClient holder;
+        QVERIFY(holder.grabKey(25, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+
+        HotkeyManager trigger(m_platform->hotKeys(), m_platform->keyTap(), m_platform->clock());
+        TriggerAlerts alerts(trigger, m_platform->notifications());
+        int fires = 0;
+        trigger.setOnTrigger([&fires] { ++fires; });
+        trigger.apply(HotkeyConfig::defaultTrigger());
+        QCOMPARE(trigger.state(), TriggerState::Taken);
+        QTRY_COMPARE(notifications.bodies.size(), 1);
+        QVERIFY2(notifications.bodies[0].contains(QStringLiteral("taken by another program")),
+                 qPrintable(notifications.bodies[0]));
+
+        holder.ungrabKey(25, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
+        QTRY_COMPARE_WITH_TIMEOUT(trigger.state(), TriggerState::Armed, 5000);
+        QTRY_COMPARE(notifications.bodies.size(), 2);
+        X11Test::runServingEvents(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+alt+w")});
+        QTRY_COMPARE(fires, 1);
+
+        // A body such as a command's output reaches a server that reads markup as text.
+        m_platform->notifications().notify(QStringLiteral("backup.sh failed"), QStringLiteral("tar: <dir> & more"));
+        QTRY_COMPARE(notifications.bodies.size(), 3);
+        QCOMPARE(notifications.bodies[2], QStringLiteral("tar: &lt;dir&gt; &amp; more"));
+    }
+
 private:
+    const QString m_busAddress;
     TestEnvironment m_environment;
     std::unique_ptr<X11Platform> m_platform;
 };
 
-QTEST_MAIN(EndToEndTriggerTest)
+int main(int argc, char **argv)
+{
+    return runOnPrivateSessionBus<QGuiApplication, EndToEndTriggerTest>(argc, argv);
+}
+
 #include "e2e_trigger_test.moc"

@@ -2,13 +2,16 @@
 #include "platform/Paths.h"
 #include "stores/ClipboardHistory.h"
 #include "stores/CommandStore.h"
+#include "stores/PictureFiles.h"
 #include "stores/SnippetStore.h"
 #include "support/ClipboardReads.h"
 #include "support/FakePlatform.h"
+#include "support/HostileFiles.h"
 #include "support/LogCapture.h"
 #include "support/TestEnvironment.h"
 
 #include <QDirIterator>
+#include <QImage>
 #include <QJsonObject>
 #include <QTest>
 
@@ -18,6 +21,8 @@
 
 using namespace lettergate;
 
+using HostileFiles::bytesRead;
+using HostileFiles::writeSparse;
 using StoreTesting::keptCopies;
 using StoreTesting::writeFile;
 
@@ -45,12 +50,17 @@ QStringList contents(const QString &folder)
 
 const QByteArray plantedList = R"([{"id":"6BA7B810-9DAD-11D1-80B4-00C04FD430C8","isImage":false,"text":"planted"}])";
 
+constexpr qint64 gibibyte = qint64(1) << 30;
+// Reading one of these files whole would read, and perhaps hold, a gibibyte; giving up
+// after a picture's first bytes reads next to nothing.
+constexpr qint64 readBound = 64 << 20;
+
 } // namespace
 
-// Data files built to hurt the reader: nesting far beyond any record, and strings of
-// many megabytes. Nothing crashes, a file that cannot be a store's is set aside whole,
-// and one that can is read completely.
-class HostileDataFilesTest : public QObject {
+// Files built to hurt the reader: nesting far beyond any record, a gibibyte of (sparse)
+// nothing behind a picture's first bytes, pipes and links. Nothing crashes or reads the
+// gibibyte, and a data file that cannot be a store's is set aside whole.
+class HostileFilesTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -137,26 +147,51 @@ private slots:
         QCOMPARE(keptCopies(list).size(), 2);
     }
 
-    void hugeStringsAreReadWhole()
+    void hugeOrBogusPictureFilesAreRefusedWithoutBeingRead()
     {
-        TestEnvironment environment;
-        const QString snippets = environment.dataHome() + QStringLiteral("/snippets.json");
-        // 64 MiB of text with escapes all the way through.
-        const QByteArray unit = "abc\\n\\\"\\u00e9";
-        QByteArray text;
-        text.reserve(64 << 20);
-        while (text.size() < (64 << 20))
-            text += unit;
-        writeFile(snippets, "[" + snippetRecord(text) + "]");
+        const QList<std::pair<QByteArray, qint64>> files{
+            {QByteArray(), gibibyte},
+            {QByteArray("\x89PNG\r\n\x1a\n", 8), gibibyte},
+            {QByteArray("/* XPM */\nstatic char *x[] = {\n"), PictureFiles::maximumFileBytes + 1},
+            {QByteArray("not a picture\n"), 14},
+        };
+        for (const auto &[head, size] : files) {
+            TestEnvironment environment;
+            SnippetStore store(environment.dataHome());
+            const QString path = store.imagesDirectory() + QStringLiteral("/hostile.png");
+            writeSparse(path, head, size);
+            const qint64 readBefore = bytesRead();
+            QVERIFY2(PictureFiles::readStoredPng(path).isNull(), head.constData());
+            QVERIFY(PictureFiles::readAnyPicture(path).isNull());
+            QVERIFY(!store.importImage(QUrl::fromLocalFile(path)));
+            const qint64 read = bytesRead() - readBefore;
+            QVERIFY2(read < readBound, qPrintable(QStringLiteral("read %1 bytes").arg(read)));
+            QCOMPARE(QDir(store.imagesDirectory()).entryList(QDir::Files), QStringList{QStringLiteral("hostile.png")});
+        }
+    }
 
+    void aPipeNoFileOrAnotherFormatIsNoStoredPicture()
+    {
+        // Opening a pipe nobody writes to would wait forever.
+        TestEnvironment environment;
         SnippetStore store(environment.dataHome());
-        QCOMPARE(store.snippets().size(), 1);
-        const QString loaded = store.snippets().first().text;
-        QCOMPARE(loaded.size(), (text.size() / unit.size()) * 6);
-        QVERIFY(loaded.startsWith(QStringLiteral("abc\n\"é")));
-        QVERIFY(keptCopies(snippets).isEmpty());
+        const QString pipe = store.imagesDirectory() + QStringLiteral("/pipe.png");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        for (const QString &path : {pipe, environment.root() + QStringLiteral("/missing.png")}) {
+            QVERIFY(PictureFiles::readStoredPng(path).isNull());
+            QVERIFY(PictureFiles::readAnyPicture(path).isNull());
+            QVERIFY(!store.importImage(QUrl::fromLocalFile(path)));
+        }
+        QVERIFY(!SnippetStore::pngData(QImage()));
+        // A stored picture is the PNG the program wrote: anything else is not read.
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        const QString jpeg = environment.root() + QStringLiteral("/picture.jpg");
+        QVERIFY(picture.save(jpeg));
+        QCOMPARE(PictureFiles::readAnyPicture(jpeg).size(), picture.size());
+        QVERIFY(PictureFiles::readStoredPng(jpeg).isNull());
     }
 };
 
-QTEST_GUILESS_MAIN(HostileDataFilesTest)
-#include "hostile_data_files_test.moc"
+QTEST_GUILESS_MAIN(HostileFilesTest)
+#include "hostile_files_test.moc"

@@ -1,4 +1,5 @@
 #include "app/PanelPlacement.h"
+#include "app/PasteKeystrokeChoice.h"
 
 #include <QTest>
 
@@ -6,9 +7,10 @@ using namespace lettergate;
 
 using PanelPlacement::Screen;
 
-class PanelPlacementTest : public QObject {
+// Two choices the app makes for the user: the screen the panel opens on, and the
+// keystroke a paste types into the application that was in front.
+class ChoicesTest : public QObject {
     Q_OBJECT
-
 private slots:
     void theActiveWindowsScreenThenThePointersThenThePrimary()
     {
@@ -29,7 +31,9 @@ private slots:
             {two, QRectF(100, 100, 600, 400), onSide, 0},
             // Its centre lies off both screens: the side screen holds more of it.
             {two, QRectF(1220, 20, 200, 340), std::nullopt, 1},
+            // A window on no screen: the pointer's screen, whichever it is.
             {two, QRectF(5000, 5000, 100, 100), onSide, 1},
+            {two, QRectF(5000, 5000, 100, 100), QPoint(10, 10), 0},
             {two, QRectF(100, 100, 0, 0), onSide, 1}, // an empty frame counts as no window
             {two, std::nullopt, QPoint(1300, 10), 0},
             // Outside the dense screen's Qt rectangle, inside its pixels.
@@ -38,7 +42,28 @@ private slots:
         for (const auto &test : cases)
             QCOMPARE(PanelPlacement::screenFor(test.screens, test.window, test.pointer), test.expected);
     }
+
+    void theUsersChoiceElseShiftInsertForTerminalsElseControlV()
+    {
+        const QStringList terminal{QStringLiteral("System"), QStringLiteral("TerminalEmulator")};
+        const QStringList editor{QStringLiteral("Utility"), QStringLiteral("TextEditor")};
+        const struct {
+            QString bundleID;
+            QStringList categories;
+            std::optional<PasteKeystroke> chosen;
+            PasteKeystroke expected;
+        } cases[] = {
+            {"debian-xterm", terminal, std::nullopt, PasteKeystroke::shiftInsert},
+            {"org.example.Editor", editor, std::nullopt, PasteKeystroke::controlV},
+            {"ALACRITTY", {}, std::nullopt, PasteKeystroke::shiftInsert}, // a terminal's class in any case
+            // An entry that says what the program is outweighs a class that looks like a terminal's.
+            {"kitty", editor, std::nullopt, PasteKeystroke::controlV},
+            {"debian-xterm", terminal, PasteKeystroke::controlShiftV, PasteKeystroke::controlShiftV},
+        };
+        for (const auto &test : cases)
+            QCOMPARE(pasteKeystrokeFor(test.bundleID, test.chosen, test.categories), test.expected);
+    }
 };
 
-QTEST_GUILESS_MAIN(PanelPlacementTest)
-#include "panel_placement_test.moc"
+QTEST_GUILESS_MAIN(ChoicesTest)
+#include "choices_test.moc"
