@@ -1,7 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/LettergateApp.h"
 #include "app/RequestProtocol.h"
-#include "app/WindowReport.h"
 #include "hotkeys/HotkeyManager.h"
 #include "settings/SaveIndicator.h"
 #include "settings/SettingsStore.h"
@@ -59,21 +58,6 @@ private slots:
             QCOMPARE(parse(wrong).verb, std::nullopt);
         }
         QCOMPARE(parse({"--version"}).exitCode, 0);
-    }
-
-    // An app whose letter the user cleared; a name with a line break; a title that
-    // would reverse itself and hide a character on a terminal.
-    void windowsAreListedOnePrintableLineEach()
-    {
-        const AppEntry unlettered{
-            7,
-            std::nullopt,
-            QStringLiteral("Two\u2028lines"),
-            std::nullopt,
-            {WindowInfo{0xabc, 7, std::nullopt, QStringLiteral("Two"), QStringLiteral("\u202egnp.exe\u200b"), {}},
-             WindowInfo{0x21, 7, std::nullopt, QStringLiteral("Two"), QStringLiteral("make\tall\nline two"), {}}}};
-        QCOMPARE(windowReport({unlettered}),
-                 QByteArrayLiteral("-\tTwo lines\t1\t0xabc\tgnp.exe\n-\tTwo lines\t2\t0x21\tmake all line two\n"));
     }
 
     void onlyPrintableTextIsShown()

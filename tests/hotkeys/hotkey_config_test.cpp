@@ -96,14 +96,6 @@ private slots:
             QVERIFY2(!error.isEmpty(), json.constData());
         }
     }
-
-    void carbonBitsComeFromTheFourModifierFlagsOnly()
-    {
-        QCOMPARE(carbonModifiersFromFlags(ModifierFlags::command | ModifierFlags::shift), 0x300u);
-        QCOMPARE(carbonModifiersFromFlags(ModifierFlags::control | ModifierFlags::option | ModifierFlags::function
-                                          | ModifierFlags::capsLock | 0xFF),
-                 0x1800u);
-    }
 };
 
 QTEST_APPLESS_MAIN(HotkeyConfigTest)

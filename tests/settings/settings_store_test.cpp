@@ -55,18 +55,6 @@ void storeLetters(SettingsStore &store, const AppTextMap &letters)
 class SettingsStoreTest : public QObject {
     Q_OBJECT
 private slots:
-    // A stored limit that is no number reads as the smallest, is pushed to the history
-    // and written back.
-    void storedLimitThatIsNoNumberIsRepaired()
-    {
-        TestEnvironment environment;
-        writeSettingsFile("[General]\nLettergate.clipboardHistoryLimit=garbage\n");
-        QCOMPARE(Launch().history.limits, QList<int>{1});
-        QCOMPARE(
-            QSettings(freshCopyOfSettingsFile(), QSettings::IniFormat).value(SettingsStore::historyLimitKey).toInt(),
-            1);
-    }
-
     // Keys that clash or are not letters are repaired at load, with one warning saying
     // what changed, and written back so the next start is quiet.
     void listKeysThatClashOrAreNotLettersAreRepairedAtLoad()

@@ -1,6 +1,5 @@
 #include "SwitcherRig.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace lettergate;
@@ -51,22 +50,6 @@ private slots:
             QCOMPARE(describe(rig.model.handle(row.key)), row.result);
             QCOMPARE(describe(rig.model.stage()) + u'|' + describe(rig.model.pending()),
                      row.stage + u'|' + row.pending);
-        }
-    }
-
-    void backUndoesOneStep()
-    {
-        SwitcherRig rig;
-        furnish(rig);
-        for (const QStringList &before : {QStringList{}, QStringList{"v"}, QStringList{"t"}, QStringList{"m", "m"}}) {
-            rig.model.reset(furnishedApps());
-            type(rig.model, before);
-            QSignalSpy stageChanges(&rig.model, &SwitcherViewModel::stageChanged);
-            QSignalSpy pendingChanges(&rig.model, &SwitcherViewModel::pendingChanged);
-            QCOMPARE(rig.model.back(), !before.isEmpty());
-            QCOMPARE(describe(rig.model.stage()) + describe(rig.model.pending()), QStringLiteral("appsnone"));
-            QCOMPARE(stageChanges.count() + pendingChanges.count(), before.isEmpty() ? 0 : 1);
-            QVERIFY(!rig.model.back()); // nothing left to undo
         }
     }
 };

@@ -177,28 +177,6 @@ private slots:
         QVERIFY(rig.model.back());
     }
 
-    void stageChangesTellTheViewHowToAnimate()
-    {
-        SwitcherRig rig;
-        furnish(rig);
-        QList<std::optional<Spring>> seen; // the transition as each stage change arrives
-        connect(&rig.model, &SwitcherViewModel::stageChanged, this, [&] { seen.append(rig.model.stageTransition()); });
-        QSignalSpy transitionChanges(&rig.model, &SwitcherViewModel::stageTransitionChanged);
-
-        rig.model.handle(QStringLiteral("v")); // a change of pending only
-        QVERIFY(seen.isEmpty());
-        QCOMPARE(transitionChanges.count(), 0);
-
-        rig.model.handle(QStringLiteral("v")); // forward into the clipboard
-        rig.model.back();                      // back to the apps page
-        rig.model.handle(QStringLiteral("t")); // forward into a windows page
-        rig.model.back();
-        rig.model.enter(Prefix::snippet);  // forward by a click
-        rig.model.reset(rig.model.apps()); // not animated
-        QCOMPARE(seen, (QList<std::optional<Spring>>{Springs::forward, Springs::back, Springs::forward, Springs::back,
-                                                     Springs::forward, std::nullopt}));
-    }
-
     void resetTakesAFreshSnapshot()
     {
         SwitcherRig rig;

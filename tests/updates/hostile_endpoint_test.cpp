@@ -105,16 +105,6 @@ private slots:
         }
     }
 
-    void stopsFollowingEndlessRedirects()
-    {
-        // Over one kept-alive connection, as a server would.
-        Server server(Server::sendAndWait(
-            "HTTP/1.1 302 Found\r\nLocation: /v1/apps/lettergate/latest\r\nContent-Length: 0\r\n\r\n"));
-        UpdateChecker checker(server.baseUrl(), 20s);
-        QCOMPARE(runCheck(checker, 20000),
-                 UpdateResult::error(QStringLiteral("The update server redirected the request too many times.")));
-    }
-
     void neverFollowsARedirectFromHttpsToPlainHttp()
     {
         if (!QSslSocket::supportsSsl())
