@@ -5,6 +5,9 @@
 # and benchmark: build the lettergate target before.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 
+set(LETTERGATE_HOMEPAGE "https://lettergate.app")
+set(LETTERGATE_MAINTAINER "Lettergate developers <developers@lettergate.app>")
+
 install(FILES ${LETTERGATE_DESKTOP_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/src/app/resources/lettergate.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
@@ -25,14 +28,49 @@ endif()
 install(FILES ${LETTERGATE_DESKTOP_FILE} DESTINATION ${autostart_destination} COMPONENT autostart
         ${autostart_optional})
 
+# The newest release at the top of CHANGELOG.md is this version.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/CHANGELOG.md)
+file(STRINGS ${CMAKE_SOURCE_DIR}/CHANGELOG.md newest_release REGEX "^## " LIMIT_COUNT 1)
+if(NOT newest_release MATCHES "^## ([^ ]+) \\(([0-9]+-[0-9]+-[0-9]+)\\)$" OR NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "CHANGELOG.md must start with this release, \"## ${PROJECT_VERSION} (YYYY-MM-DD)\", "
+                      "not \"${newest_release}\"")
+endif()
+
+# The package's changelog: CHANGELOG.md in the Debian changelog's form.
+set(debian_changelog ${CMAKE_BINARY_DIR}/data/changelog.gz)
+add_custom_command(OUTPUT ${debian_changelog}
+                   COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/debian-changelog ${CMAKE_SOURCE_DIR}/CHANGELOG.md lettergate
+                           ${LETTERGATE_MAINTAINER} ${debian_changelog}
+                   DEPENDS ${CMAKE_SOURCE_DIR}/CHANGELOG.md ${CMAKE_SOURCE_DIR}/cmake/debian-changelog
+                   VERBATIM)
+
+# Installing copies what is built, and only the program is built before installing or
+# packaging: the documents are built with it.
+add_custom_target(lettergate_documents DEPENDS ${debian_changelog})
+add_dependencies(lettergate lettergate_documents)
+
+# The license in the machine-readable copyright file distributions read: LICENSE's
+# terms as a paragraph of their own, with its copyright line in a field.
+file(READ ${CMAKE_SOURCE_DIR}/LICENSE license)
+string(REGEX MATCH "Copyright \\(c\\) ([^\n]+)" copyright_line "${license}")
+set(LETTERGATE_COPYRIGHT ${CMAKE_MATCH_1})
+string(FIND "${license}" "Permission is hereby granted" terms_start)
+string(SUBSTRING "${license}" ${terms_start} -1 terms)
+string(STRIP "${terms}" terms)
+string(REPLACE "\n\n" "\n.\n" terms "${terms}")
+string(REPLACE "\n" "\n " LETTERGATE_LICENSE_TERMS " ${terms}")
+configure_file(data/copyright.in ${CMAKE_BINARY_DIR}/data/copyright @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/data/copyright ${debian_changelog}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lettergate)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lettergate)
 set(CPACK_PACKAGE_VENDOR "Lettergate")
-set(CPACK_PACKAGE_CONTACT "Lettergate developers <developers@lettergate.app>")
+set(CPACK_PACKAGE_CONTACT ${LETTERGATE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keyboard-driven window switcher with clipboard history and snippets")
 set(CPACK_PACKAGE_DESCRIPTION
     "One global trigger opens a floating panel that marks every application with a letter; typing it brings that application's window to the front. List keys lead to the clipboard history, snippets, quick links and shell commands.")
-set(CPACK_PACKAGE_HOMEPAGE_URL "https://lettergate.app")
+set(CPACK_PACKAGE_HOMEPAGE_URL ${LETTERGATE_HOMEPAGE})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
