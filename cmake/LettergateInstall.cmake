@@ -28,13 +28,31 @@ endif()
 install(FILES ${LETTERGATE_DESKTOP_FILE} DESTINATION ${autostart_destination} COMPONENT autostart
         ${autostart_optional})
 
-# The newest release at the top of CHANGELOG.md is this version.
+# The newest release at the top of CHANGELOG.md is this version: its date is the man
+# page's.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/CHANGELOG.md)
 file(STRINGS ${CMAKE_SOURCE_DIR}/CHANGELOG.md newest_release REGEX "^## " LIMIT_COUNT 1)
 if(NOT newest_release MATCHES "^## ([^ ]+) \\(([0-9]+-[0-9]+-[0-9]+)\\)$" OR NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
   message(FATAL_ERROR "CHANGELOG.md must start with this release, \"## ${PROJECT_VERSION} (YYYY-MM-DD)\", "
                       "not \"${newest_release}\"")
 endif()
+set(LETTERGATE_RELEASE_DATE ${CMAKE_MATCH_2})
+execute_process(COMMAND date -u -d "${LETTERGATE_RELEASE_DATE} 12:00" +%s OUTPUT_VARIABLE release_epoch
+                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+
+# The manual page, written in scdoc's plain-text form and compressed as distributions
+# ship it; dated by the release, not the build, so every build of a release makes the
+# same page.
+find_program(LETTERGATE_SCDOC scdoc REQUIRED DOC "scdoc, which turns the man page's source into troff")
+set(man_source ${CMAKE_BINARY_DIR}/data/lettergate.1.scd)
+set(man_page ${CMAKE_BINARY_DIR}/data/lettergate.1)
+configure_file(data/lettergate.1.scd.in ${man_source} @ONLY)
+add_custom_command(OUTPUT ${man_page}.gz
+                   COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${release_epoch} ${LETTERGATE_SCDOC}
+                           < ${man_source} > ${man_page}
+                   COMMAND gzip -9n --force --keep ${man_page}
+                   DEPENDS ${man_source}
+                   VERBATIM)
 
 # The package's changelog: CHANGELOG.md in the Debian changelog's form.
 set(debian_changelog ${CMAKE_BINARY_DIR}/data/changelog.gz)
@@ -46,8 +64,9 @@ add_custom_command(OUTPUT ${debian_changelog}
 
 # Installing copies what is built, and only the program is built before installing or
 # packaging: the documents are built with it.
-add_custom_target(lettergate_documents DEPENDS ${debian_changelog})
+add_custom_target(lettergate_documents DEPENDS ${man_page}.gz ${debian_changelog})
 add_dependencies(lettergate lettergate_documents)
+install(FILES ${man_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The license in the machine-readable copyright file distributions read: LICENSE's
 # terms as a paragraph of their own, with its copyright line in a field.

@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -50,6 +51,28 @@ QHash<QString, QString> desktopEntry(const QString &path)
     return keys;
 }
 
+// The first word of each entry in the section of `lettergate --help` that begins with
+// `heading`: the lines indented by two spaces, up to the section's blank line.
+QStringList helpEntries(const QByteArray &help, const QString &heading)
+{
+    const QString text = QString::fromUtf8(help);
+    const qsizetype start = text.indexOf(QLatin1Char('\n') + heading);
+    if (start < 0)
+        return {};
+    const QString section = text.mid(start, text.indexOf(QStringLiteral("\n\n"), start + 1) - start);
+    static const QRegularExpression entry(QStringLiteral("^  (\\S+)"), QRegularExpression::MultilineOption);
+    QStringList entries;
+    for (QRegularExpressionMatchIterator match = entry.globalMatch(section); match.hasNext();)
+        entries << match.next().captured(1);
+    return entries;
+}
+
+// A program the installed files are checked with; scripts/install-deps installs each.
+QString tool(const char *name)
+{
+    return QStandardPaths::findExecutable(QString::fromLatin1(name));
+}
+
 } // namespace
 
 // The build installed into a temporary prefix as `cmake --install` installs it, and
@@ -83,6 +106,7 @@ private slots:
         QCOMPARE(help.exitCode, 0);
         for (const char *verb : {"toggle", "show", "settings", "windows", "quit"})
             QVERIFY2(help.out.contains(QByteArray("\n  ") + verb + ' '), verb);
+        const QStringList statuses = helpEntries(help.out, QStringLiteral("Exit status:"));
 
         // A verb with nobody to ask: a clear message, and a status a script can test.
         const Run toggle = run(program, {QStringLiteral("toggle")}, environment);
@@ -97,6 +121,38 @@ private slots:
         const Run start = run(program, {}, environment);
         QCOMPARE(start.exitCode, 2);
         QVERIFY2(start.err.contains("no usable display"), start.err.constData());
+
+        // Each status seen is one --help explains.
+        for (const int status : {toggle.exitCode, unknown.exitCode, start.exitCode})
+            QVERIFY2(statuses.contains(QString::number(status)), qPrintable(statuses.join(u' ')));
+    }
+
+    // The manual page renders without a complaint from troff, and lists every verb and
+    // exit status that --help lists.
+    void theManPageRendersAndListsWhatHelpLists()
+    {
+        const QString man = tool("man");
+        QVERIFY2(!man.isEmpty(), "man is not installed (scripts/install-deps installs man-db)");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
+        const Run page = run(man,
+                             {QStringLiteral("--warnings"), QStringLiteral("-l"),
+                              m_prefix.filePath(QStringLiteral("share/man/man1/lettergate.1.gz"))},
+                             environment);
+        QCOMPARE(page.exitCode, 0);
+        QVERIFY2(page.err.isEmpty(), page.err.constData());
+        const QString text = QString::fromUtf8(page.out);
+        QVERIFY(text.startsWith(QStringLiteral("lettergate(1)")));
+
+        const QByteArray help = installedHelp();
+        const QStringList verbs = helpEntries(help, QStringLiteral("Verbs"));
+        const QStringList statuses = helpEntries(help, QStringLiteral("Exit status:"));
+        QVERIFY(!verbs.isEmpty() && !statuses.isEmpty());
+        // The page's entries are terms on lines of their own, under their section.
+        for (const QString &term : verbs + statuses) {
+            const QRegularExpression entry(QStringLiteral("^ +%1( |$)").arg(term), QRegularExpression::MultilineOption);
+            QVERIFY2(entry.match(text).hasMatch(), qPrintable(term));
+        }
     }
 
     void theDesktopEntryIsValidAndNamesTheProgramAndItsIcon()
@@ -133,6 +189,11 @@ private slots:
     }
 
 private:
+    QByteArray installedHelp() const
+    {
+        return run(m_prefix.filePath(QStringLiteral("bin/lettergate")), {QStringLiteral("--help")}).out;
+    }
+
     QTemporaryDir m_prefix;
 };
 
