@@ -28,8 +28,8 @@ endif()
 install(FILES ${LETTERGATE_DESKTOP_FILE} DESTINATION ${autostart_destination} COMPONENT autostart
         ${autostart_optional})
 
-# The newest release at the top of CHANGELOG.md is this version: its date is the man
-# page's.
+# The newest release at the top of CHANGELOG.md is this version: its date is the release
+# date the man page and the AppStream metadata give.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/CHANGELOG.md)
 file(STRINGS ${CMAKE_SOURCE_DIR}/CHANGELOG.md newest_release REGEX "^## " LIMIT_COUNT 1)
 if(NOT newest_release MATCHES "^## ([^ ]+) \\(([0-9]+-[0-9]+-[0-9]+)\\)$" OR NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
@@ -82,6 +82,20 @@ configure_file(data/copyright.in ${CMAKE_BINARY_DIR}/data/copyright @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/data/copyright ${debian_changelog}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lettergate)
 
+# What software centres show of the program, naming its desktop entry.
+set(metainfo ${CMAKE_BINARY_DIR}/data/${LETTERGATE_APP_ID}.metainfo.xml)
+configure_file(data/lettergate.metainfo.xml.in ${metainfo} @ONLY)
+install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# Shell completions, where each shell looks for those of installed programs. zsh reads
+# share/zsh/site-functions under /usr/local; Debian's zsh reads a package's from
+# share/zsh/vendor-completions instead, where the package moves it
+# (DebianPackageLayout.cmake).
+install(FILES data/completions/lettergate.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME lettergate)
+install(FILES data/completions/_lettergate DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/site-functions)
+install(FILES data/completions/lettergate.fish DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME lettergate)
 set(CPACK_PACKAGE_VENDOR "Lettergate")
@@ -92,6 +106,7 @@ set(CPACK_PACKAGE_DESCRIPTION
 set(CPACK_PACKAGE_HOMEPAGE_URL ${LETTERGATE_HOMEPAGE})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/DebianPackageLayout.cmake)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 # The libraries the program links come from dpkg-shlibdeps; these are loaded at run

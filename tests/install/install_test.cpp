@@ -155,6 +155,55 @@ private slots:
         }
     }
 
+    // Software centres read the AppStream metadata, which names the installed desktop
+    // entry; each shell finds the completion of every verb --help lists.
+    void desktopsAndShellsFindTheirFiles()
+    {
+        const QString appstream = tool("appstreamcli");
+        QVERIFY2(!appstream.isEmpty(), "appstreamcli is not installed (scripts/install-deps installs appstream)");
+        const QString appId = qEnvironmentVariable("LETTERGATE_APP_ID");
+        const QString metainfo = m_prefix.filePath(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(appId));
+        const Run validation = run(appstream, {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo});
+        QVERIFY2(validation.exitCode == 0, validation.out.constData());
+        QFile metainfoFile(metainfo);
+        QVERIFY(metainfoFile.open(QIODevice::ReadOnly));
+        const QRegularExpressionMatch launchable =
+            QRegularExpression(QStringLiteral("<launchable type=\"desktop-id\">([^<]+)</launchable>"))
+                .match(QString::fromUtf8(metainfoFile.readAll()));
+        QVERIFY(QFile::exists(m_prefix.filePath(QStringLiteral("share/applications/") + launchable.captured(1))));
+
+        const QStringList verbs = helpEntries(installedHelp(), QStringLiteral("Verbs"));
+        QVERIFY(!verbs.isEmpty());
+
+        // bash: what the completion offers after "lettergate ", through the function
+        // `complete -p` names.
+        const Run bash = run(QStringLiteral("bash"),
+                             {QStringLiteral("-c"), QStringLiteral(R"(source "$1" && complete -p lettergate &&
+                                 spec=$(complete -p lettergate) && function=${spec#*-F } &&
+                                 COMP_WORDS=(lettergate "") && COMP_CWORD=1 && "${function%% *}" &&
+                                 printf '%s\n' "${COMPREPLY[@]}")"),
+                              QStringLiteral("bash"),
+                              m_prefix.filePath(QStringLiteral("share/bash-completion/completions/lettergate"))});
+        QVERIFY2(bash.exitCode == 0, bash.err.constData());
+        QStringList lines = QString::fromUtf8(bash.out).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(!lines.isEmpty() && lines.takeFirst().startsWith(QStringLiteral("complete -F ")));
+        QStringList words = verbs + QStringList{QStringLiteral("--help"), QStringLiteral("--version")};
+        lines.sort();
+        words.sort();
+        QCOMPARE(lines, words);
+
+        // zsh and fish: each verb in the completion files where the shells look for them.
+        QFile zsh(m_prefix.filePath(QStringLiteral("share/zsh/site-functions/_lettergate")));
+        QFile fish(m_prefix.filePath(QStringLiteral("share/fish/vendor_completions.d/lettergate.fish")));
+        QVERIFY(zsh.open(QIODevice::ReadOnly) && fish.open(QIODevice::ReadOnly));
+        const QByteArray zshText = zsh.readAll();
+        const QByteArray fishText = fish.readAll();
+        for (const QString &verb : verbs) {
+            QVERIFY2(zshText.contains("'" + verb.toUtf8() + ':'), qPrintable(verb));
+            QVERIFY2(fishText.contains("-a " + verb.toUtf8() + ' '), qPrintable(verb));
+        }
+    }
+
     void theDesktopEntryIsValidAndNamesTheProgramAndItsIcon()
     {
         const QString appId = qEnvironmentVariable("LETTERGATE_APP_ID");
