@@ -101,8 +101,11 @@ set(CPACK_PACKAGE_NAME lettergate)
 set(CPACK_PACKAGE_VENDOR "Lettergate")
 set(CPACK_PACKAGE_CONTACT ${LETTERGATE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keyboard-driven window switcher with clipboard history and snippets")
-set(CPACK_PACKAGE_DESCRIPTION
-    "One global trigger opens a floating panel that marks every application with a letter; typing it brings that application's window to the front. List keys lead to the clipboard history, snippets, quick links and shell commands.")
+# One line each as the package's description shows them (at most 80 characters).
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+       "One global trigger opens a floating panel that marks every application with a"
+       "letter; typing it brings that application's window to the front. List keys"
+       "lead to the clipboard history, snippets, quick links and shell commands.")
 set(CPACK_PACKAGE_HOMEPAGE_URL ${LETTERGATE_HOMEPAGE})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
