@@ -32,18 +32,25 @@ install(FILES ${LETTERGATE_DESKTOP_FILE} DESTINATION ${autostart_destination} CO
 # date the man page and the AppStream metadata give.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/CHANGELOG.md)
 file(STRINGS ${CMAKE_SOURCE_DIR}/CHANGELOG.md newest_release REGEX "^## " LIMIT_COUNT 1)
-if(NOT newest_release MATCHES "^## ([^ ]+) \\(([0-9]+-[0-9]+-[0-9]+)\\)$" OR NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+if(NOT newest_release MATCHES "^## ([^ ]+) \\(([0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9])\\)$"
+   OR NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
   message(FATAL_ERROR "CHANGELOG.md must start with this release, \"## ${PROJECT_VERSION} (YYYY-MM-DD)\", "
                       "not \"${newest_release}\"")
 endif()
 set(LETTERGATE_RELEASE_DATE ${CMAKE_MATCH_2})
 execute_process(COMMAND date -u -d "${LETTERGATE_RELEASE_DATE} 12:00" +%s OUTPUT_VARIABLE release_epoch
-                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+                OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE not_a_date)
+if(not_a_date)
+  message(FATAL_ERROR "CHANGELOG.md dates this release ${LETTERGATE_RELEASE_DATE}, which is no date")
+endif()
 
 # The manual page, written in scdoc's plain-text form and compressed as distributions
 # ship it; dated by the release, not the build, so every build of a release makes the
 # same page.
-find_program(LETTERGATE_SCDOC scdoc REQUIRED DOC "scdoc, which turns the man page's source into troff")
+find_program(LETTERGATE_SCDOC scdoc)
+if(NOT LETTERGATE_SCDOC)
+  message(FATAL_ERROR "scdoc, which makes the man page, is missing: scripts/install-deps installs it")
+endif()
 set(man_source ${CMAKE_BINARY_DIR}/data/lettergate.1.scd)
 set(man_page ${CMAKE_BINARY_DIR}/data/lettergate.1)
 configure_file(data/lettergate.1.scd.in ${man_source} @ONLY)
