@@ -18,7 +18,7 @@ const char *verbHelp = R"(
 Verbs (each asks the running Lettergate and exits; status 1 when none is running
 or it refuses the request):
   toggle    open the panel, or close it when it is open (bind this to a key in
-            a window manager or compositor that Lettergate cannot grab keys in)
+            a window manager or compositor where Lettergate cannot grab keys)
   tap MODIFIER
             report a bare tap of super, ctrl, alt or shift: two within 0.3 s open
             the panel when the trigger is a double tap of that modifier (bind it to
@@ -30,6 +30,14 @@ or it refuses the request):
             tabs ("-" for an application without a letter)
   quit      quit Lettergate
 Without a verb Lettergate starts; if it already runs, its settings window opens.
+
+Exit status:
+  0         done
+  1         Lettergate is not running or refused the request, or could not start
+  2         no usable display to start on
+  64        a command line it cannot use
+
+The files, the environment variables and examples of key bindings: man lettergate
 )";
 
 int usage(const QString &problem)

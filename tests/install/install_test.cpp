@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -50,6 +51,28 @@ QHash<QString, QString> desktopEntry(const QString &path)
     return keys;
 }
 
+// The first word of each entry in the section of `lettergate --help` that begins with
+// `heading`: the lines indented by two spaces, up to the section's blank line.
+QStringList helpEntries(const QByteArray &help, const QString &heading)
+{
+    const QString text = QString::fromUtf8(help);
+    const qsizetype start = text.indexOf(QLatin1Char('\n') + heading);
+    if (start < 0)
+        return {};
+    const QString section = text.mid(start, text.indexOf(QStringLiteral("\n\n"), start + 1) - start);
+    static const QRegularExpression entry(QStringLiteral("^  (\\S+)"), QRegularExpression::MultilineOption);
+    QStringList entries;
+    for (QRegularExpressionMatchIterator match = entry.globalMatch(section); match.hasNext();)
+        entries << match.next().captured(1);
+    return entries;
+}
+
+// A program the installed files are checked with; scripts/install-deps installs each.
+QString tool(const char *name)
+{
+    return QStandardPaths::findExecutable(QString::fromLatin1(name));
+}
+
 } // namespace
 
 // The build installed into a temporary prefix as `cmake --install` installs it, and
@@ -83,6 +106,7 @@ private slots:
         QCOMPARE(help.exitCode, 0);
         for (const char *verb : {"toggle", "show", "settings", "windows", "quit"})
             QVERIFY2(help.out.contains(QByteArray("\n  ") + verb + ' '), verb);
+        const QStringList statuses = helpEntries(help.out, QStringLiteral("Exit status:"));
 
         // A verb with nobody to ask: a clear message, and a status a script can test.
         const Run toggle = run(program, {QStringLiteral("toggle")}, environment);
@@ -97,6 +121,87 @@ private slots:
         const Run start = run(program, {}, environment);
         QCOMPARE(start.exitCode, 2);
         QVERIFY2(start.err.contains("no usable display"), start.err.constData());
+
+        // Each status seen is one --help explains.
+        for (const int status : {toggle.exitCode, unknown.exitCode, start.exitCode})
+            QVERIFY2(statuses.contains(QString::number(status)), qPrintable(statuses.join(u' ')));
+    }
+
+    // The manual page renders without a complaint from troff, and lists every verb and
+    // exit status that --help lists.
+    void theManPageRendersAndListsWhatHelpLists()
+    {
+        const QString man = tool("man");
+        QVERIFY2(!man.isEmpty(), "man is not installed (scripts/install-deps installs man-db)");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("MANWIDTH"), QStringLiteral("80"));
+        const Run page = run(man,
+                             {QStringLiteral("--warnings"), QStringLiteral("-l"),
+                              m_prefix.filePath(QStringLiteral("share/man/man1/lettergate.1.gz"))},
+                             environment);
+        QCOMPARE(page.exitCode, 0);
+        QVERIFY2(page.err.isEmpty(), page.err.constData());
+        const QString text = QString::fromUtf8(page.out);
+        QVERIFY(text.startsWith(QStringLiteral("lettergate(1)")));
+
+        const QByteArray help = installedHelp();
+        const QStringList verbs = helpEntries(help, QStringLiteral("Verbs"));
+        const QStringList statuses = helpEntries(help, QStringLiteral("Exit status:"));
+        QVERIFY(!verbs.isEmpty() && !statuses.isEmpty());
+        // The page's entries are terms on lines of their own, under their section.
+        for (const QString &term : verbs + statuses) {
+            const QRegularExpression entry(QStringLiteral("^ +%1( |$)").arg(term), QRegularExpression::MultilineOption);
+            QVERIFY2(entry.match(text).hasMatch(), qPrintable(term));
+        }
+    }
+
+    // Software centres read the AppStream metadata, which names the installed desktop
+    // entry; each shell finds the completion of every verb --help lists.
+    void desktopsAndShellsFindTheirFiles()
+    {
+        const QString appstream = tool("appstreamcli");
+        QVERIFY2(!appstream.isEmpty(), "appstreamcli is not installed (scripts/install-deps installs appstream)");
+        const QString appId = qEnvironmentVariable("LETTERGATE_APP_ID");
+        const QString metainfo = m_prefix.filePath(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(appId));
+        const Run validation = run(appstream, {QStringLiteral("validate"), QStringLiteral("--no-net"), metainfo});
+        QVERIFY2(validation.exitCode == 0, validation.out.constData());
+        QFile metainfoFile(metainfo);
+        QVERIFY(metainfoFile.open(QIODevice::ReadOnly));
+        const QRegularExpressionMatch launchable =
+            QRegularExpression(QStringLiteral("<launchable type=\"desktop-id\">([^<]+)</launchable>"))
+                .match(QString::fromUtf8(metainfoFile.readAll()));
+        QVERIFY(QFile::exists(m_prefix.filePath(QStringLiteral("share/applications/") + launchable.captured(1))));
+
+        const QStringList verbs = helpEntries(installedHelp(), QStringLiteral("Verbs"));
+        QVERIFY(!verbs.isEmpty());
+
+        // bash: what the completion offers after "lettergate ", through the function
+        // `complete -p` names.
+        const Run bash = run(QStringLiteral("bash"),
+                             {QStringLiteral("-c"), QStringLiteral(R"(source "$1" && complete -p lettergate &&
+                                 spec=$(complete -p lettergate) && function=${spec#*-F } &&
+                                 COMP_WORDS=(lettergate "") && COMP_CWORD=1 && "${function%% *}" &&
+                                 printf '%s\n' "${COMPREPLY[@]}")"),
+                              QStringLiteral("bash"),
+                              m_prefix.filePath(QStringLiteral("share/bash-completion/completions/lettergate"))});
+        QVERIFY2(bash.exitCode == 0, bash.err.constData());
+        QStringList lines = QString::fromUtf8(bash.out).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(!lines.isEmpty() && lines.takeFirst().startsWith(QStringLiteral("complete -F ")));
+        QStringList words = verbs + QStringList{QStringLiteral("--help"), QStringLiteral("--version")};
+        lines.sort();
+        words.sort();
+        QCOMPARE(lines, words);
+
+        // zsh and fish: each verb in the completion files where the shells look for them.
+        QFile zsh(m_prefix.filePath(QStringLiteral("share/zsh/site-functions/_lettergate")));
+        QFile fish(m_prefix.filePath(QStringLiteral("share/fish/vendor_completions.d/lettergate.fish")));
+        QVERIFY(zsh.open(QIODevice::ReadOnly) && fish.open(QIODevice::ReadOnly));
+        const QByteArray zshText = zsh.readAll();
+        const QByteArray fishText = fish.readAll();
+        for (const QString &verb : verbs) {
+            QVERIFY2(zshText.contains("'" + verb.toUtf8() + ':'), qPrintable(verb));
+            QVERIFY2(fishText.contains("-a " + verb.toUtf8() + ' '), qPrintable(verb));
+        }
     }
 
     void theDesktopEntryIsValidAndNamesTheProgramAndItsIcon()
@@ -133,6 +238,11 @@ private slots:
     }
 
 private:
+    QByteArray installedHelp() const
+    {
+        return run(m_prefix.filePath(QStringLiteral("bin/lettergate")), {QStringLiteral("--help")}).out;
+    }
+
     QTemporaryDir m_prefix;
 };
 
