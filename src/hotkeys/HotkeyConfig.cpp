@@ -1,6 +1,6 @@
 #include "hotkeys/HotkeyConfig.h"
 
-#include "hotkeys/VirtualKeys.h"
+#include "platform/KeyEncoding.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,4 +1,0 @@
-#pragma once
-
-// The virtual key table lives with the platform layer, whose backends translate it.
-#include "platform/KeyEncoding.h"
