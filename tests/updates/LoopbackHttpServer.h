@@ -25,10 +25,9 @@ public:
             qFatal("cannot listen on 127.0.0.1: %s", qPrintable(m_server->errorString()));
     }
 
-    quint16 port() const { return m_server->serverPort(); }
     QString baseUrl(const QString &scheme = QStringLiteral("http")) const
     {
-        return QStringLiteral("%1://127.0.0.1:%2/v1").arg(scheme).arg(port());
+        return QStringLiteral("%1://127.0.0.1:%2/v1").arg(scheme).arg(m_server->serverPort());
     }
 
     // The head of every request so far ("GET /v1/… HTTP/1.1\r\nHost: …"), in order.

@@ -7,21 +7,6 @@
 
 namespace lettergate {
 
-// "updateAvailable(2.0, https://…, notes)", "error(…)" or "upToDate".
-inline QString describe(const UpdateResult &result)
-{
-    switch (result.kind()) {
-    case UpdateResult::Kind::UpdateAvailable:
-        return QStringLiteral("updateAvailable(%1, %2, %3)")
-            .arg(result.version(), result.url(), result.notes() ? *result.notes() : QStringLiteral("<none>"));
-    case UpdateResult::Kind::Error:
-        return QStringLiteral("error(%1)").arg(result.message());
-    case UpdateResult::Kind::UpToDate:
-        break;
-    }
-    return QStringLiteral("upToDate");
-}
-
 // A latest-release document naming version and url, with extra members as written.
 inline QByteArray releaseJson(const QByteArray &version, const QByteArray &url = "https://lettergate.app/download",
                               const QByteArray &extraMembers = {})

@@ -16,7 +16,6 @@ using Server = LoopbackHttpServer;
 
 namespace {
 
-const auto timedOut = UpdateResult::error(QStringLiteral("The request timed out."));
 const auto tooLarge = UpdateResult::error(QStringLiteral("The update server's reply is larger than 1 MiB."));
 
 // Writes chunk every interval for as long as the connection lasts, after head.
@@ -77,7 +76,7 @@ private slots:
              {Server::silence(), trickle("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n", " ", 50ms)}) {
             Server server(answer);
             UpdateChecker checker(server.baseUrl(), 600ms);
-            QCOMPARE(runCheck(checker, 10000), timedOut);
+            QCOMPARE(runCheck(checker, 10000), UpdateResult::error(QStringLiteral("The request timed out.")));
         }
     }
 
@@ -101,7 +100,7 @@ private slots:
             UpdateChecker checker(server.baseUrl(), 5s);
             const std::optional<UpdateResult> outcome = runCheck(checker);
             QVERIFY(outcome && outcome->isError());
-            QVERIFY2(outcome->message().startsWith(message), qPrintable(describe(*outcome)));
+            QVERIFY2(outcome->message().startsWith(message), qPrintable(outcome->message()));
         }
     }
 
@@ -116,7 +115,6 @@ private slots:
         UpdateChecker checker(downgrade.baseUrl(QStringLiteral("https")), 10s);
         QCOMPARE(runCheck(checker, 10000), UpdateResult::error(QStringLiteral(
                                                "The update server redirected the request to an insecure address.")));
-        QCOMPARE(downgrade.requests.size(), 1);
         QVERIFY(plain.requests.isEmpty());
     }
 

