@@ -28,7 +28,6 @@ private slots:
         } cases[] = {
             {{}, QRectF(0, 0, 10, 10), std::nullopt, -1},
             {two, QRectF(1400, 300, 600, 400), QPoint(10, 10), 1},
-            {two, QRectF(100, 100, 600, 400), onSide, 0},
             // Its centre lies off both screens: the side screen holds more of it.
             {two, QRectF(1220, 20, 200, 340), std::nullopt, 1},
             // A window on no screen: the pointer's screen, whichever it is.

@@ -40,9 +40,8 @@ class OverlayControllerTest : public QObject {
                                           {browserPid, QStringLiteral("org.example.Browser")}};
             platform.appList.frontmost = editorPid;
             platform.ax.elements = {{editorPid, {11}}, {browserPid, {21, 22}}};
-            platform.capture.windows = {{11, QRectF(0, 0, 800, 600)},
-                                        {21, QRectF(0, 0, 800, 600)},
-                                        {22, QRectF(0, 0, 800, 600)}};
+            for (const quint32 id : {11, 21, 22})
+                platform.capture.windows.append({id, QRectF(0, 0, 800, 600)});
         }
         bool press(Qt::Key key, const QString &text = {}, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
         {
@@ -88,10 +87,8 @@ private slots:
         rig.platform.appList.frontmost = browserPid;
         rig.controller.show();
         rig.controller.toggle();
-        QVERIFY(!rig.controller.isPanelVisible());
         rig.controller.show();
         emit rig.controller.panel()->focusLost();
-        QVERIFY(!rig.controller.isPanelVisible());
         rig.platform.appList.frontmost = browserPid;
         rig.platform.appList.terminated.insert(browserPid);
         rig.controller.show();
@@ -99,22 +96,33 @@ private slots:
         QCOMPARE(rig.platform.appList.activations, QList<qint32>{editorPid});
     }
 
-    void everyKeyIsSwallowedAndAKeyThatMeansNothingBeeps()
+    // Every key is the panel's; one that means nothing beeps. An app with a stored letter
+    // but no window on the panel is launched, with a beep if it cannot be.
+    void everyKeyIsSwallowedAndAKeyThatMeansNothingBeepsAndStoredLettersLaunchApps()
     {
         Rig rig;
+        QCOMPARE(rig.settings.store.applyLetters({{QStringLiteral("org.example.Mail"), QStringLiteral("x")},
+                                                  {QStringLiteral("org.example.Gone"), QStringLiteral("y")}}),
+                 KeyValidation::ok());
+        rig.platform.appList.installed.insert(QStringLiteral("org.example.Mail"));
         rig.controller.show();
         const PanelHeader *header = rig.controller.panel()->content()->header();
         const QList<std::tuple<Qt::Key, QString, Qt::KeyboardModifiers>> ignored{
             {Qt::Key_Q, QStringLiteral("q"), Qt::ControlModifier}, {Qt::Key_Space, QStringLiteral(" "), {}}};
         for (const auto &[key, text, modifiers] : ignored)
             QVERIFY(rig.press(key, text, modifiers));
-        QCOMPARE(rig.platform.bell.beeps, 0);
         QVERIFY(!header->isShaking());
         // Enter with nothing highlighted means nothing: a beep and a shake, the panel stays.
         QVERIFY(rig.press(Qt::Key_Return, QStringLiteral("\r")));
         QVERIFY(header->isShaking());
         QCOMPARE(rig.platform.bell.beeps, 1);
         QVERIFY(rig.controller.isPanelVisible());
+
+        rig.type(QStringLiteral("x"));
+        rig.open(QStringLiteral("y"));
+        QCOMPARE(rig.platform.appList.launches,
+                 (QList<QString>{QStringLiteral("org.example.Mail"), QStringLiteral("org.example.Gone")}));
+        QCOMPARE(rig.platform.bell.beeps, 2);
     }
 
     // The panel covers the screen until the window manager reports the switch done.
@@ -174,8 +182,7 @@ private slots:
                                                       {{editor, PasteKeystroke::controlShiftV}}),
                  KeyValidation::ok());
         rig.open(QStringLiteral("v1"));
-        QTRY_COMPARE(rig.platform.strokes.pastes.size(), 2);
-        QCOMPARE(rig.platform.strokes.pastes.last(), PasteKeystroke::controlShiftV);
+        QTRY_COMPARE(rig.platform.strokes.pastes, QList({PasteKeystroke::controlV, PasteKeystroke::controlShiftV}));
 
         // A picture goes on the clipboard alone, and the primary selection is emptied: a
         // terminal's Shift+Insert must not type the text an earlier paste left there.
@@ -237,21 +244,6 @@ private slots:
         const QString cutLine = QString(FailureNotice::shownLineLength - 1, u'0') + u'…';
         QCOMPARE(rig.platform.notes.shown.last().body,
                  QStringList({"line 5", "line 6", "line 7", "line 8", cutLine}).join(u'\n'));
-    }
-
-    // An app with a stored letter but no window on the panel: launched, a beep if it cannot be.
-    void storedLettersLaunchApps()
-    {
-        Rig rig;
-        QCOMPARE(rig.settings.store.applyLetters({{QStringLiteral("org.example.Mail"), QStringLiteral("x")},
-                                                  {QStringLiteral("org.example.Gone"), QStringLiteral("y")}}),
-                 KeyValidation::ok());
-        rig.platform.appList.installed.insert(QStringLiteral("org.example.Mail"));
-        rig.open(QStringLiteral("x"));
-        rig.open(QStringLiteral("y"));
-        QCOMPARE(rig.platform.appList.launches,
-                 (QList<QString>{QStringLiteral("org.example.Mail"), QStringLiteral("org.example.Gone")}));
-        QCOMPARE(rig.platform.bell.beeps, 1);
     }
 
     // Picking a window while the opening's captures are under way does not wait for

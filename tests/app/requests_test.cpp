@@ -36,7 +36,7 @@ class RequestsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void theCommandLineKnowsItsVerbs()
+    void theCommandLineKnowsItsVerbsAndShowsOnlyPrintableText()
     {
         const QList<std::pair<std::vector<const char *>, std::optional<QString>>> verbs{
             {{"toggle"}, "toggle"},
@@ -48,20 +48,15 @@ private slots:
             QCOMPARE(parse(arguments).exitCode, std::nullopt);
         }
         // Usage errors exit at once, and nothing is sent.
-        for (const std::vector<const char *> &wrong : QList<std::vector<const char *>>{{"Toggle"},
-                                                                                       {"toggle", "quit"},
-                                                                                       {"--frobnicate"},
-                                                                                       {"tap"},
-                                                                                       {"tap", "super", "ctrl"},
-                                                                                       {"toggle", "super"}}) {
+        const QList<std::vector<const char *>> wrongs{
+            {"Toggle"}, {"--frobnicate"}, {"tap"}, {"tap", "super", "ctrl"}, {"toggle", "super"}};
+        for (const std::vector<const char *> &wrong : wrongs) {
             QCOMPARE(parse(wrong).exitCode, 64);
             QCOMPARE(parse(wrong).verb, std::nullopt);
         }
         QCOMPARE(parse({"--version"}).exitCode, 0);
-    }
 
-    void onlyPrintableTextIsShown()
-    {
+        // Only printable text of an answer is shown.
         const QList<std::pair<QString, QString>> cases{
             {QStringLiteral("Grüße, 東京 🙂\tcolumn\n"), QStringLiteral("Grüße, 東京 🙂\tcolumn\n")},
             {QStringLiteral("\u009b2J\u0085\u009d"), QStringLiteral("2J")},
@@ -77,8 +72,8 @@ private slots:
     }
 
     // The settings read from the user's file re-arm the program's trigger, and every
-    // save reaches the save indicator, a failing one the user.
-    void theProgramWiresItsServicesTogether()
+    // save reaches the save indicator, a failing one the user; each request is answered.
+    void theProgramWiresItsServicesTogetherAndAnswersEachRequest()
     {
         TestEnvironment environment;
         writeSettingsFile("[General]\nLettergate.commandKey=k\n");
@@ -101,22 +96,15 @@ private slots:
         }
         QVERIFY(services.saveIndicator->failure().startsWith(QStringLiteral("commands.json: ")));
         QCOMPARE(platform.notes.shown.size(), 1);
-        services.hotkeys->setOnTrigger({});
-    }
 
-    // Whatever arrives on the socket that is no request is refused, logged on one line,
-    // and does nothing; a tap the desktop reports feeds the double tap.
-    void theRunningProgramAnswersEachRequest()
-    {
-        TestEnvironment environment;
-        FakePlatform platform;
-        LettergateApp app(platform);
+        // Whatever arrives on the socket that is no request is refused, logged on one line,
+        // and does nothing; a tap the desktop reports feeds the double tap.
         LogCapture log;
         const QByteArray refused = app.handleRequest(QStringLiteral("\x1b[2Jsettings\u2029again"));
         QCOMPARE(RequestProtocol::refusalReason(refused), QStringLiteral("unknown request"));
         QCOMPARE(RequestProtocol::payload(refused), std::nullopt);
-        const auto settingsShown = [&app] {
-            const QWidget *window = app.services().settingsWindow->window();
+        const auto settingsShown = [&services] {
+            const QWidget *window = services.settingsWindow->window();
             return window && window->isVisible();
         };
         QVERIFY(!settingsShown());
@@ -128,7 +116,7 @@ private slots:
         // An empty window list is an answer; an empty reply is none.
         QCOMPARE(RequestProtocol::payload(QByteArray()), std::nullopt);
 
-        HotkeyManager &trigger = *app.services().hotkeys;
+        HotkeyManager &trigger = *services.hotkeys;
         int fires = 0;
         trigger.setOnTrigger([&fires] { ++fires; });
         trigger.apply(HotkeyConfig::doubleModifier(HotkeyConfig::ModifierKey::Control));
@@ -144,6 +132,7 @@ private slots:
         app.handleRequest(QStringLiteral("tap hyper"));
         app.handleRequest(QStringLiteral("tap ctrl"));
         QCOMPARE(fires, 2);
+        trigger.setOnTrigger({});
     }
 };
 

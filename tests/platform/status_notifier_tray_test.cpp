@@ -35,11 +35,9 @@ private slots:
         QVERIFY(!tray.isPresent());
         tray.iconMade();
         QVERIFY(tray.isPresent());
-        QCOMPARE(changes.count(), 1);
 
         QVERIFY(watcher.unregisterService(QStringLiteral("org.kde.StatusNotifierWatcher")));
         QTRY_VERIFY(!tray.isPresent());
-        QCOMPARE(changes.last().at(0).toBool(), false);
         QVERIFY(watcher.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
         QTRY_VERIFY(tray.isPresent());
         QCOMPARE(changes.count(), 3);

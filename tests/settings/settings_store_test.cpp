@@ -95,7 +95,6 @@ private slots:
              {}},
             {"not json", HotkeyConfig::defaultTrigger(), {}},
             {iniQuoted(R"({"combo":{"keyCode":0,"carbonModifiers":512}})"), HotkeyConfig::defaultTrigger(), "⇧A"},
-            {iniQuoted(R"({"combo":{"keyCode":0,"carbonModifiers":0}})"), HotkeyConfig::defaultTrigger(), "A"},
             {iniQuoted(R"({"doubleModifier":{"_0":"shift"}})"), HotkeyConfig::doubleModifier(ModifierKey::Shift), {}},
         };
         for (const auto &[stored, expected, refused] : rows) {
@@ -108,28 +107,10 @@ private slots:
             LogCapture log;
             Launch launch;
             QCOMPARE(launch.store.hotkey(), expected);
-            QVERIFY(launch.armer.applied.empty());
             QCOMPARE(log.lines.join(QString()).section(u' ', 4, 4),
                      refused); // "[Lettergate] ⚠️ The trigger ⇧A in …"
             QCOMPARE(storedValue(), before);
         }
-    }
-
-    void setHotkeyPublishesRearmsStoresAndTicks()
-    {
-        TestEnvironment environment;
-        Launch launch;
-        QSignalSpy published(&launch.store, &SettingsStore::hotkeyChanged);
-        const HotkeyConfig doubleTap = HotkeyConfig::doubleModifier(ModifierKey::Command);
-
-        // Setting the same trigger again changes nothing visible, but is still re-armed
-        // and confirmed.
-        launch.store.setHotkey(doubleTap);
-        launch.store.setHotkey(doubleTap);
-        QCOMPARE(published.count(), 1);
-        QCOMPARE(launch.armer.applied, std::vector<HotkeyConfig>(2, doubleTap));
-        QCOMPARE(launch.tick(), 3);
-        QCOMPARE(Launch(freshCopyOfSettingsFile()).store.hotkey(), doubleTap);
     }
 
     // A refused edit leaves everything as it was; an accepted one is lower-cased, saved
@@ -210,7 +191,9 @@ private slots:
         }
     }
 
-    void loadDropsStoredLettersThatEqualAListKey()
+    // A stored letter equal to a list key is dropped at load; one set since is only
+    // held until then, and the list key wins over it.
+    void listKeysWinOverAppLetters()
     {
         TestEnvironment environment;
         writeSettingsFile(
@@ -225,45 +208,48 @@ private slots:
         Launch next(freshCopyOfSettingsFile());
         QCOMPARE(next.store.letters(), kept);
         QCOMPARE(next.store.names(), AppTextMap({{"app.clip", "Clip"}}));
-    }
 
-    void listKeysWinOverAppLetters()
-    {
-        TestEnvironment environment;
-        Launch launch;
         SettingsStore &store = launch.store;
-        // A letter equal to a list key can only be held until the next load.
         store.setLetters({{"app.vim", "v"}, {"app.b.second", "s"}, {"app.a.first", "S"}, {"app.silent", ""}});
-
         QCOMPARE(store.bundleIDForLetter("V"), std::nullopt);
         QCOMPARE(store.bundleIDForLetter("s"), std::optional<QString>("app.a.first"));
         QCOMPARE(store.bundleIDForLetter(""), std::nullopt);
-
         QCOMPARE(store.setQuickKeys("c", "b"), KeyValidation::ok());
         QCOMPARE(store.bundleIDForLetter("V"), std::optional<QString>("app.vim"));
         QCOMPARE(store.bundleIDForLetter("C"), std::nullopt);
     }
 
-    void limitSetterClampsStoresPushesAndTicks()
+    // Setting the same trigger or limit again changes nothing visible, but is still
+    // re-armed or pushed to the history, and confirmed.
+    void settersPublishPushStoreAndTick()
     {
         TestEnvironment environment;
         Launch launch;
-        QSignalSpy published(&launch.store, &SettingsStore::clipboardHistoryLimitChanged);
+        QSignalSpy triggers(&launch.store, &SettingsStore::hotkeyChanged);
+        QSignalSpy limits(&launch.store, &SettingsStore::clipboardHistoryLimitChanged);
+        const HotkeyConfig doubleTap = HotkeyConfig::doubleModifier(ModifierKey::Command);
+        launch.store.setHotkey(doubleTap);
+        launch.store.setHotkey(doubleTap);
+        QCOMPARE(triggers.count(), 1);
+        QCOMPARE(launch.armer.applied, std::vector<HotkeyConfig>(2, doubleTap));
+        QCOMPARE(launch.tick(), 1 + 2);
 
         for (int assigned : {0, 51, 30, 30, -7})
             launch.store.setClipboardHistoryLimit(assigned);
         QCOMPARE(launch.history.limits, QList<int>({1, 50, 30, 30, 1}));
-        QCOMPARE(launch.tick(), 1 + 5);
+        QCOMPARE(launch.tick(), 3 + 5);
         // Only clamped values are ever published, and a repeat publishes nothing.
-        QCOMPARE(published.count(), 4);
+        QCOMPARE(limits.count(), 4);
 
         // Before the history exists the limit is still stored and confirmed.
         launch.store.setHistoryLimitTarget(nullptr);
         launch.store.setClipboardHistoryLimit(12);
         QCOMPARE(launch.history.limits.size(), 5);
-        QCOMPARE(launch.tick(), 7);
+        QCOMPARE(launch.tick(), 9);
 
-        QCOMPARE(Launch(freshCopyOfSettingsFile()).history.limits, QList<int>{12});
+        const Launch next(freshCopyOfSettingsFile());
+        QCOMPARE(next.store.hotkey(), doubleTap);
+        QCOMPARE(next.history.limits, QList<int>{12});
     }
 
     void taskbarChoiceIsAppliedAtEveryLoadAndEveryChange()

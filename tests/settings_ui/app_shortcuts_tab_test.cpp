@@ -36,8 +36,8 @@ class AppShortcutsTabTest : public QObject {
     Q_OBJECT
 private slots:
     // Sorted by name in any case, an app without a recorded name by its identifier;
-    // Save stores first letters, or names the problem and stores nothing.
-    void saveStoresFirstLettersOrNamesTheProblemAndStoresNothing()
+    // Save stores first letters and the paste keystrokes, or names the problem and stores nothing.
+    void saveStoresLettersAndPasteKeystrokesOrNamesTheProblemAndStoresNothing()
     {
         SettingsFixture fixture;
         fixture.settings.setLetters({{"app.one", "a"}, {"app.two", "b"}, {"com.unnamed.Tool", "u"}});
@@ -76,15 +76,8 @@ private slots:
         shown.revisit(Tab::AppShortcuts);
         QCOMPARE(rowOf(tab, "app.one")->text(), QStringLiteral("K"));
         QCOMPARE(tab.errorText(), std::nullopt);
-    }
 
-    void pasteKeystrokeIsSavedWithTheLettersAndOnlyBySave()
-    {
-        SettingsFixture fixture;
-        fixture.settings.setLetters({{"app.one", "a"}, {"app.two", "c"}});
-        fixture.settings.saveLetters();
-        ShownView shown(fixture, Tab::AppShortcuts);
-        AppShortcutsTab &tab = shown.view.appShortcutsTab();
+        // The paste keystroke is saved with the letters, and only by Save.
         const auto choose = [&tab](const QString &bundleID, const QString &label) {
             rowOf(tab, bundleID)->pasteKeystrokeChoice()->setCurrentText(label);
             QCOMPARE(rowOf(tab, bundleID)->pasteKeystrokeChoice()->currentText(), label);

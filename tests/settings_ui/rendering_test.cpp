@@ -37,7 +37,6 @@ private slots:
         QList<QImage> empty;
         for (const auto &[tab, name] : tabs) {
             const QImage picture = SettingsRendering::render(fixture.services(), tab);
-            QCOMPARE(picture.size() / picture.devicePixelRatio(), SettingsView::contentSize);
             keep(picture, QString::fromLatin1(name) + QStringLiteral("-empty"));
             empty << picture;
         }

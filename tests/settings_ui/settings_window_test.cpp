@@ -19,6 +19,7 @@ class SettingsWindowTest : public QObject {
     Q_OBJECT
 private slots:
     // Made once, closing only hides it, and its place and size last into the next run.
+    // It has a taskbar entry only when asked to, and follows the choice at once.
     void windowIsMadeOnceAndReusedWhereItWas()
     {
         SettingsFixture fixture;
@@ -27,11 +28,18 @@ private slots:
             QVERIFY(!controller.window());
             controller.show();
             SettingsView *window = controller.window();
-            window->showTab(Tab::Links);
+            QCOMPARE(window->windowType(), Qt::Tool);
             window->move(60, 40);
+            window->generalTab().findChild<QCheckBox *>()->click();
+            QVERIFY(fixture.settings.showInDock());
+            QCOMPARE(window->windowType(), Qt::Window);
+            QCOMPARE(window->pos(), QPoint(60, 40));
+            fixture.settings.setShowInDock(false);
+            QCOMPARE(window->windowType(), Qt::Tool);
+            QVERIFY(window->isVisible());
+            window->showTab(Tab::Links);
             window->resize(700, 520);
             QVERIFY(window->close());
-            QVERIFY(!window->isVisible());
             controller.show();
             QCOMPARE(controller.window(), window);
             QCOMPARE(window->currentTab(), Tab::Links);
@@ -104,23 +112,6 @@ private slots:
                          test.leaves ? test.storedName : QStringLiteral("Edited"));
             }
         }
-    }
-
-    void taskbarEntryFollowsShowInTaskbarAtOnce()
-    {
-        SettingsFixture fixture;
-        SettingsWindowController controller(fixture.services());
-        controller.show();
-        SettingsView *window = controller.window();
-        QCOMPARE(window->windowType(), Qt::Tool); // no taskbar entry by default
-        window->move(40, 50);
-        window->generalTab().findChild<QCheckBox *>()->click();
-        QVERIFY(fixture.settings.showInDock());
-        QCOMPARE(window->windowType(), Qt::Window);
-        QCOMPARE(window->pos(), QPoint(40, 50));
-        fixture.settings.setShowInDock(false);
-        QCOMPARE(window->windowType(), Qt::Tool);
-        QVERIFY(window->isVisible());
     }
 
     void aFailingSaveShowsInTheWindowAndNotifiesOnce()

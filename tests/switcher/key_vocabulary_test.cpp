@@ -41,7 +41,6 @@ private slots:
             // Full list pages.
             {{"v", "v"}, "1", "pasteClip first", "clipboard", "none"},
             {{"v", "v"}, "v", "rejected", "clipboard", "none"},
-            {{"m", "m"}, "1", "runCommand c1", "commands", "none"},
             {{"m", "m"}, "2", "rejected", "commands", "none"},
         };
         for (const auto &row : rows) {

@@ -41,7 +41,7 @@ std::unique_ptr<Launch> nextLaunch()
 class RunningAppsTest : public QObject {
     Q_OBJECT
 private slots:
-    void groupsByApplicationInFrontMostOrderAndSortsWindowsById()
+    void groupsByApplicationSortsWindowsByIdAndKeepsEachAppsLetter()
     {
         TestEnvironment environment;
         Launch launch;
@@ -54,12 +54,8 @@ private slots:
              window(60, 5, QStringLiteral("XTerm"), term), window(40, 3, QStringLiteral("Beta"))},
             listKeys, launch.store);
         QCOMPARE(shown(apps), QStringLiteral("a 1 120 900|e 2 50|x 7 60 70|c 3 40").split(u'|'));
-    }
 
-    void lettersStayWithTheirAppsWhateverTheStackingAndTheNumberOfInstances()
-    {
-        TestEnvironment environment;
-        Launch launch;
+        // Letters stay with their apps whatever the stacking and the number of instances.
         // Qalculate holds a, which a replacement given for one showing must never take;
         // an app with no card (minimised) holds C.
         launch.store.setLetters({{QStringLiteral("XTerm"), QStringLiteral("x")},
@@ -153,11 +149,23 @@ private slots:
         QCOMPARE(nextLaunch()->store.letters().value(QStringLiteral("app.zed")), QStringLiteral("z"));
     }
 
-    void pickLetterPrefersTheNamesOwnAsciiLetters()
+    // At start-up every identifier gets one stored letter, however many windows show it (a
+    // known app keeping its letter is the case above); a letter comes from the name's own
+    // ASCII letters where one is free.
+    void appLettersAreStoredOncePerAppAndPreferTheNamesOwnLetters()
     {
         TestEnvironment environment;
         Launch launch;
         AppLetters letters(launch.store);
+        const QString files = QStringLiteral("org.example.Files"), fonts = QStringLiteral("org.example.Fonts");
+        const int ticks = launch.tick();
+        letters.assignLetters({window(1, 1, QStringLiteral("Files"), files),
+                               window(2, 1, QStringLiteral("Files"), files), window(4, 3, QStringLiteral("Agent")),
+                               window(5, 4, QStringLiteral("Fonts"), fonts)});
+        QCOMPARE(launch.tick(), ticks + 2); // one save per app that got a letter
+        QCOMPARE(nextLaunch()->store.letters(),
+                 (SettingsStore::AppTextMap{{files, QStringLiteral("f")}, {fonts, QStringLiteral("o")}}));
+
         QCOMPARE(letters.letterFor(QStringLiteral("com.example.Safari"), QStringLiteral("Safari")),
                  QStringLiteral("s"));
         const QStringList names{"Slack", "Vim", "Écran", "e\u0301cran", "3D 42", "123", "", "Ss"};
@@ -171,27 +179,6 @@ private slots:
                                  {QStringLiteral("two"), QString()},
                                  {QStringLiteral("three"), QStringLiteral("xy")}});
         QCOMPARE(letters.usedLetters(), (QSet<QString>{QStringLiteral("Q"), QStringLiteral("x")}));
-    }
-
-    void assignLettersGivesEachWindowedAppOneStoredLetter()
-    {
-        TestEnvironment environment;
-        Launch launch;
-        const QString known = QStringLiteral("org.example.Known");
-        launch.store.setLetters({{known, QStringLiteral("k")}});
-        launch.store.setNames({{known, QStringLiteral("Known")}});
-        launch.store.saveLetters();
-        const int ticks = launch.tick();
-        AppLetters(launch.store)
-            .assignLetters({window(1, 1, QStringLiteral("Files"), QStringLiteral("org.example.Files")),
-                            window(2, 1, QStringLiteral("Files"), QStringLiteral("org.example.Files")),
-                            window(3, 2, QStringLiteral("Known"), known), window(4, 3, QStringLiteral("Agent")),
-                            window(5, 4, QStringLiteral("Fonts"), QStringLiteral("org.example.Fonts"))});
-        QCOMPARE(launch.tick(), ticks + 2); // one save per app that got a letter
-        QCOMPARE(nextLaunch()->store.letters(),
-                 (SettingsStore::AppTextMap{{QStringLiteral("org.example.Files"), QStringLiteral("f")},
-                                            {QStringLiteral("org.example.Fonts"), QStringLiteral("o")},
-                                            {known, QStringLiteral("k")}}));
     }
 };
 
