@@ -13,11 +13,6 @@ using X11Test::HelperWindow;
 
 namespace {
 
-QString hex(quint32 window)
-{
-    return QStringLiteral("0x%1").arg(window, 0, 16);
-}
-
 void openPanel()
 {
     pressKeys(QStringLiteral("ctrl+alt+w"));
@@ -91,8 +86,9 @@ private slots:
         const std::optional<QString> listing = m_program.ask({QStringLiteral("windows")});
         QVERIFY(listing);
         const QStringList lines = listing->split(u'\n', Qt::SkipEmptyParts);
-        for (const QString &line : {QStringLiteral("a\tAlpha\t1\t%1\tAlpha notes").arg(hex(m_alpha->window())),
-                                    QStringLiteral("d\tDelta\t2\t%1\tDelta 2").arg(hex(m_delta->windows().value(1)))})
+        for (const QString &line :
+             {QStringLiteral("a\tAlpha\t1\t0x%1\tAlpha notes").arg(m_alpha->window(), 0, 16),
+              QStringLiteral("d\tDelta\t2\t0x%1\tDelta 2").arg(m_delta->windows().value(1), 0, 16)})
             QVERIFY2(lines.contains(line), qPrintable(*listing));
         QVERIFY2(lines.filter(QStringLiteral("Lettergate")).isEmpty(), qPrintable(*listing));
 

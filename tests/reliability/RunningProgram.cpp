@@ -8,8 +8,6 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <csignal>
-#include <cstdlib>
-#include <memory>
 #include <unistd.h>
 
 namespace lettergate {
@@ -50,12 +48,9 @@ bool RunningProgram::start()
         return false;
     if (m_session == Session::x11)
         return waitForOutput("[Lettergate] hotkey registered:");
-    return waitForOutput("[Lettergate] using Wayland:") && waitUntilAnswering();
-}
-
-bool RunningProgram::waitUntilAnswering()
-{
-    return QTest::qWaitFor([this] { return !isRunning() || ask({QStringLiteral("windows")}); }, 10000) && isRunning();
+    return waitForOutput("[Lettergate] using Wayland:")
+           && QTest::qWaitFor([this] { return !isRunning() || ask({QStringLiteral("windows")}); }, 10000)
+           && isRunning();
 }
 
 void RunningProgram::stop()
@@ -134,12 +129,8 @@ std::optional<QString> RunningProgram::ask(const QStringList &verbAndArguments) 
     QProcess verb;
     verb.setProcessEnvironment(m_environment);
     verb.start(qEnvironmentVariable("LETTERGATE_BINARY"), verbAndArguments);
-    if (!verb.waitForFinished(15000)) {
-        verb.kill();
-        verb.waitForFinished();
-        return std::nullopt;
-    }
-    if (verb.exitStatus() != QProcess::NormalExit || verb.exitCode() != 0)
+    // One that does not finish is killed as it goes out of scope.
+    if (!verb.waitForFinished(15000) || verb.exitStatus() != QProcess::NormalExit || verb.exitCode() != 0)
         return std::nullopt;
     return QString::fromUtf8(verb.readAllStandardOutput());
 }
@@ -217,8 +208,8 @@ QList<xcb_window_t> programWindows(bool viewableOnly)
     for (int depth = 0; depth < 3 && !level.isEmpty(); ++depth) {
         QList<xcb_window_t> next;
         for (const xcb_window_t parent : std::as_const(level)) {
-            const std::unique_ptr<xcb_query_tree_reply_t, decltype(&std::free)> tree(
-                xcb_query_tree_reply(c, xcb_query_tree(c, parent), nullptr), &std::free);
+            const X11Test::Reply<xcb_query_tree_reply_t> tree(
+                xcb_query_tree_reply(c, xcb_query_tree(c, parent), nullptr));
             if (!tree)
                 continue;
             const xcb_window_t *children = xcb_query_tree_children(tree.get());
@@ -227,8 +218,8 @@ QList<xcb_window_t> programWindows(bool viewableOnly)
         for (const xcb_window_t window : std::as_const(next)) {
             if (X11Test::windowClass(c, window) != "Lettergate")
                 continue;
-            const std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
-                xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr), &std::free);
+            const X11Test::Reply<xcb_get_window_attributes_reply_t> attributes(
+                xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
             if (attributes && (!viewableOnly || attributes->map_state == XCB_MAP_STATE_VIEWABLE))
                 found.append(window);
         }
@@ -281,17 +272,9 @@ QList<ReportedWindow> reportedWindows(const QString &report)
     for (const QString &line : report.split(u'\n', Qt::SkipEmptyParts)) {
         const QStringList fields = line.split(u'\t');
         if (fields.size() == 5)
-            windows.append({fields[0], fields[1], fields[2].toInt(), fields[3], fields[4]});
+            windows.append({fields[0], fields[1], fields[4]});
     }
     return windows;
-}
-
-QMap<QString, QString> lettersByApp(const QList<ReportedWindow> &windows)
-{
-    QMap<QString, QString> letters;
-    for (const ReportedWindow &window : windows)
-        letters.insert(window.app, window.letter);
-    return letters;
 }
 
 } // namespace Reliability

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QImage>
 #include <QJsonArray>
-#include <QMap>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -87,8 +86,6 @@ public:
     }
 
 private:
-    bool waitUntilAnswering();
-
     Session m_session;
     QTemporaryDir m_home;
     QProcessEnvironment m_environment;
@@ -134,17 +131,14 @@ QImage noisyPicture(QSize size, quint32 seed);
 // Prints a figure the reliability script collects ("figure: <name> = <value>").
 void reportFigure(const QString &name, const QString &value);
 
-// One line of `lettergate windows`: letter, app, number in its app, window id, title.
+// What the tests read of a line of `lettergate windows` (letter, app, number in its app,
+// window id, title).
 struct ReportedWindow {
     QString letter;
     QString app;
-    int number = 0;
-    QString id;
     QString title;
 };
 QList<ReportedWindow> reportedWindows(const QString &report);
-// Each application's letter, by name.
-QMap<QString, QString> lettersByApp(const QList<ReportedWindow> &windows);
 
 } // namespace Reliability
 

@@ -12,12 +12,8 @@
 
 using namespace lettergate;
 
-namespace {
-
 constexpr int pictureCount = 3;
 constexpr int historyLimit = 20;
-
-} // namespace
 
 // The real program killed (SIGKILL) again and again while another process keeps
 // copying: every kill leaves each data file as one complete version, and the next

@@ -1,6 +1,5 @@
 #include "WaylandTestSupport.h"
 
-#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -45,12 +44,8 @@ QList<QJsonObject> windows()
 Client::Client(const QString &program, const QStringList &arguments)
 {
     QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] {
-        m_pending += m_process.readAllStandardOutput();
-        qsizetype end;
-        while ((end = m_pending.indexOf('\n')) >= 0) {
-            m_lines.append(QString::fromUtf8(m_pending.left(end)));
-            m_pending.remove(0, end + 1);
-        }
+        while (m_process.canReadLine())
+            m_lines.append(QString::fromUtf8(m_process.readLine()).chopped(1));
     });
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(program, arguments);
@@ -71,31 +66,22 @@ void Client::close()
 
 std::optional<QString> Client::waitForLine(const QString &prefix, qsizetype from, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (true) {
+    const auto found = [&]() -> std::optional<QString> {
         for (qsizetype i = from; i < m_lines.size(); ++i) {
             if (m_lines.at(i).startsWith(prefix))
                 return m_lines.at(i);
         }
-        if (deadline.hasExpired() || !isRunning())
-            return std::nullopt;
-        QTest::qWait(10);
-    }
-}
-
-void Client::write(const QByteArray &bytes)
-{
-    m_process.write(bytes);
-    m_process.waitForBytesWritten(5000);
+        return std::nullopt;
+    };
+    (void)QTest::qWaitFor([&] { return found() || !isRunning(); }, timeoutMs);
+    return found();
 }
 
 QString Client::lastLine(const QString &prefix) const
 {
-    for (auto line = m_lines.crbegin(); line != m_lines.crend(); ++line) {
-        if (line->startsWith(prefix))
-            return *line;
-    }
-    return {};
+    const auto line = std::ranges::find_if(m_lines.crbegin(), m_lines.crend(),
+                                           [&](const QString &each) { return each.startsWith(prefix); });
+    return line == m_lines.crend() ? QString() : *line;
 }
 
 HelperWindow::HelperWindow(const QString &appId, const QString &title)
@@ -155,11 +141,6 @@ QJsonObject focusedWindow()
     return {};
 }
 
-QString focusedAppId()
-{
-    return focusedWindow().value(QStringLiteral("app_id")).toString();
-}
-
 QString windowsReport()
 {
     QString report;
@@ -171,11 +152,6 @@ QString windowsReport()
                       .arg(window.value(QStringLiteral("focused")).toBool() ? QStringLiteral(" focused") : QString());
     }
     return report;
-}
-
-QString focusedTitle()
-{
-    return focusedWindow().value(QStringLiteral("name")).toString();
 }
 
 bool focus(const QString &title)

@@ -27,13 +27,13 @@ public:
     // Waits, serving the event loop, for a line from the `from`th on that starts with
     // prefix; answers that line, or nothing after the timeout.
     std::optional<QString> waitForLine(const QString &prefix, qsizetype from = 0, int timeoutMs = 10000);
-    void write(const QByteArray &bytes);
+    // Sent as the event loop turns.
+    void write(const QByteArray &bytes) { m_process.write(bytes); }
     // The last line that starts with prefix; empty when none does.
     QString lastLine(const QString &prefix) const;
 
 private:
     QProcess m_process;
-    QByteArray m_pending;
     QStringList m_lines;
 };
 
@@ -71,8 +71,14 @@ bool shows(const QString &field, const QString &value);
 // The window sway has focused (its node of the tree: "app_id", "name" for the title, ...);
 // empty when none is.
 QJsonObject focusedWindow();
-QString focusedAppId();
-QString focusedTitle();
+inline QString focusedAppId()
+{
+    return focusedWindow().value(QStringLiteral("app_id")).toString();
+}
+inline QString focusedTitle()
+{
+    return focusedWindow().value(QStringLiteral("name")).toString();
+}
 // One line per window sway shows, for a failure report: app_id, title, pid, focus.
 QString windowsReport();
 // Asks sway to focus the window with that title.

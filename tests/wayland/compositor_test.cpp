@@ -31,9 +31,7 @@ public:
     KeyedWindow()
         : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint)
     {
-        QPalette red;
-        red.setColor(QPalette::Window, Qt::red);
-        setPalette(red);
+        setPalette(QPalette(Qt::red)); // its window colour too
         setAutoFillBackground(true);
     }
     QString typed;
@@ -85,8 +83,6 @@ private slots:
         WaylandTest::HelperWindow helper(QStringLiteral("test.overlay.helper"), QStringLiteral("Overlay helper"));
         QVERIFY(helper.waitUntilShown());
         WaylandTest::TestKeyboard keyboard;
-        QVERIFY(keyboard.type(QStringLiteral("a")));
-        QTRY_COMPARE(helper.text(), QStringLiteral("a"));
         KeyedWindow panel;
         panel.winId();
         QString whyNot;
@@ -103,7 +99,7 @@ private slots:
         screen->shareableContent();
         // Twice: each showing has a new surface, which must become the overlay again; the
         // second on a native window made anew.
-        QString helperText = QStringLiteral("a");
+        QString helperText;
         for (const QString &keys : {QStringLiteral("b c"), QStringLiteral("d e")}) {
             panel.typed.clear();
             panel.show();

@@ -27,13 +27,6 @@ using namespace lettergate;
 
 namespace {
 
-uint32_t nowMs()
-{
-    return uint32_t(
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-            .count());
-}
-
 // Every key symbol of the keymap's first level (lower-case letters, digits, Escape, ...)
 // by the xkb keycode that gives it; the first key wins (the left Control, not the right).
 std::map<xkb_keysym_t, xkb_keycode_t> keysOf(xkb_keymap *keymap)
@@ -53,8 +46,10 @@ std::map<xkb_keysym_t, xkb_keycode_t> keysOf(xkb_keymap *keymap)
 
 void send(zwp_virtual_keyboard_v1 *keyboard, xkb_keycode_t key, wl_keyboard_key_state state)
 {
-    // The protocol carries evdev codes, xkb's less 8.
-    zwp_virtual_keyboard_v1_key(keyboard, nowMs(), key - 8, state);
+    // The protocol carries evdev codes, xkb's less 8, and a time in milliseconds.
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    zwp_virtual_keyboard_v1_key(keyboard, uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()),
+                                key - 8, state);
 }
 
 } // namespace

@@ -223,8 +223,6 @@ private slots:
         sway.answerWith(QPoint(40, 50));
         m_ownWindow.setTitle(QStringLiteral("Our settings, renamed"));
         QTRY_VERIFY(sameFrames(frames.current(), {{ours, QRectF(40, 50, 300, 200)}}));
-        m_ownWindow.setTitle(QStringLiteral("Our settings"));
-        QTRY_VERIFY(titled(list(), QStringLiteral("Our settings")));
     }
 
 private:

@@ -1,6 +1,5 @@
 #include "X11TestSupport.h"
 
-#include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QTest>
 #include <cstring>
@@ -14,12 +13,13 @@ QString helperProgram()
     return qEnvironmentVariable("LETTERGATE_HELPER_WINDOW");
 }
 
-// The window ids xprop prints for a WINDOW property.
-QList<quint32> windowIds(const QString &xpropOutput)
+// The window ids of a WINDOW property of the root, as xprop prints them.
+QList<quint32> rootWindowIds(const char *property)
 {
     static const QRegularExpression hex(QStringLiteral("0x[0-9a-fA-F]+"));
     QList<quint32> ids;
-    for (const QRegularExpressionMatch &match : hex.globalMatch(xpropOutput))
+    for (const QRegularExpressionMatch &match : hex.globalMatch(
+             X11Test::run(QStringLiteral("xprop"), {QStringLiteral("-root"), QString::fromLatin1(property)})))
         ids.append(match.captured().toUInt(nullptr, 16));
     return ids;
 }
@@ -30,29 +30,22 @@ namespace X11Test {
 
 QList<quint32> managedWindows()
 {
-    return windowIds(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST")}));
+    return rootWindowIds("_NET_CLIENT_LIST");
 }
 
 HelperWindow::HelperWindow(const QStringList &options)
 {
-    QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] { readOutput(); });
+    QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] {
+        while (m_process.canReadLine())
+            m_lines.append(QString::fromUtf8(m_process.readLine()).chopped(1));
+    });
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(helperProgram(), options);
-    const qsizetype count = options.contains(QStringLiteral("--windows"))
-                                ? options.value(options.indexOf(QStringLiteral("--windows")) + 1).toInt()
-                                : 1;
-    QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired() && m_process.state() != QProcess::NotRunning) {
-        QList<quint32> windows;
-        for (const QString &line : std::as_const(m_lines)) {
-            if (line.startsWith(QStringLiteral("window ")))
-                windows.append(line.section(u' ', 1).toUInt());
-        }
-        if (windows.size() == count) {
-            m_windows = windows;
-            return;
-        }
-        QTest::qWait(10);
+    if (waitForLine(QStringLiteral("windows made")).isEmpty())
+        return;
+    for (const QString &line : std::as_const(m_lines)) {
+        if (line.startsWith(QStringLiteral("window ")))
+            m_windows.append(line.section(u' ', 1).toUInt());
     }
 }
 
@@ -79,28 +72,11 @@ void HelperWindow::close()
         10000);
 }
 
-void HelperWindow::readOutput()
-{
-    m_pending += m_process.readAllStandardOutput();
-    qsizetype end;
-    while ((end = m_pending.indexOf('\n')) >= 0) {
-        m_lines.append(QString::fromUtf8(m_pending.left(end)));
-        m_pending.remove(0, end + 1);
-    }
-}
-
 QString HelperWindow::waitForLine(const QString &prefix, int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (true) {
-        for (const QString &line : std::as_const(m_lines)) {
-            if (line.startsWith(prefix))
-                return line;
-        }
-        if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
-            return {};
-        QTest::qWait(10);
-    }
+    const auto found = [&] { return m_lines.filter(QRegularExpression(u'^' + QRegularExpression::escape(prefix))); };
+    (void)QTest::qWaitFor([&] { return !found().isEmpty() || m_process.state() == QProcess::NotRunning; }, timeoutMs);
+    return found().value(0);
 }
 
 OtherClient::OtherClient()
@@ -117,20 +93,16 @@ OtherClient::~OtherClient()
 
 xcb_atom_t OtherClient::atom(const char *name)
 {
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
-        m_connection, xcb_intern_atom(m_connection, 0, uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return result;
+    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        m_connection, xcb_intern_atom(m_connection, 0, uint16_t(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
 bool OtherClient::grabKey(xcb_keycode_t keycode, uint16_t modifiers)
 {
-    const xcb_void_cookie_t cookie = xcb_grab_key_checked(m_connection, 1, m_root, modifiers, keycode,
-                                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-    xcb_generic_error_t *error = xcb_request_check(m_connection, cookie);
-    std::free(error);
-    return error == nullptr;
+    return !Reply<xcb_generic_error_t>(
+        xcb_request_check(m_connection, xcb_grab_key_checked(m_connection, 1, m_root, modifiers, keycode,
+                                                             XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
 }
 
 void OtherClient::ungrabKey(xcb_keycode_t keycode, uint16_t modifiers)
@@ -142,23 +114,19 @@ void OtherClient::ungrabKey(xcb_keycode_t keycode, uint16_t modifiers)
 
 bool OtherClient::isKeyDown(xcb_keycode_t keycode)
 {
-    xcb_query_keymap_reply_t *reply = xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr);
-    const bool down = reply && (reply->keys[keycode / 8] & (1 << (keycode % 8)));
-    std::free(reply);
-    return down;
+    const Reply<xcb_query_keymap_reply_t> reply(
+        xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr));
+    return reply && (reply->keys[keycode / 8] & (1 << (keycode % 8)));
 }
 
 QList<xcb_keysym_t> OtherClient::keysyms(xcb_keycode_t keycode)
 {
-    xcb_get_keyboard_mapping_reply_t *reply = xcb_get_keyboard_mapping_reply(
-        m_connection, xcb_get_keyboard_mapping(m_connection, keycode, 1), nullptr);
-    QList<xcb_keysym_t> result;
-    if (reply) {
-        const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(reply);
-        result = QList<xcb_keysym_t>(syms, syms + reply->keysyms_per_keycode);
-    }
-    std::free(reply);
-    return result;
+    const Reply<xcb_get_keyboard_mapping_reply_t> reply(
+        xcb_get_keyboard_mapping_reply(m_connection, xcb_get_keyboard_mapping(m_connection, keycode, 1), nullptr));
+    if (!reply)
+        return {};
+    const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(reply.get());
+    return QList<xcb_keysym_t>(syms, syms + reply->keysyms_per_keycode);
 }
 
 void OtherClient::setKeysyms(xcb_keycode_t keycode, const QList<xcb_keysym_t> &keysyms)
@@ -205,12 +173,7 @@ QString runServingEvents(const QString &program, const QStringList &arguments, i
 {
     QProcess process;
     process.start(program, arguments);
-    QDeadlineTimer deadline(timeoutMs);
-    while (process.state() != QProcess::NotRunning && !deadline.hasExpired())
-        QTest::qWait(10);
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished();
+    if (!QTest::qWaitFor([&process] { return process.state() == QProcess::NotRunning; }, timeoutMs)) {
         qWarning("%s did not finish", qPrintable(program));
         return {};
     }
@@ -219,15 +182,13 @@ QString runServingEvents(const QString &program, const QStringList &arguments, i
 
 quint32 activeWindow()
 {
-    return windowIds(run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_ACTIVE_WINDOW")}))
-        .value(0);
+    return rootWindowIds("_NET_ACTIVE_WINDOW").value(0);
 }
 
 QByteArray windowClass(xcb_connection_t *c, xcb_window_t window)
 {
-    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> wmClass(
-        xcb_get_property_reply(c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr),
-        &std::free);
+    const Reply<xcb_get_property_reply_t> wmClass(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr));
     if (!wmClass)
         return {};
     return QByteArray(static_cast<const char *>(xcb_get_property_value(wmClass.get())),
@@ -247,8 +208,7 @@ quint32 focusedWindow()
 {
     OtherClient client;
     xcb_connection_t *c = client.connection();
-    const std::unique_ptr<xcb_get_input_focus_reply_t, decltype(&std::free)> focus(
-        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr), &std::free);
+    const Reply<xcb_get_input_focus_reply_t> focus(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     return focus ? focus->focus : quint32(XCB_WINDOW_NONE);
 }
 

@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <algorithm>
+#include <cstdlib>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -14,6 +15,13 @@ namespace lettergate {
 // command-line tools that drive the session (xdotool, xclip, xprop). Every test runs
 // inside the private session that scripts/x11-session starts for CTest.
 namespace X11Test {
+
+// An xcb reply (or error), freed as it goes out of scope.
+struct FreeReply {
+    void operator()(void *reply) const { std::free(reply); }
+};
+template <typename T>
+using Reply = std::unique_ptr<T, FreeReply>;
 
 // The helper program (helper_window.cpp) with its window (or windows, with
 // --windows N), alive while the object lives.
@@ -40,11 +48,8 @@ public:
     void close();
 
 private:
-    void readOutput();
-
     QProcess m_process;
     QList<quint32> m_windows;
-    QByteArray m_pending;
     QStringList m_lines;
 };
 
@@ -110,6 +115,17 @@ bool waitUntilManaged(std::initializer_list<const HelperWindow *> helpers);
 // Makes the window the active one with xdotool, as a click on it would, and waits until
 // the window manager has done it.
 void activate(quint32 window);
+
+// The backend (X11Platform) on the session's display, for a test object's member: a test
+// without the session it runs in has nothing to test, so it ends there.
+template <typename Backend>
+std::unique_ptr<Backend> sessionBackend()
+{
+    std::unique_ptr<Backend> backend = Backend::connect();
+    if (!backend)
+        qFatal("the X11 session does not answer");
+    return backend;
+}
 
 // The first entry of a window listing whose field holds the value, if there is one.
 template <typename Entry, typename Field, typename Value>

@@ -27,28 +27,24 @@ private slots:
     {
         // Entries in the temporary data directory, which GIO reads before the system's.
         const QString applications = m_environment.dataHome() + QStringLiteral("/applications");
-        QVERIFY(QDir().mkpath(applications));
+        const QByteArray entry = "[Desktop Entry]\nType=Application\n";
         m_marker = m_environment.root() + QStringLiteral("/launched");
         QImage icon(32, 32, QImage::Format_ARGB32);
         icon.fill(Qt::magenta);
         const QString iconFile = m_environment.root() + QStringLiteral("/helper-icon.png");
         QVERIFY(icon.save(iconFile));
-        writeEntry(applications + QStringLiteral("/org.example.Helper.desktop"),
-                   "Name=Helper Deluxe\nStartupWMClass=LgHelper\nIcon=" + iconFile.toUtf8() + "\nExec=touch "
-                       + m_marker.toUtf8() + "\n");
-        writeEntry(applications + QStringLiteral("/org.example.Declared.desktop"), "Name=Declared\nExec=true\n");
-        writeEntry(applications + QStringLiteral("/org.example.Handler.desktop"),
-                   "Name=Handler\nMimeType=x-scheme-handler/lgtest;\nNoDisplay=true\nExec=sh -c \"echo "
-                   "\\\\${LETTERGATE_TEST_OWN-unset} > "
-                       + m_marker.toUtf8() + "-url\" %u\n");
+        writeFile(applications + QStringLiteral("/org.example.Helper.desktop"),
+                  entry + "Name=Helper Deluxe\nStartupWMClass=LgHelper\nIcon=" + iconFile.toUtf8() + "\nExec=touch "
+                      + m_marker.toUtf8() + "\n");
+        writeFile(applications + QStringLiteral("/org.example.Declared.desktop"), entry + "Name=Declared\nExec=true\n");
+        writeFile(applications + QStringLiteral("/org.example.Handler.desktop"),
+                  entry
+                      + "Name=Handler\nMimeType=x-scheme-handler/lgtest;\nNoDisplay=true\nExec=sh -c \"echo "
+                        "\\\\${LETTERGATE_TEST_OWN-unset} > "
+                      + m_marker.toUtf8() + "-url\" %u\n");
         // The user's choice of handler, as the desktop's settings record it.
-        QVERIFY(QDir().mkpath(m_environment.configHome()));
-        QFile choices(m_environment.configHome() + QStringLiteral("/mimeapps.list"));
-        QVERIFY(choices.open(QIODevice::WriteOnly));
-        choices.write("[Default Applications]\nx-scheme-handler/lgtest=org.example.Handler.desktop\n");
-        choices.close();
-        m_platform = X11Platform::connect();
-        QVERIFY(m_platform);
+        writeFile(m_environment.configHome() + QStringLiteral("/mimeapps.list"),
+                  "[Default Applications]\nx-scheme-handler/lgtest=org.example.Handler.desktop\n");
         QVERIFY(m_platform->hasWindowManager());
     }
 
@@ -106,7 +102,6 @@ private slots:
         HelperWindow running({"--title", "Running", "--class", "lghelper,LgHelper"});
         HelperWindow other({"--title", "Other", "--class", "other,Other"});
         QVERIFY(X11Test::waitUntilManaged({&running, &other}));
-        QTRY_COMPARE(X11Test::activeWindow(), other.window());
         QTRY_COMPARE(apps.frontmostApp(), qint32(other.pid()));
         // The window manager's report of the new active window names its process.
         QSignalSpy broughtToFront(&apps, &Apps::frontmostAppChanged);
@@ -123,7 +118,6 @@ private slots:
 
         // An identifier without an entry and without windows: nothing to open.
         QVERIFY(!apps.openApplication(QStringLiteral("org.example.Nothing")));
-        QCOMPARE(X11Test::activeWindow(), running.window());
     }
 
     void anApplicationOfSeveralProcessesComesBackByItsMostRecentWindowEvenMinimised()
@@ -138,8 +132,7 @@ private slots:
         QTRY_COMPARE(X11Test::activeWindow(), recent.window());
         QVERIFY(apps.activateApp(qint32(other.pid())));
         QTRY_COMPARE(X11Test::activeWindow(), other.window());
-        QVERIFY(QProcess::execute(QStringLiteral("xdotool"), {"windowminimize", QString::number(recent.window())})
-                == 0);
+        X11Test::run(QStringLiteral("xdotool"), {"windowminimize", QString::number(recent.window())});
         QTRY_VERIFY(X11Test::isHidden(recent.window()));
 
         QVERIFY(apps.openApplication(QStringLiteral("LgTool")));
@@ -163,16 +156,16 @@ private slots:
     }
 
 private:
-    static void writeEntry(const QString &path, const QByteArray &keys)
+    static void writeFile(const QString &path, const QByteArray &content)
     {
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("[Desktop Entry]\nType=Application\n" + keys);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(content), content.size());
     }
 
     TestEnvironment m_environment;
     QString m_marker;
-    std::unique_ptr<X11Platform> m_platform;
+    const std::unique_ptr<X11Platform> m_platform = X11Test::sessionBackend<X11Platform>();
 };
 
 QTEST_MAIN(AppsTest)

@@ -19,12 +19,6 @@ class EndToEndClipboardTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        m_platform = X11Platform::connect();
-        QVERIFY(m_platform);
-    }
-
     void ourCopiesAreTheServersClipboardAndCountAsChanges()
     {
         Pasteboard &board = m_platform->pasteboard();
@@ -43,10 +37,7 @@ private slots:
             QStringLiteral("sh"),
             {"-c", QStringLiteral("xclip -selection clipboard -o -t image/png > %1; echo done").arg(read.fileName())});
         QCOMPARE(png, QStringLiteral("done"));
-        QImage back;
-        QVERIFY(back.load(read.fileName(), "PNG"));
-        QCOMPARE(back.size(), QSize(40, 30));
-        QCOMPARE(back.pixelColor(5, 5), QColor(Qt::darkCyan));
+        QCOMPARE(QImage(read.fileName(), "PNG").convertToFormat(QImage::Format_RGB32), picture);
     }
 
     void thePasteKeystrokeReachesTheFocusedWindowAsPlainControlV()
@@ -70,7 +61,7 @@ private slots:
 
 private:
     TestEnvironment m_environment;
-    std::unique_ptr<X11Platform> m_platform;
+    const std::unique_ptr<X11Platform> m_platform = X11Test::sessionBackend<X11Platform>();
 };
 
 QTEST_MAIN(EndToEndClipboardTest)

@@ -31,12 +31,6 @@ std::optional<ShareableWindow> offered(ScreenCapture &capture, quint32 window)
     return X11Test::entryOf(capture.shareableContent().windows, &ShareableWindow::number, window);
 }
 
-// Whether the text survives a round trip through UTF-8 unchanged: no lone surrogates.
-bool isWellFormed(const QString &text)
-{
-    return QString::fromUtf8(text.toUtf8()) == text;
-}
-
 } // namespace
 
 // The switcher's window logic over the X11 backend: what the panel lists, what picking
@@ -48,12 +42,7 @@ class EndToEndWindowsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        m_platform = X11Platform::connect();
-        QVERIFY(m_platform);
-        QVERIFY(m_platform->screenCapture().preflight());
-    }
+    void initTestCase() { QVERIFY(m_platform->screenCapture().preflight()); }
 
     void listsOrdinaryWindowsOfOtherProcessesOnlyAndRestoresAMinimisedOne()
     {
@@ -126,7 +115,7 @@ private slots:
         const QByteArray broken(brokenBytes, sizeof brokenBytes - 1);
         setText(netName.window(), "_NET_WM_NAME", "UTF8_STRING", broken);
         // Only the legacy name, claiming UTF-8.
-        deleteProperty(legacyName.window(), "_NET_WM_NAME");
+        xcb_delete_property(m_client.connection(), legacyName.window(), m_client.atom("_NET_WM_NAME"));
         setText(legacyName.window(), "WM_NAME", "UTF8_STRING", broken);
         // A megabyte of title ending in the middle of a character.
         setText(longName.window(), "_NET_WM_NAME", "UTF8_STRING", QByteArray(1 << 20, 'a') + "\xe2\x82");
@@ -143,7 +132,8 @@ private slots:
         QTRY_VERIFY(allRenamed());
         for (quint32 window : {netName.window(), legacyName.window(), longName.window()}) {
             const QString title = find(windows, window)->title;
-            QVERIFY2(isWellFormed(title), qPrintable(title.left(80)));
+            // It survives a round trip through UTF-8 unchanged: no lone surrogates.
+            QVERIFY2(QString::fromUtf8(title.toUtf8()) == title, qPrintable(title.left(80)));
             // Read no further than a title needs.
             QVERIFY(title.size() <= 64 * 1024);
             QVERIFY(title.startsWith(window == longName.window() ? QStringLiteral("aaaa") : QStringLiteral("Bad ")));
@@ -201,14 +191,8 @@ private:
         xcb_flush(m_client.connection());
     }
 
-    void deleteProperty(quint32 window, const char *property)
-    {
-        xcb_delete_property(m_client.connection(), window, m_client.atom(property));
-        xcb_flush(m_client.connection());
-    }
-
     TestEnvironment m_environment;
-    std::unique_ptr<X11Platform> m_platform;
+    const std::unique_ptr<X11Platform> m_platform = X11Test::sessionBackend<X11Platform>();
     X11Test::OtherClient m_client;
 };
 
