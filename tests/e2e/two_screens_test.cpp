@@ -21,9 +21,8 @@ QRect rootGeometryOf(xcb_window_t window)
 {
     X11Test::OtherClient client;
     xcb_connection_t *c = client.connection();
-    const X11Test::Reply<xcb_get_geometry_reply_t> geometry(
-        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
-    const X11Test::Reply<xcb_translate_coordinates_reply_t> origin(
+    const XcbPtr<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    const XcbPtr<xcb_translate_coordinates_reply_t> origin(
         xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, client.root(), 0, 0), nullptr));
     if (!geometry || !origin)
         return {};

@@ -208,8 +208,7 @@ QList<xcb_window_t> programWindows(bool viewableOnly)
     for (int depth = 0; depth < 3 && !level.isEmpty(); ++depth) {
         QList<xcb_window_t> next;
         for (const xcb_window_t parent : std::as_const(level)) {
-            const X11Test::Reply<xcb_query_tree_reply_t> tree(
-                xcb_query_tree_reply(c, xcb_query_tree(c, parent), nullptr));
+            const XcbPtr<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, parent), nullptr));
             if (!tree)
                 continue;
             const xcb_window_t *children = xcb_query_tree_children(tree.get());
@@ -218,7 +217,7 @@ QList<xcb_window_t> programWindows(bool viewableOnly)
         for (const xcb_window_t window : std::as_const(next)) {
             if (X11Test::windowClass(c, window) != "Lettergate")
                 continue;
-            const X11Test::Reply<xcb_get_window_attributes_reply_t> attributes(
+            const XcbPtr<xcb_get_window_attributes_reply_t> attributes(
                 xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
             if (attributes && (!viewableOnly || attributes->map_state == XCB_MAP_STATE_VIEWABLE))
                 found.append(window);

@@ -93,14 +93,14 @@ OtherClient::~OtherClient()
 
 xcb_atom_t OtherClient::atom(const char *name)
 {
-    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+    const XcbPtr<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         m_connection, xcb_intern_atom(m_connection, 0, uint16_t(std::strlen(name)), name), nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
 bool OtherClient::grabKey(xcb_keycode_t keycode, uint16_t modifiers)
 {
-    return !Reply<xcb_generic_error_t>(
+    return !XcbPtr<xcb_generic_error_t>(
         xcb_request_check(m_connection, xcb_grab_key_checked(m_connection, 1, m_root, modifiers, keycode,
                                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
 }
@@ -114,14 +114,14 @@ void OtherClient::ungrabKey(xcb_keycode_t keycode, uint16_t modifiers)
 
 bool OtherClient::isKeyDown(xcb_keycode_t keycode)
 {
-    const Reply<xcb_query_keymap_reply_t> reply(
+    const XcbPtr<xcb_query_keymap_reply_t> reply(
         xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr));
     return reply && (reply->keys[keycode / 8] & (1 << (keycode % 8)));
 }
 
 QList<xcb_keysym_t> OtherClient::keysyms(xcb_keycode_t keycode)
 {
-    const Reply<xcb_get_keyboard_mapping_reply_t> reply(
+    const XcbPtr<xcb_get_keyboard_mapping_reply_t> reply(
         xcb_get_keyboard_mapping_reply(m_connection, xcb_get_keyboard_mapping(m_connection, keycode, 1), nullptr));
     if (!reply)
         return {};
@@ -187,7 +187,7 @@ quint32 activeWindow()
 
 QByteArray windowClass(xcb_connection_t *c, xcb_window_t window)
 {
-    const Reply<xcb_get_property_reply_t> wmClass(
+    const XcbPtr<xcb_get_property_reply_t> wmClass(
         xcb_get_property_reply(c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr));
     if (!wmClass)
         return {};
@@ -208,7 +208,7 @@ quint32 focusedWindow()
 {
     OtherClient client;
     xcb_connection_t *c = client.connection();
-    const Reply<xcb_get_input_focus_reply_t> focus(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    const XcbPtr<xcb_get_input_focus_reply_t> focus(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     return focus ? focus->focus : quint32(XCB_WINDOW_NONE);
 }
 

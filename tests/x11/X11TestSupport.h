@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/x11/XcbPointers.h"
+
 #include <QProcess>
 #include <QStringList>
 #include <algorithm>
-#include <cstdlib>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -15,13 +16,6 @@ namespace lettergate {
 // command-line tools that drive the session (xdotool, xclip, xprop). Every test runs
 // inside the private session that scripts/x11-session starts for CTest.
 namespace X11Test {
-
-// An xcb reply (or error), freed as it goes out of scope.
-struct FreeReply {
-    void operator()(void *reply) const { std::free(reply); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeReply>;
 
 // The helper program (helper_window.cpp) with its window (or windows, with
 // --windows N), alive while the object lives.
