@@ -89,6 +89,7 @@ private slots:
             {"caps lock on", Command, quickTaps(6, cmd, caps), 0},
             {"device-dependent low bits", Command, tap(cmd | 0x8) + wait(0.1) + tap(cmd | 0x10), 1},
             {"a repeated report of the held key", Command, flags(cmd) + wait(0.1) + flags(cmd) + flags(0), 0},
+            {"a third quick tap starts a new pair", Command, quickTaps(3, cmd), 1},
             {"four taps", Command, quickTaps(4, cmd), 2},
             {"⌃⌃", Control, quickTaps(2, ctrl), 1},
             {"⌘⌘ while watching ⌥", Option, quickTaps(2, cmd), 0},
