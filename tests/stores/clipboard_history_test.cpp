@@ -142,10 +142,13 @@ private slots:
         QVERIFY(picture(8, 8, Qt::red).save(&buffer, "PNG"));
         LogCapture log;
         QVERIFY(fixture.copy(QString::fromUtf8(png)));
-        QVERIFY(fixture.copy(QString(50 * 1024 * 1024, u'x')));
+        QVERIFY(fixture.copy(QString(ClipboardHistory::maximumTextLength + 1, u'x')));
         QVERIFY(fixture.copy(QImage(8000, 8000, QImage::Format_RGB32)));
         QVERIFY(history.items().isEmpty());
         QCOMPARE(log.lines.size(), 3);
+        // The longest text allowed is a copy like any other.
+        QVERIFY(fixture.copy(QString(ClipboardHistory::maximumTextLength, u'y')));
+        QCOMPARE(history.items().size(), 1);
     }
 
     // Two more copies while one is on its way: one more read, not two, finds what the
