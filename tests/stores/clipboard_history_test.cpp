@@ -197,8 +197,12 @@ private slots:
         QCOMPARE(jsonArray(fixture.jsonPath()).size(), 1);
         QVERIFY(pngFiles(history).isEmpty());
 
-        // A picture cleared while it is written leaves no file; what is still on the
-        // clipboard after Clear is not recorded again.
+        // Clear removes the pictures written and one still being written; what is still
+        // on the clipboard after Clear is not recorded again.
+        history.setLimit(5);
+        QVERIFY(fixture.copy(picture(5, 5, Qt::red)));
+        QVERIFY(fixture.waitForImages());
+        QCOMPARE(pngFiles(history).size(), 1);
         QVERIFY(fixture.copy(picture(300, 300, Qt::green)));
         history.clear();
         QVERIFY(fixture.waitForImages());
