@@ -3,6 +3,7 @@
 #include "platform/Accessibility.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -29,7 +30,7 @@ public:
             return numberOf.value(element);
         return static_cast<quint32>(element);
     }
-    std::optional<bool> isMinimized(WindowElement) override { return std::nullopt; }
+    std::optional<bool> isMinimized(WindowElement element) override { return minimized.contains(element); }
     void setMinimized(WindowElement element, bool value) override
     {
         acts << QStringLiteral("setMinimized %1 %2").arg(element).arg(value);
@@ -46,6 +47,7 @@ public:
     QHash<qint32, QList<WindowElement>> elements;
     QHash<qint32, int> errors;                             // pid → status of a failing window query
     QHash<WindowElement, std::optional<quint32>> numberOf; // element → reported number
+    QSet<WindowElement> minimized;
     QStringList acts;
 };
 

@@ -117,6 +117,11 @@ private slots:
              true,
              {"raise 7", "focus 42 7", "makeMain 7"},
              switched},
+            // A minimised window is restored first.
+            {[](FakePlatform &p) { p.ax.minimized.insert(7); },
+             true,
+             {"setMinimized 7 0", "raise 7", "focus 42 7", "makeMain 7"},
+             switched},
             // Only the window with the exact number; a later duplicate is never reached.
             {[](FakePlatform &p) {
                  p.ax.elements[42] = {100, 101, 102, 103};
