@@ -47,7 +47,7 @@ struct Rig {
 
 const auto flags = [](quint64 value) { return Script{[value](Rig &rig) { rig.session().sendFlags(value); }}; };
 const auto keyDown = [] { return Script{[](Rig &rig) { rig.session().sendKeyDown(); }}; };
-const auto wait = [](double seconds) { return Script{[seconds](Rig &rig) { rig.platform.time.advance(seconds); }}; };
+const auto elapse = [](double seconds) { return Script{[seconds](Rig &rig) { rig.platform.time.advance(seconds); }}; };
 // Press and release `modifier` while `held` stays down throughout.
 Script tap(quint64 modifier, quint64 held = 0)
 {
@@ -58,7 +58,7 @@ Script quickTaps(int count, quint64 modifier, quint64 held = 0)
 {
     Script script = tap(modifier, held);
     for (int i = 1; i < count; ++i)
-        script += wait(0.1) + tap(modifier, held);
+        script += elapse(0.1) + tap(modifier, held);
     return script;
 }
 
@@ -76,19 +76,20 @@ private slots:
             Script script;
             int fires;
         } rows[] = {
-            {"a late press starts a new pair", Command, tap(cmd) + wait(0.31) + tap(cmd) + wait(0.25) + tap(cmd), 1},
-            {"press to press, not release to press", Command,
-             flags(cmd) + wait(0.2) + flags(0) + wait(0.15) + flags(cmd), 0},
-            {"⌘C then ⌘", Command, flags(cmd) + keyDown() + flags(0) + wait(0.1) + tap(cmd), 0},
-            {"⌘C then ⌘⌘", Command, flags(cmd) + keyDown() + flags(0) + wait(0.1) + quickTaps(2, cmd), 1},
-            {"⌥ while ⌘ is held", Command, flags(cmd) + flags(cmd | opt) + flags(cmd) + flags(0) + wait(0.2) + tap(cmd),
+            {"a late press starts a new pair", Command, tap(cmd) + elapse(0.31) + tap(cmd) + elapse(0.25) + tap(cmd),
              1},
+            {"press to press, not release to press", Command,
+             flags(cmd) + elapse(0.2) + flags(0) + elapse(0.15) + flags(cmd), 0},
+            {"⌘C then ⌘", Command, flags(cmd) + keyDown() + flags(0) + elapse(0.1) + tap(cmd), 0},
+            {"⌘C then ⌘⌘", Command, flags(cmd) + keyDown() + flags(0) + elapse(0.1) + quickTaps(2, cmd), 1},
+            {"⌥ while ⌘ is held", Command,
+             flags(cmd) + flags(cmd | opt) + flags(cmd) + flags(0) + elapse(0.2) + tap(cmd), 1},
             {"watched ⌥ while ⌘ is held clears the pending tap", Option,
-             tap(opt) + wait(0.05) + flags(cmd) + flags(cmd | opt) + flags(0) + wait(0.05) + tap(opt), 0},
+             tap(opt) + elapse(0.05) + flags(cmd) + flags(cmd | opt) + flags(0) + elapse(0.05) + tap(opt), 0},
             {"⇧ held", Command, quickTaps(2, cmd, shift), 0},
             {"caps lock on", Command, quickTaps(6, cmd, caps), 0},
-            {"device-dependent low bits", Command, tap(cmd | 0x8) + wait(0.1) + tap(cmd | 0x10), 1},
-            {"a repeated report of the held key", Command, flags(cmd) + wait(0.1) + flags(cmd) + flags(0), 0},
+            {"device-dependent low bits", Command, tap(cmd | 0x8) + elapse(0.1) + tap(cmd | 0x10), 1},
+            {"a repeated report of the held key", Command, flags(cmd) + elapse(0.1) + flags(cmd) + flags(0), 0},
             {"a third quick tap starts a new pair", Command, quickTaps(3, cmd), 1},
             {"four taps", Command, quickTaps(4, cmd), 2},
             {"⌃⌃", Control, quickTaps(2, ctrl), 1},
@@ -109,7 +110,7 @@ private slots:
         rig.platform.time.set(0.1);
         rig.play(tap(cmd));
         QCOMPARE(rig.fires, 0);
-        rig.play(wait(0.1) + tap(cmd));
+        rig.play(elapse(0.1) + tap(cmd));
         QCOMPARE(rig.fires, 1);
     }
 
@@ -156,7 +157,7 @@ private slots:
         rig.watcher.checkTapHealth();
         QVERIFY(rig.log.lines.isEmpty());
         rig.watcher.start();
-        rig.play(wait(0.5) + quickTaps(2, cmd));
+        rig.play(elapse(0.5) + quickTaps(2, cmd));
         QCOMPARE(rig.fires, 1);
     }
 
